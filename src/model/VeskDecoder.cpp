@@ -1,0 +1,144 @@
+#include "VeskDecoder.h"
+#include "VeskImage.h"
+#include "VeskProtocol.h"
+
+#include <cstring>
+
+VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8* body, int length)
+{
+    Dump dump;
+
+    if (length < VeskProtocol::dataOffset
+        || body[0] != VeskProtocol::maker
+        || body[2] != VeskProtocol::modelHigh
+        || body[3] != VeskProtocol::modelLow
+        || body[4] != VeskProtocol::commandDataSet)
+        return dump;
+
+    const int area = body[5];
+    int dataSize = 0;
+    int destination = 0;
+
+    if (area == VeskImage::Area::system)
+    {
+        dump.result = DumpResult::systemBlock;
+        dataSize = VeskImage::systemBlockSize;
+        destination = VeskImage::systemBlockOffset;
+    }
+    else if (area == VeskImage::Area::temporaryPattern)
+    {
+        dump.result = DumpResult::temporaryPattern;
+        dataSize = VeskImage::patternSize;
+        destination = VeskImage::temporaryPatternOffset;
+    }
+    else if (area == VeskImage::Area::userPattern)
+    {
+        if (body[6] >= VeskImage::numUserPatterns)
+            return { DumpResult::unknownAddress, -1 };
+
+        dump.result = DumpResult::userPattern;
+        dump.userPatternIndex = body[6];
+        dataSize = VeskImage::patternSize;
+        destination = VeskImage::userPatternOffset (body[6]);
+    }
+    else
+    {
+        return { DumpResult::unknownAddress, -1 };
+    }
+
+    if (length < VeskProtocol::dataOffset + dataSize + 1)
+        return { DumpResult::truncated, -1 };
+
+    for (int i = 0; i < length; ++i)
+        if (body[i] > 0x7F)
+            return { DumpResult::notSevenBit, -1 };
+
+    if (VeskProtocol::computeChecksum (body, length) != body[length - 1])
+        return { DumpResult::badChecksum, -1 };
+
+    std::memcpy (image + destination, body + VeskProtocol::dataOffset, (size_t) dataSize);
+    return dump;
+}
+
+juce::String VeskDecoder::describe (DumpResult result)
+{
+    switch (result)
+    {
+        case DumpResult::systemBlock: return "system block";
+        case DumpResult::temporaryPattern: return "temporary pattern";
+        case DumpResult::userPattern: return "user pattern";
+        case DumpResult::notThisUnit: return "not this unit's";
+        case DumpResult::unknownAddress: return "unknown address";
+        case DumpResult::truncated: return "truncated";
+        case DumpResult::badChecksum: return "bad checksum";
+        case DumpResult::notSevenBit: return "not 7-bit data";
+    }
+
+    return {};
+}
+
+int VeskDecoder::patternOffsetForController (int controllerNumber) noexcept
+{
+    using namespace VeskImage::Pattern;
+
+    switch (controllerNumber)
+    {
+        case 16: return tuneOrEffectParam1;
+        case 17: return envModOrEffectParam2;
+        case 18: return accentOrEffectParam3;
+        case 74: return filterCutoffOrBdLevel;
+        case 71: return filterResonanceOrSdLevel;
+        case 83: return filterDecayOrHhLevel;
+        case 7: return level;
+        case 10: return pan;
+        default: return -1;
+    }
+}
+
+VeskDecoder::ChannelAction VeskDecoder::applyChannelMessage (const juce::uint8* systemBlock,
+                                                             juce::uint8* currentPattern,
+                                                             const juce::MidiMessage& message,
+                                                             int& bankSelect)
+{
+    using Kind = ChannelAction::Kind;
+    ChannelAction action;
+
+    const bool isController = message.isController();
+
+    if (! isController && ! message.isProgramChange())
+        return action;
+
+    // Stored channel 16 means off; anything above it is damaged and counts as off.
+    const int unitChannel = systemBlock[VeskImage::System::midiChannel];
+
+    if (unitChannel >= VeskImage::System::channelOff || message.getChannel() != unitChannel + 1)
+        return action;
+
+    if (isController)
+    {
+        const int number = message.getControllerNumber();
+        const int value = message.getControllerValue() & 0x7F;
+
+        if (number == 0)
+        {
+            bankSelect = value;
+            action.kind = Kind::bankSelect;
+            return action;
+        }
+
+        const int offset = patternOffsetForController (number);
+
+        if (offset < 0)
+            return action;
+
+        currentPattern[offset] = (juce::uint8) value;
+        action.kind = Kind::controllerStored;
+        action.controller = number;
+        return action;
+    }
+
+    const int program = message.getProgramChangeNumber();
+    action.kind = Kind::selectPattern;
+    action.patternItem = (bankSelect == userPatternBank && program < VeskImage::numUserPatterns) ? program + 1 : 0;
+    return action;
+}

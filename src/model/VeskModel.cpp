@@ -1,0 +1,321 @@
+#include "VeskModel.h"
+#include "VeskLibraryFile.h"
+#include "VeskProtocol.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace
+{
+    // Shared by the whole program, kept in memory only: the file choosers start here.
+    juce::File lastDocumentOpened;
+
+    /** Whole part of a control's value, safe for any double. */
+    int wholePart (double value) noexcept
+    {
+        if (! std::isfinite (value))
+            return 0;
+
+        return (int) juce::jlimit (-100000.0, 100000.0, value);
+    }
+
+    /** Above 127 becomes 0 and below 0 becomes 127: the unit's knobs wrap. */
+    int wrap7 (int value) noexcept
+    {
+        return value > 127 ? 0 : (value < 0 ? 127 : value);
+    }
+
+    int clamp7 (int value) noexcept { return juce::jlimit (0, 127, value); }
+}
+
+VeskModel::VeskModel (MidiOut& output)
+    : juce::FileBasedDocument ("vsk", "*.vsk", "Load", "Save"),
+      owner (output),
+      currentPattern (temporaryPattern)
+{
+    resetToDefaults();
+}
+
+VeskModel::~VeskModel() = default;
+
+//==============================================================================
+void VeskModel::resetToDefaults()
+{
+    using namespace VeskImage;
+
+    std::memset (image, 0, sizeof (image));
+
+    auto setSystem = [this] (int offset, int value)
+    {
+        systemBlock[offset] = (juce::uint8) value;
+        sendSystemField (offset);
+    };
+
+    setSystem (System::masterTune, 63);
+    setSystem (System::transpose, 12);
+    setSystem (System::receiveProgramChange, 1);
+    setSystem (System::transmitProgramChange, 1);
+    setSystem (System::receiveControlChange, 1);
+    setSystem (System::receivePitchBend, 1);
+    setMidiChannel (1);
+
+    for (int i = 0; i < numUserPatterns; ++i)
+    {
+        currentPattern = userPattern (i);
+        resetPattern();
+    }
+
+    currentPattern = temporaryPattern;
+    resetPattern();
+
+    // Leave the record being edited the one the pattern selector names.
+    if (currentPatternIndex >= 0 && currentPatternIndex < numUserPatterns)
+        currentPattern = userPattern (currentPatternIndex);
+    else
+        currentPattern = temporaryPattern;
+}
+
+void VeskModel::resetPattern()
+{
+    using namespace VeskImage::Pattern;
+    const auto* d = headerDefaults;
+
+    currentPattern[type] = d[type];
+    sendPatternField (type);
+    currentPattern[tempoHigh] = d[tempoHigh];
+    currentPattern[tempoLow] = d[tempoLow];
+    sendPatternField (tempoHigh);
+    sendPatternField (tempoLow);
+
+    for (int offset : { (int) patternLength, (int) stepsPerBar, (int) loopCtrl, (int) toneOrKit })
+    {
+        currentPattern[offset] = d[offset];
+        sendPatternField (offset);
+    }
+
+    setControl16 (d[tuneOrEffectParam1]);
+    setControl17 (d[envModOrEffectParam2]);
+    setControl18 (d[accentOrEffectParam3]);
+    setControl74 (d[filterCutoffOrBdLevel]);
+    setControl71 (d[filterResonanceOrSdLevel]);
+    setControl83 (d[filterDecayOrHhLevel]);
+    setLevel (d[level]);
+    setPan (0);
+
+    for (int offset = lfoRate; offset <= vintageOrEffectType; ++offset)
+    {
+        currentPattern[offset] = d[offset];
+        sendPatternField (offset);
+    }
+
+    std::memset (currentPattern + stepNote, defaultStepNote, numSteps);
+    std::memset (currentPattern + stepLevel, defaultStepLevel, numSteps);
+    std::memset (currentPattern + stepGate, defaultStepGate, numSteps);
+    std::memset (currentPattern + stepType, defaultStepType, numSteps);
+}
+
+void VeskModel::selectTemporaryPattern()
+{
+    currentPatternIndex = -1;
+    currentPattern = temporaryPattern;
+}
+
+void VeskModel::selectUserPattern()
+{
+    if (currentPatternIndex < 0 || currentPatternIndex >= VeskImage::numUserPatterns)
+    {
+        selectTemporaryPattern();
+        return;
+    }
+
+    currentPattern = userPattern (currentPatternIndex);
+
+    // With the unit's channel off there is no channel to select the pattern on.
+    if (! channelIsOn())
+        return;
+
+    const int channel = systemBlock[VeskImage::System::midiChannel] + 1;
+    send (juce::MidiMessage::controllerEvent (channel, 0x00, VeskDecoder::userPatternBank));
+    send (juce::MidiMessage::controllerEvent (channel, 0x20, 0));
+    send (juce::MidiMessage::programChange (channel, currentPatternIndex));
+}
+
+//==============================================================================
+void VeskModel::sendDataSet (int a0, int a2, int a3, int value)
+{
+    send (VeskProtocol::dataSet (a0, a2, a3, value));
+}
+
+void VeskModel::sendPatternField (int offset)
+{
+    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, currentPattern[offset]));
+}
+
+void VeskModel::sendSystemField (int offset)
+{
+    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::system, offset, systemBlock[offset]));
+}
+
+void VeskModel::setMasterTune (double hz)
+{
+    // Nearest 0.2 Hz step: a slider's 440.0 may arrive as 439.99999...
+    const double steps = std::isfinite (hz) ? (hz * 10.0 - 4274.0) * 0.5 : 63.0;
+    systemBlock[VeskImage::System::masterTune] = (juce::uint8) clamp7 (juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
+    sendSystemField (VeskImage::System::masterTune);
+}
+
+void VeskModel::setMidiChannel (int channel)
+{
+    systemBlock[VeskImage::System::midiChannel] =
+        (juce::uint8) ((channel <= 0 || channel > 16) ? VeskImage::System::channelOff : channel - 1);
+    sendSystemField (VeskImage::System::midiChannel);
+}
+
+int VeskModel::getMidiChannel() const noexcept
+{
+    return channelIsOn() ? systemBlock[VeskImage::System::midiChannel] + 1 : 0;
+}
+
+bool VeskModel::channelIsOn() const noexcept
+{
+    return systemBlock[VeskImage::System::midiChannel] < VeskImage::System::channelOff;
+}
+
+void VeskModel::sendSystemBlock()
+{
+    send (VeskProtocol::systemBulk (systemBlock));
+}
+
+void VeskModel::requestSystemBlock()
+{
+    send (VeskProtocol::systemRequest());
+}
+
+//==============================================================================
+void VeskModel::setTempo (double bpm)
+{
+    using namespace VeskImage::Pattern;
+
+    // Whole beats per minute only; the tenths are dropped.
+    const int t = juce::jlimit (0, 0x3FFF, wholePart (bpm) * 10);
+    currentPattern[tempoHigh] = (juce::uint8) (t >> 7);
+    currentPattern[tempoLow] = (juce::uint8) (t & 0x7F);
+    sendPatternField (tempoHigh);
+    sendPatternField (tempoLow);
+}
+
+void VeskModel::storeAndSendController (int controllerNumber, int offset, int value)
+{
+    currentPattern[offset] = (juce::uint8) value;
+
+    if (channelIsOn())
+        send (juce::MidiMessage::controllerEvent (systemBlock[VeskImage::System::midiChannel] + 1,
+                                                  controllerNumber, value));
+    else
+        sendPatternField (offset); // no channel to send the controller on: the data-set form reaches the unit
+}
+
+void VeskModel::setControl16 (double value) { storeAndSendController (16, VeskImage::Pattern::tuneOrEffectParam1, wrap7 (wholePart (value))); }
+void VeskModel::setControl16Signed (double value) { storeAndSendController (16, VeskImage::Pattern::tuneOrEffectParam1, wrap7 (wholePart (value) + 64)); }
+void VeskModel::setControl17 (double value) { storeAndSendController (17, VeskImage::Pattern::envModOrEffectParam2, wrap7 (wholePart (value))); }
+void VeskModel::setControl18 (double value) { storeAndSendController (18, VeskImage::Pattern::accentOrEffectParam3, wrap7 (wholePart (value))); }
+void VeskModel::setControl74 (double value) { storeAndSendController (74, VeskImage::Pattern::filterCutoffOrBdLevel, clamp7 (wholePart (value))); }
+void VeskModel::setControl71 (double value) { storeAndSendController (71, VeskImage::Pattern::filterResonanceOrSdLevel, clamp7 (wholePart (value))); }
+void VeskModel::setControl83 (double value) { storeAndSendController (83, VeskImage::Pattern::filterDecayOrHhLevel, clamp7 (wholePart (value))); }
+void VeskModel::setLevel (double value) { storeAndSendController (7, VeskImage::Pattern::level, clamp7 (wholePart (value))); }
+void VeskModel::setPan (double value) { storeAndSendController (10, VeskImage::Pattern::pan, wrap7 (wholePart (value) + 64)); }
+
+void VeskModel::setStepType (int stepIndex, int value)
+{
+    using namespace VeskImage;
+
+    if (stepIndex < 0 || stepIndex >= Pattern::numSteps)
+        return;
+
+    const int stored = value >= StepType::numTypes ? StepType::normal : (value < 0 ? StepType::accent : value);
+    currentPattern[Pattern::stepType + stepIndex] = (juce::uint8) stored;
+    sendPatternField (Pattern::stepType + stepIndex);
+}
+
+void VeskModel::sendCurrentPattern (bool editBufferOnly)
+{
+    using namespace VeskImage;
+
+    if (currentPatternIndex < 0)
+    {
+        send (VeskProtocol::patternBulk (Area::temporaryPattern, 0, currentPattern));
+        return;
+    }
+
+    send (VeskProtocol::patternBulk (Area::temporaryPattern, currentPatternIndex, currentPattern));
+
+    if (! editBufferOnly)
+        send (VeskProtocol::patternBulk (Area::userPattern, currentPatternIndex, currentPattern));
+}
+
+void VeskModel::requestCurrentPattern()
+{
+    using namespace VeskImage;
+
+    if (currentPatternIndex < 0)
+        send (VeskProtocol::patternRequest (Area::temporaryPattern, 0));
+    else
+        send (VeskProtocol::patternRequest (Area::userPattern, currentPatternIndex));
+}
+
+juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noexcept
+{
+    return VeskProtocol::computeChecksum (body, length);
+}
+
+//==============================================================================
+VeskDecoder::Dump VeskModel::receiveDump (const juce::uint8* body, int length)
+{
+    return VeskDecoder::applyDump (image, body, length);
+}
+
+VeskDecoder::ChannelAction VeskModel::receiveChannelMessage (const juce::MidiMessage& message, int& bankSelect)
+{
+    return VeskDecoder::applyChannelMessage (systemBlock, currentPattern, message, bankSelect);
+}
+
+//==============================================================================
+bool VeskModel::readLibrary (const juce::File& file)
+{
+    return VeskLibraryFile::read (file, image).wasOk();
+}
+
+bool VeskModel::writeLibrary (const juce::File& file)
+{
+    return VeskLibraryFile::write (file, image).wasOk();
+}
+
+juce::String VeskModel::getDocumentTitle()
+{
+    const auto file = getFile();
+    return file == juce::File() ? juce::String ("New") : file.getFileNameWithoutExtension();
+}
+
+juce::Result VeskModel::loadDocument (const juce::File& file)
+{
+    if (! readLibrary (file))
+        return juce::Result::fail ("Error while loading file");
+
+    setLastDocumentOpened (file);
+    return juce::Result::ok();
+}
+
+juce::Result VeskModel::saveDocument (const juce::File& file)
+{
+    return writeLibrary (file) ? juce::Result::ok() : juce::Result::fail ("Error while saving file");
+}
+
+juce::File VeskModel::getLastDocumentOpened()
+{
+    return lastDocumentOpened;
+}
+
+void VeskModel::setLastDocumentOpened (const juce::File& file)
+{
+    lastDocumentOpened = file;
+}

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "VeskDecoder.h"
+#include "VeskImage.h"
+#include "midi/MidiOut.h"
+
+#include <juce_data_structures/juce_data_structures.h>
+#include <juce_gui_extra/juce_gui_extra.h>
+
+/**
+    The document: a byte-exact copy of the unit's editable memory, and the
+    operations that change it. Every change is stored first and then sent to
+    the unit at once through owner.
+
+    Editors read bytes of systemBlock and currentPattern directly. Plain fields
+    are written directly and then sent with sendDataSet; the setters below store
+    (and convert) their values themselves.
+*/
+class VeskModel : public juce::FileBasedDocument
+{
+public:
+    explicit VeskModel (MidiOut& output);
+    ~VeskModel() override;
+
+    //==============================================================================
+    MidiOut& owner;
+
+    /** -1 while the temporary pattern is edited, 0-19 for user patterns 1-20. */
+    int currentPatternIndex = -1;
+
+    /** The 159-byte record being edited. */
+    juce::uint8* currentPattern = nullptr;
+
+    juce::uint8 image[VeskImage::imageSize] = {};
+
+    juce::uint8* const systemBlock = image + VeskImage::systemBlockOffset;
+    juce::uint8* const temporaryPattern = image + VeskImage::temporaryPatternOffset;
+    juce::uint8* const userPatterns = image + VeskImage::userPatternsOffset;
+
+    /** Record of user pattern index 0-19. */
+    juce::uint8* userPattern (int index) noexcept { return image + VeskImage::userPatternOffset (index); }
+
+    //==============================================================================
+    /** Whole image to the unit's defaults, each value sent as it is stored. */
+    void resetToDefaults();
+
+    /** currentPattern to the pattern defaults, each value sent as it is stored. */
+    void resetPattern();
+
+    /** Makes the temporary pattern the one being edited; sends nothing. */
+    void selectTemporaryPattern();
+
+    /** Points currentPattern at user pattern currentPatternIndex + 1 and selects it
+        on the unit with bank select 85 and a program change. */
+    void selectUserPattern();
+
+    //==============================================================================
+    /** A one-byte data set; the caller has stored the value. */
+    void sendDataSet (int a0, int a2, int a3, int value);
+
+    /** Sends currentPattern[offset] as a data set to the unit's temporary pattern. */
+    void sendPatternField (int offset);
+
+    /** Sends systemBlock[offset] as a data set. */
+    void sendSystemField (int offset);
+
+    void setMasterTune (double hz);
+    void setMidiChannel (int channel);
+    int getMidiChannel() const noexcept;
+    void sendSystemBlock();
+    void requestSystemBlock();
+
+    void setTempo (double bpm);
+    void setControl16 (double value);
+    void setControl16Signed (double value);
+    void setControl17 (double value);
+    void setControl18 (double value);
+    void setControl74 (double value);
+    void setControl71 (double value);
+    void setControl83 (double value);
+    void setLevel (double value);
+    void setPan (double value);
+    void setStepType (int stepIndex, int value);
+
+    void sendCurrentPattern (bool editBufferOnly);
+    void requestCurrentPattern();
+
+    static juce::uint8 computeChecksum (const juce::uint8* body, int length) noexcept;
+
+    //==============================================================================
+    /** Applies an exclusive body received from the unit (see VeskDecoder). */
+    VeskDecoder::Dump receiveDump (const juce::uint8* body, int length);
+
+    /** Applies a controller or program change received from the unit. */
+    VeskDecoder::ChannelAction receiveChannelMessage (const juce::MidiMessage& message, int& bankSelect);
+
+    //==============================================================================
+    /** Loads a library file: all of it, or nothing. */
+    bool readLibrary (const juce::File& file);
+    bool writeLibrary (const juce::File& file);
+
+    juce::String getDocumentTitle() override;
+    juce::Result loadDocument (const juce::File& file) override;
+    juce::Result saveDocument (const juce::File& file) override;
+    juce::File getLastDocumentOpened() override;
+    void setLastDocumentOpened (const juce::File& file) override;
+
+private:
+    void storeAndSendController (int controllerNumber, int offset, int value);
+    void send (const juce::MidiMessage& message) { owner.send (message); }
+    bool channelIsOn() const noexcept;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskModel)
+};
