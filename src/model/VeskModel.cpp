@@ -31,7 +31,7 @@ namespace
 VeskModel::VeskModel (MidiOut& output)
     : juce::FileBasedDocument ("vsk", "*.vsk", "Load", "Save"),
       owner (output),
-      currentPattern (temporaryPattern)
+      currentPattern (image + VeskImage::temporaryPatternOffset)
 {
     resetToDefaults();
 }
