@@ -243,36 +243,49 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
 
     auto import = VeskSyxFile::applyDumps (contents, image.data());
 
-    // Details first, in file order and cut short; the summary counts everything.
-    int details = 0;
+    // Details in file order, cut short; the summary counts everything.
+    std::vector<std::pair<size_t, juce::String>> details;
     std::map<juce::String, int> reasons;
+    int ignored = 0;
+    size_t outside = 0;
 
     for (size_t i = 0; i < import.dumps.size(); ++i)
     {
-        auto& dump = import.dumps[i];
-
-        if (dump.applied())
+        if (import.dumps[i].applied())
             continue;
 
-        auto reason = VeskDecoder::describe (dump.result);
+        auto reason = VeskDecoder::describe (import.dumps[i].result);
         ++reasons[reason];
-
-        if (details++ < maxDetailLines)
-            report (syxPath, "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
+        ++ignored;
+        details.emplace_back (contents.messages[i].fileOffset,
+                              "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
     }
 
     for (auto& skipped : contents.skipped)
     {
-        ++reasons[skipped.kind == VeskSyxFile::Skipped::Kind::junk ? "not in a message" : "damaged framing"];
+        if (skipped.kind == VeskSyxFile::Skipped::Kind::junk)
+        {
+            outside += skipped.length;
+        }
+        else
+        {
+            ++reasons[skipped.kind == VeskSyxFile::Skipped::Kind::tooLong ? "too long"
+                                                                          : (skipped.kind == VeskSyxFile::Skipped::Kind::unterminated ? "unterminated" : "interrupted")];
+            ++ignored;
+        }
 
-        if (details++ < maxDetailLines)
-            report (syxPath, "skipped " + VeskSyxFile::describe (skipped));
+        details.emplace_back (skipped.fileOffset, "skipped " + VeskSyxFile::describe (skipped));
     }
 
-    if (details > maxDetailLines)
-        report (syxPath, "... " + juce::String (details - maxDetailLines) + " more not listed");
+    std::stable_sort (details.begin(), details.end(), [] (auto& a, auto& b)
+                      { return a.first < b.first; });
 
-    const int ignored = (int) (import.dumps.size() - (size_t) import.applied) + (int) contents.skipped.size();
+    for (size_t i = 0; i < details.size() && i < (size_t) maxDetailLines; ++i)
+        report (syxPath, details[i].second);
+
+    if (details.size() > (size_t) maxDetailLines)
+        report (syxPath, "... and " + juce::String ((juce::int64) (details.size() - (size_t) maxDetailLines)) + " more");
+
     juce::StringArray why;
 
     for (auto& [reason, count] : reasons)
@@ -280,7 +293,8 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
 
     report (syxPath, "applied " + juce::String (import.applied) + (import.applied == 1 ? " dump" : " dumps")
                          + ", ignored " + juce::String (ignored) + (ignored == 1 ? " message" : " messages")
-                         + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")"));
+                         + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
+                         + (outside == 0 ? juce::String() : ", skipped " + juce::String ((juce::int64) outside) + " bytes outside messages"));
 
     if (import.applied == 0)
     {

@@ -97,14 +97,14 @@ juce::Result VeskSyxFile::read (const juce::File& file, size_t maxBodySize, Cont
 juce::String VeskSyxFile::describe (const Skipped& skipped)
 {
     const auto at = " at byte " + juce::String ((juce::int64) skipped.fileOffset);
-    const auto length = juce::String ((juce::int64) skipped.length) + " bytes";
+    const auto length = juce::String ((juce::int64) skipped.length) + (skipped.length == 1 ? " byte" : " bytes");
 
     switch (skipped.kind)
     {
         case Skipped::Kind::junk: return length + " outside any message" + at;
         case Skipped::Kind::unterminated: return "unterminated message" + at + " (" + length + ", no F7 before the end)";
         case Skipped::Kind::interrupted: return "interrupted message" + at + " (" + length + ", cut short by a status byte)";
-        case Skipped::Kind::tooLong: return "message" + at + " is longer than any dump (" + length + ")";
+        case Skipped::Kind::tooLong: return "message" + at + " longer than any dump (" + length + ")";
     }
 
     return {};

@@ -50,7 +50,7 @@ struct VeskSyxFile
     /** Reads and parses a file. Fails only when the file cannot be read. */
     static juce::Result read (const juce::File& file, size_t maxBodySize, Contents& contents);
 
-    /** "12 bytes of junk at byte 0", "unterminated message at byte 3600 (40 bytes)" ... */
+    /** "12 bytes outside any message at byte 0", "unterminated message at byte 3600 (...)" ... */
     static juce::String describe (const Skipped& skipped);
 
     /** What applying a file's messages to an image did. */
