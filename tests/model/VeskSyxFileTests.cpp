@@ -71,15 +71,3 @@ TEST (VeskSyxFile, OverLongMessageIsSkippedWhole)
     bytes.erase (bytes.begin() + 1); // 169 bytes: the largest dump fits
     EXPECT_EQ (parse (bytes).messages.size(), 2u);
 }
-
-TEST (VeskSyxFile, EmptyAndUnreadableFiles)
-{
-    auto c = parse ({});
-    EXPECT_TRUE (c.messages.empty());
-    EXPECT_TRUE (c.skipped.empty());
-
-    VeskSyxFile::Contents contents;
-    auto missing = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("vesk-no-such-file.syx");
-    EXPECT_TRUE (VeskSyxFile::read (missing, 169, contents).failed());
-    EXPECT_TRUE (VeskSyxFile::read (missing.getParentDirectory(), 169, contents).failed());
-}
