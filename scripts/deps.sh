@@ -10,6 +10,7 @@ packages=(
     libxinerama-dev libxcursor-dev libxext-dev libgl-dev libpng-dev libjpeg-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
+    clang libclang-rt-14-dev
     xvfb xdotool x11-utils imagemagick fonts-dejavu-core
 )
 

@@ -17,6 +17,7 @@ VESK_NAME_LIST (filterTypes, "LP1", "BP1", "HP1", "LP2", "BP2", "HP2")
 VESK_NAME_LIST (effectTypes, "OD1", "OD2", "DS1", "DS2", "PH1", "PH2", "PH3", "PH4", "SL1", "SL2", "OFF")
 VESK_NAME_LIST (kits, "808", "Clap", "Funk", "Standard", "Rim Shot", "BreakBeats", "909 Synth", "Electro", "Cowbell", "Latin Perc.")
 VESK_NAME_LIST (stepTypes, "Normal", "Tie", "Slide", "Rest", "Accent")
+VESK_NAME_LIST (rythmStepTypes, "C ", "O ", "CA", "OA", "  ")
 
 // clang-format off
 VESK_NAME_LIST (tones,

@@ -21,6 +21,7 @@ struct VeskNames
     static const juce::StringArray& effectTypes(); // "OD1" ... "SL2", "OFF"
     static const juce::StringArray& kits(); // "808" ... "Latin Perc."
     static const juce::StringArray& stepTypes(); // "Normal", "Tie", "Slide", "Rest", "Accent"
+    static const juce::StringArray& rythmStepTypes(); // the step grid's two-character Rythm labels, "C " ... "  "
 
     /** Item text for a stored index, or an empty text when the list has no such item. */
     static juce::String item (const juce::StringArray& list, int index);

@@ -1,0 +1,516 @@
+#include "VeskCli.h"
+#include "midi/MidiOut.h"
+#include "model/VeskFields.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskModel.h"
+#include "model/VeskProtocol.h"
+#include "model/VeskSyxFile.h"
+
+#include <map>
+
+namespace
+{
+    using namespace VeskImage;
+
+    struct DiscardingMidiOut : MidiOut
+    {
+        void send (const juce::MidiMessage&) override {}
+    };
+
+    struct Command
+    {
+        const char* name;
+        const char* usage;
+        const char* summary;
+        int numFiles;
+    };
+
+    const Command commands[] = {
+        { "new", "vesk new FILE.vsk [--force]", "Writes a library of the unit's defaults. An existing FILE.vsk is kept unless --force is given.", 1 },
+        { "show", "vesk show FILE.vsk [--json]", "Lists the system block and the 21 patterns with readable values. --json writes one JSON document with the raw bytes beside the values.", 1 },
+        { "export-syx", "vesk export-syx FILE.vsk OUT.syx", "Writes the messages that restore the whole library into a unit: the system block, user patterns 1 to 20, then the temporary pattern.", 2 },
+        { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored.", 2 },
+        { "diff", "vesk diff A.vsk B.vsk", "One line per field that differs. Exit status 0 when equal, 1 when different, 2 on error.", 2 },
+    };
+
+    const Command* findCommand (const juce::String& name)
+    {
+        for (auto& c : commands)
+            if (name == c.name)
+                return &c;
+
+        return nullptr;
+    }
+
+    std::ostream& operator<< (std::ostream& s, const juce::String& text) { return s << text.toRawUTF8(); }
+
+    // Long lists of problems are cut here; the summary line still counts them all.
+    constexpr int maxDetailLines = 20;
+
+    constexpr size_t maxDumpBodySize = (size_t) VeskProtocol::patternBulkBodySize;
+
+    juce::var rawAndValue (int raw, const juce::String& value)
+    {
+        auto* object = new juce::DynamicObject();
+        object->setProperty ("raw", raw);
+        object->setProperty ("value", value);
+        return object;
+    }
+
+    juce::var patternJson (const juce::uint8* record, int recordIndex)
+    {
+        auto* object = new juce::DynamicObject();
+        object->setProperty ("name", VeskFields::recordName (recordIndex));
+
+        for (auto& field : VeskFields::patternFields())
+            object->setProperty (field.name, rawAndValue (record[field.offset], VeskFields::patternValue (record, field.offset)));
+
+        juce::Array<juce::var> steps;
+
+        for (int s = 0; s < Pattern::numSteps; ++s)
+        {
+            auto* step = new juce::DynamicObject();
+            step->setProperty ("step", s + 1);
+
+            for (auto& field : VeskFields::stepFields())
+                step->setProperty (field.name, rawAndValue (record[field.offset + s], VeskFields::patternValue (record, field.offset + s)));
+
+            steps.add (step);
+        }
+
+        object->setProperty ("steps", steps);
+        return object;
+    }
+
+    juce::String padded (const juce::String& text, int width) { return text.paddedRight (' ', width); }
+
+    constexpr int nameWidth = 26;
+}
+
+VeskCli::VeskCli (std::ostream& o, std::ostream& e)
+    : out (o), err (e)
+{
+}
+
+//==============================================================================
+int VeskCli::run (const juce::StringArray& args)
+{
+    if (args.isEmpty())
+    {
+        printHelp ({});
+        return exitUsage;
+    }
+
+    const auto& first = args[0];
+
+    if (first == "--help" || first == "-h" || first == "help")
+    {
+        printHelp (args.size() > 1 ? args[1] : juce::String());
+        return exitOk;
+    }
+
+    if (first == "--version")
+    {
+        out << "vesk " << JUCE_APPLICATION_VERSION_STRING << "\n";
+        return exitOk;
+    }
+
+    auto* command = findCommand (first);
+
+    if (command == nullptr)
+        return usageError ("unknown command '" + first + "'", {});
+
+    const juce::String name (command->name);
+    juce::StringArray files;
+    bool json = false, force = false;
+
+    for (int i = 1; i < args.size(); ++i)
+    {
+        const auto& arg = args[i];
+
+        if (arg == "--help" || arg == "-h")
+        {
+            printHelp (command->name);
+            return exitOk;
+        }
+
+        if (arg == "--json" && name == "show")
+            json = true;
+        else if (arg == "--force" && name == "new")
+            force = true;
+        else if (arg.startsWith ("-") && arg.length() > 1)
+            return usageError ("unknown option '" + arg + "'", command->name);
+        else
+            files.add (arg);
+    }
+
+    if (files.size() != command->numFiles)
+        return usageError (juce::String (command->name) + " takes " + juce::String (command->numFiles)
+                               + (command->numFiles == 1 ? " file" : " files") + ", got " + juce::String (files.size()),
+                           command->name);
+
+    if (name == "new")
+        return newLibrary (files, force);
+
+    if (name == "show")
+        return show (files[0], json);
+
+    if (name == "export-syx")
+        return exportSyx (files[0], files[1]);
+
+    if (name == "import-syx")
+        return importSyx (files[0], files[1]);
+
+    return diff (files[0], files[1]);
+}
+
+//==============================================================================
+int VeskCli::newLibrary (const juce::StringArray& files, bool force)
+{
+    const auto& path = files[0];
+
+    if (resolve (path).existsAsFile() && ! force)
+    {
+        report (path, "already exists (use --force to replace it)");
+        return exitFailed;
+    }
+
+    return writeLibrary (path, defaults()) ? exitOk : exitFailed;
+}
+
+int VeskCli::show (const juce::String& path, bool json)
+{
+    Image image;
+
+    if (! readLibrary (path, image))
+        return exitFailed;
+
+    if (json)
+        showJson (path, image);
+    else
+        showText (path, image);
+
+    return exitOk;
+}
+
+int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syxPath)
+{
+    Image image;
+
+    if (! readLibrary (libraryPath, image))
+        return exitFailed;
+
+    juce::MemoryOutputStream syx;
+
+    auto append = [&syx] (const juce::MidiMessage& message)
+    {
+        syx.write (message.getRawData(), (size_t) message.getRawDataSize());
+    };
+
+    append (VeskProtocol::systemBulk (image.data() + systemBlockOffset));
+
+    for (int n = 0; n < numUserPatterns; ++n)
+        append (VeskProtocol::patternBulk (Area::userPattern, n, image.data() + userPatternOffset (n)));
+
+    append (VeskProtocol::patternBulk (Area::temporaryPattern, 0, image.data() + temporaryPatternOffset));
+
+    auto result = VeskLibraryFile::writeWhole (resolve (syxPath), syx.getData(), syx.getDataSize());
+
+    if (result.failed())
+    {
+        report (syxPath, result.getErrorMessage());
+        return exitFailed;
+    }
+
+    return exitOk;
+}
+
+int VeskCli::importSyx (const juce::String& syxPath, const juce::String& libraryPath)
+{
+    Image image = defaults();
+
+    if (resolve (libraryPath).exists() && ! readLibrary (libraryPath, image))
+        return exitFailed;
+
+    VeskSyxFile::Contents contents;
+    auto readResult = VeskSyxFile::read (resolve (syxPath), maxDumpBodySize, contents);
+
+    if (readResult.failed())
+    {
+        report (syxPath, readResult.getErrorMessage());
+        return exitFailed;
+    }
+
+    auto import = VeskSyxFile::applyDumps (contents, image.data());
+
+    // Details in file order, cut short; the summary counts everything.
+    std::vector<std::pair<size_t, juce::String>> details;
+    std::map<juce::String, int> reasons;
+    int ignored = 0;
+    size_t outside = 0;
+
+    for (size_t i = 0; i < import.dumps.size(); ++i)
+    {
+        if (import.dumps[i].applied())
+            continue;
+
+        auto reason = VeskDecoder::describe (import.dumps[i].result);
+        ++reasons[reason];
+        ++ignored;
+        details.emplace_back (contents.messages[i].fileOffset,
+                              "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
+    }
+
+    for (auto& skipped : contents.skipped)
+    {
+        if (skipped.kind == VeskSyxFile::Skipped::Kind::junk)
+        {
+            outside += skipped.length;
+        }
+        else
+        {
+            ++reasons[skipped.kind == VeskSyxFile::Skipped::Kind::tooLong ? "too long"
+                                                                          : (skipped.kind == VeskSyxFile::Skipped::Kind::unterminated ? "unterminated" : "interrupted")];
+            ++ignored;
+        }
+
+        details.emplace_back (skipped.fileOffset, "skipped " + VeskSyxFile::describe (skipped));
+    }
+
+    std::stable_sort (details.begin(), details.end(), [] (auto& a, auto& b)
+                      { return a.first < b.first; });
+
+    for (size_t i = 0; i < details.size() && i < (size_t) maxDetailLines; ++i)
+        report (syxPath, details[i].second);
+
+    if (details.size() > (size_t) maxDetailLines)
+        report (syxPath, "... and " + juce::String ((juce::int64) (details.size() - (size_t) maxDetailLines)) + " more");
+
+    juce::StringArray why;
+
+    for (auto& [reason, count] : reasons)
+        why.add (juce::String (count) + " " + reason);
+
+    report (syxPath, "applied " + juce::String (import.applied) + (import.applied == 1 ? " dump" : " dumps")
+                         + ", ignored " + juce::String (ignored) + (ignored == 1 ? " message" : " messages")
+                         + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
+                         + (outside == 0 ? juce::String() : ", skipped " + juce::String ((juce::int64) outside) + " bytes outside messages"));
+
+    if (import.applied == 0)
+    {
+        report (syxPath, "holds no dump of this unit; " + libraryPath + " left as it was");
+        return exitFailed;
+    }
+
+    return writeLibrary (libraryPath, image) ? exitOk : exitFailed;
+}
+
+int VeskCli::diff (const juce::String& pathA, const juce::String& pathB)
+{
+    Image a, b;
+
+    if (! readLibrary (pathA, a) || ! readLibrary (pathB, b))
+        return exitUsage;
+
+    int differences = 0;
+
+    auto line = [this, &differences] (const juce::String& where, const juce::String& field, const juce::String& valueA, const juce::String& valueB)
+    {
+        out << padded (where, 10) << padded (field, nameWidth) << valueA << " -> " << valueB << "\n";
+        ++differences;
+    };
+
+    for (int offset = 0; offset < systemBlockSize; ++offset)
+        if (a[(size_t) offset] != b[(size_t) offset])
+            line ("System", VeskFields::systemFieldName (offset),
+                  VeskFields::systemValue (a.data(), offset), VeskFields::systemValue (b.data(), offset));
+
+    for (int record = 0; record < numPatternRecords; ++record)
+    {
+        auto* recordA = a.data() + patternRecordOffset (record);
+        auto* recordB = b.data() + patternRecordOffset (record);
+
+        for (int offset = 0; offset < patternSize; ++offset)
+            if (recordA[offset] != recordB[offset])
+                line (VeskFields::recordName (record), VeskFields::patternFieldName (offset),
+                      VeskFields::patternValue (recordA, offset), VeskFields::patternValue (recordB, offset));
+    }
+
+    for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
+        if (a[(size_t) offset] != b[(size_t) offset])
+            line ("Reserved", "image offset " + juce::String (offset),
+                  juce::String (a[(size_t) offset]), juce::String (b[(size_t) offset]));
+
+    return differences == 0 ? exitOk : exitFailed;
+}
+
+//==============================================================================
+void VeskCli::showText (const juce::String& path, const Image& image)
+{
+    auto row = [this] (const juce::String& name, const juce::String& value)
+    {
+        out << "  " << padded (name, nameWidth) << value << "\n";
+    };
+
+    out << "Library " << path << "\n\nSystem\n";
+
+    for (int offset = 0; offset < systemBlockSize; ++offset)
+    {
+        const auto name = VeskFields::systemFieldName (offset);
+
+        // Reserved bytes are listed only when something put a value there.
+        if (! name.startsWith ("reserved") || image[(size_t) offset] != 0)
+            row (name, VeskFields::systemValue (image.data(), offset));
+    }
+
+    for (int record = 0; record < numPatternRecords; ++record)
+    {
+        auto* pattern = image.data() + patternRecordOffset (record);
+        out << "\n"
+            << VeskFields::recordName (record) << "\n";
+
+        for (auto& field : VeskFields::patternFields())
+            row (field.name, VeskFields::patternValue (pattern, field.offset));
+
+        juce::String header ("  step");
+
+        for (auto& field : VeskFields::stepFields())
+            header << "  " << padded (field.name, 9);
+
+        out << header.trimEnd() << "\n";
+
+        for (int s = 0; s < Pattern::numSteps; ++s)
+        {
+            auto line = "  " + juce::String (s + 1).paddedLeft (' ', 4);
+
+            for (auto& field : VeskFields::stepFields())
+                line << "  " << padded (VeskFields::patternValue (pattern, field.offset + s), 9);
+
+            out << line.trimEnd() << "\n";
+        }
+    }
+
+    int nonZero = 0;
+
+    for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
+        nonZero += image[(size_t) offset] != 0 ? 1 : 0;
+
+    out << "\nReserved\n";
+    row ("reservedArea", juce::String (reservedAreaSize) + " bytes, "
+                             + (nonZero == 0 ? juce::String ("all zero") : juce::String (nonZero) + " not zero"));
+}
+
+void VeskCli::showJson (const juce::String& path, const Image& image)
+{
+    auto* root = new juce::DynamicObject();
+    juce::var document (root);
+    root->setProperty ("file", path);
+
+    auto* system = new juce::DynamicObject();
+
+    for (auto& field : VeskFields::systemFields())
+        system->setProperty (field.name, rawAndValue (image[(size_t) field.offset], VeskFields::systemValue (image.data(), field.offset)));
+
+    juce::Array<juce::var> reserved;
+
+    for (int offset = 0; offset < systemBlockSize; ++offset)
+    {
+        if (VeskFields::systemFieldName (offset).startsWith ("reserved"))
+        {
+            auto* byte = new juce::DynamicObject();
+            byte->setProperty ("offset", offset);
+            byte->setProperty ("raw", image[(size_t) offset]);
+            reserved.add (byte);
+        }
+    }
+
+    system->setProperty ("reserved", reserved);
+    root->setProperty ("systemBlock", system);
+    root->setProperty ("temporaryPattern", patternJson (image.data() + temporaryPatternOffset, 0));
+
+    juce::Array<juce::var> users;
+
+    for (int n = 0; n < numUserPatterns; ++n)
+        users.add (patternJson (image.data() + userPatternOffset (n), n + 1));
+
+    root->setProperty ("userPatterns", users);
+
+    auto* area = new juce::DynamicObject();
+    area->setProperty ("offset", reservedAreaOffset);
+    area->setProperty ("size", reservedAreaSize);
+    area->setProperty ("raw", juce::String::toHexString (image.data() + reservedAreaOffset, reservedAreaSize, 0));
+    root->setProperty ("reservedArea", area);
+
+    out << juce::JSON::toString (document) << "\n";
+}
+
+//==============================================================================
+bool VeskCli::readLibrary (const juce::String& path, Image& image)
+{
+    auto result = VeskLibraryFile::read (resolve (path), image.data());
+
+    if (result.failed())
+    {
+        // A missing file says so plainly rather than through the open error.
+        report (path, resolve (path).exists() ? result.getErrorMessage() : juce::String ("does not exist"));
+        return false;
+    }
+
+    return true;
+}
+
+bool VeskCli::writeLibrary (const juce::String& path, const Image& image)
+{
+    auto result = VeskLibraryFile::write (resolve (path), image.data());
+
+    if (result.failed())
+        report (path, result.getErrorMessage());
+
+    return result.wasOk();
+}
+
+VeskCli::Image VeskCli::defaults()
+{
+    DiscardingMidiOut discard;
+    VeskModel model (discard);
+
+    Image image;
+    std::copy (std::begin (model.image), std::end (model.image), image.begin());
+    return image;
+}
+
+juce::File VeskCli::resolve (const juce::String& path)
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+//==============================================================================
+int VeskCli::usageError (const juce::String& message, const juce::String& command)
+{
+    err << "vesk: " << message << " (see vesk " << (command.isEmpty() ? juce::String() : command + " ") << "--help)\n";
+    return exitUsage;
+}
+
+void VeskCli::printHelp (const juce::String& commandName)
+{
+    if (auto* command = findCommand (commandName))
+    {
+        out << "Usage: " << command->usage << "\n\n"
+            << command->summary << "\n";
+        return;
+    }
+
+    out << "vesk: librarian for the Vesk groovebox's library files (.vsk) and sysex files (.syx)\n\n"
+        << "Usage:\n";
+
+    for (auto& c : commands)
+        out << "  " << c.usage << "\n";
+
+    out << "  vesk --version\n\n"
+        << "vesk COMMAND --help tells more about a command.\n";
+}
+
+void VeskCli::report (const juce::String& path, const juce::String& message)
+{
+    err << "vesk: " << path << ": " << message << "\n";
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "model/VeskImage.h"
+
+#include <juce_core/juce_core.h>
+
+#include <array>
+#include <ostream>
+
+/**
+    The command-line librarian: creates, shows, compares and converts library
+    files without a window or a MIDI port.
+
+    Every failure is one line on err naming the file, and no output file is
+    touched unless the command completes.
+*/
+class VeskCli
+{
+public:
+    VeskCli (std::ostream& out, std::ostream& err);
+
+    /** Runs one command line (without the program name). Returns the exit
+        status: 0 done, 1 failed (or, for diff, libraries differ), 2 wrong usage
+        (and for diff, any failure). */
+    int run (const juce::StringArray& args);
+
+    static constexpr int exitOk = 0;
+    static constexpr int exitFailed = 1;
+    static constexpr int exitUsage = 2;
+
+private:
+    using Image = std::array<juce::uint8, VeskImage::imageSize>;
+
+    int newLibrary (const juce::StringArray& files, bool force);
+    int show (const juce::String& path, bool json);
+    int exportSyx (const juce::String& libraryPath, const juce::String& syxPath);
+    int importSyx (const juce::String& syxPath, const juce::String& libraryPath);
+    int diff (const juce::String& pathA, const juce::String& pathB);
+
+    void showText (const juce::String& path, const Image& image);
+    void showJson (const juce::String& path, const Image& image);
+
+    bool readLibrary (const juce::String& path, Image& image);
+    bool writeLibrary (const juce::String& path, const Image& image);
+    static Image defaults();
+    static juce::File resolve (const juce::String& path);
+
+    int usageError (const juce::String& message, const juce::String& command);
+    void printHelp (const juce::String& command);
+    /** "vesk: PATH: MESSAGE" on err. */
+    void report (const juce::String& path, const juce::String& message);
+
+    std::ostream& out;
+    std::ostream& err;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
+};

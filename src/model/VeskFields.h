@@ -1,0 +1,47 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+#include <vector>
+
+/**
+    The named fields of the image and the values a person reads for them
+    ("440.0 Hz", "Rythm", "C# 4" ...), as the editor's pages show them.
+
+    Values depend on the record they are read from (a pattern's type decides
+    whether offset 6 is a tone or a kit), so every lookup takes the whole
+    block. Any byte gives a text; bytes outside a field's range are shown as
+    their number with "(out of range)".
+*/
+struct VeskFields
+{
+    struct Field
+    {
+        const char* name;
+        int offset; // within the system block or the pattern record
+    };
+
+    /** The system block's named fields in offset order; offsets 2, 4, 5, 7, 10
+        and 11 are reserved and have no name. */
+    static const std::vector<Field>& systemFields();
+
+    /** A pattern record's fields 0-30; the step arrays follow at stepNote. */
+    static const std::vector<Field>& patternFields();
+
+    /** The four per-step arrays: stepNote, stepLevel, stepGate, stepType. */
+    static const std::vector<Field>& stepFields();
+
+    static juce::String systemValue (const juce::uint8* systemBlock, int offset);
+
+    /** Any record offset 0-158, steps included. */
+    static juce::String patternValue (const juce::uint8* record, int offset);
+
+    /** "masterTune", "reserved 2"... for a system offset. */
+    static juce::String systemFieldName (int offset);
+
+    /** "tempoHigh" ... for offsets 0-30, "stepNote 1" ... "stepType 32" for the steps. */
+    static juce::String patternFieldName (int offset);
+
+    /** "Temporary" for record 0, "User 01" to "User 20" for records 1-20. */
+    static juce::String recordName (int record);
+};
