@@ -18,8 +18,9 @@ struct MidiSettingsFile
         everything opened. */
     static juce::String initialiseDeviceManager (juce::AudioDeviceManager& deviceManager);
 
-    /** Writes the device manager's state document; writes nothing and returns
-        false while there is none (nothing was ever chosen or read). */
+    /** Writes the device manager's state document, keeping the inputs and the
+        output of the file that are not plugged in now; writes nothing and
+        returns false while there is no state (nothing was ever chosen or read). */
     static bool save (juce::AudioDeviceManager& deviceManager);
 
     /** The text of the "Midi Settings" alert for an error of initialiseDeviceManager. */
