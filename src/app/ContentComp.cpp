@@ -142,14 +142,8 @@ bool ContentComp::perform (const InvocationInfo& info)
             return true;
 
         case openLibrary:
-        {
-            juce::Component::SafePointer<ContentComp> safeThis (this);
-            model->loadFromUserSpecifiedFileAsync (true, [safeThis] (juce::Result result)
-                                                   {
-                                                       if (safeThis != nullptr && result.wasOk())
-                                                           safeThis->refreshVisiblePage(); });
+            openLibraryFile();
             return true;
-        }
 
         case saveLibrary:
             // To its file, or, for a library that has none yet, as "Save As".
@@ -175,6 +169,29 @@ bool ContentComp::perform (const InvocationInfo& info)
         default:
             return false;
     }
+}
+
+void ContentComp::openLibraryFile()
+{
+    // The document's own chooser-and-load deletes its chooser inside the
+    // chooser's callback, and the failure box it opens then never shows; this
+    // chooser lives until the next Open, and the document loads and reports.
+    openChooser = std::make_unique<juce::FileChooser> ("Load", model->getLastDocumentOpened(), "*.vsk");
+
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    openChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                              [safeThis] (const juce::FileChooser& chooser)
+                              {
+                                  const auto file = chooser.getResult();
+
+                                  if (safeThis == nullptr || file == juce::File())
+                                      return;
+
+                                  safeThis->model->loadFromAsync (file, true, [safeThis] (juce::Result result)
+                                                                  {
+                                                                      if (safeThis != nullptr && result.wasOk())
+                                                                          safeThis->refreshVisiblePage(); });
+                              });
 }
 
 void ContentComp::refreshVisiblePage()
