@@ -173,25 +173,11 @@ bool ContentComp::perform (const InvocationInfo& info)
 
 void ContentComp::openLibraryFile()
 {
-    // The document's own chooser-and-load deletes its chooser inside the
-    // chooser's callback, and the failure box it opens then never shows; this
-    // chooser lives until the next Open, and the document loads and reports.
-    openChooser = std::make_unique<juce::FileChooser> ("Load", model->getLastDocumentOpened(), "*.vsk");
-
     juce::Component::SafePointer<ContentComp> safeThis (this);
-    openChooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
-                              [safeThis] (const juce::FileChooser& chooser)
-                              {
-                                  const auto file = chooser.getResult();
-
-                                  if (safeThis == nullptr || file == juce::File())
-                                      return;
-
-                                  safeThis->model->loadFromAsync (file, true, [safeThis] (juce::Result result)
-                                                                  {
-                                                                      if (safeThis != nullptr && result.wasOk())
-                                                                          safeThis->refreshVisiblePage(); });
-                              });
+    model->loadFromUserSpecifiedFileAsync (true, [safeThis] (juce::Result result)
+                                           {
+                                               if (safeThis != nullptr && result.wasOk())
+                                                   safeThis->refreshVisiblePage(); });
 }
 
 void ContentComp::refreshVisiblePage()

@@ -77,7 +77,6 @@ private:
     // Open dialogs go before the devices and the model they show.
     juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog;
     std::unique_ptr<juce::DialogWindow> helpWindow;
-    std::unique_ptr<juce::FileChooser> openChooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };
