@@ -58,7 +58,6 @@ public:
 
     VeskModel& getModel() noexcept { return *model; }
     VeskComponent& getEditor() noexcept { return *editor; }
-    juce::AudioDeviceManager& getDeviceManager() noexcept { return deviceManager; }
     int getNumMidiInputCallbacks() const noexcept { return midiInputCallbacks.size(); }
 
 private:

@@ -17,7 +17,9 @@ MainWindow::MainWindow()
     // (after a dialog closes, or with no window manager at all).
     commandManager->setFirstCommandTarget (content.get());
     commandManager->registerAllCommandsForTarget (content.get());
-    commandManager->registerAllCommandsForTarget (juce::JUCEApplication::getInstance());
+
+    if (auto* app = juce::JUCEApplication::getInstance())
+        commandManager->registerAllCommandsForTarget (app);
 
     addKeyListener (commandManager->getKeyMappings());
 
@@ -33,6 +35,7 @@ MainWindow::MainWindow()
 MainWindow::~MainWindow()
 {
     setMenuBar (nullptr);
+    commandManager->setFirstCommandTarget (nullptr);
     clearContentComponent();
     commandManager = nullptr;
 

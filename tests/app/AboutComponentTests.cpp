@@ -40,15 +40,3 @@ TEST (AboutComponent, LeavesEscapeToTheDialog)
     for (auto* c : { static_cast<juce::Component*> (&about), static_cast<juce::Component*> (&help) })
         EXPECT_FALSE (textOf (*c).keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
 }
-
-TEST (HelpComponent, NamesEveryCommandKeyAndTheSettingsDialog)
-{
-    const auto text = HelpComponent::getHelpText();
-
-    for (const char* key : { "Ctrl+N", "Ctrl+O", "Ctrl+S", "Ctrl+A", "Ctrl+M", "Ctrl+H", "Ctrl+Q" })
-        EXPECT_TRUE (text.contains (key)) << key;
-
-    EXPECT_TRUE (text.contains ("Setup > Midi Settings"));
-    EXPECT_TRUE (text.contains ("Send"));
-    EXPECT_TRUE (text.contains ("Store"));
-}

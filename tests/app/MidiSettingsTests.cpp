@@ -133,11 +133,6 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     EXPECT_EQ (again->getNumChildElements(), 1);
 }
 
-TEST (MidiSettingsFile, OpenErrorText)
-{
-    EXPECT_EQ (MidiSettingsFile::describeOpenError ("No such device"), "Couldn't open an output device!\n\nNo such device");
-}
-
 //==============================================================================
 TEST (MidiDeviceSelectorComponent, LaysOutTheListByItsNumberOfInputs)
 {
