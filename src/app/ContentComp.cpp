@@ -174,10 +174,13 @@ bool ContentComp::perform (const InvocationInfo& info)
 void ContentComp::openLibraryFile()
 {
     juce::Component::SafePointer<ContentComp> safeThis (this);
-    model->loadFromUserSpecifiedFileAsync (true, [safeThis] (juce::Result result)
-                                           {
-                                               if (safeThis != nullptr && result.wasOk())
-                                                   safeThis->refreshVisiblePage(); });
+    auto onLoaded = [safeThis] (juce::Result result)
+    {
+        if (safeThis != nullptr && result.wasOk())
+            safeThis->refreshVisiblePage();
+    };
+
+    model->loadFromUserSpecifiedFileAsync (true, onLoaded);
 }
 
 void ContentComp::refreshVisiblePage()
@@ -227,14 +230,18 @@ void ContentComp::showMidiSettingsDialog()
     options.content.setOwned (panel.release());
     midiSettingsDialog = options.launchAsync();
 
+    // Every choice is in force already: closing only saves and re-attaches.
     juce::Component::SafePointer<ContentComp> safeThis (this);
-    juce::ModalComponentManager::getInstance()->attachCallback (midiSettingsDialog, juce::ModalCallbackFunction::create ([safeThis] (int)
-                                                                                                                         {
-                                                                                                                             if (safeThis == nullptr)
-                                                                                                                                 return;
+    auto onClose = [safeThis] (int)
+    {
+        if (safeThis == nullptr)
+            return;
 
-                                                                                                                             MidiSettingsFile::save (safeThis->deviceManager);
-                                                                                                                             safeThis->attachMidiInputCallbacks(); }));
+        MidiSettingsFile::save (safeThis->deviceManager);
+        safeThis->attachMidiInputCallbacks();
+    };
+
+    juce::ModalComponentManager::getInstance()->attachCallback (midiSettingsDialog, juce::ModalCallbackFunction::create (onClose));
 }
 
 void ContentComp::showAboutBox()
@@ -255,8 +262,9 @@ void ContentComp::showAboutBox()
 
     // The dialog does not own its content: it goes when the dialog has closed
     // (or with the callback, should the program end with the box open).
-    juce::ModalComponentManager::getInstance()->attachCallback (aboutDialog, juce::ModalCallbackFunction::create ([about] (int) mutable
-                                                                                                                  { about.reset(); }));
+    auto onClose = [about] (int) mutable
+    { about.reset(); };
+    juce::ModalComponentManager::getInstance()->attachCallback (aboutDialog, juce::ModalCallbackFunction::create (onClose));
 }
 
 void ContentComp::showHelpWindow()
