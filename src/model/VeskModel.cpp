@@ -73,6 +73,11 @@ void VeskModel::resetToDefaults()
         currentPattern = userPattern (currentPatternIndex);
     else
         currentPattern = temporaryPattern;
+
+    // A fresh library: no file, so a later Save cannot overwrite the library
+    // that was open with these defaults without asking.
+    setFile ({});
+    setChangedFlag (false);
 }
 
 void VeskModel::resetPattern()
@@ -143,16 +148,19 @@ void VeskModel::selectUserPattern()
 //==============================================================================
 void VeskModel::sendDataSet (int a0, int a2, int a3, int value)
 {
+    setChangedFlag (true);
     send (VeskProtocol::dataSet (a0, a2, a3, value));
 }
 
 void VeskModel::sendPatternField (int offset)
 {
+    setChangedFlag (true);
     send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, currentPattern[offset]));
 }
 
 void VeskModel::sendSystemField (int offset)
 {
+    setChangedFlag (true);
     send (VeskProtocol::dataSetAtOffset (VeskImage::Area::system, offset, systemBlock[offset]));
 }
 
@@ -207,6 +215,7 @@ void VeskModel::setTempo (double bpm)
 void VeskModel::storeAndSendController (int controllerNumber, int offset, int value)
 {
     currentPattern[offset] = (juce::uint8) value;
+    setChangedFlag (true);
 
     if (channelIsOn())
         send (juce::MidiMessage::controllerEvent (systemBlock[VeskImage::System::midiChannel] + 1,
@@ -271,12 +280,22 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 //==============================================================================
 VeskDecoder::Dump VeskModel::receiveDump (const juce::uint8* body, int length)
 {
-    return VeskDecoder::applyDump (image, body, length);
+    const auto dump = VeskDecoder::applyDump (image, body, length);
+
+    if (dump.applied())
+        setChangedFlag (true);
+
+    return dump;
 }
 
 VeskDecoder::ChannelAction VeskModel::receiveChannelMessage (const juce::MidiMessage& message, int& bankSelect)
 {
-    return VeskDecoder::applyChannelMessage (systemBlock, currentPattern, message, bankSelect);
+    const auto action = VeskDecoder::applyChannelMessage (systemBlock, currentPattern, message, bankSelect);
+
+    if (action.kind == VeskDecoder::ChannelAction::Kind::controllerStored)
+        setChangedFlag (true);
+
+    return action;
 }
 
 //==============================================================================

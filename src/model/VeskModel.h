@@ -15,6 +15,10 @@
     Editors read bytes of systemBlock and currentPattern directly. Plain fields
     are written directly and then sent with sendDataSet; the setters below store
     (and convert) their values themselves.
+
+    Every edit that is sent, and every dump or controller applied from the unit,
+    marks the library changed; loading, saving and resetToDefaults leave it
+    unchanged. Nothing is broadcast.
 */
 class VeskModel : public juce::FileBasedDocument
 {
@@ -41,7 +45,8 @@ public:
     juce::uint8* userPattern (int index) noexcept { return image + VeskImage::userPatternOffset (index); }
 
     //==============================================================================
-    /** Whole image to the unit's defaults, each value sent as it is stored. */
+    /** Whole image to the unit's defaults, each value sent as it is stored; the
+        result is a new library without a file, unchanged. */
     void resetToDefaults();
 
     /** currentPattern to the pattern defaults, each value sent as it is stored. */

@@ -1,0 +1,56 @@
+#include "HelpComponent.h"
+
+HelpComponent::HelpComponent()
+{
+    addAndMakeVisible (textEditor);
+    textEditor.setMultiLine (true, true);
+    textEditor.setReadOnly (true);
+    textEditor.setScrollbarsShown (true);
+    textEditor.setCaretVisible (false);
+    textEditor.setEscapeAndReturnKeysConsumed (false);
+    textEditor.setBorder (juce::BorderSize<int> (6));
+    textEditor.setFont (juce::Font (14.0f));
+    textEditor.setText (getHelpText(), false);
+}
+
+HelpComponent::~HelpComponent() = default;
+
+void HelpComponent::resized()
+{
+    textEditor.setBounds (getLocalBounds());
+}
+
+juce::String HelpComponent::getHelpText()
+{
+    return "VeskEdit edits the patterns and system settings of the Vesk groovebox live over MIDI, "
+           "and keeps whole libraries of them as files (*.vsk).\n"
+           "\n"
+           "CONNECTING THE UNIT\n"
+           "Choose Setup > Midi Settings (Ctrl+M). Tick the MIDI inputs the unit sends on and "
+           "pick the output it listens on. Closing the dialog saves the choice to MidiSettings.xml "
+           "in the folder the program was started from.\n"
+           "\n"
+           "EDITING\n"
+           "Every change goes to the unit at once. What the unit sends back (knob moves, pattern "
+           "changes, dumps) is shown on the page.\n"
+           "Send: sends the whole pattern (or, on the System page, the system block) to the unit; "
+           "a user pattern is also written to the unit's memory.\n"
+           "Store: asks the unit for its copy of the pattern or system block and shows what it "
+           "sends back.\n"
+           "\n"
+           "COMMANDS\n"
+           "Ctrl+N  New: a library of default values, sent to the unit\n"
+           "Ctrl+O  Open a library\n"
+           "Ctrl+S  Save the library (asks for a file the first time)\n"
+           "Ctrl+A  Save the library under a new name\n"
+           "Ctrl+M  Midi Settings\n"
+           "Ctrl+H  This help\n"
+           "Ctrl+Q  Quit (every edit has already gone to the unit)\n"
+           "Help > About: version and web site\n"
+           "\n"
+           "STEP GRID\n"
+           "Click a cell to put that note on that step.\n"
+           "Hold the button and drag: up and down sets the step's velocity, left and right its "
+           "gate time; both are sent when you let go.\n"
+           "Turn the mouse wheel over a step to change its step type.\n";
+}

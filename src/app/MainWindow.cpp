@@ -1,0 +1,61 @@
+#include "MainWindow.h"
+#include "ContentComp.h"
+
+MainWindow::MainWindow()
+    : juce::DocumentWindow ("Vesk Edit", juce::Colour (0xff999999), juce::DocumentWindow::allButtons)
+{
+    applyColours (lookAndFeel);
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
+
+    commandManager = std::make_unique<juce::ApplicationCommandManager>();
+
+    setResizable (true, false);
+
+    auto content = std::make_unique<ContentComp> (*commandManager);
+
+    // Without this, a key press finds no target once no window is active
+    // (after a dialog closes, or with no window manager at all).
+    commandManager->setFirstCommandTarget (content.get());
+    commandManager->registerAllCommandsForTarget (content.get());
+
+    if (auto* app = juce::JUCEApplication::getInstance())
+        commandManager->registerAllCommandsForTarget (app);
+
+    addKeyListener (commandManager->getKeyMappings());
+
+    auto* contentComp = content.release();
+    setContentOwned (contentComp, false);
+
+    setMenuBar (contentComp);
+    contentComp->setApplicationCommandManagerToWatch (commandManager.get());
+
+    // Shown by the application once it has its size and place.
+}
+
+MainWindow::~MainWindow()
+{
+    setMenuBar (nullptr);
+    commandManager->setFirstCommandTarget (nullptr);
+    clearContentComponent();
+    commandManager = nullptr;
+
+    // The look-and-feel dies with the window; nothing may keep using it.
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+}
+
+void MainWindow::closeButtonPressed()
+{
+    juce::JUCEApplication::getInstance()->systemRequestedQuit();
+}
+
+void MainWindow::applyColours (juce::LookAndFeel& lf)
+{
+    lf.setColour (juce::ScrollBar::thumbColourId, juce::Colour (0xffcccccc));
+    lf.setColour (juce::ScrollBar::trackColourId, juce::Colour (0xffcccccc));
+    lf.setColour (juce::ScrollBar::backgroundColourId, juce::Colour (0xff333333));
+    lf.setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0xff333333));
+    lf.setColour (juce::PopupMenu::textColourId, juce::Colour (0xffcccccc));
+    lf.setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xff333333));
+    lf.setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xffcccccc));
+    lf.setColour (juce::PopupMenu::headerTextColourId, juce::Colour (0xffff0000));
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <juce_gui_extra/juce_gui_extra.h>
+
+/**
+    The main window: owns the command manager and the colour scheme, carries
+    the menu bar and holds the ContentComp.
+*/
+class MainWindow : public juce::DocumentWindow
+{
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    void closeButtonPressed() override;
+
+    /** Installs the program's colours on a look-and-feel. */
+    static void applyColours (juce::LookAndFeel& lf);
+
+    juce::ApplicationCommandManager& getCommandManager() noexcept { return *commandManager; }
+
+private:
+    juce::LookAndFeel_V2 lookAndFeel; // the classic light scheme the panels and dialogs are drawn for
+    std::unique_ptr<juce::ApplicationCommandManager> commandManager;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
+};

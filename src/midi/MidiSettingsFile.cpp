@@ -1,0 +1,80 @@
+#include "MidiSettingsFile.h"
+
+juce::File MidiSettingsFile::getFile()
+{
+    return juce::File::getCurrentWorkingDirectory().getChildFile ("MidiSettings.xml");
+}
+
+juce::String MidiSettingsFile::initialiseDeviceManager (juce::AudioDeviceManager& deviceManager)
+{
+    const auto file = getFile();
+    std::unique_ptr<juce::XmlElement> saved;
+
+    if (file.existsAsFile())
+        saved = juce::XmlDocument::parse (file);
+
+    // A document with another root is ignored by the device manager itself.
+    return deviceManager.initialise (0, 0, saved.get(), true, {}, nullptr);
+}
+
+namespace
+{
+    bool isPresent (const juce::Array<juce::MidiDeviceInfo>& devices, const juce::XmlElement& e, const char* nameAttribute, const char* idAttribute)
+    {
+        for (const auto& d : devices)
+            if (d.identifier == e.getStringAttribute (idAttribute) || d.name == e.getStringAttribute (nameAttribute))
+                return true;
+
+        return false;
+    }
+
+    /** The device manager forgets the choice of a port that is unplugged when
+        it starts; the user could not have changed it since, so it is kept. */
+    void keepChoicesOfAbsentPorts (juce::XmlElement& state, const juce::XmlElement& saved)
+    {
+        const auto inputs = juce::MidiInput::getAvailableDevices();
+
+        for (auto* input : saved.getChildWithTagNameIterator ("MIDIINPUT"))
+        {
+            if (isPresent (inputs, *input, "name", "identifier"))
+                continue;
+
+            bool listed = false;
+
+            for (auto* s : state.getChildWithTagNameIterator ("MIDIINPUT"))
+                listed = listed || s->getStringAttribute ("name") == input->getStringAttribute ("name");
+
+            if (! listed)
+                state.addChildElement (new juce::XmlElement (*input));
+        }
+
+        if (! state.hasAttribute ("defaultMidiOutput") && saved.hasAttribute ("defaultMidiOutput")
+            && ! isPresent (juce::MidiOutput::getAvailableDevices(), saved, "defaultMidiOutput", "defaultMidiOutputDevice"))
+        {
+            state.setAttribute ("defaultMidiOutput", saved.getStringAttribute ("defaultMidiOutput"));
+            state.setAttribute ("defaultMidiOutputDevice", saved.getStringAttribute ("defaultMidiOutputDevice"));
+        }
+    }
+}
+
+bool MidiSettingsFile::save (juce::AudioDeviceManager& deviceManager)
+{
+    const auto state = deviceManager.createStateXml();
+
+    if (state == nullptr)
+        return false;
+
+    if (const auto saved = juce::XmlDocument::parse (getFile()))
+        if (saved->hasTagName ("DEVICESETUP"))
+            keepChoicesOfAbsentPorts (*state, *saved);
+
+    juce::XmlElement::TextFormat format;
+    format.dtd = {};
+    format.customEncoding = "UTF-8";
+    return state->writeTo (getFile(), format);
+}
+
+juce::String MidiSettingsFile::describeOpenError (const juce::String& error)
+{
+    return "Couldn't open an output device!\n\n" + error;
+}

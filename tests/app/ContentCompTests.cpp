@@ -1,0 +1,206 @@
+#include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
+#include "model/VeskImage.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    const auto ctrl = juce::ModifierKeys::commandModifier;
+
+    struct ContentCompTest : ::testing::Test
+    {
+        ContentCompTest()
+        {
+            // What the application object contributes in the running program.
+            juce::ApplicationCommandInfo quit (juce::StandardApplicationCommandIDs::quit);
+            quit.setInfo ("Quit", "Quits the application", "Application", 0);
+            quit.addDefaultKeypress ('q', ctrl);
+            commandManager.registerCommand (quit);
+
+            commandManager.registerAllCommandsForTarget (&content);
+            commandManager.setFirstCommandTarget (&content);
+            content.setSize (446, 470);
+        }
+
+        juce::ApplicationCommandInfo info (juce::CommandID id)
+        {
+            juce::ApplicationCommandInfo result (id);
+            content.getCommandInfo (id, result);
+            return result;
+        }
+
+        bool perform (juce::CommandID id)
+        {
+            return content.perform (juce::ApplicationCommandTarget::InvocationInfo (id));
+        }
+
+        struct MenuEntry
+        {
+            int id; // 0 for a separator
+            juce::String text;
+            bool enabled;
+        };
+
+        std::vector<MenuEntry> menu (int index)
+        {
+            std::vector<MenuEntry> entries;
+            auto popup = content.getMenuForIndex (index, content.getMenuBarNames()[index]);
+
+            for (juce::PopupMenu::MenuItemIterator it (popup); it.next();)
+            {
+                const auto& item = it.getItem();
+                entries.push_back ({ item.isSeparator ? 0 : item.itemID, item.text, item.isEnabled });
+            }
+
+            return entries;
+        }
+
+        ScopedWorkingDirectory workingDirectory;
+        juce::ApplicationCommandManager commandManager;
+        ContentComp content { commandManager };
+    };
+}
+
+TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
+{
+    juce::Array<juce::CommandID> ids;
+    content.getAllCommands (ids);
+    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008 }));
+
+    struct Expected
+    {
+        juce::CommandID id;
+        const char* name;
+        const char* description;
+        const char* category;
+        juce::juce_wchar key;
+    };
+
+    const Expected table[] = {
+        { 0x2000, "New", "Create a new library", "File", 'n' },
+        { 0x2001, "Open", "Open an existing library", "File", 'o' },
+        { 0x2002, "Close", "Close the active library", "File", 'c' },
+        { 0x2003, "Save", "Save the active library", "File", 's' },
+        { 0x2004, "Save As", "Save the active library with a new name", "File", 'a' },
+        { 0x2005, "Midi Settings", "Open midi settings dialog", "File", 'm' },
+        { 0x2006, "Auto Update", "Automatically re-send edit buffers on library change", "Setup", 'u' },
+        { 0x2007, "Help", "Display the VeskEdit help", "File", 'h' },
+        { 0x2008, "About", "Display program information, version and copyright", "File", 0 },
+    };
+
+    for (const auto& e : table)
+    {
+        SCOPED_TRACE (e.name);
+        const auto i = info (e.id);
+        EXPECT_EQ (i.shortName, e.name);
+        EXPECT_EQ (i.description, e.description);
+        EXPECT_EQ (i.categoryName, e.category);
+
+        if (e.key == 0)
+        {
+            EXPECT_TRUE (i.defaultKeypresses.isEmpty());
+        }
+        else
+        {
+            ASSERT_EQ (i.defaultKeypresses.size(), 1);
+            EXPECT_EQ (i.defaultKeypresses[0], juce::KeyPress (e.key, ctrl, 0));
+
+            // The window's key mappings reach the command with that key.
+            EXPECT_EQ (commandManager.getKeyMappings()->findCommandForKeyPress (juce::KeyPress (e.key, ctrl, 0)), e.id);
+        }
+
+        EXPECT_EQ ((i.flags & juce::ApplicationCommandInfo::isTicked) != 0, e.id == 0x2006);
+        EXPECT_EQ (i.flags & juce::ApplicationCommandInfo::isDisabled, 0);
+    }
+}
+
+TEST_F (ContentCompTest, CloseAndAutoUpdateAreNotHandledAndChangeNothing)
+{
+    content.getModel().setControl74 (99);
+    const auto before = std::vector<juce::uint8> (content.getModel().image, content.getModel().image + VeskImage::imageSize);
+
+    EXPECT_FALSE (perform (ContentComp::closeLibrary));
+    EXPECT_FALSE (perform (ContentComp::autoUpdate));
+    EXPECT_FALSE (perform (0x2009));
+
+    EXPECT_EQ (std::vector<juce::uint8> (content.getModel().image, content.getModel().image + VeskImage::imageSize), before);
+    EXPECT_TRUE (content.getModel().hasChangedSinceSaved());
+}
+
+TEST_F (ContentCompTest, NewResetsTheLibraryToAFreshUnchangedOne)
+{
+    auto& model = content.getModel();
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    ASSERT_TRUE (model.writeLibrary (library));
+    ASSERT_TRUE (model.loadFrom (library, false).wasOk());
+
+    model.currentPatternIndex = 4;
+    model.selectUserPattern();
+    model.setControl74 (3);
+    ASSERT_TRUE (model.hasChangedSinceSaved());
+
+    EXPECT_TRUE (perform (ContentComp::newLibrary));
+
+    EXPECT_EQ (model.userPattern (4)[VeskImage::Pattern::filterCutoffOrBdLevel],
+               VeskImage::Pattern::headerDefaults[VeskImage::Pattern::filterCutoffOrBdLevel]);
+    EXPECT_EQ (model.currentPatternIndex, 4) << "the pattern in edit stays the same slot";
+    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+    EXPECT_EQ (model.getFile(), juce::File()) << "a later Save must not overwrite Set 1.vsk with defaults";
+    EXPECT_EQ (model.getDocumentTitle(), "New");
+}
+
+TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
+{
+    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Help" }));
+
+    const auto file = menu (0);
+    ASSERT_EQ (file.size(), 6u);
+    const int fileIds[] = { 0x2000, 0x2001, 0x2003, 0x2004, 0, 0x1001 };
+    const char* fileTexts[] = { "New", "Open", "Save", "Save As", "", "Quit" };
+
+    for (size_t i = 0; i < file.size(); ++i)
+    {
+        EXPECT_EQ (file[i].id, fileIds[i]);
+        EXPECT_EQ (file[i].text, fileTexts[i]);
+    }
+
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_TRUE (file[i].enabled) << file[i].text;
+
+    const auto setup = menu (1);
+    ASSERT_EQ (setup.size(), 1u);
+    EXPECT_EQ (setup[0].id, 0x2005);
+    EXPECT_EQ (setup[0].text, "Midi Settings");
+
+    const auto help = menu (2);
+    ASSERT_EQ (help.size(), 1u);
+    EXPECT_EQ (help[0].id, 0x2008);
+    EXPECT_EQ (help[0].text, "About");
+    EXPECT_TRUE (help[0].enabled);
+}
+
+TEST_F (ContentCompTest, EditorFillsTheContentAndNoInputMeansNoReceiver)
+{
+    content.setSize (300, 200);
+    EXPECT_EQ (content.getEditor().getBounds(), juce::Rectangle<int> (0, 0, 300, 200));
+    EXPECT_EQ (content.getEditor().getParentComponent(), &content);
+
+    // No MIDI port exists here: nothing is enabled, so nothing is attached.
+    content.attachMidiInputCallbacks();
+    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+}
+
+TEST (ContentCompSettings, StartingWithoutASettingsFileWritesNone)
+{
+    ScopedWorkingDirectory workingDirectory;
+
+    {
+        juce::ApplicationCommandManager commandManager;
+        ContentComp content (commandManager);
+        commandManager.registerAllCommandsForTarget (&content);
+    }
+
+    EXPECT_FALSE (workingDirectory.file ("MidiSettings.xml").exists()) << "only the settings dialog writes it";
+}
