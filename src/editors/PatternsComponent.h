@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MyGroupComponent.h"
+#include "PatternsLookAndFeel.h"
 #include "VeskTypeComponent.h"
 
 /**
@@ -30,7 +31,7 @@ public:
     void sliderValueChanged (juce::Slider* slider) override;
     void buttonClicked (juce::Button* button) override;
 
-    juce::LookAndFeel_V4 pageLookAndFeel;
+    PatternsLookAndFeel pageLookAndFeel;
 
     MyGroupComponent* commonGroup = nullptr;
     juce::ComboBox* patternsCombo = nullptr;

@@ -3,6 +3,8 @@
 SystemComponent::SystemComponent (VeskModel* modelToEdit)
     : model (modelToEdit)
 {
+    setLookAndFeel (&pageLookAndFeel);
+
     masterTuneSlider = new juce::Slider ("Master Tune");
     masterTuneSlider->setSliderStyle (juce::Slider::SliderStyle::LinearHorizontal);
     masterTuneSlider->setRange (427.4, 452.6, 0.2);
@@ -41,6 +43,7 @@ SystemComponent::SystemComponent (VeskModel* modelToEdit)
 SystemComponent::~SystemComponent()
 {
     deleteAllChildren();
+    setLookAndFeel (nullptr);
 }
 
 juce::Slider* SystemComponent::createStepper (const juce::String& name, double minimum, double maximum)

@@ -35,6 +35,10 @@ public:
 
     VeskModel* model;
 
+    /** Dark text for the page's light tab colour: the window's default scheme
+        draws white text, which would vanish on it. */
+    juce::LookAndFeel_V4 pageLookAndFeel { juce::LookAndFeel_V4::getLightColourScheme() };
+
 private:
     juce::Slider* createStepper (const juce::String& name, double minimum, double maximum);
     juce::Label* attachLabel (const juce::String& name, const juce::String& text, juce::Slider* slider);

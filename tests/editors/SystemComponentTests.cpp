@@ -140,3 +140,12 @@ TEST_F (SystemPage, LayoutPutsEachLabelLeftOfItsSlider)
     EXPECT_EQ (page.transposeLabel->getRight(), page.transposeSlider->getX());
     EXPECT_EQ (page.transposeLabel->getY(), page.transposeSlider->getY());
 }
+
+TEST_F (SystemPage, TextStaysReadableOnTheLightTab)
+{
+    // The tab is 0xFFF0FFFF; the labels and switches must not be drawn in white.
+    for (auto colour : { page.masterTuneLabel->findColour (juce::Label::textColourId),
+                         page.receivePitchBendButton->findColour (juce::ToggleButton::textColourId),
+                         page.transposeSlider->findColour (juce::Slider::textBoxTextColourId) })
+        EXPECT_LT (colour.getPerceivedBrightness(), 0.5f);
+}
