@@ -4,7 +4,6 @@
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
-#include <atomic>
 #include <memory>
 
 class VeskComponent;
