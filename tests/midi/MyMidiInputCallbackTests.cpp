@@ -230,6 +230,7 @@ TEST_F (IncomingMidi, ReceiversSwappedUnderLoadNeverSeeLateMessages)
     MyMidiInputCallback* attached = nullptr;
     std::atomic<bool> stop { false };
     std::atomic<int> fed { 0 };
+    std::atomic<int> budget { 0 }; // per attachment, as a real port's rate is bounded
 
     std::thread midiThread ([&]
                             {
@@ -238,7 +239,7 @@ TEST_F (IncomingMidi, ReceiversSwappedUnderLoadNeverSeeLateMessages)
                                     {
                                         std::lock_guard<std::mutex> lock (attachLock);
 
-                                        for (int i = 0; i < 20 && attached != nullptr; ++i)
+                                        for (int i = 0; i < 20 && attached != nullptr && budget > 0; ++i, --budget)
                                         {
                                             attached->handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 7, fed % 100));
                                             ++fed;
@@ -261,6 +262,7 @@ TEST_F (IncomingMidi, ReceiversSwappedUnderLoadNeverSeeLateMessages)
         {
             std::lock_guard<std::mutex> lock (attachLock);
             attached = swapped.get();
+            budget = 200;
         }
 
         // Let some arrive and be applied while attached.
