@@ -4,13 +4,40 @@ VeskComponent::VeskComponent (VeskModel& modelToEdit)
     : juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop),
       model (modelToEdit)
 {
-    const auto background = juce::Colours::darkgrey;
-    addTab ("Patterns", background, new juce::Component ("patternsPage"), true);
-    addTab ("System", background, new juce::Component ("systemPage"), true);
+    patternsViewport = new juce::Viewport ("viewport");
+    addTab ("Patterns", juce::Colour (0xFF666666), patternsViewport, true);
+
+    patternsPage = new PatternsComponent (&model);
+    patternsViewport->setViewedComponent (patternsPage, true);
+
+    systemPage = new SystemComponent (&model);
+    addTab ("System", juce::Colour (0xFFF0FFFF), systemPage, true);
 }
 
-VeskComponent::~VeskComponent() = default;
+VeskComponent::~VeskComponent()
+{
+    // The tabs delete their pages; nothing may refresh a page from here on.
+    patternsPage = nullptr;
+    systemPage = nullptr;
+    clearTabs();
+}
 
-void VeskComponent::refreshPatternsPage (int) {}
+void VeskComponent::refreshPatternsPage (int controllerNumber)
+{
+    if (patternsPage != nullptr && getCurrentTabName() == "Patterns")
+        patternsPage->updateFromPattern (controllerNumber);
+}
 
-void VeskComponent::refreshSystemPage() {}
+void VeskComponent::refreshSystemPage()
+{
+    if (systemPage != nullptr && getCurrentTabName() == "System")
+        systemPage->updateFromSystemBlock();
+}
+
+void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabName)
+{
+    if (newCurrentTabName == "Patterns")
+        refreshPatternsPage (0);
+    else if (newCurrentTabName == "System")
+        refreshSystemPage();
+}

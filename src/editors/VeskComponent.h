@@ -1,16 +1,9 @@
 #pragma once
 
-#include "model/VeskModel.h"
+#include "PatternsComponent.h"
+#include "SystemComponent.h"
 
-#include <juce_gui_basics/juce_gui_basics.h>
-
-/**
-    The tabbed editor: "Patterns" and "System".
-
-    Placeholder until the pages exist: the tabs and the two refresh entry
-    points are here so that the application and the MIDI receivers can be
-    built against them.
-*/
+/** The tabbed editor of the main window: "Patterns" and "System". */
 class VeskComponent : public juce::TabbedComponent
 {
 public:
@@ -18,14 +11,22 @@ public:
     ~VeskComponent() override;
 
     /** Re-reads the pattern page if its tab is current: everything for 0, else
-        only the control bound to that controller. Sends nothing. */
+        only the control bound to that controller. Sends nothing but the
+        loop-control echo. */
     void refreshPatternsPage (int controllerNumber);
 
     /** Re-reads the system page if its tab is current. Sends nothing. */
     void refreshSystemPage();
 
-private:
-    VeskModel& model;
+    /** A page may have missed changes while hidden, so it is read again when
+        its tab comes to the front. */
+    void currentTabChanged (int newCurrentTabIndex, const juce::String& newCurrentTabName) override;
 
+    VeskModel& model;
+    juce::Viewport* patternsViewport = nullptr;
+    PatternsComponent* patternsPage = nullptr;
+    SystemComponent* systemPage = nullptr;
+
+private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskComponent)
 };

@@ -4,14 +4,18 @@
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
+#include <memory>
+
 class VeskComponent;
 
 /**
-    Receives what the unit sends on one MIDI input and applies it to the model
-    on the message thread, then refreshes the page that shows it.
+    Receives what the unit sends on one MIDI input, applies it to the model and
+    refreshes the page that shows it.
 
-    Placeholder until the pages exist: it is created, attached and detached per
-    enabled input, and keeps its input's bank select.
+    The device manager calls in on its MIDI thread; each message is copied and
+    handed to the message thread, where it is applied in arrival order. The
+    receiver may be detached and deleted while messages for it are still
+    queued: those are then dropped.
 */
 class MyMidiInputCallback : public juce::MidiInputCallback
 {
@@ -22,6 +26,9 @@ public:
     void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
     void handlePartialSysexMessage (juce::MidiInput*, const juce::uint8*, int, double) override {}
 
+    /** Applies one message on the message thread. */
+    void applyMessage (const juce::MidiMessage& message);
+
     VeskModel& model;
     VeskComponent& editor;
 
@@ -29,5 +36,13 @@ public:
     int bankSelect = 0;
 
 private:
+    // Shared with every queued message; cleared (on the message thread) when the receiver goes.
+    struct Liveness
+    {
+        MyMidiInputCallback* receiver;
+    };
+
+    std::shared_ptr<Liveness> liveness;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyMidiInputCallback)
 };

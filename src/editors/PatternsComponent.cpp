@@ -1,0 +1,285 @@
+#include "PatternsComponent.h"
+
+#include "VeskLineinComponent.h"
+#include "model/VeskNames.h"
+
+namespace
+{
+    juce::StringArray patternItems()
+    {
+        juce::StringArray items ("Temporary");
+
+        for (int i = 1; i <= VeskImage::numUserPatterns; ++i)
+            items.add ("User " + juce::String (i).paddedLeft ('0', 2));
+
+        return items;
+    }
+
+    juce::ToggleButton* createToggle (const juce::String& text, int radioGroup)
+    {
+        auto* toggle = new juce::ToggleButton (text);
+        toggle->setName (text);
+
+        if (radioGroup != 0)
+            toggle->setRadioGroupId (radioGroup);
+
+        return toggle;
+    }
+}
+
+PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
+    : model (modelToEdit),
+      commonPicture (VeskTypeComponent::panelPicture ("commonGroup"))
+{
+    pageLookAndFeel.setColour (juce::ToggleButton::textColourId, juce::Colour (0xFFCCCCCC));
+    pageLookAndFeel.setColour (juce::TextButton::buttonColourId, juce::Colour (0xFFCC0000));
+    pageLookAndFeel.setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0xFF330000));
+    pageLookAndFeel.setColour (juce::PopupMenu::textColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF330000));
+    pageLookAndFeel.setColour (juce::PopupMenu::headerTextColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xFFCCCCCC));
+    pageLookAndFeel.setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xFFCCCCCC));
+    pageLookAndFeel.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xFF330000));
+    pageLookAndFeel.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFF330000));
+    pageLookAndFeel.setColour (juce::ComboBox::arrowColourId, juce::Colour (0xFF330000));
+    pageLookAndFeel.setColour (juce::ComboBox::buttonColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::ComboBox::textColourId, juce::Colour (0xFFFF0000));
+    setLookAndFeel (&pageLookAndFeel);
+
+    commonGroup = new MyGroupComponent ("commonGroup", &commonPicture);
+    addAndMakeVisible (commonGroup);
+
+    patternsCombo = VeskTypeComponent::createCombo ("patternsCombo", this, patternItems());
+    commonGroup->addAndMakeVisible (patternsCombo);
+    patternsCombo->setSelectedItemIndex (model->currentPatternIndex + 1, juce::dontSendNotification);
+
+    sendButton = new juce::TextButton ("Send");
+    commonGroup->addAndMakeVisible (sendButton);
+    sendButton->addListener (this);
+
+    storeButton = new juce::TextButton ("Store");
+    commonGroup->addAndMakeVisible (storeButton);
+    storeButton->addListener (this);
+
+    typeCombo = VeskTypeComponent::createCombo ("typeCombo", this, VeskNames::partTypes());
+    commonGroup->addAndMakeVisible (typeCombo);
+
+    tempoSlider = new juce::Slider ("tempoSlider");
+    commonGroup->addAndMakeVisible (tempoSlider);
+    tempoSlider->addListener (this);
+    tempoSlider->setRange (40.0, 240.0, 1.0);
+    tempoSlider->setPopupMenuEnabled (true);
+    tempoSlider->setSliderStyle (juce::Slider::SliderStyle::IncDecButtons);
+    tempoSlider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 30, 15);
+    tempoSlider->setIncDecButtonsMode (juce::Slider::IncDecButtonMode::incDecButtonsDraggable_Vertical);
+
+    loopCtrlCombo = VeskTypeComponent::createCombo ("loopCtrlCombo", this, VeskNames::loopCtrls());
+    commonGroup->addAndMakeVisible (loopCtrlCombo);
+
+    oneBarToggle = createToggle ("1", 1);
+    twoBarsToggle = createToggle ("2", 1);
+    twelveStepsToggle = createToggle ("12", 2);
+    sixteenStepsToggle = createToggle ("16", 2);
+    synthSeqToggle = createToggle ("Synth / Seq", 0);
+
+    for (auto* toggle : { oneBarToggle, twoBarsToggle, twelveStepsToggle, sixteenStepsToggle, synthSeqToggle })
+    {
+        commonGroup->addAndMakeVisible (toggle);
+        toggle->addListener (this);
+    }
+
+    // Until a part editor sizes the page, it is as large as the band.
+    setSize (groupWidth + 2, groupHeight + 3);
+
+    resized();
+    rebuildPartEditor();
+    updateFromPattern (0);
+}
+
+PatternsComponent::~PatternsComponent()
+{
+    deleteAllChildren();
+    setLookAndFeel (nullptr);
+}
+
+void PatternsComponent::resized()
+{
+    if (partEditor != nullptr)
+        setBounds (0, 0, juce::jmax (groupWidth, partEditor->getWidth()) + 2, partEditor->getHeight() + groupHeight + 3);
+
+    commonGroup->setBounds (1, 1, groupWidth, groupHeight);
+    patternsCombo->setBounds (7, 32, 96, 17);
+    sendButton->setBounds (110, 32, 45, 17);
+    storeButton->setBounds (162, 32, 45, 17);
+    synthSeqToggle->setBounds (214, 32, 90, 17);
+    typeCombo->setBounds (7, 65, 60, 17);
+    tempoSlider->setBounds (74, 65, 60, 15);
+    loopCtrlCombo->setBounds (141, 65, 60, 17);
+    oneBarToggle->setBounds (208, 65, 30, 17);
+    twoBarsToggle->setBounds (238, 65, 30, 17);
+    twelveStepsToggle->setBounds (275, 65, 30, 17);
+    sixteenStepsToggle->setBounds (305, 65, 30, 17);
+}
+
+void PatternsComponent::rebuildPartEditor()
+{
+    if (partEditor != nullptr)
+    {
+        removeChildComponent (partEditor);
+        delete partEditor;
+        partEditor = nullptr;
+    }
+
+    switch (model->currentPattern[VeskImage::Pattern::type])
+    {
+        case VeskImage::PartType::lineIn:
+            partEditor = new VeskLineinComponent (model);
+            break;
+
+        // The lead, bass and rhythm editors join here; Filter, Isolator, Phaser
+        // and Slicer have nothing to edit below the band.
+        default:
+            break;
+    }
+
+    if (partEditor == nullptr)
+        return;
+
+    addAndMakeVisible (partEditor);
+    partEditor->setLookAndFeel (&pageLookAndFeel);
+    partEditor->resized();
+    resized();
+    partEditor->updateFromPattern (0);
+
+    // A new editor shows the view the toggle says, so the two never disagree.
+    if (synthSeqToggle->getToggleState())
+        partEditor->showSequencer (true);
+}
+
+void PatternsComponent::updateFromPattern (int controllerNumber)
+{
+    using namespace VeskImage::Pattern;
+    auto* pattern = model->currentPattern;
+
+    if (controllerNumber == 0)
+    {
+        const int shownType = typeCombo->getSelectedItemIndex();
+        typeCombo->setSelectedItemIndex (pattern[type], juce::dontSendNotification);
+
+        if (typeCombo->getSelectedItemIndex() != shownType)
+            rebuildPartEditor();
+
+        tempoSlider->setValue ((pattern[tempoHigh] * 128 + pattern[tempoLow]) / 10.0, juce::dontSendNotification);
+
+        (pattern[patternLength] == 0 ? oneBarToggle : twoBarsToggle)->setToggleState (true, juce::dontSendNotification);
+        (pattern[stepsPerBar] == 0 ? twelveStepsToggle : sixteenStepsToggle)->setToggleState (true, juce::dontSendNotification);
+
+        // The unit is told the loop control again when the shown one changes.
+        loopCtrlCombo->setSelectedItemIndex (pattern[loopCtrl], juce::sendNotificationAsync);
+    }
+
+    if (partEditor != nullptr)
+        partEditor->updateFromPattern (controllerNumber);
+}
+
+void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
+{
+    using namespace VeskImage::Pattern;
+
+    if (combo == patternsCombo)
+    {
+        const int previousType = model->currentPattern[type];
+        const int index = patternsCombo->getSelectedItemIndex();
+
+        if (index >= 1 && index <= VeskImage::numUserPatterns)
+        {
+            model->currentPatternIndex = index - 1;
+            model->selectUserPattern();
+        }
+        else
+        {
+            model->selectTemporaryPattern();
+        }
+
+        if (model->currentPattern[type] != previousType)
+            rebuildPartEditor();
+
+        // The toggle keeps the view the user was in; a rebuilt editor has followed it.
+        updateFromPattern (0);
+    }
+    else if (combo == typeCombo)
+    {
+        const int value = typeCombo->getSelectedItemIndex();
+
+        if (value < 0)
+            return;
+
+        model->currentPattern[type] = (juce::uint8) value;
+        model->sendDataSet (1, 0, type, value);
+        synthSeqToggle->setToggleState (false, juce::dontSendNotification);
+        rebuildPartEditor();
+    }
+    else if (combo == loopCtrlCombo)
+    {
+        const int value = loopCtrlCombo->getSelectedItemIndex();
+
+        // A stored value beyond the list empties the combo; that must not be
+        // written back as an index of -1.
+        if (value < 0)
+            return;
+
+        model->currentPattern[loopCtrl] = (juce::uint8) value;
+        model->sendDataSet (1, 0, loopCtrl, value);
+    }
+}
+
+void PatternsComponent::sliderValueChanged (juce::Slider* slider)
+{
+    if (slider == tempoSlider)
+        model->setTempo (tempoSlider->getValue());
+}
+
+void PatternsComponent::buttonClicked (juce::Button* button)
+{
+    using namespace VeskImage::Pattern;
+
+    // A radio click also reports the partner being switched off; only the
+    // button now on speaks, so one click sends one message.
+    if ((button == oneBarToggle || button == twoBarsToggle || button == twelveStepsToggle || button == sixteenStepsToggle)
+        && ! button->getToggleState())
+        return;
+
+    if (button == oneBarToggle || button == twoBarsToggle)
+    {
+        const int value = oneBarToggle->getToggleState() ? 0 : 1;
+        model->currentPattern[patternLength] = (juce::uint8) value;
+        model->sendDataSet (1, 0, patternLength, value);
+
+        if (partEditor != nullptr)
+            partEditor->updateFromPattern (0);
+    }
+    else if (button == twelveStepsToggle || button == sixteenStepsToggle)
+    {
+        const int value = twelveStepsToggle->getToggleState() ? 0 : 1;
+        model->currentPattern[stepsPerBar] = (juce::uint8) value;
+        model->sendDataSet (1, 0, stepsPerBar, value);
+
+        if (partEditor != nullptr)
+            partEditor->updateFromPattern (0);
+    }
+    else if (button == sendButton)
+    {
+        model->sendCurrentPattern (false);
+    }
+    else if (button == storeButton)
+    {
+        model->requestCurrentPattern();
+    }
+    else if (button == synthSeqToggle)
+    {
+        if (partEditor != nullptr)
+            partEditor->showSequencer (synthSeqToggle->getToggleState());
+    }
+}

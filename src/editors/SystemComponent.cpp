@@ -1,0 +1,146 @@
+#include "SystemComponent.h"
+
+SystemComponent::SystemComponent (VeskModel* modelToEdit)
+    : model (modelToEdit)
+{
+    setLookAndFeel (&pageLookAndFeel);
+
+    masterTuneSlider = new juce::Slider ("Master Tune");
+    masterTuneSlider->setSliderStyle (juce::Slider::SliderStyle::LinearHorizontal);
+    masterTuneSlider->setRange (427.4, 452.6, 0.2);
+    masterTuneSlider->setNumDecimalPlacesToDisplay (1);
+    masterTuneSlider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 70, 20);
+    masterTuneSlider->setTextValueSuffix (" Hz");
+    masterTuneSlider->setDoubleClickReturnValue (true, 440.0);
+    masterTuneSlider->setPopupMenuEnabled (true);
+    masterTuneSlider->addListener (this);
+    addAndMakeVisible (masterTuneSlider);
+    masterTuneLabel = attachLabel ("mt", "Master Tune ", masterTuneSlider);
+
+    transposeSlider = createStepper ("Transpose", -12.0, 12.0);
+    transposeLabel = attachLabel ("t", "Transpose ", transposeSlider);
+
+    midiChannelSlider = createStepper ({}, 0.0, 16.0);
+    midiChannelLabel = attachLabel ("mc", "MIDI Channel ", midiChannelSlider);
+
+    receiveProgramChangeButton = createSwitch ("Receive Program Change");
+    transmitProgramChangeButton = createSwitch ("Transmit Program Change");
+    receiveControlChangeButton = createSwitch ("Receive Control Change");
+    receivePitchBendButton = createSwitch ("Receive Pitch Bend");
+
+    sendButton = new juce::TextButton ("Send", {});
+    storeButton = new juce::TextButton ("Store", {});
+
+    for (auto* button : { sendButton, storeButton })
+    {
+        button->addListener (this);
+        addAndMakeVisible (button);
+    }
+
+    updateFromSystemBlock();
+}
+
+SystemComponent::~SystemComponent()
+{
+    deleteAllChildren();
+    setLookAndFeel (nullptr);
+}
+
+juce::Slider* SystemComponent::createStepper (const juce::String& name, double minimum, double maximum)
+{
+    auto* slider = new juce::Slider (name);
+    slider->setSliderStyle (juce::Slider::SliderStyle::IncDecButtons);
+    slider->setIncDecButtonsMode (juce::Slider::IncDecButtonMode::incDecButtonsDraggable_Vertical);
+    slider->setRange (minimum, maximum, 1.0);
+    slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 30, 20);
+    slider->setPopupMenuEnabled (true);
+    slider->addListener (this);
+    addAndMakeVisible (slider);
+    return slider;
+}
+
+juce::Label* SystemComponent::attachLabel (const juce::String& name, const juce::String& text, juce::Slider* slider)
+{
+    auto* label = new juce::Label (name, text);
+    label->setJustificationType (juce::Justification::centredRight);
+    label->attachToComponent (slider, true);
+    return label;
+}
+
+juce::ToggleButton* SystemComponent::createSwitch (const juce::String& text)
+{
+    auto* button = new juce::ToggleButton (text);
+    button->addListener (this);
+    addAndMakeVisible (button);
+    return button;
+}
+
+void SystemComponent::updateFromSystemBlock()
+{
+    using namespace VeskImage::System;
+    const auto* block = model->systemBlock;
+
+    masterTuneSlider->setValue (427.4 + 0.2 * block[masterTune], juce::dontSendNotification);
+    transposeSlider->setValue (block[transpose] - 12, juce::dontSendNotification);
+    midiChannelSlider->setValue (model->getMidiChannel(), juce::dontSendNotification);
+    receiveProgramChangeButton->setToggleState (block[receiveProgramChange] != 0, juce::dontSendNotification);
+    transmitProgramChangeButton->setToggleState (block[transmitProgramChange] != 0, juce::dontSendNotification);
+    receiveControlChangeButton->setToggleState (block[receiveControlChange] != 0, juce::dontSendNotification);
+    receivePitchBendButton->setToggleState (block[receivePitchBend] != 0, juce::dontSendNotification);
+}
+
+void SystemComponent::resized()
+{
+    masterTuneSlider->setBounds (112, 8, 210, 24);
+    transposeSlider->setBounds (112, 40, 96, 24);
+    midiChannelSlider->setBounds (112, 72, 96, 24);
+    receiveProgramChangeButton->setBounds (8, 104, 300, 24);
+    transmitProgramChangeButton->setBounds (8, 136, 300, 24);
+    receiveControlChangeButton->setBounds (8, 168, 300, 24);
+    receivePitchBendButton->setBounds (8, 200, 300, 24);
+    sendButton->setBounds (8, 232, 100, 24);
+    storeButton->setBounds (124, 232, 100, 24);
+}
+
+void SystemComponent::sliderValueChanged (juce::Slider* slider)
+{
+    if (slider == masterTuneSlider)
+    {
+        model->setMasterTune (masterTuneSlider->getValue());
+    }
+    else if (slider == midiChannelSlider)
+    {
+        model->setMidiChannel ((int) midiChannelSlider->getValue());
+    }
+    else if (slider == transposeSlider)
+    {
+        const int value = (int) (transposeSlider->getValue() + 12.0);
+        model->systemBlock[VeskImage::System::transpose] = (juce::uint8) value;
+        model->sendDataSet (0, 0, VeskImage::System::transpose, value);
+    }
+}
+
+void SystemComponent::storeSwitch (juce::Button* button, int offset)
+{
+    const int value = button->getToggleState() ? 1 : 0;
+    model->systemBlock[offset] = (juce::uint8) value;
+    model->sendDataSet (0, 0, offset, value);
+}
+
+void SystemComponent::buttonClicked (juce::Button* button)
+{
+    using namespace VeskImage::System;
+
+    if (button == receiveProgramChangeButton)
+        storeSwitch (button, receiveProgramChange);
+    else if (button == transmitProgramChangeButton)
+        storeSwitch (button, transmitProgramChange);
+    else if (button == receiveControlChangeButton)
+        storeSwitch (button, receiveControlChange);
+    else if (button == receivePitchBendButton)
+        storeSwitch (button, receivePitchBend);
+    else if (button == sendButton)
+        model->sendSystemBlock();
+    else if (button == storeButton)
+        model->requestSystemBlock();
+}

@@ -1,0 +1,41 @@
+#include "VeskLineinComponent.h"
+
+VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
+    : VeskTypeComponent (modelToEdit),
+      outputPicture (panelPicture ("outputGroup"))
+{
+    paramsGroup = new MyGroupComponent ("paramsGroup", nullptr);
+    addAndMakeVisible (paramsGroup);
+
+    outputGroup = new MyGroupComponent ("outputGroup", &outputPicture);
+    paramsGroup->addAndMakeVisible (outputGroup);
+
+    levelSlider = createKnob ("levelSlider", this);
+    outputGroup->addAndMakeVisible (levelSlider);
+}
+
+VeskLineinComponent::~VeskLineinComponent()
+{
+    // The base deletes the children; the picture handle must outlive the group painting it.
+    deleteAllChildren();
+}
+
+void VeskLineinComponent::updateFromPattern (int)
+{
+    // Any refresh re-reads the one knob: cheaper than telling controllers apart.
+    levelSlider->setValue (model->currentPattern[VeskImage::Pattern::level], juce::dontSendNotification);
+}
+
+void VeskLineinComponent::resized()
+{
+    setBounds (editorX, editorY, editorWidth, editorHeight);
+    paramsGroup->setBounds (0, 0, editorWidth, editorHeight);
+    outputGroup->setBounds (0, 0, editorWidth, editorHeight);
+    levelSlider->setBounds (0, 32, 45, 45);
+}
+
+void VeskLineinComponent::sliderValueChanged (juce::Slider* slider)
+{
+    if (slider == levelSlider)
+        model->setLevel (levelSlider->getValue());
+}

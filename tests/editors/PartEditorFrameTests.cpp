@@ -1,0 +1,160 @@
+#include "EditorTestSupport.h"
+#include "VeskPanelPictures.h"
+#include "editors/MyGroupComponent.h"
+#include "editors/PatternsComponent.h"
+#include "editors/VeskLineinComponent.h"
+
+#include <map>
+
+using namespace VeskImage;
+
+namespace
+{
+    juce::Colour pixel (juce::Component& c, int x, int y)
+    {
+        return c.createComponentSnapshot (c.getLocalBounds(), false, 1.0f).getPixelAt (x, y);
+    }
+
+    struct LineInEditor : ModelFixture
+    {
+        LineInEditor()
+        {
+            model.currentPattern[Pattern::type] = PartType::lineIn;
+            model.currentPattern[Pattern::level] = 77;
+        }
+    };
+}
+
+TEST_F (LineInEditor, LevelKnobStoresAndSendsController7)
+{
+    VeskLineinComponent editor (&model);
+    editor.updateFromPattern (0);
+    EXPECT_DOUBLE_EQ (editor.levelSlider->getValue(), 77.0);
+    EXPECT_TRUE (out.messages.empty());
+
+    editor.levelSlider->setValue (90.0, juce::sendNotificationSync);
+
+    EXPECT_EQ (model.currentPattern[Pattern::level], 90);
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), "B0 07 5A");
+}
+
+TEST_F (LineInEditor, AnyRefreshReReadsTheLevelAndSendsNothing)
+{
+    VeskLineinComponent editor (&model);
+
+    for (int controller : { 7, 0, 74 })
+    {
+        model.currentPattern[Pattern::level] = (juce::uint8) (10 + controller);
+        editor.updateFromPattern (controller);
+        EXPECT_DOUBLE_EQ (editor.levelSlider->getValue(), 10.0 + controller);
+    }
+
+    editor.showSequencer (true);
+    EXPECT_TRUE (editor.paramsGroup->isVisible());
+    EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (LineInEditor, SitsBelowTheBandAndPaintsItsPicture)
+{
+    PatternsComponent page (&model);
+    auto* editor = dynamic_cast<VeskLineinComponent*> (page.partEditor);
+    ASSERT_NE (editor, nullptr);
+
+    EXPECT_EQ (editor->getBounds(), juce::Rectangle<int> (1, 91, 45, 84));
+    EXPECT_EQ (editor->outputGroup->getBounds(), juce::Rectangle<int> (0, 0, 45, 84));
+    EXPECT_EQ (editor->levelSlider->getBounds(), juce::Rectangle<int> (0, 32, 45, 45));
+
+    // Title bar stripes and body stripes of "outputGroup", away from the text.
+    EXPECT_EQ (pixel (page, 1 + 44, 91 + 0).getARGB(), 0xFF990000u);
+    EXPECT_EQ (pixel (page, 1 + 44, 91 + 1).getARGB(), 0xFFCC0000u);
+    EXPECT_EQ (pixel (page, 1 + 0, 91 + 18).getARGB(), 0xFF262626u);
+}
+
+TEST (MyGroupComponent, PaintsItsPictureOrFlatGrey)
+{
+    MyGroupComponent group ("paramsGroup", nullptr);
+    group.setSize (45, 84);
+    EXPECT_EQ (pixel (group, 10, 10).getARGB(), 0xFF666666u);
+
+    auto picture = VeskTypeComponent::panelPicture ("outputGroup");
+    group.backgroundImage = &picture;
+    group.repaint();
+    EXPECT_EQ (pixel (group, 44, 0).getARGB(), 0xFF990000u);
+
+    auto other = VeskTypeComponent::panelPicture ("commonGroup");
+    group.backgroundImage = &other;
+    group.repaint();
+    EXPECT_EQ (pixel (group, 44, 20).getARGB(), 0xFF262626u);
+    EXPECT_EQ (pixel (group, 44, 21).getARGB(), 0xFF333333u);
+}
+
+TEST (PanelPictures, EachDecodesAtItsGroupSizeInTheSharedStyle)
+{
+    const std::map<juce::String, juce::Point<int>> sizes { { "commonGroup", { 342, 89 } }, { "outputGroup", { 45, 84 } } };
+
+    ASSERT_EQ ((size_t) VeskPanelPictures::namedResourceListSize, sizes.size());
+
+    for (auto& [name, size] : sizes)
+    {
+        SCOPED_TRACE (name);
+        auto image = VeskTypeComponent::panelPicture (name);
+        ASSERT_TRUE (image.isValid());
+        EXPECT_EQ (image.getWidth(), size.x);
+        EXPECT_EQ (image.getHeight(), size.y);
+        EXPECT_TRUE (image.hasAlphaChannel());
+
+        // The same data is decoded once and shared.
+        EXPECT_EQ (image, VeskTypeComponent::panelPicture (name));
+
+        const int x = image.getWidth() - 1; // clear of title and captions
+
+        for (int y = 0; y < image.getHeight(); ++y)
+        {
+            const auto argb = image.getPixelAt (x, y).getARGB();
+
+            if (y < 15)
+                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF990000u : 0xFFCC0000u) << "row " << y;
+            else if (y == 15)
+                EXPECT_EQ (argb, 0x40FFFFFFu);
+            else
+                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF262626u : 0xFF333333u) << "row " << y;
+        }
+
+        // Title text in the bar's line rhythm, caption text in the body.
+        int titlePixels = 0, captionPixels = 0;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int px = 0; px < image.getWidth(); ++px)
+            {
+                const auto argb = image.getPixelAt (px, y).getARGB();
+                titlePixels += (y < 15 && argb == (y % 2 == 0 ? 0xFF999999u : 0xFFCCCCCCu)) ? 1 : 0;
+                captionPixels += (y > 15 && argb == 0xFFCCCCCCu) ? 1 : 0;
+            }
+
+        EXPECT_GT (titlePixels, 10);
+        EXPECT_GT (captionPixels, 5);
+    }
+
+    EXPECT_FALSE (VeskTypeComponent::panelPicture ("noSuchGroup").isValid());
+}
+
+TEST (VeskTypeComponent, SharedKnobAndComboConstruction)
+{
+    std::unique_ptr<juce::Slider> knob (VeskTypeComponent::createKnob ("filterCutoffSlider", nullptr, false));
+    std::unique_ptr<juce::Slider> signedKnob (VeskTypeComponent::createKnob ("tuneSlider", nullptr, true));
+    std::unique_ptr<juce::ComboBox> combo (VeskTypeComponent::createCombo ("waveCombo", nullptr, { "TRI", "SAW" }));
+
+    EXPECT_EQ (knob->getName(), "filterCutoffSlider");
+    EXPECT_EQ (knob->getSliderStyle(), juce::Slider::SliderStyle::Rotary);
+    EXPECT_EQ (knob->getTextBoxPosition(), juce::Slider::TextEntryBoxPosition::TextBoxBelow);
+    EXPECT_DOUBLE_EQ (knob->getMaximum(), 127.0);
+    EXPECT_DOUBLE_EQ (signedKnob->getMinimum(), -64.0);
+    EXPECT_DOUBLE_EQ (signedKnob->getMaximum(), 63.0);
+    EXPECT_NEAR (knob->getRotaryParameters().startAngleRadians, 3.7699115f, 1e-5f);
+    EXPECT_NEAR (knob->getRotaryParameters().endAngleRadians, 8.796459f, 1e-5f);
+
+    EXPECT_EQ (combo->getItemId (1), 2);
+    EXPECT_EQ (combo->getItemText (1), "SAW");
+    EXPECT_EQ (combo->findColour (juce::ComboBox::textColourId), juce::Colour (0xFFFF0000));
+}

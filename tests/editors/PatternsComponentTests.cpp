@@ -1,0 +1,225 @@
+#include "EditorTestSupport.h"
+#include "editors/PatternsComponent.h"
+#include "editors/VeskLineinComponent.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    struct PatternsPage : ModelFixture
+    {
+        std::unique_ptr<PatternsComponent> makePage()
+        {
+            auto page = std::make_unique<PatternsComponent> (&model);
+            dispatchPendingMessages();
+            out.clear();
+            return page;
+        }
+
+        void setType (juce::uint8* record, int type) { record[Pattern::type] = (juce::uint8) type; }
+    };
+}
+
+TEST_F (PatternsPage, StartsOnTheTemporaryPatternWithItsDefaults)
+{
+    PatternsComponent page (&model);
+
+    EXPECT_EQ (page.patternsCombo->getText(), "Temporary");
+    EXPECT_EQ (page.patternsCombo->getNumItems(), 21);
+    EXPECT_EQ (page.patternsCombo->getItemText (20), "User 20");
+    EXPECT_EQ (page.typeCombo->getText(), "Lead");
+    EXPECT_DOUBLE_EQ (page.tempoSlider->getValue(), 130.0);
+    EXPECT_TRUE (page.oneBarToggle->getToggleState());
+    EXPECT_FALSE (page.twoBarsToggle->getToggleState());
+    EXPECT_TRUE (page.sixteenStepsToggle->getToggleState());
+    EXPECT_FALSE (page.twelveStepsToggle->getToggleState());
+    EXPECT_FALSE (page.synthSeqToggle->getToggleState());
+    EXPECT_EQ (page.loopCtrlCombo->getText(), "Off");
+    EXPECT_EQ (page.commonGroup->getBounds(), juce::Rectangle<int> (1, 1, 342, 89));
+    EXPECT_EQ (page.tempoSlider->getBounds(), juce::Rectangle<int> (74, 65, 60, 15));
+    EXPECT_EQ (page.findColour (juce::ComboBox::backgroundColourId), juce::Colour (0xFF330000));
+
+    // The first showing of the loop control is echoed to the unit, and nothing else goes out.
+    EXPECT_TRUE (out.messages.empty());
+    dispatchPendingMessages();
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::loopCtrl, 0));
+}
+
+TEST_F (PatternsPage, ChoosingAUserPatternSelectsItOnTheUnitAndTemporaryDoesNot)
+{
+    model.userPattern (4)[Pattern::tempoHigh] = 11;
+    model.userPattern (4)[Pattern::tempoLow] = 2;
+    auto page = makePage();
+
+    page->patternsCombo->setSelectedItemIndex (5, juce::sendNotificationSync);
+
+    EXPECT_EQ (model.currentPatternIndex, 4);
+    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_DOUBLE_EQ (page->tempoSlider->getValue(), 141.0);
+    ASSERT_EQ (out.messages.size(), 3u);
+    EXPECT_EQ (out.hexAt (0), "B0 00 55");
+    EXPECT_EQ (out.hexAt (1), "B0 20 00");
+    EXPECT_EQ (out.hexAt (2), "C0 04");
+
+    out.clear();
+    page->patternsCombo->setSelectedItemIndex (0, juce::sendNotificationSync);
+    dispatchPendingMessages();
+
+    EXPECT_EQ (model.currentPatternIndex, -1);
+    EXPECT_EQ (model.currentPattern, model.temporaryPattern);
+    EXPECT_DOUBLE_EQ (page->tempoSlider->getValue(), 130.0);
+    EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (PatternsPage, PatternChoiceKeepsOrReplacesThePartEditorByType)
+{
+    setType (model.temporaryPattern, PartType::lineIn);
+    setType (model.userPattern (0), PartType::lineIn);
+    setType (model.userPattern (1), PartType::filter);
+    auto page = makePage();
+
+    auto* lineIn = page->partEditor;
+    ASSERT_NE (dynamic_cast<VeskLineinComponent*> (lineIn), nullptr);
+
+    page->patternsCombo->setSelectedItemIndex (1, juce::sendNotificationSync);
+    EXPECT_EQ (page->partEditor, lineIn);
+
+    page->patternsCombo->setSelectedItemIndex (2, juce::sendNotificationSync);
+    EXPECT_EQ (page->partEditor, nullptr);
+    EXPECT_EQ (page->typeCombo->getText(), "Filter");
+    EXPECT_EQ (page->getNumChildComponents(), 1); // the band only
+}
+
+TEST_F (PatternsPage, TypeChangeStoresSendsAndRebuildsTheEditor)
+{
+    auto page = makePage();
+    EXPECT_EQ (page->partEditor, nullptr); // no lead editor yet: the band alone
+
+    page->synthSeqToggle->setToggleState (true, juce::dontSendNotification);
+    page->typeCombo->setSelectedItemIndex (PartType::lineIn, juce::sendNotificationSync);
+
+    EXPECT_EQ (model.temporaryPattern[Pattern::type], PartType::lineIn);
+    ASSERT_NE (page->partEditor, nullptr);
+    EXPECT_EQ (page->partEditor->getBounds(), juce::Rectangle<int> (1, 91, 45, 84));
+    EXPECT_EQ (page->getBounds(), juce::Rectangle<int> (0, 0, 344, 176));
+    EXPECT_FALSE (page->synthSeqToggle->getToggleState());
+    EXPECT_EQ (&page->partEditor->getLookAndFeel(), &page->pageLookAndFeel);
+
+    out.clear();
+    page->typeCombo->setSelectedItemIndex (PartType::filter, juce::sendNotificationSync);
+
+    EXPECT_EQ (page->partEditor, nullptr);
+    EXPECT_EQ (model.temporaryPattern[Pattern::type], PartType::filter);
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::type, 4));
+    EXPECT_EQ (page->getBounds(), juce::Rectangle<int> (0, 0, 344, 176)); // keeps its size
+}
+
+TEST_F (PatternsPage, SynthSeqToggleSurvivesAPatternChoiceButNotATypeChange)
+{
+    auto page = makePage();
+    page->synthSeqToggle->setToggleState (true, juce::sendNotificationSync);
+
+    page->patternsCombo->setSelectedItemIndex (3, juce::sendNotificationSync);
+    EXPECT_TRUE (page->synthSeqToggle->getToggleState());
+
+    page->typeCombo->setSelectedItemIndex (PartType::bass, juce::sendNotificationSync);
+    EXPECT_FALSE (page->synthSeqToggle->getToggleState());
+}
+
+TEST_F (PatternsPage, LengthAndScaleTogglesStoreAndSendOnEveryClick)
+{
+    auto page = makePage();
+
+    page->twoBarsToggle->triggerClick();
+    dispatchPendingMessages();
+    page->twoBarsToggle->triggerClick();
+    dispatchPendingMessages();
+
+    EXPECT_EQ (model.currentPattern[Pattern::patternLength], 1);
+    ASSERT_EQ (out.messages.size(), 2u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::patternLength, 1));
+    EXPECT_EQ (out.hexAt (1), dataSet (0x01, Pattern::patternLength, 1));
+
+    out.clear();
+    page->twelveStepsToggle->triggerClick();
+    dispatchPendingMessages();
+
+    EXPECT_FALSE (page->sixteenStepsToggle->getToggleState());
+    EXPECT_EQ (model.currentPattern[Pattern::stepsPerBar], 0);
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::stepsPerBar, 0));
+}
+
+TEST_F (PatternsPage, TempoLoopControlAndTransfers)
+{
+    auto page = makePage();
+
+    page->tempoSlider->setValue (141.0, juce::sendNotificationSync);
+    EXPECT_EQ (model.currentPattern[Pattern::tempoHigh], 11);
+    EXPECT_EQ (model.currentPattern[Pattern::tempoLow], 2);
+    ASSERT_EQ (out.messages.size(), 2u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::tempoHigh, 11));
+    EXPECT_EQ (out.hexAt (1), dataSet (0x01, Pattern::tempoLow, 2));
+
+    out.clear();
+    page->loopCtrlCombo->setSelectedItemIndex (3, juce::sendNotificationSync);
+    EXPECT_EQ (model.currentPattern[Pattern::loopCtrl], 3);
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::loopCtrl, 3));
+
+    out.clear();
+    page->sendButton->triggerClick();
+    page->storeButton->triggerClick();
+    dispatchPendingMessages();
+    ASSERT_EQ (out.messages.size(), 2u);
+    EXPECT_EQ (out.messages[0], bytesOf (VeskProtocol::patternBulk (Area::temporaryPattern, 0, model.temporaryPattern)));
+    EXPECT_EQ (out.messages[1], bytesOf (VeskProtocol::patternRequest (Area::temporaryPattern, 0)));
+}
+
+TEST_F (PatternsPage, RefreshShowsThePatternAndEchoesOnlyAChangedLoopControl)
+{
+    auto page = makePage();
+    auto* p = model.currentPattern;
+    p[Pattern::tempoHigh] = 7; // 7 * 128 + 68 = 964: 96.4 BPM, shown as 96
+    p[Pattern::tempoLow] = 68;
+    p[Pattern::patternLength] = 1;
+    p[Pattern::stepsPerBar] = 0;
+    p[Pattern::type] = PartType::lineIn;
+    p[Pattern::level] = 33;
+
+    page->updateFromPattern (0);
+
+    EXPECT_DOUBLE_EQ (page->tempoSlider->getValue(), 96.0);
+    EXPECT_TRUE (page->twoBarsToggle->getToggleState());
+    EXPECT_TRUE (page->twelveStepsToggle->getToggleState());
+    ASSERT_NE (page->partEditor, nullptr);
+    EXPECT_DOUBLE_EQ (static_cast<VeskLineinComponent*> (page->partEditor)->levelSlider->getValue(), 33.0);
+    dispatchPendingMessages();
+    EXPECT_TRUE (out.messages.empty());
+    EXPECT_EQ (p[Pattern::tempoLow], 68); // nothing written back
+
+    p[Pattern::loopCtrl] = 2;
+    page->updateFromPattern (0);
+    EXPECT_TRUE (out.messages.empty()); // the echo comes later, on the message loop
+    dispatchPendingMessages();
+    ASSERT_EQ (out.messages.size(), 1u);
+    EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::loopCtrl, 2));
+}
+
+TEST_F (PatternsPage, ALoopControlBeyondTheListIsNeitherStoredBackNorSent)
+{
+    auto page = makePage();
+    model.currentPattern[Pattern::loopCtrl] = 9;
+    model.currentPattern[Pattern::type] = 12;
+
+    page->updateFromPattern (0);
+    dispatchPendingMessages();
+
+    EXPECT_EQ (page->loopCtrlCombo->getSelectedItemIndex(), -1);
+    EXPECT_EQ (page->typeCombo->getSelectedItemIndex(), -1);
+    EXPECT_EQ (page->partEditor, nullptr);
+    EXPECT_EQ (model.currentPattern[Pattern::loopCtrl], 9);
+    EXPECT_TRUE (out.messages.empty());
+}

@@ -1,0 +1,86 @@
+#include "EditorTestSupport.h"
+#include "editors/VeskComponent.h"
+#include "editors/VeskLineinComponent.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    struct TabbedEditor : ModelFixture
+    {
+        TabbedEditor()
+        {
+            editor.setSize (446, 470);
+            dispatchPendingMessages();
+            out.clear();
+        }
+
+        VeskComponent editor { model };
+    };
+}
+
+TEST_F (TabbedEditor, HasBothTabsWithPatternsCurrent)
+{
+    ASSERT_EQ (editor.getNumTabs(), 2);
+    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System"));
+    EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
+    EXPECT_EQ (editor.getTabBackgroundColour (0), juce::Colour (0xFF666666));
+    EXPECT_EQ (editor.getTabBackgroundColour (1), juce::Colour (0xFFF0FFFF));
+    EXPECT_EQ (editor.patternsViewport->getName(), "viewport");
+    EXPECT_EQ (editor.patternsViewport->getViewedComponent(), editor.patternsPage);
+}
+
+TEST_F (TabbedEditor, RefreshesReachOnlyTheCurrentPage)
+{
+    model.systemBlock[System::transpose] = 14;
+    model.currentPattern[Pattern::tempoHigh] = 11;
+    model.currentPattern[Pattern::tempoLow] = 2;
+
+    editor.refreshSystemPage(); // "Patterns" is current
+    EXPECT_DOUBLE_EQ (editor.systemPage->transposeSlider->getValue(), 0.0);
+
+    editor.refreshPatternsPage (0);
+    EXPECT_DOUBLE_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
+
+    model.currentPattern[Pattern::tempoLow] = 12;
+    editor.setCurrentTabIndex (1);
+    editor.refreshPatternsPage (0);
+    EXPECT_DOUBLE_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
+
+    model.systemBlock[System::transpose] = 10;
+    editor.refreshSystemPage();
+    EXPECT_DOUBLE_EQ (editor.systemPage->transposeSlider->getValue(), -2.0);
+
+    dispatchPendingMessages();
+    EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (TabbedEditor, APageHiddenDuringAChangeIsReadAgainWhenItsTabIsChosen)
+{
+    editor.setCurrentTabIndex (1);
+    model.currentPattern[Pattern::tempoHigh] = 11;
+    model.currentPattern[Pattern::tempoLow] = 2;
+    model.currentPattern[Pattern::type] = PartType::lineIn;
+
+    editor.setCurrentTabIndex (0);
+    EXPECT_DOUBLE_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
+    EXPECT_NE (dynamic_cast<VeskLineinComponent*> (editor.patternsPage->partEditor), nullptr);
+
+    model.systemBlock[System::masterTune] = 0;
+    editor.setCurrentTabIndex (1);
+    EXPECT_DOUBLE_EQ (editor.systemPage->masterTuneSlider->getValue(), 427.4);
+
+    dispatchPendingMessages();
+    EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (TabbedEditor, PatternsPageShowsThePanelPictureInsideTheTab)
+{
+    auto shot = editor.createComponentSnapshot (editor.getLocalBounds(), true, 1.0f);
+    const auto origin = editor.getLocalPoint (editor.patternsPage->commonGroup, juce::Point<int>());
+
+    // Title bar rows, away from the title text.
+    EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 2).getARGB(), 0xFF990000u);
+    EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 3).getARGB(), 0xFFCC0000u);
+    EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 40).getARGB(), 0xFF262626u);
+}
