@@ -84,10 +84,8 @@ void SequencerComponent::buildLabels()
     if (partType == VeskImage::PartType::rythm)
     {
         // The rhythm part's own step words: closed and open, each also accented.
-        static const char* const rythmTypes[] = { "C ", "O ", "CA", "OA", "  " };
-
         for (int i = 0; i < StepType::numTypes; ++i)
-            stepTypeLabels[(size_t) i] = rythmTypes[i];
+            stepTypeLabels[(size_t) i] = VeskNames::item (VeskNames::rythmStepTypes(), i);
 
         return;
     }

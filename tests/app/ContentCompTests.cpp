@@ -1,5 +1,6 @@
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
+#include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,29 @@ TEST_F (ContentCompTest, NewResetsTheLibraryToAFreshUnchangedOne)
     EXPECT_FALSE (model.hasChangedSinceSaved());
     EXPECT_EQ (model.getFile(), juce::File()) << "a later Save must not overwrite Set 1.vsk with defaults";
     EXPECT_EQ (model.getDocumentTitle(), "New");
+}
+
+TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTab)
+{
+    auto& model = content.getModel();
+    auto& editor = content.getEditor();
+
+    // The system page last showed 430 Hz; the pattern page shows 141 BPM.
+    model.setMasterTune (430.0);
+    editor.setCurrentTabIndex (1);
+    editor.setCurrentTabIndex (0);
+    model.setTempo (141.0);
+    editor.refreshPatternsPage (0);
+    ASSERT_EQ (editor.systemPage->masterTuneSlider->getValue(), 430.0);
+    ASSERT_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
+
+    EXPECT_TRUE (perform (ContentComp::newLibrary));
+
+    EXPECT_EQ (editor.patternsPage->tempoSlider->getValue(), 130.0);
+    EXPECT_EQ (editor.systemPage->masterTuneSlider->getValue(), 430.0) << "a hidden page is not refreshed";
+
+    editor.setCurrentTabIndex (1);
+    EXPECT_EQ (editor.systemPage->masterTuneSlider->getValue(), 440.0) << "but read again when its tab is chosen";
 }
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
