@@ -308,6 +308,39 @@ case "$case_name" in
         quit_cleanly
         ;;
 
+    pages)
+        # The pattern page starts in the window at (5, 84): its band picture is
+        # at (1, 1) of the page and a part editor at (1, 91).
+        start_app
+        for row in 85 87 99; do
+            [ "$(pixel "$main" 300 $row)" = "#990000" ] || fail "band title bar row $row is $(pixel "$main" 300 $row), not #990000"
+        done
+        [ "$(pixel "$main" 300 86)" = "#CC0000" ] || fail "band title bar row 86 is $(pixel "$main" 300 86), not #CC0000"
+        [ "$(pixel "$main" 300 101)" = "#262626" ] || fail "band body row 101 is $(pixel "$main" 300 101)"
+        [ "$(pixel "$main" 300 102)" = "#333333" ] || fail "band body row 102 is $(pixel "$main" 300 102)"
+        editor_before=$(pixel "$main" 48 176)
+
+        # System: the light page.
+        click "$main" 110 72
+        wait_for 5 test "$(pixel "$main" 300 420)" = "#F0FFFF" || fail "the System tab shows $(pixel "$main" 300 420), not its #F0FFFF page"
+
+        # Back to Patterns, type "Line In": the line-in editor's Output panel appears at (1, 91) of the page.
+        click "$main" 60 72
+        wait_for 5 test "$(pixel "$main" 300 85)" = "#990000" || fail "the Patterns tab did not come back"
+        click "$main" 40 158
+        wait_for 5 has_window "$app_pid" '^menu$' || fail "the type list did not open"
+        popup=$(window '^menu$')
+        for attempt in 1 2 3 4 5; do
+            click "$popup" 20 8
+            wait_for 1 no_window "$app_pid" '^menu$' && break
+        done
+        wait_for 5 test "$(pixel "$main" 48 175)" = "#990000" \
+            || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
+        [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
+        [ "$editor_before" != "#990000" ] || fail "something was at (1, 91) of the page before Line In was chosen"
+        quit_cleanly
+        ;;
+
     *)
         echo "unknown case $case_name"
         exit 2
