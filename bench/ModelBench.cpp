@@ -71,12 +71,3 @@ BENCHMARK (resetToDefaults);
 BENCHMARK (saveLibrary);
 BENCHMARK (loadLibrary);
 BENCHMARK (decodePatternDump);
-
-int main (int argc, char** argv)
-{
-    juce::ScopedJuceInitialiser_GUI juceInit;
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

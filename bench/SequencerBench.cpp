@@ -81,12 +81,3 @@ BENCHMARK (paintVisibleBox)
     ->Args ({ 0, 0, 892, 800 })
     ->Unit (benchmark::kMicrosecond);
 BENCHMARK (paintWholeGrid)->Unit (benchmark::kMicrosecond);
-
-int main (int argc, char** argv)
-{
-    juce::ScopedJuceInitialiser_GUI juceInit;
-    benchmark::Initialize (&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
