@@ -216,8 +216,7 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        model->currentPattern[type] = (juce::uint8) value;
-        model->sendDataSet (1, 0, type, value);
+        model->storePatternField (type, value);
         synthSeqToggle->setToggleState (false, juce::dontSendNotification);
         rebuildPartEditor();
     }
@@ -230,8 +229,7 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        model->currentPattern[loopCtrl] = (juce::uint8) value;
-        model->sendDataSet (1, 0, loopCtrl, value);
+        model->storePatternField (loopCtrl, value);
     }
 }
 
@@ -254,8 +252,7 @@ void PatternsComponent::buttonClicked (juce::Button* button)
     if (button == oneBarToggle || button == twoBarsToggle)
     {
         const int value = oneBarToggle->getToggleState() ? 0 : 1;
-        model->currentPattern[patternLength] = (juce::uint8) value;
-        model->sendDataSet (1, 0, patternLength, value);
+        model->storePatternField (patternLength, value);
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);
@@ -263,8 +260,7 @@ void PatternsComponent::buttonClicked (juce::Button* button)
     else if (button == twelveStepsToggle || button == sixteenStepsToggle)
     {
         const int value = twelveStepsToggle->getToggleState() ? 0 : 1;
-        model->currentPattern[stepsPerBar] = (juce::uint8) value;
-        model->sendDataSet (1, 0, stepsPerBar, value);
+        model->storePatternField (stepsPerBar, value);
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);

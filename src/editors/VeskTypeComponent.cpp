@@ -49,6 +49,5 @@ juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 
 void VeskTypeComponent::storePatternField (int offset, int value)
 {
-    model->currentPattern[offset] = (juce::uint8) value;
-    model->sendDataSet (1, 0, offset, value);
+    model->storePatternField (offset, value);
 }

@@ -158,6 +158,12 @@ void VeskModel::sendPatternField (int offset)
     send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, currentPattern[offset]));
 }
 
+void VeskModel::storePatternField (int offset, int value)
+{
+    currentPattern[offset] = (juce::uint8) (value & 0x7F);
+    sendPatternField (offset);
+}
+
 void VeskModel::sendSystemField (int offset)
 {
     setChangedFlag (true);

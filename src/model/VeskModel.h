@@ -66,6 +66,9 @@ public:
     /** Sends currentPattern[offset] as a data set to the unit's temporary pattern. */
     void sendPatternField (int offset);
 
+    /** Writes a plain field of currentPattern, then sends it. */
+    void storePatternField (int offset, int value);
+
     /** Sends systemBlock[offset] as a data set. */
     void sendSystemField (int offset);
 
