@@ -7,6 +7,7 @@
     No display and no MIDI port are needed: the model sends into nothing.
 */
 
+#include "app/MainWindow.h"
 #include "editors/VeskComponent.h"
 
 #include <iostream>
@@ -39,6 +40,11 @@ int main (int argc, char** argv)
         return 1;
     }
 
+    // The program's own scheme, so the pictures look as the pages do in its window.
+    juce::LookAndFeel_V2 lookAndFeel;
+    MainWindow::applyColours (lookAndFeel);
+    juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
+
     NoMidiOut out;
     VeskModel model (out);
 
@@ -57,6 +63,8 @@ int main (int argc, char** argv)
 
     editor.setCurrentTabIndex (1);
     ok = ok && writePng (editor.createComponentSnapshot (editor.getLocalBounds()), folder.getChildFile ("system-page.png"));
+
+    juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 
     if (! ok)
     {
