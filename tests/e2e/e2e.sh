@@ -93,16 +93,20 @@ start_app()
     main=$(window '^Vesk Edit$')
 }
 
-# Key presses as xdotool sends them to a window. Shift and Control are pressed
-# and released first: after synthetic clicks and typing, JUCE can believe one
-# of them is still held, and a held modifier changes which command a key means.
+# Key presses typed as a person types them: the window gets the focus and the
+# keys go through the X server. Keys sent with --window arrive as synthetic
+# events, after which JUCE can believe the letter of a shortcut is still held
+# (Ctrl+S then swallows or repeats the next "s" typed into the chooser). Shift
+# and Control are pressed and released first: after clicks and typing, JUCE can
+# believe one of them is still held, which changes the command a key means.
 press()
 {
     local w=$1
     shift
-    xdotool keydown --window "$w" Shift_L keyup --window "$w" Shift_L 2> /dev/null
-    xdotool keydown --window "$w" Control_L keyup --window "$w" Control_L 2> /dev/null
-    xdotool key --window "$w" "$@" 2> /dev/null
+    xdotool windowfocus --sync "$w" 2> /dev/null
+    xdotool keydown Shift_L keyup Shift_L 2> /dev/null
+    xdotool keydown Control_L keyup Control_L 2> /dev/null
+    xdotool key "$@" 2> /dev/null
 }
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1 2> /dev/null; }
@@ -162,8 +166,12 @@ choose_file()
     local height
     height=$(size_of "$chooser" | cut -dx -f2)
     click "$chooser" 300 $((height - 63))
-    press "$chooser" ctrl+a BackSpace
-    xdotool type --window "$chooser" "$path" 2> /dev/null
+    # Typed as a person types, to the focused box: keys sent to a window with
+    # --window can leave JUCE believing the key of the shortcut that opened the
+    # chooser is still held, which repeats or swallows that letter.
+    xdotool windowfocus --sync "$chooser" 2> /dev/null
+    xdotool key ctrl+a BackSpace 2> /dev/null
+    xdotool type "$path" 2> /dev/null
 
     # Return takes the typed name (a first Return may only go to its folder).
     # Sent as real key strokes to the focused box: a box that the chosen file
