@@ -96,8 +96,8 @@ PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
     // Until a part editor sizes the page, it is as large as the band.
     setSize (groupWidth + 2, groupHeight + 3);
 
+    // The type combo shows nothing yet, so this builds the part editor (once).
     resized();
-    rebuildPartEditor();
     updateFromPattern (0);
 }
 
@@ -166,13 +166,18 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
     using namespace VeskImage::Pattern;
     auto* pattern = model->currentPattern;
 
+    bool editorIsNew = false;
+
     if (controllerNumber == 0)
     {
         const int shownType = typeCombo->getSelectedItemIndex();
         typeCombo->setSelectedItemIndex (pattern[type], juce::dontSendNotification);
 
         if (typeCombo->getSelectedItemIndex() != shownType)
+        {
             rebuildPartEditor();
+            editorIsNew = true;
+        }
 
         tempoSlider->setValue ((pattern[tempoHigh] * 128 + pattern[tempoLow]) / 10.0, juce::dontSendNotification);
 
@@ -183,7 +188,8 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
         loopCtrlCombo->setSelectedItemIndex (pattern[loopCtrl], juce::sendNotificationAsync);
     }
 
-    if (partEditor != nullptr)
+    // A new editor has read the whole pattern already.
+    if (partEditor != nullptr && ! editorIsNew)
         partEditor->updateFromPattern (controllerNumber);
 }
 
@@ -193,7 +199,6 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
 
     if (combo == patternsCombo)
     {
-        const int previousType = model->currentPattern[type];
         const int index = patternsCombo->getSelectedItemIndex();
 
         if (index >= 1 && index <= VeskImage::numUserPatterns)
@@ -206,10 +211,9 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
             model->selectTemporaryPattern();
         }
 
-        if (model->currentPattern[type] != previousType)
-            rebuildPartEditor();
-
-        // The toggle keeps the view the user was in; a rebuilt editor has followed it.
+        // Shows the pattern, and replaces the editor (once) when its type differs
+        // from the one shown. The toggle keeps the view the user was in; a new
+        // editor follows it.
         updateFromPattern (0);
     }
     else if (combo == typeCombo)
