@@ -109,8 +109,10 @@ PatternsComponent::~PatternsComponent()
 
 void PatternsComponent::resized()
 {
+    // The size only: the viewport scrolls the page by moving it, and keeps
+    // that place as far as the new size allows.
     if (partEditor != nullptr)
-        setBounds (0, 0, juce::jmax (groupWidth, partEditor->getWidth()) + 2, partEditor->getHeight() + groupHeight + 3);
+        setSize (juce::jmax (groupWidth, partEditor->getWidth()) + 2, partEditor->getHeight() + groupHeight + 3);
 
     commonGroup->setBounds (1, 1, groupWidth, groupHeight);
     patternsCombo->setBounds (7, 32, 96, 17);
