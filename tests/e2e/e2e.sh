@@ -129,6 +129,22 @@ choose_from_menu()
     fail "the first item of the menu at x $x opened no window titled $title"
 }
 
+# choose_first_in_list X Y WHAT: opens the combo box at X Y of the main window
+# and clicks the first item of its list (WHAT names the list in messages). Like
+# a menu, a list ignores clicks for a moment after it opens.
+choose_first_in_list()
+{
+    click "$main" "$1" "$2"
+    wait_for 5 has_window "$app_pid" '^menu$' || fail "the $3 did not open"
+    local popup
+    popup=$(window '^menu$')
+    for attempt in 1 2 3 4 5; do
+        click "$popup" 20 8
+        wait_for 1 no_window "$app_pid" '^menu$' && return 0
+    done
+    fail "the $3 did not close when its first item was clicked"
+}
+
 # The menu bar items, by their place in the bar.
 file_menu_x=28
 setup_menu_x=85
@@ -373,13 +389,7 @@ case "$case_name" in
         # Back to Patterns, type "Line In": the line-in editor's Output panel appears at (1, 91) of the page.
         click "$main" 60 72
         wait_for 5 test "$(pixel "$main" 300 85)" = "#990000" || fail "the Patterns tab did not come back"
-        click "$main" 40 158
-        wait_for 5 has_window "$app_pid" '^menu$' || fail "the type list did not open"
-        popup=$(window '^menu$')
-        for attempt in 1 2 3 4 5; do
-            click "$popup" 20 8
-            wait_for 1 no_window "$app_pid" '^menu$' && break
-        done
+        choose_first_in_list 40 158 "type list"
         wait_for 5 test "$(pixel "$main" 48 175)" = "#990000" \
             || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
         [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
@@ -411,14 +421,7 @@ case "$case_name" in
         expect_as_before before "the Load chooser closed"
 
         # The pattern list, left by choosing the pattern already shown.
-        click "$main" 50 125
-        wait_for 5 has_window "$app_pid" '^menu$' || fail "the pattern list did not open"
-        popup=$(window '^menu$')
-        for attempt in 1 2 3 4 5; do
-            click "$popup" 20 8
-            wait_for 1 no_window "$app_pid" '^menu$' && break
-        done
-        no_window "$app_pid" '^menu$' || fail "the pattern list did not close"
+        choose_first_in_list 50 125 "pattern list"
         xdotool mousemove --window "$main" 300 400
         expect_as_before before "the pattern list closed"
         quit_cleanly
