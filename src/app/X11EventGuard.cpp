@@ -4,6 +4,8 @@
 #include "X11EventGuard.h"
 
 #if JUCE_LINUX || JUCE_BSD
+// JUCE's hook (made for plug-ins inside hosts) to run the handler of a file
+// descriptor of its event loop.
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 namespace
