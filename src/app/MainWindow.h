@@ -1,5 +1,7 @@
 #pragma once
 
+#include "X11EventGuard.h"
+
 #include <juce_gui_extra/juce_gui_extra.h>
 
 /**
@@ -22,6 +24,7 @@ public:
 private:
     juce::LookAndFeel_V2 lookAndFeel; // the classic light scheme the panels and dialogs are drawn for
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
+    X11EventGuard x11EventGuard { *this }; // repaints and refocuses after dialogs without a window manager
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
 };

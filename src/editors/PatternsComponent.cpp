@@ -38,8 +38,11 @@ PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
     pageLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xFFFF0000));
     pageLookAndFeel.setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF330000));
     pageLookAndFeel.setColour (juce::PopupMenu::headerTextColourId, juce::Colour (0xFFFF0000));
+    // Value arc, track, pointer and face of the knobs, each its own colour.
     pageLookAndFeel.setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xFFCCCCCC));
-    pageLookAndFeel.setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xFFCCCCCC));
+    pageLookAndFeel.setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xFF666666));
+    pageLookAndFeel.setColour (juce::Slider::thumbColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.setColour (juce::Slider::backgroundColourId, juce::Colour (0xFF330000));
     pageLookAndFeel.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xFFFF0000));
     pageLookAndFeel.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xFF330000));
     pageLookAndFeel.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFF330000));
@@ -93,8 +96,8 @@ PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
     // Until a part editor sizes the page, it is as large as the band.
     setSize (groupWidth + 2, groupHeight + 3);
 
+    // The type combo shows nothing yet, so this builds the part editor (once).
     resized();
-    rebuildPartEditor();
     updateFromPattern (0);
 }
 
@@ -106,8 +109,10 @@ PatternsComponent::~PatternsComponent()
 
 void PatternsComponent::resized()
 {
+    // The size only: the viewport scrolls the page by moving it, and keeps
+    // that place as far as the new size allows.
     if (partEditor != nullptr)
-        setBounds (0, 0, juce::jmax (groupWidth, partEditor->getWidth()) + 2, partEditor->getHeight() + groupHeight + 3);
+        setSize (juce::jmax (groupWidth, partEditor->getWidth()) + 2, partEditor->getHeight() + groupHeight + 3);
 
     commonGroup->setBounds (1, 1, groupWidth, groupHeight);
     patternsCombo->setBounds (7, 32, 96, 17);
@@ -163,13 +168,18 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
     using namespace VeskImage::Pattern;
     auto* pattern = model->currentPattern;
 
+    bool editorIsNew = false;
+
     if (controllerNumber == 0)
     {
         const int shownType = typeCombo->getSelectedItemIndex();
         typeCombo->setSelectedItemIndex (pattern[type], juce::dontSendNotification);
 
         if (typeCombo->getSelectedItemIndex() != shownType)
+        {
             rebuildPartEditor();
+            editorIsNew = true;
+        }
 
         tempoSlider->setValue ((pattern[tempoHigh] * 128 + pattern[tempoLow]) / 10.0, juce::dontSendNotification);
 
@@ -180,7 +190,8 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
         loopCtrlCombo->setSelectedItemIndex (pattern[loopCtrl], juce::sendNotificationAsync);
     }
 
-    if (partEditor != nullptr)
+    // A new editor has read the whole pattern already.
+    if (partEditor != nullptr && ! editorIsNew)
         partEditor->updateFromPattern (controllerNumber);
 }
 
@@ -190,7 +201,6 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
 
     if (combo == patternsCombo)
     {
-        const int previousType = model->currentPattern[type];
         const int index = patternsCombo->getSelectedItemIndex();
 
         if (index >= 1 && index <= VeskImage::numUserPatterns)
@@ -203,10 +213,9 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
             model->selectTemporaryPattern();
         }
 
-        if (model->currentPattern[type] != previousType)
-            rebuildPartEditor();
-
-        // The toggle keeps the view the user was in; a rebuilt editor has followed it.
+        // Shows the pattern, and replaces the editor (once) when its type differs
+        // from the one shown. The toggle keeps the view the user was in; a new
+        // editor follows it.
         updateFromPattern (0);
     }
     else if (combo == typeCombo)

@@ -58,3 +58,57 @@ juce::Font PatternsLookAndFeel::getComboBoxFont (juce::ComboBox& box)
 {
     return { juce::jmin (12.0f, (float) box.getHeight() * 0.75f) };
 }
+
+void PatternsLookAndFeel::drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos, float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider)
+{
+    const auto area = juce::Rectangle<int> (x, y, width, height).toFloat();
+    const auto radius = juce::jmin (area.getWidth(), area.getHeight()) * 0.5f - 1.0f;
+
+    if (radius < 4.0f)
+        return;
+
+    const auto centre = area.getCentre();
+    const auto ringWidth = juce::jmax (2.0f, radius * 0.24f);
+    const auto arcRadius = radius - ringWidth * 0.5f;
+    const auto alpha = slider.isEnabled() ? 1.0f : 0.4f;
+
+    auto angleOf = [&] (double proportion)
+    { return rotaryStartAngle + (float) proportion * (rotaryEndAngle - rotaryStartAngle); };
+
+    auto arc = [&] (float from, float to)
+    {
+        juce::Path p;
+        p.addCentredArc (centre.x, centre.y, arcRadius, arcRadius, 0.0f, juce::jmin (from, to), juce::jmax (from, to), true);
+        return p;
+    };
+
+    const juce::PathStrokeType ringStroke (ringWidth, juce::PathStrokeType::curved, juce::PathStrokeType::butt);
+
+    g.setColour (slider.findColour (juce::Slider::backgroundColourId).withMultipliedAlpha (alpha));
+    g.fillEllipse (juce::Rectangle<float> (radius * 2.0f, radius * 2.0f).withCentre (centre));
+
+    g.setColour (slider.findColour (juce::Slider::rotarySliderOutlineColourId).withMultipliedAlpha (alpha));
+    g.strokePath (arc (rotaryStartAngle, rotaryEndAngle), ringStroke);
+
+    // A knob that goes below zero shows its value from the middle.
+    const auto range = slider.getRange();
+    const auto origin = range.getStart() < 0.0 && range.getEnd() > 0.0 ? slider.valueToProportionOfLength (0.0) : 0.0;
+    const auto valueAngle = angleOf (sliderPos);
+
+    g.setColour (slider.findColour (juce::Slider::rotarySliderFillColourId).withMultipliedAlpha (alpha));
+    g.strokePath (arc (angleOf (origin), valueAngle), ringStroke);
+
+    const auto tip = centre.getPointOnCircumference (arcRadius, valueAngle);
+    g.setColour (slider.findColour (juce::Slider::thumbColourId).withMultipliedAlpha (alpha));
+    g.drawLine ({ centre.getPointOnCircumference (radius * 0.2f, valueAngle), tip }, 2.0f);
+}
+
+juce::Label* PatternsLookAndFeel::createSliderTextBox (juce::Slider& slider)
+{
+    auto* box = LookAndFeel_V4::createSliderTextBox (slider);
+
+    // The library's 15-pixel font is squeezed illegibly into a 30 x 15 box.
+    box->setFont (juce::Font (11.0f));
+    box->setBorderSize ({ 1, 1, 1, 1 });
+    return box;
+}

@@ -129,6 +129,22 @@ choose_from_menu()
     fail "the first item of the menu at x $x opened no window titled $title"
 }
 
+# choose_first_in_list X Y WHAT: opens the combo box at X Y of the main window
+# and clicks the first item of its list (WHAT names the list in messages). Like
+# a menu, a list ignores clicks for a moment after it opens.
+choose_first_in_list()
+{
+    click "$main" "$1" "$2"
+    wait_for 5 has_window "$app_pid" '^menu$' || fail "the $3 did not open"
+    local popup
+    popup=$(window '^menu$')
+    for attempt in 1 2 3 4 5; do
+        click "$popup" 20 8
+        wait_for 1 no_window "$app_pid" '^menu$' && return 0
+    done
+    fail "the $3 did not close when its first item was clicked"
+}
+
 # The menu bar items, by their place in the bar.
 file_menu_x=28
 setup_menu_x=85
@@ -182,6 +198,44 @@ choose_file()
     done
 
     fail "the chooser '$title' did not close"
+}
+
+# The window below its title bar, and the title bar, as images in $work.
+title_height=30
+shoot()
+{
+    import -window "$main" "$work/$1.png" 2> /dev/null
+    convert "$work/$1.png" -crop "x$title_height+0+0" +repage "$work/$1-title.png"
+    convert "$work/$1.png" -crop "+0+$title_height" +repage "$work/$1-below.png"
+}
+
+# Pixels that differ between two shots (PART: title or below), beyond the
+# one-level shading differences of anti-aliased edges painted in pieces.
+pixels_differing() { compare -metric AE -fuzz 5% "$work/$1-$3.png" "$work/$2-$3.png" null: 2>&1; }
+same_as() { shoot now && [ "$(pixels_differing "$1" now below)" = 0 ] && [ "$(pixels_differing "$1" now title)" = 0 ]; }
+
+# Takes shot $1 once the window has stopped changing.
+shoot_settled()
+{
+    shoot settle
+    for attempt in $(seq 50); do
+        sleep 0.1
+        shoot "$1"
+        [ "$(pixels_differing settle "$1" below)" = 0 ] && return 0
+        cp "$work/$1.png" "$work/settle.png"
+        shoot settle
+    done
+    fail "the window did not stop changing"
+}
+
+# Fails unless the window, title bar included, comes back to shot $1 after $2.
+expect_as_before()
+{
+    wait_for 5 same_as "$1" && return 0
+    cp "$work/$1.png" "/tmp/vesk_e2e_${case_name}_before.png"
+    cp "$work/now.png" "/tmp/vesk_e2e_${case_name}_after.png"
+    fail "after $2 the window differs from before in $(pixels_differing "$1" now below) pixels below its title bar" \
+         "and $(pixels_differing "$1" now title) in the title bar (/tmp/vesk_e2e_${case_name}_before.png, _after.png)"
 }
 
 start_x
@@ -335,17 +389,41 @@ case "$case_name" in
         # Back to Patterns, type "Line In": the line-in editor's Output panel appears at (1, 91) of the page.
         click "$main" 60 72
         wait_for 5 test "$(pixel "$main" 300 85)" = "#990000" || fail "the Patterns tab did not come back"
-        click "$main" 40 158
-        wait_for 5 has_window "$app_pid" '^menu$' || fail "the type list did not open"
-        popup=$(window '^menu$')
-        for attempt in 1 2 3 4 5; do
-            click "$popup" 20 8
-            wait_for 1 no_window "$app_pid" '^menu$' && break
-        done
+        choose_first_in_list 40 158 "type list"
         wait_for 5 test "$(pixel "$main" 48 175)" = "#990000" \
             || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
         [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
         [ "$editor_before" != "#990000" ] || fail "something was at (1, 91) of the page before Line In was chosen"
+        quit_cleanly
+        ;;
+
+    repaint)
+        # Whatever a dialog, a chooser or a list covered is painted again when
+        # it closes, the title bar is drawn active again and the keyboard is
+        # back with the main window, with no window manager to see to it.
+        start_app
+        xdotool mousemove --window "$main" 300 400 # over the empty page, lighting up nothing
+        shoot_settled before
+
+        # Escape typed as a person does, to the dialog that has the focus.
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M opened no 'Midi Settings' dialog"
+        xdotool key Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the Midi Settings dialog"
+        expect_as_before before "the Midi Settings dialog closed"
+
+        # With the mouse away from the window, keys reach it only if it has the focus.
+        xdotool mousemove 0 0
+        xdotool key ctrl+o
+        wait_for 10 has_window "$app_pid" '^Load$' || fail "Ctrl+O typed after the Midi Settings dialog closed opened no Load chooser"
+        xdotool key Escape
+        wait_for 10 no_window "$app_pid" '^Load$' || fail "Escape typed to the Load chooser did not close it"
+        expect_as_before before "the Load chooser closed"
+
+        # The pattern list, left by choosing the pattern already shown.
+        choose_first_in_list 50 125 "pattern list"
+        xdotool mousemove --window "$main" 300 400
+        expect_as_before before "the pattern list closed"
         quit_cleanly
         ;;
 

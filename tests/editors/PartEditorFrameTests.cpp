@@ -158,3 +158,71 @@ TEST (VeskTypeComponent, SharedKnobAndComboConstruction)
     EXPECT_EQ (combo->getItemText (1), "SAW");
     EXPECT_EQ (combo->findColour (juce::ComboBox::textColourId), juce::Colour (0xFFFF0000));
 }
+
+TEST_F (LineInEditor, KnobsFillTheirAreaAndShowTheValueAsAnArcOverTheTrack)
+{
+    PatternsComponent page (&model);
+    auto& lf = page.pageLookAndFeel;
+    const auto arcColour = lf.findColour (juce::Slider::rotarySliderFillColourId);
+    const auto trackColour = lf.findColour (juce::Slider::rotarySliderOutlineColourId);
+    const auto pointerColour = lf.findColour (juce::Slider::thumbColourId);
+    ASSERT_TRUE (arcColour != trackColour && pointerColour != arcColour && pointerColour != trackColour);
+
+    auto* level = dynamic_cast<VeskLineinComponent*> (page.partEditor)->levelSlider;
+    std::unique_ptr<juce::Slider> signedKnob (VeskTypeComponent::createKnob ("tuneSlider", nullptr, true));
+    page.addAndMakeVisible (*signedKnob);
+    signedKnob->setBounds (0, 0, 45, 45);
+
+    auto near = [] (juce::Colour a, juce::Colour b)
+    { return std::abs (a.getRed() - b.getRed()) + std::abs (a.getGreen() - b.getGreen()) + std::abs (a.getBlue() - b.getBlue()) < 24; };
+
+    // The knob is drawn in the 45 x 30 above its text box, centred at (22.5, 15).
+    auto colourAt = [] (const juce::Image& image, juce::Slider& knob, double proportion, float radius)
+    {
+        const auto& p = knob.getRotaryParameters();
+        const auto angle = p.startAngleRadians + (float) proportion * (p.endAngleRadians - p.startAngleRadians);
+        const auto at = juce::Point<float> (22.5f, 15.0f).getPointOnCircumference (radius, angle);
+        return image.getPixelAt (juce::roundToInt (at.x - 0.5f), juce::roundToInt (at.y - 0.5f));
+    };
+
+    struct Case
+    {
+        juce::Slider* knob;
+        double value, proportion;
+        bool onArc;
+    };
+
+    const Case cases[] = {
+        { level, 32, 0.1, true }, { level, 32, 0.9, false }, { level, 127, 0.9, true }, { level, 0, 0.1, false },
+        // A signed knob's arc runs from zero, the top of the knob.
+        { signedKnob.get(), 0, 0.1, false },
+        { signedKnob.get(), 0, 0.9, false },
+        { signedKnob.get(), -40, 0.3, true },
+        { signedKnob.get(), -40, 0.7, false },
+        { signedKnob.get(), 40, 0.7, true }
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.knob->getName() + " at " + juce::String (c.value) + ", ring at " + juce::String (c.proportion));
+        c.knob->setValue (c.value, juce::dontSendNotification);
+        const auto image = c.knob->createComponentSnapshot (c.knob->getLocalBounds(), false, 1.0f);
+
+        const auto ring = colourAt (image, *c.knob, c.proportion, 12.3f);
+        EXPECT_TRUE (near (ring, c.onArc ? arcColour : trackColour)) << ring.toDisplayString (true);
+        EXPECT_TRUE (near (colourAt (image, *c.knob, c.knob->valueToProportionOfLength (c.value), 7.0f), pointerColour));
+
+        // About 28 pixels across: drawn 13 pixels from the centre every way.
+        for (auto edge : { juce::Point<int> (9, 15), { 35, 15 }, { 22, 2 }, { 22, 28 } })
+            EXPECT_GT (image.getPixelAt (edge.x, edge.y).getAlpha(), 0) << edge.toString();
+    }
+
+    // The value box shows the widest values whole, at a height that fits the box.
+    auto* box = dynamic_cast<juce::Label*> (level->getChildComponent (0));
+    ASSERT_NE (box, nullptr);
+    const auto inner = box->getBorderSize().subtractedFrom (box->getLocalBounds());
+    EXPECT_LE (box->getFont().getHeight(), (float) inner.getHeight());
+    EXPECT_LE (box->getFont().getStringWidthFloat ("-64"), (float) inner.getWidth());
+    EXPECT_LE (box->getFont().getStringWidthFloat ("127"), (float) inner.getWidth());
+    EXPECT_EQ (box->getText(), "0");
+}

@@ -91,6 +91,65 @@ TEST_F (PatternsPage, PatternChoiceKeepsOrReplacesThePartEditorByType)
     EXPECT_EQ (page->getNumChildComponents(), 1); // the band only
 }
 
+namespace
+{
+    /** Counts the part editors a page builds: each joins the page as a child.
+        Off screen, a page reports children added but not those removed. */
+    struct EditorBuilds : juce::ComponentListener
+    {
+        explicit EditorBuilds (juce::Component& pageToWatch) : page (pageToWatch) { page.addComponentListener (this); }
+        ~EditorBuilds() override { page.removeComponentListener (this); }
+
+        void componentChildrenChanged (juce::Component&) override { ++count; }
+
+        juce::Component& page;
+        int count = 0;
+    };
+}
+
+TEST_F (PatternsPage, EachChoiceBuildsAtMostOneEditor)
+{
+    struct Case
+    {
+        const char* what;
+        int fromType, toType, builds;
+    };
+
+    const Case cases[] = { { "pattern of another type", PartType::filter, PartType::lineIn, 1 },
+                           { "pattern of the same type", PartType::lineIn, PartType::lineIn, 0 },
+                           { "pattern without an editor", PartType::lineIn, PartType::filter, 0 },
+                           { "type", PartType::filter, PartType::lineIn, 1 },
+                           { "refresh after a dump changed the type", PartType::filter, PartType::lineIn, 1 } };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        setType (model.temporaryPattern, c.fromType);
+        setType (model.userPattern (0), c.toType);
+        model.selectTemporaryPattern();
+        auto page = makePage();
+        EditorBuilds builds (*page);
+
+        if (juce::String (c.what).startsWith ("pattern"))
+        {
+            page->patternsCombo->setSelectedItemIndex (1, juce::sendNotificationSync);
+        }
+        else if (juce::String (c.what) == "type")
+        {
+            page->typeCombo->setSelectedItemIndex (c.toType, juce::sendNotificationSync);
+        }
+        else
+        {
+            setType (model.temporaryPattern, c.toType);
+            page->updateFromPattern (0);
+        }
+
+        EXPECT_EQ (builds.count, c.builds);
+        EXPECT_EQ (page->partEditor != nullptr, c.toType == PartType::lineIn);
+        EXPECT_EQ (page->typeCombo->getSelectedItemIndex(), c.toType);
+    }
+}
+
 TEST_F (PatternsPage, TypeChangeStoresSendsAndRebuildsTheEditor)
 {
     auto page = makePage();

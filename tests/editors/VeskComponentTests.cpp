@@ -17,6 +17,23 @@ namespace
 
         VeskComponent editor { model };
     };
+
+    /** A part editor as large as its grid, which grows and shrinks while shown. */
+    struct GridSizedEditor : VeskTypeComponent
+    {
+        using VeskTypeComponent::VeskTypeComponent;
+
+        void updateFromPattern (int) override {}
+        void showSequencer (bool) override {}
+
+        void resized() override
+        {
+            setBounds (editorX, editorY, gridSize.x, gridSize.y);
+            getParentComponent()->resized();
+        }
+
+        juce::Point<int> gridSize;
+    };
 }
 
 TEST_F (TabbedEditor, HasBothTabsWithPatternsCurrent)
@@ -83,4 +100,38 @@ TEST_F (TabbedEditor, PatternsPageShowsThePanelPictureInsideTheTab)
     EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 2).getARGB(), 0xFF990000u);
     EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 3).getARGB(), 0xFFCC0000u);
     EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 40).getARGB(), 0xFF262626u);
+}
+
+TEST_F (TabbedEditor, AGridThatGrowsOrShrinksKeepsTheScrollPositionWhereItStillFits)
+{
+    auto& page = *editor.patternsPage;
+    auto& viewport = *editor.patternsViewport;
+    model.currentPattern[Pattern::type] = PartType::filter;
+    editor.refreshPatternsPage (0);
+
+    auto* grid = new GridSizedEditor (&model);
+    page.partEditor = grid;
+    page.addAndMakeVisible (grid);
+
+    auto resizeGrid = [&] (int w, int h)
+    {
+        grid->gridSize = { w, h };
+        grid->resized();
+    };
+
+    resizeGrid (900, 1569);
+    viewport.setViewPosition (300, 800);
+    ASSERT_EQ (viewport.getViewPosition(), juce::Point<int> (300, 800));
+
+    resizeGrid (800, 1200);
+    EXPECT_EQ (viewport.getViewPosition(), juce::Point<int> (300, 800));
+
+    // Shrunk below the place shown: as close to it as the page allows.
+    resizeGrid (600, 600);
+    const juce::Point<int> farthest (page.getWidth() - viewport.getViewWidth(), page.getHeight() - viewport.getViewHeight());
+    ASSERT_GT (farthest.y, 0);
+    EXPECT_EQ (viewport.getViewPosition(), farthest);
+
+    resizeGrid (900, 1569);
+    EXPECT_EQ (viewport.getViewPosition(), farthest);
 }
