@@ -28,12 +28,14 @@ namespace
     int clamp7 (int value) noexcept { return juce::jlimit (0, 127, value); }
 }
 
-VeskModel::VeskModel (MidiOut& output)
+VeskModel::VeskModel (MidiOut& output, bool sendDefaults)
     : juce::FileBasedDocument ("vsk", "*.vsk", "Load", "Save"),
       owner (output),
-      currentPattern (image + VeskImage::temporaryPatternOffset)
+      currentPattern (image + VeskImage::temporaryPatternOffset),
+      sending (sendDefaults)
 {
     resetToDefaults();
+    sending = true;
 }
 
 VeskModel::~VeskModel() = default;
@@ -160,8 +162,15 @@ void VeskModel::sendPatternField (int offset)
 
 void VeskModel::storePatternField (int offset, int value)
 {
-    currentPattern[offset] = (juce::uint8) (value & 0x7F);
-    sendPatternField (offset);
+    const auto byte = (juce::uint8) (value & 0x7F);
+
+    // Sent either way, but storing the byte that is there (the pattern page
+    // telling the unit the shown loop control again) is no edit of the library.
+    if (currentPattern[offset] != byte)
+        setChangedFlag (true);
+
+    currentPattern[offset] = byte;
+    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, byte));
 }
 
 void VeskModel::sendSystemField (int offset)

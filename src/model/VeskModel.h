@@ -23,7 +23,9 @@
 class VeskModel : public juce::FileBasedDocument
 {
 public:
-    explicit VeskModel (MidiOut& output);
+    /** Starts as a library of defaults; sendDefaults false keeps them from the
+        unit, so that its own memory survives the editor's start. */
+    explicit VeskModel (MidiOut& output, bool sendDefaults = true);
     ~VeskModel() override;
 
     //==============================================================================
@@ -66,7 +68,8 @@ public:
     /** Sends currentPattern[offset] as a data set to the unit's temporary pattern. */
     void sendPatternField (int offset);
 
-    /** Writes a plain field of currentPattern, then sends it. */
+    /** Writes a plain field of currentPattern, then sends it; the library counts
+        as changed only when the byte does. */
     void storePatternField (int offset, int value);
 
     /** Sends systemBlock[offset] as a data set. */
@@ -115,8 +118,14 @@ public:
 
 private:
     void storeAndSendController (int controllerNumber, int offset, int value);
-    void send (const juce::MidiMessage& message) { owner.send (message); }
+    void send (const juce::MidiMessage& message)
+    {
+        if (sending)
+            owner.send (message);
+    }
     bool channelIsOn() const noexcept;
+
+    bool sending = true;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskModel)
 };
