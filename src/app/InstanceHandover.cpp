@@ -263,8 +263,19 @@ juce::MemoryBlock InstanceHandover::encodeRequest (const juce::String& key, cons
 bool InstanceHandover::decodeRequest (const juce::MemoryBlock& data, const juce::String& key, juce::StringArray& paths)
 {
     juce::MemoryInputStream in (data, false);
+    const auto* bytes = static_cast<const char*> (data.getData());
 
-    if (key.isEmpty() || in.readString() != key || in.getNumBytesRemaining() < 1)
+    // A string cut short reads as a shorter one: each must end in its zero byte.
+    auto readString = [&] (juce::String& text)
+    {
+        const auto start = in.getPosition();
+        text = in.readString();
+        return in.getPosition() > start && bytes[in.getPosition() - 1] == 0;
+    };
+
+    juce::String sentKey;
+
+    if (key.isEmpty() || ! readString (sentKey) || sentKey != key || in.getNumBytesRemaining() < 1)
         return false;
 
     const auto count = in.readCompressedInt();
@@ -276,12 +287,9 @@ bool InstanceHandover::decodeRequest (const juce::MemoryBlock& data, const juce:
 
     for (int i = 0; i < count; ++i)
     {
-        if (in.isExhausted())
-            return false;
+        juce::String path;
 
-        const auto path = in.readString();
-
-        if (! juce::File::isAbsolutePath (path))
+        if (! readString (path) || ! juce::File::isAbsolutePath (path))
             return false;
 
         result.add (path);
