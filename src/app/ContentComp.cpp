@@ -30,16 +30,25 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse)
                                                 MidiSettingsFile::describeOpenError (error), "ok");
 
     midiOutLog = MidiOutLog::fromEnvironment (midiOut);
-    MidiOut& output = midiOutLog != nullptr ? static_cast<MidiOut&> (*midiOutLog) : midiOut;
+    startGate = std::make_unique<MidiOutGate> (midiOutLog != nullptr ? static_cast<MidiOut&> (*midiOutLog) : midiOut);
 
     // The model sends its defaults at once, on whatever output just opened,
-    // unless the user keeps the unit's own memory at start.
-    model = std::make_unique<VeskModel> (output, settings.getResetUnitAtStart());
+    // unless the user keeps the unit's own memory: then the whole start sends
+    // nothing, the pattern page's first word to the unit included.
+    startGate->setOpen (settings.getResetUnitAtStart());
+    model = std::make_unique<VeskModel> (*startGate);
 
     editor = std::make_unique<VeskComponent> (*model);
     addAndMakeVisible (editor.get());
 
     attachMidiInputCallbacks();
+
+    // Queued after the page's own notifications, so it opens once they are delivered.
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    juce::MessageManager::callAsync ([safeThis]
+                                     {
+                                         if (safeThis != nullptr)
+                                             safeThis->startGate->setOpen (true); });
 }
 
 ContentComp::~ContentComp()

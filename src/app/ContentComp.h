@@ -3,6 +3,7 @@
 #include "UserSettings.h"
 #include "editors/VeskComponent.h"
 #include "midi/DeviceMidiOut.h"
+#include "midi/MidiOutGate.h"
 #include "midi/MidiOutLog.h"
 #include "midi/MyMidiInputCallback.h"
 #include "model/VeskModel.h"
@@ -102,6 +103,7 @@ private:
     juce::AudioDeviceManager deviceManager;
     DeviceMidiOut midiOut { deviceManager };
     std::unique_ptr<MidiOutLog> midiOutLog; // only when the environment asks for it (tests)
+    std::unique_ptr<MidiOutGate> startGate; // what the model sends through
     juce::OwnedArray<MyMidiInputCallback> midiInputCallbacks;
     juce::StringArray midiInputIdentifiers; // the input each receiver was added for
 

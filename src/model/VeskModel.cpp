@@ -28,14 +28,12 @@ namespace
     int clamp7 (int value) noexcept { return juce::jlimit (0, 127, value); }
 }
 
-VeskModel::VeskModel (MidiOut& output, bool sendDefaults)
+VeskModel::VeskModel (MidiOut& output)
     : juce::FileBasedDocument ("vsk", "*.vsk", "Load", "Save"),
       owner (output),
-      currentPattern (image + VeskImage::temporaryPatternOffset),
-      sending (sendDefaults)
+      currentPattern (image + VeskImage::temporaryPatternOffset)
 {
     resetToDefaults();
-    sending = true;
 }
 
 VeskModel::~VeskModel() = default;

@@ -23,9 +23,7 @@
 class VeskModel : public juce::FileBasedDocument
 {
 public:
-    /** Starts as a library of defaults; sendDefaults false keeps them from the
-        unit, so that its own memory survives the editor's start. */
-    explicit VeskModel (MidiOut& output, bool sendDefaults = true);
+    explicit VeskModel (MidiOut& output);
     ~VeskModel() override;
 
     //==============================================================================
@@ -118,14 +116,8 @@ public:
 
 private:
     void storeAndSendController (int controllerNumber, int offset, int value);
-    void send (const juce::MidiMessage& message)
-    {
-        if (sending)
-            owner.send (message);
-    }
+    void send (const juce::MidiMessage& message) { owner.send (message); }
     bool channelIsOn() const noexcept;
-
-    bool sending = true;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskModel)
 };

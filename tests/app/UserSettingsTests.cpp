@@ -1,3 +1,4 @@
+#include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "midi/MidiOutLog.h"
@@ -165,12 +166,14 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
         juce::ApplicationCommandManager commandManager;
         ContentComp content (commandManager);
         commandManager.registerAllCommandsForTarget (&content);
+        dispatchPendingMessages(); // the pattern page's notifications are part of the start
         return juce::StringArray::fromLines (log.loadFileAsString().trim());
     };
 
+    // The defaults, then the pattern page telling the unit its loop control.
     const auto ticked = linesSentByAStart();
-    EXPECT_EQ (ticked.size(), 658);
-    EXPECT_TRUE (ticked[0].startsWith ("F0 41 10 ")) << "exclusive data sets, one per line: " << ticked[0];
+    EXPECT_EQ (ticked.size(), 659);
+    EXPECT_EQ (ticked[658], "F0 41 10 00 4F 12 01 00 00 04 00 7B F7");
 
     {
         juce::ApplicationCommandManager commandManager;
