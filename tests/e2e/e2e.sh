@@ -405,12 +405,14 @@ case "$case_name" in
         wait_for 30 gone "$second" || { kill "$second"; fail "the second start did not end by itself"; }
         wait "$second" || fail "the second start ended with exit code $?: $(cat "$work/second.log")"
         wait_for 10 area_is_not "$main" $master_tune_box "$low" || fail "the running window did not open Defaults.vsk"
+        show_system_page
         handed=$(area "$main" $master_tune_box)
         [ "$(windows "$app_pid" '^Vesk Edit$' | wc -l)" -eq 1 ] || fail "not exactly one main window"
 
         # What each library looks like when opened from inside: Low.vsk through File > Open, the defaults through New.
         press "$main" ctrl+o
         choose_file Load "$work/Low.vsk"
+        show_system_page
         wait_for 10 area_is "$main" $master_tune_box "$low" || fail "Low.vsk opened from the command line showed other values than through File > Open"
         press "$main" ctrl+n
         wait_for 10 area_is "$main" $master_tune_box "$handed" || fail "Defaults.vsk handed over showed other values than New"
