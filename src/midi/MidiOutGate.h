@@ -15,7 +15,6 @@ public:
     }
 
     void setOpen (bool shouldBeOpen) noexcept { open = shouldBeOpen; }
-    bool isOpen() const noexcept { return open; }
 
 private:
     MidiOut& destination;

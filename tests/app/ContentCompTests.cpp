@@ -193,7 +193,7 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
         EXPECT_EQ (file[i].text, fileTexts[i]);
     }
 
-    for (size_t i : { 0, 1, 3, 4 })
+    for (size_t i : { 0u, 1u, 3u, 4u })
         EXPECT_TRUE (file[i].enabled) << file[i].text;
 
     EXPECT_FALSE (file[2].enabled) << "no recent file yet";
