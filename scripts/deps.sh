@@ -12,6 +12,8 @@ packages=(
     clang-format
     clang libclang-rt-14-dev
     xvfb xdotool x11-utils imagemagick fonts-dejavu-core
+    help2man dpkg-dev
+    desktop-file-utils appstream-util shared-mime-info libglib2.0-bin libxml2-utils
 )
 
 missing=()

@@ -1,9 +1,24 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstdlib>
+
 int main (int argc, char** argv)
 {
     ::testing::InitGoogleTest (&argc, argv);
-    juce::ScopedJuceInitialiser_GUI juce;
-    return RUN_ALL_TESTS();
+
+    // The user's own settings (recent files, start choice) are never read or
+    // written by a test: each run has a configuration folder of its own.
+    const auto configHome = juce::File::createTempFile ("vesk_config");
+    configHome.createDirectory();
+    ::setenv ("XDG_CONFIG_HOME", configHome.getFullPathName().toRawUTF8(), 1);
+
+    int result = 0;
+    {
+        juce::ScopedJuceInitialiser_GUI juce;
+        result = RUN_ALL_TESTS();
+    }
+
+    configHome.deleteRecursively();
+    return result;
 }

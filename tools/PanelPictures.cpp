@@ -1,6 +1,7 @@
 /*
-    Draws the panel pictures of the pattern page and the part editors into
-    resources/. Run it after changing a title, a caption or a size here:
+    Draws the panel pictures of the pattern page and the part editors, and the
+    program's icon, into resources/. Run it after changing a title, a caption,
+    a size or the icon here:
 
         cmake --build build --target panel_pictures
         build/tools/panel_pictures resources
@@ -8,11 +9,15 @@
     Every picture has the same style: a striped red title bar (rows 0-14) with
     the title in the same line rhythm, a half-transparent separator (row 15)
     and a striped dark body with small light-grey captions over the controls.
+
+    The icon is the same shapes twice: an SVG for desktops that scale it and a
+    256 x 256 PNG, drawn from one list so that the two cannot drift apart.
 */
 
 #include <juce_graphics/juce_graphics.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <functional>
 #include <iostream>
 #include <vector>
 
@@ -113,6 +118,143 @@ namespace
     }
 }
 
+namespace Icon
+{
+    constexpr int size = 256;
+
+    /** A shape in the icon's 256-unit square. A round rectangle may keep its top
+        corners square; a line is a knob's pointer. */
+    struct Shape
+    {
+        enum class Kind
+        {
+            roundRect,
+            roundBottomRect,
+            circle,
+            line
+        };
+
+        Kind kind;
+        float x, y, w, h; // a circle: centre x, y and radius w; a line: from (x, y) to (w, h)
+        float corner;
+        juce::uint32 colour;
+    };
+
+    std::vector<Shape> shapes()
+    {
+        using K = Shape::Kind;
+        constexpr juce::uint32 red = 0xFF990000, lit = 0xFFCC0000, body = 0xFF262626, pad = 0xFF4D4D4D, knob = 0xFFCCCCCC;
+
+        // The unit's panel: a red title band with three knobs over a dark body
+        // with two rows of step pads, a few of them lit.
+        std::vector<Shape> list {
+            { K::roundRect, 16, 16, 224, 224, 36, red },
+            { K::roundBottomRect, 16, 84, 224, 156, 36, body },
+        };
+
+        for (int i = 0; i < 3; ++i)
+        {
+            const float cx = 60.0f + (float) i * 50.0f;
+            list.push_back ({ K::circle, cx, 50, 17, 0, 0, knob });
+            list.push_back ({ K::line, cx, 50, cx + 9.0f * (float) (i - 1), 37, 0, body });
+        }
+
+        const bool on[2][4] = { { true, false, true, false }, { false, true, false, true } };
+
+        for (int row = 0; row < 2; ++row)
+            for (int column = 0; column < 4; ++column)
+                list.push_back ({ K::roundRect, 38.0f + (float) column * 48.0f, 110.0f + (float) row * 56.0f, 36, 36, 7, on[row][column] ? lit : pad });
+
+        return list;
+    }
+
+    juce::String svgColour (juce::uint32 argb)
+    {
+        return "#" + juce::String::toHexString ((int) (argb & 0xFFFFFF)).paddedLeft ('0', 6);
+    }
+
+    juce::String toSvg()
+    {
+        using K = Shape::Kind;
+        juce::String svg;
+        svg << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << size << "\" height=\"" << size
+            << "\" viewBox=\"0 0 " << size << " " << size << "\">\n";
+
+        for (auto& s : shapes())
+        {
+            const auto fill = svgColour (s.colour);
+
+            if (s.kind == K::roundRect)
+                svg << "  <rect x=\"" << s.x << "\" y=\"" << s.y << "\" width=\"" << s.w << "\" height=\"" << s.h
+                    << "\" rx=\"" << s.corner << "\" fill=\"" << fill << "\"/>\n";
+            else if (s.kind == K::roundBottomRect)
+                svg << "  <path d=\"M" << s.x << " " << s.y << "H" << (s.x + s.w) << "V" << (s.y + s.h - s.corner)
+                    << "A" << s.corner << " " << s.corner << " 0 0 1 " << (s.x + s.w - s.corner) << " " << (s.y + s.h)
+                    << "H" << (s.x + s.corner) << "A" << s.corner << " " << s.corner << " 0 0 1 " << s.x << " "
+                    << (s.y + s.h - s.corner) << "Z\" fill=\"" << fill << "\"/>\n";
+            else if (s.kind == K::circle)
+                svg << "  <circle cx=\"" << s.x << "\" cy=\"" << s.y << "\" r=\"" << s.w << "\" fill=\"" << fill << "\"/>\n";
+            else
+                svg << "  <line x1=\"" << s.x << "\" y1=\"" << s.y << "\" x2=\"" << s.w << "\" y2=\"" << s.h
+                    << "\" stroke=\"" << fill << "\" stroke-width=\"5\" stroke-linecap=\"round\"/>\n";
+        }
+
+        return svg << "</svg>\n";
+    }
+
+    juce::Image toImage()
+    {
+        using K = Shape::Kind;
+        juce::Image image (juce::Image::ARGB, size, size, true);
+        juce::Graphics g (image);
+
+        for (auto& s : shapes())
+        {
+            g.setColour (juce::Colour (s.colour));
+
+            if (s.kind == K::roundRect)
+            {
+                g.fillRoundedRectangle (s.x, s.y, s.w, s.h, s.corner);
+            }
+            else if (s.kind == K::roundBottomRect)
+            {
+                juce::Path p;
+                p.addRoundedRectangle (s.x, s.y, s.w, s.h, s.corner, s.corner, false, false, true, true);
+                g.fillPath (p);
+            }
+            else if (s.kind == K::circle)
+            {
+                g.fillEllipse (s.x - s.w, s.y - s.w, 2 * s.w, 2 * s.w);
+            }
+            else
+            {
+                juce::Path p;
+                p.startNewSubPath (s.x, s.y);
+                p.lineTo (s.w, s.h);
+                g.strokePath (p, juce::PathStrokeType (5.0f, juce::PathStrokeType::mitered, juce::PathStrokeType::rounded));
+            }
+        }
+
+        return image;
+    }
+}
+
+/** Writes through a temporary file, so that a failure leaves the old file. */
+static bool writeWhole (const juce::File& file, const std::function<bool (juce::OutputStream&)>& write)
+{
+    juce::TemporaryFile temp (file);
+
+    {
+        juce::FileOutputStream out (temp.getFile());
+
+        if (! out.openedOk() || ! write (out))
+            return false;
+    }
+
+    return temp.overwriteTargetFileWithTemporary();
+}
+
 int main (int argc, char** argv)
 {
     juce::ScopedJuceInitialiser_GUI juce;
@@ -125,25 +267,26 @@ int main (int argc, char** argv)
         return 1;
     }
 
-    for (auto& panel : panels())
+    std::vector<std::pair<juce::File, std::function<bool (juce::OutputStream&)>>> outputs;
+
+    auto png = [] (juce::Image image)
     {
-        const auto file = folder.getChildFile (panel.name + ".png");
-        juce::TemporaryFile temp (file);
-        juce::PNGImageFormat png;
+        return [image] (juce::OutputStream& out)
+        { return juce::PNGImageFormat().writeImageToStream (image, out); };
+    };
 
+    for (auto& panel : panels())
+        outputs.emplace_back (folder.getChildFile (panel.name + ".png"), png (draw (panel)));
+
+    outputs.emplace_back (folder.getChildFile ("icon.svg"), [] (juce::OutputStream& out)
+                          { return out.writeText (Icon::toSvg(), false, false, "\n"); });
+    outputs.emplace_back (folder.getChildFile ("icon-256.png"), png (Icon::toImage()));
+
+    for (auto& [file, write] : outputs)
+    {
+        if (! writeWhole (file, write))
         {
-            juce::FileOutputStream out (temp.getFile());
-
-            if (! out.openedOk() || ! png.writeImageToStream (draw (panel), out))
-            {
-                std::cerr << "Cannot write " << file.getFullPathName() << std::endl;
-                return 1;
-            }
-        }
-
-        if (! temp.overwriteTargetFileWithTemporary())
-        {
-            std::cerr << "Cannot replace " << file.getFullPathName() << std::endl;
+            std::cerr << "Cannot write " << file.getFullPathName() << std::endl;
             return 1;
         }
 

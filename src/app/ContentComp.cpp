@@ -3,6 +3,7 @@
 #include "HelpComponent.h"
 #include "midi/MidiDeviceSelectorComponent.h"
 #include "midi/MidiSettingsFile.h"
+#include "model/VeskLibraryFile.h"
 
 namespace
 {
@@ -28,13 +29,26 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse)
         juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Midi Settings",
                                                 MidiSettingsFile::describeOpenError (error), "ok");
 
-    // The model sends its defaults at once, on whatever output just opened.
-    model = std::make_unique<VeskModel> (midiOut);
+    midiOutLog = MidiOutLog::fromEnvironment (midiOut);
+    startGate = std::make_unique<MidiOutGate> (midiOutLog != nullptr ? static_cast<MidiOut&> (*midiOutLog) : midiOut);
+
+    // The model sends its defaults at once, on whatever output just opened,
+    // unless the user keeps the unit's own memory: then the whole start sends
+    // nothing, the pattern page's first word to the unit included.
+    startGate->setOpen (settings.getResetUnitAtStart());
+    model = std::make_unique<VeskModel> (*startGate);
 
     editor = std::make_unique<VeskComponent> (*model);
     addAndMakeVisible (editor.get());
 
     attachMidiInputCallbacks();
+
+    // Queued after the page's own notifications, so it opens once they are delivered.
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    juce::MessageManager::callAsync ([safeThis]
+                                     {
+                                         if (safeThis != nullptr)
+                                             safeThis->startGate->setOpen (true); });
 }
 
 ContentComp::~ContentComp()
@@ -69,6 +83,19 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     {
         menu.addCommandItem (&commandManager, newLibrary);
         menu.addCommandItem (&commandManager, openLibrary);
+
+        // Built as the menu opens: files deleted or moved since go now.
+        settings.removeMissingRecentFiles();
+        juce::PopupMenu recent;
+        const auto numRecent = settings.getRecentFiles().getNumFiles();
+
+        for (int i = 0; i < numRecent; ++i)
+            recent.addItem (firstRecentFile + i, settings.getRecentFiles().getFile (i).getFullPathName());
+
+        recent.addSeparator();
+        recent.addCommandItem (&commandManager, clearRecentFiles);
+        menu.addSubMenu ("Open Recent", recent, numRecent > 0);
+
         menu.addCommandItem (&commandManager, saveLibrary);
         menu.addCommandItem (&commandManager, saveLibraryAs);
         menu.addSeparator();
@@ -77,6 +104,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     else if (topLevelMenuIndex == 1)
     {
         menu.addCommandItem (&commandManager, midiSettings);
+        menu.addCommandItem (&commandManager, resetUnitAtStart);
     }
     else if (topLevelMenuIndex == 2)
     {
@@ -86,8 +114,12 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     return menu;
 }
 
-void ContentComp::menuItemSelected (int, int)
+void ContentComp::menuItemSelected (int menuItemID, int)
 {
+    const auto index = menuItemID - firstRecentFile;
+
+    if (index >= 0 && index < settings.getRecentFiles().getNumFiles())
+        loadLibrary (settings.getRecentFiles().getFile (index));
 }
 
 //==============================================================================
@@ -100,6 +132,8 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
     for (juce::CommandID id = newLibrary; id <= showAbout; ++id)
         commands.add (id);
+
+    commands.add (resetUnitAtStart, clearRecentFiles);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
@@ -128,6 +162,14 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
             break;
         case showHelp: set ("Help", "Display the VeskEdit help", "File", 'h'); break;
         case showAbout: set ("About", "Display program information, version and copyright", "File", 0); break;
+        case resetUnitAtStart:
+            set ("Reset Unit At Start", "Send the defaults to the unit when VeskEdit starts", "Setup", 0);
+            result.setTicked (settings.getResetUnitAtStart());
+            break;
+        case clearRecentFiles:
+            set ("Clear Recent Files", "Empty the list of recently used libraries", "File", 0);
+            result.setActive (settings.getRecentFiles().getNumFiles() > 0);
+            break;
         default: break;
     }
 }
@@ -137,21 +179,34 @@ bool ContentComp::perform (const InvocationInfo& info)
     switch (info.commandID)
     {
         case newLibrary:
-            model->resetToDefaults();
-            refreshVisiblePage();
+            saveIfNeededThen ([this]
+                              {
+                                  model->resetToDefaults();
+                                  refreshVisiblePage(); });
             return true;
 
         case openLibrary:
-            openLibraryFile();
+            saveIfNeededThen ([this]
+                              { openLibraryFile(); });
             return true;
 
         case saveLibrary:
             // To its file, or, for a library that has none yet, as "Save As".
-            model->saveAsync (true, true, nullptr);
+            model->saveAsync (true, true, afterSaving());
             return true;
 
         case saveLibraryAs:
-            model->saveAsInteractiveAsync (true, nullptr);
+            model->saveAsInteractiveAsync (true, afterSaving());
+            return true;
+
+        case resetUnitAtStart:
+            settings.setResetUnitAtStart (! settings.getResetUnitAtStart());
+            commandManager.commandStatusChanged();
+            return true;
+
+        case clearRecentFiles:
+            settings.clearRecentFiles();
+            commandManager.commandStatusChanged();
             return true;
 
         case midiSettings:
@@ -176,11 +231,121 @@ void ContentComp::openLibraryFile()
     juce::Component::SafePointer<ContentComp> safeThis (this);
     auto onLoaded = [safeThis] (juce::Result result)
     {
-        if (safeThis != nullptr && result.wasOk())
-            safeThis->refreshVisiblePage();
+        if (safeThis != nullptr)
+            safeThis->afterLoading (result);
     };
 
     model->loadFromUserSpecifiedFileAsync (true, onLoaded);
+}
+
+void ContentComp::afterLoading (juce::Result result)
+{
+    if (result.failed())
+        return;
+
+    refreshVisiblePage();
+    rememberLibrary();
+}
+
+std::function<void (juce::FileBasedDocument::SaveResult)> ContentComp::afterSaving()
+{
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+
+    return [safeThis] (juce::FileBasedDocument::SaveResult result)
+    {
+        if (safeThis != nullptr && result == juce::FileBasedDocument::savedOk)
+            safeThis->rememberLibrary();
+    };
+}
+
+void ContentComp::rememberLibrary()
+{
+    if (model->getFile() != juce::File())
+        settings.addRecentFile (model->getFile());
+
+    commandManager.commandStatusChanged();
+}
+
+void ContentComp::saveIfNeededThen (std::function<void()> next)
+{
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    const bool wasChanged = model->hasChangedSinceSaved();
+
+    auto onAnswered = [safeThis, wasChanged, next] (juce::FileBasedDocument::SaveResult result)
+    {
+        // Cancel, a cancelled file chooser or a failed save: nothing happens.
+        if (safeThis == nullptr || result != juce::FileBasedDocument::savedOk)
+            return;
+
+        if (wasChanged && ! safeThis->model->hasChangedSinceSaved())
+            safeThis->rememberLibrary(); // saved rather than discarded
+
+        next();
+    };
+
+    model->saveIfNeededAndUserAgreesAsync (onAnswered);
+}
+
+void ContentComp::openFileFromOutside (const juce::File& file)
+{
+    if (file.hasFileExtension ("syx"))
+        importSyxFromOutside (file);
+    else
+        loadLibrary (file);
+}
+
+void ContentComp::loadLibrary (const juce::File& file)
+{
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    auto load = [safeThis, file]
+    {
+        if (safeThis == nullptr)
+            return;
+
+        safeThis->model->loadFromAsync (file, true, [safeThis] (juce::Result result)
+                                        {
+                                            if (safeThis != nullptr)
+                                                safeThis->afterLoading (result); });
+    };
+
+    // A file that will not load changes nothing, so nothing is asked: the
+    // document's own load reports it as File > Open does.
+    juce::HeapBlock<juce::uint8> scratch (VeskImage::imageSize);
+
+    if (! VeskLibraryFile::read (file, scratch.get()).wasOk())
+        load();
+    else
+        saveIfNeededThen (load);
+}
+
+void ContentComp::importSyxFromOutside (const juce::File& file)
+{
+    // Until File > Import .syx exists, nothing is imported and nothing changes.
+    juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Import .syx",
+                                            "This version of VeskEdit cannot import .syx files:\n\n"
+                                                + file.getFullPathName() + "\n\nNothing was changed.");
+}
+
+bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
+{
+    for (const auto& path : files)
+        if (juce::File (path).hasFileExtension ("vsk;syx"))
+            return true;
+
+    return false;
+}
+
+void ContentComp::filesDropped (const juce::StringArray& files, int, int)
+{
+    // One library at a time: the first file of a kind the program reads.
+    for (const auto& path : files)
+    {
+        if (juce::File (path).hasFileExtension ("vsk;syx"))
+        {
+            openFileFromOutside (juce::File (path));
+            return;
+        }
+    }
 }
 
 void ContentComp::refreshVisiblePage()

@@ -43,6 +43,11 @@ MainWindow::~MainWindow()
     juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
 }
 
+ContentComp& MainWindow::getContentComp() noexcept
+{
+    return *static_cast<ContentComp*> (getContentComponent());
+}
+
 void MainWindow::closeButtonPressed()
 {
     juce::JUCEApplication::getInstance()->systemRequestedQuit();

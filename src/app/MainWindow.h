@@ -4,6 +4,8 @@
 
 #include <juce_gui_extra/juce_gui_extra.h>
 
+class ContentComp;
+
 /**
     The main window: owns the command manager and the colour scheme, carries
     the menu bar and holds the ContentComp.
@@ -20,6 +22,8 @@ public:
     static void applyColours (juce::LookAndFeel& lf);
 
     juce::ApplicationCommandManager& getCommandManager() noexcept { return *commandManager; }
+
+    ContentComp& getContentComp() noexcept;
 
 private:
     juce::LookAndFeel_V2 lookAndFeel; // the classic light scheme the panels and dialogs are drawn for

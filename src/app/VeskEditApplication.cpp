@@ -1,18 +1,49 @@
 #include "VeskEditApplication.h"
+#include "ContentComp.h"
+
+#include <iostream>
 
 VeskEditApplication::VeskEditApplication() = default;
 VeskEditApplication::~VeskEditApplication() = default;
 
 void VeskEditApplication::initialise (const juce::String&)
 {
+    const auto files = InstanceHandover::filesFromArguments (getCommandLineParameterArray(),
+                                                             juce::File::getCurrentWorkingDirectory());
+    handover = std::make_unique<InstanceHandover>();
+
+    if (! handover->takeLock())
+    {
+        // Another copy runs: it gets the files (or just comes to the front) and this one ends.
+        const auto result = handover->handOver (files, 5000);
+
+        if (result.failed())
+        {
+            std::cerr << "VeskEdit: " << result.getErrorMessage() << std::endl;
+            setApplicationReturnValue (1);
+        }
+
+        handover = nullptr;
+        quit();
+        return;
+    }
+
     mainWindow = std::make_unique<MainWindow>();
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
+
+    if (! handover->listen ([this] (const juce::StringArray& paths)
+                            { openFromOutside (paths); }))
+        std::cerr << "VeskEdit: later starts cannot hand files to this one (no local port)" << std::endl;
+
+    if (! files.isEmpty())
+        mainWindow->getContentComp().openFileFromOutside (juce::File (files[0]));
 }
 
 void VeskEditApplication::shutdown()
 {
-    // Also called, without initialise, in a second copy that ends at once.
+    // Also called in a copy that handed its files over and ends at once.
+    handover = nullptr;
     mainWindow = nullptr;
 }
 
@@ -28,9 +59,35 @@ const juce::String VeskEditApplication::getApplicationVersion()
 
 bool VeskEditApplication::moreThanOneInstanceAllowed()
 {
-    return false;
+    // The lock and the hand-over to the running copy are InstanceHandover's.
+    return true;
 }
 
 void VeskEditApplication::anotherInstanceStarted (const juce::String&)
 {
+}
+
+void VeskEditApplication::systemRequestedQuit()
+{
+    // The window's close button and Ctrl+Q: a changed library is not lost without asking.
+    if (mainWindow == nullptr)
+        quit();
+    else
+        mainWindow->getContentComp().saveIfNeededThen ([]
+                                                       { quit(); });
+}
+
+void VeskEditApplication::openFromOutside (const juce::StringArray& paths)
+{
+    if (mainWindow == nullptr)
+        return;
+
+    if (mainWindow->isMinimised())
+        mainWindow->setMinimised (false);
+
+    mainWindow->toFront (true);
+
+    // One library at a time: the first file named.
+    if (! paths.isEmpty())
+        mainWindow->getContentComp().openFileFromOutside (juce::File (paths[0]));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "InstanceHandover.h"
 #include "MainWindow.h"
 
 /** Creates the one main window at start and deletes it at shutdown. */
@@ -15,10 +16,14 @@ public:
     const juce::String getApplicationVersion() override;
     bool moreThanOneInstanceAllowed() override;
     void anotherInstanceStarted (const juce::String& commandLine) override;
+    void systemRequestedQuit() override;
 
     static constexpr const char* versionString = "1.0";
 
 private:
+    void openFromOutside (const juce::StringArray& paths);
+
+    std::unique_ptr<InstanceHandover> handover;
     std::unique_ptr<MainWindow> mainWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskEditApplication)

@@ -160,8 +160,15 @@ void VeskModel::sendPatternField (int offset)
 
 void VeskModel::storePatternField (int offset, int value)
 {
-    currentPattern[offset] = (juce::uint8) (value & 0x7F);
-    sendPatternField (offset);
+    const auto byte = (juce::uint8) (value & 0x7F);
+
+    // Sent either way, but storing the byte that is there (the pattern page
+    // telling the unit the shown loop control again) is no edit of the library.
+    if (currentPattern[offset] != byte)
+        setChangedFlag (true);
+
+    currentPattern[offset] = byte;
+    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, byte));
 }
 
 void VeskModel::sendSystemField (int offset)

@@ -66,7 +66,8 @@ public:
     /** Sends currentPattern[offset] as a data set to the unit's temporary pattern. */
     void sendPatternField (int offset);
 
-    /** Writes a plain field of currentPattern, then sends it. */
+    /** Writes a plain field of currentPattern, then sends it; the library counts
+        as changed only when the byte does. */
     void storePatternField (int offset, int value);
 
     /** Sends systemBlock[offset] as a data set. */

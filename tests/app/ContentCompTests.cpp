@@ -67,7 +67,7 @@ TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
 {
     juce::Array<juce::CommandID> ids;
     content.getAllCommands (ids);
-    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008 }));
+    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008, 0x2200, 0x2201 }));
 
     struct Expected
     {
@@ -88,6 +88,8 @@ TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
         { 0x2006, "Auto Update", "Automatically re-send edit buffers on library change", "Setup", 'u' },
         { 0x2007, "Help", "Display the VeskEdit help", "File", 'h' },
         { 0x2008, "About", "Display program information, version and copyright", "File", 0 },
+        { 0x2200, "Reset Unit At Start", "Send the defaults to the unit when VeskEdit starts", "Setup", 0 },
+        { 0x2201, "Clear Recent Files", "Empty the list of recently used libraries", "File", 0 },
     };
 
     for (const auto& e : table)
@@ -111,8 +113,8 @@ TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
             EXPECT_EQ (commandManager.getKeyMappings()->findCommandForKeyPress (juce::KeyPress (e.key, ctrl, 0)), e.id);
         }
 
-        EXPECT_EQ ((i.flags & juce::ApplicationCommandInfo::isTicked) != 0, e.id == 0x2006);
-        EXPECT_EQ (i.flags & juce::ApplicationCommandInfo::isDisabled, 0);
+        EXPECT_EQ ((i.flags & juce::ApplicationCommandInfo::isTicked) != 0, e.id == 0x2006 || e.id == 0x2200);
+        EXPECT_EQ ((i.flags & juce::ApplicationCommandInfo::isDisabled) != 0, e.id == 0x2201) << "no recent file yet";
     }
 }
 
@@ -139,7 +141,7 @@ TEST_F (ContentCompTest, NewResetsTheLibraryToAFreshUnchangedOne)
     model.currentPatternIndex = 4;
     model.selectUserPattern();
     model.setControl74 (3);
-    ASSERT_TRUE (model.hasChangedSinceSaved());
+    model.setChangedFlag (false); // the question a changed library gets first: UnsavedChangesTests
 
     EXPECT_TRUE (perform (ContentComp::newLibrary));
 
@@ -165,6 +167,7 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
     editor.refreshPatternsPage (0);
     ASSERT_EQ (editor.systemPage->masterTuneSlider->getValue(), 430.0);
     ASSERT_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
+    model.setChangedFlag (false);
 
     EXPECT_TRUE (perform (ContentComp::newLibrary));
 
@@ -180,9 +183,9 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Help" }));
 
     const auto file = menu (0);
-    ASSERT_EQ (file.size(), 6u);
-    const int fileIds[] = { 0x2000, 0x2001, 0x2003, 0x2004, 0, 0x1001 };
-    const char* fileTexts[] = { "New", "Open", "Save", "Save As", "", "Quit" };
+    ASSERT_EQ (file.size(), 7u);
+    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x1001 };
+    const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Quit" };
 
     for (size_t i = 0; i < file.size(); ++i)
     {
@@ -190,13 +193,17 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
         EXPECT_EQ (file[i].text, fileTexts[i]);
     }
 
-    for (size_t i = 0; i < 4; ++i)
+    for (size_t i : { 0u, 1u, 3u, 4u })
         EXPECT_TRUE (file[i].enabled) << file[i].text;
 
+    EXPECT_FALSE (file[2].enabled) << "no recent file yet";
+
     const auto setup = menu (1);
-    ASSERT_EQ (setup.size(), 1u);
+    ASSERT_EQ (setup.size(), 2u);
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
+    EXPECT_EQ (setup[1].id, 0x2200);
+    EXPECT_EQ (setup[1].text, "Reset Unit At Start");
 
     const auto help = menu (2);
     ASSERT_EQ (help.size(), 1u);

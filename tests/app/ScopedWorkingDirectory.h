@@ -2,8 +2,11 @@
 
 #include <juce_core/juce_core.h>
 
+#include <cstdlib>
+
 /** A fresh, empty working directory for the life of a test: the MIDI settings
-    file is looked up there. */
+    file is looked up there. The user's settings folder is a fresh one inside it
+    (config/VeskEdit), so recent files and the start choice start empty. */
 struct ScopedWorkingDirectory
 {
     ScopedWorkingDirectory()
@@ -11,10 +14,12 @@ struct ScopedWorkingDirectory
         directory = juce::File::createTempFile ("vesk_cwd");
         directory.createDirectory();
         directory.setAsCurrentWorkingDirectory();
+        ::setenv ("XDG_CONFIG_HOME", directory.getChildFile ("config").getFullPathName().toRawUTF8(), 1);
     }
 
     ~ScopedWorkingDirectory()
     {
+        ::setenv ("XDG_CONFIG_HOME", previousConfigHome.toRawUTF8(), 1);
         previous.setAsCurrentWorkingDirectory();
         directory.deleteRecursively();
     }
@@ -22,5 +27,6 @@ struct ScopedWorkingDirectory
     juce::File file (const juce::String& name) const { return directory.getChildFile (name); }
 
     juce::File previous { juce::File::getCurrentWorkingDirectory() };
+    juce::String previousConfigHome { juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {}) };
     juce::File directory;
 };

@@ -14,7 +14,9 @@ lock=/var/tmp/juceAppLock_VeskEdit
 work=$(mktemp -d /tmp/vesk_e2e.XXXXXX)
 cd "$work"
 export HOME=$work/home
+export XDG_CONFIG_HOME=$HOME/.config
 mkdir -p "$HOME"
+settings=$XDG_CONFIG_HOME/VeskEdit/VeskEdit.settings
 
 xvfb_pid=""
 app_pid=""
@@ -71,11 +73,12 @@ no_window() { [ -z "$(windows "$1" "$2")" ]; }
 window() { windows "$app_pid" "$1" | head -1; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# Starts the program and waits for its main window. JUCE lets one copy run per
-# machine: a copy that finds the lock taken ends at once without a window.
+# Starts the program (arguments: its command line) and waits for its main
+# window. One copy runs per machine: a copy that finds the lock taken hands its
+# files to the running one and ends without a window.
 start_app()
 {
-    "$binary" > "$work/app.log" 2>&1 &
+    "$binary" "$@" > "$work/app.log" 2>&1 &
     app_pid=$!
 
     if ! wait_for 30 has_window "$app_pid" '^Vesk Edit$'; then
@@ -151,6 +154,7 @@ setup_menu_x=85
 help_menu_x=146
 menu_y=42
 first_item_y=66
+second_item_y=88
 
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 pixel() { import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | awk 'NR == 2 { print $3 }'; }
@@ -164,6 +168,44 @@ quit_cleanly()
     app_pid=""
     [ $rc -eq 0 ] || fail "the program ended with exit code $rc"
 }
+
+# Ctrl+Q on a changed library: the question comes, and "Discard changes" (key d) ends the program.
+quit_discarding()
+{
+    press "$main" ctrl+q
+    wait_for 10 has_window "$app_pid" '^Closing document...$' || fail "Ctrl+Q on a changed library asked nothing"
+    press "$(window '^Closing document...$')" d
+    wait_for 10 gone "$app_pid" || fail "Discard did not end the program"
+    wait "$app_pid"
+    local rc=$?
+    app_pid=""
+    [ $rc -eq 0 ] || fail "the program ended with exit code $rc"
+}
+
+# Prints a checksum of the pixels of a part of a window: WxH+X+Y.
+area() { import -window "$1" -crop "$2" -depth 8 rgb:- 2>/dev/null | md5sum | cut -d' ' -f1; }
+# For wait_for, which runs its command again each time: WINDOW AREA CHECKSUM.
+area_is() { [ "$(area "$1" "$2")" = "$3" ]; }
+area_is_not() { [ "$(area "$1" "$2")" != "$3" ]; }
+pixel_is() { [ "$(pixel "$1" "$2" "$3")" = "$4" ]; }
+lines_in() { wc -l < "$1"; }
+has_lines() { [ "$(lines_in "$1")" -eq "$2" ]; }
+has_lines_at_least() { [ "$(lines_in "$1")" -ge "$2" ]; }
+
+# Shows the System tab, drawn afresh from the Patterns tab (nothing else
+# repaints what a closed window covered).
+show_system_page()
+{
+    click "$main" 60 $tab_y
+    wait_for 5 pixel_is "$main" 300 85 "#990000" || fail "the Patterns tab did not open"
+    click "$main" $system_tab_x $tab_y
+    wait_for 5 pixel_is "$main" 300 420 "#F0FFFF" || fail "the System tab did not open"
+}
+
+# The System tab, and the master tune box on it.
+system_tab_x=110
+tab_y=72
+master_tune_box=72x20+116+93
 
 # A library of zeros, as the tests write it: "VSK" + 7449 image bytes.
 write_library()
@@ -394,6 +436,79 @@ case "$case_name" in
             || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
         [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
         [ "$editor_before" != "#990000" ] || fail "something was at (1, 91) of the page before Line In was chosen"
+        quit_discarding
+        ;;
+
+    command-line)
+        # Low.vsk: master tune at its lowest; Defaults.vsk: the unit's defaults.
+        write_library "$work/Low.vsk"
+        "$(dirname "$binary")/vesk" new "$work/Defaults.vsk" > /dev/null || fail "vesk could not write Defaults.vsk"
+        start_app Low.vsk
+        show_system_page
+        low=$(area "$main" $master_tune_box)
+
+        # A second start hands its file to this window and ends.
+        (cd / && "$binary" "$work/Defaults.vsk" > "$work/second.log" 2>&1) &
+        second=$!
+        wait_for 30 gone "$second" || { kill "$second"; fail "the second start did not end by itself"; }
+        wait "$second" || fail "the second start ended with exit code $?: $(cat "$work/second.log")"
+        wait_for 10 area_is_not "$main" $master_tune_box "$low" || fail "the running window did not open Defaults.vsk"
+        show_system_page
+        handed=$(area "$main" $master_tune_box)
+        [ "$(windows "$app_pid" '^Vesk Edit$' | wc -l)" -eq 1 ] || fail "not exactly one main window"
+
+        # What each library looks like when opened from inside: Low.vsk through File > Open, the defaults through New.
+        press "$main" ctrl+o
+        choose_file Load "$work/Low.vsk"
+        show_system_page
+        wait_for 10 area_is "$main" $master_tune_box "$low" || fail "Low.vsk opened from the command line showed other values than through File > Open"
+        press "$main" ctrl+n
+        wait_for 10 area_is "$main" $master_tune_box "$handed" || fail "Defaults.vsk handed over showed other values than New"
+        grep -q "$work/Low.vsk" "$settings" || fail "Low.vsk is not among the recent files: $(cat "$settings")"
+        quit_cleanly
+        ;;
+
+    unsaved-question)
+        start_app
+        show_system_page
+        tick_before=$(area "$main" 16x16+16+192)
+        click "$main" 24 200
+        wait_for 5 area_is_not "$main" 16x16+16+192 "$tick_before" || fail "the first switch of the System page did not change"
+        edited=$(area "$main" 16x16+16+192)
+
+        press "$main" ctrl+q
+        wait_for 10 has_window "$app_pid" '^Closing document...$' || fail "Ctrl+Q on a changed library asked nothing"
+        press "$(window '^Closing document...$')" Escape
+        wait_for 10 no_window "$app_pid" '^Closing document...$' || fail "Escape did not cancel the question"
+        ! wait_for 1 gone "$app_pid" || fail "the program ended after Cancel"
+        show_system_page
+        area_is "$main" 16x16+16+192 "$edited" || fail "the edit is gone after Cancel"
+        quit_discarding
+        ;;
+
+    reset-at-start)
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
+        start_app
+        # The defaults, then the pattern page's loop control.
+        wait_for 10 has_lines sent.txt 659 || fail "a start sent $(lines_in sent.txt) messages, not 659"
+        first_default=$(head -1 sent.txt)
+
+        # Setup > Reset Unit At Start, the second item.
+        click "$main" $setup_menu_x $menu_y
+        wait_for 5 has_window "$app_pid" '^menu$' || fail "the Setup menu did not open"
+        for attempt in 1 2 3 4 5; do
+            click "$main" $setup_menu_x $second_item_y
+            wait_for 1 no_window "$app_pid" '^menu$' && break
+        done
+        wait_for 5 grep -q 'name="resetUnitAtStart" val="0"' "$settings" || fail "Reset Unit At Start was not remembered unticked"
+        quit_cleanly
+
+        start_app
+        # Something that is sent after the start: New sends the 658 defaults.
+        press "$main" ctrl+n
+        wait_for 10 has_lines_at_least sent.txt 658 || fail "New sent $(lines_in sent.txt) messages"
+        ! wait_for 1 has_lines_at_least sent.txt 659 || fail "$(lines_in sent.txt) messages, not New's 658 alone: the start sent something"
+        [ "$(head -1 sent.txt)" = "$first_default" ] || fail "the first message is not New's first default: $(head -1 sent.txt)"
         quit_cleanly
         ;;
 

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the Debian package (cpack -G DEB) in build/ and checks it with dpkg-deb:
+# its fields, the dependencies dpkg-shlibdeps read from the binaries, and that it
+# holds every installed file. Prints the package's path and size.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+scripts/build.sh VeskEdit vesk vesk_man
+
+(cd build && cpack -G DEB > cpack.log) || { cat build/cpack.log; exit 1; }
+package=$(ls -t build/veskedit_*.deb | head -1)
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+info=$(dpkg-deb --info "$package")
+contents=$(dpkg-deb --contents "$package")
+field() { dpkg-deb --field "$package" "$1"; }
+
+[ "$(field Package)" = veskedit ] || fail "package name is $(field Package)"
+[ "$(field Version)" = "$(build/vesk --version | awk '{ print $2 }')" ] || fail "version $(field Version) is not vesk's"
+[ "$(field Section)" = sound ] || fail "section is $(field Section)"
+
+# Read from the binaries by dpkg-shlibdeps (the C and C++ libraries, ALSA for
+# MIDI, what JUCE reads fonts and pictures with), and the X libraries that JUCE
+# opens at run time, named by hand.
+depends=$(field Depends)
+for library in libc6 libstdc++6 libasound2 libfreetype6 libpng16-16 libx11-6 libxext6; do
+    grep -q "\b$library\b" <<< "$depends" || fail "Depends lacks $library: $depends"
+done
+
+for file in ./usr/bin/VeskEdit ./usr/bin/vesk \
+            ./usr/share/applications/org.example.veskedit.VeskEdit.desktop \
+            ./usr/share/metainfo/org.example.veskedit.VeskEdit.metainfo.xml \
+            ./usr/share/mime/packages/veskedit.xml \
+            ./usr/share/icons/hicolor/scalable/apps/org.example.veskedit.VeskEdit.svg \
+            ./usr/share/icons/hicolor/256x256/apps/org.example.veskedit.VeskEdit.png \
+            ./usr/share/man/man1/vesk.1.gz \
+            ./usr/share/doc/VeskEdit/copyright; do
+    grep -q " $file\$" <<< "$contents" || fail "the package lacks $file"
+done
+
+grep -q ' ./usr/bin/VeskEdit$' <<< "$(grep -- '-rwxr-xr-x' <<< "$contents")" || fail "VeskEdit is not executable"
+
+echo "$info"
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) of $package failed"
+    exit 1
+fi
+
+echo "$package: $(stat -c %s "$package") bytes; installed size $(field Installed-Size) KiB"

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Writes vesk's man page (gzipped) from its own --help: the overview, then each
+# command's help as a section. Usage: vesk-man.sh PATH-TO-vesk OUTPUT.1.gz
+set -euo pipefail
+vesk=$1
+output=$2
+include=$(mktemp)
+trap 'rm -f "$include" "${output%.gz}"' EXIT
+
+{
+    echo "[COMMANDS]"
+    for command in new show export-syx import-syx diff; do
+        help=$("$vesk" "$command" --help)
+        echo ".TP"
+        echo "\\fB$(sed -n '1s/^Usage: //p' <<< "$help" | sed 's/-/\\-/g')\\fR"
+        sed '1,2d' <<< "$help" | sed 's/-/\\-/g'
+    done
+    echo "[EXIT STATUS]"
+    echo "0 on success; non-zero on failure, with one line on stderr naming the file."
+    echo "\\fBdiff\\fR exits 1 when the libraries differ and 2 on error."
+    echo "[SEE ALSO]"
+    echo "\\fBVeskEdit\\fR, the editor, and \\fBamidi\\fR(1) to send and receive .syx files."
+} > "$include"
+
+help2man --no-info --section 1 \
+    --name "librarian for the Vesk groovebox's library and sysex files" \
+    --include "$include" --output "${output%.gz}" "$vesk"
+
+# One usage per line, as --help prints them (help2man runs them together).
+awk '/^\.SS "Usage:"/ { usage = 1 } usage && /^\.PP/ { usage = 0 }
+     { print } usage && !/^\./ { print ".br" }' "${output%.gz}" > "$include"
+mv "$include" "${output%.gz}"
+gzip -9nf "${output%.gz}"
+trap 'rm -f "$include"' EXIT

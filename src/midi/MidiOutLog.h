@@ -1,0 +1,36 @@
+#pragma once
+
+#include "MidiOut.h"
+
+#include <juce_core/juce_core.h>
+
+#include <memory>
+
+/**
+    Passes every message on and appends it to a file, one line of hex bytes
+    per message ("F0 41 10 ...").
+
+    For tests of the whole program: it is used only when the environment
+    variable VESKEDIT_MIDI_LOG names a file, and then shows what the program
+    sends whether or not a MIDI output is open.
+*/
+class MidiOutLog : public MidiOut
+{
+public:
+    /** Starts the file afresh. */
+    MidiOutLog (MidiOut& destination, const juce::File& logFile);
+    ~MidiOutLog() override;
+
+    void send (const juce::MidiMessage& message) override;
+
+    static constexpr const char* environmentVariable = "VESKEDIT_MIDI_LOG";
+
+    /** A log on the file the environment names, or null when it names none. */
+    static std::unique_ptr<MidiOutLog> fromEnvironment (MidiOut& destination);
+
+private:
+    MidiOut& destination;
+    juce::FileOutputStream stream;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiOutLog)
+};

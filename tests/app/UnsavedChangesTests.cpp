@@ -1,0 +1,278 @@
+#include "EditorTestSupport.h"
+#include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
+#include "model/VeskImage.h"
+#include "model/VeskLibraryFile.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+    using Image = std::vector<juce::uint8>;
+
+    /** The modal windows open now, the newest last. */
+    std::vector<juce::Component*> modalWindows()
+    {
+        std::vector<juce::Component*> windows;
+        auto& manager = *juce::ModalComponentManager::getInstance();
+
+        for (int i = manager.getNumModalComponents(); --i >= 0;)
+            windows.push_back (manager.getModalComponent (i));
+
+        return windows;
+    }
+
+    juce::AlertWindow* openAlert (const juce::String& title)
+    {
+        dispatchPendingMessages();
+
+        for (auto* window : modalWindows())
+            if (auto* alert = dynamic_cast<juce::AlertWindow*> (window); alert != nullptr && alert->getName() == title)
+                return alert;
+
+        return nullptr;
+    }
+
+    juce::AlertWindow* openQuestion() { return openAlert ("Closing document..."); }
+
+    struct UnsavedChangesTest : ::testing::Test
+    {
+        UnsavedChangesTest()
+        {
+            commandManager.registerAllCommandsForTarget (&content);
+            commandManager.setFirstCommandTarget (&content);
+            content.setSize (446, 470);
+            dispatchPendingMessages();
+        }
+
+        ~UnsavedChangesTest() override
+        {
+            // Whatever a test left open (a file chooser, a message) goes first.
+            for (auto* window : modalWindows())
+                window->exitModalState (0);
+
+            dispatchPendingMessages();
+        }
+
+        /** Clicks the question's button with this text. */
+        void answer (const juce::String& buttonText)
+        {
+            auto* question = openQuestion();
+            ASSERT_NE (question, nullptr) << "no question to answer with " << buttonText;
+
+            for (auto* child : question->getChildren())
+            {
+                if (auto* button = dynamic_cast<juce::TextButton*> (child); button != nullptr && button->getButtonText() == buttonText)
+                {
+                    button->triggerClick();
+                    dispatchPendingMessages();
+                    return;
+                }
+            }
+
+            FAIL() << "the question has no button " << buttonText;
+        }
+
+        bool perform (juce::CommandID id) { return content.perform (juce::ApplicationCommandTarget::InvocationInfo (id)); }
+
+        Image image() { return { model.image, model.image + VeskImage::imageSize }; }
+
+        /** A library on disk with this master tune byte, opened and then edited. */
+        void openEditedLibrary (const juce::File& file)
+        {
+            ASSERT_TRUE (model.writeLibrary (file));
+            ASSERT_TRUE (model.loadFrom (file, false).wasOk());
+            model.setMasterTune (430.0);
+            ASSERT_TRUE (model.hasChangedSinceSaved());
+        }
+
+        ScopedWorkingDirectory workingDirectory;
+        juce::ApplicationCommandManager commandManager;
+        ContentComp content { commandManager };
+        VeskModel& model { content.getModel() };
+    };
+}
+
+TEST_F (UnsavedChangesTest, AFreshStartAndAnOpenedLibraryAreUnchanged)
+{
+    // The pattern page telling the unit its loop control again is no edit.
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    ASSERT_TRUE (model.writeLibrary (library));
+    content.loadLibrary (library);
+    dispatchPendingMessages();
+
+    EXPECT_EQ (model.getFile(), library);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+    EXPECT_EQ (openQuestion(), nullptr);
+}
+
+TEST_F (UnsavedChangesTest, QuitNewAndOpenAskAboutAChangedLibraryAndCancelKeepsIt)
+{
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    const auto other = workingDirectory.file ("Other.vsk");
+    ASSERT_TRUE (model.writeLibrary (other));
+
+    bool quit = false;
+    const std::vector<std::pair<const char*, std::function<void()>>> actions = {
+        { "quit or close", [&]
+          { content.saveIfNeededThen ([&]
+                                      { quit = true; }); } },
+        { "New", [&]
+          { perform (ContentComp::newLibrary); } },
+        { "Open", [&]
+          { perform (ContentComp::openLibrary); } },
+        { "a file from outside", [&]
+          { content.openFileFromOutside (other); } },
+    };
+
+    for (const auto& [name, action] : actions)
+    {
+        SCOPED_TRACE (name);
+        openEditedLibrary (library);
+        const auto before = image();
+
+        action();
+
+        auto* question = openQuestion();
+        ASSERT_NE (question, nullptr);
+        EXPECT_TRUE (question->getDescription().endsWith ("Do you want to save the changes to \"Set 1\"?")) << question->getDescription();
+
+        answer ("Cancel");
+        EXPECT_EQ (openQuestion(), nullptr);
+        EXPECT_EQ (modalWindows().size(), 0u) << "nothing goes on after Cancel";
+        EXPECT_FALSE (quit);
+        EXPECT_EQ (image(), before);
+        EXPECT_TRUE (model.hasChangedSinceSaved());
+        EXPECT_EQ (model.getFile(), library);
+    }
+}
+
+TEST_F (UnsavedChangesTest, AnUnchangedLibraryGoesOnWithoutAQuestion)
+{
+    bool quit = false;
+    content.saveIfNeededThen ([&]
+                              { quit = true; });
+    EXPECT_TRUE (quit) << "at once, before any message is dispatched";
+
+    model.currentPatternIndex = 3;
+    model.selectUserPattern();
+    model.userPattern (3)[VeskImage::Pattern::tempoLow] = 99; // not an edit through the model: no change mark
+    perform (ContentComp::newLibrary);
+    EXPECT_EQ (openQuestion(), nullptr);
+    EXPECT_EQ (model.userPattern (3)[VeskImage::Pattern::tempoLow], VeskImage::Pattern::headerDefaults[VeskImage::Pattern::tempoLow]);
+
+    perform (ContentComp::openLibrary);
+    dispatchPendingMessages();
+    EXPECT_EQ (openQuestion(), nullptr);
+    EXPECT_EQ (modalWindows().size(), 1u) << "the file chooser opens at once";
+}
+
+TEST_F (UnsavedChangesTest, DiscardGoesOnWithoutSaving)
+{
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    openEditedLibrary (library);
+    const auto onDisk = library.loadFileAsString();
+
+    perform (ContentComp::newLibrary);
+    answer ("Discard changes");
+
+    EXPECT_EQ (model.systemBlock[VeskImage::System::masterTune], 63) << "the defaults are in";
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+    EXPECT_EQ (library.loadFileAsString(), onDisk);
+    EXPECT_EQ (content.getSettings().getRecentFiles().getNumFiles(), 0) << "nothing was saved";
+}
+
+TEST_F (UnsavedChangesTest, SaveWritesTheLibraryThenGoesOn)
+{
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    openEditedLibrary (library);
+    const auto edited = image();
+
+    bool quit = false;
+    content.saveIfNeededThen ([&]
+                              { quit = true; });
+    answer ("Save");
+
+    EXPECT_TRUE (quit);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    juce::uint8 saved[VeskImage::imageSize];
+    ASSERT_TRUE (VeskLibraryFile::read (library, saved).wasOk());
+    EXPECT_EQ (Image (saved, saved + VeskImage::imageSize), edited);
+    EXPECT_EQ (content.getSettings().getRecentFiles().getFile (0), library);
+}
+
+TEST_F (UnsavedChangesTest, AFailedSaveKeepsTheProgramAndTheChangedLibrary)
+{
+    // Root may write into a read-only folder; nobody can write below a plain file.
+    const auto blocker = workingDirectory.file ("not a folder");
+    ASSERT_TRUE (blocker.replaceWithText ("x"));
+    openEditedLibrary (workingDirectory.file ("Set 1.vsk"));
+    const auto target = blocker.getChildFile ("Set 1.vsk");
+    model.setFile (target);
+    const auto edited = image();
+
+    bool quit = false;
+    content.saveIfNeededThen ([&]
+                              { quit = true; });
+    answer ("Save");
+
+    EXPECT_NE (openAlert ("Error writing to file..."), nullptr);
+    EXPECT_FALSE (quit);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_EQ (image(), edited);
+    EXPECT_FALSE (target.exists());
+}
+
+TEST_F (UnsavedChangesTest, AFileThatWillNotLoadIsRefusedWithoutAQuestion)
+{
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    openEditedLibrary (library);
+    const auto notALibrary = workingDirectory.file ("notes.vsk");
+    ASSERT_TRUE (notALibrary.replaceWithText ("not a library"));
+    const auto before = image();
+
+    for (const auto& file : { notALibrary, workingDirectory.file ("missing.vsk") })
+    {
+        SCOPED_TRACE (file.getFileName());
+        content.openFileFromOutside (file);
+
+        EXPECT_EQ (openQuestion(), nullptr);
+        auto* failure = openAlert ("Failed to open file...");
+        ASSERT_NE (failure, nullptr);
+        EXPECT_TRUE (failure->getDescription().contains (file.getFullPathName()));
+        failure->exitModalState (0);
+        dispatchPendingMessages();
+
+        EXPECT_EQ (image(), before);
+        EXPECT_EQ (model.getFile(), library);
+        EXPECT_TRUE (model.hasChangedSinceSaved());
+    }
+}
+
+TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenTheLibraryAndSyxIsNotYetImported)
+{
+    const auto library = workingDirectory.file ("Dropped.vsk");
+    model.setMasterTune (450.0);
+    ASSERT_TRUE (model.writeLibrary (library));
+    perform (ContentComp::newLibrary);
+    answer ("Discard changes");
+
+    const juce::StringArray dropped { workingDirectory.file ("readme.txt").getFullPathName(), library.getFullPathName() };
+    EXPECT_FALSE (content.isInterestedInFileDrag ({ workingDirectory.file ("readme.txt").getFullPathName() }));
+    ASSERT_TRUE (content.isInterestedInFileDrag (dropped));
+
+    content.getEditor().setCurrentTabIndex (1);
+    content.filesDropped (dropped, 10, 10);
+    dispatchPendingMessages();
+    EXPECT_EQ (model.getFile(), library);
+    EXPECT_EQ (content.getEditor().systemPage->masterTuneSlider->getValue(), 450.0);
+
+    const auto before = image();
+    content.openFileFromOutside (workingDirectory.file ("dump.syx"));
+    EXPECT_NE (openAlert ("Import .syx"), nullptr);
+    EXPECT_EQ (image(), before);
+    EXPECT_EQ (model.getFile(), library);
+}
