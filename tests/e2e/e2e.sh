@@ -136,6 +136,9 @@ help_menu_x=146
 menu_y=42
 first_item_y=66
 
+# shot NAME: with VESK_E2E_SHOTS set to a folder, keeps the main window as NAME.png there.
+shot() { [ -z "${VESK_E2E_SHOTS:-}" ] || import -window "$main" "$VESK_E2E_SHOTS/$1.png"; }
+
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 pixel() { import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | awk 'NR == 2 { print $3 }'; }
 
@@ -182,6 +185,93 @@ choose_file()
     done
 
     fail "the chooser '$title' did not close"
+}
+
+# --- The part editors ---------------------------------------------------------
+# The pattern page starts at (5, 84) of the window and a part editor at (1, 91)
+# of the page, so editor coordinates are window coordinates less (6, 175).
+vesk=$(dirname "$binary")/vesk
+type_combo_x=40
+type_combo_y=158
+synth_seq_x=235
+synth_seq_y=125
+
+# choose_item X Y INDEX: opens the list of the combo box at X, Y of the main
+# window and clicks item INDEX (from 0; every item is 15 pixels high).
+choose_item()
+{
+    local x=$1 y=$2 index=$3
+    click "$main" "$x" "$y"
+    wait_for 5 has_window "$app_pid" '^menu$' || fail "the list at ($x, $y) did not open"
+    local popup
+    popup=$(window '^menu$')
+
+    # A list ignores clicks for a moment after it opens.
+    for attempt in 1 2 3 4 5; do
+        click "$popup" 20 $((11 + 15 * index))
+        wait_for 1 no_window "$app_pid" '^menu$' && return 0
+    done
+
+    fail "item $index of the list at ($x, $y) could not be chosen"
+}
+
+# turn_knob X Y: drags the knob whose dial is centred at X, Y of the main
+# window from twelve o'clock round to three o'clock, as a hand turns it.
+turn_knob()
+{
+    local x=$1 y=$2
+    xdotool mousemove --window "$main" "$x" $((y - 12)) mousedown 1 \
+        mousemove --window "$main" $((x + 8)) $((y - 9)) \
+        mousemove --window "$main" $((x + 12)) "$y" mouseup 1 2> /dev/null
+}
+
+# edit_grid: switches to the step grid and, at step 2, places note 122 with a
+# click, drags its velocity 20 up and turns its step type one notch up.
+edit_grid()
+{
+    click "$main" $synth_seq_x $synth_seq_y
+    # The grid's red step-number band (rows 20-31) lies where the panel is dark.
+    wait_for 5 test "$(pixel "$main" 300 200)" = "#CC0000" \
+        || fail "Synth / Seq did not show the step grid: $(pixel "$main" 300 200) below the band"
+
+    shot grid-before
+    local x=$((6 + 107)) y=$((175 + 100))
+    xdotool mousemove --window "$main" $x $y click 1 2> /dev/null
+    xdotool mousemove --window "$main" $x $y mousedown 1 \
+        mousemove --window "$main" $x $((y - 10)) \
+        mousemove --window "$main" $x $((y - 20)) mouseup 1 2> /dev/null
+    xdotool click 4 2> /dev/null
+    shot grid-after
+}
+
+# The library's fields as "path raw" lines, and those of $2 that differ from $1.
+fields() { "$vesk" show "$1" --json | jq -r 'paths(scalars) as $p | select($p[-1] == "raw") | "\($p[:-1] | map(tostring) | join(".")) \(getpath($p))"' | sort; }
+changes() { comm -13 <(fields "$1") <(fields "$2"); }
+
+# save_and_check KNOB_FIELD EXPECTED_LINE...: saves the library and checks that
+# it differs from the defaults in exactly the expected fields, and in the knob's
+# field, turned from its default towards three o'clock (about 103 of 127).
+save_and_check()
+{
+    local knob=$1
+    shift
+    press "$main" ctrl+s
+    choose_file Save "$work/edited.vsk"
+    wait_for 10 test -s edited.vsk || fail "Save wrote no library"
+    "$vesk" new "$work/defaults.vsk" > /dev/null || fail "vesk new failed"
+
+    local actual turned
+    actual=$(changes defaults.vsk edited.vsk)
+    turned=$(grep "^temporaryPattern\.$knob " <<< "$actual" | cut -d' ' -f2)
+    [ -n "$turned" ] && [ "$turned" -ge 95 ] && [ "$turned" -le 110 ] \
+        || fail "the turned knob stored '$turned' in $knob, not about 103; changes: $actual"
+    local others expected
+    others=$(grep -v "^temporaryPattern\.$knob " <<< "$actual")
+    expected=$(printf 'temporaryPattern.%s\n' "$@" | sort)
+    [ "$others" = "$expected" ] || fail "the library changed in
+$others
+and not in exactly
+$expected"
 }
 
 start_x
@@ -326,7 +416,8 @@ case "$case_name" in
         [ "$(pixel "$main" 300 86)" = "#CC0000" ] || fail "band title bar row 86 is $(pixel "$main" 300 86), not #CC0000"
         [ "$(pixel "$main" 300 101)" = "#262626" ] || fail "band body row 101 is $(pixel "$main" 300 101)"
         [ "$(pixel "$main" 300 102)" = "#333333" ] || fail "band body row 102 is $(pixel "$main" 300 102)"
-        editor_before=$(pixel "$main" 48 176)
+        # The lead editor of the default pattern: its LFO panel is 59 wide.
+        [ "$(pixel "$main" 60 175)" = "#990000" ] || fail "no lead editor at (1, 91) of the page: $(pixel "$main" 60 175)"
 
         # System: the light page.
         click "$main" 110 72
@@ -342,10 +433,55 @@ case "$case_name" in
             click "$popup" 20 8
             wait_for 1 no_window "$app_pid" '^menu$' && break
         done
-        wait_for 5 test "$(pixel "$main" 48 175)" = "#990000" \
-            || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
+        # Its Output panel is 45 wide.
+        wait_for 5 test "$(pixel "$main" 60 175)" != "#990000" \
+            || fail "the lead editor is still at (1, 91) of the page after Line In was chosen"
+        [ "$(pixel "$main" 48 175)" = "#990000" ] || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175)"
         [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
-        [ "$editor_before" != "#990000" ] || fail "something was at (1, 91) of the page before Line In was chosen"
+        quit_cleanly
+        ;;
+
+    lead-editor)
+        # Line In and back to Lead builds the lead editor from the type list.
+        start_app
+        choose_item $type_combo_x $type_combo_y 0
+        wait_for 5 test "$(pixel "$main" 60 175)" != "#990000" || fail "Line In did not replace the lead editor"
+        choose_item $type_combo_x $type_combo_y 1
+        wait_for 5 test "$(pixel "$main" 60 175)" = "#990000" || fail "Lead brought no lead editor back"
+
+        turn_knob 268 279 # filterCutoffSlider
+        choose_item 230 456 4 # effect type PH1
+        edit_grid
+        save_and_check filterCutoffOrBdLevel "vintageOrEffectType 4" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+        quit_cleanly
+        ;;
+
+    bass-editor)
+        start_app
+        choose_item $type_combo_x $type_combo_y 2
+        # The bass editor's oscillator panel reaches to x 434 of the page.
+        wait_for 5 test "$(pixel "$main" 420 176)" = "#CC0000" || fail "Bass brought no bass editor"
+
+        turn_knob 358 307 # envModSlider
+        click "$main" 90 466 # vintage "On / Off"
+        edit_grid
+        save_and_check envModOrEffectParam2 "type 2" "vintageOrEffectType 1" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+        quit_cleanly
+        ;;
+
+    rythm-editor)
+        start_app
+        choose_item $type_combo_x $type_combo_y 3
+        # The rhythm editor is 135 wide: the lead's oscillator panel is gone from x 200.
+        wait_for 5 test "$(pixel "$main" 200 176)" != "#CC0000" || fail "Rythm brought no rhythm editor"
+
+        choose_item 58 206 3 # kit "Standard"
+        turn_knob 28 270 # BDLevelSlider
+        edit_grid
+        save_and_check filterCutoffOrBdLevel "type 3" "toneOrKit 3" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
         quit_cleanly
         ;;
 
