@@ -156,6 +156,9 @@ bool VeskTypeComponent::storeControl (juce::Component* control)
 
 void VeskTypeComponent::readControls (int controllerNumber)
 {
+    // Received data reaches the editors through the message loop, never under a lock from another thread.
+    JUCE_ASSERT_MESSAGE_THREAD
+
     const int controllerOffset = VeskDecoder::patternOffsetForController (controllerNumber);
 
     if (controllerNumber != 0 && controllerOffset < 0)

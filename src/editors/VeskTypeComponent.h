@@ -24,7 +24,8 @@ public:
 
     /** Brings the controls in line with currentPattern: everything for 0, only the
         control carried by that controller for 7, 10, 16, 17, 18, 71, 74 and 83.
-        Sends nothing and triggers none of the editor's own listeners. */
+        Sends nothing and triggers none of the editor's own listeners. Message
+        thread only: incoming MIDI is applied there, so no lock is needed. */
     virtual void updateFromPattern (int controllerNumber) = 0;
 
     /** Switches between the parameter panel and the step sequencer. */

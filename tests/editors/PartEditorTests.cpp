@@ -507,10 +507,15 @@ TEST_F (PartEditors, VintageModeTakesExactlyNineControlsOutOfPlay)
     EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::vintageOrEffectType, 1));
     EXPECT_EQ (disabledControls(), nine);
 
-    // A received cutoff is shown on the knob and the nine stay disabled.
+    // A received cutoff is shown on the knob and the nine stay disabled; a
+    // disabled knob still shows what the pattern holds.
     model.currentPattern[Pattern::filterCutoffOrBdLevel] = 99;
     editor->updateFromPattern (74);
     EXPECT_DOUBLE_EQ (bass.filterCutoffSlider->getValue(), 99.0);
+    EXPECT_EQ (disabledControls(), nine);
+    model.currentPattern[Pattern::filterAttack] = 77;
+    editor->updateFromPattern (0);
+    EXPECT_DOUBLE_EQ (bass.filterAttackSlider->getValue(), 77.0);
     EXPECT_EQ (disabledControls(), nine);
 
     out.clear();
@@ -647,7 +652,9 @@ TEST_F (PartEditors, EachCaptionStandsOverItsControlAndSharedPanelsShareOnePictu
             ASSERT_LE (left, right) << "no caption";
 
             if (juce::String (row.name) != "toneCombo")
+            {
                 EXPECT_NEAR ((left + right) / 2.0, bounds.getCentreX(), 3.0);
+            }
         }
     }
 
