@@ -3,27 +3,22 @@
 #include "VeskPanelPictures.h"
 #include "model/VeskDecoder.h"
 
-#include <cstdlib>
 #include <optional>
 
 namespace
 {
-    /** A typed knob value, or nothing when the text is not a number. */
+    /** A typed knob value ("12", "-5", "+3", "12.6" or "12,6"), or nothing when
+        the text is not a number. Read the same way in every locale. */
     std::optional<double> typedNumber (const juce::String& text)
     {
         const auto t = text.trim().replaceCharacter (',', '.');
+        const auto digits = t.trimCharactersAtStart ("+-");
 
-        if (! t.containsAnyOf ("0123456789") || ! t.containsOnly ("0123456789.+-"))
+        if (t.length() - digits.length() > 1 || ! digits.containsAnyOf ("0123456789")
+            || ! digits.containsOnly ("0123456789.") || digits.indexOfChar ('.') != digits.lastIndexOfChar ('.'))
             return std::nullopt;
 
-        const auto utf8 = t.toStdString();
-        char* end = nullptr;
-        const double value = std::strtod (utf8.c_str(), &end);
-
-        if (end != utf8.c_str() + utf8.size())
-            return std::nullopt;
-
-        return value;
+        return t.getDoubleValue();
     }
 }
 

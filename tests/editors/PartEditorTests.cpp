@@ -9,7 +9,10 @@
 #include "editors/VeskRythmComponent.h"
 #include "model/VeskDecoder.h"
 
+#include <functional>
+#include <map>
 #include <set>
+#include <stdexcept>
 
 using namespace VeskImage;
 
@@ -391,6 +394,9 @@ TEST_F (PartEditors, TypedKnobValuesAreSnappedAndLimitedAndNonNumbersIgnored)
         { "panSlider", "+5", 69 },
         { "lfoRateSlider", "1e9", -1 },
         { "lfoRateSlider", "300", 127 },
+        { "lfoRateSlider", "1.2.3", -1 },
+        { "lfoRateSlider", "--4", -1 },
+        { "lfoRateSlider", "4,4", 4 },
     };
 
     auto editor = make (editorCases()[0]);
