@@ -599,6 +599,11 @@ TEST_F (PartEditors, AnEditorBuiltWhileTheGridIsShownShowsTheGrid)
     EXPECT_TRUE (rythm->sequencer->isVisible());
     EXPECT_FALSE (rythm->paramsGroup->isVisible());
     EXPECT_EQ (rythm->getBounds(), juce::Rectangle<int> (1, 91, 417, 1569));
+
+    // Replaced while the grid is shown, the editor takes grid, groups and controls with it.
+    juce::Component::SafePointer<juce::Component> grid (rythm->sequencer), kit (rythm->kitCombo), levels (rythm->levelsGroup);
+    page.typeCombo->setSelectedItemIndex (PartType::filter, juce::sendNotificationSync);
+    EXPECT_TRUE (grid == nullptr && kit == nullptr && levels == nullptr);
 }
 
 // Every knob and combo box on a captioned panel has its caption in the picture
