@@ -39,11 +39,29 @@ namespace
     };
 
     // Knob captions end 3-4 rows above the knob: over a knob at row 32 they take rows 22-28.
+    Caption knob (const juce::String& text, int knobX) { return { text, knobX, knobX + 45, 22 }; }
+
+    // Combo boxes at row 46 have their captions at rows 36-42; "Tone" stands over
+    // the left end of the long tone list.
     const std::vector<Panel>& panels()
     {
         static const std::vector<Panel> list {
             { "commonGroup", 342, 89, "Pattern settings", { { "Pattern", 8, -1, 21 }, { "Type", 26, 46, 55 }, { "Tempo", 89, 117, 55 }, { "Loop control", 145, 197, 55 }, { "Length", 221, 249, 55 }, { "Scale", 293, 316, 55 } } },
-            { "outputGroup", 45, 84, "Output", { { "Level", 0, 45, 22 } } },
+            { "lineinOutputGroup", 45, 84, "Output", { knob ("Level", 0) } },
+            { "outputGroup", 90, 84, "Output", { knob ("Level", 0), knob ("Pan", 45) } },
+            { "lfoGroup", 59, 311, "LFO", { { "Oscillator", 7, 52, 22 }, { "Filter", 7, 52, 83 }, { "Amplifier", 7, 52, 144 }, { "Waveform", 7, 52, 216 }, { "Rate", 7, 52, 249 } } },
+            { "leadOscGroup", 329, 56, "Oscillator", { { "Waveform", 7, 52, 22 }, { "Tone", 62, -1, 22 } } },
+            { "leadFilterGroup", 329, 84, "Filter", { knob ("A", 0), knob ("D", 45), knob ("S", 90), knob ("R", 135), knob ("Cutoff", 180), knob ("Q", 225), { "Type", 277, 322, 36 } } },
+            { "leadAmplifierGroup", 238, 84, "Amplifier", { knob ("A", 0), knob ("D", 45), knob ("S", 90), knob ("R", 135), knob ("Depth", 193) } },
+            { "driveEffectGroup", 194, 84, "Effect", { knob ("OscTune", 0), knob ("Drive", 45), knob ("Tone", 90), { "Type", 142, 187, 36 } } },
+            { "phaserEffectGroup", 194, 84, "Effect", { knob ("Rate", 0), knob ("Depth", 45), knob ("Reso", 90), { "Type", 142, 187, 36 } } },
+            { "slicerEffectGroup", 194, 84, "Effect", { knob ("Rate", 0), knob ("GateTime", 45), knob ("RingFreq", 90), { "Type", 142, 187, 36 } } },
+            { "bassOscGroup", 374, 84, "Oscillator", { knob ("Tune", 330), { "Waveform", 7, 52, 36 }, { "Tone", 62, -1, 36 } } },
+            { "bassFilterGroup", 374, 84, "Filter", { knob ("A", 0), knob ("D", 45), knob ("S", 90), knob ("R", 135), knob ("Cutoff", 180), knob ("Q", 225), knob ("EnvMod", 270), { "Type", 322, 367, 36 } } },
+            { "bassAmplifierGroup", 283, 84, "Amplifier", { knob ("A", 0), knob ("D", 45), knob ("S", 90), knob ("R", 135), knob ("EnvMod", 193), knob ("Accent", 238) } },
+            { "vintageGroup", 96, 56, "Vintage mode", {} },
+            { "kitGroup", 104, 47, "Drum Kit", {} },
+            { "levelsGroup", 135, 84, "Levels", { knob ("BD", 0), knob ("SD", 45), knob ("HH", 90) } },
         };
 
         return list;

@@ -1,6 +1,9 @@
 #include "PatternsComponent.h"
 
+#include "VeskBassComponent.h"
+#include "VeskLeadComponent.h"
 #include "VeskLineinComponent.h"
+#include "VeskRythmComponent.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -143,8 +146,19 @@ void PatternsComponent::rebuildPartEditor()
             partEditor = new VeskLineinComponent (model);
             break;
 
-        // The lead, bass and rhythm editors join here; Filter, Isolator, Phaser
-        // and Slicer have nothing to edit below the band.
+        case VeskImage::PartType::lead:
+            partEditor = new VeskLeadComponent (model);
+            break;
+
+        case VeskImage::PartType::bass:
+            partEditor = new VeskBassComponent (model);
+            break;
+
+        case VeskImage::PartType::rythm:
+            partEditor = new VeskRythmComponent (model);
+            break;
+
+        // Filter, Isolator, Phaser and Slicer have nothing to edit below the band.
         default:
             break;
     }

@@ -2,7 +2,7 @@
 
 VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
     : VeskTypeComponent (modelToEdit),
-      outputPicture (panelPicture ("outputGroup"))
+      outputPicture (panelPicture ("lineinOutputGroup"))
 {
     paramsGroup = new MyGroupComponent ("paramsGroup", nullptr);
     addAndMakeVisible (paramsGroup);

@@ -1,6 +1,26 @@
 #include "VeskTypeComponent.h"
 
 #include "VeskPanelPictures.h"
+#include "model/VeskDecoder.h"
+
+#include <optional>
+
+namespace
+{
+    /** A typed knob value ("12", "-5", "+3", "12.6" or "12,6"), or nothing when
+        the text is not a number. Read the same way in every locale. */
+    std::optional<double> typedNumber (const juce::String& text)
+    {
+        const auto t = text.trim().replaceCharacter (',', '.');
+        const auto digits = t.trimCharactersAtStart ("+-");
+
+        if (t.length() - digits.length() > 1 || ! digits.containsAnyOf ("0123456789")
+            || ! digits.containsOnly ("0123456789.") || digits.indexOfChar ('.') != digits.lastIndexOfChar ('.'))
+            return std::nullopt;
+
+        return t.getDoubleValue();
+    }
+}
 
 VeskTypeComponent::VeskTypeComponent (VeskModel* modelToEdit)
     : model (modelToEdit)
@@ -19,6 +39,10 @@ juce::Slider* VeskTypeComponent::createKnob (const juce::String& id, juce::Slide
     slider->setSliderStyle (juce::Slider::SliderStyle::Rotary);
     slider->setRotaryParameters (juce::MathConstants<float>::pi * 1.2f, juce::MathConstants<float>::pi * 2.8f, true);
     slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxBelow, false, 30, 15);
+
+    // The library reads "abc" as 0; a text that is not a number keeps the value instead.
+    slider->valueFromTextFunction = [slider] (const juce::String& text)
+    { return typedNumber (text).value_or (slider->getValue()); };
 
     if (isSigned)
         slider->setRange (-64.0, 63.0, 1.0);
@@ -50,4 +74,124 @@ juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 void VeskTypeComponent::storePatternField (int offset, int value)
 {
     model->storePatternField (offset, value);
+}
+
+juce::Image* VeskTypeComponent::keepPicture (const juce::String& pictureName)
+{
+    return &keptPictures.emplace_back (panelPicture (pictureName));
+}
+
+MyGroupComponent* VeskTypeComponent::addGroup (juce::Component& parent, const juce::String& id, juce::Rectangle<int> bounds, const juce::String& pictureName)
+{
+    auto* group = new MyGroupComponent (id, pictureName.isEmpty() ? nullptr : keepPicture (pictureName));
+    addControl (parent, group, bounds);
+    return group;
+}
+
+juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, ControllerSetter setter, bool isSigned)
+{
+    auto* listener = dynamic_cast<juce::Slider::Listener*> (this);
+    jassert (listener != nullptr); // an editor with knobs listens to them
+
+    auto* knob = createKnob (id, listener, isSigned);
+    group.addAndMakeVisible (knob);
+    bindings.push_back ({ knob, bounds, offset, setter });
+    return knob;
+}
+
+juce::ComboBox* VeskTypeComponent::addCombo (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, const juce::StringArray& items)
+{
+    auto* listener = dynamic_cast<juce::ComboBox::Listener*> (this);
+    jassert (listener != nullptr);
+
+    auto* combo = createCombo (id, listener, items);
+    group.addAndMakeVisible (combo);
+    bindings.push_back ({ combo, bounds, offset, nullptr });
+    return combo;
+}
+
+void VeskTypeComponent::addControl (juce::Component& group, juce::Component* control, juce::Rectangle<int> bounds)
+{
+    group.addAndMakeVisible (control);
+    bindings.push_back ({ control, bounds, -1, nullptr });
+}
+
+bool VeskTypeComponent::storeControl (juce::Component* control)
+{
+    for (auto& binding : bindings)
+    {
+        if (binding.control != control || binding.offset < 0)
+            continue;
+
+        if (auto* knob = dynamic_cast<juce::Slider*> (control))
+        {
+            if (binding.setter != nullptr)
+                (model->*binding.setter) (knob->getValue());
+            else
+                storePatternField (binding.offset, (int) knob->getValue());
+
+            return true;
+        }
+
+        if (auto* combo = dynamic_cast<juce::ComboBox*> (control))
+        {
+            const int index = combo->getSelectedItemIndex();
+
+            // Nothing shown means nothing chosen: -1 must not reach the unit as 127.
+            if (index < 0)
+                return false;
+
+            storePatternField (binding.offset, index);
+            return true;
+        }
+    }
+
+    return false;
+}
+
+void VeskTypeComponent::readControls (int controllerNumber)
+{
+    // Received data reaches the editors through the message loop, never under a lock from another thread.
+    JUCE_ASSERT_MESSAGE_THREAD
+
+    const int controllerOffset = VeskDecoder::patternOffsetForController (controllerNumber);
+
+    if (controllerNumber != 0 && controllerOffset < 0)
+        return;
+
+    for (auto& binding : bindings)
+    {
+        if (binding.offset < 0 || (controllerNumber != 0 && binding.offset != controllerOffset))
+            continue;
+
+        const int stored = model->currentPattern[binding.offset];
+
+        if (auto* knob = dynamic_cast<juce::Slider*> (binding.control))
+            knob->setValue (knob->getMinimum() < 0.0 ? stored - 64 : stored, juce::dontSendNotification);
+        else if (auto* combo = dynamic_cast<juce::ComboBox*> (binding.control))
+            combo->setSelectedItemIndex (stored, juce::dontSendNotification);
+    }
+}
+
+void VeskTypeComponent::layOut (juce::Component& panel, juce::Component& grid, int panelWidth, int panelHeight)
+{
+    if (panel.isVisible())
+        setBounds (editorX, editorY, panelWidth, panelHeight);
+    else
+        setBounds (editorX, editorY, grid.getWidth(), grid.getHeight());
+
+    panel.setBounds (0, 0, panelWidth, panelHeight);
+
+    for (auto& binding : bindings)
+        binding.control->setBounds (binding.bounds);
+
+    if (auto* page = getParentComponent())
+        page->resized();
+}
+
+void VeskTypeComponent::showGridInsteadOfPanel (juce::Component& panel, juce::Component& grid, bool showGrid)
+{
+    panel.setVisible (! showGrid);
+    grid.setVisible (showGrid);
+    resized();
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include "MyGroupComponent.h"
 #include "model/VeskModel.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
+
+#include <list>
+#include <vector>
 
 /**
     Base of the part editors shown below the pattern page's band: one per part
@@ -20,7 +24,8 @@ public:
 
     /** Brings the controls in line with currentPattern: everything for 0, only the
         control carried by that controller for 7, 10, 16, 17, 18, 71, 74 and 83.
-        Sends nothing and triggers none of the editor's own listeners. */
+        Sends nothing and triggers none of the editor's own listeners. Message
+        thread only: incoming MIDI is applied there, so no lock is needed. */
     virtual void updateFromPattern (int controllerNumber) = 0;
 
     /** Switches between the parameter panel and the step sequencer. */
@@ -48,6 +53,52 @@ public:
 
     VeskModel* model;
 
+protected:
+    /** A model setter that stores a controller-carried field and sends the controller. */
+    using ControllerSetter = void (VeskModel::*) (double);
+
+    /** A panel picture kept for as long as the editor lives, for a group to paint. */
+    juce::Image* keepPicture (const juce::String& pictureName);
+
+    /** A group on parent painting the named picture (flat grey for an empty name). */
+    MyGroupComponent* addGroup (juce::Component& parent, const juce::String& id, juce::Rectangle<int> bounds, const juce::String& pictureName);
+
+    /** A knob on group bound to a field of currentPattern: a plain field is stored
+        and sent as a data set, a controller-carried one through setter. */
+    juce::Slider* addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, ControllerSetter setter = nullptr, bool isSigned = false);
+
+    /** A combo box on group storing its 0-based item index in a field. */
+    juce::ComboBox* addCombo (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, const juce::StringArray& items);
+
+    /** Any other control on group, placed at bounds by layOut and bound to no field. */
+    void addControl (juce::Component& group, juce::Component* control, juce::Rectangle<int> bounds);
+
+    /** Stores and sends the field of a bound control. A combo box showing no item
+        stores nothing, so the byte it cannot show stays. False when nothing was stored. */
+    bool storeControl (juce::Component* control);
+
+    /** Re-reads the bound controls without notifications: all for 0, only the one
+        holding that controller's field for a controller number. */
+    void readControls (int controllerNumber);
+
+    /** Takes the panel's size, or the grid's while the grid is shown, places every
+        group and control, then lets the page fit itself around the editor. */
+    void layOut (juce::Component& panel, juce::Component& grid, int panelWidth, int panelHeight);
+
+    /** Shows the grid in place of the panel, or the panel again, and re-sizes. */
+    void showGridInsteadOfPanel (juce::Component& panel, juce::Component& grid, bool showGrid);
+
 private:
+    struct Binding
+    {
+        juce::Component* control;
+        juce::Rectangle<int> bounds;
+        int offset; // -1 for groups and controls bound to no field
+        ControllerSetter setter;
+    };
+
+    std::vector<Binding> bindings;
+    std::list<juce::Image> keptPictures; // outlives the children, which paint them
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskTypeComponent)
 };

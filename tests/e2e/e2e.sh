@@ -132,22 +132,6 @@ choose_from_menu()
     fail "the first item of the menu at x $x opened no window titled $title"
 }
 
-# choose_first_in_list X Y WHAT: opens the combo box at X Y of the main window
-# and clicks the first item of its list (WHAT names the list in messages). Like
-# a menu, a list ignores clicks for a moment after it opens.
-choose_first_in_list()
-{
-    click "$main" "$1" "$2"
-    wait_for 5 has_window "$app_pid" '^menu$' || fail "the $3 did not open"
-    local popup
-    popup=$(window '^menu$')
-    for attempt in 1 2 3 4 5; do
-        click "$popup" 20 8
-        wait_for 1 no_window "$app_pid" '^menu$' && return 0
-    done
-    fail "the $3 did not close when its first item was clicked"
-}
-
 # The menu bar items, by their place in the bar.
 file_menu_x=28
 setup_menu_x=85
@@ -155,6 +139,9 @@ help_menu_x=146
 menu_y=42
 first_item_y=66
 second_item_y=88
+
+# shot NAME: with VESK_E2E_SHOTS set to a folder, keeps the main window as NAME.png there.
+shot() { [ -z "${VESK_E2E_SHOTS:-}" ] || import -window "$main" "$VESK_E2E_SHOTS/$1.png"; }
 
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 pixel() { import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | awk 'NR == 2 { print $3 }'; }
@@ -188,6 +175,7 @@ area() { import -window "$1" -crop "$2" -depth 8 rgb:- 2>/dev/null | md5sum | cu
 area_is() { [ "$(area "$1" "$2")" = "$3" ]; }
 area_is_not() { [ "$(area "$1" "$2")" != "$3" ]; }
 pixel_is() { [ "$(pixel "$1" "$2" "$3")" = "$4" ]; }
+pixel_is_not() { [ "$(pixel "$1" "$2" "$3")" != "$4" ]; }
 lines_in() { wc -l < "$1"; }
 has_lines() { [ "$(lines_in "$1")" -eq "$2" ]; }
 has_lines_at_least() { [ "$(lines_in "$1")" -ge "$2" ]; }
@@ -280,6 +268,91 @@ expect_as_before()
          "and $(pixels_differing "$1" now title) in the title bar (/tmp/vesk_e2e_${case_name}_before.png, _after.png)"
 }
 
+# --- The part editors ---------------------------------------------------------
+# The pattern page starts at (5, 84) of the window and a part editor at (1, 91)
+# of the page, so editor coordinates are window coordinates less (6, 175).
+vesk=$(dirname "$binary")/vesk
+type_combo_x=40
+type_combo_y=158
+synth_seq_x=235
+synth_seq_y=125
+
+# choose_item X Y INDEX: opens the list of the combo box at X, Y of the main
+# window and clicks item INDEX (from 0; every item is 15 pixels high).
+choose_item()
+{
+    local x=$1 y=$2 index=$3
+    click "$main" "$x" "$y"
+    wait_for 5 has_window "$app_pid" '^menu$' || fail "the list at ($x, $y) did not open"
+    local popup
+    popup=$(window '^menu$')
+
+    # A list ignores clicks for a moment after it opens.
+    for attempt in 1 2 3 4 5; do
+        click "$popup" 20 $((11 + 15 * index))
+        wait_for 1 no_window "$app_pid" '^menu$' && return 0
+    done
+
+    fail "item $index of the list at ($x, $y) could not be chosen"
+}
+
+# turn_knob X Y: drags the knob whose dial is centred at X, Y of the main
+# window from twelve o'clock round to three o'clock, as a hand turns it.
+turn_knob()
+{
+    local x=$1 y=$2
+    xdotool mousemove --window "$main" "$x" $((y - 12)) mousedown 1 \
+        mousemove --window "$main" $((x + 8)) $((y - 9)) \
+        mousemove --window "$main" $((x + 12)) "$y" mouseup 1 2> /dev/null
+}
+
+# edit_grid: switches to the step grid and, at step 2, places note 122 with a
+# click, drags its velocity 20 up and turns its step type one notch up.
+edit_grid()
+{
+    click "$main" $synth_seq_x $synth_seq_y
+    # The grid's red step-number band (rows 20-31) lies where the panel is dark.
+    wait_for 5 pixel_is "$main" 300 200 "#CC0000" \
+        || fail "Synth / Seq did not show the step grid: $(pixel "$main" 300 200) below the band"
+
+    local x=$((6 + 107)) y=$((175 + 100))
+    xdotool mousemove --window "$main" $x $y click 1 2> /dev/null
+    xdotool mousemove --window "$main" $x $y mousedown 1 \
+        mousemove --window "$main" $x $((y - 10)) \
+        mousemove --window "$main" $x $((y - 20)) mouseup 1 2> /dev/null
+    xdotool click 4 2> /dev/null
+}
+
+# The library's fields as "path raw" lines, and those of $2 that differ from $1.
+fields() { "$vesk" show "$1" --json | jq -r 'paths(scalars) as $p | select($p[-1] == "raw") | "\($p[:-1] | map(tostring) | join(".")) \(getpath($p))"' | sort; }
+changes() { comm -13 <(fields "$1") <(fields "$2"); }
+
+# save_and_check KNOB_FIELD EXPECTED_LINE...: saves the library and checks that
+# it differs from the defaults in exactly the expected fields, and in the knob's
+# field, turned from its default towards three o'clock (about 103 of 127).
+save_and_check()
+{
+    local knob=$1
+    shift
+    press "$main" ctrl+s
+    choose_file Save "$work/edited.vsk"
+    wait_for 10 test -s edited.vsk || fail "Save wrote no library"
+    "$vesk" new "$work/defaults.vsk" > /dev/null || fail "vesk new failed"
+
+    local actual turned
+    actual=$(changes defaults.vsk edited.vsk)
+    turned=$(grep "^temporaryPattern\.$knob " <<< "$actual" | cut -d' ' -f2)
+    [ -n "$turned" ] && [ "$turned" -ge 95 ] && [ "$turned" -le 110 ] \
+        || fail "the turned knob stored '$turned' in $knob, not about 103; changes: $actual"
+    local others expected
+    others=$(grep -v "^temporaryPattern\.$knob " <<< "$actual")
+    expected=$(printf 'temporaryPattern.%s\n' "$@" | sort)
+    [ "$others" = "$expected" ] || fail "the library changed in
+$others
+and not in exactly
+$expected"
+}
+
 start_x
 
 case "$case_name" in
@@ -366,7 +439,7 @@ case "$case_name" in
         press "$main" ctrl+s
         choose_file Save "$work/First.vsk"
         wait_for 10 test -s First.vsk || fail "Save wrote no First.vsk"
-        wait_for 5 test "$(stat -c %s First.vsk)" = 7473 || fail "First.vsk is $(stat -c %s First.vsk) bytes, not 7473"
+        wait_for 5 eval '[ "$(stat -c %s First.vsk)" = 7473 ]' || fail "First.vsk is $(stat -c %s First.vsk) bytes, not 7473"
         [ "$(head -c 3 First.vsk)" = "VSK" ] || fail "First.vsk does not start with VSK"
 
         # Now it has a file: Save writes it again without asking.
@@ -422,20 +495,22 @@ case "$case_name" in
         [ "$(pixel "$main" 300 86)" = "#CC0000" ] || fail "band title bar row 86 is $(pixel "$main" 300 86), not #CC0000"
         [ "$(pixel "$main" 300 101)" = "#262626" ] || fail "band body row 101 is $(pixel "$main" 300 101)"
         [ "$(pixel "$main" 300 102)" = "#333333" ] || fail "band body row 102 is $(pixel "$main" 300 102)"
-        editor_before=$(pixel "$main" 48 176)
+        # The lead editor of the default pattern: its LFO panel is 59 wide.
+        [ "$(pixel "$main" 60 175)" = "#990000" ] || fail "no lead editor at (1, 91) of the page: $(pixel "$main" 60 175)"
 
         # System: the light page.
         click "$main" 110 72
-        wait_for 5 test "$(pixel "$main" 300 420)" = "#F0FFFF" || fail "the System tab shows $(pixel "$main" 300 420), not its #F0FFFF page"
+        wait_for 5 pixel_is "$main" 300 420 "#F0FFFF" || fail "the System tab shows $(pixel "$main" 300 420), not its #F0FFFF page"
 
         # Back to Patterns, type "Line In": the line-in editor's Output panel appears at (1, 91) of the page.
         click "$main" 60 72
-        wait_for 5 test "$(pixel "$main" 300 85)" = "#990000" || fail "the Patterns tab did not come back"
-        choose_first_in_list 40 158 "type list"
-        wait_for 5 test "$(pixel "$main" 48 175)" = "#990000" \
-            || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175), before it was $editor_before"
+        wait_for 5 pixel_is "$main" 300 85 "#990000" || fail "the Patterns tab did not come back"
+        choose_item 40 158 0
+        # Its Output panel is 45 wide.
+        wait_for 5 pixel_is_not "$main" 60 175 "#990000" \
+            || fail "the lead editor is still at (1, 91) of the page after Line In was chosen"
+        [ "$(pixel "$main" 48 175)" = "#990000" ] || fail "no line-in editor at (1, 91) of the page: $(pixel "$main" 48 175)"
         [ "$(pixel "$main" 48 176)" = "#CC0000" ] || fail "line-in title bar row 176 is $(pixel "$main" 48 176)"
-        [ "$editor_before" != "#990000" ] || fail "something was at (1, 91) of the page before Line In was chosen"
         quit_discarding
         ;;
 
@@ -536,10 +611,93 @@ case "$case_name" in
         expect_as_before before "the Load chooser closed"
 
         # The pattern list, left by choosing the pattern already shown.
-        choose_first_in_list 50 125 "pattern list"
+        choose_item 50 125 0
         xdotool mousemove --window "$main" 300 400
         expect_as_before before "the pattern list closed"
         quit_cleanly
+        ;;
+
+    lead-editor)
+        # Line In and back to Lead builds the lead editor from the type list.
+        start_app
+        choose_item $type_combo_x $type_combo_y 0
+        wait_for 5 pixel_is_not "$main" 60 175 "#990000" || fail "Line In did not replace the lead editor"
+        choose_item $type_combo_x $type_combo_y 1
+        wait_for 5 pixel_is "$main" 60 175 "#990000" || fail "Lead brought no lead editor back"
+
+        turn_knob 268 279 # filterCutoffSlider
+        choose_item 230 456 4 # effect type PH1
+        edit_grid
+        save_and_check filterCutoffOrBdLevel "vintageOrEffectType 4" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+        quit_cleanly
+        ;;
+
+    bass-editor)
+        start_app
+        choose_item $type_combo_x $type_combo_y 2
+        # The bass editor's oscillator panel reaches to x 434 of the page.
+        wait_for 5 pixel_is "$main" 420 176 "#CC0000" || fail "Bass brought no bass editor"
+
+        turn_knob 358 307 # envModSlider
+        click "$main" 90 466 # vintage "On / Off"
+        edit_grid
+        save_and_check envModOrEffectParam2 "type 2" "vintageOrEffectType 1" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+        quit_cleanly
+        ;;
+
+    rythm-editor)
+        start_app
+        choose_item $type_combo_x $type_combo_y 3
+        # The rhythm editor is 135 wide: the lead's oscillator panel is gone from x 200.
+        wait_for 5 pixel_is_not "$main" 200 176 "#CC0000" || fail "Rythm brought no rhythm editor"
+
+        choose_item 58 206 3 # kit "Standard"
+        turn_knob 28 270 # BDLevelSlider
+        edit_grid
+        save_and_check filterCutoffOrBdLevel "type 3" "toneOrKit 3" \
+            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+        quit_cleanly
+        ;;
+
+    screenshots)
+        # Not a test (tools/editor-screenshots.sh runs it): the part editors as
+        # the README shows them, kept in the folder VESK_E2E_SHOTS names.
+        [ -d "${VESK_E2E_SHOTS:-}" ] || fail "VESK_E2E_SHOTS names no folder for the pictures"
+        start_app
+        shot main-window # the default pattern is a lead pattern
+        shot lead-editor
+        choose_item $type_combo_x $type_combo_y 2
+        wait_for 5 pixel_is "$main" 420 176 "#CC0000" || fail "Bass brought no bass editor"
+        shot bass-editor
+        choose_item $type_combo_x $type_combo_y 3
+        wait_for 5 pixel_is_not "$main" 200 176 "#CC0000" || fail "Rythm brought no rhythm editor"
+        choose_item 58 206 3 # kit "Standard"
+        shot rythm-editor
+
+        # A one-bar, twelve-step beat in the grid's top rows: kick, snare, hats.
+        click "$main" 290 158
+        click "$main" $synth_seq_x $synth_seq_y
+        wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
+        for step in 0 1 2 3 4 5 6 7 8 9 10 11; do
+            case $step in
+                0 | 6) grid_y=50 ;; # note 126
+                3 | 9) grid_y=74 ;; # note 124
+                *) grid_y=110 ;;    # note 121
+            esac
+            x=$((6 + 33 + 32 * step + 10)) y=$((175 + grid_y))
+            xdotool mousemove --window "$main" $x $y click 1 2> /dev/null
+            case $step in
+                0 | 6) xdotool click 4 click 4 2> /dev/null ;; # "CA"
+                5 | 11) xdotool click 5 2> /dev/null ;;        # the blank type
+                2 | 8) xdotool mousedown 1 mousemove --window "$main" $((x + 25)) $((y - 20)) mouseup 1 2> /dev/null ;;
+            esac
+        done
+        xdotool mousemove --window "$main" 300 450 2> /dev/null
+        wait_for 2 false
+        shot rythm-grid
+        quit_discarding
         ;;
 
     *)

@@ -1,5 +1,6 @@
 #include "EditorTestSupport.h"
 #include "editors/PatternsComponent.h"
+#include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
 
 using namespace VeskImage;
@@ -153,7 +154,7 @@ TEST_F (PatternsPage, EachChoiceBuildsAtMostOneEditor)
 TEST_F (PatternsPage, TypeChangeStoresSendsAndRebuildsTheEditor)
 {
     auto page = makePage();
-    EXPECT_EQ (page->partEditor, nullptr); // no lead editor yet: the band alone
+    EXPECT_NE (dynamic_cast<VeskLeadComponent*> (page->partEditor), nullptr);
 
     page->synthSeqToggle->setToggleState (true, juce::dontSendNotification);
     page->typeCombo->setSelectedItemIndex (PartType::lineIn, juce::sendNotificationSync);

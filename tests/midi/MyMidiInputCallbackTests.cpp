@@ -1,9 +1,13 @@
 #include "EditorTestSupport.h"
+#include "editors/VeskBassComponent.h"
 #include "editors/VeskComponent.h"
+#include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
+#include "editors/VeskRythmComponent.h"
 #include "midi/MyMidiInputCallback.h"
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -291,4 +295,102 @@ TEST_F (IncomingMidi, ReceiversSwappedUnderLoadNeverSeeLateMessages)
 
     EXPECT_GE (fed.load(), 5000);
     EXPECT_EQ (lateApplications, 0);
+}
+
+//==============================================================================
+// The lead, bass and rhythm editors behind the receiver.
+namespace
+{
+    struct IncomingForPartEditors : ModelFixture
+    {
+        IncomingForPartEditors()
+        {
+            editor.setSize (446, 470);
+            dispatchPendingMessages();
+            out.clear();
+        }
+
+        void receive (const juce::MidiMessage& m)
+        {
+            receiver.handleIncomingMidiMessage (nullptr, m);
+            dispatchPendingMessages();
+        }
+
+        template <typename Editor>
+        Editor* shown()
+        {
+            return dynamic_cast<Editor*> (editor.patternsPage->partEditor);
+        }
+
+        VeskComponent editor { model };
+        MyMidiInputCallback receiver { model, editor };
+    };
+}
+
+TEST_F (IncomingForPartEditors, AControllerReachesTheShownEditorsKnob)
+{
+    auto* lead = shown<VeskLeadComponent>();
+    ASSERT_NE (lead, nullptr);
+    receive (juce::MidiMessage::controllerEvent (1, 74, 99));
+    receive (juce::MidiMessage::controllerEvent (1, 16, 5));
+    EXPECT_DOUBLE_EQ (lead->filterCutoffSlider->getValue(), 99.0);
+    EXPECT_DOUBLE_EQ (lead->effectParam1Slider->getValue(), 5.0);
+
+    editor.patternsPage->typeCombo->setSelectedItemIndex (PartType::rythm, juce::sendNotificationSync);
+    auto* rythm = shown<VeskRythmComponent>();
+    ASSERT_NE (rythm, nullptr);
+    receive (juce::MidiMessage::controllerEvent (1, 83, 17));
+    EXPECT_DOUBLE_EQ (rythm->HHLevelSlider->getValue(), 17.0);
+}
+
+TEST_F (IncomingForPartEditors, ADumpChangingTheCurrentPatternsTypeReplacesTheEditor)
+{
+    std::vector<juce::uint8> record (model.temporaryPattern, model.temporaryPattern + patternSize);
+    record[Pattern::type] = PartType::bass;
+    record[Pattern::tuneOrEffectParam1] = 70;
+    record[Pattern::vintageOrEffectType] = 1;
+
+    receive (sysex (dumpBody (1, 0, record.data(), patternSize)));
+
+    auto* bass = shown<VeskBassComponent>();
+    ASSERT_NE (bass, nullptr);
+    EXPECT_EQ (editor.patternsPage->typeCombo->getText(), "Bass");
+    EXPECT_DOUBLE_EQ (bass->tuneSlider->getValue(), 6.0);
+    EXPECT_TRUE (bass->vintageButton->getToggleState());
+    EXPECT_FALSE (bass->filterAttackSlider->isEnabled());
+    EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (IncomingForPartEditors, ChannelOffIgnoresControllers)
+{
+    model.systemBlock[System::midiChannel] = System::channelOff;
+    auto* lead = shown<VeskLeadComponent>();
+    ASSERT_NE (lead, nullptr);
+    const double before = lead->filterCutoffSlider->getValue();
+
+    receive (juce::MidiMessage::controllerEvent (1, 74, 3));
+
+    EXPECT_NE (model.currentPattern[Pattern::filterCutoffOrBdLevel], 3);
+    EXPECT_DOUBLE_EQ (lead->filterCutoffSlider->getValue(), before);
+}
+
+// The MIDI thread hands the message over and returns at once, even while the
+// message thread is busy (a lock on it would wait here); the editor changes
+// only when the message thread applies the message.
+TEST_F (IncomingForPartEditors, ControllersReachTheEditorOnlyOnTheMessageThread)
+{
+    auto* lead = shown<VeskLeadComponent>();
+    ASSERT_NE (lead, nullptr);
+    const double before = lead->filterCutoffSlider->getValue();
+
+    auto delivered = std::async (std::launch::async, [this]
+                                 { receiver.handleIncomingMidiMessage (nullptr, juce::MidiMessage::controllerEvent (1, 74, 5)); });
+
+    ASSERT_EQ (delivered.wait_for (std::chrono::seconds (10)), std::future_status::ready);
+    EXPECT_DOUBLE_EQ (lead->filterCutoffSlider->getValue(), before);
+    EXPECT_NE (model.currentPattern[Pattern::filterCutoffOrBdLevel], 5);
+
+    dispatchPendingMessages();
+    EXPECT_EQ (model.currentPattern[Pattern::filterCutoffOrBdLevel], 5);
+    EXPECT_DOUBLE_EQ (lead->filterCutoffSlider->getValue(), 5.0);
 }
