@@ -1,5 +1,4 @@
 #include "VeskCli.h"
-#include "midi/MidiOut.h"
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
@@ -9,11 +8,6 @@
 namespace
 {
     using namespace VeskImage;
-
-    struct DiscardingMidiOut : MidiOut
-    {
-        void send (const juce::MidiMessage&) override {}
-    };
 
     struct Command
     {
@@ -389,11 +383,8 @@ bool VeskCli::writeLibrary (const juce::String& path, const Image& image)
 
 VeskCli::Image VeskCli::defaults()
 {
-    DiscardingMidiOut discard;
-    VeskModel model (discard);
-
     Image image;
-    std::copy (std::begin (model.image), std::end (model.image), image.begin());
+    VeskModel::writeDefaults (image.data());
     return image;
 }
 

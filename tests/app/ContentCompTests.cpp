@@ -63,11 +63,12 @@ namespace
     };
 }
 
-TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
+TEST_F (ContentCompTest, OffersItsCommandsWithTheirTextsKeysAndCategories)
 {
     juce::Array<juce::CommandID> ids;
     content.getAllCommands (ids);
-    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008 }));
+    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
+                                                    0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106 }));
 
     struct Expected
     {
@@ -88,6 +89,13 @@ TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
         { 0x2006, "Auto Update", "Automatically re-send edit buffers on library change", "Setup", 'u' },
         { 0x2007, "Help", "Display the VeskEdit help", "File", 'h' },
         { 0x2008, "About", "Display program information, version and copyright", "File", 0 },
+        { 0x2100, "Get All From Unit...", "Get the system block and every pattern from the unit into the library", "Unit", 0 },
+        { 0x2101, "Send All To Unit...", "Send the system block and every pattern of the library to the unit", "Unit", 0 },
+        { 0x2102, "Verify Unit Against Library...", "Compare the unit's memory with the library, field by field", "Unit", 0 },
+        { 0x2103, "Find Unit...", "Look for the unit on every MIDI port and choose the ports it answers on", "Unit", 0 },
+        { 0x2104, "Virtual Unit", "Talk to a unit inside the program instead of the MIDI ports", "Unit", 0 },
+        { 0x2105, "Import .syx...", "Apply the dumps of a .syx file to the library", "File", 0 },
+        { 0x2106, "Export .syx...", "Write the library as a .syx file that restores it into a unit", "File", 0 },
     };
 
     for (const auto& e : table)
@@ -177,12 +185,12 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 {
-    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Help" }));
+    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
-    ASSERT_EQ (file.size(), 6u);
-    const int fileIds[] = { 0x2000, 0x2001, 0x2003, 0x2004, 0, 0x1001 };
-    const char* fileTexts[] = { "New", "Open", "Save", "Save As", "", "Quit" };
+    ASSERT_EQ (file.size(), 9u);
+    const int fileIds[] = { 0x2000, 0x2001, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x1001 };
+    const char* fileTexts[] = { "New", "Open", "Save", "Save As", "", "Import .syx...", "Export .syx...", "", "Quit" };
 
     for (size_t i = 0; i < file.size(); ++i)
     {
@@ -198,7 +206,14 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
 
-    const auto help = menu (2);
+    const auto unit = menu (2);
+    ASSERT_EQ (unit.size(), 6u);
+    const int unitIds[] = { 0x2100, 0x2101, 0x2102, 0, 0x2103, 0x2104 };
+
+    for (size_t i = 0; i < unit.size(); ++i)
+        EXPECT_EQ (unit[i].id, unitIds[i]);
+
+    const auto help = menu (3);
     ASSERT_EQ (help.size(), 1u);
     EXPECT_EQ (help[0].id, 0x2008);
     EXPECT_EQ (help[0].text, "About");

@@ -88,7 +88,7 @@ TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
         MidiSettingsFile::initialiseDeviceManager (manager);
 
         EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
-        EXPECT_FALSE (MidiSettingsFile::save (manager));
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
 
         if (*content == 0)
         {
@@ -114,7 +114,7 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     MidiSettingsFile::initialiseDeviceManager (manager);
     EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
 
-    ASSERT_TRUE (MidiSettingsFile::save (manager));
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
 
     const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (saved, nullptr);
@@ -127,7 +127,7 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
 
     // Saved twice, still once.
-    ASSERT_TRUE (MidiSettingsFile::save (manager));
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
     const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (again, nullptr);
     EXPECT_EQ (again->getNumChildElements(), 1);
