@@ -379,7 +379,9 @@ void ContentComp::showHelpWindow()
 void ContentComp::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
 {
     lastMessage = text;
-    juce::AlertWindow::showMessageBoxAsync (icon, title, text, "ok", this);
+
+    if (showDialogs)
+        juce::AlertWindow::showMessageBoxAsync (icon, title, text, "ok", this);
 }
 
 bool ContentComp::isBusy() const noexcept
@@ -494,6 +496,9 @@ void ContentComp::setVirtualUnitInUse (bool shouldBeInUse)
 
 TransferProgressComponent* ContentComp::showProgressWindow (const juce::String& title, std::function<void()> cancel)
 {
+    if (! showDialogs)
+        return nullptr;
+
     auto panel = std::make_unique<TransferProgressComponent>();
     panel->setSize (460, 300);
     panel->onCancel = cancel;

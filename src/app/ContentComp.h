@@ -102,8 +102,12 @@ public:
     VeskVirtualUnit& getVirtualUnit() noexcept { return virtualUnit; }
     int getNumMidiInputCallbacks() const noexcept { return midiInputCallbacks.size(); }
 
-    /** The alert last shown by a command, for tests (alerts are asynchronous). */
+    /** The text of the last alert or transfer summary shown. */
     juce::String lastMessage;
+
+    /** Off where there is no screen (component tests): alerts and the
+        progress window are then only recorded in lastMessage. */
+    bool showDialogs = true;
 
 private:
     void refreshVisiblePage();

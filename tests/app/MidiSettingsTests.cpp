@@ -299,3 +299,33 @@ TEST (MidiDeviceSelectorComponent, RescanReadsTheInputsAgain)
     EXPECT_EQ (p.combo().getNumItems(), 4);
     EXPECT_EQ (p.label ("Active midi inputs:")->getY(), p.list().getY()) << "the label follows the new list";
 }
+
+TEST (MidiSettingsFile, NoDeviceChosenAfterAnotherOutputIsSavedAsNoOutput)
+{
+    // The unit's output was saved and is unplugged now; the user picks another
+    // output, then "<< No Midi Device >>", and closes the dialog.
+    ScopedWorkingDirectory workingDirectory;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
+        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
+        "</DEVICESETUP>\n"));
+
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+
+    bool chosen = false;
+    Panel p (manager, fakeLists (0, 2));
+    p.panel.onOutputChosen = [&chosen]
+    { chosen = true; };
+
+    p.combo().setSelectedId (2, juce::sendNotificationSync);
+    p.combo().setSelectedId (MidiDeviceSelectorComponent::noDeviceItemId, juce::sendNotificationSync);
+    EXPECT_TRUE (chosen);
+
+    ASSERT_TRUE (MidiSettingsFile::save (manager, chosen));
+    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_FALSE (saved->hasAttribute ("defaultMidiOutput")) << MidiSettingsFile::getFile().loadFileAsString();
+    EXPECT_NE (saved->getChildByName ("MIDIINPUT"), nullptr) << "the unplugged input is still kept";
+}
