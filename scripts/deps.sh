@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     clang libclang-rt-14-dev
-    xvfb xdotool x11-utils imagemagick fonts-dejavu-core
+    xvfb xdotool x11-utils imagemagick fonts-dejavu-core xclip jq
 )
 
 missing=()

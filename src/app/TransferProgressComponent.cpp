@@ -23,6 +23,7 @@ TransferProgressComponent::TransferProgressComponent()
     summaryText.setReadOnly (true);
     summaryText.setScrollbarsShown (true);
     summaryText.setCaretVisible (false);
+    summaryText.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
     summaryText.setFont (juce::Font (juce::Font::getDefaultMonospacedFontName(), 13.0f, juce::Font::plain));
     summaryText.setColour (juce::TextEditor::backgroundColourId, juce::Colours::white);
     summaryText.setColour (juce::TextEditor::textColourId, dark);
@@ -46,6 +47,7 @@ void TransferProgressComponent::showSummary (const juce::String& headline, const
     finished = true;
     stepLabel.setText (headline, juce::dontSendNotification);
     noteLabel.setVisible (false);
+    progressBar.setVisible (false); // a full bar would turn into JUCE's "busy" stripes
     summaryText.setText (summary, false);
     summaryText.setVisible (true);
     button.setButtonText ("Close");
@@ -72,8 +74,12 @@ void TransferProgressComponent::resized()
     auto area = getLocalBounds().reduced (12);
     stepLabel.setBounds (area.removeFromTop (24));
     area.removeFromTop (6);
-    progressBar.setBounds (area.removeFromTop (20));
-    area.removeFromTop (10);
+
+    if (! finished)
+    {
+        progressBar.setBounds (area.removeFromTop (20));
+        area.removeFromTop (10);
+    }
 
     auto buttons = area.removeFromBottom (26);
     button.setBounds (buttons.removeFromRight (90));

@@ -363,7 +363,7 @@ juce::String VeskTransfer::Report::summary() const
             text.add ("  ... and " + juce::String ((int) differences.size() - maxDifferenceLines) + " more");
     }
 
-    if (! matching.empty())
+    if (! matching.empty() && (int) matching.size() < total)
         text.add ("\nSame as the library: " + listOfBlocks (matching));
 
     if (! skipped.isEmpty())
