@@ -500,7 +500,7 @@ TransferProgressComponent* ContentComp::showProgressWindow (const juce::String& 
         return nullptr;
 
     auto panel = std::make_unique<TransferProgressComponent>();
-    panel->setSize (460, 300);
+    panel->setSize (430, 300);
     panel->onCancel = cancel;
     progressPanel = panel.get();
 
