@@ -6,6 +6,13 @@
 
 namespace
 {
+    /** Settings saved with the unit's ports, which are not plugged in here. */
+    const char* const unitUnpluggedSettings =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
+        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
+        "</DEVICESETUP>\n";
+
     juce::Array<juce::MidiDeviceInfo> fakePorts (const juce::String& prefix, int count)
     {
         juce::Array<juce::MidiDeviceInfo> ports;
@@ -104,11 +111,7 @@ TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
 TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
 {
     ScopedWorkingDirectory workingDirectory;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
-        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
-        "</DEVICESETUP>\n"));
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
 
     juce::AudioDeviceManager manager;
     MidiSettingsFile::initialiseDeviceManager (manager);
@@ -305,11 +308,7 @@ TEST (MidiSettingsFile, NoDeviceChosenAfterAnotherOutputIsSavedAsNoOutput)
     // The unit's output was saved and is unplugged now; the user picks another
     // output, then "<< No Midi Device >>", and closes the dialog.
     ScopedWorkingDirectory workingDirectory;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
-        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
-        "</DEVICESETUP>\n"));
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
 
     juce::AudioDeviceManager manager;
     MidiSettingsFile::initialiseDeviceManager (manager);
