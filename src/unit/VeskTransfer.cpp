@@ -114,8 +114,10 @@ bool VeskTransfer::start (Kind kind)
     }
 
     std::copy (std::begin (model.image), std::end (model.image), unitImage.begin());
-    progressed();
-    request();
+
+    if (progressed())
+        request();
+
     return true;
 }
 
@@ -136,10 +138,13 @@ void VeskTransfer::stopTimer()
     timerId = 0;
 }
 
-void VeskTransfer::progressed()
+bool VeskTransfer::progressed()
 {
     if (onProgress != nullptr)
         onProgress();
+
+    // onProgress may have cancelled it.
+    return running;
 }
 
 //==============================================================================
@@ -195,7 +200,10 @@ void VeskTransfer::failedTry (const juce::String& why)
     if (report.attempt <= settings.retries)
     {
         ++report.attempt;
-        progressed();
+
+        if (! progressed())
+            return;
+
         request();
         return;
     }
@@ -214,7 +222,9 @@ void VeskTransfer::nextBlock()
         return;
     }
 
-    progressed();
+    if (! progressed())
+        return;
+
     request();
 }
 
@@ -223,7 +233,9 @@ void VeskTransfer::sendNext()
     const auto& message = toSend[(size_t) report.current];
     model.owner.send (message);
     report.blocks[(size_t) report.current].status = Status::done;
-    progressed();
+
+    if (! progressed())
+        return;
 
     // Its time on the wire plus a gap before the next one.
     const double pause = VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;

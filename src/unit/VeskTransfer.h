@@ -110,7 +110,7 @@ private:
     void sendNext();
     void finish();
     void stopTimer();
-    void progressed();
+    bool progressed();
 
     VeskModel& model;
     VeskClock& clock;

@@ -310,3 +310,21 @@ TEST_F (UnitLink, KnobsTurnedOnTheUnitStillReachThePagesDuringATransfer)
     EXPECT_EQ (model.currentPattern[Pattern::filterCutoffOrBdLevel], 33);
     EXPECT_TRUE (transfer.getReport().finished);
 }
+
+TEST_F (UnitLink, ACancelFromTheProgressWindowStopsAtOnce)
+{
+    // The window's Cancel may run from inside a progress report.
+    for (auto kind : { VeskTransfer::Kind::sendAll, VeskTransfer::Kind::getAll })
+    {
+        wire.sent.clear();
+        transfer.onProgress = [this]
+        {
+            if (transfer.getReport().current == 2)
+                transfer.cancel();
+        };
+
+        runTransfer (kind);
+        EXPECT_TRUE (transfer.getReport().cancelled);
+        EXPECT_EQ (wire.sent.size(), kind == VeskTransfer::Kind::sendAll ? 3u : 2u);
+    }
+}
