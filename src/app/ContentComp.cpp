@@ -494,10 +494,10 @@ void ContentComp::setVirtualUnitInUse (bool shouldBeInUse)
     commandManager.commandStatusChanged();
 }
 
-TransferProgressComponent* ContentComp::showProgressWindow (const juce::String& title, std::function<void()> cancel)
+void ContentComp::showProgressWindow (const juce::String& title, std::function<void()> cancel)
 {
     if (! showDialogs)
-        return nullptr;
+        return;
 
     auto panel = std::make_unique<TransferProgressComponent>();
     panel->setSize (430, 300);
@@ -513,7 +513,6 @@ TransferProgressComponent* ContentComp::showProgressWindow (const juce::String& 
     auto onClose = [cancel] (int)
     { cancel(); };
     juce::ModalComponentManager::getInstance()->attachCallback (progressDialog, juce::ModalCallbackFunction::create (onClose));
-    return progressPanel;
 }
 
 void ContentComp::startTransfer (VeskTransfer::Kind kind)

@@ -115,7 +115,7 @@ private:
     void chooseSyxFile (bool forImport);
     void showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
     bool refusedWhileBusy (const juce::String& what);
-    TransferProgressComponent* showProgressWindow (const juce::String& title, std::function<void()> cancel);
+    void showProgressWindow (const juce::String& title, std::function<void()> cancel);
     void transferProgressed();
     void transferFinished();
     void finderFinished();
