@@ -176,7 +176,7 @@ void VeskVirtualUnit::changePattern (int userPatternIndex)
 }
 
 //==============================================================================
-void VeskVirtualUnit::answer (juce::MidiMessage dump)
+void VeskVirtualUnit::answer (const juce::MidiMessage& dump)
 {
     const auto it = faults.find (++numAnswers);
     const Fault fault = it != faults.end() ? it->second : Fault();
@@ -186,18 +186,6 @@ void VeskVirtualUnit::answer (juce::MidiMessage dump)
 
     const double delay = (answerDelayMs < 0.0 ? wireMilliseconds (dump.getRawDataSize()) : answerDelayMs) + fault.extraDelayMs;
 
-    if (fault.badChecksum || fault.cutShort)
-    {
-        juce::MemoryBlock body (dump.getSysExData(), (size_t) dump.getSysExDataSize());
-        auto* bytes = static_cast<juce::uint8*> (body.getData());
-        const int length = (int) body.getSize();
-
-        if (fault.badChecksum)
-            bytes[length - 1] = (juce::uint8) ((bytes[length - 1] + 1) & 0x7F);
-
-        dump = juce::MidiMessage::createSysExMessage (bytes, fault.cutShort ? length / 2 : length);
-    }
-
     if (fault.foreignBefore)
     {
         // 7D: the maker ID kept for non-commercial use, so never this unit's.
@@ -205,7 +193,22 @@ void VeskVirtualUnit::answer (juce::MidiMessage dump)
         sendLater (juce::MidiMessage::createSysExMessage (foreign, (int) sizeof (foreign)), delay);
     }
 
-    sendLater (dump, delay);
+    if (! fault.badChecksum && ! fault.cutShort)
+    {
+        sendLater (dump, delay);
+        return;
+    }
+
+    // A new message rather than one assigned over the dump: JUCE 7.0.5's
+    // MidiMessage move assignment loses the storage it replaces.
+    juce::MemoryBlock body (dump.getSysExData(), (size_t) dump.getSysExDataSize());
+    auto* bytes = static_cast<juce::uint8*> (body.getData());
+    const int length = (int) body.getSize();
+
+    if (fault.badChecksum)
+        bytes[length - 1] = (juce::uint8) ((bytes[length - 1] + 1) & 0x7F);
+
+    sendLater (juce::MidiMessage::createSysExMessage (bytes, fault.cutShort ? length / 2 : length), delay);
 }
 
 void VeskVirtualUnit::sendLater (const juce::MidiMessage& message, double delayMs)

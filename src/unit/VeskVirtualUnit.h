@@ -82,7 +82,7 @@ private:
     void takeDataSet (const juce::uint8* body, int length);
     void answerRequest (const juce::uint8* body, int length);
     void takeChannelMessage (const juce::MidiMessage& message);
-    void answer (juce::MidiMessage dump);
+    void answer (const juce::MidiMessage& dump);
     void sendLater (const juce::MidiMessage& message, double delayMs);
     void deliver (const juce::MidiMessage& message);
 
