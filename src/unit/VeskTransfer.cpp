@@ -308,8 +308,6 @@ juce::String VeskTransfer::Report::summary() const
     }
 
     juce::StringArray text;
-    const auto where = VeskFields::blockName (blocks[(size_t) juce::jmin (current, total - 1)].block)
-                       + " (" + juce::String (juce::jmin (current + 1, total)) + " of " + juce::String (total) + ")";
 
     if (kind == Kind::sendAll)
     {
@@ -324,7 +322,7 @@ juce::String VeskTransfer::Report::summary() const
     }
 
     if (cancelled)
-        text.add ("Cancelled at " + where + ": nothing further was asked for.");
+        text.add ("Cancelled at " + progressText() + ": nothing further was asked for.");
 
     if (kind == Kind::getAll)
     {
