@@ -1,21 +1,13 @@
 #include "VeskCli.h"
-#include "midi/MidiOut.h"
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 
-#include <map>
-
 namespace
 {
     using namespace VeskImage;
-
-    struct DiscardingMidiOut : MidiOut
-    {
-        void send (const juce::MidiMessage&) override {}
-    };
 
     struct Command
     {
@@ -200,21 +192,7 @@ int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syx
     if (! readLibrary (libraryPath, image))
         return exitFailed;
 
-    juce::MemoryOutputStream syx;
-
-    auto append = [&syx] (const juce::MidiMessage& message)
-    {
-        syx.write (message.getRawData(), (size_t) message.getRawDataSize());
-    };
-
-    append (VeskProtocol::systemBulk (image.data() + systemBlockOffset));
-
-    for (int n = 0; n < numUserPatterns; ++n)
-        append (VeskProtocol::patternBulk (Area::userPattern, n, image.data() + userPatternOffset (n)));
-
-    append (VeskProtocol::patternBulk (Area::temporaryPattern, 0, image.data() + temporaryPatternOffset));
-
-    auto result = VeskLibraryFile::writeWhole (resolve (syxPath), syx.getData(), syx.getDataSize());
+    auto result = VeskSyxFile::writeImage (resolve (syxPath), image.data());
 
     if (result.failed())
     {
@@ -242,59 +220,17 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
     }
 
     auto import = VeskSyxFile::applyDumps (contents, image.data());
+    auto description = VeskSyxFile::describeImport (contents, import);
+    auto& details = description.details;
 
     // Details in file order, cut short; the summary counts everything.
-    std::vector<std::pair<size_t, juce::String>> details;
-    std::map<juce::String, int> reasons;
-    int ignored = 0;
-    size_t outside = 0;
-
-    for (size_t i = 0; i < import.dumps.size(); ++i)
-    {
-        if (import.dumps[i].applied())
-            continue;
-
-        auto reason = VeskDecoder::describe (import.dumps[i].result);
-        ++reasons[reason];
-        ++ignored;
-        details.emplace_back (contents.messages[i].fileOffset,
-                              "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
-    }
-
-    for (auto& skipped : contents.skipped)
-    {
-        if (skipped.kind == VeskSyxFile::Skipped::Kind::junk)
-        {
-            outside += skipped.length;
-        }
-        else
-        {
-            ++reasons[skipped.kind == VeskSyxFile::Skipped::Kind::tooLong ? "too long"
-                                                                          : (skipped.kind == VeskSyxFile::Skipped::Kind::unterminated ? "unterminated" : "interrupted")];
-            ++ignored;
-        }
-
-        details.emplace_back (skipped.fileOffset, "skipped " + VeskSyxFile::describe (skipped));
-    }
-
-    std::stable_sort (details.begin(), details.end(), [] (auto& a, auto& b)
-                      { return a.first < b.first; });
-
     for (size_t i = 0; i < details.size() && i < (size_t) maxDetailLines; ++i)
-        report (syxPath, details[i].second);
+        report (syxPath, details[i]);
 
     if (details.size() > (size_t) maxDetailLines)
         report (syxPath, "... and " + juce::String ((juce::int64) (details.size() - (size_t) maxDetailLines)) + " more");
 
-    juce::StringArray why;
-
-    for (auto& [reason, count] : reasons)
-        why.add (juce::String (count) + " " + reason);
-
-    report (syxPath, "applied " + juce::String (import.applied) + (import.applied == 1 ? " dump" : " dumps")
-                         + ", ignored " + juce::String (ignored) + (ignored == 1 ? " message" : " messages")
-                         + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
-                         + (outside == 0 ? juce::String() : ", skipped " + juce::String ((juce::int64) outside) + " bytes outside messages"));
+    report (syxPath, description.summary);
 
     if (import.applied == 0)
     {
@@ -312,36 +248,12 @@ int VeskCli::diff (const juce::String& pathA, const juce::String& pathB)
     if (! readLibrary (pathA, a) || ! readLibrary (pathB, b))
         return exitUsage;
 
-    int differences = 0;
+    const auto differences = VeskFields::differences (a.data(), b.data());
 
-    auto line = [this, &differences] (const juce::String& where, const juce::String& field, const juce::String& valueA, const juce::String& valueB)
-    {
-        out << padded (where, 10) << padded (field, nameWidth) << valueA << " -> " << valueB << "\n";
-        ++differences;
-    };
+    for (auto& d : differences)
+        out << padded (d.where, 10) << padded (d.field, nameWidth) << d.valueA << " -> " << d.valueB << "\n";
 
-    for (int offset = 0; offset < systemBlockSize; ++offset)
-        if (a[(size_t) offset] != b[(size_t) offset])
-            line ("System", VeskFields::systemFieldName (offset),
-                  VeskFields::systemValue (a.data(), offset), VeskFields::systemValue (b.data(), offset));
-
-    for (int record = 0; record < numPatternRecords; ++record)
-    {
-        auto* recordA = a.data() + patternRecordOffset (record);
-        auto* recordB = b.data() + patternRecordOffset (record);
-
-        for (int offset = 0; offset < patternSize; ++offset)
-            if (recordA[offset] != recordB[offset])
-                line (VeskFields::recordName (record), VeskFields::patternFieldName (offset),
-                      VeskFields::patternValue (recordA, offset), VeskFields::patternValue (recordB, offset));
-    }
-
-    for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
-        if (a[(size_t) offset] != b[(size_t) offset])
-            line ("Reserved", "image offset " + juce::String (offset),
-                  juce::String (a[(size_t) offset]), juce::String (b[(size_t) offset]));
-
-    return differences == 0 ? exitOk : exitFailed;
+    return differences.empty() ? exitOk : exitFailed;
 }
 
 //==============================================================================
@@ -471,11 +383,8 @@ bool VeskCli::writeLibrary (const juce::String& path, const Image& image)
 
 VeskCli::Image VeskCli::defaults()
 {
-    DiscardingMidiOut discard;
-    VeskModel model (discard);
-
     Image image;
-    std::copy (std::begin (model.image), std::end (model.image), image.begin());
+    VeskModel::writeDefaults (image.data());
     return image;
 }
 

@@ -41,3 +41,25 @@ void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabNam
     else if (newCurrentTabName == "System")
         refreshSystemPage();
 }
+
+void VeskComponent::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
+{
+    if (! intoLibrary || ! dump.applied())
+        return;
+
+    if (dump.result == VeskDecoder::DumpResult::systemBlock)
+        refreshSystemPage();
+    else
+        refreshPatternsPage (0);
+}
+
+void VeskComponent::controllerReceived (int controllerNumber)
+{
+    refreshPatternsPage (controllerNumber);
+}
+
+void VeskComponent::patternSelected (int patternItem)
+{
+    if (patternsPage != nullptr)
+        patternsPage->patternsCombo->setSelectedItemIndex (patternItem, juce::sendNotificationAsync);
+}

@@ -2,9 +2,12 @@
 
 #include "PatternsComponent.h"
 #include "SystemComponent.h"
+#include "midi/MyMidiInputCallback.h"
 
-/** The tabbed editor of the main window: "Patterns" and "System". */
-class VeskComponent : public juce::TabbedComponent
+/** The tabbed editor of the main window: "Patterns" and "System". It listens
+    to the receivers and shows what the unit sent on the page it concerns. */
+class VeskComponent : public juce::TabbedComponent,
+                      public MyMidiInputCallback::Listener
 {
 public:
     explicit VeskComponent (VeskModel& modelToEdit);
@@ -21,6 +24,12 @@ public:
     /** A page may have missed changes while hidden, so it is read again when
         its tab comes to the front. */
     void currentTabChanged (int newCurrentTabIndex, const juce::String& newCurrentTabName) override;
+
+    void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override;
+    void controllerReceived (int controllerNumber) override;
+
+    /** The page's own handler makes the pattern current and tells the unit. */
+    void patternSelected (int patternItem) override;
 
     VeskModel& model;
     juce::Viewport* patternsViewport = nullptr;

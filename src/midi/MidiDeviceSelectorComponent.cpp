@@ -62,6 +62,9 @@ void MidiDeviceSelectorComponent::comboBoxChanged (juce::ComboBox* comboBoxThatH
     // "no device" and a name that went away leave no output open.
     const int index = outputCombo.getSelectedId() - 1;
     deviceManager.setDefaultMidiOutputDevice (outputIdentifiers[index]);
+
+    if (onOutputChosen != nullptr)
+        onOutputChosen();
 }
 
 void MidiDeviceSelectorComponent::buttonClicked (juce::Button* button)

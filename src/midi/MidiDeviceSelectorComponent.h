@@ -21,6 +21,9 @@ public:
     void buttonClicked (juce::Button* button) override;
     void changeListenerCallback (juce::ChangeBroadcaster* source) override;
 
+    /** Called after the user chose an output, "<< No Midi Device >>" included. */
+    std::function<void()> onOutputChosen;
+
     /** The output item that means "no output". */
     static constexpr int noDeviceItemId = -1;
 

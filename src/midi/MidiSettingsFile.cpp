@@ -29,8 +29,10 @@ namespace
     }
 
     /** The device manager forgets the choice of a port that is unplugged when
-        it starts; the user could not have changed it since, so it is kept. */
-    void keepChoicesOfAbsentPorts (juce::XmlElement& state, const juce::XmlElement& saved)
+        it starts. An absent input cannot have been changed since, so it is
+        kept; the output is kept only while the user has chosen none since,
+        or "no output" would come back as the unplugged port. */
+    void keepChoicesOfAbsentPorts (juce::XmlElement& state, const juce::XmlElement& saved, bool keepOutput)
     {
         const auto inputs = juce::MidiInput::getAvailableDevices();
 
@@ -48,7 +50,7 @@ namespace
                 state.addChildElement (new juce::XmlElement (*input));
         }
 
-        if (! state.hasAttribute ("defaultMidiOutput") && saved.hasAttribute ("defaultMidiOutput")
+        if (keepOutput && ! state.hasAttribute ("defaultMidiOutput") && saved.hasAttribute ("defaultMidiOutput")
             && ! isPresent (juce::MidiOutput::getAvailableDevices(), saved, "defaultMidiOutput", "defaultMidiOutputDevice"))
         {
             state.setAttribute ("defaultMidiOutput", saved.getStringAttribute ("defaultMidiOutput"));
@@ -57,7 +59,7 @@ namespace
     }
 }
 
-bool MidiSettingsFile::save (juce::AudioDeviceManager& deviceManager)
+bool MidiSettingsFile::save (juce::AudioDeviceManager& deviceManager, bool outputChosenSinceStart)
 {
     const auto state = deviceManager.createStateXml();
 
@@ -66,7 +68,7 @@ bool MidiSettingsFile::save (juce::AudioDeviceManager& deviceManager)
 
     if (const auto saved = juce::XmlDocument::parse (getFile()))
         if (saved->hasTagName ("DEVICESETUP"))
-            keepChoicesOfAbsentPorts (*state, *saved);
+            keepChoicesOfAbsentPorts (*state, *saved, ! outputChosenSinceStart);
 
     juce::XmlElement::TextFormat format;
     format.dtd = {};

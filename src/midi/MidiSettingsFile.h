@@ -18,10 +18,12 @@ struct MidiSettingsFile
         everything opened. */
     static juce::String initialiseDeviceManager (juce::AudioDeviceManager& deviceManager);
 
-    /** Writes the device manager's state document, keeping the inputs and the
-        output of the file that are not plugged in now; writes nothing and
-        returns false while there is no state (nothing was ever chosen or read). */
-    static bool save (juce::AudioDeviceManager& deviceManager);
+    /** Writes the device manager's state document, keeping the inputs of the
+        file that are not plugged in now, and its output too unless the user
+        has chosen an output since the start (then the choice holds, "no
+        output" included). Writes nothing and returns false while there is no
+        state (nothing was ever chosen or read). */
+    static bool save (juce::AudioDeviceManager& deviceManager, bool outputChosenSinceStart);
 
     /** The text of the "Midi Settings" alert for an error of initialiseDeviceManager. */
     static juce::String describeOpenError (const juce::String& error);

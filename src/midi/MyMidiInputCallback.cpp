@@ -1,43 +1,58 @@
 #include "MyMidiInputCallback.h"
 
-#include "editors/VeskComponent.h"
+#include <algorithm>
 
-MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse, VeskComponent& editorToRefresh)
-    : model (modelToUse),
-      editor (editorToRefresh),
-      liveness (std::make_shared<Liveness> (Liveness { this }))
+MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse)
+    : model (modelToUse)
 {
 }
 
-MyMidiInputCallback::~MyMidiInputCallback()
+MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse, Listener& firstListener)
+    : MyMidiInputCallback (modelToUse)
 {
-    // Receivers are deleted on the message thread, where queued messages run,
-    // so no message can be between its check and its use of the receiver here.
-    JUCE_ASSERT_MESSAGE_THREAD
-    liveness->receiver = nullptr;
+    addListener (&firstListener);
 }
 
-void MyMidiInputCallback::handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& message)
+MyMidiInputCallback::~MyMidiInputCallback() = default;
+
+void MyMidiInputCallback::addListener (Listener* listener)
 {
-    // Never wait for the message thread here: it may be detaching this receiver
-    // while the device manager holds its lock around this call.
-    juce::MessageManager::callAsync ([token = liveness, copy = message]
-                                     {
-                                         if (auto* receiver = token->receiver)
-                                             receiver->applyMessage (copy); });
+    if (listener != nullptr && std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back (listener);
+}
+
+void MyMidiInputCallback::removeListener (Listener* listener)
+{
+    listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+void MyMidiInputCallback::callListeners (const std::function<void (Listener&)>& call)
+{
+    // A listener may remove another (or itself) while it is told.
+    const auto toCall = listeners;
+
+    for (auto* listener : toCall)
+        if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+            call (*listener);
 }
 
 void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
 {
     if (message.isSysEx())
     {
-        const auto dump = model.receiveDump (message.getSysExData(), message.getSysExDataSize());
+        juce::uint8* lentImage = nullptr;
+        callListeners ([&lentImage] (Listener& l)
+                       {
+                            if (lentImage == nullptr)
+                                lentImage = l.getImageForDumps(); });
 
-        if (dump.result == VeskDecoder::DumpResult::systemBlock)
-            editor.refreshSystemPage();
-        else if (dump.applied())
-            editor.refreshPatternsPage (0);
+        const auto* body = message.getSysExData();
+        const int length = message.getSysExDataSize();
+        const auto dump = lentImage != nullptr ? VeskDecoder::applyDump (lentImage, body, length)
+                                               : model.receiveDump (body, length);
 
+        callListeners ([&] (Listener& l)
+                       { l.dumpReceived (dump, lentImage == nullptr); });
         return;
     }
 
@@ -46,13 +61,9 @@ void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
     using Kind = VeskDecoder::ChannelAction::Kind;
 
     if (action.kind == Kind::controllerStored)
-    {
-        editor.refreshPatternsPage (action.controller);
-    }
+        callListeners ([&action] (Listener& l)
+                       { l.controllerReceived (action.controller); });
     else if (action.kind == Kind::selectPattern)
-    {
-        // The page's own handler makes the pattern current and tells the unit.
-        if (auto* page = editor.patternsPage)
-            page->patternsCombo->setSelectedItemIndex (action.patternItem, juce::sendNotificationAsync);
-    }
+        callListeners ([&action] (Listener& l)
+                       { l.patternSelected (action.patternItem); });
 }

@@ -1,48 +1,71 @@
 #pragma once
 
+#include "MessageThreadMidiInputCallback.h"
 #include "model/VeskModel.h"
 
-#include <juce_audio_devices/juce_audio_devices.h>
-
-#include <memory>
-
-class VeskComponent;
+#include <vector>
 
 /**
-    Receives what the unit sends on one MIDI input, applies it to the model and
-    refreshes the page that shows it.
+    Receives what the unit sends on one MIDI input (or from the virtual unit),
+    applies it to the model on the message thread, and tells its listeners
+    what it applied.
 
-    The device manager calls in on its MIDI thread; each message is copied and
-    handed to the message thread, where it is applied in arrival order. The
-    receiver may be detached and deleted while messages for it are still
-    queued: those are then dropped.
+    Listeners are the pages, which show what changed, and the whole-unit
+    transfer, which waits for dumps. Each is told, in the order added and after
+    the model has changed:
+    - dumpReceived: for every exclusive message, whether it was applied or
+      refused (the dump says which block and why);
+    - controllerReceived: a controller the unit sent was stored into
+      currentPattern;
+    - patternSelected: the unit changed pattern; the pattern selector should
+      show that item (0 "Temporary", 1-20 "User 01" to "User 20").
+
+    A listener that must keep dumps away from the library (verifying the unit
+    against it) lends an image of its own through getImageForDumps; while it
+    does, dumps are written there and the library does not change.
+
+    Listeners are not owned; one must be removed (or the receiver deleted)
+    before it goes.
 */
-class MyMidiInputCallback : public juce::MidiInputCallback
+class MyMidiInputCallback : public MessageThreadMidiInputCallback
 {
 public:
-    MyMidiInputCallback (VeskModel& modelToUse, VeskComponent& editorToRefresh);
+    struct Listener
+    {
+        virtual ~Listener() = default;
+
+        /** intoLibrary is false when the dump went into a lent image. */
+        virtual void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) { juce::ignoreUnused (dump, intoLibrary); }
+        virtual void controllerReceived (int controllerNumber) { juce::ignoreUnused (controllerNumber); }
+        virtual void patternSelected (int patternItem) { juce::ignoreUnused (patternItem); }
+
+        /** An image that takes received dumps instead of the library, or nullptr. */
+        virtual juce::uint8* getImageForDumps() { return nullptr; }
+    };
+
+    explicit MyMidiInputCallback (VeskModel& modelToUse);
+
+    /** A receiver with its first listener (usually the pages). */
+    MyMidiInputCallback (VeskModel& modelToUse, Listener& firstListener);
+
     ~MyMidiInputCallback() override;
 
-    void handleIncomingMidiMessage (juce::MidiInput* source, const juce::MidiMessage& message) override;
-    void handlePartialSysexMessage (juce::MidiInput*, const juce::uint8*, int, double) override {}
+    void addListener (Listener* listener);
+    void removeListener (Listener* listener);
 
     /** Applies one message on the message thread. */
-    void applyMessage (const juce::MidiMessage& message);
+    void applyMessage (const juce::MidiMessage& message) override;
 
     VeskModel& model;
-    VeskComponent& editor;
 
     /** Last bank select received on this input on the unit's channel. */
     int bankSelect = 0;
 
 private:
-    // Shared with every queued message; cleared (on the message thread) when the receiver goes.
-    struct Liveness
-    {
-        MyMidiInputCallback* receiver;
-    };
+    /** Calls every listener that is still added when its turn comes. */
+    void callListeners (const std::function<void (Listener&)>& call);
 
-    std::shared_ptr<Liveness> liveness;
+    std::vector<Listener*> listeners;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyMidiInputCallback)
 };

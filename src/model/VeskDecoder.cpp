@@ -22,12 +22,14 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
     if (area == VeskImage::Area::system)
     {
         dump.result = DumpResult::systemBlock;
+        dump.addressedBlock = -1;
         dataSize = VeskImage::systemBlockSize;
         destination = VeskImage::systemBlockOffset;
     }
     else if (area == VeskImage::Area::temporaryPattern)
     {
         dump.result = DumpResult::temporaryPattern;
+        dump.addressedBlock = 0;
         dataSize = VeskImage::patternSize;
         destination = VeskImage::temporaryPatternOffset;
     }
@@ -38,6 +40,7 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
 
         dump.result = DumpResult::userPattern;
         dump.userPatternIndex = body[6];
+        dump.addressedBlock = body[6] + 1;
         dataSize = VeskImage::patternSize;
         destination = VeskImage::userPatternOffset (body[6]);
     }
@@ -46,15 +49,20 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
         return { DumpResult::unknownAddress, -1 };
     }
 
+    auto refused = [&dump] (DumpResult why)
+    {
+        return Dump { why, -1, dump.addressedBlock };
+    };
+
     if (length < VeskProtocol::dataOffset + dataSize + 1)
-        return { DumpResult::truncated, -1 };
+        return refused (DumpResult::truncated);
 
     for (int i = 0; i < length; ++i)
         if (body[i] > 0x7F)
-            return { DumpResult::notSevenBit, -1 };
+            return refused (DumpResult::notSevenBit);
 
     if (VeskProtocol::computeChecksum (body, length) != body[length - 1])
-        return { DumpResult::badChecksum, -1 };
+        return refused (DumpResult::badChecksum);
 
     std::memcpy (image + destination, body + VeskProtocol::dataOffset, (size_t) dataSize);
     return dump;

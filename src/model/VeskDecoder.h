@@ -26,6 +26,13 @@ struct VeskDecoder
         DumpResult result = DumpResult::notThisUnit;
         int userPatternIndex = -1; // 0-19 for a user-pattern dump
 
+        /** The block the address names, read even when the dump is refused for
+            its length, data or checksum (so a transfer can tell which answer
+            failed): -1 system block, 0 temporary, 1-20 user patterns, or
+            noBlock when the message names none. */
+        int addressedBlock = noBlock;
+        static constexpr int noBlock = -2;
+
         bool applied() const noexcept
         {
             return result == DumpResult::systemBlock || result == DumpResult::temporaryPattern

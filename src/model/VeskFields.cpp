@@ -215,3 +215,35 @@ juce::String VeskFields::recordName (int record)
 {
     return record == 0 ? juce::String ("Temporary") : "User " + juce::String (record).paddedLeft ('0', 2);
 }
+
+juce::String VeskFields::blockName (int block)
+{
+    return block < 0 ? juce::String ("System") : recordName (block);
+}
+
+std::vector<VeskFields::Difference> VeskFields::differences (const juce::uint8* a, const juce::uint8* b)
+{
+    std::vector<Difference> result;
+
+    for (int offset = 0; offset < systemBlockSize; ++offset)
+        if (a[offset] != b[offset])
+            result.push_back ({ -1, "System", systemFieldName (offset), systemValue (a, offset), systemValue (b, offset) });
+
+    for (int record = 0; record < numPatternRecords; ++record)
+    {
+        auto* recordA = a + patternRecordOffset (record);
+        auto* recordB = b + patternRecordOffset (record);
+
+        for (int offset = 0; offset < patternSize; ++offset)
+            if (recordA[offset] != recordB[offset])
+                result.push_back ({ record, recordName (record), patternFieldName (offset),
+                                    patternValue (recordA, offset), patternValue (recordB, offset) });
+    }
+
+    for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
+        if (a[offset] != b[offset])
+            result.push_back ({ reservedBlock, "Reserved", "image offset " + juce::String (offset),
+                                juce::String (a[offset]), juce::String (b[offset]) });
+
+    return result;
+}

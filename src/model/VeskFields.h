@@ -44,4 +44,21 @@ struct VeskFields
 
     /** "Temporary" for record 0, "User 01" to "User 20" for records 1-20. */
     static juce::String recordName (int record);
+
+    /** "System" for block -1, else the record's name. */
+    static juce::String blockName (int block);
+
+    /** A byte that differs between two images, named as the pages show it. */
+    struct Difference
+    {
+        int block; // -1 system block, 0-20 pattern records, reservedBlock for the reserved area
+        juce::String where; // "System", "Temporary", "User 01" ... "Reserved"
+        juce::String field; // "masterTune", "stepNote 3", "image offset 4000"
+        juce::String valueA, valueB;
+    };
+
+    static constexpr int reservedBlock = 21;
+
+    /** Every byte of a that differs from b, in image order. */
+    static std::vector<Difference> differences (const juce::uint8* imageA, const juce::uint8* imageB);
 };

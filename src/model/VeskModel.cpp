@@ -80,6 +80,19 @@ void VeskModel::resetToDefaults()
     setChangedFlag (false);
 }
 
+void VeskModel::writeDefaults (juce::uint8* destination)
+{
+    struct Discard : MidiOut
+    {
+        void send (const juce::MidiMessage&) override {}
+    };
+
+    // The reset is the one definition of the defaults.
+    Discard discard;
+    VeskModel model (discard);
+    std::memcpy (destination, model.image, sizeof (model.image));
+}
+
 void VeskModel::resetPattern()
 {
     using namespace VeskImage::Pattern;

@@ -49,6 +49,9 @@ public:
         result is a new library without a file, unchanged. */
     void resetToDefaults();
 
+    /** The image a reset leaves, written into image without sending anything. */
+    static void writeDefaults (juce::uint8* image);
+
     /** currentPattern to the pattern defaults, each value sent as it is stored. */
     void resetPattern();
 

@@ -89,3 +89,17 @@ juce::MidiMessage VeskProtocol::patternRequest (int a0, int a1)
     writeSize (body + dataOffset, VeskImage::patternSize);
     return finish (body, requestBodySize);
 }
+
+std::vector<juce::MidiMessage> VeskProtocol::wholeImage (const juce::uint8* image)
+{
+    using namespace VeskImage;
+
+    std::vector<juce::MidiMessage> messages;
+    messages.push_back (systemBulk (image + systemBlockOffset));
+
+    for (int n = 0; n < numUserPatterns; ++n)
+        messages.push_back (patternBulk (Area::userPattern, n, image + userPatternOffset (n)));
+
+    messages.push_back (patternBulk (Area::temporaryPattern, 0, image + temporaryPatternOffset));
+    return messages;
+}

@@ -2,6 +2,8 @@
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <vector>
+
 /**
     Builds the messages the unit understands. Exclusive bodies are built without
     F0 / F7; the MidiMessage returned carries the framing.
@@ -44,6 +46,11 @@ struct VeskProtocol
 
     static juce::MidiMessage systemRequest();
     static juce::MidiMessage patternRequest (int a0, int a1);
+
+    /** What restores a whole image into a unit, in this order: the system bulk,
+        user patterns 1-20 at 02 n 00 00, then the temporary pattern at
+        01 00 00 00 (last, so the unit is left editing it). */
+    static std::vector<juce::MidiMessage> wholeImage (const juce::uint8* image);
 
     /** Sets a body's last byte to its checksum and frames it. */
     static juce::MidiMessage finish (juce::uint8* body, int length);

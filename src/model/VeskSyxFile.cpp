@@ -1,4 +1,9 @@
 #include "VeskSyxFile.h"
+#include "VeskLibraryFile.h"
+#include "VeskProtocol.h"
+
+#include <algorithm>
+#include <map>
 
 namespace
 {
@@ -126,4 +131,69 @@ VeskSyxFile::Import VeskSyxFile::applyDumps (const Contents& contents, juce::uin
     }
 
     return result;
+}
+
+VeskSyxFile::Report VeskSyxFile::describeImport (const Contents& contents, const Import& import)
+{
+    std::vector<std::pair<size_t, juce::String>> details;
+    std::map<juce::String, int> reasons;
+    int ignored = 0;
+    size_t outside = 0;
+
+    for (size_t i = 0; i < import.dumps.size() && i < contents.messages.size(); ++i)
+    {
+        if (import.dumps[i].applied())
+            continue;
+
+        auto reason = VeskDecoder::describe (import.dumps[i].result);
+        ++reasons[reason];
+        ++ignored;
+        details.emplace_back (contents.messages[i].fileOffset,
+                              "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
+    }
+
+    for (auto& skipped : contents.skipped)
+    {
+        if (skipped.kind == Skipped::Kind::junk)
+        {
+            outside += skipped.length;
+        }
+        else
+        {
+            ++reasons[skipped.kind == Skipped::Kind::tooLong ? "too long"
+                                                             : (skipped.kind == Skipped::Kind::unterminated ? "unterminated" : "interrupted")];
+            ++ignored;
+        }
+
+        details.emplace_back (skipped.fileOffset, "skipped " + describe (skipped));
+    }
+
+    std::stable_sort (details.begin(), details.end(), [] (auto& a, auto& b)
+                      { return a.first < b.first; });
+
+    Report report;
+
+    for (auto& detail : details)
+        report.details.push_back (detail.second);
+
+    juce::StringArray why;
+
+    for (auto& [reason, count] : reasons)
+        why.add (juce::String (count) + " " + reason);
+
+    report.summary = "applied " + juce::String (import.applied) + (import.applied == 1 ? " dump" : " dumps")
+                     + ", ignored " + juce::String (ignored) + (ignored == 1 ? " message" : " messages")
+                     + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
+                     + (outside == 0 ? juce::String() : ", skipped " + juce::String ((juce::int64) outside) + " bytes outside messages");
+    return report;
+}
+
+juce::Result VeskSyxFile::writeImage (const juce::File& file, const juce::uint8* image)
+{
+    juce::MemoryOutputStream syx;
+
+    for (auto& message : VeskProtocol::wholeImage (image))
+        syx.write (message.getRawData(), (size_t) message.getRawDataSize());
+
+    return VeskLibraryFile::writeWhole (file, syx.getData(), syx.getDataSize());
 }

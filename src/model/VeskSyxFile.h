@@ -63,4 +63,20 @@ struct VeskSyxFile
     /** Applies every message that is a valid dump of this unit, in file order,
         through the same checks as dumps received over MIDI. */
     static Import applyDumps (const Contents& contents, juce::uint8* image);
+
+    /** What a person reads about an import: one line per message ignored or
+        run of bytes skipped, in file order ("message at byte 40 ignored: bad
+        checksum"), and one line that counts everything ("applied 21 dumps,
+        ignored 1 message (1 bad checksum)"). */
+    struct Report
+    {
+        std::vector<juce::String> details;
+        juce::String summary;
+    };
+
+    static Report describeImport (const Contents& contents, const Import& import);
+
+    /** Writes the messages that restore the whole image into a unit
+        (VeskProtocol::wholeImage), whole: through a temporary file beside it. */
+    static juce::Result writeImage (const juce::File& file, const juce::uint8* image);
 };

@@ -1,7 +1,9 @@
+#include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
+#include "model/VeskProtocol.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@ namespace
             commandManager.registerAllCommandsForTarget (&content);
             commandManager.setFirstCommandTarget (&content);
             content.setSize (446, 470);
+            content.showDialogs = false;
         }
 
         juce::ApplicationCommandInfo info (juce::CommandID id)
@@ -63,11 +66,12 @@ namespace
     };
 }
 
-TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
+TEST_F (ContentCompTest, OffersItsCommandsWithTheirTextsKeysAndCategories)
 {
     juce::Array<juce::CommandID> ids;
     content.getAllCommands (ids);
-    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008, 0x2200, 0x2201 }));
+    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
+                                                    0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106, 0x2200, 0x2201 }));
 
     struct Expected
     {
@@ -88,6 +92,13 @@ TEST_F (ContentCompTest, OffersTheNineCommandsWithTheirTextsKeysAndCategories)
         { 0x2006, "Auto Update", "Automatically re-send edit buffers on library change", "Setup", 'u' },
         { 0x2007, "Help", "Display the VeskEdit help", "File", 'h' },
         { 0x2008, "About", "Display program information, version and copyright", "File", 0 },
+        { 0x2100, "Get All From Unit...", "Get the system block and every pattern from the unit into the library", "Unit", 0 },
+        { 0x2101, "Send All To Unit...", "Send the system block and every pattern of the library to the unit", "Unit", 0 },
+        { 0x2102, "Verify Unit Against Library...", "Compare the unit's memory with the library, field by field", "Unit", 0 },
+        { 0x2103, "Find Unit...", "Look for the unit on every MIDI port and choose the ports it answers on", "Unit", 0 },
+        { 0x2104, "Virtual Unit", "Talk to a unit inside the program instead of the MIDI ports", "Unit", 0 },
+        { 0x2105, "Import .syx...", "Apply the dumps of a .syx file to the library", "File", 0 },
+        { 0x2106, "Export .syx...", "Write the library as a .syx file that restores it into a unit", "File", 0 },
         { 0x2200, "Reset Unit At Start", "Send the defaults to the unit when VeskEdit starts", "Setup", 0 },
         { 0x2201, "Clear Recent Files", "Empty the list of recently used libraries", "File", 0 },
     };
@@ -180,12 +191,12 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 {
-    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Help" }));
+    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
-    ASSERT_EQ (file.size(), 7u);
-    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x1001 };
-    const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Quit" };
+    ASSERT_EQ (file.size(), 10u);
+    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x1001 };
+    const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Import .syx...", "Export .syx...", "", "Quit" };
 
     for (size_t i = 0; i < file.size(); ++i)
     {
@@ -205,7 +216,14 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (setup[1].id, 0x2200);
     EXPECT_EQ (setup[1].text, "Reset Unit At Start");
 
-    const auto help = menu (2);
+    const auto unit = menu (2);
+    ASSERT_EQ (unit.size(), 6u);
+    const int unitIds[] = { 0x2100, 0x2101, 0x2102, 0, 0x2103, 0x2104 };
+
+    for (size_t i = 0; i < unit.size(); ++i)
+        EXPECT_EQ (unit[i].id, unitIds[i]);
+
+    const auto help = menu (3);
     ASSERT_EQ (help.size(), 1u);
     EXPECT_EQ (help[0].id, 0x2008);
     EXPECT_EQ (help[0].text, "About");
@@ -234,4 +252,131 @@ TEST (ContentCompSettings, StartingWithoutASettingsFileWritesNone)
     }
 
     EXPECT_FALSE (workingDirectory.file ("MidiSettings.xml").exists()) << "only the settings dialog writes it";
+}
+
+TEST_F (ContentCompTest, ImportSyxAppliesEveryValidDumpAndReportsWhatItIgnored)
+{
+    auto& model = content.getModel();
+    model.setChangedFlag (false);
+    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+
+    auto dump = [] (const juce::MidiMessage& m)
+    { return juce::MemoryBlock (m.getRawData(), (size_t) m.getRawDataSize()); };
+    std::vector<juce::uint8> record (VeskImage::patternSize, 9);
+    auto damaged = dump (VeskProtocol::patternBulk (2, 1, record.data()));
+    static_cast<juce::uint8*> (damaged.getData())[damaged.getSize() - 2] ^= 1;
+
+    juce::MemoryBlock file;
+    file.append ("\x01\x02", 2);
+    file.append (dump (VeskProtocol::patternBulk (2, 4, record.data())).getData(), 171);
+    file.append (damaged.getData(), damaged.getSize());
+    const auto syx = workingDirectory.file ("dump.syx");
+    ASSERT_TRUE (syx.replaceWithData (file.getData(), file.getSize()));
+
+    content.importSyxFile (syx);
+
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (4)));
+    EXPECT_NE (model.userPattern (1)[0], 9);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_TRUE (content.lastMessage.startsWith ("dump.syx: applied 1 dump, ignored 1 message (1 bad checksum), skipped 2 bytes outside messages.\n"))
+        << content.lastMessage;
+    EXPECT_TRUE (content.lastMessage.contains ("message at byte 173 ignored: bad checksum"));
+}
+
+TEST_F (ContentCompTest, ImportOfAFileWithoutDumpsOrThatCannotBeReadChangesNothing)
+{
+    auto& model = content.getModel();
+    model.setChangedFlag (false);
+    const std::vector<juce::uint8> before (model.image, model.image + VeskImage::imageSize);
+
+    const auto notes = workingDirectory.file ("notes.syx");
+    ASSERT_TRUE (notes.replaceWithText ("not sysex at all"));
+    content.importSyxFile (notes);
+    EXPECT_TRUE (content.lastMessage.contains ("It holds no dump of this unit: the library was left as it was.")) << content.lastMessage;
+
+    content.importSyxFile (workingDirectory.directory);
+    EXPECT_EQ (content.lastMessage, workingDirectory.directory.getFileName() + " is a folder, not a .syx file.\n\nThe library was left as it was.");
+
+    EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::imageSize), before);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+}
+
+TEST_F (ContentCompTest, ExportSyxWritesWhatImportReadsBack)
+{
+    auto& model = content.getModel();
+    model.setControl74 (5);
+    model.userPattern (19)[VeskImage::Pattern::level] = 3;
+    const std::vector<juce::uint8> library (model.image, model.image + VeskImage::reservedAreaOffset);
+
+    const auto syx = workingDirectory.file ("lib.syx");
+    content.exportSyxFile (syx);
+    EXPECT_EQ (syx.getSize(), 25 + 21 * 171);
+
+    // Saved or not does not matter here; unchanged, New asks nothing.
+    model.setChangedFlag (false);
+    content.perform (juce::ApplicationCommandTarget::InvocationInfo (ContentComp::newLibrary));
+    ASSERT_NE (model.temporaryPattern[VeskImage::Pattern::filterCutoffOrBdLevel], 5);
+    content.importSyxFile (syx);
+    EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::reservedAreaOffset), library);
+    EXPECT_TRUE (content.lastMessage.startsWith ("lib.syx: applied 22 dumps, ignored 0 messages.")) << content.lastMessage;
+
+    // A file that cannot be written is reported, and nothing is left behind.
+    content.exportSyxFile (workingDirectory.file ("no such folder").getChildFile ("lib.syx"));
+    EXPECT_TRUE (content.lastMessage.contains ("could not be written")) << content.lastMessage;
+    EXPECT_FALSE (workingDirectory.file ("no such folder").exists());
+}
+
+TEST_F (ContentCompTest, TransfersNeedAWayToTheUnit)
+{
+    // No port exists here and the virtual unit is off.
+    EXPECT_TRUE (perform (ContentComp::getAllFromUnit));
+    EXPECT_FALSE (content.getTransfer().isRunning());
+    EXPECT_TRUE (content.lastMessage.startsWith ("No MIDI output is chosen, so nothing can reach the unit.")) << content.lastMessage;
+}
+
+TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
+{
+    auto& model = content.getModel();
+    auto& unit = content.getVirtualUnit();
+    using namespace VeskImage;
+
+    EXPECT_TRUE (perform (ContentComp::useVirtualUnit));
+    EXPECT_TRUE (content.isVirtualUnitInUse());
+    EXPECT_NE (info (ContentComp::useVirtualUnit).flags & juce::ApplicationCommandInfo::isTicked, 0);
+    EXPECT_EQ (content.getNumMidiInputCallbacks(), 1);
+
+    // Edits reach it; its knobs reach the library.
+    model.setControl74 (3);
+    EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 3);
+    unit.turnKnob (71, 5);
+    dispatchPendingMessages();
+    EXPECT_EQ (model.currentPattern[Pattern::filterResonanceOrSdLevel], 5);
+
+    // Get All, in real time: the unit answers at the speed of a MIDI line.
+    unit.memory[userPatternOffset (1) + Pattern::level] = 77;
+    model.setChangedFlag (false);
+    EXPECT_TRUE (perform (ContentComp::getAllFromUnit));
+    EXPECT_TRUE (content.isBusy());
+
+    // Meanwhile edits of the library and other transfers wait.
+    EXPECT_TRUE (perform (ContentComp::newLibrary));
+    EXPECT_TRUE (content.lastMessage.contains ("New waits until it has ended")) << content.lastMessage;
+    EXPECT_TRUE (perform (ContentComp::sendAllToUnit));
+    EXPECT_EQ (content.getTransfer().getReport().kind, VeskTransfer::Kind::getAll);
+
+    const auto giveUp = juce::Time::getMillisecondCounter() + 10000;
+
+    while (content.isBusy() && juce::Time::getMillisecondCounter() < giveUp)
+        juce::dispatchNextMessageOnSystemQueue (false);
+
+    EXPECT_EQ (model.userPattern (1)[Pattern::level], 77);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_TRUE (content.lastMessage.startsWith ("Got all 22 blocks from the unit")) << content.lastMessage;
+
+    // Off again: back to the ports of the settings, of which there are none here.
+    EXPECT_TRUE (perform (ContentComp::useVirtualUnit));
+    EXPECT_FALSE (content.isVirtualUnitInUse());
+    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+    model.setControl74 (9);
+    EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 3);
 }

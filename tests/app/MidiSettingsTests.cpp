@@ -6,6 +6,13 @@
 
 namespace
 {
+    /** Settings saved with the unit's ports, which are not plugged in here. */
+    const char* const unitUnpluggedSettings =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
+        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
+        "</DEVICESETUP>\n";
+
     juce::Array<juce::MidiDeviceInfo> fakePorts (const juce::String& prefix, int count)
     {
         juce::Array<juce::MidiDeviceInfo> ports;
@@ -88,7 +95,7 @@ TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
         MidiSettingsFile::initialiseDeviceManager (manager);
 
         EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
-        EXPECT_FALSE (MidiSettingsFile::save (manager));
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
 
         if (*content == 0)
         {
@@ -104,17 +111,13 @@ TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
 TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
 {
     ScopedWorkingDirectory workingDirectory;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<DEVICESETUP audioDeviceName=\"\" defaultMidiOutput=\"Vesk Out\" defaultMidiOutputDevice=\"out-id\">\n"
-        "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
-        "</DEVICESETUP>\n"));
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
 
     juce::AudioDeviceManager manager;
     MidiSettingsFile::initialiseDeviceManager (manager);
     EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
 
-    ASSERT_TRUE (MidiSettingsFile::save (manager));
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
 
     const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (saved, nullptr);
@@ -127,7 +130,7 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
 
     // Saved twice, still once.
-    ASSERT_TRUE (MidiSettingsFile::save (manager));
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
     const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (again, nullptr);
     EXPECT_EQ (again->getNumChildElements(), 1);
@@ -298,4 +301,30 @@ TEST (MidiDeviceSelectorComponent, RescanReadsTheInputsAgain)
     EXPECT_EQ (p.list().getHeight(), 68);
     EXPECT_EQ (p.combo().getNumItems(), 4);
     EXPECT_EQ (p.label ("Active midi inputs:")->getY(), p.list().getY()) << "the label follows the new list";
+}
+
+TEST (MidiSettingsFile, NoDeviceChosenAfterAnotherOutputIsSavedAsNoOutput)
+{
+    // The unit's output was saved and is unplugged now; the user picks another
+    // output, then "<< No Midi Device >>", and closes the dialog.
+    ScopedWorkingDirectory workingDirectory;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
+
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+
+    bool chosen = false;
+    Panel p (manager, fakeLists (0, 2));
+    p.panel.onOutputChosen = [&chosen]
+    { chosen = true; };
+
+    p.combo().setSelectedId (2, juce::sendNotificationSync);
+    p.combo().setSelectedId (MidiDeviceSelectorComponent::noDeviceItemId, juce::sendNotificationSync);
+    EXPECT_TRUE (chosen);
+
+    ASSERT_TRUE (MidiSettingsFile::save (manager, chosen));
+    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_FALSE (saved->hasAttribute ("defaultMidiOutput")) << MidiSettingsFile::getFile().loadFileAsString();
+    EXPECT_NE (saved->getChildByName ("MIDIINPUT"), nullptr) << "the unplugged input is still kept";
 }

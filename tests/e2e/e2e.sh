@@ -135,13 +135,64 @@ choose_from_menu()
 # The menu bar items, by their place in the bar.
 file_menu_x=28
 setup_menu_x=85
-help_menu_x=146
+unit_menu_x=146
+help_menu_x=202
 menu_y=42
 first_item_y=66
 second_item_y=88
 
 # shot NAME: with VESK_E2E_SHOTS set to a folder, keeps the main window as NAME.png there.
 shot() { [ -z "${VESK_E2E_SHOTS:-}" ] || import -window "$main" "$VESK_E2E_SHOTS/$1.png"; }
+
+# The Unit menu's items, in the window's coordinates.
+get_all_y=66
+send_all_y=88
+verify_y=110
+virtual_unit_y=163
+
+# menu_item X Y: opens the menu at X of the menu bar and clicks its item at Y
+# (again while the menu stays: it ignores clicks for a moment after it opens).
+menu_item()
+{
+    local x=$1 y=$2
+    click "$main" "$x" $menu_y
+    wait_for 5 has_window "$app_pid" '^menu$' || fail "the menu at x $x did not open"
+
+    for attempt in 1 2 3 4 5; do
+        click "$main" "$x" "$y"
+        wait_for 1 no_window "$app_pid" '^menu$' && return 0
+    done
+
+    fail "the item at y $y of the menu at x $x did not close the menu"
+}
+
+# The summary a transfer's window shows at its end, copied as a person would.
+# The summary box is white (#FFFFFF) where the running window shows its
+# background, so its appearance says the transfer has ended.
+summary_shown() { [ "$(pixel "$1" 230 200)" = "#FFFFFF" ]; }
+
+transfer_summary()
+{
+    local title=$1 dialog
+    wait_for 10 has_window "$app_pid" "^$title\$" || fail "no window titled '$title'"
+    dialog=$(window "^$title\$")
+    wait_for 30 summary_shown "$dialog" || fail "'$title' did not end within 30 s"
+    click "$dialog" 230 200
+    press "$dialog" ctrl+a ctrl+c
+    local text=""
+    for attempt in 1 2 3 4 5 6 7 8 9 10; do
+        text=$(timeout 2 xclip -o -selection clipboard 2> /dev/null) && [ -n "$text" ] && break
+        sleep 0.2
+    done
+    printf '%s' "$text"
+}
+
+close_transfer()
+{
+    local title=$1
+    press "$(window "^$title\$")" Escape
+    wait_for 10 no_window "$app_pid" "^$title\$" || fail "Escape did not close '$title'"
+}
 
 size_of() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
 pixel() { import -window "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | awk 'NR == 2 { print $3 }'; }
@@ -363,8 +414,8 @@ case "$case_name" in
         bar=$(pixel "$main" 200 $menu_y)
         [ "$bar" != "#999999" ] || fail "no menu bar below the title"
 
-        # Each of the three menu bar items opens a menu.
-        for x in $file_menu_x $setup_menu_x $help_menu_x; do
+        # Each of the four menu bar items opens a menu.
+        for x in $file_menu_x $setup_menu_x $unit_menu_x $help_menu_x; do
             click "$main" $x $menu_y
             wait_for 5 has_window "$app_pid" '^menu$' || fail "no menu opens at x $x of the menu bar"
             press "$(window '^menu$')" Escape
@@ -698,6 +749,51 @@ case "$case_name" in
         wait_for 2 false
         shot rythm-grid
         quit_discarding
+        ;;
+
+    transfers)
+        # A library of zeros, everything got from the virtual unit, saved:
+        # exactly the unit's defaults.
+        write_library "$work/Zeros.vsk"
+        "$(dirname "$binary")/vesk" new "$work/Defaults.vsk" || fail "vesk new failed"
+        start_app
+        press "$main" ctrl+o
+        choose_file Load "$work/Zeros.vsk"
+
+        menu_item $unit_menu_x $virtual_unit_y
+        menu_item $unit_menu_x $get_all_y
+        summary=$(transfer_summary 'Get All From Unit')
+        case "$summary" in
+            "Got all 22 blocks from the unit"*) ;;
+            *) fail "Get All reported: $summary" ;;
+        esac
+        close_transfer 'Get All From Unit'
+
+        press "$main" ctrl+a
+        choose_file Save "$work/Got.vsk"
+        wait_for 10 test -s Got.vsk || fail "Save wrote no Got.vsk"
+        vesk=$(dirname "$binary")/vesk
+        got=$("$vesk" show --json Got.vsk | jq -S 'del(.file)') || fail "vesk show Got.vsk failed"
+        defaults=$("$vesk" show --json Defaults.vsk | jq -S 'del(.file)')
+        [ "$got" = "$defaults" ] || fail "the library got from the virtual unit is not its defaults: $(diff <(echo "$got") <(echo "$defaults") | head -20)"
+
+        # A knob (the tempo's + button), Send All, Verify: all the same.
+        click "$main" 131 158
+        menu_item $unit_menu_x $send_all_y
+        summary=$(transfer_summary 'Send All To Unit')
+        [[ "$summary" == "Sent all 22 blocks to the unit"* ]] || fail "Send All reported: $summary"
+        close_transfer 'Send All To Unit'
+
+        menu_item $unit_menu_x $verify_y
+        summary=$(transfer_summary 'Verify Unit Against Library')
+        [[ "$summary" == "The unit matches the library: all 22 blocks are the same."* ]] || fail "Verify reported: $summary"
+        close_transfer 'Verify Unit Against Library'
+
+        # The knob did change the library that was verified.
+        press "$main" ctrl+s
+        tempo_saved() { grep -q '^Temporary *tempo' <("$vesk" diff Defaults.vsk Got.vsk); } # diff exits 1: they differ
+        wait_for 10 tempo_saved || fail "the knob did not change the library: $("$vesk" diff Defaults.vsk Got.vsk)"
+        quit_cleanly
         ;;
 
     *)

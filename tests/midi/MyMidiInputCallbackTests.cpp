@@ -297,6 +297,55 @@ TEST_F (IncomingMidi, ReceiversSwappedUnderLoadNeverSeeLateMessages)
     EXPECT_EQ (lateApplications, 0);
 }
 
+TEST_F (IncomingMidi, ListenersHearEveryDumpAndALentImageKeepsTheLibraryAsItWas)
+{
+    struct Transfer : MyMidiInputCallback::Listener
+    {
+        void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override
+        {
+            heard.push_back ({ dump.result, dump.addressedBlock, intoLibrary });
+        }
+
+        juce::uint8* getImageForDumps() override { return lend ? image : nullptr; }
+
+        struct Heard
+        {
+            VeskDecoder::DumpResult result;
+            int block;
+            bool intoLibrary;
+            bool operator== (const Heard& o) const { return result == o.result && block == o.block && intoLibrary == o.intoLibrary; }
+        };
+
+        std::vector<Heard> heard;
+        bool lend = false;
+        juce::uint8 image[imageSize] = {};
+    } transfer;
+
+    receiver.addListener (&transfer);
+    std::vector<juce::uint8> record (model.temporaryPattern, model.temporaryPattern + patternSize);
+    record[Pattern::level] = 42;
+
+    auto damaged = dumpBody (1, 0, record.data(), patternSize);
+    damaged.back() ^= 0x01;
+    receive (sysex (damaged));
+
+    transfer.lend = true;
+    model.setChangedFlag (false);
+    receive (sysex (dumpBody (1, 0, record.data(), patternSize)));
+    EXPECT_EQ (transfer.image[temporaryPatternOffset + Pattern::level], 42);
+    EXPECT_NE (model.temporaryPattern[Pattern::level], 42);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+    EXPECT_NE (shownLevel(), 42.0) << "the page shows the library, which did not change";
+
+    receiver.removeListener (&transfer);
+    receive (sysex (dumpBody (1, 0, record.data(), patternSize)));
+    EXPECT_EQ (model.temporaryPattern[Pattern::level], 42);
+    EXPECT_DOUBLE_EQ (shownLevel(), 42.0);
+
+    using R = VeskDecoder::DumpResult;
+    EXPECT_EQ (transfer.heard, (std::vector<Transfer::Heard> { { R::badChecksum, 0, true }, { R::temporaryPattern, 0, false } }));
+}
+
 //==============================================================================
 // The lead, bass and rhythm editors behind the receiver.
 namespace

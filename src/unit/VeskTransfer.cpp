@@ -1,0 +1,384 @@
+#include "VeskTransfer.h"
+#include "VeskVirtualUnit.h"
+#include "model/VeskProtocol.h"
+
+#include <algorithm>
+
+namespace
+{
+    using Status = VeskTransfer::BlockResult::Status;
+
+    juce::String times (int count, const juce::String& what)
+    {
+        return juce::String (count) + " " + what + (count == 1 ? "" : "s");
+    }
+
+    /** "System, Temporary, User 01-04, User 06-20". */
+    juce::String listOfBlocks (std::vector<int> blocks)
+    {
+        std::sort (blocks.begin(), blocks.end());
+        juce::StringArray parts;
+
+        for (size_t i = 0; i < blocks.size();)
+        {
+            size_t end = i + 1;
+
+            if (blocks[i] >= 1)
+                while (end < blocks.size() && blocks[end] == blocks[end - 1] + 1)
+                    ++end;
+
+            parts.add (VeskFields::blockName (blocks[i])
+                       + (end - i > 1 ? "-" + juce::String (blocks[end - 1]).paddedLeft ('0', 2) : juce::String()));
+            i = end;
+        }
+
+        return parts.joinIntoString (", ");
+    }
+
+    /** "no answer (3 tries)", "bad checksum, no answer (3 tries)". */
+    juce::String whySkipped (const VeskTransfer::BlockResult& b)
+    {
+        juce::StringArray reasons (b.failedTries);
+        reasons.removeDuplicates (false);
+        return reasons.joinIntoString (", ") + " (" + juce::String (b.failedTries.size()) + (b.failedTries.size() == 1 ? " try" : " tries") + ")";
+    }
+
+    juce::String describeRefusal (VeskDecoder::DumpResult result)
+    {
+        return result == VeskDecoder::DumpResult::truncated ? juce::String ("cut short") : VeskDecoder::describe (result);
+    }
+
+    constexpr int maxDifferenceLines = 30;
+}
+
+VeskTransfer::VeskTransfer (VeskModel& modelToUse, VeskClock& clockToUse)
+    : model (modelToUse),
+      clock (clockToUse)
+{
+}
+
+VeskTransfer::~VeskTransfer()
+{
+    stopTimer();
+}
+
+std::vector<int> VeskTransfer::blockOrder (Kind kind)
+{
+    std::vector<int> order { -1 };
+
+    if (kind != Kind::sendAll)
+        order.push_back (0);
+
+    for (int n = 1; n <= VeskImage::numUserPatterns; ++n)
+        order.push_back (n);
+
+    // The temporary pattern goes last, so the unit is left editing the library's.
+    if (kind == Kind::sendAll)
+        order.push_back (0);
+
+    return order;
+}
+
+juce::String VeskTransfer::title (Kind kind)
+{
+    switch (kind)
+    {
+        case Kind::getAll: return "Get All From Unit";
+        case Kind::sendAll: return "Send All To Unit";
+        case Kind::verify: return "Verify Unit Against Library";
+    }
+
+    return {};
+}
+
+//==============================================================================
+bool VeskTransfer::start (Kind kind)
+{
+    if (running)
+        return false;
+
+    report = {};
+    report.kind = kind;
+
+    for (int block : blockOrder (kind))
+        report.blocks.push_back ({ block, Status::waiting, {} });
+
+    running = true;
+
+    if (kind == Kind::sendAll)
+    {
+        toSend = VeskProtocol::wholeImage (model.image);
+        jassert (toSend.size() == report.blocks.size());
+        sendNext();
+        return true;
+    }
+
+    std::copy (std::begin (model.image), std::end (model.image), unitImage.begin());
+
+    if (progressed())
+        request();
+
+    return true;
+}
+
+void VeskTransfer::cancel()
+{
+    if (! running)
+        return;
+
+    report.cancelled = true;
+    finish();
+}
+
+void VeskTransfer::stopTimer()
+{
+    if (timerId != 0)
+        clock.cancel (timerId);
+
+    timerId = 0;
+}
+
+bool VeskTransfer::progressed()
+{
+    if (onProgress != nullptr)
+        onProgress();
+
+    // onProgress may have cancelled it.
+    return running;
+}
+
+//==============================================================================
+void VeskTransfer::request()
+{
+    using namespace VeskImage;
+    const int block = report.blocks[(size_t) report.current].block;
+
+    model.owner.send (block < 0 ? VeskProtocol::systemRequest()
+                                : (block == 0 ? VeskProtocol::patternRequest (Area::temporaryPattern, 0)
+                                              : VeskProtocol::patternRequest (Area::userPattern, block - 1)));
+
+    timerId = clock.callAfter (settings.timeoutMs, [this]
+                               { timerId = 0; failedTry ("no answer"); });
+}
+
+void VeskTransfer::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
+{
+    if (! running || report.kind == Kind::sendAll)
+        return;
+
+    // Whatever else arrives (another block, a late second answer) is the receiver's business.
+    if (dump.addressedBlock != report.blocks[(size_t) report.current].block)
+        return;
+
+    if (! dump.applied())
+    {
+        // A damaged answer is an answer: ask again at once rather than wait.
+        failedTry (describeRefusal (dump.result));
+        return;
+    }
+
+    // Verify's answers must have gone into its own image, and Get All's into the library.
+    if (intoLibrary != (report.kind == Kind::getAll))
+        return;
+
+    stopTimer();
+    report.blocks[(size_t) report.current].status = Status::done;
+    nextBlock();
+}
+
+juce::uint8* VeskTransfer::getImageForDumps()
+{
+    return running && report.kind == Kind::verify ? unitImage.data() : nullptr;
+}
+
+void VeskTransfer::failedTry (const juce::String& why)
+{
+    stopTimer();
+    auto& block = report.blocks[(size_t) report.current];
+    block.failedTries.add (why);
+
+    if (report.attempt <= settings.retries)
+    {
+        ++report.attempt;
+
+        if (! progressed())
+            return;
+
+        request();
+        return;
+    }
+
+    block.status = Status::skipped;
+    nextBlock();
+}
+
+void VeskTransfer::nextBlock()
+{
+    report.attempt = 1;
+
+    if (++report.current == (int) report.blocks.size())
+    {
+        finish();
+        return;
+    }
+
+    if (! progressed())
+        return;
+
+    request();
+}
+
+void VeskTransfer::sendNext()
+{
+    const auto& message = toSend[(size_t) report.current];
+    model.owner.send (message);
+    report.blocks[(size_t) report.current].status = Status::done;
+
+    if (! progressed())
+        return;
+
+    // Its time on the wire plus a gap before the next one.
+    const double pause = VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
+
+    timerId = clock.callAfter (pause, [this]
+                               {
+                                   timerId = 0;
+
+                                   if (++report.current == (int) report.blocks.size())
+                                       finish();
+                                   else
+                                       sendNext(); });
+}
+
+void VeskTransfer::finish()
+{
+    stopTimer();
+    running = false;
+    report.finished = ! report.cancelled;
+    toSend.clear();
+
+    if (report.kind == Kind::verify)
+    {
+        for (auto& d : VeskFields::differences (model.image, unitImage.data()))
+            for (auto& b : report.blocks)
+                if (b.block == d.block && b.status == Status::done)
+                    report.differences.push_back (d);
+    }
+
+    progressed();
+
+    if (onFinished != nullptr)
+        onFinished();
+}
+
+//==============================================================================
+int VeskTransfer::Report::numDone() const
+{
+    return (int) std::count_if (blocks.begin(), blocks.end(), [] (auto& b)
+                                { return b.status == Status::done; });
+}
+
+juce::String VeskTransfer::Report::progressText() const
+{
+    const int index = juce::jmin (current, (int) blocks.size() - 1);
+
+    if (index < 0)
+        return {};
+
+    return VeskFields::blockName (blocks[(size_t) index].block) + " (" + juce::String (index + 1) + " of "
+           + juce::String ((int) blocks.size()) + ")" + (attempt > 1 ? ", try " + juce::String (attempt) : juce::String());
+}
+
+juce::String VeskTransfer::Report::summary() const
+{
+    const int total = (int) blocks.size();
+    const int done = numDone();
+    std::vector<int> matching;
+    juce::StringArray skipped;
+
+    for (auto& b : blocks)
+    {
+        if (b.status == Status::skipped)
+            skipped.add ("  " + VeskFields::blockName (b.block) + ": " + whySkipped (b));
+
+        if (b.status == Status::done
+            && std::none_of (differences.begin(), differences.end(), [&b] (auto& d)
+                             { return d.block == b.block; }))
+            matching.push_back (b.block);
+    }
+
+    juce::StringArray text;
+
+    if (kind == Kind::sendAll)
+    {
+        if (cancelled)
+            text.add ("Cancelled after sending " + juce::String (done) + " of " + juce::String (total)
+                      + " blocks: nothing further was sent. The unit has the blocks sent before.");
+        else
+            text.add ("Sent all " + juce::String (total) + " blocks to the unit: the system block, "
+                      + "user patterns 1 to 20 and the temporary pattern.");
+
+        return text.joinIntoString ("\n");
+    }
+
+    if (cancelled)
+        text.add ("Cancelled at " + progressText() + ": nothing further was asked for.");
+
+    if (kind == Kind::getAll)
+    {
+        if (! cancelled)
+            text.add (done == total ? "Got all " + juce::String (total) + " blocks from the unit: the system block, "
+                                          + "the temporary pattern and user patterns 1 to 20."
+                                    : "Got " + juce::String (done) + " of " + juce::String (total) + " blocks from the unit.");
+        else
+            text.add ("Got " + times (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
+
+        if (! skipped.isEmpty())
+            text.add ("\nNot received, so the library keeps its own:\n" + skipped.joinIntoString ("\n"));
+
+        text.add (done > 0 ? "\nThe library is marked changed: save it to keep what arrived."
+                           : "\nThe library is unchanged.");
+        return text.joinIntoString ("\n");
+    }
+
+    // Verify
+    std::vector<int> differing;
+
+    for (auto& d : differences)
+        if (std::find (differing.begin(), differing.end(), d.block) == differing.end())
+            differing.push_back (d.block);
+
+    if (! cancelled)
+    {
+        if (differences.empty() && done == total)
+            text.add ("The unit matches the library: all " + juce::String (total) + " blocks are the same.");
+        else if (differences.empty())
+            text.add ("The unit matches the library in every block compared (" + juce::String (done) + " of " + juce::String (total) + ").");
+        else
+            text.add ("The unit differs from the library in " + times ((int) differences.size(), "field") + " of "
+                      + times ((int) differing.size(), "block") + ".");
+    }
+
+    if (! differences.empty())
+    {
+        text.add ("\nDiffers (library -> unit):");
+
+        for (size_t i = 0; i < differences.size() && i < (size_t) maxDifferenceLines; ++i)
+        {
+            auto& d = differences[i];
+            text.add ("  " + d.where.paddedRight (' ', 10) + d.field.paddedRight (' ', 26) + d.valueA + " -> " + d.valueB);
+        }
+
+        if (differences.size() > (size_t) maxDifferenceLines)
+            text.add ("  ... and " + juce::String ((int) differences.size() - maxDifferenceLines) + " more");
+    }
+
+    if (! matching.empty() && (int) matching.size() < total)
+        text.add ("\nSame as the library: " + listOfBlocks (matching));
+
+    if (! skipped.isEmpty())
+        text.add ("\nNot compared (no good answer):\n" + skipped.joinIntoString ("\n"));
+
+    text.add ("\nThe library is unchanged.");
+    return text.joinIntoString ("\n");
+}

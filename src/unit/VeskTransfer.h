@@ -1,0 +1,124 @@
+#pragma once
+
+#include "VeskClock.h"
+#include "midi/MyMidiInputCallback.h"
+#include "model/VeskFields.h"
+
+#include <array>
+#include <vector>
+
+/**
+    Whole-unit transfers, one at a time, driven on the message thread:
+
+    - Get All: asks for the system block, the temporary pattern and user
+      patterns 1-20, one request at a time. The next request goes out when the
+      answer has been applied, or after timeoutMs; an unanswered or damaged
+      answer is asked for again (retries more times), then the block is
+      skipped. Dumps change the library through the receiver, as any dump
+      does, so a skipped block keeps what the library held.
+    - Send All: the system bulk, user patterns 1-20, then the temporary
+      pattern, each message followed by a pause of its time on a 31,250 baud
+      line plus gapMs, so a unit with a small input buffer keeps up. The
+      library does not change.
+    - Verify: a Get All into an image of its own (lent to the receivers, so
+      the library does not change), then a field-by-field comparison.
+
+    It listens to the receivers for the dumps; it sends through the model's
+    output. cancel stops at once: nothing further is sent.
+*/
+class VeskTransfer : public MyMidiInputCallback::Listener
+{
+public:
+    enum class Kind
+    {
+        getAll,
+        sendAll,
+        verify
+    };
+
+    struct Settings
+    {
+        double timeoutMs = 1000.0;
+        int retries = 2;
+        double gapMs = 40.0;
+    };
+
+    VeskTransfer (VeskModel& modelToUse, VeskClock& clockToUse);
+    ~VeskTransfer() override;
+
+    Settings settings;
+
+    /** Starts a transfer; refused (false, nothing sent) while one runs. */
+    bool start (Kind kind);
+
+    /** Stops a running transfer where it is; what was applied stays. */
+    void cancel();
+
+    bool isRunning() const noexcept { return running; }
+
+    /** Blocks in transfer order: -1 system, 0 temporary, 1-20 user patterns. */
+    static std::vector<int> blockOrder (Kind kind);
+
+    static juce::String title (Kind kind);
+
+    struct BlockResult
+    {
+        enum class Status
+        {
+            waiting, // not reached
+            done, // arrived, or sent
+            skipped // no good answer after every try
+        };
+
+        int block = -1;
+        Status status = Status::waiting;
+        juce::StringArray failedTries; // "no answer", "bad checksum" ... one per try that failed
+    };
+
+    struct Report
+    {
+        Kind kind = Kind::getAll;
+        bool finished = false;
+        bool cancelled = false;
+        int current = 0; // index into blocks of the block in hand (or reached when cancelled)
+        int attempt = 1; // of the block in hand
+        std::vector<BlockResult> blocks;
+        std::vector<VeskFields::Difference> differences; // Verify: library -> unit, blocks that arrived
+        int numDone() const;
+
+        /** What a person reads at the end. */
+        juce::String summary() const;
+
+        /** "User 05 (7 of 22)" for the block in hand. */
+        juce::String progressText() const;
+    };
+
+    const Report& getReport() const noexcept { return report; }
+
+    /** After each block and at the end (also after cancel). */
+    std::function<void()> onProgress;
+    std::function<void()> onFinished;
+
+    void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override;
+    juce::uint8* getImageForDumps() override;
+
+private:
+    void request();
+    void timedOut();
+    void failedTry (const juce::String& why);
+    void nextBlock();
+    void sendNext();
+    void finish();
+    void stopTimer();
+    bool progressed();
+
+    VeskModel& model;
+    VeskClock& clock;
+    bool running = false;
+    int timerId = 0;
+    Report report;
+    std::vector<juce::MidiMessage> toSend;
+    std::array<juce::uint8, VeskImage::imageSize> unitImage {};
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskTransfer)
+};
