@@ -3,6 +3,7 @@
 #include "app/ContentComp.h"
 #include "model/VeskImage.h"
 #include "model/VeskLibraryFile.h"
+#include "model/VeskSyxFile.h"
 
 #include <gtest/gtest.h>
 
@@ -252,7 +253,7 @@ TEST_F (UnsavedChangesTest, AFileThatWillNotLoadIsRefusedWithoutAQuestion)
     }
 }
 
-TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenTheLibraryAndSyxIsNotYetImported)
+TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenALibraryOrImportASyxFile)
 {
     const auto library = workingDirectory.file ("Dropped.vsk");
     model.setMasterTune (450.0);
@@ -270,9 +271,17 @@ TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenTheLibraryAndSyxIsNotYetImp
     EXPECT_EQ (model.getFile(), library);
     EXPECT_EQ (content.getEditor().systemPage->masterTuneSlider->getValue(), 450.0);
 
-    const auto before = image();
-    content.openFileFromOutside (workingDirectory.file ("dump.syx"));
+    // A .syx file is imported into the library, which keeps its file and asks nothing.
+    std::vector<juce::uint8> dumped (model.image, model.image + VeskImage::imageSize);
+    dumped[VeskImage::temporaryPatternOffset + VeskImage::Pattern::level] = 11;
+    const auto syx = workingDirectory.file ("dump.syx");
+    ASSERT_TRUE (VeskSyxFile::writeImage (syx, dumped.data()).wasOk());
+
+    content.openFileFromOutside (syx);
+    dispatchPendingMessages();
+    EXPECT_EQ (openQuestion(), nullptr);
     EXPECT_NE (openAlert ("Import .syx"), nullptr);
-    EXPECT_EQ (image(), before);
+    EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::level], 11);
     EXPECT_EQ (model.getFile(), library);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
 }
