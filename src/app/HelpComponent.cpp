@@ -62,7 +62,7 @@ juce::String HelpComponent::getHelpText()
            "Quitting, New and Open ask first when the library has changes that are not saved: "
            "the next start may send the defaults to the unit, so the library may be the only copy.\n"
            "A library also opens from the command line (VeskEdit FILE.vsk), from a file manager "
-           "and when dropped on the window.\n"
+           "and when dropped on the window; a .syx file given that way is imported into the library.\n"
            "\n"
            "STEP GRID\n"
            "Click a cell to put that note on that step.\n"
