@@ -94,6 +94,9 @@ start_app()
     fi
 
     main=$(window '^Vesk Edit$')
+
+    # The window is mapped before it is painted: wait for the pattern page's band.
+    wait_for 10 pixel_is "$main" 300 85 "#990000" || fail "the pattern page was not painted within 10 s"
 }
 
 # Key presses typed as a person types them: the window gets the focus and the
@@ -143,6 +146,15 @@ second_item_y=88
 
 # shot NAME: with VESK_E2E_SHOTS set to a folder, keeps the main window as NAME.png there.
 shot() { [ -z "${VESK_E2E_SHOTS:-}" ] || import -window "$main" "$VESK_E2E_SHOTS/$1.png"; }
+# shot_screen NAME: the same from the screen, with the windows that lie over the main window.
+shot_screen()
+{
+    [ -n "${VESK_E2E_SHOTS:-}" ] || return 0
+    local geometry
+    geometry=$(xwininfo -id "$main" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h "+" x "+" y }')
+    import -window root -crop "$geometry" +repage "$VESK_E2E_SHOTS/$1.png"
+}
 
 # The Unit menu's items, in the window's coordinates.
 get_all_y=66
@@ -719,6 +731,16 @@ case "$case_name" in
         start_app
         shot main-window # the default pattern is a lead pattern
         shot lead-editor
+
+        # Send All to the virtual unit, caught half-way.
+        menu_item $unit_menu_x $virtual_unit_y
+        menu_item $unit_menu_x $send_all_y
+        wait_for 10 has_window "$app_pid" '^Send All To Unit$' || fail "Send All opened no window"
+        sleep 1.2
+        shot_screen transfer-progress
+        transfer_summary 'Send All To Unit' > /dev/null
+        press "$(window '^Send All To Unit$')" Escape
+        wait_for 10 no_window "$app_pid" '^Send All To Unit$' || fail "the Send All window did not close"
         choose_item $type_combo_x $type_combo_y 2
         wait_for 5 pixel_is "$main" 420 176 "#CC0000" || fail "Bass brought no bass editor"
         shot bass-editor
