@@ -196,7 +196,7 @@ int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syx
 
     if (result.failed())
     {
-        report (syxPath, result.getErrorMessage());
+        report (syxPath, "cannot be written: " + result.getErrorMessage());
         return exitFailed;
     }
 
@@ -376,7 +376,7 @@ bool VeskCli::writeLibrary (const juce::String& path, const Image& image)
     auto result = VeskLibraryFile::write (resolve (path), image.data());
 
     if (result.failed())
-        report (path, result.getErrorMessage());
+        report (path, "cannot be written: " + result.getErrorMessage());
 
     return result.wasOk();
 }

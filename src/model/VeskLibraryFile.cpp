@@ -1,5 +1,6 @@
 #include "VeskLibraryFile.h"
 #include "VeskImage.h"
+#include "WholeFileWriter.h"
 
 #include <cstring>
 
@@ -73,33 +74,5 @@ juce::Result VeskLibraryFile::read (const juce::File& file, juce::uint8* image)
 juce::Result VeskLibraryFile::write (const juce::File& file, const juce::uint8* image)
 {
     auto block = encode (image);
-    return writeWhole (file, block.getData(), block.getSize());
-}
-
-juce::Result VeskLibraryFile::writeWhole (const juce::File& file, const void* data, size_t size)
-{
-    if (file.isDirectory())
-        return juce::Result::fail ("is a folder");
-
-    juce::TemporaryFile temp (file, juce::TemporaryFile::useHiddenFile);
-
-    {
-        juce::FileOutputStream out (temp.getFile());
-
-        if (! out.openedOk())
-            return juce::Result::fail ("cannot be written (" + out.getStatus().getErrorMessage() + ")");
-
-        if (! out.write (data, size))
-            return juce::Result::fail ("cannot be written (write failed)");
-
-        out.flush();
-
-        if (out.getStatus().failed())
-            return juce::Result::fail ("cannot be written (" + out.getStatus().getErrorMessage() + ")");
-    }
-
-    if (! temp.overwriteTargetFileWithTemporary())
-        return juce::Result::fail ("cannot be replaced");
-
-    return juce::Result::ok();
+    return WholeFileWriter::write (file, block);
 }

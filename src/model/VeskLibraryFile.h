@@ -26,10 +26,7 @@ struct VeskLibraryFile
     /** Reads a library file into image (only on success). */
     static juce::Result read (const juce::File& file, juce::uint8* image);
 
-    /** Writes a library file whole: to a temporary file beside it, then renamed
-        into place, so a failed write leaves any previous file as it was. */
+    /** Writes a library file whole (WholeFileWriter): a failed write leaves
+        any previous file as it was. */
     static juce::Result write (const juce::File& file, const juce::uint8* image);
-
-    /** Writes data to file through a temporary file in the same folder. */
-    static juce::Result writeWhole (const juce::File& file, const void* data, size_t size);
 };

@@ -1,6 +1,6 @@
 #include "VeskSyxFile.h"
-#include "VeskLibraryFile.h"
 #include "VeskProtocol.h"
+#include "WholeFileWriter.h"
 
 #include <algorithm>
 #include <map>
@@ -195,5 +195,5 @@ juce::Result VeskSyxFile::writeImage (const juce::File& file, const juce::uint8*
     for (auto& message : VeskProtocol::wholeImage (image))
         syx.write (message.getRawData(), (size_t) message.getRawDataSize());
 
-    return VeskLibraryFile::writeWhole (file, syx.getData(), syx.getDataSize());
+    return WholeFileWriter::write (file, syx.getData(), syx.getDataSize());
 }

@@ -1,0 +1,231 @@
+#include "WholeFileWriter.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+    std::mutex faultsLock;
+    WholeFileWriter::Faults faults;
+
+    WholeFileWriter::Faults currentFaults()
+    {
+        const std::lock_guard<std::mutex> guard (faultsLock);
+        return faults;
+    }
+
+    juce::String describeErrno (int error)
+    {
+        switch (error)
+        {
+            case ENOSPC: return "the disk is full";
+            case EDQUOT: return "the disk quota is used up";
+            case EROFS: return "the disk is read-only";
+            case EACCES:
+            case EPERM: return "permission denied";
+            case EIO: return "the disk reported an error";
+            case ENOENT: return "the folder does not exist";
+            case ENOTDIR: return "a part of the path is not a folder";
+            case ENAMETOOLONG: return "the name is too long";
+            default: return juce::String (std::strerror (error)).toLowerCase();
+        }
+    }
+
+    /** Closes and removes the temporary file unless told it was renamed. */
+    struct TemporaryFile
+    {
+        ~TemporaryFile()
+        {
+            if (fd >= 0)
+                ::close (fd);
+
+            if (path.isNotEmpty())
+                ::unlink (path.toRawUTF8());
+        }
+
+        int fd = -1;
+        juce::String path;
+    };
+
+    /** Picks an unused hidden name beside the target, created exclusively so
+        nobody else's file (or link) can be in its place. */
+    int createTemporary (const juce::File& target, mode_t mode, juce::String& path)
+    {
+        auto& random = juce::Random::getSystemRandom();
+
+        for (int attempt = 0; attempt < 100; ++attempt)
+        {
+            path = target.getParentDirectory()
+                       .getChildFile ("." + target.getFileName() + "." + juce::String::toHexString (random.nextInt64()) + ".tmp")
+                       .getFullPathName();
+
+            const int fd = ::open (path.toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+
+            if (fd >= 0 || errno != EEXIST)
+                return fd;
+        }
+
+        errno = EEXIST;
+        return -1;
+    }
+
+    int syncFolder (const juce::File& folder)
+    {
+        const int fd = ::open (folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+
+        if (fd < 0)
+            return errno;
+
+        const int result = ::fsync (fd) == 0 || errno == EINVAL ? 0 : errno;
+        ::close (fd);
+        return result;
+    }
+}
+
+juce::String WholeFileWriter::formatCount (juce::int64 count)
+{
+    auto digits = juce::String (count < 0 ? -count : count);
+
+    for (int i = digits.length() - 3; i > 0; i -= 3)
+        digits = digits.substring (0, i) + "," + digits.substring (i);
+
+    return (count < 0 ? "-" : "") + digits;
+}
+
+juce::File WholeFileWriter::resolveLinks (const juce::File& target)
+{
+    auto file = target;
+
+    // A bound on the chain, as the system has: a loop of links ends here too.
+    for (int depth = 0; depth < 40 && file.isSymbolicLink(); ++depth)
+        file = file.getLinkedTarget();
+
+    return file;
+}
+
+bool WholeFileWriter::isSameFile (const juce::File& a, const juce::File& b)
+{
+    struct stat sa, sb;
+
+    if (::stat (a.getFullPathName().toRawUTF8(), &sa) != 0 || ::stat (b.getFullPathName().toRawUTF8(), &sb) != 0)
+        return false;
+
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+void WholeFileWriter::setFaultsForTesting (const Faults& newFaults)
+{
+    const std::lock_guard<std::mutex> guard (faultsLock);
+    faults = newFaults;
+}
+
+juce::Result WholeFileWriter::write (const juce::File& target, const juce::MemoryBlock& data)
+{
+    return write (target, data.getData(), data.getSize());
+}
+
+juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const void* data, size_t size)
+{
+    const auto target = resolveLinks (requestedTarget);
+    const auto injected = currentFaults();
+
+    if (target.isDirectory())
+        return juce::Result::fail ("it is a folder");
+
+    if (target.isSymbolicLink())
+        return juce::Result::fail ("it is a link that leads nowhere (or in a circle)");
+
+    const auto folder = target.getParentDirectory();
+
+    if (! folder.isDirectory())
+        return juce::Result::fail ("the folder " + folder.getFullPathName() + " does not exist");
+
+    // An existing file keeps its mode and owner; a new one gets the usual 0666 less the umask.
+    struct stat existing;
+    const bool exists = ::stat (target.getFullPathName().toRawUTF8(), &existing) == 0;
+    const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
+
+    TemporaryFile temp;
+    temp.fd = createTemporary (target, exists ? 0600 : 0666, temp.path);
+
+    if (temp.fd < 0)
+    {
+        temp.path = {};
+        return juce::Result::fail ("the folder cannot be written to (" + describeErrno (errno) + ")");
+    }
+
+    auto* bytes = static_cast<const char*> (data);
+    size_t written = 0;
+
+    auto shortWrite = [&] (int error)
+    {
+        return juce::Result::fail (describeErrno (error) + " (wrote " + formatCount ((juce::int64) written)
+                                   + " of " + formatCount ((juce::int64) size) + " bytes)");
+    };
+
+    while (written < size)
+    {
+        auto chunk = size - written;
+
+        if (injected.failAfterBytes >= 0)
+        {
+            if ((juce::int64) written >= injected.failAfterBytes)
+                return shortWrite (ENOSPC);
+
+            chunk = juce::jmin (chunk, (size_t) (injected.failAfterBytes - (juce::int64) written));
+        }
+
+        const auto n = ::write (temp.fd, bytes + written, chunk);
+
+        if (n < 0 && errno == EINTR)
+            continue;
+
+        if (n <= 0)
+            return shortWrite (n < 0 ? errno : ENOSPC);
+
+        written += (size_t) n;
+    }
+
+    // The size on disk, not what the calls said: the last word on a short write.
+    struct stat done;
+
+    if (::fstat (temp.fd, &done) != 0 || (size_t) done.st_size != size)
+        return juce::Result::fail ("the file came out " + formatCount ((juce::int64) done.st_size) + " of "
+                                   + formatCount ((juce::int64) size) + " bytes long");
+
+    if (exists)
+    {
+        // Root keeps the owner too; anyone else keeps what they can.
+        if (::geteuid() == 0)
+            juce::ignoreUnused (::fchown (temp.fd, existing.st_uid, existing.st_gid));
+
+        juce::ignoreUnused (::fchmod (temp.fd, mode));
+    }
+
+    if (injected.failAtSync || ::fsync (temp.fd) != 0)
+        return juce::Result::fail ("the data could not be flushed to the disk ("
+                                   + describeErrno (injected.failAtSync ? EIO : errno) + ")");
+
+    const int closed = ::close (temp.fd);
+    temp.fd = -1;
+
+    if (closed != 0)
+        return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
+
+    if (injected.failAtRename || ::rename (temp.path.toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
+        return juce::Result::fail ("the new file could not take the old one's place ("
+                                   + describeErrno (injected.failAtRename ? EIO : errno) + ")");
+
+    temp.path = {};
+
+    // The rename is done; a folder that cannot be flushed (some network
+    // filesystems) still holds the whole new file.
+    juce::ignoreUnused (syncFolder (folder));
+    return juce::Result::ok();
+}
