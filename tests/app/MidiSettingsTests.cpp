@@ -1,6 +1,9 @@
 #include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
 #include "midi/MidiDeviceSelectorComponent.h"
 #include "midi/MidiSettingsFile.h"
+#include "model/BoundedXml.h"
+#include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +137,79 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (again, nullptr);
     EXPECT_EQ (again->getNumChildElements(), 1);
+}
+
+TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
+{
+    std::string deep = "<DEVICESETUP defaultMidiOutput=\"Vesk Out\">";
+
+    for (int i = 0; i < 200'000; ++i)
+        deep += "<MIDIINPUT name=\"Vesk In\">";
+
+    const std::string big = std::string (unitUnpluggedSettings) + "<!--" + std::string (70'000, '-') + "-->";
+
+    for (auto& content : { deep, big })
+    {
+        SCOPED_TRACE (content.size());
+        ScopedWorkingDirectory workingDirectory;
+        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
+
+        {
+            // The whole window starts over it.
+            juce::ApplicationCommandManager commandManager;
+            ContentComp window (commandManager);
+        }
+
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false)) << "read as no file: nothing to write";
+        EXPECT_EQ (MidiSettingsFile::getFile().getSize(), (juce::int64) content.size()) << "and left alone";
+    }
+
+    // Just inside both bounds: 64 KiB, read, and the unplugged unit's ports kept.
+    ScopedWorkingDirectory workingDirectory;
+    std::string inside = unitUnpluggedSettings;
+    inside = inside.substr (0, inside.find ("</DEVICESETUP>"));
+
+    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
+        inside += "<KEEP>";
+
+    std::string close;
+
+    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
+        close += "</KEEP>";
+
+    close += "</DEVICESETUP>\n";
+    inside += "<!--" + std::string ((size_t) BoundedXml::maxFileSize - inside.size() - close.size() - 7, ' ') + "-->" + close;
+    ASSERT_EQ (inside.size(), (size_t) BoundedXml::maxFileSize);
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (inside.data(), inside.size()));
+
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
+    ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
+    EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
+}
+
+TEST (MidiSettingsFile, SaveIsWholeOrLeavesTheFileAsItWas)
+{
+    ScopedWorkingDirectory workingDirectory;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+    const auto before = MidiSettingsFile::getFile().loadFileAsString();
+
+    WholeFileWriter::setFaultsForTesting ({ 20, false, false });
+    EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+    WholeFileWriter::setFaultsForTesting ({});
+    EXPECT_EQ (MidiSettingsFile::getFile().loadFileAsString(), before);
+    EXPECT_EQ (workingDirectory.directory.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1) << "no temporary file left";
+
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+    EXPECT_NE (MidiSettingsFile::getFile().loadFileAsString(), before);
 }
 
 //==============================================================================
