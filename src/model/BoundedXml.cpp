@@ -158,6 +158,11 @@ juce::Result BoundedXml::check (const void* text, size_t size)
 
         if (s.startsWith ("<?"))
         {
+            // Inside an element, JUCE's parser steps back over a processing
+            // instruction before text and reads it again, for ever.
+            if (depth > 0)
+                return refuse ("has a processing instruction inside an element");
+
             s.p += 2;
 
             if (! s.skipPast ("?>"))
