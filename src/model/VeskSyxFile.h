@@ -125,8 +125,9 @@ struct VeskSyxFile
 
     /** What a person reads about an import: one line per message ignored or
         run of bytes skipped, in file order ("message at byte 40 ignored: bad
-        checksum"), at most maxDetailLines of them with the last saying how
-        many more there are; and one line that counts everything exactly
+        checksum"), at most maxDetailLines of them (and no more than
+        maxDetails) with the last saying how many more there are; and one
+        line that counts everything exactly
         ("applied 21 dumps, ignored 1 message (1 bad checksum)"). */
     struct Report
     {
