@@ -141,14 +141,24 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
 
 TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 {
-    std::string deep = "<DEVICESETUP defaultMidiOutput=\"Vesk Out\">";
+    // One that crashed every start, one a level too deep, one too big: each holds the unit's ports.
+    std::string crash = unitUnpluggedSettings, deep = unitUnpluggedSettings;
+    crash.resize (crash.find ("</DEVICESETUP>"));
+    deep.resize (deep.find ("</DEVICESETUP>"));
 
     for (int i = 0; i < 200'000; ++i)
-        deep += "<MIDIINPUT name=\"Vesk In\">";
+        crash += "<MIDIINPUT name=\"Vesk In\">";
 
+    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
+        deep += "<KEEP>";
+
+    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
+        deep += "</KEEP>";
+
+    deep += "</DEVICESETUP>\n";
     const std::string big = std::string (unitUnpluggedSettings) + "<!--" + std::string (70'000, '-') + "-->";
 
-    for (auto& content : { deep, big })
+    for (auto& content : { crash, deep, big })
     {
         SCOPED_TRACE (content.size());
         ScopedWorkingDirectory workingDirectory;
@@ -166,22 +176,29 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
         EXPECT_EQ (MidiSettingsFile::getFile().getSize(), (juce::int64) content.size()) << "and left alone";
     }
 
+    // A file that never ends, as a link to a device: read no further than the bound.
+    if (juce::File ("/dev/zero").exists())
+    {
+        ScopedWorkingDirectory workingDirectory;
+        ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+    }
+
     // Just inside both bounds: 64 KiB, read, and the unplugged unit's ports kept.
     ScopedWorkingDirectory workingDirectory;
-    std::string inside = unitUnpluggedSettings;
-    inside = inside.substr (0, inside.find ("</DEVICESETUP>"));
+    std::string head = "\xEF\xBB\xBF" + std::string (unitUnpluggedSettings), close; // with a byte-order mark, as some editors write
+    head.resize (head.find ("</DEVICESETUP>"));
 
     for (int level = 2; level <= BoundedXml::maxDepth; ++level)
-        inside += "<KEEP>";
-
-    std::string close;
-
-    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
+    {
+        head += "<KEEP>";
         close += "</KEEP>";
+    }
 
     close += "</DEVICESETUP>\n";
-    inside += "<!--" + std::string ((size_t) BoundedXml::maxFileSize - inside.size() - close.size() - 7, ' ') + "-->" + close;
-    ASSERT_EQ (inside.size(), (size_t) BoundedXml::maxFileSize);
+    const auto inside = head + std::string ((size_t) BoundedXml::maxFileSize - head.size() - close.size(), ' ') + close;
     ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (inside.data(), inside.size()));
 
     juce::AudioDeviceManager manager;

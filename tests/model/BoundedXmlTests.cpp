@@ -108,39 +108,3 @@ TEST (BoundedXml, RefusesWhatTheParserWouldReadDifferentlyOrFollowElsewhere)
     std::string big = "<a x=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>";
     EXPECT_TRUE (check (big).failed());
 }
-
-TEST (BoundedXml, ReadsFilesUpToTheBoundAndNoFurther)
-{
-    juce::TemporaryFile temp (".xml");
-    const auto file = temp.getFile();
-    std::unique_ptr<juce::XmlElement> xml;
-
-    // Exactly at the size bound, with a byte-order mark as some editors write.
-    const std::string head = "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"k\" val=\"";
-    const std::string tail = "\"/></PROPERTIES>\n";
-    const auto fill = std::string ((size_t) BoundedXml::maxFileSize - head.size() - tail.size(), 'v');
-    ASSERT_TRUE (file.replaceWithData ((head + fill + tail).data(), (size_t) BoundedXml::maxFileSize));
-
-    ASSERT_TRUE (BoundedXml::read (file, xml).wasOk());
-    ASSERT_NE (xml, nullptr);
-    EXPECT_TRUE (xml->hasTagName ("PROPERTIES"));
-    EXPECT_EQ (xml->getChildByName ("VALUE")->getStringAttribute ("val").length(), (int) fill.size());
-
-    // One byte more: refused by its size, nothing handed back.
-    ASSERT_TRUE (file.appendText (" "));
-    EXPECT_TRUE (BoundedXml::read (file, xml).failed());
-    EXPECT_EQ (xml, nullptr);
-
-    // Not a file, or not XML at all.
-    EXPECT_TRUE (BoundedXml::read (file.getSiblingFile ("missing.xml"), xml).failed());
-    EXPECT_TRUE (BoundedXml::read (file.getParentDirectory(), xml).failed());
-    ASSERT_TRUE (file.replaceWithText ("just words"));
-    EXPECT_TRUE (BoundedXml::read (file, xml).failed());
-    EXPECT_EQ (xml, nullptr);
-
-    // A device that reports no size is read no further than the bound.
-    if (juce::File ("/dev/zero").exists())
-    {
-        EXPECT_TRUE (BoundedXml::read (juce::File ("/dev/zero"), xml).failed());
-    }
-}
