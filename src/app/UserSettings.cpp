@@ -1,27 +1,28 @@
 #include "UserSettings.h"
+#include "model/BoundedXml.h"
+#include "model/WholeFileWriter.h"
 
 namespace
 {
     const char* const resetUnitAtStartKey = "resetUnitAtStart";
     const char* const recentFilesKey = "recentFiles";
+
+    // The names juce::PropertiesFile uses in its XML files.
+    const char* const fileTag = "PROPERTIES";
+    const char* const valueTag = "VALUE";
+    const char* const nameAttribute = "name";
+    const char* const valueAttribute = "val";
 }
 
 UserSettings::UserSettings()
 {
-    juce::PropertiesFile::Options options;
-    options.applicationName = "VeskEdit";
-    options.filenameSuffix = "settings";
-    options.folderName = getFolder().getFullPathName();
-    options.storageFormat = juce::PropertiesFile::storeAsXML;
-    options.millisecondsBeforeSaving = 0; // nothing is lost when the program is killed
-    properties.setStorageParameters (options);
-
+    load();
     recentFiles.setMaxNumberOfItems (maxRecentFiles);
 
     // Only full paths: a line edited by hand or damaged names no file.
     juce::StringArray paths;
 
-    for (const auto& line : juce::StringArray::fromLines (getStore().getValue (recentFilesKey)))
+    for (const auto& line : juce::StringArray::fromLines (values.getValue (recentFilesKey)))
         if (juce::File::isAbsolutePath (line))
             paths.addIfNotAlreadyThere (line);
 
@@ -42,24 +43,70 @@ juce::File UserSettings::getFolder()
 
 juce::File UserSettings::getFile()
 {
-    return getStore().getFile();
+    return getFolder().getChildFile ("VeskEdit.settings");
 }
 
-juce::PropertiesFile& UserSettings::getStore()
+void UserSettings::load()
 {
-    // Never null: the options name a file, and a file that does not load
-    // leaves an empty set that the next change writes over it.
-    return *properties.getUserSettings();
+    std::unique_ptr<juce::XmlElement> xml;
+
+    // A file that is refused or does not parse leaves the defaults.
+    if (BoundedXml::read (getFile(), xml).failed() || ! xml->hasTagName (fileTag))
+        return;
+
+    for (auto* e : xml->getChildWithTagNameIterator (valueTag))
+    {
+        const auto name = e->getStringAttribute (nameAttribute);
+
+        // A value that was itself XML is stored as a child element.
+        if (name.isNotEmpty())
+            values.setValue (name, e->getFirstChildElement() != nullptr
+                                       ? e->getFirstChildElement()->toString (juce::XmlElement::TextFormat().singleLine().withoutHeader())
+                                       : e->getStringAttribute (valueAttribute));
+    }
 }
 
-bool UserSettings::getResetUnitAtStart()
+void UserSettings::setValue (const juce::String& key, const juce::String& value)
 {
-    return getStore().getBoolValue (resetUnitAtStartKey, true);
+    if (values.containsKey (key) && values.getValue (key) == value)
+        return;
+
+    values.setValue (key, value);
+    save();
+}
+
+void UserSettings::save()
+{
+    juce::XmlElement doc (fileTag);
+    const auto& all = values.getAllProperties();
+
+    for (int i = 0; i < all.size(); ++i)
+    {
+        auto* e = doc.createNewChildElement (valueTag);
+        e->setAttribute (nameAttribute, all.getAllKeys()[i]);
+        e->setAttribute (valueAttribute, all.getAllValues()[i]);
+    }
+
+    // Settings are a convenience: a folder or disk that cannot take them
+    // leaves the old file as it was and never stops the program.
+    const auto file = getFile();
+
+    if (! file.getParentDirectory().createDirectory())
+        return;
+
+    juce::MemoryOutputStream text;
+    doc.writeTo (text);
+    WholeFileWriter::write (file, text.getData(), text.getDataSize());
+}
+
+bool UserSettings::getResetUnitAtStart() const
+{
+    return values.getBoolValue (resetUnitAtStartKey, true);
 }
 
 void UserSettings::setResetUnitAtStart (bool shouldReset)
 {
-    getStore().setValue (resetUnitAtStartKey, shouldReset);
+    setValue (resetUnitAtStartKey, shouldReset ? "1" : "0");
 }
 
 void UserSettings::addRecentFile (const juce::File& file)
@@ -85,5 +132,5 @@ void UserSettings::clearRecentFiles()
 
 void UserSettings::storeRecentFiles()
 {
-    getStore().setValue (recentFilesKey, recentFiles.toString());
+    setValue (recentFilesKey, recentFiles.toString());
 }

@@ -8,8 +8,10 @@
     folder ($XDG_CONFIG_HOME/VeskEdit, normally ~/.config/VeskEdit): whether a
     start resets the unit, and the libraries used last.
 
-    Every change is written at once. A damaged or unreadable file counts as no
-    file: the defaults apply and the next change replaces it.
+    Every change is written at once, whole. A damaged, unreadable or oversized
+    file counts as no file: the defaults apply and the next change replaces it.
+    The file is the one juce::PropertiesFile writes (a PROPERTIES root with
+    VALUE name/val children), so settings of earlier versions still load.
 */
 class UserSettings
 {
@@ -18,9 +20,9 @@ public:
     ~UserSettings();
 
     static juce::File getFolder();
-    juce::File getFile();
+    static juce::File getFile();
 
-    bool getResetUnitAtStart();
+    bool getResetUnitAtStart() const;
     void setResetUnitAtStart (bool shouldReset);
 
     static constexpr int maxRecentFiles = 8;
@@ -37,9 +39,11 @@ public:
 
 private:
     void storeRecentFiles();
-    juce::PropertiesFile& getStore();
+    void load();
+    void setValue (const juce::String& key, const juce::String& value);
+    void save();
 
-    juce::ApplicationProperties properties;
+    juce::PropertySet values;
     juce::RecentlyOpenedFilesList recentFiles;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (UserSettings)

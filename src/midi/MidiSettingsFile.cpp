@@ -1,4 +1,6 @@
 #include "MidiSettingsFile.h"
+#include "model/BoundedXml.h"
+#include "model/WholeFileWriter.h"
 
 juce::File MidiSettingsFile::getFile()
 {
@@ -7,13 +9,11 @@ juce::File MidiSettingsFile::getFile()
 
 juce::String MidiSettingsFile::initialiseDeviceManager (juce::AudioDeviceManager& deviceManager)
 {
-    const auto file = getFile();
+    // A file that is missing, damaged or refused leaves the defaults; a
+    // document with another root is ignored by the device manager itself.
     std::unique_ptr<juce::XmlElement> saved;
+    BoundedXml::read (getFile(), saved);
 
-    if (file.existsAsFile())
-        saved = juce::XmlDocument::parse (file);
-
-    // A document with another root is ignored by the device manager itself.
     return deviceManager.initialise (0, 0, saved.get(), true, {}, nullptr);
 }
 
@@ -66,14 +66,18 @@ bool MidiSettingsFile::save (juce::AudioDeviceManager& deviceManager, bool outpu
     if (state == nullptr)
         return false;
 
-    if (const auto saved = juce::XmlDocument::parse (getFile()))
-        if (saved->hasTagName ("DEVICESETUP"))
-            keepChoicesOfAbsentPorts (*state, *saved, ! outputChosenSinceStart);
+    std::unique_ptr<juce::XmlElement> saved;
+
+    if (BoundedXml::read (getFile(), saved).wasOk() && saved->hasTagName ("DEVICESETUP"))
+        keepChoicesOfAbsentPorts (*state, *saved, ! outputChosenSinceStart);
 
     juce::XmlElement::TextFormat format;
     format.dtd = {};
     format.customEncoding = "UTF-8";
-    return state->writeTo (getFile(), format);
+
+    juce::MemoryOutputStream text;
+    state->writeTo (text, format);
+    return WholeFileWriter::write (getFile(), text.getData(), text.getDataSize()).wasOk();
 }
 
 juce::String MidiSettingsFile::describeOpenError (const juce::String& error)

@@ -3,45 +3,79 @@
 #include "WholeFileWriter.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 namespace
 {
     constexpr juce::uint8 sysexStart = 0xF0;
     constexpr juce::uint8 sysexEnd = 0xF7;
+
+    juce::String plural (size_t count, const char* one, const char* many)
+    {
+        return WholeFileWriter::formatCount ((juce::int64) count) + " " + (count == 1 ? one : many);
+    }
+
+    juce::String bound()
+    {
+        return "a .syx file of this unit is at most 1 MiB (" + WholeFileWriter::formatCount (VeskSyxFile::maxFileSize) + " bytes)";
+    }
+
+    juce::String tooBig (juce::int64 size)
+    {
+        return "is " + juce::String ((double) size / (1024.0 * 1024.0), 1) + " MiB (" + WholeFileWriter::formatCount (size)
+               + " bytes): " + bound();
+    }
+
+    VeskSyxFile::Contents tally (juce::MemoryBlock bytes, size_t maxBodySize)
+    {
+        VeskSyxFile::Contents contents;
+        contents.bytes = std::move (bytes);
+        contents.maxBodySize = maxBodySize;
+
+        VeskSyxFile::scan (
+            contents.bytes.getData(), contents.bytes.getSize(), maxBodySize, [&contents] (const VeskSyxFile::Message&)
+            { ++contents.numMessages; },
+            [&contents] (const VeskSyxFile::Skipped& s)
+            {
+                auto& t = contents.skippedByKind[(size_t) s.kind];
+                ++t.runs;
+                t.bytes += s.length;
+
+                if (contents.skipped.size() < VeskSyxFile::maxDetails)
+                    contents.skipped.push_back (s);
+            });
+
+        return contents;
+    }
 }
 
-VeskSyxFile::Contents VeskSyxFile::parse (const void* data, size_t size, size_t maxBodySize)
+void VeskSyxFile::scan (const void* data,
+                        size_t size,
+                        size_t maxBodySize,
+                        const std::function<void (const Message&)>& onMessage,
+                        const std::function<void (const Skipped&)>& onSkipped)
 {
     using Kind = Skipped::Kind;
 
-    Contents contents;
     auto* bytes = static_cast<const juce::uint8*> (data);
     size_t pos = 0;
 
-    auto skip = [&contents] (Kind kind, size_t from, size_t length)
+    auto skip = [&onSkipped] (Kind kind, size_t from, size_t length)
     {
-        // One report for a run of junk, however long.
-        if (kind == Kind::junk && ! contents.skipped.empty())
-        {
-            auto& last = contents.skipped.back();
-
-            if (last.kind == Kind::junk && last.fileOffset + last.length == from)
-            {
-                last.length += length;
-                return;
-            }
-        }
-
-        contents.skipped.push_back ({ kind, from, length });
+        if (onSkipped)
+            onSkipped ({ kind, from, length });
     };
 
     while (pos < size)
     {
         if (bytes[pos] != sysexStart)
         {
-            skip (Kind::junk, pos, 1);
-            ++pos;
+            // Everything up to the next F0 is one run of junk, however long.
+            auto* next = std::memchr (bytes + pos, sysexStart, size - pos);
+            const size_t end = next != nullptr ? (size_t) (static_cast<const juce::uint8*> (next) - bytes) : size;
+            skip (Kind::junk, pos, end - pos);
+            pos = end;
             continue;
         }
 
@@ -73,10 +107,19 @@ VeskSyxFile::Contents VeskSyxFile::parse (const void* data, size_t size, size_t 
             continue;
         }
 
-        contents.messages.push_back ({ start, juce::MemoryBlock (bytes + start + 1, bodySize) });
+        if (onMessage)
+            onMessage ({ start, bytes + start + 1, bodySize });
     }
+}
 
-    return contents;
+void VeskSyxFile::Contents::forEachMessage (const std::function<void (const Message&)>& fn) const
+{
+    scan (bytes.getData(), bytes.getSize(), maxBodySize, fn, nullptr);
+}
+
+VeskSyxFile::Contents VeskSyxFile::parse (const void* data, size_t size, size_t maxBodySize)
+{
+    return tally (size > 0 ? juce::MemoryBlock (data, size) : juce::MemoryBlock(), maxBodySize);
 }
 
 juce::Result VeskSyxFile::read (const juce::File& file, size_t maxBodySize, Contents& contents)
@@ -84,18 +127,41 @@ juce::Result VeskSyxFile::read (const juce::File& file, size_t maxBodySize, Cont
     if (file.isDirectory())
         return juce::Result::fail ("is a folder, not a .syx file");
 
+    // A file that says it is too big is not opened at all.
+    const auto size = file.getSize();
+
+    if (size > maxFileSize)
+        return juce::Result::fail (tooBig (size));
+
     juce::FileInputStream in (file);
 
     if (! in.openedOk())
         return juce::Result::fail ("cannot be opened for reading (" + in.getStatus().getErrorMessage() + ")");
 
-    juce::MemoryBlock block;
-    in.readIntoMemoryBlock (block);
+    // Pipes and devices report no size, or a wrong one: read one byte past the
+    // bound to know it was passed, and no further.
+    juce::MemoryBlock block ((size_t) maxFileSize + 1);
+    auto* buffer = static_cast<char*> (block.getData());
+    size_t got = 0;
+
+    while (got < block.getSize())
+    {
+        const auto n = in.read (buffer + got, (int) (block.getSize() - got));
+
+        if (n <= 0)
+            break;
+
+        got += (size_t) n;
+    }
 
     if (in.getStatus().failed())
         return juce::Result::fail ("cannot be read (" + in.getStatus().getErrorMessage() + ")");
 
-    contents = parse (block.getData(), block.getSize(), maxBodySize);
+    if (got > (size_t) maxFileSize)
+        return juce::Result::fail ("is larger than 1 MiB: " + bound());
+
+    block.setSize (got);
+    contents = tally (std::move (block), maxBodySize);
     return juce::Result::ok();
 }
 
@@ -119,72 +185,88 @@ VeskSyxFile::Import VeskSyxFile::applyDumps (const Contents& contents, juce::uin
 {
     Import result;
 
-    for (auto& message : contents.messages)
-    {
-        auto dump = VeskDecoder::applyDump (image,
-                                            static_cast<const juce::uint8*> (message.body.getData()),
-                                            (int) message.body.getSize());
-        result.dumps.push_back (dump);
+    contents.forEachMessage ([&result, image] (const Message& message)
+                             {
+                                 const auto dump = VeskDecoder::applyDump (image, message.body, (int) message.bodySize);
 
-        if (dump.applied())
-            ++result.applied;
-    }
+                                 if (dump.applied())
+                                 {
+                                     ++result.applied;
+                                     result.appliedDumps.push_back (dump);
+                                     return;
+                                 }
+
+                                 ++result.numIgnored;
+                                 ++result.ignoredByResult[(size_t) dump.result];
+
+                                 if (result.ignored.size() < maxDetails)
+                                     result.ignored.push_back ({ message.fileOffset, dump.result }); });
 
     return result;
 }
 
-VeskSyxFile::Report VeskSyxFile::describeImport (const Contents& contents, const Import& import)
+VeskSyxFile::Report VeskSyxFile::describeImport (const Contents& contents, const Import& import, size_t maxDetailLines)
 {
-    std::vector<std::pair<size_t, juce::String>> details;
-    std::map<juce::String, int> reasons;
-    int ignored = 0;
-    size_t outside = 0;
+    using Kind = Skipped::Kind;
 
-    for (size_t i = 0; i < import.dumps.size() && i < contents.messages.size(); ++i)
+    std::map<juce::String, size_t> reasons;
+    size_t ignored = import.numIgnored;
+    size_t numDetails = import.numIgnored;
+
+    for (size_t i = 0; i < numDumpResults; ++i)
+        if (import.ignoredByResult[i] > 0)
+            reasons[VeskDecoder::describe ((VeskDecoder::DumpResult) i)] += import.ignoredByResult[i];
+
+    for (auto [kind, reason] : { std::pair (Kind::tooLong, "too long"),
+                                 std::pair (Kind::unterminated, "unterminated"),
+                                 std::pair (Kind::interrupted, "interrupted") })
     {
-        if (import.dumps[i].applied())
-            continue;
-
-        auto reason = VeskDecoder::describe (import.dumps[i].result);
-        ++reasons[reason];
-        ++ignored;
-        details.emplace_back (contents.messages[i].fileOffset,
-                              "message at byte " + juce::String ((juce::int64) contents.messages[i].fileOffset) + " ignored: " + reason);
+        if (const auto runs = contents.tally (kind).runs; runs > 0)
+        {
+            reasons[reason] += runs;
+            ignored += runs;
+        }
     }
 
-    for (auto& skipped : contents.skipped)
+    for (auto& t : contents.skippedByKind)
+        numDetails += t.runs;
+
+    // The first lines in file order come from the first entries of each list,
+    // which are kept as long as no more lines are asked for than are kept.
+    maxDetailLines = std::min (maxDetailLines, maxDetails);
+    const size_t listed = numDetails <= maxDetailLines ? numDetails : (maxDetailLines > 0 ? maxDetailLines - 1 : 0);
+
+    Report report;
+    size_t m = 0, s = 0;
+
+    while (report.details.size() < listed && (m < import.ignored.size() || s < contents.skipped.size()))
     {
-        if (skipped.kind == Skipped::Kind::junk)
+        if (s == contents.skipped.size() || (m < import.ignored.size() && import.ignored[m].fileOffset < contents.skipped[s].fileOffset))
         {
-            outside += skipped.length;
+            auto& message = import.ignored[m++];
+            report.details.push_back ("message at byte " + juce::String ((juce::int64) message.fileOffset)
+                                      + " ignored: " + VeskDecoder::describe (message.result));
         }
         else
         {
-            ++reasons[skipped.kind == Skipped::Kind::tooLong ? "too long"
-                                                             : (skipped.kind == Skipped::Kind::unterminated ? "unterminated" : "interrupted")];
-            ++ignored;
+            report.details.push_back ("skipped " + describe (contents.skipped[s++]));
         }
-
-        details.emplace_back (skipped.fileOffset, "skipped " + describe (skipped));
     }
 
-    std::stable_sort (details.begin(), details.end(), [] (auto& a, auto& b)
-                      { return a.first < b.first; });
-
-    Report report;
-
-    for (auto& detail : details)
-        report.details.push_back (detail.second);
+    if (report.details.size() < numDetails && maxDetailLines > 0)
+        report.details.push_back ("... and " + WholeFileWriter::formatCount ((juce::int64) (numDetails - report.details.size())) + " more");
 
     juce::StringArray why;
 
     for (auto& [reason, count] : reasons)
-        why.add (juce::String (count) + " " + reason);
+        why.add (WholeFileWriter::formatCount ((juce::int64) count) + " " + reason);
 
-    report.summary = "applied " + juce::String (import.applied) + (import.applied == 1 ? " dump" : " dumps")
-                     + ", ignored " + juce::String (ignored) + (ignored == 1 ? " message" : " messages")
+    const auto outside = contents.tally (Kind::junk).bytes;
+
+    report.summary = "applied " + plural ((size_t) import.applied, "dump", "dumps")
+                     + ", ignored " + plural (ignored, "message", "messages")
                      + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
-                     + (outside == 0 ? juce::String() : ", skipped " + juce::String ((juce::int64) outside) + " bytes outside messages");
+                     + (outside == 0 ? juce::String() : ", skipped " + plural (outside, "byte", "bytes") + " outside messages");
     return report;
 }
 

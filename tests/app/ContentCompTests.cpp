@@ -4,6 +4,7 @@
 #include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
 #include "model/VeskProtocol.h"
+#include "model/VeskSyxFile.h"
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,42 @@ TEST_F (ContentCompTest, ImportOfAFileWithoutDumpsOrThatCannotBeReadChangesNothi
 
     EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::imageSize), before);
     EXPECT_FALSE (model.hasChangedSinceSaved());
+}
+
+TEST_F (ContentCompTest, ImportRefusesAFileOverTheBoundAndSurvivesAMegabyteOfJunk)
+{
+    auto& model = content.getModel();
+    model.setChangedFlag (false);
+    const std::vector<juce::uint8> before (model.image, model.image + VeskImage::imageSize);
+
+    // Ten megabytes of status bytes: refused by its size, the library untouched.
+    const auto big = workingDirectory.file ("big.syx");
+    juce::MemoryBlock flood (10'000'000);
+    flood.fillWith (0xF0);
+    ASSERT_TRUE (big.replaceWithData (flood.getData(), flood.getSize()));
+
+    content.lastMessage = {};
+    content.importSyxFile (big);
+    EXPECT_TRUE (content.lastMessage.startsWith ("big.syx is ")) << content.lastMessage;
+    EXPECT_TRUE (content.lastMessage.contains ("10,000,000 bytes")) << content.lastMessage;
+    EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::imageSize), before);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    // Just inside the bound: a whole MiB of junk around one dump. The dump is
+    // applied and the message stays short, however many runs were skipped.
+    std::vector<juce::uint8> record (VeskImage::patternSize, 9);
+    const auto dump = VeskProtocol::patternBulk (2, 6, record.data());
+    juce::MemoryBlock junk ((size_t) VeskSyxFile::maxFileSize - (size_t) dump.getRawDataSize());
+    junk.fillWith (0xF0);
+    junk.append (dump.getRawData(), (size_t) dump.getRawDataSize());
+    const auto edge = workingDirectory.file ("edge.syx");
+    ASSERT_TRUE (edge.replaceWithData (junk.getData(), junk.getSize()));
+
+    content.importSyxFile (edge);
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (6)));
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_TRUE (content.lastMessage.startsWith ("edge.syx: applied 1 dump")) << content.lastMessage;
+    EXPECT_LT (juce::StringArray::fromLines (content.lastMessage).size(), 20) << content.lastMessage;
 }
 
 TEST_F (ContentCompTest, ExportSyxWritesWhatImportReadsBack)

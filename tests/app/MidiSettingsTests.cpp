@@ -1,6 +1,9 @@
 #include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
 #include "midi/MidiDeviceSelectorComponent.h"
 #include "midi/MidiSettingsFile.h"
+#include "model/BoundedXml.h"
+#include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +137,96 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
     const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
     ASSERT_NE (again, nullptr);
     EXPECT_EQ (again->getNumChildElements(), 1);
+}
+
+TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
+{
+    // One that crashed every start, one a level too deep, one too big: each holds the unit's ports.
+    std::string crash = unitUnpluggedSettings, deep = unitUnpluggedSettings;
+    crash.resize (crash.find ("</DEVICESETUP>"));
+    deep.resize (deep.find ("</DEVICESETUP>"));
+
+    for (int i = 0; i < 200'000; ++i)
+        crash += "<MIDIINPUT name=\"Vesk In\">";
+
+    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
+        deep += "<KEEP>";
+
+    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
+        deep += "</KEEP>";
+
+    deep += "</DEVICESETUP>\n";
+    const std::string big = std::string (unitUnpluggedSettings) + "<!--" + std::string (70'000, '-') + "-->";
+
+    for (auto& content : { crash, deep, big })
+    {
+        SCOPED_TRACE (content.size());
+        ScopedWorkingDirectory workingDirectory;
+        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
+
+        {
+            // The whole window starts over it.
+            juce::ApplicationCommandManager commandManager;
+            ContentComp window (commandManager);
+        }
+
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false)) << "read as no file: nothing to write";
+        EXPECT_EQ (MidiSettingsFile::getFile().getSize(), (juce::int64) content.size()) << "and left alone";
+    }
+
+    // A file that never ends, as a link to a device: read no further than the bound.
+    if (juce::File ("/dev/zero").exists())
+    {
+        ScopedWorkingDirectory workingDirectory;
+        ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+    }
+
+    // Just inside both bounds: 64 KiB, read, and the unplugged unit's ports kept.
+    ScopedWorkingDirectory workingDirectory;
+    std::string head = "\xEF\xBB\xBF" + std::string (unitUnpluggedSettings), close; // with a byte-order mark, as some editors write
+    head.resize (head.find ("</DEVICESETUP>"));
+
+    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
+    {
+        head += "<KEEP>";
+        close += "</KEEP>";
+    }
+
+    close += "</DEVICESETUP>\n";
+    const auto inside = head + std::string ((size_t) BoundedXml::maxFileSize - head.size() - close.size(), ' ') + close;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (inside.data(), inside.size()));
+
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
+    ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
+    EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
+}
+
+TEST (MidiSettingsFile, SaveIsWholeOrLeavesTheFileAsItWas)
+{
+    ScopedWorkingDirectory workingDirectory;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+    const auto before = MidiSettingsFile::getFile().loadFileAsString();
+
+    WholeFileWriter::setFaultsForTesting ({ 20, false, false });
+    EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+    WholeFileWriter::setFaultsForTesting ({});
+    EXPECT_EQ (MidiSettingsFile::getFile().loadFileAsString(), before);
+    EXPECT_EQ (workingDirectory.directory.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 1) << "no temporary file left";
+
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+    EXPECT_NE (MidiSettingsFile::getFile().loadFileAsString(), before);
 }
 
 //==============================================================================

@@ -2,6 +2,8 @@
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "midi/MidiOutLog.h"
+#include "model/BoundedXml.h"
+#include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -191,4 +193,99 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
     const auto unticked = linesSentByAStart();
     EXPECT_TRUE (unticked.isEmpty()) << unticked.joinIntoString ("\n");
     ::unsetenv (MidiOutLog::environmentVariable);
+}
+
+namespace
+{
+    /** Settings files that would crash JUCE's parser, nest one level too deep, or are too big. */
+    std::vector<std::string> hostileSettings()
+    {
+        const std::string head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/>";
+        std::string crash = head, deep = head + "<VALUE name=\"x\">", big = head;
+
+        for (int i = 0; i < 200'000; ++i)
+            crash += "<a>";
+
+        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
+            deep += "<a>";
+
+        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
+            deep += "</a>";
+
+        big += "<VALUE name=\"pad\" val=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>";
+        return { crash, deep + "</VALUE></PROPERTIES>", big + "</PROPERTIES>" };
+    }
+}
+
+TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
+{
+    const auto file = UserSettings::getFile();
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    for (auto& content : hostileSettings())
+    {
+        SCOPED_TRACE (content.size());
+        ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
+
+        {
+            UserSettings settings;
+            EXPECT_TRUE (settings.getResetUnitAtStart()) << "the file's value is not taken";
+            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
+
+            // The whole window starts over it too.
+            juce::ApplicationCommandManager commandManager;
+            ContentComp window (commandManager);
+            EXPECT_TRUE (window.getSettings().getResetUnitAtStart());
+
+            settings.addRecentFile (library (1));
+        }
+
+        EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()))
+            << "the next change replaced it with a file that loads";
+    }
+
+    // Just inside both bounds: 64 KiB, a value that is XML nested to the last level.
+    std::string inside = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">";
+    std::string close;
+
+    for (int level = 3; level <= BoundedXml::maxDepth; ++level)
+    {
+        inside += "<a>";
+        close += "</a>";
+    }
+
+    close += "</VALUE></PROPERTIES>";
+    inside += std::string ((size_t) BoundedXml::maxFileSize - inside.size() - close.size(), ' ') + close;
+    ASSERT_EQ (inside.size(), (size_t) BoundedXml::maxFileSize);
+    ASSERT_TRUE (file.replaceWithData (inside.data(), inside.size()));
+    EXPECT_FALSE (UserSettings().getResetUnitAtStart());
+}
+
+TEST_F (UserSettingsTest, FilesOfEarlierVersionsLoadAndChangesAreWrittenWhole)
+{
+    // Written by juce::PropertiesFile, as every earlier version did.
+    {
+        juce::PropertiesFile::Options options;
+        options.applicationName = "VeskEdit";
+        options.filenameSuffix = "settings";
+        options.folderName = UserSettings::getFolder().getFullPathName();
+        options.storageFormat = juce::PropertiesFile::storeAsXML;
+        juce::PropertiesFile old (options);
+        ASSERT_EQ (old.getFile(), UserSettings::getFile());
+        old.setValue ("resetUnitAtStart", false);
+        old.setValue ("recentFiles", library (2).getFullPathName() + "\n" + library (1).getFullPathName());
+        ASSERT_TRUE (old.save());
+    }
+
+    UserSettings settings;
+    EXPECT_FALSE (settings.getResetUnitAtStart());
+    EXPECT_EQ (recentPaths (settings), juce::StringArray (library (2).getFullPathName(), library (1).getFullPathName()));
+
+    // A change that cannot be written whole leaves the file as it was.
+    const auto before = UserSettings::getFile().loadFileAsString();
+    WholeFileWriter::setFaultsForTesting ({ 10, false, false });
+    settings.addRecentFile (library (3));
+    WholeFileWriter::setFaultsForTesting ({});
+    EXPECT_EQ (UserSettings::getFile().loadFileAsString(), before);
+    EXPECT_EQ (settings.getRecentFiles().getNumFiles(), 3) << "and the program goes on with it";
 }

@@ -3,6 +3,8 @@
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
@@ -10,39 +12,45 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
     constexpr size_t maxBody = (size_t) VeskProtocol::patternBulkBodySize;
     auto contents = VeskSyxFile::parse (data, size, maxBody);
 
-    // Every byte of the file is in exactly one message or one skipped stretch, in order.
-    size_t covered = 0, nextMessage = 0, nextSkipped = 0;
+    // Every byte of the file is in exactly one message or one skipped run, in order.
+    size_t covered = 0, numMessages = 0, numSkipped = 0;
+    std::array<VeskSyxFile::Tally, VeskSyxFile::Skipped::numKinds> tallies {};
 
-    while (covered < size)
-    {
-        auto& messages = contents.messages;
-        auto& skipped = contents.skipped;
-
-        if (nextMessage < messages.size() && messages[nextMessage].fileOffset == covered)
+    VeskSyxFile::scan (
+        data, size, maxBody, [&] (const VeskSyxFile::Message& m)
         {
-            auto& m = messages[nextMessage++];
-            auto* body = static_cast<const juce::uint8*> (m.body.getData());
-            FUZZ_CHECK (m.body.getSize() <= maxBody);
-            FUZZ_CHECK (covered + m.body.getSize() + 2 <= size);
-            FUZZ_CHECK (data[covered] == 0xF0 && data[covered + 1 + m.body.getSize()] == 0xF7);
-            FUZZ_CHECK (m.body.getSize() == 0 || std::memcmp (body, data + covered + 1, m.body.getSize()) == 0);
+            FUZZ_CHECK (m.fileOffset == covered);
+            FUZZ_CHECK (m.bodySize <= maxBody);
+            FUZZ_CHECK (covered + m.bodySize + 2 <= size);
+            FUZZ_CHECK (data[covered] == 0xF0 && data[covered + 1 + m.bodySize] == 0xF7);
+            FUZZ_CHECK (m.body == data + covered + 1);
 
-            for (size_t i = 0; i < m.body.getSize(); ++i)
-                FUZZ_CHECK (body[i] < 0x80);
+            for (size_t i = 0; i < m.bodySize; ++i)
+                FUZZ_CHECK (m.body[i] < 0x80);
 
-            covered += m.body.getSize() + 2;
-        }
-        else
+            covered += m.bodySize + 2;
+            ++numMessages; },
+        [&] (const VeskSyxFile::Skipped& s)
         {
-            FUZZ_CHECK (nextSkipped < skipped.size() && skipped[nextSkipped].fileOffset == covered);
-            FUZZ_CHECK (skipped[nextSkipped].length > 0);
-            covered += skipped[nextSkipped++].length;
-        }
+            FUZZ_CHECK (s.fileOffset == covered && s.length > 0);
 
-        FUZZ_CHECK (covered <= size);
-    }
+            // The first runs are the ones the parse kept.
+            if (numSkipped < contents.skipped.size())
+                FUZZ_CHECK (contents.skipped[numSkipped].fileOffset == s.fileOffset && contents.skipped[numSkipped].length == s.length
+                            && contents.skipped[numSkipped].kind == s.kind);
 
-    FUZZ_CHECK (nextMessage == contents.messages.size() && nextSkipped == contents.skipped.size());
+            ++numSkipped;
+            ++tallies[(size_t) s.kind].runs;
+            tallies[(size_t) s.kind].bytes += s.length;
+            covered += s.length;
+            FUZZ_CHECK (covered <= size); });
+
+    FUZZ_CHECK (covered == size);
+    FUZZ_CHECK (numMessages == contents.numMessages);
+    FUZZ_CHECK (contents.skipped.size() == std::min (numSkipped, VeskSyxFile::maxDetails));
+
+    for (size_t k = 0; k < tallies.size(); ++k)
+        FUZZ_CHECK (tallies[k].runs == contents.skippedByKind[k].runs && tallies[k].bytes == contents.skippedByKind[k].bytes);
 
     static juce::uint8 before[VeskImage::imageSize];
     static juce::uint8 image[VeskImage::imageSize];
@@ -50,18 +58,17 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
     std::memcpy (image, before, sizeof (image));
 
     auto import = VeskSyxFile::applyDumps (contents, image);
-    FUZZ_CHECK (import.dumps.size() == contents.messages.size());
+    FUZZ_CHECK ((size_t) import.applied + import.numIgnored == contents.numMessages);
+    FUZZ_CHECK (import.appliedDumps.size() == (size_t) import.applied);
 
     // Bytes outside every record that an applied dump names stay as they were.
     static bool touched[VeskImage::imageSize];
     std::memset (touched, 0, sizeof (touched));
     int applied = 0;
 
-    for (auto& dump : import.dumps)
+    for (auto& dump : import.appliedDumps)
     {
-        if (! dump.applied())
-            continue;
-
+        FUZZ_CHECK (dump.applied());
         ++applied;
         const bool system = dump.patternRecord() < 0;
         const int start = system ? VeskImage::systemBlockOffset : VeskImage::patternRecordOffset (dump.patternRecord());
@@ -76,5 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
         FUZZ_CHECK (touched[i] || image[i] == before[i]);
 
     FUZZ_CHECK (allSevenBit (image));
+
+    const auto report = VeskSyxFile::describeImport (contents, import);
+    FUZZ_CHECK (report.details.size() <= 12 && report.summary.startsWith ("applied "));
     return 0;
 }

@@ -1,21 +1,44 @@
+#include "model/VeskImage.h"
+#include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 namespace
 {
     using Bytes = std::vector<juce::uint8>;
     using Kind = VeskSyxFile::Skipped::Kind;
+    constexpr size_t maxBody = (size_t) VeskProtocol::patternBulkBodySize;
 
-    VeskSyxFile::Contents parse (const Bytes& bytes, size_t maxBody = 169)
+    VeskSyxFile::Contents parse (const Bytes& bytes, size_t maxBodySize = maxBody)
     {
-        return VeskSyxFile::parse (bytes.data(), bytes.size(), maxBody);
+        return VeskSyxFile::parse (bytes.data(), bytes.size(), maxBodySize);
     }
 
-    Bytes bodyOf (const VeskSyxFile::Message& m)
+    struct Found
     {
-        auto* p = static_cast<const juce::uint8*> (m.body.getData());
-        return { p, p + m.body.getSize() };
+        size_t fileOffset;
+        Bytes body;
+    };
+
+    std::vector<Found> messagesOf (const VeskSyxFile::Contents& contents)
+    {
+        std::vector<Found> found;
+        contents.forEachMessage ([&found] (const VeskSyxFile::Message& m)
+                                 { found.push_back ({ m.fileOffset, Bytes (m.body, m.body + m.bodySize) }); });
+        return found;
+    }
+
+    size_t skippedBytes (const VeskSyxFile::Contents& contents)
+    {
+        size_t total = 0;
+
+        for (auto& t : contents.skippedByKind)
+            total += t.bytes;
+
+        return total;
     }
 }
 
@@ -23,16 +46,20 @@ TEST (VeskSyxFile, SplitsMessagesAndMergesJunkBetweenThem)
 {
     auto c = parse ({ 0xF0, 1, 2, 0xF7, 0x00, 0x7F, 0x90, 0xF7, 0xF0, 0xF7, 0xF0, 3, 0xF7 });
 
-    ASSERT_EQ (c.messages.size(), 3u);
-    EXPECT_EQ (bodyOf (c.messages[0]), (Bytes { 1, 2 }));
-    EXPECT_EQ (bodyOf (c.messages[1]), Bytes {});
-    EXPECT_EQ (c.messages[2].fileOffset, 10u);
-    EXPECT_EQ (bodyOf (c.messages[2]), (Bytes { 3 }));
+    const auto m = messagesOf (c);
+    ASSERT_EQ (m.size(), 3u);
+    EXPECT_EQ (c.numMessages, 3u);
+    EXPECT_EQ (m[0].body, (Bytes { 1, 2 }));
+    EXPECT_EQ (m[1].body, Bytes {});
+    EXPECT_EQ (m[2].fileOffset, 10u);
+    EXPECT_EQ (m[2].body, (Bytes { 3 }));
 
     ASSERT_EQ (c.skipped.size(), 1u);
     EXPECT_EQ (c.skipped[0].kind, Kind::junk);
     EXPECT_EQ (c.skipped[0].fileOffset, 4u);
     EXPECT_EQ (c.skipped[0].length, 4u);
+    EXPECT_EQ (c.tally (Kind::junk).runs, 1u);
+    EXPECT_EQ (c.tally (Kind::junk).bytes, 4u);
     EXPECT_EQ (VeskSyxFile::describe (c.skipped[0]), "4 bytes outside any message at byte 4");
 }
 
@@ -41,8 +68,9 @@ TEST (VeskSyxFile, DamagedFramingIsSkippedAndTheNextMessageStillFound)
     // Cut short by a new F0, then a note-on status, then an unterminated end.
     auto c = parse ({ 0xF0, 1, 2, 0xF0, 5, 0xF7, 0xF0, 6, 0x90, 0xF0, 7 });
 
-    ASSERT_EQ (c.messages.size(), 1u);
-    EXPECT_EQ (bodyOf (c.messages[0]), (Bytes { 5 }));
+    const auto m = messagesOf (c);
+    ASSERT_EQ (m.size(), 1u);
+    EXPECT_EQ (m[0].body, (Bytes { 5 }));
 
     ASSERT_EQ (c.skipped.size(), 4u);
     EXPECT_EQ (c.skipped[0].kind, Kind::interrupted);
@@ -52,6 +80,8 @@ TEST (VeskSyxFile, DamagedFramingIsSkippedAndTheNextMessageStillFound)
     EXPECT_EQ (c.skipped[3].kind, Kind::unterminated);
     EXPECT_EQ (c.skipped[3].fileOffset, 9u);
     EXPECT_EQ (c.skipped[3].length, 2u);
+    EXPECT_EQ (c.tally (Kind::interrupted).runs, 2u);
+    EXPECT_EQ (c.tally (Kind::interrupted).bytes, 5u);
 }
 
 TEST (VeskSyxFile, OverLongMessageIsSkippedWhole)
@@ -62,12 +92,154 @@ TEST (VeskSyxFile, OverLongMessageIsSkippedWhole)
     bytes.insert (bytes.end(), { 0xF0, 0x22, 0xF7 });
 
     auto c = parse (bytes);
-    ASSERT_EQ (c.messages.size(), 1u);
-    EXPECT_EQ (bodyOf (c.messages[0]), (Bytes { 0x22 }));
+    const auto m = messagesOf (c);
+    ASSERT_EQ (m.size(), 1u);
+    EXPECT_EQ (m[0].body, (Bytes { 0x22 }));
     ASSERT_EQ (c.skipped.size(), 1u);
     EXPECT_EQ (c.skipped[0].kind, Kind::tooLong);
     EXPECT_EQ (c.skipped[0].length, 172u);
 
     bytes.erase (bytes.begin() + 1); // 169 bytes: the largest dump fits
-    EXPECT_EQ (parse (bytes).messages.size(), 2u);
+    EXPECT_EQ (parse (bytes).numMessages, 2u);
+}
+
+TEST (VeskSyxFile, JunkIsCountedExactlyButOnlyAFewRunsAreKept)
+{
+    // A whole MiB of each kind of junk a damaged or hostile file can hold.
+    constexpr size_t size = 1024 * 1024;
+    Bytes statusBytes (size, 0xF0), emptyMessages (size, 0xF7), noise (size), unterminated (size, 0x11);
+    unterminated[0] = 0xF0;
+    std::mt19937 random (14);
+
+    for (size_t i = 0; i < size; i += 2)
+        emptyMessages[i] = 0xF0;
+
+    for (auto& b : noise)
+        b = (juce::uint8) random();
+
+    for (auto* bytes : { &statusBytes, &emptyMessages, &noise, &unterminated })
+    {
+        SCOPED_TRACE (bytes - &statusBytes);
+        const auto c = parse (*bytes);
+
+        // Every byte is in a message or a counted run; only the first runs are stored.
+        size_t inMessages = 0;
+        c.forEachMessage ([&inMessages] (const VeskSyxFile::Message& m)
+                          { inMessages += m.bodySize + 2; });
+        EXPECT_EQ (inMessages + skippedBytes (c), size);
+        EXPECT_LE (c.skipped.size(), VeskSyxFile::maxDetails);
+
+        std::vector<juce::uint8> image (VeskImage::imageSize, 0);
+        const auto import = VeskSyxFile::applyDumps (c, image.data());
+        EXPECT_EQ (import.applied, 0);
+        EXPECT_EQ (import.numIgnored, c.numMessages);
+        EXPECT_LE (import.ignored.size(), VeskSyxFile::maxDetails);
+        EXPECT_EQ (std::count (image.begin(), image.end(), 0), (long) image.size());
+    }
+
+    const auto flood = parse (statusBytes);
+    EXPECT_EQ (flood.skipped.size(), VeskSyxFile::maxDetails);
+    EXPECT_EQ (flood.tally (Kind::interrupted).runs, size - 1);
+    EXPECT_EQ (flood.tally (Kind::unterminated).runs, 1u);
+    EXPECT_EQ (parse (emptyMessages).numMessages, size / 2);
+}
+
+TEST (VeskSyxFile, TheReportListsTheFirstProblemsInFileOrderAndCountsAll)
+{
+    std::vector<juce::uint8> image (VeskImage::imageSize, 0);
+    std::vector<juce::uint8> record (VeskImage::patternSize, 5);
+    const auto dump = VeskProtocol::patternBulk (2, 3, record.data());
+
+    // 14 foreign messages, 13 interrupted ones and 14 runs of junk, with a valid dump among them.
+    Bytes file;
+
+    for (int i = 0; i < 40; ++i)
+    {
+        if (i == 20)
+            file.insert (file.end(), dump.getRawData(), dump.getRawData() + dump.getRawDataSize());
+
+        if (i % 3 == 0)
+            file.insert (file.end(), { 0xF0, 0x43, 0xF7 }); // another maker's
+        else if (i % 3 == 1)
+            file.insert (file.end(), { 0xF0, 0x41, 0x90 }); // interrupted; the 0x90 is junk
+        else
+            file.insert (file.end(), { 0x01, 0x02 }); // junk, one run with the 0x90 before it
+    }
+
+    const auto c = parse (file);
+    const auto import = VeskSyxFile::applyDumps (c, image.data());
+    ASSERT_EQ (import.appliedDumps.size(), 1u);
+    EXPECT_EQ (import.appliedDumps[0].patternRecord(), 4);
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), image.data() + VeskImage::patternRecordOffset (4)));
+
+    for (size_t lines : { (size_t) 12, (size_t) 1000 })
+    {
+        SCOPED_TRACE (lines);
+        const auto report = VeskSyxFile::describeImport (c, import, lines);
+        const auto shown = std::min (lines, VeskSyxFile::maxDetails);
+        ASSERT_EQ (report.details.size(), shown);
+
+        // Listed in file order: the byte numbers only grow.
+        juce::int64 last = -1;
+
+        for (size_t i = 0; i + 1 < shown; ++i)
+        {
+            const auto at = report.details[i].fromFirstOccurrenceOf ("at byte ", false, false).getLargeIntValue();
+            EXPECT_GT (at, last) << report.details[i];
+            last = at;
+        }
+
+        EXPECT_EQ (report.details.back(), "... and " + juce::String (41 - (int) (shown - 1)) + " more");
+    }
+
+    const auto summary = VeskSyxFile::describeImport (c, import).summary;
+    EXPECT_TRUE (summary.startsWith ("applied 1 dump, ignored 27 messages (13 interrupted, 14 not this unit's)")) << summary;
+}
+
+TEST (VeskSyxFile, ReadRefusesAFileOverTheBoundBeforeReadingIt)
+{
+    juce::TemporaryFile temp (".syx");
+    const auto file = temp.getFile();
+    std::vector<juce::uint8> record (VeskImage::patternSize, 7);
+    const auto dump = VeskProtocol::patternBulk (2, 0, record.data());
+
+    // Exactly at the bound: a dump at the very end is still found.
+    juce::MemoryBlock bytes ((size_t) VeskSyxFile::maxFileSize - (size_t) dump.getRawDataSize(), true);
+    bytes.append (dump.getRawData(), (size_t) dump.getRawDataSize());
+    ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getSize()));
+
+    VeskSyxFile::Contents contents;
+    ASSERT_TRUE (VeskSyxFile::read (file, maxBody, contents).wasOk());
+    EXPECT_EQ (contents.numMessages, 1u);
+    EXPECT_EQ (contents.tally (Kind::junk).bytes, bytes.getSize() - (size_t) dump.getRawDataSize());
+
+    // One byte more is refused, and what the caller holds is left as it was.
+    ASSERT_TRUE (file.appendData ("\0", 1));
+    auto result = VeskSyxFile::read (file, maxBody, contents);
+    EXPECT_TRUE (result.failed());
+    EXPECT_TRUE (result.getErrorMessage().contains ("1,048,577 bytes")) << result.getErrorMessage();
+    EXPECT_EQ (contents.numMessages, 1u);
+
+    // Ten gigabytes that take no room: refused by the size alone, at once.
+    {
+        juce::FileOutputStream out (file);
+        ASSERT_TRUE (out.openedOk());
+        ASSERT_TRUE (out.setPosition (10'000'000'000LL - 1));
+        out.writeByte (0);
+    }
+
+    ASSERT_EQ (file.getSize(), 10'000'000'000LL);
+    result = VeskSyxFile::read (file, maxBody, contents);
+    EXPECT_TRUE (result.failed());
+    EXPECT_TRUE (result.getErrorMessage().contains ("10,000,000,000 bytes")) << result.getErrorMessage();
+
+    // A device whose size says nothing is read no further than the bound.
+    const juce::File zero ("/dev/zero");
+
+    if (zero.exists())
+    {
+        result = VeskSyxFile::read (zero, maxBody, contents);
+        EXPECT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().contains ("larger than 1 MiB")) << result.getErrorMessage();
+    }
 }
