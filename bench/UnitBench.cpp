@@ -117,7 +117,52 @@ namespace
         state.counters["floorMs"] = floorMs;
         state.counters["overFloorPercent"] = (meanMs / floorMs - 1.0) * 100.0;
     }
+
+    /**
+        Pattern dumps through the receiver, applied on the message thread: with
+        no transfer (each goes into the library, the page refreshes) and
+        during a Get All (each is first read, then kept out and counted as
+        nobody's). Counter: microseconds per dump.
+    */
+    void dumpsThroughReceiver (benchmark::State& state)
+    {
+        constexpr int numDumps = 10000;
+        const bool duringGetAll = state.range (0) != 0;
+        MessageThreadClock clock;
+        NullMidiOut out;
+        VeskModel model (out);
+        VeskComponent editor (model);
+        editor.setSize (446, 470);
+        editor.refreshPatternsPage (0);
+        VeskTransfer transfer (model, clock);
+        MyMidiInputCallback receiver (model, editor);
+        receiver.addListener (&transfer);
+
+        const auto dump = VeskProtocol::patternBulk (VeskImage::Area::userPattern, 4, model.userPattern (4));
+        double totalMs = 0.0;
+
+        for (auto _ : state)
+        {
+            if (duringGetAll && ! transfer.start (VeskTransfer::Kind::getAll))
+                state.SkipWithError ("refused");
+
+            const double start = juce::Time::getMillisecondCounterHiRes();
+
+            for (int i = 0; i < numDumps; ++i)
+                receiver.applyMessage (dump);
+
+            totalMs += juce::Time::getMillisecondCounterHiRes() - start;
+
+            if (duringGetAll && (int) transfer.getReport().ignored.size() != numDumps)
+                state.SkipWithError ("not every dump was kept out");
+
+            transfer.cancel();
+        }
+
+        state.counters["perDumpUs"] = totalMs * 1000.0 / ((double) state.iterations() * numDumps);
+    }
 }
 
+BENCHMARK (dumpsThroughReceiver)->Arg (0)->Arg (1)->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (receiverFlood)->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (sendAllAgainstFloor)->Unit (benchmark::kMillisecond)->Iterations (3)->UseRealTime();

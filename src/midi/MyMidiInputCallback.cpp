@@ -15,6 +15,14 @@ MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse, Listener& first
 
 MyMidiInputCallback::~MyMidiInputCallback() = default;
 
+MyMidiInputCallback::DumpPlace MyMidiInputCallback::Listener::placeDump (const VeskDecoder::Dump&)
+{
+    if (auto* image = getImageForDumps())
+        return DumpPlace::into (image);
+
+    return DumpPlace::library();
+}
+
 void MyMidiInputCallback::addListener (Listener* listener)
 {
     if (listener != nullptr && std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
@@ -40,19 +48,27 @@ void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
 {
     if (message.isSysEx())
     {
-        juce::uint8* lentImage = nullptr;
-        callListeners ([&lentImage] (Listener& l)
-                       {
-                            if (lentImage == nullptr)
-                                lentImage = l.getImageForDumps(); });
-
         const auto* body = message.getSysExData();
         const int length = message.getSysExDataSize();
-        const auto dump = lentImage != nullptr ? VeskDecoder::applyDump (lentImage, body, length)
-                                               : model.receiveDump (body, length);
+
+        // Read into scratch first: what it is decides where it goes.
+        const auto dump = VeskDecoder::applyDump (scratch.data(), body, length);
+        auto place = DumpPlace::library();
 
         callListeners ([&] (Listener& l)
-                       { l.dumpReceived (dump, lentImage == nullptr); });
+                       {
+                           const auto asked = l.placeDump (dump);
+
+                           if (place.toLibrary)
+                               place = asked; });
+
+        if (place.toLibrary)
+            model.receiveDump (body, length);
+        else if (place.image != nullptr)
+            VeskDecoder::applyDump (place.image, body, length);
+
+        callListeners ([&] (Listener& l)
+                       { l.dumpReceived (dump, place.toLibrary); });
         return;
     }
 

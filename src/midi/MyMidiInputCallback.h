@@ -3,6 +3,7 @@
 #include "MessageThreadMidiInputCallback.h"
 #include "model/VeskModel.h"
 
+#include <array>
 #include <vector>
 
 /**
@@ -20,9 +21,11 @@
     - patternSelected: the unit changed pattern; the pattern selector should
       show that item (0 "Temporary", 1-20 "User 01" to "User 20").
 
-    A listener that must keep dumps away from the library (verifying the unit
-    against it) lends an image of its own through getImageForDumps; while it
-    does, dumps are written there and the library does not change.
+    Before a dump is written anywhere, every listener is asked where it goes
+    (placeDump): into the library, as always, into an image the listener lends
+    (verifying the unit against the library), or nowhere (an answer a transfer
+    no longer wants, a dump nobody asked for while one runs). The receiver
+    asks first and writes after, so nothing has to be undone.
 
     Listeners are not owned; one must be removed (or the receiver deleted)
     before it goes.
@@ -30,11 +33,28 @@
 class MyMidiInputCallback : public MessageThreadMidiInputCallback
 {
 public:
+    /** Where a received dump is written. */
+    struct DumpPlace
+    {
+        static DumpPlace library() { return {}; }
+        static DumpPlace into (juce::uint8* image) { return { false, image }; }
+        static DumpPlace nowhere() { return { false, nullptr }; }
+
+        bool toLibrary = true;
+        juce::uint8* image = nullptr; // when not toLibrary: the image that takes it, or nullptr for none
+    };
+
     struct Listener
     {
         virtual ~Listener() = default;
 
-        /** intoLibrary is false when the dump went into a lent image. */
+        /** Asked once for every exclusive message, before anything is written
+            (dump tells what it is and which block it names). The first
+            listener that keeps it from the library decides where it goes.
+            By default a lent image (getImageForDumps) takes it. */
+        virtual DumpPlace placeDump (const VeskDecoder::Dump& dump);
+
+        /** intoLibrary is false when the dump went into a lent image or nowhere. */
         virtual void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) { juce::ignoreUnused (dump, intoLibrary); }
         virtual void controllerReceived (int controllerNumber) { juce::ignoreUnused (controllerNumber); }
         virtual void patternSelected (int patternItem) { juce::ignoreUnused (patternItem); }
@@ -66,6 +86,9 @@ private:
     void callListeners (const std::function<void (Listener&)>& call);
 
     std::vector<Listener*> listeners;
+
+    // Where a dump is read before the listeners say where it goes.
+    std::array<juce::uint8, VeskImage::imageSize> scratch {};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MyMidiInputCallback)
 };

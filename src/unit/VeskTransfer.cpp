@@ -3,6 +3,7 @@
 #include "model/VeskProtocol.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace
 {
@@ -49,6 +50,53 @@ namespace
     }
 
     constexpr int maxDifferenceLines = 30;
+
+    /** Where a block lies in the image: -1 system, 0 temporary, 1-20 user patterns. */
+    std::pair<int, int> rangeOf (int block)
+    {
+        using namespace VeskImage;
+
+        if (block < 0)
+            return { systemBlockOffset, systemBlockSize };
+
+        return { block == 0 ? temporaryPatternOffset : userPatternOffset (block - 1), patternSize };
+    }
+
+    /** "a dump of User 01, 2 dumps of System nobody asked for", blocks in order of first arrival. */
+    juce::String describeIgnored (const std::vector<int>& ignored)
+    {
+        std::vector<std::pair<int, int>> counts;
+
+        for (int block : ignored)
+        {
+            auto it = std::find_if (counts.begin(), counts.end(), [block] (auto& c)
+                                    { return c.first == block; });
+
+            if (it == counts.end())
+                counts.push_back ({ block, 1 });
+            else
+                ++it->second;
+        }
+
+        juce::StringArray parts;
+
+        for (auto& [block, count] : counts)
+            parts.add ((count == 1 ? juce::String ("a dump") : juce::String (count) + " dumps") + " of " + VeskFields::blockName (block));
+
+        return parts.joinIntoString (", ") + " nobody asked for";
+    }
+
+    juce::String gerund (VeskTransfer::Kind kind)
+    {
+        switch (kind)
+        {
+            case VeskTransfer::Kind::getAll: return "getting";
+            case VeskTransfer::Kind::sendAll: return "sending";
+            case VeskTransfer::Kind::verify: return "verifying";
+        }
+
+        return {};
+    }
 }
 
 VeskTransfer::VeskTransfer (VeskModel& modelToUse, VeskClock& clockToUse)
@@ -104,6 +152,10 @@ bool VeskTransfer::start (Kind kind)
         report.blocks.push_back ({ block, Status::waiting, {} });
 
     running = true;
+    ++run;
+    forgetExpiredRequests();
+    answerInHand = VeskDecoder::Dump::noBlock;
+    std::copy (std::begin (model.image), std::end (model.image), libraryAtStart.begin());
 
     if (kind == Kind::sendAll)
     {
@@ -153,21 +205,68 @@ void VeskTransfer::request()
     using namespace VeskImage;
     const int block = report.blocks[(size_t) report.current].block;
 
+    unanswered.push_back ({ block, run, std::numeric_limits<double>::infinity() });
+
+    // Armed before sending: an answer delivered from inside send finds the
+    // timer to stop, and nothing here runs after the transfer moved on or ended.
+    timerId = clock.callAfter (settings.timeoutMs, [this]
+                               {
+                                   timerId = 0;
+
+                                   if (running)
+                                       failedTry ("no answer"); });
+
     model.owner.send (block < 0 ? VeskProtocol::systemRequest()
                                 : (block == 0 ? VeskProtocol::patternRequest (Area::temporaryPattern, 0)
                                               : VeskProtocol::patternRequest (Area::userPattern, block - 1)));
+}
 
-    timerId = clock.callAfter (settings.timeoutMs, [this]
-                               { timerId = 0; failedTry ("no answer"); });
+MyMidiInputCallback::DumpPlace VeskTransfer::placeDump (const VeskDecoder::Dump& dump)
+{
+    using Place = MyMidiInputCallback::DumpPlace;
+    answerInHand = VeskDecoder::Dump::noBlock;
+
+    // Another device's message, or one naming no block: nothing to decide.
+    if (dump.addressedBlock == VeskDecoder::Dump::noBlock)
+        return Place::library();
+
+    forgetExpiredRequests();
+
+    const auto asked = std::find_if (unanswered.begin(), unanswered.end(), [&dump] (auto& r)
+                                     { return r.block == dump.addressedBlock; });
+
+    if (asked != unanswered.end())
+    {
+        const bool inHand = running && asked->run == run && dump.addressedBlock == report.blocks[(size_t) report.current].block;
+        unanswered.erase (asked);
+
+        // After a skip or a cancel, or a second answer to a block that has one: wanted no more.
+        if (! inHand)
+            return Place::nowhere();
+
+        answerInHand = dump.addressedBlock;
+        return report.kind == Kind::getAll ? Place::library() : Place::into (unitImage.data());
+    }
+
+    if (! running)
+        return Place::library();
+
+    // Taking it would make the summary untrue; a damaged one would not be taken anyway.
+    if (dump.applied())
+        report.ignored.push_back (dump.addressedBlock);
+
+    return Place::nowhere();
 }
 
 void VeskTransfer::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
 {
-    if (! running || report.kind == Kind::sendAll)
+    if (answerInHand == VeskDecoder::Dump::noBlock || dump.addressedBlock != answerInHand)
         return;
 
-    // Whatever else arrives (another block, a late second answer) is the receiver's business.
-    if (dump.addressedBlock != report.blocks[(size_t) report.current].block)
+    answerInHand = VeskDecoder::Dump::noBlock;
+
+    // Counted only where it went: Get All's into the library, Verify's into its own image.
+    if (! running || intoLibrary != (report.kind == Kind::getAll))
         return;
 
     if (! dump.applied())
@@ -177,18 +276,9 @@ void VeskTransfer::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary
         return;
     }
 
-    // Verify's answers must have gone into its own image, and Get All's into the library.
-    if (intoLibrary != (report.kind == Kind::getAll))
-        return;
-
     stopTimer();
     report.blocks[(size_t) report.current].status = Status::done;
     nextBlock();
-}
-
-juce::uint8* VeskTransfer::getImageForDumps()
-{
-    return running && report.kind == Kind::verify ? unitImage.data() : nullptr;
 }
 
 void VeskTransfer::failedTry (const juce::String& why)
@@ -230,12 +320,9 @@ void VeskTransfer::nextBlock()
 
 void VeskTransfer::sendNext()
 {
-    const auto& message = toSend[(size_t) report.current];
-    model.owner.send (message);
+    // A copy: toSend is cleared when the transfer ends.
+    const auto message = toSend[(size_t) report.current];
     report.blocks[(size_t) report.current].status = Status::done;
-
-    if (! progressed())
-        return;
 
     // Its time on the wire plus a gap before the next one.
     const double pause = VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
@@ -244,10 +331,18 @@ void VeskTransfer::sendNext()
                                {
                                    timerId = 0;
 
+                                   if (! running)
+                                       return;
+
                                    if (++report.current == (int) report.blocks.size())
                                        finish();
                                    else
                                        sendNext(); });
+
+    model.owner.send (message);
+
+    if (running)
+        progressed();
 }
 
 void VeskTransfer::finish()
@@ -256,6 +351,16 @@ void VeskTransfer::finish()
     running = false;
     report.finished = ! report.cancelled;
     toSend.clear();
+
+    // Answers still on their way are this run's for a while yet.
+    const double graceEnd = clock.now() + 2.0 * settings.timeoutMs;
+
+    for (auto& r : unanswered)
+        if (r.run == run)
+            r.answerableUntil = graceEnd;
+
+    if (report.kind != Kind::sendAll)
+        report.libraryChangedBesides = libraryChangedBesidesAnswers();
 
     if (report.kind == Kind::verify)
     {
@@ -269,6 +374,33 @@ void VeskTransfer::finish()
 
     if (onFinished != nullptr)
         onFinished();
+}
+
+void VeskTransfer::forgetExpiredRequests()
+{
+    const double now = clock.now();
+    unanswered.erase (std::remove_if (unanswered.begin(), unanswered.end(), [now] (auto& r)
+                                      { return r.answerableUntil < now; }),
+                      unanswered.end());
+}
+
+bool VeskTransfer::libraryChangedBesidesAnswers() const
+{
+    std::vector<bool> written (VeskImage::imageSize, false);
+
+    if (report.kind == Kind::getAll)
+        for (auto& b : report.blocks)
+            if (b.status == Status::done)
+            {
+                const auto [offset, size] = rangeOf (b.block);
+                std::fill (written.begin() + offset, written.begin() + offset + size, true);
+            }
+
+    for (int i = 0; i < VeskImage::imageSize; ++i)
+        if (! written[(size_t) i] && model.image[i] != libraryAtStart[(size_t) i])
+            return true;
+
+    return false;
 }
 
 //==============================================================================
@@ -308,6 +440,7 @@ juce::String VeskTransfer::Report::summary() const
     }
 
     juce::StringArray text;
+    juce::String ignoredLine;
 
     if (kind == Kind::sendAll)
     {
@@ -318,8 +451,18 @@ juce::String VeskTransfer::Report::summary() const
             text.add ("Sent all " + juce::String (total) + " blocks to the unit: the system block, "
                       + "user patterns 1 to 20 and the temporary pattern.");
 
+        if (! ignored.empty())
+            text.add ("\nIgnored while sending: " + describeIgnored (ignored) + ".");
+
         return text.joinIntoString ("\n");
     }
+
+    if (! ignored.empty())
+        ignoredLine = "\nIgnored while " + gerund (kind) + ": " + describeIgnored (ignored) + ".";
+
+    // Knobs turned on the unit reach the library while a transfer runs.
+    const juce::String unchanged = libraryChangedBesides ? "\nNothing of it went into the library, but knob moves the unit sent meanwhile changed it: it is marked changed."
+                                                         : "\nThe library is unchanged.";
 
     if (cancelled)
         text.add ("Cancelled at " + progressText() + ": nothing further was asked for.");
@@ -336,8 +479,10 @@ juce::String VeskTransfer::Report::summary() const
         if (! skipped.isEmpty())
             text.add ("\nNot received, so the library keeps its own:\n" + skipped.joinIntoString ("\n"));
 
-        text.add (done > 0 ? "\nThe library is marked changed: save it to keep what arrived."
-                           : "\nThe library is unchanged.");
+        if (ignoredLine.isNotEmpty())
+            text.add (ignoredLine);
+
+        text.add (done > 0 ? "\nThe library is marked changed: save it to keep what arrived." : unchanged);
         return text.joinIntoString ("\n");
     }
 
@@ -379,6 +524,9 @@ juce::String VeskTransfer::Report::summary() const
     if (! skipped.isEmpty())
         text.add ("\nNot compared (no good answer):\n" + skipped.joinIntoString ("\n"));
 
-    text.add ("\nThe library is unchanged.");
+    if (ignoredLine.isNotEmpty())
+        text.add (ignoredLine);
+
+    text.add (unchanged);
     return text.joinIntoString ("\n");
 }

@@ -14,17 +14,24 @@
       patterns 1-20, one request at a time. The next request goes out when the
       answer has been applied, or after timeoutMs; an unanswered or damaged
       answer is asked for again (retries more times), then the block is
-      skipped. Dumps change the library through the receiver, as any dump
-      does, so a skipped block keeps what the library held.
+      skipped, and the library keeps its own.
     - Send All: the system bulk, user patterns 1-20, then the temporary
       pattern, each message followed by a pause of its time on a 31,250 baud
       line plus gapMs, so a unit with a small input buffer keeps up. The
       library does not change.
-    - Verify: a Get All into an image of its own (lent to the receivers, so
-      the library does not change), then a field-by-field comparison.
+    - Verify: a Get All into an image of its own, then a field-by-field
+      comparison. The library does not change.
 
-    It listens to the receivers for the dumps; it sends through the model's
-    output. cancel stops at once: nothing further is sent.
+    It decides, for the receivers, where every dump goes. While it runs, and
+    for twice timeoutMs after it ends or is cancelled, a dump that answers one
+    of its requests is its own: Get All lets only the answer for the block in
+    hand into the library, Verify only into its own image, and answers that
+    come after a skip or a cancel go nowhere. A dump that none of its requests
+    asked for is kept out while it runs and named in the summary. Any other
+    dump goes into the library as always.
+
+    It sends through the model's output. cancel stops at once: nothing
+    further is sent.
 */
 class VeskTransfer : public MyMidiInputCallback::Listener
 {
@@ -84,6 +91,8 @@ public:
         int attempt = 1; // of the block in hand
         std::vector<BlockResult> blocks;
         std::vector<VeskFields::Difference> differences; // Verify: library -> unit, blocks that arrived
+        std::vector<int> ignored; // blocks of the dumps nobody asked for while it ran, in arrival order
+        bool libraryChangedBesides = false; // something else (knobs on the unit) changed the library meanwhile
         int numDone() const;
 
         /** What a person reads at the end. */
@@ -99,10 +108,19 @@ public:
     std::function<void()> onProgress;
     std::function<void()> onFinished;
 
+    MyMidiInputCallback::DumpPlace placeDump (const VeskDecoder::Dump& dump) override;
     void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override;
-    juce::uint8* getImageForDumps() override;
 
 private:
+    /** A request not answered yet. Until the run that sent it ends it stays
+        open; then it may be answered for a grace period. */
+    struct Request
+    {
+        int block;
+        int run;
+        double answerableUntil;
+    };
+
     void request();
     void timedOut();
     void failedTry (const juce::String& why);
@@ -111,6 +129,8 @@ private:
     void finish();
     void stopTimer();
     bool progressed();
+    void forgetExpiredRequests();
+    bool libraryChangedBesidesAnswers() const;
 
     VeskModel& model;
     VeskClock& clock;
@@ -119,6 +139,11 @@ private:
     Report report;
     std::vector<juce::MidiMessage> toSend;
     std::array<juce::uint8, VeskImage::imageSize> unitImage {};
+    std::array<juce::uint8, VeskImage::imageSize> libraryAtStart {};
+
+    int run = 0; // counts starts, so a late answer is told from the running one's
+    std::vector<Request> unanswered; // oldest first
+    int answerInHand = VeskDecoder::Dump::noBlock; // the block placeDump let in as the answer in hand, until dumpReceived takes it
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskTransfer)
 };

@@ -346,6 +346,63 @@ TEST_F (IncomingMidi, ListenersHearEveryDumpAndALentImageKeepsTheLibraryAsItWas)
     EXPECT_EQ (transfer.heard, (std::vector<Transfer::Heard> { { R::badChecksum, 0, true }, { R::temporaryPattern, 0, false } }));
 }
 
+TEST_F (IncomingMidi, ListenersSayWhereADumpGoesBeforeAnythingIsWritten)
+{
+    using Place = MyMidiInputCallback::DumpPlace;
+
+    struct Gate : MyMidiInputCallback::Listener
+    {
+        explicit Gate (VeskModel& m) : model (m) {}
+
+        Place placeDump (const VeskDecoder::Dump&) override
+        {
+            levelWhenAsked.push_back (model.temporaryPattern[Pattern::level]);
+            return place;
+        }
+
+        void dumpReceived (const VeskDecoder::Dump&, bool intoLibrary) override { heardIntoLibrary.push_back (intoLibrary); }
+
+        VeskModel& model;
+        Place place;
+        std::vector<int> levelWhenAsked;
+        std::vector<bool> heardIntoLibrary;
+        juce::uint8 image[imageSize] = {};
+    } first (model), second (model);
+
+    receiver.addListener (&first);
+    receiver.addListener (&second);
+    model.setChangedFlag (false);
+    const int before = model.temporaryPattern[Pattern::level];
+    std::vector<juce::uint8> record (model.temporaryPattern, model.temporaryPattern + patternSize);
+    record[Pattern::level] = 42;
+    const auto dump = sysex (dumpBody (1, 0, record.data(), patternSize));
+
+    // Nowhere: neither the library nor the image the later listener offers.
+    first.place = Place::nowhere();
+    second.place = Place::into (second.image);
+    receive (dump);
+    EXPECT_EQ (model.temporaryPattern[Pattern::level], before);
+    EXPECT_EQ (second.image[temporaryPatternOffset + Pattern::level], 0);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+    EXPECT_NE (shownLevel(), 42.0);
+
+    // The first that keeps it from the library decides.
+    first.place = Place::library();
+    receive (dump);
+    EXPECT_EQ (second.image[temporaryPatternOffset + Pattern::level], 42);
+    EXPECT_EQ (model.temporaryPattern[Pattern::level], before);
+
+    second.place = Place::library();
+    receive (dump);
+    EXPECT_EQ (model.temporaryPattern[Pattern::level], 42);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_DOUBLE_EQ (shownLevel(), 42.0);
+
+    // Asked every time before the library was written, and told after.
+    EXPECT_EQ (first.levelWhenAsked, std::vector<int> ({ before, before, before }));
+    EXPECT_EQ (second.heardIntoLibrary, std::vector<bool> ({ false, false, true }));
+}
+
 //==============================================================================
 // The lead, bass and rhythm editors behind the receiver.
 namespace
