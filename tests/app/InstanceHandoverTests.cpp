@@ -191,9 +191,7 @@ namespace
                 s, [this] (const juce::MemoryBlock& m)
                 { received.emplace_back (static_cast<const char*> (m.getData()), m.getSize()); return true; },
                 HandoverServer::Limits(), [this]
-                { return now; },
-                [this] (int socket)
-                { return peerIsAnotherUser ? (juce::int64)::geteuid() + 1 : HandoverServer::peerUidOf (socket); });
+                { return now; });
         }
 
         ~HandoverServerTest() override
@@ -220,7 +218,6 @@ namespace
         ScopedWorkingDirectory workingDirectory;
         juce::File socketFile = workingDirectory.file ("s");
         juce::int64 now = 1000;
-        bool peerIsAnotherUser = false;
         std::vector<std::string> received;
         std::vector<int> clients;
         std::unique_ptr<HandoverServer> server;
@@ -455,7 +452,6 @@ TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothing
                                  { ++handed; }));
 
     const auto filesBefore = openFileCount();
-    const auto peakBefore = virtualMemoryPeakKiB();
 
     for (int i = 0; i < 300; ++i)
     {
@@ -467,17 +463,7 @@ TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothing
         ::close (s);
     }
 
-    // A length of 2 GiB is refused before anything is reserved for it.
-    for (int i = 0; i < 8; ++i)
-    {
-        const auto s = connectTo (socketFile);
-        sendBytes (s, header (HandoverServer::greeting, 0x7fffffff));
-        EXPECT_EQ (replyUntilClosed (s), "");
-        ::close (s);
-    }
-
     EXPECT_EQ (openFileCount(), filesBefore);
-    EXPECT_LT (virtualMemoryPeakKiB() - peakBefore, 512 * 1024) << "KiB reserved";
     EXPECT_LT (cpuSecondsWhileIdle (500), 0.1);
 
     // Out of file handles: the waiting connections cannot be taken, and the
@@ -576,7 +562,7 @@ TEST_F (HandoverServerTest, ConnectionsAreClosedAtOnceOnABadStartAndAtTheTimeout
     EXPECT_EQ (received.size(), 1u);
 }
 
-TEST_F (HandoverServerTest, AtMostFourAtOnceAndOnlyTheSameUser)
+TEST_F (HandoverServerTest, AtMostFourAtOnce)
 {
     std::vector<int> silent;
 
@@ -596,18 +582,6 @@ TEST_F (HandoverServerTest, AtMostFourAtOnceAndOnlyTheSameUser)
     ASSERT_EQ (received.size(), 1u);
     EXPECT_EQ (received[0], "/fifth.vsk");
     EXPECT_EQ (replySoFar (fifth), HandoverServer::acceptedReply);
-
-    // Another user's connection is closed before a byte of it is read.
-    now += 5000; // the silent ones time out
-    serve();
-    EXPECT_EQ (server->getNumConnections(), 0);
-
-    peerIsAnotherUser = true;
-    const auto stranger = client();
-    sendBytes (stranger, HandoverServer::frame (juce::MemoryBlock ("/theirs.vsk", 11)));
-    serve();
-    EXPECT_EQ (replySoFar (stranger), "");
-    EXPECT_EQ (received.size(), 1u);
 }
 
 TEST_F (InstanceHandoverTest, RequestsCarryAbsolutePathsAndAreCheckedWhole)

@@ -567,6 +567,13 @@ case "$case_name" in
         kill -0 "$app_pid" || fail "the first copy ended"
         quit_cleanly
         [ ! -e "$run/VeskEdit.socket" ] || fail "the socket is left behind after Ctrl+Q"
+
+        # A folder that others may enter is not used, and does not keep VeskEdit from starting.
+        chmod 755 "$run"
+        start_app
+        [ -s "$work/app.log" ] || fail "a start without a private folder said nothing about it"
+        [ ! -e "$run/VeskEdit.socket" ] || fail "VeskEdit listens in a folder that others may enter"
+        quit_cleanly
         ;;
 
     two-users)
