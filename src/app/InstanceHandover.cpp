@@ -1,140 +1,250 @@
 #include "InstanceHandover.h"
 #include "UserSettings.h"
 
-#if JUCE_LINUX || JUCE_BSD || JUCE_MAC
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#if JUCE_LINUX
+#include <sys/random.h>
 #endif
 
 namespace
 {
-    constexpr juce::uint32 magic = 0x48534b56; // "VKSH" on the wire
-    const char* const accepted = "accepted";
+    constexpr size_t keyBytes = 32;
+    constexpr size_t maxKeyFileBytes = 256;
+
+    juce::int64 nowMs()
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds> (steady_clock::now().time_since_epoch()).count();
+    }
+
+    juce::String systemError() { return std::strerror (errno); }
+
+    /** The folder's handle when it is a real folder of this user that nobody
+        else can enter; -1 (and why) otherwise. */
+    int openPrivateFolder (const juce::File& folder, bool create, juce::String& problem)
+    {
+        const auto path = folder.getFullPathName();
+        bool created = false;
+
+        if (create)
+        {
+            folder.getParentDirectory().createDirectory();
+            created = ::mkdir (path.toRawUTF8(), S_IRWXU) == 0;
+        }
+
+        const auto handle = ::open (path.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+
+        if (handle < 0)
+        {
+            problem = "cannot open the folder " + path + " (" + systemError() + ")";
+            return -1;
+        }
+
+        // A umask may have taken bits from a folder we made; one we found is taken as it is.
+        if (created)
+            ::fchmod (handle, S_IRWXU);
+
+        struct stat info
+        {
+        };
+
+        if (::fstat (handle, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 07777) != S_IRWXU)
+        {
+            problem = "the folder " + path + " is not private to this user (it must be the user's own, with mode 0700)";
+            ::close (handle);
+            return -1;
+        }
+
+        return handle;
+    }
 
     juce::String makeKey()
     {
-        juce::HeapBlock<juce::uint8> bytes (16, true);
-        juce::FileInputStream urandom (juce::File ("/dev/urandom"));
+        juce::uint8 bytes[keyBytes];
+        size_t got = 0;
 
-        if (! urandom.openedOk() || urandom.read (bytes.get(), 16) != 16)
-            juce::Random::getSystemRandom().fillBitsRandomly (bytes.get(), 16);
-
-        return juce::String::toHexString (bytes.get(), 16, 0);
-    }
-
-    /** A later start's side: sends one request and waits for the answer. */
-    class Client : public juce::InterprocessConnection
-    {
-    public:
-        Client() : juce::InterprocessConnection (false, magic) {}
-        ~Client() override { disconnect(); }
-
-        void connectionMade() override {}
-        void connectionLost() override { answered.signal(); }
-
-        void messageReceived (const juce::MemoryBlock& message) override
+#if JUCE_LINUX
+        while (got < keyBytes)
         {
-            reply = message.toString();
-            answered.signal();
+            const auto n = ::getrandom (bytes + got, keyBytes - got, 0);
+
+            if (n > 0)
+                got += (size_t) n;
+            else if (! (n < 0 && errno == EINTR))
+                break;
+        }
+#endif
+
+        if (got < keyBytes)
+        {
+            // Where getrandom() is missing: the system's pool through its device, and nothing weaker.
+            got = 0;
+            const auto urandom = ::open ("/dev/urandom", O_RDONLY | O_CLOEXEC);
+
+            while (urandom >= 0 && got < keyBytes)
+            {
+                const auto n = ::read (urandom, bytes + got, keyBytes - got);
+
+                if (n > 0)
+                    got += (size_t) n;
+                else if (! (n < 0 && errno == EINTR))
+                    break;
+            }
+
+            if (urandom >= 0)
+                ::close (urandom);
         }
 
-        juce::WaitableEvent answered;
-        juce::String reply; // written before answered is signalled
+        return got == keyBytes ? juce::String::toHexString (bytes, (int) keyBytes, 0) : juce::String();
+    }
 
-        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Client)
-    };
+    /** Replaces the key file; created afresh and exclusively, readable by the user alone. */
+    bool writeKey (int folderHandle, const juce::String& key)
+    {
+        if (::unlinkat (folderHandle, InstanceHandover::keyFileName, 0) != 0 && errno != ENOENT)
+            return false;
+
+        const auto handle = ::openat (folderHandle, InstanceHandover::keyFileName,
+                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+
+        if (handle < 0)
+            return false;
+
+        const auto* text = key.toRawUTF8();
+        const auto size = std::strlen (text);
+        size_t written = 0;
+
+        while (written < size)
+        {
+            const auto n = ::write (handle, text + written, size - written);
+
+            if (n > 0)
+                written += (size_t) n;
+            else if (! (n < 0 && errno == EINTR))
+                break;
+        }
+
+        return ::close (handle) == 0 && written == size;
+    }
+
+    juce::String readKey (int folderHandle)
+    {
+        const auto handle = ::openat (folderHandle, InstanceHandover::keyFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+
+        if (handle < 0)
+            return {};
+
+        char text[maxKeyFileBytes + 1];
+        ssize_t size = -1;
+        struct stat info
+        {
+        };
+
+        if (::fstat (handle, &info) == 0 && S_ISREG (info.st_mode) && info.st_size <= (off_t) maxKeyFileBytes)
+            size = ::read (handle, text, maxKeyFileBytes);
+
+        ::close (handle);
+        return size > 0 ? juce::String::fromUTF8 (text, (int) size).trim() : juce::String();
+    }
+
+    /** The socket's address: its path, or where that is too long for an
+        address, the same place through the folder's open handle. */
+    bool socketAddress (int folderHandle, const juce::File& folder, sockaddr_un& address)
+    {
+        address = {};
+        address.sun_family = AF_UNIX;
+        auto path = folder.getChildFile (InstanceHandover::socketFileName).getFullPathName();
+
+        if ((size_t) path.getNumBytesAsUTF8() >= sizeof (address.sun_path))
+            path = "/proc/self/fd/" + juce::String (folderHandle) + "/" + InstanceHandover::socketFileName;
+
+        if ((size_t) path.getNumBytesAsUTF8() >= sizeof (address.sun_path))
+            return false;
+
+        std::strcpy (address.sun_path, path.toRawUTF8());
+        return true;
+    }
+
+    /** A socket connected to address, or -1. Does not wait for a copy that has its hands full. */
+    int connectTo (const sockaddr_un& address)
+    {
+        const auto handle = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+
+        if (handle >= 0 && ::connect (handle, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0)
+            return handle;
+
+        if (handle >= 0)
+            ::close (handle);
+
+        return -1;
+    }
+
+    /** Waits for the socket until the deadline; false when it passed. */
+    bool waitFor (int handle, short events, juce::int64 deadline)
+    {
+        for (;;)
+        {
+            const auto left = deadline - nowMs();
+
+            if (left <= 0)
+                return false;
+
+            pollfd fd { handle, events, 0 };
+            const auto n = ::poll (&fd, 1, (int) juce::jmin<juce::int64> (left, 1000));
+
+            if (n > 0)
+                return true;
+
+            if (n < 0 && errno != EINTR)
+                return false;
+        }
+    }
+
+    bool keysMatch (const juce::String& a, const juce::String& b)
+    {
+        const auto* x = a.toRawUTF8();
+        const auto* y = b.toRawUTF8();
+        const auto size = std::strlen (x);
+
+        // The key's length is no secret; its bytes are all looked at, whatever they hold.
+        if (size != std::strlen (y))
+            return false;
+
+        unsigned int difference = 0;
+
+        for (size_t i = 0; i < size; ++i)
+            difference |= (unsigned int) (x[i] ^ y[i]);
+
+        return difference == 0;
+    }
 }
 
-/** What the connections hand on; set before listening starts, then only read. */
+/** What the server's thread hands on; set before listening starts, then only read. */
 struct InstanceHandover::Receiver
 {
     juce::String key;
     FilesHandler handler;
 };
 
-/** The running copy's side of one later start. Answers on its own thread, so a
-    later start ends at once even while the running copy is busy. */
-class InstanceHandover::Connection : public juce::InterprocessConnection
-{
-public:
-    explicit Connection (std::weak_ptr<Receiver> receiverToUse)
-        : juce::InterprocessConnection (false, magic),
-          receiver (std::move (receiverToUse))
-    {
-    }
-
-    ~Connection() override { disconnect(); }
-
-    void connectionMade() override {}
-    void connectionLost() override { finished = true; }
-
-    void messageReceived (const juce::MemoryBlock& message) override
-    {
-        juce::StringArray paths;
-        {
-            const auto r = receiver.lock();
-
-            if (r == nullptr || ! decodeRequest (message, r->key, paths))
-                return;
-        }
-
-        sendMessage (juce::MemoryBlock (accepted, strlen (accepted)));
-
-        juce::MessageManager::callAsync ([weak = receiver, paths]
-                                         {
-                                             if (auto r = weak.lock())
-                                                 if (r->handler != nullptr)
-                                                     r->handler (paths); });
-    }
-
-    std::atomic<bool> finished { false };
-
-private:
-    std::weak_ptr<Receiver> receiver;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Connection)
-};
-
-class InstanceHandover::Server : public juce::InterprocessConnectionServer
-{
-public:
-    explicit Server (std::weak_ptr<Receiver> receiverToUse) : receiver (std::move (receiverToUse)) {}
-
-    ~Server() override
-    {
-        stop();
-        const juce::ScopedLock sl (lock);
-        connections.clear();
-    }
-
-    juce::InterprocessConnection* createConnectionObject() override
-    {
-        const juce::ScopedLock sl (lock);
-
-        // Finished ones go here, so that they do not pile up over a long session.
-        for (int i = connections.size(); --i >= 0;)
-            if (connections.getUnchecked (i)->finished)
-                connections.remove (i);
-
-        return connections.add (std::make_unique<Connection> (receiver));
-    }
-
-private:
-    std::weak_ptr<Receiver> receiver;
-    juce::CriticalSection lock;
-    juce::OwnedArray<Connection> connections;
-
-    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Server)
-};
-
 //==============================================================================
-InstanceHandover::InstanceHandover()
-    : InstanceHandover ("juceAppLock_VeskEdit", UserSettings::getFolder().getChildFile ("VeskEdit.instance"))
+InstanceHandover::InstanceHandover() : InstanceHandover (getDefaultFolder())
 {
 }
 
-InstanceHandover::InstanceHandover (const juce::String& lockNameToUse, const juce::File& instanceFileToUse)
-    : lockName (lockNameToUse),
-      instanceFile (instanceFileToUse)
+InstanceHandover::InstanceHandover (const juce::File& folderToUse, HandoverServer::Limits limitsToUse, HandoverServer::PeerUid peerUidToUse)
+    : folder (folderToUse),
+      limits (limitsToUse),
+      peerUid (std::move (peerUidToUse))
 {
 }
 
@@ -143,98 +253,245 @@ InstanceHandover::~InstanceHandover()
     server = nullptr;
     receiver = nullptr;
 
-    // Only our own: a copy that started since may have written its own.
-    if (key.isNotEmpty() && instanceFile.loadFileAsString().contains (key))
-        instanceFile.deleteFile();
+    // While the lock is still ours, so are the socket and the key.
+    if (listening)
+    {
+        ::unlinkat (folderHandle, socketFileName, 0);
+        ::unlinkat (folderHandle, keyFileName, 0);
+    }
+
+    if (lockHandle >= 0)
+        ::close (lockHandle);
+
+    if (folderHandle >= 0)
+        ::close (folderHandle);
 }
 
-bool InstanceHandover::takeLock()
+juce::File InstanceHandover::getDefaultFolder()
 {
-    lock = std::make_unique<juce::InterProcessLock> (lockName);
+    const auto runtime = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
+    struct stat info
+    {
+    };
 
-    if (lock->enter (0))
-        return true;
+    if (juce::File::isAbsolutePath (runtime) && ::stat (runtime.toRawUTF8(), &info) == 0 && S_ISDIR (info.st_mode)
+        && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+        return juce::File (runtime).getChildFile ("VeskEdit");
 
-    lock = nullptr;
-    return false;
+    return UserSettings::getFolder().getChildFile ("instance");
+}
+
+InstanceHandover::Lock InstanceHandover::takeLock()
+{
+    jassert (lockHandle < 0);
+
+    if (folderHandle < 0)
+        folderHandle = openPrivateFolder (folder, true, problem);
+
+    if (folderHandle < 0)
+        return Lock::unavailable;
+
+    lockHandle = ::openat (folderHandle, lockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
+
+    if (lockHandle < 0)
+    {
+        problem = "cannot open the lock file in " + folder.getFullPathName() + " (" + systemError() + ")";
+        return Lock::unavailable;
+    }
+
+    if (::flock (lockHandle, LOCK_EX | LOCK_NB) == 0)
+        return Lock::taken;
+
+    const auto heldByAnother = errno == EWOULDBLOCK;
+    problem = "cannot lock " + folder.getChildFile (lockFileName).getFullPathName() + " (" + systemError() + ")";
+    ::close (lockHandle);
+    lockHandle = -1;
+    return heldByAnother ? Lock::heldByAnotherCopy : Lock::unavailable;
 }
 
 bool InstanceHandover::listen (FilesHandler handler)
 {
-    key = makeKey();
+    jassert (lockHandle >= 0 && server == nullptr);
+
+    if (lockHandle < 0)
+        return false;
+
+    sockaddr_un address;
+
+    if (! socketAddress (folderHandle, folder, address))
+    {
+        problem = "the folder's path is too long for a socket: " + folder.getFullPathName();
+        return false;
+    }
+
+    // Without a key from the system's random source there is no hand-over at all.
+    const auto key = makeKey();
+
+    if (key.isEmpty())
+    {
+        problem = "the system gave no random numbers for the hand-over's key";
+        return false;
+    }
+
+    // We hold the lock, so a socket left here is a crashed copy's: it is replaced.
+    // Should something answer on it all the same, it is left alone.
+    if (const auto answering = connectTo (address); answering >= 0)
+    {
+        ::close (answering);
+        problem = "something else answers on " + folder.getChildFile (socketFileName).getFullPathName();
+        return false;
+    }
+
+    if ((::unlinkat (folderHandle, socketFileName, 0) != 0 && errno != ENOENT) || ! writeKey (folderHandle, key))
+    {
+        problem = "cannot write into " + folder.getFullPathName() + " (" + systemError() + ")";
+        return false;
+    }
+
+    const auto socket = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+
+    // Made 0600 before it listens: until then nobody can connect to it.
+    if (socket < 0
+        || ::bind (socket, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) != 0
+        || ::fchmodat (folderHandle, socketFileName, S_IRUSR | S_IWUSR, 0) != 0
+        || ::listen (socket, 8) != 0)
+    {
+        problem = "cannot listen on " + folder.getChildFile (socketFileName).getFullPathName() + " (" + systemError() + ")";
+
+        if (socket >= 0)
+            ::close (socket);
+
+        ::unlinkat (folderHandle, keyFileName, 0);
+        return false;
+    }
+
+    listening = true;
     receiver = std::make_shared<Receiver>();
     receiver->key = key;
     receiver->handler = std::move (handler);
 
-    server = std::make_unique<Server> (receiver);
-
-    if (! server->beginWaitingForSocket (0, "127.0.0.1"))
+    // On the server's thread: checked there, handed to the message thread.
+    auto onMessage = [weak = std::weak_ptr<Receiver> (receiver)] (const juce::MemoryBlock& message)
     {
-        server = nullptr;
-        return false;
-    }
+        juce::StringArray paths;
 
-    writeInstanceFile (server->getBoundPort());
+        if (const auto r = weak.lock(); r == nullptr || ! decodeRequest (message, r->key, paths))
+            return false;
+
+        juce::MessageManager::callAsync ([weak, paths]
+                                         {
+                                             if (const auto r = weak.lock())
+                                                 if (r->handler != nullptr)
+                                                     r->handler (paths); });
+        return true;
+    };
+
+    server = std::make_unique<HandoverServer> (socket, std::move (onMessage), limits, HandoverServer::Clock(), peerUid);
+    server->start();
     return true;
-}
-
-void InstanceHandover::writeInstanceFile (int port)
-{
-    if (! instanceFile.getParentDirectory().createDirectory())
-        return;
-
-    // Made private before the key goes in, then renamed into place.
-    juce::TemporaryFile temp (instanceFile);
-
-    if (! temp.getFile().create())
-        return;
-
-#if JUCE_LINUX || JUCE_BSD || JUCE_MAC
-    chmod (temp.getFile().getFullPathName().toRawUTF8(), S_IRUSR | S_IWUSR);
-#endif
-
-    {
-        juce::FileOutputStream out (temp.getFile());
-
-        if (! out.openedOk() || ! out.writeText (juce::String (port) + " " + key + "\n", false, false, nullptr))
-            return;
-    }
-
-    temp.overwriteTargetFileWithTemporary();
 }
 
 juce::Result InstanceHandover::handOver (const juce::StringArray& paths, int timeoutMs) const
 {
-    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) juce::jmax (0, timeoutMs);
+    const auto deadline = nowMs() + juce::jmax (0, timeoutMs);
+
+    // The running copy opens the first file: what does not fit into one message is left out.
+    juce::StringArray sent;
+
+    for (const auto& path : paths)
+    {
+        sent.add (path);
+
+        if (sent.size() > maxPathsPerRequest || encodeRequest (juce::String::repeatedString ("0", (int) keyBytes * 2), sent).getSize() > limits.maxMessageBytes)
+        {
+            sent.remove (sent.size() - 1);
+            break;
+        }
+    }
 
     for (;;)
     {
-        const auto fields = juce::StringArray::fromTokens (instanceFile.loadFileAsString().trim(), false);
+        juce::String folderProblem;
+        const auto handle = openPrivateFolder (folder, false, folderProblem);
 
-        if (fields.size() == 2)
+        if (handle >= 0)
         {
-            Client client;
+            const auto key = readKey (handle);
+            sockaddr_un address;
+            bool answered = false;
 
-            if (client.connectToSocket ("127.0.0.1", fields[0].getIntValue(), 1000)
-                && client.sendMessage (encodeRequest (fields[1], paths)))
+            if (key.isNotEmpty() && socketAddress (handle, folder, address))
             {
-                const auto now = juce::Time::getMillisecondCounter();
-                client.answered.wait ((double) (deadline > now ? deadline - now : 0));
-
-                if (client.reply == accepted)
-                    return juce::Result::ok();
+                if (const auto socket = connectTo (address); socket >= 0)
+                {
+                    answered = tryHandOver (HandoverServer::frame (encodeRequest (key, sent)), socket, deadline);
+                    ::close (socket);
+                }
             }
+
+            ::close (handle);
+
+            if (answered)
+                return juce::Result::ok();
         }
 
-        if (juce::Time::getMillisecondCounter() >= deadline)
+        if (nowMs() >= deadline)
             break;
 
         // The running copy may still be starting: it listens once its window is up.
         juce::Thread::sleep (100);
     }
 
-    return juce::Result::fail ("VeskEdit is already running, but it did not take the files "
-                               "(is it another user's?)");
+    return juce::Result::fail ("VeskEdit is already running for this user, but it did not answer within "
+                               + juce::String (timeoutMs / 1000.0, 1) + " seconds"
+                               + (paths.isEmpty() ? juce::String() : juce::String (", so the files were not opened")) + ".");
+}
+
+bool InstanceHandover::tryHandOver (const juce::MemoryBlock& framed, int socket, juce::int64 deadline)
+{
+    // Files go to this user's copy only.
+    if (HandoverServer::peerUidOf (socket) != (juce::int64)::geteuid())
+        return false;
+
+    const auto* bytes = static_cast<const char*> (framed.getData());
+    size_t sent = 0;
+
+    while (sent < framed.getSize())
+    {
+        const auto n = ::send (socket, bytes + sent, framed.getSize() - sent, MSG_NOSIGNAL);
+
+        if (n > 0)
+            sent += (size_t) n;
+        else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        {
+            if (! waitFor (socket, POLLOUT, deadline))
+                return false;
+        }
+        else if (! (n < 0 && errno == EINTR))
+            return false;
+    }
+
+    char reply[32];
+    size_t got = 0;
+
+    while (got < sizeof (reply))
+    {
+        const auto n = ::recv (socket, reply + got, sizeof (reply) - got, 0);
+
+        if (n > 0)
+            got += (size_t) n;
+        else if (n == 0)
+            break;
+        else if (errno == EAGAIN || errno == EWOULDBLOCK)
+        {
+            if (! waitFor (socket, POLLIN, deadline))
+                return false;
+        }
+        else if (errno != EINTR)
+            return false;
+    }
+
+    return got == std::strlen (HandoverServer::acceptedReply) && std::memcmp (reply, HandoverServer::acceptedReply, got) == 0;
 }
 
 juce::StringArray InstanceHandover::filesFromArguments (const juce::StringArray& arguments, const juce::File& workingDirectory)
@@ -275,7 +532,7 @@ bool InstanceHandover::decodeRequest (const juce::MemoryBlock& data, const juce:
 
     juce::String sentKey;
 
-    if (key.isEmpty() || ! readString (sentKey) || sentKey != key || in.getNumBytesRemaining() < 1)
+    if (key.isEmpty() || ! readString (sentKey) || ! keysMatch (sentKey, key) || in.getNumBytesRemaining() < 1)
         return false;
 
     const auto count = in.readCompressedInt();

@@ -1,19 +1,27 @@
 #pragma once
 
+#include "HandoverServer.h"
+
 #include <juce_events/juce_events.h>
 
 #include <functional>
 #include <memory>
 
 /**
-    One running copy of the program per machine, and what a later start hands
-    to it.
+    One running copy of the program per user, and what a later start of the
+    same user hands to it.
 
-    The first copy takes the lock and listens on a loopback port; a later start
-    finds the lock taken, sends its file names to that port and ends. The port
-    and a random key are in a file that only the user can read; a request
-    without the key is ignored. (JUCE's own hand-over between copies does
-    nothing on Linux.)
+    Everything lives in a folder private to the user: $XDG_RUNTIME_DIR/VeskEdit,
+    or, without a usable runtime folder, "instance" in the settings folder. The
+    folder must be the user's own and mode 0700 (it is created so); one that is
+    not is not used. In it: a lock file (flock, held while the copy runs), a
+    Unix-domain socket (0600) on which the running copy listens, and a random
+    key that a later start sends along. The running copy also checks that the
+    peer runs as the same user.
+
+    Another user has another folder, so another lock: each user gets a copy of
+    their own. (JUCE's own lock is machine-wide, and its hand-over between
+    copies does nothing on Linux.)
 */
 class InstanceHandover
 {
@@ -21,45 +29,68 @@ public:
     /** Receives the files of a later start, on the message thread. */
     using FilesHandler = std::function<void (const juce::StringArray& paths)>;
 
-    /** The program's: JUCE's own lock name, so every copy sees the same lock. */
+    /** The program's: the folder of getDefaultFolder(). */
     InstanceHandover();
-    InstanceHandover (const juce::String& lockName, const juce::File& instanceFile);
+
+    /** Keeps the lock, the socket and the key in folder. The limits and the
+        peer check are the running copy's (tests drive them). */
+    explicit InstanceHandover (const juce::File& folder, HandoverServer::Limits limits = {}, HandoverServer::PeerUid peerUid = {});
     ~InstanceHandover();
 
-    /** True when no other copy runs; this one then holds the lock until it is deleted. */
-    bool takeLock();
+    enum class Lock
+    {
+        taken, // no other copy of this user runs; this one holds the lock until deleted
+        heldByAnotherCopy, // hand over to it
+        unavailable // no private folder or lock: this copy runs on its own (see getProblem())
+    };
 
-    /** Listens for later starts; false when no port could be opened. */
+    Lock takeLock();
+
+    /** Listens for later starts; false (with getProblem()) when it cannot. */
     bool listen (FilesHandler handler);
 
+    /** Why the lock or the listening failed, as a sentence for the user. */
+    const juce::String& getProblem() const noexcept { return problem; }
+
     /** From a later start: hands the paths to the running copy, waiting up to
-        timeoutMs for it to answer (it may still be starting). */
+        timeoutMs for it to answer (it may still be starting). Paths that do
+        not fit into one message are left out. */
     juce::Result handOver (const juce::StringArray& paths, int timeoutMs) const;
+
+    /** $XDG_RUNTIME_DIR/VeskEdit when the runtime folder is usable (absolute,
+        the user's own, writable by nobody else), else the settings folder's
+        "instance". */
+    static juce::File getDefaultFolder();
 
     /** Absolute paths of the file arguments, resolved against the given folder;
         options ("-x", "--x") are left out. */
     static juce::StringArray filesFromArguments (const juce::StringArray& arguments, const juce::File& workingDirectory);
 
     /** A request as sent to the running copy, and its reading (false when the
-        key is wrong or the data damaged). */
+        key is wrong or the data damaged). The key is compared in constant time. */
     static juce::MemoryBlock encodeRequest (const juce::String& key, const juce::StringArray& paths);
     static bool decodeRequest (const juce::MemoryBlock& data, const juce::String& key, juce::StringArray& paths);
 
     static constexpr int maxPathsPerRequest = 64;
+    static constexpr const char* lockFileName = "VeskEdit.lock";
+    static constexpr const char* socketFileName = "VeskEdit.socket";
+    static constexpr const char* keyFileName = "VeskEdit.key";
 
 private:
-    class Connection;
-    class Server;
     struct Receiver;
 
-    void writeInstanceFile (int port);
+    /** Sends one framed request on a connected socket; true when the running copy took it. */
+    static bool tryHandOver (const juce::MemoryBlock& framed, int socket, juce::int64 deadline);
 
-    juce::String lockName;
-    juce::File instanceFile;
-    std::unique_ptr<juce::InterProcessLock> lock;
-    juce::String key;
+    juce::File folder;
+    HandoverServer::Limits limits;
+    HandoverServer::PeerUid peerUid;
+    int folderHandle = -1;
+    int lockHandle = -1;
+    bool listening = false;
+    juce::String problem;
     std::shared_ptr<Receiver> receiver;
-    std::unique_ptr<Server> server;
+    std::unique_ptr<HandoverServer> server;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InstanceHandover)
 };

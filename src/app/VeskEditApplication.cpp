@@ -11,10 +11,11 @@ void VeskEditApplication::initialise (const juce::String&)
     const auto files = InstanceHandover::filesFromArguments (getCommandLineParameterArray(),
                                                              juce::File::getCurrentWorkingDirectory());
     handover = std::make_unique<InstanceHandover>();
+    const auto lock = handover->takeLock();
 
-    if (! handover->takeLock())
+    if (lock == InstanceHandover::Lock::heldByAnotherCopy)
     {
-        // Another copy runs: it gets the files (or just comes to the front) and this one ends.
+        // Another copy of this user runs: it gets the files (or just comes to the front) and this one ends.
         const auto result = handover->handOver (files, 5000);
 
         if (result.failed())
@@ -28,13 +29,20 @@ void VeskEditApplication::initialise (const juce::String&)
         return;
     }
 
+    if (lock == InstanceHandover::Lock::unavailable)
+    {
+        // Better a second window than none: the user's work does not depend on the hand-over.
+        std::cerr << "VeskEdit: " << handover->getProblem() << "; this copy runs on its own and later starts cannot reach it." << std::endl;
+        handover = nullptr;
+    }
+
     mainWindow = std::make_unique<MainWindow>();
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
 
-    if (! handover->listen ([this] (const juce::StringArray& paths)
-                            { openFromOutside (paths); }))
-        std::cerr << "VeskEdit: later starts cannot hand files to this one (no local port)" << std::endl;
+    if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
+                                                   { openFromOutside (paths); }))
+        std::cerr << "VeskEdit: later starts cannot hand files to this one: " << handover->getProblem() << std::endl;
 
     if (! files.isEmpty())
         mainWindow->getContentComp().openFileFromOutside (juce::File (files[0]));

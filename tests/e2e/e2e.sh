@@ -2,33 +2,47 @@
 # End-to-end tests of the real program under Xvfb, driven as a user would with
 # xdotool. Usage: e2e.sh CASE PATH-TO-VeskEdit
 #
-# Each case runs in a fresh working directory with its own X server and HOME.
+# Each case runs in a fresh working directory with its own X server, HOME and
+# XDG_RUNTIME_DIR: the single-instance lock and the hand-over socket are per
+# user, in the runtime folder, so no case sees another's running copy.
 # Nothing here sleeps for a fixed time where polling works: every wait polls
 # with a timeout.
 set -uo pipefail
 
 case_name=$1
 binary=$(readlink -f "$2")
-lock=/var/tmp/juceAppLock_VeskEdit
 
 work=$(mktemp -d /tmp/vesk_e2e.XXXXXX)
 cd "$work"
 export HOME=$work/home
 export XDG_CONFIG_HOME=$HOME/.config
+export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 settings=$XDG_CONFIG_HOME/VeskEdit/VeskEdit.settings
 
 xvfb_pid=""
 app_pid=""
+other_pid=""
+other_home=""
 
 cleanup()
 {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
+    [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
+    [ -n "$other_home" ] && rm -rf "$other_home"
 }
 trap cleanup EXIT
+
+# A case that cannot run here says why; CTest counts exit code 77 as skipped.
+skip()
+{
+    echo "SKIP ($case_name): $*"
+    exit 77
+}
 
 fail()
 {
@@ -74,8 +88,8 @@ window() { windows "$app_pid" "$1" | head -1; }
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # Starts the program (arguments: its command line) and waits for its main
-# window. One copy runs per machine: a copy that finds the lock taken hands its
-# files to the running one and ends without a window.
+# window. One copy runs per user: a copy that finds the lock in its runtime
+# folder taken hands its files to the running one and ends without a window.
 start_app()
 {
     "$binary" "$@" > "$work/app.log" 2>&1 &
@@ -86,9 +100,7 @@ start_app()
             wait "$app_pid"
             local rc=$?
             app_pid=""
-            fail "VeskEdit ended at once (exit code $rc) without a window: another copy of VeskEdit is" \
-                 "probably running on this machine and holds $lock (running: $(pgrep -a -x VeskEdit | tr '\n' ' '))." \
-                 "Close it and run the end-to-end tests again."
+            fail "VeskEdit ended at once (exit code $rc) without a window: $(cat "$work/app.log")"
         fi
         fail "no window titled 'Vesk Edit' within 30 s"
     fi
@@ -539,12 +551,67 @@ case "$case_name" in
 
     second-instance)
         start_app
+        # Private to this user: a 0700 folder, a 0600 socket, and no network port at all.
+        run=$XDG_RUNTIME_DIR/VeskEdit
+        wait_for 10 test -S "$run/VeskEdit.socket" || fail "no socket in $run: $(ls -la "$run" 2>&1)"
+        [ "$(stat -c %a "$run")" = 700 ] || fail "$run has mode $(stat -c %a "$run"), not 700"
+        [ "$(stat -c %a "$run/VeskEdit.socket")" = 600 ] || fail "the socket has mode $(stat -c %a "$run/VeskEdit.socket"), not 600"
+        ports=$(ss -Hlntup 2> /dev/null | grep "pid=$app_pid,")
+        [ -z "$ports" ] || fail "VeskEdit listens on a network port: $ports"
+
         "$binary" > "$work/second.log" 2>&1 &
         second=$!
         wait_for 30 gone "$second" || { kill "$second"; fail "a second start did not end by itself"; }
-        wait "$second"
+        wait "$second" || fail "the second start ended with exit code $?: $(cat "$work/second.log")"
         [ "$(windows "$app_pid" '^Vesk Edit$' | wc -l)" -eq 1 ] || fail "not exactly one main window"
         kill -0 "$app_pid" || fail "the first copy ended"
+        quit_cleanly
+        [ ! -e "$run/VeskEdit.socket" ] || fail "the socket is left behind after Ctrl+Q"
+
+        # A folder that others may enter is not used, and does not keep VeskEdit from starting.
+        chmod 755 "$run"
+        start_app
+        [ -s "$work/app.log" ] || fail "a start without a private folder said nothing about it"
+        [ ! -e "$run/VeskEdit.socket" ] || fail "VeskEdit listens in a folder that others may enter"
+        quit_cleanly
+        ;;
+
+    two-users)
+        # Another local user starts VeskEdit while this user's copy runs: they
+        # get a copy and a hand-over of their own, and this copy is untouched.
+        other=65534
+        command -v setpriv > /dev/null || skip "setpriv is not installed"
+        getent passwd $other > /dev/null || skip "there is no user $other"
+        other_home=$(mktemp -d /tmp/vesk_e2e_other.XXXXXX)
+        chown $other:$other "$other_home"
+        # A command line, not a function: run in the background, its $! is the program's own.
+        as_other=(setpriv --reuid=$other --regid=$other --clear-groups env -C "$other_home" HOME="$other_home"
+            XDG_CONFIG_HOME="$other_home/.config" XDG_RUNTIME_DIR="$other_home/runtime")
+        "${as_other[@]}" true 2> /dev/null || skip "cannot run programs as user $other here (that takes root)"
+        "${as_other[@]}" test -x "$binary" || skip "user $other cannot run $binary"
+        "${as_other[@]}" mkdir -m 700 "$other_home/runtime"
+
+        start_app
+        "${as_other[@]}" "$binary" > "$other_home/app.log" 2>&1 &
+        other_pid=$!
+        wait_for 30 has_window "$other_pid" '^Vesk Edit$' \
+            || fail "user $other got no window of their own: $(cat "$other_home/app.log")"
+        theirs=$other_home/runtime/VeskEdit/VeskEdit.socket
+        wait_for 10 test -S "$theirs" || fail "no socket of user $other at $theirs"
+        [ "$(stat -c %u:%a "$theirs")" = "$other:600" ] || fail "user $other's socket is $(stat -c %u:%a "$theirs")"
+
+        # Their later start goes to their copy; ours still has its one window.
+        "${as_other[@]}" "$binary" > "$other_home/second.log" 2>&1 &
+        second=$!
+        wait_for 30 gone "$second" || { kill "$second"; fail "user $other's second start did not end by itself"; }
+        wait "$second" || fail "user $other's second start ended with exit code $?: $(cat "$other_home/second.log")"
+        [ "$(windows "$other_pid" '^Vesk Edit$' | wc -l)" -eq 1 ] || fail "user $other has not exactly one main window"
+        [ "$(windows "$app_pid" '^Vesk Edit$' | wc -l)" -eq 1 ] || fail "not exactly one main window of ours"
+
+        press "$(windows "$other_pid" '^Vesk Edit$' | head -1)" ctrl+q
+        wait_for 10 gone "$other_pid" || fail "Ctrl+Q did not end user $other's copy"
+        wait "$other_pid" || fail "user $other's copy ended with exit code $?"
+        other_pid=""
         quit_cleanly
         ;;
 

@@ -9,6 +9,9 @@ runs=${2:-9}
 work=$(mktemp -d /tmp/vesk_measure.XXXXXX)
 cd "$work"
 export HOME=$work
+# A runtime folder of its own: a copy the user has open does not take these starts.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 exec 3> "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2> /dev/null &
