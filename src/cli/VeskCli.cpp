@@ -7,6 +7,8 @@
 #include "model/WholeFileWriter.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace
 {
@@ -466,7 +468,22 @@ VeskCli::Image VeskCli::defaults()
 
 juce::File VeskCli::resolve (const juce::String& path)
 {
-    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+    // A name means what it means to the system: "link/../x" goes through the
+    // link rather than being tidied up as text, and "~x" is a file of that
+    // name, not somebody's home folder.
+    const auto slash = path.lastIndexOfChar ('/');
+    const auto name = path.substring (slash + 1);
+    const auto child = name.startsWithChar ('~') ? "./" + name : name;
+    const auto folder = slash < 0 ? juce::String (".") : slash == 0 ? juce::String ("/")
+                                                                    : path.substring (0, slash);
+
+    char real[PATH_MAX];
+
+    if (::realpath (folder.toRawUTF8(), real) != nullptr)
+        return juce::File (juce::String (juce::CharPointer_UTF8 (real))).getChildFile (child);
+
+    // A folder that does not exist: the error names it as given.
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path.startsWithChar ('~') ? "./" + path : path);
 }
 
 //==============================================================================

@@ -596,6 +596,16 @@ TEST_F (Cli, DoubleDashEndsTheOptionsAndNoCommandIsAUsageError)
     EXPECT_EQ (run ({ "diff", "--", "--json", "-x" }), 0) << err.str();
     EXPECT_EQ (run ({ "export-syx", "--", "--json", "--force" }), 0) << "--force is a file name here";
     EXPECT_EQ (bytesOf (path ("--force")).size(), 3616u);
+
+    // Names mean what they mean to the system: "~x" is a file here, and
+    // alias/../x is beside what alias leads to, not beside alias.
+    ASSERT_TRUE (folder.getChildFile ("real/inner").createDirectory());
+    ASSERT_EQ (::symlink ("real/inner", path ("alias").toRawUTF8()), 0);
+    EXPECT_EQ (run ({ "new", "~x.vsk" }), 0) << err.str();
+    EXPECT_EQ (run ({ "new", "alias/../up.vsk" }), 0) << err.str();
+    EXPECT_EQ (run ({ "show", "real/up.vsk" }), 0) << err.str();
+    EXPECT_EQ (bytesOf (path ("~x.vsk")).size(), 7473u);
+    EXPECT_FALSE (juce::File (path ("up.vsk")).exists());
     previous.setAsCurrentWorkingDirectory();
 
     // No command: the usage goes where errors go, and nothing to the output.
@@ -659,7 +669,7 @@ TEST_F (Cli, TheManPageHasTheExitCodeTable)
     if (std::system ("command -v help2man >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "help2man is not installed";
 
-    const auto script = juce::File (__FILE__).getParentDirectory().getSiblingFile ("../scripts/vesk-man.sh");
+    const juce::File script (VESK_MAN_SCRIPT);
     const auto page = folder.getChildFile ("vesk.1.gz");
     const auto command = quoted (script.getFullPathName()) + " '" + VESK_BINARY + "' " + quoted (page.getFullPathName())
                          + " && zcat " + quoted (page.getFullPathName()) + " >" + quoted (path ("man.txt"));
