@@ -15,9 +15,11 @@ trap 'rm -f "$include" "${output%.gz}"' EXIT
         echo "\\fB$(sed -n '1s/^Usage: //p' <<< "$help" | sed 's/-/\\-/g')\\fR"
         sed '1,2d' <<< "$help" | sed 's/-/\\-/g'
     done
+    # The table --help ends with, as a section of its own.
     echo "[EXIT STATUS]"
-    echo "0 on success; non-zero on failure, with one line on stderr naming the file."
-    echo "\\fBdiff\\fR exits 1 when the libraries differ and 2 on error."
+    "$vesk" --help | sed -n '/^Exit status:/,$p' | sed '1d; s/-/\\-/g' |
+        awk '/^  [0-9]  / { print ".TP"; print "\\fB" $1 "\\fR"; sub(/^  [0-9]  /, ""); print; next }
+             { sub(/^ +/, ""); print }'
     echo "[SEE ALSO]"
     echo "\\fBVeskEdit\\fR, the editor, and \\fBamidi\\fR(1) to send and receive .syx files."
 } > "$include"
@@ -26,8 +28,11 @@ help2man --no-info --section 1 \
     --name "librarian for the Vesk groovebox's library and sysex files" \
     --include "$include" --output "${output%.gz}" "$vesk"
 
-# One usage per line, as --help prints them (help2man runs them together).
+# One usage per line, as --help prints them (help2man runs them together);
+# the exit status table is dropped from the description, it has its section.
 awk '/^\.SS "Usage:"/ { usage = 1 } usage && /^\.PP/ { usage = 0 }
+     /^\.SS "Exit status:"/ { table = 1 } table && /^\.(SH|SS|PP)/ && !/Exit status/ { table = 0 }
+     table { next }
      { print } usage && !/^\./ { print ".br" }' "${output%.gz}" > "$include"
 mv "$include" "${output%.gz}"
 gzip -9nf "${output%.gz}"

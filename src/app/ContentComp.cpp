@@ -6,6 +6,7 @@
 #include "model/VeskLibraryFile.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
+#include "model/WholeFileWriter.h"
 
 namespace
 {
@@ -636,11 +637,15 @@ void ContentComp::importSyxFile (const juce::File& file)
 
 void ContentComp::exportSyxFile (const juce::File& file)
 {
-    const auto result = VeskSyxFile::writeImage (file, model->image);
+    // A library named *.syx (or a link to it) is never replaced by its own export.
+    const auto result = WholeFileWriter::isSameFile (file, model->getFile())
+                            ? juce::Result::fail ("it is the library's own file")
+                            : VeskSyxFile::writeImage (file, model->image);
 
     if (result.failed())
         showMessage (juce::MessageBoxIconType::WarningIcon, "Export .syx",
-                     file.getFullPathName() + " could not be written: " + result.getErrorMessage() + ".");
+                     "Could not export \"" + file.getFileName() + "\": " + result.getErrorMessage()
+                         + ". Nothing on disk was changed, and the library is still open here.");
 }
 
 //==============================================================================

@@ -4,6 +4,11 @@
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
+#include "model/WholeFileWriter.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace
 {
@@ -20,8 +25,8 @@ namespace
     const Command commands[] = {
         { "new", "vesk new FILE.vsk [--force]", "Writes a library of the unit's defaults. An existing FILE.vsk is kept unless --force is given.", 1 },
         { "show", "vesk show FILE.vsk [--json]", "Lists the system block and the 21 patterns with readable values. --json writes one JSON document with the raw bytes beside the values.", 1 },
-        { "export-syx", "vesk export-syx FILE.vsk OUT.syx", "Writes the messages that restore the whole library into a unit: the system block, user patterns 1 to 20, then the temporary pattern.", 2 },
-        { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored.", 2 },
+        { "export-syx", "vesk export-syx FILE.vsk OUT.syx [--force]", "Writes the messages that restore the whole library into a unit: the system block, user patterns 1 to 20, then the temporary pattern. An existing OUT.syx is kept unless --force is given; FILE.vsk itself is never replaced.", 2 },
+        { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored. IN.syx is never changed.", 2 },
         { "diff", "vesk diff A.vsk B.vsk", "One line per field that differs. Exit status 0 when equal, 1 when different, 2 on error.", 2 },
     };
 
@@ -35,6 +40,27 @@ namespace
     }
 
     std::ostream& operator<< (std::ostream& s, const juce::String& text) { return s << text.toRawUTF8(); }
+
+    // The one table of exit codes: every command keeps to it.
+    const char* const exitStatusHelp =
+        "Exit status:\n"
+        "  0  done (diff: the libraries are the same)\n"
+        "  1  failed: a file could not be read, written or replaced, or the output\n"
+        "     could not be printed; one line on stderr says why, and no file was\n"
+        "     changed (diff: the libraries differ)\n"
+        "  2  wrong usage: no or an unknown command, an unknown option or a wrong\n"
+        "     number of files (diff: also any failure)\n";
+
+    bool optionAllowed (const juce::String& option, const juce::String& command)
+    {
+        if (option == "--json")
+            return command == "show";
+
+        if (option == "--force")
+            return command == "new" || command == "export-syx";
+
+        return false;
+    }
 
     // Long lists of problems are cut here; the summary line still counts them all.
     constexpr int maxDetailLines = 20;
@@ -87,9 +113,29 @@ VeskCli::VeskCli (std::ostream& o, std::ostream& e)
 //==============================================================================
 int VeskCli::run (const juce::StringArray& args)
 {
+    errno = 0;
+    const int status = runCommand (args);
+
+    // What was printed has to have arrived: a full disk or a closed pipe
+    // behind the standard output is a failure like any other.
+    out.flush();
+
+    if (! out.good())
+    {
+        const int error = errno;
+        err << "vesk: standard output cannot be written"
+            << (error != 0 ? " (" + WholeFileWriter::describeError (error) + ")" : juce::String()) << "\n";
+        return failureStatus;
+    }
+
+    return status;
+}
+
+int VeskCli::runCommand (const juce::StringArray& args)
+{
     if (args.isEmpty())
     {
-        printHelp ({});
+        printHelp (err, {});
         return exitUsage;
     }
 
@@ -97,7 +143,7 @@ int VeskCli::run (const juce::StringArray& args)
 
     if (first == "--help" || first == "-h" || first == "help")
     {
-        printHelp (args.size() > 1 ? args[1] : juce::String());
+        printHelp (out, args.size() > 1 ? args[1] : juce::String());
         return exitOk;
     }
 
@@ -114,26 +160,38 @@ int VeskCli::run (const juce::StringArray& args)
 
     const juce::String name (command->name);
     juce::StringArray files;
-    bool json = false, force = false;
+    bool json = false, force = false, optionsEnded = false;
+
+    // diff's 1 means "they differ", so its failures are 2.
+    if (name == "diff")
+        failureStatus = exitUsage;
 
     for (int i = 1; i < args.size(); ++i)
     {
         const auto& arg = args[i];
 
-        if (arg == "--help" || arg == "-h")
+        if (optionsEnded || ! arg.startsWith ("-") || arg == "-")
         {
-            printHelp (command->name);
+            files.add (arg);
+        }
+        else if (arg == "--")
+        {
+            optionsEnded = true;
+        }
+        else if (arg == "--help" || arg == "-h")
+        {
+            printHelp (out, command->name);
             return exitOk;
         }
-
-        if (arg == "--json" && name == "show")
-            json = true;
-        else if (arg == "--force" && name == "new")
-            force = true;
-        else if (arg.startsWith ("-") && arg.length() > 1)
+        else if (! optionAllowed (arg, name))
+        {
             return usageError ("unknown option '" + arg + "'", command->name);
+        }
         else
-            files.add (arg);
+        {
+            json = json || arg == "--json";
+            force = force || arg == "--force";
+        }
     }
 
     if (files.size() != command->numFiles)
@@ -148,7 +206,7 @@ int VeskCli::run (const juce::StringArray& args)
         return show (files[0], json);
 
     if (name == "export-syx")
-        return exportSyx (files[0], files[1]);
+        return exportSyx (files[0], files[1], force);
 
     if (name == "import-syx")
         return importSyx (files[0], files[1]);
@@ -185,12 +243,26 @@ int VeskCli::show (const juce::String& path, bool json)
     return exitOk;
 }
 
-int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syxPath)
+int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syxPath, bool force)
 {
+    // Also through a link or another name for the same folder: not even
+    // --force lets the export take the library's place.
+    if (WholeFileWriter::isSameFile (resolve (libraryPath), resolve (syxPath)))
+    {
+        report (syxPath, "is the library itself (" + libraryPath + "); choose another output file");
+        return exitFailed;
+    }
+
     Image image;
 
     if (! readLibrary (libraryPath, image))
         return exitFailed;
+
+    if (resolve (syxPath).existsAsFile() && ! force)
+    {
+        report (syxPath, "already exists (use --force to replace it)");
+        return exitFailed;
+    }
 
     auto result = VeskSyxFile::writeImage (resolve (syxPath), image.data());
 
@@ -205,6 +277,12 @@ int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syx
 
 int VeskCli::importSyx (const juce::String& syxPath, const juce::String& libraryPath)
 {
+    if (WholeFileWriter::isSameFile (resolve (syxPath), resolve (libraryPath)))
+    {
+        report (libraryPath, "is the .syx file being imported (" + syxPath + "); choose a library file");
+        return exitFailed;
+    }
+
     Image image = defaults();
 
     if (resolve (libraryPath).exists() && ! readLibrary (libraryPath, image))
@@ -390,7 +468,22 @@ VeskCli::Image VeskCli::defaults()
 
 juce::File VeskCli::resolve (const juce::String& path)
 {
-    return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+    // A name means what it means to the system: "link/../x" goes through the
+    // link rather than being tidied up as text, and "~x" is a file of that
+    // name, not somebody's home folder.
+    const auto slash = path.lastIndexOfChar ('/');
+    const auto name = path.substring (slash + 1);
+    const auto child = name.startsWithChar ('~') ? "./" + name : name;
+    const auto folder = slash < 0 ? juce::String (".") : slash == 0 ? juce::String ("/")
+                                                                    : path.substring (0, slash);
+
+    char real[PATH_MAX];
+
+    if (::realpath (folder.toRawUTF8(), real) != nullptr)
+        return juce::File (juce::String (juce::CharPointer_UTF8 (real))).getChildFile (child);
+
+    // A folder that does not exist: the error names it as given.
+    return juce::File::getCurrentWorkingDirectory().getChildFile (path.startsWithChar ('~') ? "./" + path : path);
 }
 
 //==============================================================================
@@ -400,23 +493,27 @@ int VeskCli::usageError (const juce::String& message, const juce::String& comman
     return exitUsage;
 }
 
-void VeskCli::printHelp (const juce::String& commandName)
+void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
 {
     if (auto* command = findCommand (commandName))
     {
-        out << "Usage: " << command->usage << "\n\n"
-            << command->summary << "\n";
+        stream << "Usage: " << command->usage << "\n\n"
+               << command->summary << "\n";
         return;
     }
 
-    out << "vesk: librarian for the Vesk groovebox's library files (.vsk) and sysex files (.syx)\n\n"
-        << "Usage:\n";
+    stream << "vesk: librarian for the Vesk groovebox's library files (.vsk) and sysex files (.syx)\n\n"
+           << "Usage:\n";
 
     for (auto& c : commands)
-        out << "  " << c.usage << "\n";
+        stream << "  " << c.usage << "\n";
 
-    out << "  vesk --version\n\n"
-        << "vesk COMMAND --help tells more about a command.\n";
+    stream << "  vesk --version\n\n"
+           << "vesk COMMAND --help tells more about a command. \"--\" ends the options:\n"
+           << "what follows it are file names, even those that begin with \"-\".\n\n"
+           << "Files are written whole or not at all: a write that fails (a full disk,\n"
+           << "a read-only file) leaves the old file as it was.\n\n"
+           << exitStatusHelp;
 }
 
 void VeskCli::report (const juce::String& path, const juce::String& message)

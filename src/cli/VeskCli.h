@@ -12,7 +12,8 @@
     files without a window or a MIDI port.
 
     Every failure is one line on err naming the file, and no output file is
-    touched unless the command completes.
+    touched unless the command completes. What goes to out is checked too: a
+    standard output that cannot be written makes the command fail.
 */
 class VeskCli
 {
@@ -21,7 +22,7 @@ public:
 
     /** Runs one command line (without the program name). Returns the exit
         status: 0 done, 1 failed (or, for diff, libraries differ), 2 wrong usage
-        (and for diff, any failure). */
+        (and for diff, any failure). Use one VeskCli per command line. */
     int run (const juce::StringArray& args);
 
     static constexpr int exitOk = 0;
@@ -31,9 +32,10 @@ public:
 private:
     using Image = std::array<juce::uint8, VeskImage::imageSize>;
 
+    int runCommand (const juce::StringArray& args);
     int newLibrary (const juce::StringArray& files, bool force);
     int show (const juce::String& path, bool json);
-    int exportSyx (const juce::String& libraryPath, const juce::String& syxPath);
+    int exportSyx (const juce::String& libraryPath, const juce::String& syxPath, bool force);
     int importSyx (const juce::String& syxPath, const juce::String& libraryPath);
     int diff (const juce::String& pathA, const juce::String& pathB);
 
@@ -46,12 +48,13 @@ private:
     static juce::File resolve (const juce::String& path);
 
     int usageError (const juce::String& message, const juce::String& command);
-    void printHelp (const juce::String& command);
+    void printHelp (std::ostream& stream, const juce::String& command);
     /** "vesk: PATH: MESSAGE" on err. */
     void report (const juce::String& path, const juce::String& message);
 
     std::ostream& out;
     std::ostream& err;
+    int failureStatus = exitFailed;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };

@@ -352,7 +352,15 @@ juce::Result VeskModel::loadDocument (const juce::File& file)
 
 juce::Result VeskModel::saveDocument (const juce::File& file)
 {
-    return writeLibrary (file) ? juce::Result::ok() : juce::Result::fail ("Error while saving file");
+    const auto written = VeskLibraryFile::write (file, image);
+
+    // The document keeps its changed mark and its file on a failure, so the
+    // sentence can promise both.
+    if (written.failed())
+        return juce::Result::fail ("Could not save \"" + file.getFileName() + "\": " + written.getErrorMessage()
+                                   + ". The library is unchanged on disk and still open here.");
+
+    return juce::Result::ok();
 }
 
 juce::File VeskModel::getLastDocumentOpened()

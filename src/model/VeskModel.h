@@ -113,6 +113,9 @@ public:
 
     juce::String getDocumentTitle() override;
     juce::Result loadDocument (const juce::File& file) override;
+    /** Writes the library whole or not at all; a failure says why in a
+        sentence for the user ("Could not save "Set 1.vsk": the disk is full
+        ..."). */
     juce::Result saveDocument (const juce::File& file) override;
     juce::File getLastDocumentOpened() override;
     void setLastDocumentOpened (const juce::File& file) override;

@@ -1,9 +1,11 @@
 #include "WholeFileWriter.h"
 
-#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,22 +22,7 @@ namespace
         return faults;
     }
 
-    juce::String describeErrno (int error)
-    {
-        switch (error)
-        {
-            case ENOSPC: return "the disk is full";
-            case EDQUOT: return "the disk quota is used up";
-            case EROFS: return "the disk is read-only";
-            case EACCES:
-            case EPERM: return "permission denied";
-            case EIO: return "the disk reported an error";
-            case ENOENT: return "the folder does not exist";
-            case ENOTDIR: return "a part of the path is not a folder";
-            case ENAMETOOLONG: return "the name is too long";
-            default: return juce::String (std::strerror (error)).toLowerCase();
-        }
-    }
+    juce::String describeErrno (int error) { return WholeFileWriter::describeError (error); }
 
     /** Closes and removes the temporary file unless told it was renamed. */
     struct TemporaryFile
@@ -59,10 +46,16 @@ namespace
     {
         auto& random = juce::Random::getSystemRandom();
 
+        // A name near the system's limit would not leave room for the suffix.
+        auto base = target.getFileName();
+
+        if (base.getNumBytesAsUTF8() > 200)
+            base = base.substring (0, 40);
+
         for (int attempt = 0; attempt < 100; ++attempt)
         {
             path = target.getParentDirectory()
-                       .getChildFile ("." + target.getFileName() + "." + juce::String::toHexString (random.nextInt64()) + ".tmp")
+                       .getChildFile ("." + base + "." + juce::String::toHexString (random.nextInt64()) + ".tmp")
                        .getFullPathName();
 
             const int fd = ::open (path.toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
@@ -88,6 +81,25 @@ namespace
     }
 }
 
+juce::String WholeFileWriter::describeError (int error)
+{
+    switch (error)
+    {
+        case ENOSPC: return "the disk is full";
+        case EDQUOT: return "the disk quota is used up";
+        case EROFS: return "the disk is read-only";
+        case EACCES:
+        case EPERM: return "permission denied";
+        case EIO: return "the disk reported an error";
+        case ENOENT: return "the folder does not exist";
+        case ENOTDIR: return "a part of the path is not a folder";
+        case ENAMETOOLONG: return "the name is too long";
+        case ELOOP: return "too many links";
+        case EPIPE: return "nothing reads it any more";
+        default: return juce::String (std::strerror (error)).toLowerCase();
+    }
+}
+
 juce::String WholeFileWriter::formatCount (juce::int64 count)
 {
     auto digits = juce::String (count < 0 ? -count : count);
@@ -100,13 +112,39 @@ juce::String WholeFileWriter::formatCount (juce::int64 count)
 
 juce::File WholeFileWriter::resolveLinks (const juce::File& target)
 {
-    auto file = target;
+    std::string path = target.getFullPathName().toStdString();
 
     // A bound on the chain, as the system has: a loop of links ends here too.
-    for (int depth = 0; depth < 40 && file.isSymbolicLink(); ++depth)
-        file = file.getLinkedTarget();
+    for (int depth = 0; depth < 40; ++depth)
+    {
+        struct stat info;
 
-    return file;
+        if (::lstat (path.c_str(), &info) != 0 || ! S_ISLNK (info.st_mode))
+            break;
+
+        char text[PATH_MAX];
+        const auto length = ::readlink (path.c_str(), text, sizeof (text) - 1);
+
+        if (length <= 0)
+            break;
+
+        const std::string link (text, (size_t) length);
+        path = link.front() == '/' ? link : path.substr (0, path.rfind ('/') + 1) + link;
+
+        // The system follows "x/../y" through x as it is (x may be a link to
+        // somewhere else), so the folder is resolved by the system too, never
+        // tidied up as text.
+        const auto slash = path.rfind ('/');
+        const auto folder = slash == 0 ? std::string ("/") : path.substr (0, slash);
+        char real[PATH_MAX];
+
+        if (::realpath (folder.c_str(), real) == nullptr)
+            break;
+
+        path = std::string (real) + (std::strcmp (real, "/") == 0 ? "" : "/") + path.substr (slash + 1);
+    }
+
+    return juce::File (juce::String (juce::CharPointer_UTF8 (path.c_str())));
 }
 
 bool WholeFileWriter::isSameFile (const juce::File& a, const juce::File& b)
@@ -132,14 +170,39 @@ juce::Result WholeFileWriter::write (const juce::File& target, const juce::Memor
 
 juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const void* data, size_t size)
 {
+    if (requestedTarget == juce::File())
+        return juce::Result::fail ("no file was named");
+
     const auto target = resolveLinks (requestedTarget);
+    const auto path = target.getFullPathName();
     const auto injected = currentFaults();
 
-    if (target.isDirectory())
-        return juce::Result::fail ("it is a folder");
+    struct stat existing;
+    const bool exists = ::stat (path.toRawUTF8(), &existing) == 0;
 
-    if (target.isSymbolicLink())
-        return juce::Result::fail ("it is a link that leads nowhere (or in a circle)");
+    if (! exists && errno != ENOENT)
+    {
+        if (errno == ELOOP)
+            return juce::Result::fail ("it is a link that leads in a circle");
+
+        return juce::Result::fail ("it cannot be reached (" + describeErrno (errno) + ")");
+    }
+
+    if (exists)
+    {
+        if (S_ISDIR (existing.st_mode))
+            return juce::Result::fail ("it is a folder");
+
+        // Renaming over a device or a pipe would replace it, not write into it.
+        if (! S_ISREG (existing.st_mode))
+            return juce::Result::fail ("it is not a plain file");
+
+        // Replacing by rename needs only the folder's permission; a file its
+        // owner made read-only is meant to stay as it is. (The effective user
+        // is asked, as the system would when opening the file.)
+        if (::faccessat (AT_FDCWD, path.toRawUTF8(), W_OK, AT_EACCESS) != 0)
+            return juce::Result::fail (errno == EACCES ? juce::String ("the file is read-only") : describeErrno (errno));
+    }
 
     const auto folder = target.getParentDirectory();
 
@@ -147,10 +210,6 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
         return juce::Result::fail ("the folder " + folder.getFullPathName() + " does not exist");
 
     // An existing file keeps its mode and owner; a new one gets the usual 0666 less the umask.
-    struct stat existing;
-    const bool exists = ::stat (target.getFullPathName().toRawUTF8(), &existing) == 0;
-    const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
-
     TemporaryFile temp;
     temp.fd = createTemporary (target, exists ? 0600 : 0666, temp.path);
 
@@ -195,17 +254,23 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
     // The size on disk, not what the calls said: the last word on a short write.
     struct stat done;
 
-    if (::fstat (temp.fd, &done) != 0 || (size_t) done.st_size != size)
+    if (::fstat (temp.fd, &done) != 0)
+        return juce::Result::fail ("the new file cannot be checked (" + describeErrno (errno) + ")");
+
+    if ((size_t) done.st_size != size)
         return juce::Result::fail ("the file came out " + formatCount ((juce::int64) done.st_size) + " of "
                                    + formatCount ((juce::int64) size) + " bytes long");
 
     if (exists)
     {
-        // Root keeps the owner too; anyone else keeps what they can.
+        // Root keeps the owner too; anyone else keeps the group where they may.
         if (::geteuid() == 0)
             juce::ignoreUnused (::fchown (temp.fd, existing.st_uid, existing.st_gid));
+        else if (existing.st_gid != ::getegid())
+            juce::ignoreUnused (::fchown (temp.fd, (uid_t) -1, existing.st_gid));
 
-        juce::ignoreUnused (::fchmod (temp.fd, mode));
+        // After the owner: changing it clears the set-id bits.
+        juce::ignoreUnused (::fchmod (temp.fd, existing.st_mode & 07777));
     }
 
     if (injected.failAtSync || ::fsync (temp.fd) != 0)
@@ -218,7 +283,7 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
     if (closed != 0)
         return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
 
-    if (injected.failAtRename || ::rename (temp.path.toRawUTF8(), target.getFullPathName().toRawUTF8()) != 0)
+    if (injected.failAtRename || ::rename (temp.path.toRawUTF8(), path.toRawUTF8()) != 0)
         return juce::Result::fail ("the new file could not take the old one's place ("
                                    + describeErrno (injected.failAtRename ? EIO : errno) + ")");
 

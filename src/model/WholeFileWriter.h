@@ -15,7 +15,8 @@
 
     A target that is a symbolic link is written through it: the link stays a
     link and the file it points at gets the new bytes. An existing file keeps
-    its permission bits (and its owner, where the process may set it).
+    its permission bits (and its owner, where the process may set it). A file
+    that is read-only for this user, a folder, a device or a pipe is refused.
 */
 struct WholeFileWriter
 {
@@ -32,6 +33,9 @@ struct WholeFileWriter
     /** True when both name one existing file (also through links or other
         names for the same folder). */
     static bool isSameFile (const juce::File& a, const juce::File& b);
+
+    /** The reason for errno as a person reads it: "the disk is full". */
+    static juce::String describeError (int error);
 
     /** "7,473": byte counts as a person reads them in messages. */
     static juce::String formatCount (juce::int64 count);

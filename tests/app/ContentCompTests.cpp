@@ -359,7 +359,7 @@ TEST_F (ContentCompTest, ExportSyxWritesWhatImportReadsBack)
 
     // A file that cannot be written is reported, and nothing is left behind.
     content.exportSyxFile (workingDirectory.file ("no such folder").getChildFile ("lib.syx"));
-    EXPECT_TRUE (content.lastMessage.contains ("could not be written")) << content.lastMessage;
+    EXPECT_TRUE (content.lastMessage.startsWith ("Could not export \"lib.syx\"")) << content.lastMessage;
     EXPECT_FALSE (workingDirectory.file ("no such folder").exists());
 }
 

@@ -4,6 +4,7 @@
 #include "model/VeskImage.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskSyxFile.h"
+#include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,70 @@ TEST_F (UnsavedChangesTest, AFailedSaveKeepsTheProgramAndTheChangedLibrary)
     EXPECT_TRUE (model.hasChangedSinceSaved());
     EXPECT_EQ (image(), edited);
     EXPECT_FALSE (target.exists());
+}
+
+TEST_F (UnsavedChangesTest, AFullDiskFailsSaveAndExportAndLosesNothing)
+{
+    const auto library = workingDirectory.file ("Set 1.vsk");
+    const auto syx = workingDirectory.file ("Set 1.syx");
+    openEditedLibrary (library);
+    ASSERT_TRUE (syx.replaceWithText ("an older export"));
+    const auto bytesOnDisk = [&library]
+    {
+        juce::MemoryBlock block;
+        library.loadFileAsData (block);
+        return block;
+    };
+    const auto onDisk = bytesOnDisk();
+    const auto edited = image();
+    WholeFileWriter::setFaultsForTesting ({ 4072, false, false });
+
+    // The question's Save, then File > Save: each says why, and nothing goes on.
+    bool quit = false;
+    content.saveIfNeededThen ([&]
+                              { quit = true; });
+    answer ("Save");
+
+    for (int attempt = 0; attempt < 2; ++attempt)
+    {
+        SCOPED_TRACE (attempt);
+        auto* failure = openAlert ("Error writing to file...");
+        ASSERT_NE (failure, nullptr);
+        EXPECT_TRUE (failure->getDescription().contains ("Could not save \"Set 1.vsk\": the disk is full (wrote 4,072 of 7,473 bytes). "
+                                                         "The library is unchanged on disk and still open here."))
+            << failure->getDescription();
+        failure->exitModalState (0);
+        dispatchPendingMessages();
+
+        EXPECT_FALSE (quit);
+        EXPECT_TRUE (model.hasChangedSinceSaved());
+        EXPECT_EQ (model.getFile(), library);
+        EXPECT_EQ (image(), edited);
+        EXPECT_EQ (bytesOnDisk(), onDisk);
+
+        perform (ContentComp::saveLibrary);
+    }
+
+    // Export .syx: the same kind of sentence, the old export kept.
+    WholeFileWriter::setFaultsForTesting ({ 1000, false, false });
+    content.exportSyxFile (syx);
+    EXPECT_TRUE (content.lastMessage.startsWith ("Could not export \"Set 1.syx\": the disk is full (wrote 1,000 of 3,616 bytes).")) << content.lastMessage;
+    EXPECT_EQ (syx.loadFileAsString(), "an older export");
+    EXPECT_NE (openAlert ("Export .syx"), nullptr);
+
+    // The library's own file, reached by a .syx name, is never what an export replaces.
+    WholeFileWriter::setFaultsForTesting ({});
+    const auto alias = workingDirectory.file ("alias.syx");
+    ASSERT_TRUE (library.createSymbolicLink (alias, true));
+    content.lastMessage = {};
+    content.exportSyxFile (alias);
+    EXPECT_TRUE (content.lastMessage.startsWith ("Could not export")) << content.lastMessage;
+    EXPECT_EQ (bytesOnDisk(), onDisk);
+
+    content.exportSyxFile (syx);
+    EXPECT_EQ (syx.getSize(), 3616);
+    EXPECT_TRUE (model.hasChangedSinceSaved()) << "an export is no save";
+    EXPECT_EQ (workingDirectory.directory.getNumberOfChildFiles (juce::File::findFiles, ".*"), 0) << "no temporary file left";
 }
 
 TEST_F (UnsavedChangesTest, AFileThatWillNotLoadIsRefusedWithoutAQuestion)

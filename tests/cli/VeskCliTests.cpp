@@ -1,13 +1,21 @@
 #include "RecordingMidiOut.h"
+#include "ScopedTmpfs.h"
 #include "cli/VeskCli.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
+#include "model/VeskSyxFile.h"
+#include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <sstream>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace VeskImage;
 
@@ -23,7 +31,12 @@ namespace
         VeskModel model { midi }; // defaults, the reference for "new"
 
         Cli() { folder.createDirectory(); }
-        ~Cli() override { folder.deleteRecursively(); }
+
+        ~Cli() override
+        {
+            WholeFileWriter::setFaultsForTesting ({});
+            folder.deleteRecursively();
+        }
 
         juce::String path (const char* name) const { return folder.getChildFile (name).getFullPathName(); }
 
@@ -86,6 +99,19 @@ namespace
             result.removeEmptyStrings();
             return result;
         }
+
+        /** The real program, as a shell runs it; its stderr is kept in err. */
+        int runBinary (const juce::String& arguments, const juce::String& redirectOut = "/dev/null")
+        {
+            const auto errFile = folder.getChildFile (".stderr");
+            const auto command = "'" + juce::String (VESK_BINARY) + "' " + arguments + " >" + redirectOut + " 2>'" + errFile.getFullPathName() + "'";
+            const int status = std::system (command.toRawUTF8());
+            err.str (errFile.loadFileAsString().toStdString());
+            errFile.deleteFile();
+            return WIFEXITED (status) ? WEXITSTATUS (status) : -1;
+        }
+
+        static juce::String quoted (const juce::String& file) { return "'" + file + "'"; }
 
         bool noStrayFiles (int expected) const
         {
@@ -151,7 +177,7 @@ TEST_F (Cli, ExportThenImportOntoAnotherLibraryGivesTheSameLibraryBack)
 
     // And the other way round, through a library with non-default values everywhere.
     auto edited = writeOtherLibrary ("edited.vsk"), fresh = path ("fresh.vsk");
-    ASSERT_EQ (run ({ "export-syx", edited, syx }), 0);
+    ASSERT_EQ (run ({ "export-syx", edited, syx, "--force" }), 0);
     ASSERT_EQ (run ({ "import-syx", syx, fresh }), 0);
     EXPECT_EQ (bytesOf (fresh), bytesOf (edited));
     EXPECT_EQ (run ({ "diff", fresh, edited }), 0);
@@ -297,7 +323,7 @@ TEST_F (Cli, DamagedLibraryIsNamedAndNoOutputChanges)
         EXPECT_EQ (bytesOf (syx), (Bytes { 1, 2, 3 }));
 
         // import-syx onto a damaged library must not replace it with defaults.
-        ASSERT_EQ (run ({ "export-syx", lib, path ("good.syx") }), 0);
+        ASSERT_EQ (run ({ "export-syx", lib, path ("good.syx"), "--force" }), 0);
         EXPECT_EQ (run ({ "import-syx", path ("good.syx"), bad }), 1);
         EXPECT_EQ (bytesOf (bad), damage.bytes);
     }
@@ -402,4 +428,258 @@ TEST_F (Cli, TheBinaryRunsWithoutADisplay)
     EXPECT_EQ (std::system ((command + "new '" + lib + "'").toRawUTF8()), 0);
     EXPECT_EQ (std::system ((command + "show '" + lib + "' >/dev/null").toRawUTF8()), 0);
     EXPECT_EQ (bytesOf (lib).size(), 7473u);
+}
+
+TEST_F (Cli, AFullDiskFailsImportAndNewAndKeepsTheLibrary)
+{
+    auto lib = writeOtherLibrary ("lib.vsk"), syx = path ("d.syx"), source = path ("source.vsk");
+    ASSERT_EQ (run ({ "new", source }), 0);
+    ASSERT_EQ (run ({ "export-syx", source, syx }), 0);
+    const auto before = bytesOf (lib);
+
+    WholeFileWriter::setFaultsForTesting ({ 4072, false, false });
+
+    for (const auto& args : { juce::StringArray { "import-syx", syx, lib }, juce::StringArray { "new", "--force", lib } })
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        EXPECT_EQ (run (args), 1);
+        EXPECT_NE (err.str().find ("lib.vsk: cannot be written: the disk is full (wrote 4,072 of "), std::string::npos) << err.str();
+        EXPECT_EQ (bytesOf (lib), before);
+        EXPECT_TRUE (noStrayFiles (3));
+    }
+
+    // Flushing or renaming can fail too.
+    WholeFileWriter::setFaultsForTesting ({ -1, true, false });
+    EXPECT_EQ (run ({ "new", "--force", lib }), 1);
+    WholeFileWriter::setFaultsForTesting ({ -1, false, true });
+    EXPECT_EQ (run ({ "import-syx", syx, lib }), 1);
+    EXPECT_EQ (bytesOf (lib), before);
+    EXPECT_TRUE (noStrayFiles (3));
+}
+
+TEST_F (Cli, TheBinaryOnARealFullDiskExitsOneAndKeepsTheLibrary)
+{
+    ScopedTmpfs disk ("16k");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    auto source = path ("source.vsk"), syx = path ("d.syx");
+    ASSERT_EQ (run ({ "new", source }), 0);
+    ASSERT_EQ (run ({ "export-syx", source, syx }), 0);
+
+    const auto lib = disk.folder.getChildFile ("lib.vsk").getFullPathName();
+    ASSERT_TRUE (juce::File (writeOtherLibrary ("other.vsk")).copyFileTo (juce::File (lib)));
+    const auto before = bytesOf (lib);
+    ASSERT_TRUE (disk.fillLeaving (4096));
+
+    for (const auto& args : { "import-syx " + quoted (syx) + " " + quoted (lib), "new --force " + quoted (lib) })
+    {
+        SCOPED_TRACE (args);
+        EXPECT_EQ (runBinary (args), 1);
+        EXPECT_NE (err.str().find ("lib.vsk: cannot be written: the disk is full"), std::string::npos) << err.str();
+        EXPECT_EQ (bytesOf (lib), before);
+        EXPECT_EQ (disk.folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2) << "lib.vsk and the filler only";
+    }
+
+    ASSERT_TRUE (disk.removeFiller());
+    EXPECT_EQ (runBinary ("import-syx " + quoted (syx) + " " + quoted (lib)), 0) << err.str();
+    EXPECT_EQ (bytesOf (lib), bytesOf (source));
+}
+
+TEST_F (Cli, ExportKeepsAnExistingFileWithoutForceAndNeverReplacesItsInput)
+{
+    auto lib = writeOtherLibrary ("lib.vsk"), syx = path ("out.syx"), readOnly = path ("locked.syx");
+    writeBytes (syx, { 1, 2, 3 });
+    writeBytes (readOnly, { 4, 5, 6 });
+    ASSERT_EQ (::chmod (readOnly.toRawUTF8(), 0444), 0);
+    const auto library = bytesOf (lib);
+
+    EXPECT_EQ (run ({ "export-syx", lib, syx }), 1);
+    EXPECT_NE (err.str().find ("out.syx: already exists (use --force to replace it)"), std::string::npos) << err.str();
+    EXPECT_EQ (bytesOf (syx), (Bytes { 1, 2, 3 }));
+    EXPECT_EQ (run ({ "export-syx", lib, readOnly }), 1);
+    EXPECT_EQ (bytesOf (readOnly), (Bytes { 4, 5, 6 }));
+
+    ASSERT_EQ (run ({ "export-syx", lib, syx, "--force" }), 0);
+    EXPECT_EQ (bytesOf (syx).size(), 3616u);
+
+    // The library under its own name, through a link, by another path and as
+    // a hard link: refused even with --force.
+    ASSERT_EQ (::symlink ("lib.vsk", path ("link.syx").toRawUTF8()), 0);
+    ASSERT_EQ (::link (lib.toRawUTF8(), path ("hard.syx").toRawUTF8()), 0);
+    ASSERT_TRUE (folder.getChildFile ("sub").createDirectory());
+
+    for (const auto& output : { lib, path ("link.syx"), path ("sub/../lib.vsk"), path ("hard.syx") })
+    {
+        SCOPED_TRACE (output);
+        EXPECT_EQ (run ({ "export-syx", "--force", lib, output }), 1);
+        EXPECT_NE (err.str().find ("is the library itself"), std::string::npos) << err.str();
+        EXPECT_EQ (bytesOf (lib), library);
+    }
+
+    // A library with dumps after its image reads as both a library and a .syx
+    // file: importing it into itself would cut the dumps off.
+    auto both = bytesOf (lib);
+    const auto dumps = bytesOf (syx);
+    both.insert (both.end(), dumps.begin(), dumps.end());
+    const auto twoFaced = path ("both.vsk");
+    writeBytes (twoFaced, both);
+    ASSERT_EQ (::symlink ("both.vsk", path ("both.syx").toRawUTF8()), 0);
+
+    for (const auto& input : { twoFaced, path ("both.syx") })
+    {
+        SCOPED_TRACE (input);
+        EXPECT_EQ (run ({ "import-syx", input, twoFaced }), 1);
+        EXPECT_EQ (bytesOf (twoFaced), both);
+    }
+
+    EXPECT_TRUE (noStrayFiles (8));
+}
+
+TEST_F (Cli, EveryCommandChecksItsStandardOutput)
+{
+    auto lib = path ("lib.vsk"), other = writeOtherLibrary ("other.vsk");
+    ASSERT_EQ (run ({ "new", lib }), 0);
+
+    // A stream that takes nothing, as /dev/full does.
+    struct FullDevice : std::streambuf
+    {
+        int_type overflow (int_type) override
+        {
+            errno = ENOSPC;
+            return traits_type::eof();
+        }
+    };
+
+    const std::pair<juce::StringArray, int> commands[] = {
+        { { "show", lib }, 1 },
+        { { "show", lib, "--json" }, 1 },
+        { { "diff", lib, other }, 2 },
+        { { "--help" }, 1 },
+        { { "--version" }, 1 },
+        { { "export-syx", "--help" }, 1 },
+    };
+
+    for (const auto& [args, failure] : commands)
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        FullDevice device;
+        std::ostream full (&device);
+        err.str ({});
+        VeskCli cli (full, err);
+        EXPECT_EQ (cli.run (args), failure);
+        EXPECT_NE (err.str().find ("vesk: standard output cannot be written (the disk is full)"), std::string::npos) << err.str();
+
+        const auto line = args.joinIntoString (" ", 1).replace (lib, quoted (lib)).replace (other, quoted (other));
+        EXPECT_EQ (runBinary (args[0] + " " + line, "/dev/full"), failure);
+        EXPECT_NE (err.str().find ("standard output cannot be written"), std::string::npos) << err.str();
+    }
+
+    // Nothing to print is nothing to fail.
+    EXPECT_EQ (runBinary ("diff " + quoted (lib) + " " + quoted (lib), "/dev/full"), 0) << err.str();
+}
+
+TEST_F (Cli, DoubleDashEndsTheOptionsAndNoCommandIsAUsageError)
+{
+    const auto previous = juce::File::getCurrentWorkingDirectory();
+    folder.setAsCurrentWorkingDirectory();
+
+    EXPECT_EQ (run ({ "new", "-x" }), 2);
+    EXPECT_EQ (run ({ "new", "--", "--json" }), 0) << err.str();
+    EXPECT_EQ (run ({ "new", "--", "-x" }), 0) << err.str();
+    EXPECT_EQ (bytesOf (path ("--json")).size(), 7473u);
+
+    EXPECT_EQ (run ({ "show", "--json", "--", "-x" }), 0) << err.str();
+    juce::var json;
+    EXPECT_TRUE (juce::JSON::parse (juce::String (out.str()), json).wasOk());
+    EXPECT_EQ (run ({ "diff", "--", "--json", "-x" }), 0) << err.str();
+    EXPECT_EQ (run ({ "export-syx", "--", "--json", "--force" }), 0) << "--force is a file name here";
+    EXPECT_EQ (bytesOf (path ("--force")).size(), 3616u);
+
+    // Names mean what they mean to the system: "~x" is a file here, and
+    // alias/../x is beside what alias leads to, not beside alias.
+    ASSERT_TRUE (folder.getChildFile ("real/inner").createDirectory());
+    ASSERT_EQ (::symlink ("real/inner", path ("alias").toRawUTF8()), 0);
+    EXPECT_EQ (run ({ "new", "~x.vsk" }), 0) << err.str();
+    EXPECT_EQ (run ({ "new", "alias/../up.vsk" }), 0) << err.str();
+    EXPECT_EQ (run ({ "show", "real/up.vsk" }), 0) << err.str();
+    EXPECT_EQ (bytesOf (path ("~x.vsk")).size(), 7473u);
+    EXPECT_FALSE (juce::File (path ("up.vsk")).exists());
+    previous.setAsCurrentWorkingDirectory();
+
+    // No command: the usage goes where errors go, and nothing to the output.
+    EXPECT_EQ (run ({}), 2);
+    EXPECT_TRUE (out.str().empty());
+    EXPECT_NE (err.str().find ("vesk new FILE.vsk"), std::string::npos) << err.str();
+
+    const auto outFile = folder.getChildFile ("out.txt");
+    EXPECT_EQ (runBinary ({}, quoted (outFile.getFullPathName())), 2);
+    EXPECT_EQ (outFile.getSize(), 0);
+    EXPECT_NE (err.str().find ("vesk new FILE.vsk"), std::string::npos) << err.str();
+}
+
+TEST_F (Cli, EveryCommandKeepsToTheExitCodeTable)
+{
+    auto lib = path ("lib.vsk"), missing = path ("missing.vsk"), syx = path ("lib.syx");
+    ASSERT_EQ (run ({ "new", lib }), 0);
+    ASSERT_EQ (run ({ "export-syx", lib, syx }), 0);
+
+    struct Case
+    {
+        juce::StringArray args;
+        int status;
+    };
+
+    const Case cases[] = {
+        { { "new", lib }, 1 }, // exists
+        { { "new", path ("no/folder.vsk") }, 1 },
+        { { "show", missing }, 1 },
+        { { "export-syx", missing, path ("x.syx") }, 1 },
+        { { "import-syx", path ("missing.syx"), lib }, 1 },
+        { { "diff", lib, missing }, 2 }, // diff's 1 means "they differ"
+        { { "show", lib, "--force" }, 2 },
+        { { "import-syx", syx, lib, "--force" }, 2 },
+        { { "new", lib, "--json" }, 2 },
+        { { "diff", lib }, 2 },
+        { { "export-syx", lib }, 2 },
+        { { "--frobnicate" }, 2 },
+        { { "show", lib }, 0 },
+        { { "diff", lib, lib }, 0 },
+        { { "import-syx", syx, lib }, 0 },
+        { { "import-syx", "--help" }, 0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.args.joinIntoString (" "));
+        EXPECT_EQ (run (c.args), c.status);
+
+        if (c.status != 0)
+        {
+            EXPECT_FALSE (err.str().empty()) << "a failure says why on stderr";
+        }
+    }
+
+    EXPECT_TRUE (noStrayFiles (2));
+}
+
+TEST_F (Cli, TheManPageHasTheExitCodeTable)
+{
+    if (std::system ("command -v help2man >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "help2man is not installed";
+
+    const juce::File script (VESK_MAN_SCRIPT);
+    const auto page = folder.getChildFile ("vesk.1.gz");
+    const auto command = quoted (script.getFullPathName()) + " '" + VESK_BINARY + "' " + quoted (page.getFullPathName())
+                         + " && zcat " + quoted (page.getFullPathName()) + " >" + quoted (path ("man.txt"));
+    ASSERT_EQ (std::system (command.toRawUTF8()), 0);
+
+    const auto text = juce::File (path ("man.txt")).loadFileAsString();
+    const auto exitStatus = text.fromFirstOccurrenceOf (".SH \"EXIT STATUS\"", false, false).upToFirstOccurrenceOf (".SH", false, false);
+    ASSERT_TRUE (exitStatus.isNotEmpty()) << text;
+
+    for (const auto* meaning : { "done", "failed", "wrong usage" })
+        EXPECT_TRUE (exitStatus.contains (meaning)) << meaning << "\n"
+                                                    << exitStatus;
 }

@@ -1,0 +1,294 @@
+#include "RecordingMidiOut.h"
+#include "ScopedTmpfs.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskModel.h"
+#include "model/WholeFileWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+    using Bytes = std::vector<juce::uint8>;
+
+    struct Writer : ::testing::Test
+    {
+        juce::File folder { juce::File::createTempFile ("vesk-writer-tests") };
+        RecordingMidiOut midi;
+        VeskModel model { midi };
+
+        Writer() { folder.createDirectory(); }
+
+        ~Writer() override
+        {
+            WholeFileWriter::setFaultsForTesting ({});
+            folder.deleteRecursively();
+        }
+
+        juce::File file (const char* name) const { return folder.getChildFile (name); }
+
+        static Bytes bytesOf (const juce::File& f)
+        {
+            juce::MemoryBlock block;
+            f.loadFileAsData (block);
+            auto* p = static_cast<const juce::uint8*> (block.getData());
+            return { p, p + block.getSize() };
+        }
+
+        static Bytes bytes (size_t size, juce::uint8 value) { return Bytes (size, value); }
+
+        static juce::Result write (const juce::File& f, const Bytes& b) { return WholeFileWriter::write (f, b.data(), b.size()); }
+
+        /** Every name in a folder, hidden ones (the writer's temporaries) included. */
+        static juce::StringArray namesIn (const juce::File& dir)
+        {
+            juce::StringArray names;
+
+            for (const auto& entry : juce::RangedDirectoryIterator (dir, false, "*", juce::File::findFilesAndDirectories))
+                names.add (entry.getFile().getFileName());
+
+            names.sort (false);
+            return names;
+        }
+
+        static mode_t modeOf (const juce::File& f)
+        {
+            struct stat info;
+            return ::stat (f.getFullPathName().toRawUTF8(), &info) == 0 ? info.st_mode & 07777 : 0;
+        }
+
+        static bool isLink (const juce::File& f)
+        {
+            struct stat info;
+            return ::lstat (f.getFullPathName().toRawUTF8(), &info) == 0 && S_ISLNK (info.st_mode);
+        }
+
+        static void link (const char* text, const juce::File& at) { ASSERT_EQ (::symlink (text, at.getFullPathName().toRawUTF8()), 0); }
+    };
+}
+
+TEST_F (Writer, AFailedWriteLeavesTheOldFileAndNothingElse)
+{
+    const auto library = file ("Set 1.vsk");
+    const auto fresh = file ("New.vsk");
+    const auto old = bytes (100, 'o');
+    const auto encoded = VeskLibraryFile::encode (model.image);
+    ASSERT_EQ (encoded.getSize(), 7473u);
+
+    struct Case
+    {
+        const char* name;
+        WholeFileWriter::Faults faults;
+        juce::StringArray said;
+    };
+
+    const Case cases[] = {
+        { "disk full after 4,072 bytes", { 4072, false, false }, { "disk is full", "wrote 4,072 of 7,473 bytes" } },
+        { "disk full at once", { 0, false, false }, { "disk is full", "wrote 0 of 7,473 bytes" } },
+        { "flush to disk fails", { -1, true, false }, { "flushed", "disk reported an error" } },
+        { "rename fails", { -1, false, true }, { "take the old one's place" } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        ASSERT_TRUE (write (library, old).wasOk());
+        WholeFileWriter::setFaultsForTesting (c.faults);
+
+        for (const auto& target : { library, fresh })
+        {
+            const auto result = WholeFileWriter::write (target, encoded);
+            ASSERT_TRUE (result.failed());
+
+            for (const auto& words : c.said)
+                EXPECT_TRUE (result.getErrorMessage().contains (words)) << result.getErrorMessage();
+        }
+
+        EXPECT_EQ (bytesOf (library), old);
+        EXPECT_EQ (namesIn (folder), juce::StringArray ("Set 1.vsk")) << "no temporary file, no new file";
+
+        WholeFileWriter::setFaultsForTesting ({});
+        ASSERT_TRUE (WholeFileWriter::write (library, encoded).wasOk());
+        EXPECT_EQ (bytesOf (library).size(), 7473u);
+        library.deleteFile();
+    }
+
+    // A fault past the end of the data is no fault.
+    WholeFileWriter::setFaultsForTesting ({ 7473, false, false });
+    EXPECT_TRUE (WholeFileWriter::write (library, encoded).wasOk());
+    EXPECT_EQ (bytesOf (library).size(), 7473u);
+}
+
+TEST_F (Writer, LinksStayLinksAndTheFileTheyLeadToGetsTheBytes)
+{
+    const auto real = folder.getChildFile ("real");
+    ASSERT_TRUE (real.getChildFile ("inner").createDirectory());
+    const auto library = real.getChildFile ("lib.vsk");
+    ASSERT_TRUE (write (library, bytes (10, 'o')).wasOk());
+
+    // absolute, relative, a chain of two, and ".." through a linked folder
+    // (alias/.. is real, not the folder alias is in).
+    link (library.getFullPathName().toRawUTF8(), file ("absolute.vsk"));
+    link ("real/lib.vsk", file ("relative.vsk"));
+    link ("relative.vsk", file ("chain.vsk"));
+    link ("real/inner", file ("alias"));
+    link ("../lib.vsk", real.getChildFile ("inner/up.vsk"));
+
+    juce::uint8 value = 'a';
+
+    for (const auto& name : { "absolute.vsk", "relative.vsk", "chain.vsk", "alias/up.vsk" })
+    {
+        SCOPED_TRACE (name);
+        const auto through = file (name);
+        ASSERT_TRUE (write (through, bytes (20, value)).wasOk());
+        EXPECT_EQ (bytesOf (library), bytes (20, value));
+        EXPECT_TRUE (isLink (through));
+        EXPECT_TRUE (WholeFileWriter::isSameFile (through, library));
+        ++value;
+    }
+
+    EXPECT_FALSE (file ("lib.vsk").exists()) << "alias/../lib.vsk is not beside alias";
+    EXPECT_EQ (namesIn (real), juce::StringArray ({ "inner", "lib.vsk" }));
+    EXPECT_EQ (namesIn (real.getChildFile ("inner")), juce::StringArray ("up.vsk"));
+
+    // The same file by another name or a hard link; a missing one is nobody's twin.
+    EXPECT_TRUE (WholeFileWriter::isSameFile (folder.getChildFile ("real/inner/../lib.vsk"), library));
+    ASSERT_EQ (::link (library.getFullPathName().toRawUTF8(), file ("hard.vsk").getFullPathName().toRawUTF8()), 0);
+    EXPECT_TRUE (WholeFileWriter::isSameFile (file ("hard.vsk"), library));
+    EXPECT_FALSE (WholeFileWriter::isSameFile (file ("absolute.vsk"), file ("nothing.vsk")));
+    ASSERT_TRUE (write (file ("other.vsk"), bytes (20, value)).wasOk());
+    EXPECT_FALSE (WholeFileWriter::isSameFile (file ("other.vsk"), library));
+
+    // A link to a file not made yet makes it; a circle of links fails and makes nothing.
+    link ("real/later.vsk", file ("later.vsk"));
+    ASSERT_TRUE (write (file ("later.vsk"), bytes (5, 'l')).wasOk());
+    EXPECT_EQ (bytesOf (real.getChildFile ("later.vsk")), bytes (5, 'l'));
+    EXPECT_TRUE (isLink (file ("later.vsk")));
+
+    link ("round.vsk", file ("about.vsk"));
+    link ("about.vsk", file ("round.vsk"));
+    const auto circle = write (file ("round.vsk"), bytes (5, 'c'));
+    EXPECT_TRUE (circle.failed());
+    EXPECT_TRUE (isLink (file ("round.vsk")) && isLink (file ("about.vsk")));
+    EXPECT_EQ (namesIn (folder).size(), 10) << namesIn (folder).joinIntoString (" ");
+}
+
+TEST_F (Writer, TheFileKeepsItsModeAndOwner)
+{
+    const auto library = file ("private.vsk");
+    const auto shared = file ("shared.vsk");
+    const auto fresh = file ("fresh.vsk");
+    ASSERT_TRUE (write (library, bytes (10, 'o')).wasOk());
+    ASSERT_TRUE (write (shared, bytes (10, 'o')).wasOk());
+    ASSERT_EQ (::chmod (library.getFullPathName().toRawUTF8(), 0600), 0);
+    ASSERT_EQ (::chmod (shared.getFullPathName().toRawUTF8(), 0664), 0);
+
+    const auto oldMask = ::umask (022);
+    ASSERT_TRUE (write (library, bytes (20, 'n')).wasOk());
+    ASSERT_TRUE (write (shared, bytes (20, 'n')).wasOk());
+    ASSERT_TRUE (write (fresh, bytes (20, 'n')).wasOk());
+    ::umask (oldMask);
+
+    EXPECT_EQ (modeOf (library), 0600u);
+    EXPECT_EQ (modeOf (shared), 0664u);
+    EXPECT_EQ (modeOf (fresh), 0644u) << "a new file: 0666 less the umask";
+    EXPECT_EQ (bytesOf (library), bytes (20, 'n'));
+
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "keeping another user's ownership needs root";
+
+    ASSERT_EQ (::chown (library.getFullPathName().toRawUTF8(), 12345, 23456), 0);
+    ASSERT_TRUE (write (library, bytes (30, 'r')).wasOk());
+
+    struct stat info;
+    ASSERT_EQ (::stat (library.getFullPathName().toRawUTF8(), &info), 0);
+    EXPECT_EQ (info.st_uid, 12345u);
+    EXPECT_EQ (info.st_gid, 23456u);
+    EXPECT_EQ (info.st_mode & 07777, 0600u);
+    EXPECT_EQ (bytesOf (library), bytes (30, 'r'));
+}
+
+TEST_F (Writer, WhatIsNotAWritablePlainFileIsRefusedAndKept)
+{
+    ASSERT_TRUE (file ("a folder.vsk").createDirectory());
+    ASSERT_TRUE (write (file ("a folder.vsk/inside"), bytes (3, 'i')).wasOk());
+    ASSERT_EQ (::mkfifo (file ("pipe.vsk").getFullPathName().toRawUTF8(), 0644), 0);
+    ASSERT_TRUE (write (file ("plain"), bytes (3, 'p')).wasOk());
+
+    const std::pair<juce::File, const char*> refused[] = {
+        { file ("a folder.vsk"), "folder" },
+        { file ("pipe.vsk"), "not a plain file" },
+        { file ("no folder/lib.vsk"), "does not exist" },
+        { file ("plain/lib.vsk"), "not a folder" },
+        { juce::File(), "no file" },
+    };
+
+    for (const auto& [target, said] : refused)
+    {
+        SCOPED_TRACE (target.getFullPathName());
+        const auto result = write (target, bytes (10, 'x'));
+        ASSERT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().contains (said)) << result.getErrorMessage();
+    }
+
+    EXPECT_EQ (namesIn (folder), juce::StringArray ({ "a folder.vsk", "pipe.vsk", "plain" }));
+    EXPECT_EQ (bytesOf (file ("a folder.vsk/inside")), bytes (3, 'i'));
+    EXPECT_EQ (bytesOf (file ("plain")), bytes (3, 'p'));
+
+    // A file its owner made read-only: refused for anyone but root. Root tries
+    // it as an ordinary user, in a folder that user may write to.
+    const auto readOnly = file ("kept.vsk");
+    ASSERT_TRUE (write (readOnly, bytes (4, 'k')).wasOk());
+    ASSERT_EQ (::chmod (readOnly.getFullPathName().toRawUTF8(), 0444), 0);
+    const bool asRoot = ::geteuid() == 0;
+    const uid_t nobody = 65534;
+
+    if (asRoot)
+    {
+        ASSERT_EQ (::chmod (folder.getFullPathName().toRawUTF8(), 0777), 0);
+        ASSERT_EQ (::chown (readOnly.getFullPathName().toRawUTF8(), nobody, nobody), 0);
+        ASSERT_EQ (::seteuid (nobody), 0);
+    }
+
+    const auto result = write (readOnly, bytes (10, 'x'));
+
+    if (asRoot)
+    {
+        ASSERT_EQ (::seteuid (0), 0);
+    }
+
+    EXPECT_TRUE (result.getErrorMessage().contains ("read-only")) << result.getErrorMessage();
+    EXPECT_EQ (bytesOf (readOnly), bytes (4, 'k'));
+    EXPECT_EQ (modeOf (readOnly), 0444u);
+}
+
+TEST_F (Writer, ARealFullDiskFailsTheWriteAndKeepsTheLibrary)
+{
+    ScopedTmpfs disk ("16k");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    const auto library = disk.folder.getChildFile ("Set 1.vsk");
+    const auto before = VeskLibraryFile::encode (model.image);
+    ASSERT_TRUE (WholeFileWriter::write (library, before).wasOk());
+
+    model.setControl74 (3);
+    ASSERT_TRUE (disk.fillLeaving (4096));
+
+    const auto result = VeskLibraryFile::write (library, model.image);
+    ASSERT_TRUE (result.failed());
+    EXPECT_TRUE (result.getErrorMessage().contains ("disk is full")) << result.getErrorMessage();
+    EXPECT_TRUE (result.getErrorMessage().contains ("of 7,473 bytes")) << result.getErrorMessage();
+    EXPECT_EQ (bytesOf (library), Bytes (static_cast<const juce::uint8*> (before.getData()), static_cast<const juce::uint8*> (before.getData()) + before.getSize()));
+    EXPECT_EQ (namesIn (disk.folder), juce::StringArray ({ "Set 1.vsk", "filler" }));
+
+    // With room again the same write goes through.
+    ASSERT_TRUE (disk.removeFiller());
+    ASSERT_TRUE (VeskLibraryFile::write (library, model.image).wasOk());
+    juce::uint8 image[VeskImage::imageSize];
+    ASSERT_TRUE (VeskLibraryFile::read (library, image).wasOk());
+    EXPECT_EQ (image[VeskImage::temporaryPatternOffset + VeskImage::Pattern::filterCutoffOrBdLevel], 3);
+}
