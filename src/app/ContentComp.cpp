@@ -23,7 +23,7 @@ namespace
     }
 
     // An import names at most this many messages it ignored; the summary counts them all.
-    constexpr int maxImportDetails = 12;
+    constexpr size_t maxImportDetails = 12;
 
     const char* const noOutputText = "No MIDI output is chosen, so nothing can reach the unit.\n\n"
                                      "Choose the unit's ports in Setup > Midi Settings, let Unit > Find Unit look for it, "
@@ -605,7 +605,7 @@ void ContentComp::importSyxFile (const juce::File& file)
     }
 
     const auto import = VeskSyxFile::applyDumps (contents, model->image);
-    const auto report = VeskSyxFile::describeImport (contents, import);
+    const auto report = VeskSyxFile::describeImport (contents, import, maxImportDetails);
 
     juce::StringArray text (file.getFileName() + ": " + report.summary + ".");
 
@@ -613,11 +613,8 @@ void ContentComp::importSyxFile (const juce::File& file)
     {
         text.add ({});
 
-        for (size_t i = 0; i < report.details.size() && i < (size_t) maxImportDetails; ++i)
-            text.add (report.details[i]);
-
-        if (report.details.size() > (size_t) maxImportDetails)
-            text.add ("... and " + juce::String ((int) report.details.size() - maxImportDetails) + " more");
+        for (auto& detail : report.details)
+            text.add (detail);
     }
 
     text.add ({});

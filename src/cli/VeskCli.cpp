@@ -26,7 +26,7 @@ namespace
         { "new", "vesk new FILE.vsk [--force]", "Writes a library of the unit's defaults. An existing FILE.vsk is kept unless --force is given.", 1 },
         { "show", "vesk show FILE.vsk [--json]", "Lists the system block and the 21 patterns with readable values. --json writes one JSON document with the raw bytes beside the values.", 1 },
         { "export-syx", "vesk export-syx FILE.vsk OUT.syx [--force]", "Writes the messages that restore the whole library into a unit: the system block, user patterns 1 to 20, then the temporary pattern. An existing OUT.syx is kept unless --force is given; FILE.vsk itself is never replaced.", 2 },
-        { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored. IN.syx is never changed.", 2 },
+        { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored. IN.syx is never changed; one over 1 MiB is refused unread (a whole unit is 3,616 bytes).", 2 },
         { "diff", "vesk diff A.vsk B.vsk", "One line per field that differs. Exit status 0 when equal, 1 when different, 2 on error.", 2 },
     };
 
@@ -63,7 +63,7 @@ namespace
     }
 
     // Long lists of problems are cut here; the summary line still counts them all.
-    constexpr int maxDetailLines = 20;
+    constexpr size_t maxDetailLines = 20;
 
     constexpr size_t maxDumpBodySize = (size_t) VeskProtocol::patternBulkBodySize;
 
@@ -298,15 +298,11 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
     }
 
     auto import = VeskSyxFile::applyDumps (contents, image.data());
-    auto description = VeskSyxFile::describeImport (contents, import);
-    auto& details = description.details;
-
     // Details in file order, cut short; the summary counts everything.
-    for (size_t i = 0; i < details.size() && i < (size_t) maxDetailLines; ++i)
-        report (syxPath, details[i]);
+    const auto description = VeskSyxFile::describeImport (contents, import, maxDetailLines);
 
-    if (details.size() > (size_t) maxDetailLines)
-        report (syxPath, "... and " + juce::String ((juce::int64) (details.size() - (size_t) maxDetailLines)) + " more");
+    for (auto& detail : description.details)
+        report (syxPath, detail);
 
     report (syxPath, description.summary);
 
