@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 
@@ -112,6 +111,8 @@ namespace
         }
 
         static juce::String quoted (const juce::String& file) { return "'" + file + "'"; }
+
+        bool says (const char* words) const { return err.str().find (words) != std::string::npos; }
 
         bool noStrayFiles (int expected) const
         {
@@ -430,61 +431,53 @@ TEST_F (Cli, TheBinaryRunsWithoutADisplay)
     EXPECT_EQ (bytesOf (lib).size(), 7473u);
 }
 
-TEST_F (Cli, AFullDiskFailsImportAndNewAndKeepsTheLibrary)
+TEST_F (Cli, AFailedWriteFailsImportAndNewAndKeepsTheLibrary)
 {
     auto lib = writeOtherLibrary ("lib.vsk"), syx = path ("d.syx"), source = path ("source.vsk");
     ASSERT_EQ (run ({ "new", source }), 0);
     ASSERT_EQ (run ({ "export-syx", source, syx }), 0);
     const auto before = bytesOf (lib);
 
-    WholeFileWriter::setFaultsForTesting ({ 4072, false, false });
+    const std::tuple<WholeFileWriter::Faults, juce::StringArray, const char*> cases[] = {
+        { { 4072, false, false }, { "import-syx", syx, lib }, "the disk is full (wrote 4,072 of " },
+        { { 4072, false, false }, { "new", "--force", lib }, "the disk is full (wrote 4,072 of " },
+        { { -1, true, false }, { "new", "--force", lib }, "flushed" },
+        { { -1, false, true }, { "import-syx", syx, lib }, "old one's place" },
+    };
 
-    for (const auto& args : { juce::StringArray { "import-syx", syx, lib }, juce::StringArray { "new", "--force", lib } })
+    for (const auto& [faults, args, reason] : cases)
     {
-        SCOPED_TRACE (args.joinIntoString (" "));
+        SCOPED_TRACE (args.joinIntoString (" ") + ": " + reason);
+        WholeFileWriter::setFaultsForTesting (faults);
         EXPECT_EQ (run (args), 1);
-        EXPECT_NE (err.str().find ("lib.vsk: cannot be written: the disk is full (wrote 4,072 of "), std::string::npos) << err.str();
+        EXPECT_TRUE (says ("lib.vsk") && says (reason)) << err.str();
         EXPECT_EQ (bytesOf (lib), before);
         EXPECT_TRUE (noStrayFiles (3));
     }
 
-    // Flushing or renaming can fail too.
-    WholeFileWriter::setFaultsForTesting ({ -1, true, false });
-    EXPECT_EQ (run ({ "new", "--force", lib }), 1);
-    WholeFileWriter::setFaultsForTesting ({ -1, false, true });
-    EXPECT_EQ (run ({ "import-syx", syx, lib }), 1);
-    EXPECT_EQ (bytesOf (lib), before);
-    EXPECT_TRUE (noStrayFiles (3));
-}
-
-TEST_F (Cli, TheBinaryOnARealFullDiskExitsOneAndKeepsTheLibrary)
-{
+    // The real program on a real full disk.
+    WholeFileWriter::setFaultsForTesting ({});
     ScopedTmpfs disk ("16k");
 
     if (! disk.isMounted())
         GTEST_SKIP() << disk.whyNot;
 
-    auto source = path ("source.vsk"), syx = path ("d.syx");
-    ASSERT_EQ (run ({ "new", source }), 0);
-    ASSERT_EQ (run ({ "export-syx", source, syx }), 0);
-
-    const auto lib = disk.folder.getChildFile ("lib.vsk").getFullPathName();
-    ASSERT_TRUE (juce::File (writeOtherLibrary ("other.vsk")).copyFileTo (juce::File (lib)));
-    const auto before = bytesOf (lib);
+    const auto onDisk = disk.folder.getChildFile ("lib.vsk").getFullPathName();
+    ASSERT_TRUE (juce::File (lib).copyFileTo (juce::File (onDisk)));
     ASSERT_TRUE (disk.fillLeaving (4096));
 
-    for (const auto& args : { "import-syx " + quoted (syx) + " " + quoted (lib), "new --force " + quoted (lib) })
+    for (const auto& args : { "import-syx " + quoted (syx) + " " + quoted (onDisk), "new --force " + quoted (onDisk) })
     {
         SCOPED_TRACE (args);
         EXPECT_EQ (runBinary (args), 1);
-        EXPECT_NE (err.str().find ("lib.vsk: cannot be written: the disk is full"), std::string::npos) << err.str();
-        EXPECT_EQ (bytesOf (lib), before);
+        EXPECT_TRUE (says ("lib.vsk") && says ("disk is full")) << err.str();
+        EXPECT_EQ (bytesOf (onDisk), before);
         EXPECT_EQ (disk.folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2) << "lib.vsk and the filler only";
     }
 
     ASSERT_TRUE (disk.removeFiller());
-    EXPECT_EQ (runBinary ("import-syx " + quoted (syx) + " " + quoted (lib)), 0) << err.str();
-    EXPECT_EQ (bytesOf (lib), bytesOf (source));
+    EXPECT_EQ (runBinary ("import-syx " + quoted (syx) + " " + quoted (onDisk)), 0) << err.str();
+    EXPECT_EQ (bytesOf (onDisk), bytesOf (source));
 }
 
 TEST_F (Cli, ExportKeepsAnExistingFileWithoutForceAndNeverReplacesItsInput)
@@ -495,12 +488,14 @@ TEST_F (Cli, ExportKeepsAnExistingFileWithoutForceAndNeverReplacesItsInput)
     ASSERT_EQ (::chmod (readOnly.toRawUTF8(), 0444), 0);
     const auto library = bytesOf (lib);
 
-    EXPECT_EQ (run ({ "export-syx", lib, syx }), 1);
-    EXPECT_NE (err.str().find ("out.syx: already exists (use --force to replace it)"), std::string::npos) << err.str();
-    EXPECT_EQ (bytesOf (syx), (Bytes { 1, 2, 3 }));
-    EXPECT_EQ (run ({ "export-syx", lib, readOnly }), 1);
-    EXPECT_EQ (bytesOf (readOnly), (Bytes { 4, 5, 6 }));
+    for (const auto& output : { syx, readOnly })
+    {
+        EXPECT_EQ (run ({ "export-syx", lib, output }), 1);
+        EXPECT_TRUE (says (juce::File (output).getFileName().toRawUTF8()) && says ("--force")) << err.str();
+    }
 
+    EXPECT_EQ (bytesOf (syx), (Bytes { 1, 2, 3 }));
+    EXPECT_EQ (bytesOf (readOnly), (Bytes { 4, 5, 6 }));
     ASSERT_EQ (run ({ "export-syx", lib, syx, "--force" }), 0);
     EXPECT_EQ (bytesOf (syx).size(), 3616u);
 
@@ -514,7 +509,7 @@ TEST_F (Cli, ExportKeepsAnExistingFileWithoutForceAndNeverReplacesItsInput)
     {
         SCOPED_TRACE (output);
         EXPECT_EQ (run ({ "export-syx", "--force", lib, output }), 1);
-        EXPECT_NE (err.str().find ("is the library itself"), std::string::npos) << err.str();
+        EXPECT_TRUE (says ("library itself")) << err.str();
         EXPECT_EQ (bytesOf (lib), library);
     }
 
@@ -542,16 +537,6 @@ TEST_F (Cli, EveryCommandChecksItsStandardOutput)
     auto lib = path ("lib.vsk"), other = writeOtherLibrary ("other.vsk");
     ASSERT_EQ (run ({ "new", lib }), 0);
 
-    // A stream that takes nothing, as /dev/full does.
-    struct FullDevice : std::streambuf
-    {
-        int_type overflow (int_type) override
-        {
-            errno = ENOSPC;
-            return traits_type::eof();
-        }
-    };
-
     const std::pair<juce::StringArray, int> commands[] = {
         { { "show", lib }, 1 },
         { { "show", lib, "--json" }, 1 },
@@ -564,32 +549,23 @@ TEST_F (Cli, EveryCommandChecksItsStandardOutput)
     for (const auto& [args, failure] : commands)
     {
         SCOPED_TRACE (args.joinIntoString (" "));
-        FullDevice device;
-        std::ostream full (&device);
-        err.str ({});
-        VeskCli cli (full, err);
-        EXPECT_EQ (cli.run (args), failure);
-        EXPECT_NE (err.str().find ("vesk: standard output cannot be written (the disk is full)"), std::string::npos) << err.str();
-
         const auto line = args.joinIntoString (" ", 1).replace (lib, quoted (lib)).replace (other, quoted (other));
         EXPECT_EQ (runBinary (args[0] + " " + line, "/dev/full"), failure);
-        EXPECT_NE (err.str().find ("standard output cannot be written"), std::string::npos) << err.str();
+        EXPECT_TRUE (says ("standard output") && says ("disk is full")) << err.str();
     }
 
     // Nothing to print is nothing to fail.
     EXPECT_EQ (runBinary ("diff " + quoted (lib) + " " + quoted (lib), "/dev/full"), 0) << err.str();
 }
 
-TEST_F (Cli, DoubleDashEndsTheOptionsAndNoCommandIsAUsageError)
+TEST_F (Cli, DoubleDashEndsTheOptionsAndNamesMeanWhatTheyMeanToTheSystem)
 {
     const auto previous = juce::File::getCurrentWorkingDirectory();
     folder.setAsCurrentWorkingDirectory();
 
-    EXPECT_EQ (run ({ "new", "-x" }), 2);
     EXPECT_EQ (run ({ "new", "--", "--json" }), 0) << err.str();
     EXPECT_EQ (run ({ "new", "--", "-x" }), 0) << err.str();
     EXPECT_EQ (bytesOf (path ("--json")).size(), 7473u);
-
     EXPECT_EQ (run ({ "show", "--json", "--", "-x" }), 0) << err.str();
     juce::var json;
     EXPECT_TRUE (juce::JSON::parse (juce::String (out.str()), json).wasOk());
@@ -597,8 +573,7 @@ TEST_F (Cli, DoubleDashEndsTheOptionsAndNoCommandIsAUsageError)
     EXPECT_EQ (run ({ "export-syx", "--", "--json", "--force" }), 0) << "--force is a file name here";
     EXPECT_EQ (bytesOf (path ("--force")).size(), 3616u);
 
-    // Names mean what they mean to the system: "~x" is a file here, and
-    // alias/../x is beside what alias leads to, not beside alias.
+    // "~x" is a file here, and alias/../x is beside what alias leads to, not beside alias.
     ASSERT_TRUE (folder.getChildFile ("real/inner").createDirectory());
     ASSERT_EQ (::symlink ("real/inner", path ("alias").toRawUTF8()), 0);
     EXPECT_EQ (run ({ "new", "~x.vsk" }), 0) << err.str();
@@ -607,16 +582,6 @@ TEST_F (Cli, DoubleDashEndsTheOptionsAndNoCommandIsAUsageError)
     EXPECT_EQ (bytesOf (path ("~x.vsk")).size(), 7473u);
     EXPECT_FALSE (juce::File (path ("up.vsk")).exists());
     previous.setAsCurrentWorkingDirectory();
-
-    // No command: the usage goes where errors go, and nothing to the output.
-    EXPECT_EQ (run ({}), 2);
-    EXPECT_TRUE (out.str().empty());
-    EXPECT_NE (err.str().find ("vesk new FILE.vsk"), std::string::npos) << err.str();
-
-    const auto outFile = folder.getChildFile ("out.txt");
-    EXPECT_EQ (runBinary ({}, quoted (outFile.getFullPathName())), 2);
-    EXPECT_EQ (outFile.getSize(), 0);
-    EXPECT_NE (err.str().find ("vesk new FILE.vsk"), std::string::npos) << err.str();
 }
 
 TEST_F (Cli, EveryCommandKeepsToTheExitCodeTable)
@@ -625,13 +590,7 @@ TEST_F (Cli, EveryCommandKeepsToTheExitCodeTable)
     ASSERT_EQ (run ({ "new", lib }), 0);
     ASSERT_EQ (run ({ "export-syx", lib, syx }), 0);
 
-    struct Case
-    {
-        juce::StringArray args;
-        int status;
-    };
-
-    const Case cases[] = {
+    const std::pair<juce::StringArray, int> cases[] = {
         { { "new", lib }, 1 }, // exists
         { { "new", path ("no/folder.vsk") }, 1 },
         { { "show", missing }, 1 },
@@ -641,27 +600,31 @@ TEST_F (Cli, EveryCommandKeepsToTheExitCodeTable)
         { { "show", lib, "--force" }, 2 },
         { { "import-syx", syx, lib, "--force" }, 2 },
         { { "new", lib, "--json" }, 2 },
+        { { "new", "-x" }, 2 },
         { { "diff", lib }, 2 },
         { { "export-syx", lib }, 2 },
         { { "--frobnicate" }, 2 },
+        { {}, 2 },
         { { "show", lib }, 0 },
         { { "diff", lib, lib }, 0 },
         { { "import-syx", syx, lib }, 0 },
         { { "import-syx", "--help" }, 0 },
     };
 
-    for (const auto& c : cases)
+    for (const auto& [args, status] : cases)
     {
-        SCOPED_TRACE (c.args.joinIntoString (" "));
-        EXPECT_EQ (run (c.args), c.status);
-
-        if (c.status != 0)
-        {
-            EXPECT_FALSE (err.str().empty()) << "a failure says why on stderr";
-        }
+        SCOPED_TRACE (args.joinIntoString (" "));
+        EXPECT_EQ (run (args), status);
+        EXPECT_TRUE (status == 0 || ! err.str().empty()) << "a failure says why on stderr";
     }
 
     EXPECT_TRUE (noStrayFiles (2));
+
+    // No command: the usage goes where errors go, and nothing to the output.
+    const auto outFile = folder.getChildFile ("out.txt");
+    EXPECT_EQ (runBinary ({}, quoted (outFile.getFullPathName())), 2);
+    EXPECT_EQ (outFile.getSize(), 0);
+    EXPECT_TRUE (says ("vesk new FILE.vsk")) << err.str();
 }
 
 TEST_F (Cli, TheManPageHasTheExitCodeTable)
@@ -669,17 +632,14 @@ TEST_F (Cli, TheManPageHasTheExitCodeTable)
     if (std::system ("command -v help2man >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "help2man is not installed";
 
-    const juce::File script (VESK_MAN_SCRIPT);
-    const auto page = folder.getChildFile ("vesk.1.gz");
-    const auto command = quoted (script.getFullPathName()) + " '" + VESK_BINARY + "' " + quoted (page.getFullPathName())
-                         + " && zcat " + quoted (page.getFullPathName()) + " >" + quoted (path ("man.txt"));
+    const auto page = path ("vesk.1.gz");
+    const auto command = quoted (VESK_MAN_SCRIPT) + " " + quoted (VESK_BINARY) + " " + quoted (page) + " && zcat " + quoted (page) + " >" + quoted (path ("man.txt"));
     ASSERT_EQ (std::system (command.toRawUTF8()), 0);
 
     const auto text = juce::File (path ("man.txt")).loadFileAsString();
     const auto exitStatus = text.fromFirstOccurrenceOf (".SH \"EXIT STATUS\"", false, false).upToFirstOccurrenceOf (".SH", false, false);
-    ASSERT_TRUE (exitStatus.isNotEmpty()) << text;
 
     for (const auto* meaning : { "done", "failed", "wrong usage" })
         EXPECT_TRUE (exitStatus.contains (meaning)) << meaning << "\n"
-                                                    << exitStatus;
+                                                    << text;
 }

@@ -375,28 +375,26 @@ TEST_F (IncomingMidi, ListenersSayWhereADumpGoesBeforeAnythingIsWritten)
     const int before = model.temporaryPattern[Pattern::level];
     std::vector<juce::uint8> record (model.temporaryPattern, model.temporaryPattern + patternSize);
     record[Pattern::level] = 42;
-    const auto dump = sysex (dumpBody (1, 0, record.data(), patternSize));
 
-    // Nowhere: neither the library nor the image the later listener offers.
-    first.place = Place::nowhere();
-    second.place = Place::into (second.image);
-    receive (dump);
-    EXPECT_EQ (model.temporaryPattern[Pattern::level], before);
-    EXPECT_EQ (second.image[temporaryPatternOffset + Pattern::level], 0);
-    EXPECT_FALSE (model.hasChangedSinceSaved());
-    EXPECT_NE (shownLevel(), 42.0);
+    // The first listener that keeps a dump from the library decides where it goes:
+    // nowhere is neither the library nor the image a later listener offers.
+    const std::tuple<Place, Place, int, int> steps[] = {
+        { Place::nowhere(), Place::into (second.image), before, 0 },
+        { Place::library(), Place::into (second.image), before, 42 },
+        { Place::library(), Place::library(), 42, 42 },
+    };
 
-    // The first that keeps it from the library decides.
-    first.place = Place::library();
-    receive (dump);
-    EXPECT_EQ (second.image[temporaryPatternOffset + Pattern::level], 42);
-    EXPECT_EQ (model.temporaryPattern[Pattern::level], before);
-
-    second.place = Place::library();
-    receive (dump);
-    EXPECT_EQ (model.temporaryPattern[Pattern::level], 42);
-    EXPECT_TRUE (model.hasChangedSinceSaved());
-    EXPECT_DOUBLE_EQ (shownLevel(), 42.0);
+    for (const auto& [firstPlace, secondPlace, inLibrary, inImage] : steps)
+    {
+        SCOPED_TRACE (inLibrary + inImage);
+        first.place = firstPlace;
+        second.place = secondPlace;
+        receive (sysex (dumpBody (1, 0, record.data(), patternSize)));
+        EXPECT_EQ (model.temporaryPattern[Pattern::level], inLibrary);
+        EXPECT_EQ (second.image[temporaryPatternOffset + Pattern::level], inImage);
+        EXPECT_EQ (model.hasChangedSinceSaved(), inLibrary == 42);
+        EXPECT_EQ (shownLevel() == 42.0, inLibrary == 42);
+    }
 
     // Asked every time before the library was written, and told after.
     EXPECT_EQ (first.levelWhenAsked, std::vector<int> ({ before, before, before }));

@@ -57,9 +57,8 @@ TEST (BoundedXml, RefusesDeepNestingHoweverItIsWritten)
     for (auto& open : shapes)
     {
         SCOPED_TRACE (open);
-        const auto deep = nested (BoundedXml::maxDepth + 1, open);
-        EXPECT_TRUE (check (deep).failed());
-        EXPECT_TRUE (check (nested (BoundedXml::maxDepth, open)).wasOk()) << check (nested (BoundedXml::maxDepth, open)).getErrorMessage();
+        EXPECT_TRUE (check (nested (BoundedXml::maxDepth + 1, open)).failed());
+        EXPECT_EQ (check (nested (BoundedXml::maxDepth, open)).getErrorMessage(), "");
     }
 
     // Self-closing elements and closed siblings do not add up.
@@ -71,15 +70,14 @@ TEST (BoundedXml, RefusesDeepNestingHoweverItIsWritten)
     EXPECT_TRUE (check (wide + "</root>").wasOk());
 
     // The file that crashed every start: refused at once, without recursion.
-    const auto hostile = nested (200'000);
-    EXPECT_TRUE (BoundedXml::check (hostile.data(), hostile.size()).failed());
+    EXPECT_TRUE (check (nested (200'000)).failed());
 }
 
 TEST (BoundedXml, RefusesWhatTheParserWouldReadDifferentlyOrFollowElsewhere)
 {
     // Each of these could make the parser see elements this check does not,
     // read other files, or never end; each is refused whatever its depth.
-    const char* refused[] = {
+    const std::string refused[] = {
         "<!DOCTYPE a [<!ENTITY e \"&e;\">]><a>&e;</a>", // entities that expand into themselves
         "<!DOCTYPE a SYSTEM \"/dev/zero\"><a/>",
         "<a>&e;</a>", // an entity the parser would look for up to the next ';'
@@ -93,18 +91,13 @@ TEST (BoundedXml, RefusesWhatTheParserWouldReadDifferentlyOrFollowElsewhere)
         "<a><!-- never closed",
         "<a><![CDATA[ never closed",
         "<a><?pi?>text</a>", // the parser would read this for ever
+        std::string ("<a>\0<b></b></a>", 15),
+        "<a x=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>", // over the size bound, even when harmless
     };
 
-    for (auto* text : refused)
+    for (const auto& text : refused)
     {
-        SCOPED_TRACE (text);
+        SCOPED_TRACE (text.substr (0, 40));
         EXPECT_TRUE (check (text).failed());
     }
-
-    std::string withZero ("<a>\0<b></b></a>", 15);
-    EXPECT_TRUE (check (withZero).failed());
-
-    // Over the size bound, even when harmless.
-    std::string big = "<a x=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>";
-    EXPECT_TRUE (check (big).failed());
 }

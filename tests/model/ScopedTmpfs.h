@@ -49,15 +49,8 @@ struct ScopedTmpfs
         std::vector<char> chunk (4096, 'x');
         off_t size = 0;
 
-        for (;;)
-        {
-            const auto n = ::write (fd, chunk.data(), chunk.size());
-
-            if (n <= 0)
-                break;
-
+        for (ssize_t n; (n = ::write (fd, chunk.data(), chunk.size())) > 0;)
             size += n;
-        }
 
         const bool ok = errno == ENOSPC && size >= (off_t) freeBytes && ::ftruncate (fd, size - (off_t) freeBytes) == 0;
         ::close (fd);

@@ -30,16 +30,6 @@ namespace
                                  { found.push_back ({ m.fileOffset, Bytes (m.body, m.body + m.bodySize) }); });
         return found;
     }
-
-    size_t skippedBytes (const VeskSyxFile::Contents& contents)
-    {
-        size_t total = 0;
-
-        for (auto& t : contents.skippedByKind)
-            total += t.bytes;
-
-        return total;
-    }
 }
 
 TEST (VeskSyxFile, SplitsMessagesAndMergesJunkBetweenThem)
@@ -123,10 +113,14 @@ TEST (VeskSyxFile, JunkIsCountedExactlyButOnlyAFewRunsAreKept)
         const auto c = parse (*bytes);
 
         // Every byte is in a message or a counted run; only the first runs are stored.
-        size_t inMessages = 0;
-        c.forEachMessage ([&inMessages] (const VeskSyxFile::Message& m)
-                          { inMessages += m.bodySize + 2; });
-        EXPECT_EQ (inMessages + skippedBytes (c), size);
+        size_t counted = 0;
+        c.forEachMessage ([&counted] (const VeskSyxFile::Message& m)
+                          { counted += m.bodySize + 2; });
+
+        for (auto& t : c.skippedByKind)
+            counted += t.bytes;
+
+        EXPECT_EQ (counted, size);
         EXPECT_LE (c.skipped.size(), VeskSyxFile::maxDetails);
 
         std::vector<juce::uint8> image (VeskImage::imageSize, 0);
@@ -189,7 +183,7 @@ TEST (VeskSyxFile, TheReportListsTheFirstProblemsInFileOrderAndCountsAll)
             last = at;
         }
 
-        EXPECT_EQ (report.details.back(), "... and " + juce::String (41 - (int) (shown - 1)) + " more");
+        EXPECT_TRUE (report.details.back().contains (juce::String (41 - (int) (shown - 1)))) << report.details.back();
     }
 
     const auto summary = VeskSyxFile::describeImport (c, import).summary;
@@ -213,33 +207,28 @@ TEST (VeskSyxFile, ReadRefusesAFileOverTheBoundBeforeReadingIt)
     EXPECT_EQ (contents.numMessages, 1u);
     EXPECT_EQ (contents.tally (Kind::junk).bytes, bytes.getSize() - (size_t) dump.getRawDataSize());
 
-    // One byte more is refused, and what the caller holds is left as it was.
-    ASSERT_TRUE (file.appendData ("\0", 1));
-    auto result = VeskSyxFile::read (file, maxBody, contents);
-    EXPECT_TRUE (result.failed());
-    EXPECT_TRUE (result.getErrorMessage().contains ("1,048,577 bytes")) << result.getErrorMessage();
-    EXPECT_EQ (contents.numMessages, 1u);
+    // One byte more, ten gigabytes that take no room (refused by the size alone,
+    // at once), and a device whose size says nothing (read no further than the
+    // bound): refused, and what the caller holds is left as it was.
+    juce::TemporaryFile overTemp (".syx"), hugeTemp (".syx");
+    ASSERT_TRUE (file.copyFileTo (overTemp.getFile()) && overTemp.getFile().appendData ("\0", 1));
 
-    // Ten gigabytes that take no room: refused by the size alone, at once.
     {
-        juce::FileOutputStream out (file);
-        ASSERT_TRUE (out.openedOk());
-        ASSERT_TRUE (out.setPosition (10'000'000'000LL - 1));
-        out.writeByte (0);
+        juce::FileOutputStream out (hugeTemp.getFile());
+        ASSERT_TRUE (out.openedOk() && out.setPosition (10'000'000'000LL - 1) && out.writeByte (0));
     }
 
-    ASSERT_EQ (file.getSize(), 10'000'000'000LL);
-    result = VeskSyxFile::read (file, maxBody, contents);
-    EXPECT_TRUE (result.failed());
-    EXPECT_TRUE (result.getErrorMessage().contains ("10,000,000,000 bytes")) << result.getErrorMessage();
+    const std::pair<juce::File, const char*> refused[] = {
+        { overTemp.getFile(), "1,048,577 bytes" },
+        { hugeTemp.getFile(), "10,000,000,000 bytes" },
+        { juce::File ("/dev/zero"), "larger than 1 MiB" },
+    };
 
-    // A device whose size says nothing is read no further than the bound.
-    const juce::File zero ("/dev/zero");
-
-    if (zero.exists())
+    for (const auto& [tooBig, said] : refused)
     {
-        result = VeskSyxFile::read (zero, maxBody, contents);
-        EXPECT_TRUE (result.failed());
-        EXPECT_TRUE (result.getErrorMessage().contains ("larger than 1 MiB")) << result.getErrorMessage();
+        SCOPED_TRACE (said);
+        const auto result = VeskSyxFile::read (tooBig, maxBody, contents);
+        EXPECT_TRUE (result.getErrorMessage().contains (said)) << result.getErrorMessage();
+        EXPECT_EQ (contents.numMessages, 1u);
     }
 }

@@ -29,12 +29,17 @@ namespace
 
         juce::File file (const char* name) const { return folder.getChildFile (name); }
 
+        static Bytes bytesOf (const juce::MemoryBlock& block)
+        {
+            auto* p = static_cast<const juce::uint8*> (block.getData());
+            return { p, p + block.getSize() };
+        }
+
         static Bytes bytesOf (const juce::File& f)
         {
             juce::MemoryBlock block;
             f.loadFileAsData (block);
-            auto* p = static_cast<const juce::uint8*> (block.getData());
-            return { p, p + block.getSize() };
+            return bytesOf (block);
         }
 
         static Bytes bytes (size_t size, juce::uint8 value) { return Bytes (size, value); }
@@ -53,17 +58,16 @@ namespace
             return names;
         }
 
-        static mode_t modeOf (const juce::File& f)
+        /** The file's stat (its link's, with lstat), all zeros when there is none. */
+        static struct stat statOf (const juce::File& f, decltype (::stat) how = ::stat)
         {
-            struct stat info;
-            return ::stat (f.getFullPathName().toRawUTF8(), &info) == 0 ? info.st_mode & 07777 : 0;
+            struct stat info = {};
+            how (f.getFullPathName().toRawUTF8(), &info);
+            return info;
         }
 
-        static bool isLink (const juce::File& f)
-        {
-            struct stat info;
-            return ::lstat (f.getFullPathName().toRawUTF8(), &info) == 0 && S_ISLNK (info.st_mode);
-        }
+        static mode_t modeOf (const juce::File& f) { return statOf (f).st_mode & 07777; }
+        static bool isLink (const juce::File& f) { return S_ISLNK (statOf (f, ::lstat).st_mode); }
 
         static void link (const char* text, const juce::File& at) { ASSERT_EQ (::symlink (text, at.getFullPathName().toRawUTF8()), 0); }
     };
@@ -202,8 +206,7 @@ TEST_F (Writer, TheFileKeepsItsModeAndOwner)
     ASSERT_EQ (::chown (library.getFullPathName().toRawUTF8(), 12345, 23456), 0);
     ASSERT_TRUE (write (library, bytes (30, 'r')).wasOk());
 
-    struct stat info;
-    ASSERT_EQ (::stat (library.getFullPathName().toRawUTF8(), &info), 0);
+    const auto info = statOf (library);
     EXPECT_EQ (info.st_uid, 12345u);
     EXPECT_EQ (info.st_gid, 23456u);
     EXPECT_EQ (info.st_mode & 07777, 0600u);
@@ -254,10 +257,7 @@ TEST_F (Writer, WhatIsNotAWritablePlainFileIsRefusedAndKept)
 
     const auto result = write (readOnly, bytes (10, 'x'));
 
-    if (asRoot)
-    {
-        ASSERT_EQ (::seteuid (0), 0);
-    }
+    ASSERT_TRUE (! asRoot || ::seteuid (0) == 0);
 
     EXPECT_TRUE (result.getErrorMessage().contains ("read-only")) << result.getErrorMessage();
     EXPECT_EQ (bytesOf (readOnly), bytes (4, 'k'));
@@ -282,7 +282,7 @@ TEST_F (Writer, ARealFullDiskFailsTheWriteAndKeepsTheLibrary)
     ASSERT_TRUE (result.failed());
     EXPECT_TRUE (result.getErrorMessage().contains ("disk is full")) << result.getErrorMessage();
     EXPECT_TRUE (result.getErrorMessage().contains ("of 7,473 bytes")) << result.getErrorMessage();
-    EXPECT_EQ (bytesOf (library), Bytes (static_cast<const juce::uint8*> (before.getData()), static_cast<const juce::uint8*> (before.getData()) + before.getSize()));
+    EXPECT_EQ (bytesOf (library), bytesOf (before));
     EXPECT_EQ (namesIn (disk.folder), juce::StringArray ({ "Set 1.vsk", "filler" }));
 
     // With room again the same write goes through.

@@ -339,250 +339,181 @@ TEST_F (UnitLink, ACancelFromTheProgressWindowStopsAtOnce)
 // it still wants them.
 namespace
 {
-    /** Every exclusive message the receiver handed on, so a test knows a late answer did arrive. */
-    struct HeardDumps : MyMidiInputCallback::Listener
-    {
-        void dumpReceived (const VeskDecoder::Dump& dump, bool) override { blocks.push_back (dump.addressedBlock); }
-        std::vector<int> blocks;
-    };
-
-    /** A dump of user pattern n (1-20) from somewhere else on the line, holding filler everywhere. */
-    juce::MidiMessage strayDump (int n, juce::uint8 filler)
-    {
-        std::vector<juce::uint8> record ((size_t) patternSize, filler);
-        return VeskProtocol::patternBulk (Area::userPattern, n - 1, record.data());
-    }
-
     std::vector<juce::uint8> blockOf (const juce::uint8* image, int n)
     {
         const auto* start = n < 0 ? image : (n == 0 ? image + temporaryPatternOffset : image + userPatternOffset (n - 1));
         return { start, start + (n < 0 ? systemBlockSize : patternSize) };
     }
 
-    /** A library, a unit and the receiver between them, wired as UnitLink does, for table-driven cases. */
-    struct Rig
+    /** UnitLink that also records every dump the receiver handed on, so a test knows a late answer did arrive. */
+    struct Taking : UnitLink, MyMidiInputCallback::Listener
     {
-        Rig()
-        {
-            unit.connectTo (&receiver);
-            receiver.addListener (&transfer);
-            receiver.addListener (&heard);
-            wire.sent.clear();
-        }
+        Taking() { receiver->addListener (this); }
 
-        void runUntil (const std::function<bool()>& condition)
+        void dumpReceived (const VeskDecoder::Dump& dump, bool) override { heard.push_back (dump.addressedBlock); }
+
+        int timesHeard (int block) const { return (int) std::count (heard.begin(), heard.end(), block); }
+
+        void runUntilRequests (int n)
         {
-            for (int i = 0; i < 100000 && ! condition(); ++i)
+            while (wire.numRequests() < n)
                 clock.runFor (1.0);
         }
 
-        std::vector<juce::uint8> library() const { return { model.image, model.image + imageSize }; }
+        /** A dump of user pattern n (1-20) from somewhere else on the line, holding filler everywhere. */
+        void stray (int n, juce::uint8 filler)
+        {
+            std::vector<juce::uint8> record ((size_t) patternSize, filler);
+            receiver->handleIncomingMidiMessage (nullptr, VeskProtocol::patternBulk (Area::userPattern, n - 1, record.data()));
+        }
 
-        VirtualClock clock;
-        VeskVirtualUnit unit { clock };
-        TimedMidiOut wire { clock, unit };
-        VeskModel model { wire };
-        VeskTransfer transfer { model, clock };
-        MyMidiInputCallback receiver { model };
-        HeardDumps heard;
+        /** Blocks -1 (system) to 20: the unit's where fromUnit says so, else as before. */
+        void expectBlocks (const std::vector<juce::uint8>& before, const std::function<bool (int)>& fromUnit) const
+        {
+            for (int n = -1; n <= numUserPatterns; ++n)
+                EXPECT_EQ (blockOf (model.image, n), blockOf (fromUnit (n) ? unit.memory : before.data(), n)) << "block " << n;
+        }
+
+        std::vector<int> heard;
     };
 }
 
-TEST_F (UnitLink, ACancelledVerifyWritesNothingOfTheAnswerOnItsWay)
+TEST_F (Taking, ACancelledTransferTakesNothingOfTheAnswerOnItsWay)
 {
-    HeardDumps heard;
-    receiver->addListener (&heard);
-    scramble (unit.memory, 7);
-    model.setChangedFlag (false);
-    const auto before = library();
+    // The block just asked for when Cancel is pressed, and how many requests that took.
+    const std::tuple<VeskTransfer::Kind, int, int, const char*> cases[] = {
+        { VeskTransfer::Kind::verify, 2, 4, "The library is unchanged." },
+        { VeskTransfer::Kind::getAll, 4, 6, "Got 5 blocks before that; they stay in the library." },
+    };
 
-    ASSERT_TRUE (transfer.start (VeskTransfer::Kind::verify));
-
-    // User 02 has just been asked for: its answer is on the wire when Cancel is pressed.
-    while (wire.numRequests() < 4)
-        clock.runFor (1.0);
-
-    transfer.cancel();
-    clock.runUntilIdle();
-
-    ASSERT_EQ (heard.blocks.size(), 4u) << "the answer did arrive";
-    EXPECT_EQ (heard.blocks.back(), 2);
-    EXPECT_EQ (library(), before);
-    EXPECT_FALSE (model.hasChangedSinceSaved());
-    EXPECT_EQ (transfer.getReport().numDone(), 3);
-    EXPECT_TRUE (transfer.getReport().summary().endsWith ("The library is unchanged.")) << transfer.getReport().summary();
-}
-
-TEST_F (UnitLink, AVerifysLastLateAnswerStaysOutAndLaterDumpsAreTakenAgain)
-{
-    HeardDumps heard;
-    receiver->addListener (&heard);
-    scramble (unit.memory, 8);
-    model.setChangedFlag (false);
-    const auto before = library();
-
-    // User 20: two answers lost, the third too late for its timeout.
-    VeskVirtualUnit::Fault dropped, late;
-    dropped.drop = true;
-    late.extraDelayMs = 1500.0;
-    unit.setFault (22, dropped);
-    unit.setFault (23, dropped);
-    unit.setFault (24, late);
-
-    runTransfer (VeskTransfer::Kind::verify);
-
-    const auto& report = transfer.getReport();
-    ASSERT_TRUE (report.finished);
-    EXPECT_EQ (resultFor (report, 20).status, Status::skipped);
-    ASSERT_EQ (heard.blocks.size(), 22u);
-    EXPECT_EQ (heard.blocks.back(), 20) << "the late answer came after the end";
-    EXPECT_EQ (library(), before);
-    EXPECT_FALSE (model.hasChangedSinceSaved());
-    EXPECT_TRUE (report.summary().contains ("User 20: no answer (3 tries)")) << report.summary();
-    EXPECT_TRUE (report.summary().endsWith ("The library is unchanged.")) << report.summary();
-
-    // Once the grace period is over, a dump from the unit is taken as always.
-    clock.runFor (2.0 * transfer.settings.timeoutMs);
-    receiver->handleIncomingMidiMessage (nullptr, strayDump (20, 9));
-    clock.runUntilIdle();
-
-    EXPECT_EQ (blockOf (model.image, 20), std::vector<juce::uint8> ((size_t) patternSize, 9));
-    EXPECT_TRUE (model.hasChangedSinceSaved());
-}
-
-TEST_F (UnitLink, AGetAllsSkippedBlockKeepsTheLibrarysOwnAgainstItsLateAnswer)
-{
-    scramble (unit.memory, 9);
-    const auto before = library();
-
-    // The temporary pattern (answers 2 to 4): two lost, the third late.
-    VeskVirtualUnit::Fault dropped, late;
-    dropped.drop = true;
-    late.extraDelayMs = 1500.0;
-    unit.setFault (2, dropped);
-    unit.setFault (3, dropped);
-    unit.setFault (4, late);
-
-    runTransfer (VeskTransfer::Kind::getAll);
-    clock.runFor (5000.0);
-
-    const auto& report = transfer.getReport();
-    EXPECT_EQ (resultFor (report, 0).status, Status::skipped);
-    EXPECT_EQ (unit.getNumAnswers(), 24);
-    EXPECT_EQ (blockOf (model.image, 0), blockOf (before.data(), 0));
-
-    for (int n : { -1, 1, 10, 20 })
-        EXPECT_EQ (blockOf (model.image, n), blockOf (unit.memory, n)) << n;
-
-    const auto summary = report.summary();
-    EXPECT_TRUE (summary.contains ("Not received, so the library keeps its own:\n  Temporary: no answer (3 tries)")) << summary;
-    EXPECT_TRUE (summary.contains ("Got 21 of 22 blocks")) << summary;
-}
-
-TEST_F (UnitLink, DumpsNobodyAskedForAreNotTakenWhileATransferRunsAndAreNamed)
-{
-    struct Case
+    for (const auto& [kind, block, number, said] : cases)
     {
-        VeskTransfer::Kind kind;
-        const char* named;
-    };
+        SCOPED_TRACE (VeskTransfer::title (kind));
+        scramble (unit.memory, 7 + block);
+        model.setChangedFlag (false);
+        heard.clear();
+        wire.sent.clear();
+        const auto before = library();
 
-    const Case cases[] = {
-        { VeskTransfer::Kind::getAll, "Ignored while getting: 2 dumps of User 01 nobody asked for." },
-        { VeskTransfer::Kind::verify, "Ignored while verifying: 2 dumps of User 01 nobody asked for." },
-        { VeskTransfer::Kind::sendAll, "Ignored while sending: 2 dumps of User 01 nobody asked for." },
-    };
+        ASSERT_TRUE (transfer.start (kind));
+        runUntilRequests (number);
+        transfer.cancel();
+        clock.runUntilIdle();
 
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE (VeskTransfer::title (c.kind));
-        Rig rig;
-        scramble (rig.unit.memory, 10);
-        scramble (rig.model.image, 11);
-        rig.model.setChangedFlag (false);
-        const auto before = rig.library();
-
-        // Another User 01 before User 01 is asked for, and one after it has arrived.
-        ASSERT_TRUE (rig.transfer.start (c.kind));
-        rig.receiver.handleIncomingMidiMessage (nullptr, strayDump (1, 5));
-        rig.runUntil ([&rig]
-                      { return rig.transfer.getReport().current >= 5; });
-        rig.receiver.handleIncomingMidiMessage (nullptr, strayDump (1, 6));
-        rig.clock.runUntilIdle();
-
-        const auto& report = rig.transfer.getReport();
-        ASSERT_TRUE (report.finished);
-        EXPECT_EQ (report.numDone(), 22);
-        EXPECT_EQ (std::count (rig.heard.blocks.begin(), rig.heard.blocks.end(), 1), c.kind == VeskTransfer::Kind::sendAll ? 2 : 3);
-
-        const auto summary = report.summary();
-        EXPECT_TRUE (summary.contains (c.named)) << summary;
-
-        if (c.kind == VeskTransfer::Kind::getAll)
-        {
-            EXPECT_TRUE (summary.startsWith ("Got all 22 blocks from the unit")) << summary;
-            EXPECT_EQ (blocks (rig.library()), blocks (std::vector<juce::uint8> (rig.unit.memory, rig.unit.memory + imageSize)));
-        }
-        else
-        {
-            EXPECT_EQ (rig.library(), before);
-            EXPECT_FALSE (rig.model.hasChangedSinceSaved());
-        }
-
-        // Verify compared the unit's own User 01, not a stray one.
-        if (c.kind == VeskTransfer::Kind::verify)
-        {
-            const auto expected = VeskFields::differences (before.data(), rig.unit.memory);
-            EXPECT_EQ (report.differences.size(), expected.size());
-        }
+        ASSERT_EQ (heard.size(), (size_t) number) << "the answer did arrive";
+        EXPECT_EQ (heard.back(), block);
+        EXPECT_EQ (transfer.getReport().numDone(), number - 1);
+        const bool gets = kind == VeskTransfer::Kind::getAll;
+        expectBlocks (before, [gets, b = block] (int n)
+                      { return gets && n < b; });
+        EXPECT_EQ (model.hasChangedSinceSaved(), gets);
+        EXPECT_TRUE (transfer.getReport().summary().contains (said)) << transfer.getReport().summary();
     }
-}
 
-TEST_F (UnitLink, ACancelledGetAllDropsTheBlockInHandAndItsLateAnswer)
-{
-    HeardDumps heard;
-    receiver->addListener (&heard);
-    scramble (unit.memory, 12);
-    const auto before = library();
-
+    // Cancelled with an answer on its way, and at once a new Get All: the old
+    // answer is neither taken as one of the new one's nor named.
     ASSERT_TRUE (transfer.start (VeskTransfer::Kind::getAll));
-
-    // User 04 has just been asked for.
-    while (wire.numRequests() < 6)
-        clock.runFor (1.0);
-
-    transfer.cancel();
-    clock.runFor (200.0);
-
-    ASSERT_EQ (heard.blocks.size(), 6u) << "its answer did arrive";
-    const auto& report = transfer.getReport();
-    EXPECT_EQ (report.numDone(), 5);
-    EXPECT_EQ (blockOf (model.image, 4), blockOf (before.data(), 4)) << "not counted, so not written";
-
-    for (int n : { -1, 0, 1, 2, 3 })
-        EXPECT_EQ (blockOf (model.image, n), blockOf (unit.memory, n)) << n;
-
-    for (int n = 5; n <= 20; ++n)
-        EXPECT_EQ (blockOf (model.image, n), blockOf (before.data(), n)) << n;
-
-    EXPECT_TRUE (report.summary().contains ("Got 5 blocks before that; they stay in the library.")) << report.summary();
-
-    // Cancelled again with an answer on its way, and at once a new Get All:
-    // the old answer is neither taken as one of the new one's nor named.
-    ASSERT_TRUE (transfer.start (VeskTransfer::Kind::getAll));
-
-    while (wire.numRequests() < 6 + 3)
-        clock.runFor (1.0);
-
+    runUntilRequests (wire.numRequests() + 3);
     transfer.cancel();
     wire.sent.clear();
-    ASSERT_TRUE (transfer.start (VeskTransfer::Kind::getAll));
-    clock.runUntilIdle();
+    runTransfer (VeskTransfer::Kind::getAll);
 
     EXPECT_EQ (transfer.getReport().numDone(), 22);
     EXPECT_EQ (wire.numRequests(), 22) << "no try lost to the old answer";
     EXPECT_FALSE (transfer.getReport().summary().contains ("nobody asked for")) << transfer.getReport().summary();
     EXPECT_EQ (blocks (library()), blocks (unitMemory()));
+}
+
+TEST_F (Taking, ASkippedBlocksLateAnswerStaysOutAndLaterDumpsAreTakenAgain)
+{
+    // The block whose three tries are the answers from firstAnswer on.
+    const std::tuple<VeskTransfer::Kind, int, int, const char*> cases[] = {
+        { VeskTransfer::Kind::verify, 20, 22, "The library is unchanged." },
+        { VeskTransfer::Kind::getAll, 0, 2, "Not received, so the library keeps its own:\n  Temporary: no answer (3 tries)" },
+    };
+
+    for (const auto& [kind, block, number, said] : cases)
+    {
+        SCOPED_TRACE (VeskTransfer::title (kind));
+        scramble (unit.memory, 8 + block);
+        model.setChangedFlag (false);
+        heard.clear();
+        const auto before = library();
+
+        // Two answers lost, the third too late for its timeout.
+        VeskVirtualUnit::Fault dropped, late;
+        dropped.drop = true;
+        late.extraDelayMs = 1500.0;
+        unit.setFault (unit.getNumAnswers() + number, dropped);
+        unit.setFault (unit.getNumAnswers() + number + 1, dropped);
+        unit.setFault (unit.getNumAnswers() + number + 2, late);
+
+        runTransfer (kind);
+
+        const auto& report = transfer.getReport();
+        EXPECT_EQ (resultFor (report, block).status, Status::skipped);
+        EXPECT_EQ (timesHeard (block), 1) << "the late answer did arrive";
+        const bool gets = kind == VeskTransfer::Kind::getAll;
+        expectBlocks (before, [gets, b = block] (int n)
+                      { return gets && n != b; });
+        EXPECT_EQ (model.hasChangedSinceSaved(), gets);
+        EXPECT_TRUE (report.summary().contains (said)) << report.summary();
+
+        // Once the grace period is over, a dump from the unit is taken as always.
+        clock.runFor (2.0 * transfer.settings.timeoutMs);
+        model.setChangedFlag (false);
+        stray (20, 9);
+        clock.runUntilIdle();
+        EXPECT_EQ (blockOf (model.image, 20), std::vector<juce::uint8> ((size_t) patternSize, 9));
+        EXPECT_TRUE (model.hasChangedSinceSaved());
+    }
+}
+
+TEST_F (Taking, DumpsNobodyAskedForAreNotTakenWhileATransferRunsAndAreNamed)
+{
+    const std::pair<VeskTransfer::Kind, const char*> cases[] = {
+        { VeskTransfer::Kind::getAll, "getting" },
+        { VeskTransfer::Kind::verify, "verifying" },
+        { VeskTransfer::Kind::sendAll, "sending" },
+    };
+
+    for (const auto& [kind, while_] : cases)
+    {
+        SCOPED_TRACE (while_);
+        scramble (unit.memory, 10);
+        scramble (model.image, 11);
+        model.setChangedFlag (false);
+        heard.clear();
+        const auto before = library();
+
+        // Another User 01 before User 01 is asked for, and one after it has arrived.
+        ASSERT_TRUE (transfer.start (kind));
+        stray (1, 5);
+
+        while (transfer.getReport().current < 5)
+            clock.runFor (1.0);
+
+        stray (1, 6);
+        clock.runUntilIdle();
+
+        const auto& report = transfer.getReport();
+        ASSERT_TRUE (report.finished);
+        EXPECT_EQ (report.numDone(), 22);
+        EXPECT_EQ (timesHeard (1), kind == VeskTransfer::Kind::sendAll ? 2 : 3);
+        const auto summary = report.summary();
+        EXPECT_TRUE (summary.contains ("Ignored while " + juce::String (while_) + ": 2 dumps of User 01 nobody asked for.")) << summary;
+        const bool gets = kind == VeskTransfer::Kind::getAll;
+        expectBlocks (before, [gets] (int)
+                      { return gets; });
+        EXPECT_EQ (model.hasChangedSinceSaved(), gets);
+
+        if (gets)
+            EXPECT_TRUE (summary.startsWith ("Got all 22 blocks")) << summary;
+
+        // Verify compared the unit's own User 01, not a stray one.
+        if (kind == VeskTransfer::Kind::verify)
+            EXPECT_EQ (report.differences.size(), VeskFields::differences (before.data(), unit.memory).size());
+    }
 }
 
 TEST_F (UnitLink, AnAnswerDeliveredFromInsideTheRequestArmsNothingAfterTheEnd)
