@@ -16,6 +16,22 @@ namespace
         "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
         "</DEVICESETUP>\n";
 
+    /** The same, with elements nested depth deep in all, padded with spaces to size bytes. */
+    std::string nestedSettings (int depth, size_t size = 0)
+    {
+        std::string open = unitUnpluggedSettings, close;
+        open.resize (open.find ("</DEVICESETUP>"));
+
+        for (int level = 2; level <= depth; ++level)
+        {
+            open += "<KEEP>";
+            close += "</KEEP>";
+        }
+
+        close += "</DEVICESETUP>\n";
+        return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
+    }
+
     juce::Array<juce::MidiDeviceInfo> fakePorts (const juce::String& prefix, int count)
     {
         juce::Array<juce::MidiDeviceInfo> ports;
@@ -84,85 +100,24 @@ TEST (MidiSettingsFile, IsTheFileInTheWorkingDirectoryOfTheMoment)
 
 TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
 {
-    for (const char* content : { "", "<NOTDEVICESETUP/>", "this is <not xml" })
+    const std::pair<const char*, std::string> files[] = {
+        { "none", "" },
+        { "another element", "<NOTDEVICESETUP/>" },
+        { "not XML", "this is <not xml" },
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000) },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1) },
+        { "a byte over 64 KiB", nestedSettings (1, BoundedXml::maxFileSize + 1) },
+    };
+
+    for (const auto& [name, content] : files)
     {
-        SCOPED_TRACE (content);
+        SCOPED_TRACE (name);
         ScopedWorkingDirectory workingDirectory;
 
-        if (*content != 0)
+        if (! content.empty())
         {
-            ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (content));
+            ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
         }
-
-        juce::AudioDeviceManager manager;
-        MidiSettingsFile::initialiseDeviceManager (manager);
-
-        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
-        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
-
-        if (*content == 0)
-        {
-            EXPECT_FALSE (MidiSettingsFile::getFile().exists());
-        }
-        else
-        {
-            EXPECT_EQ (MidiSettingsFile::getFile().loadFileAsString(), content) << "a file it could not use is left alone";
-        }
-    }
-}
-
-TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
-{
-    ScopedWorkingDirectory workingDirectory;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
-
-    juce::AudioDeviceManager manager;
-    MidiSettingsFile::initialiseDeviceManager (manager);
-    EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
-
-    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-
-    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
-    ASSERT_NE (saved, nullptr);
-    EXPECT_TRUE (saved->hasTagName ("DEVICESETUP"));
-    EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString().startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-
-    auto* input = saved->getChildByName ("MIDIINPUT");
-    ASSERT_NE (input, nullptr);
-    EXPECT_EQ (input->getStringAttribute ("name"), "Vesk In");
-    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
-
-    // Saved twice, still once.
-    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-    const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
-    ASSERT_NE (again, nullptr);
-    EXPECT_EQ (again->getNumChildElements(), 1);
-}
-
-TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
-{
-    // One that crashed every start, one a level too deep, one too big: each holds the unit's ports.
-    std::string crash = unitUnpluggedSettings, deep = unitUnpluggedSettings;
-    crash.resize (crash.find ("</DEVICESETUP>"));
-    deep.resize (deep.find ("</DEVICESETUP>"));
-
-    for (int i = 0; i < 200'000; ++i)
-        crash += "<MIDIINPUT name=\"Vesk In\">";
-
-    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
-        deep += "<KEEP>";
-
-    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
-        deep += "</KEEP>";
-
-    deep += "</DEVICESETUP>\n";
-    const std::string big = std::string (unitUnpluggedSettings) + "<!--" + std::string (70'000, '-') + "-->";
-
-    for (auto& content : { crash, deep, big })
-    {
-        SCOPED_TRACE (content.size());
-        ScopedWorkingDirectory workingDirectory;
-        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
 
         {
             // The whole window starts over it.
@@ -172,43 +127,59 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 
         juce::AudioDeviceManager manager;
         MidiSettingsFile::initialiseDeviceManager (manager);
-        EXPECT_FALSE (MidiSettingsFile::save (manager, false)) << "read as no file: nothing to write";
-        EXPECT_EQ (MidiSettingsFile::getFile().getSize(), (juce::int64) content.size()) << "and left alone";
-    }
 
-    // A file that never ends, as a link to a device: read no further than the bound.
-    if (juce::File ("/dev/zero").exists())
-    {
-        ScopedWorkingDirectory workingDirectory;
-        ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
-        juce::AudioDeviceManager manager;
-        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
         EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+
+        if (content.empty())
+        {
+            EXPECT_FALSE (MidiSettingsFile::getFile().exists());
+        }
+        else
+        {
+            EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString() == juce::String (content)) << "a file it could not use is left alone";
+        }
     }
 
-    // Just inside both bounds: 64 KiB, read, and the unplugged unit's ports kept.
+    // A file that never ends, through a link: read no further than the bound.
     ScopedWorkingDirectory workingDirectory;
-    std::string head = "\xEF\xBB\xBF" + std::string (unitUnpluggedSettings), close; // with a byte-order mark, as some editors write
-    head.resize (head.find ("</DEVICESETUP>"));
-
-    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
-    {
-        head += "<KEEP>";
-        close += "</KEEP>";
-    }
-
-    close += "</DEVICESETUP>\n";
-    const auto inside = head + std::string ((size_t) BoundedXml::maxFileSize - head.size() - close.size(), ' ') + close;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (inside.data(), inside.size()));
-
+    ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
     juce::AudioDeviceManager manager;
     MidiSettingsFile::initialiseDeviceManager (manager);
-    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
-    ASSERT_NE (saved, nullptr);
-    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
-    ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
-    EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
+    EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+}
+
+TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
+{
+    // As saved, and with a byte-order mark (as some editors write) at both bounds.
+    for (const auto& content : { std::string (unitUnpluggedSettings), "\xEF\xBB\xBF" + nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3) })
+    {
+        SCOPED_TRACE (content.size());
+        ScopedWorkingDirectory workingDirectory;
+        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
+
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
+
+        ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+
+        const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+        ASSERT_NE (saved, nullptr);
+        EXPECT_TRUE (saved->hasTagName ("DEVICESETUP"));
+        EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString().startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+
+        auto* input = saved->getChildByName ("MIDIINPUT");
+        ASSERT_NE (input, nullptr);
+        EXPECT_EQ (input->getStringAttribute ("name"), "Vesk In");
+        EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
+
+        // Saved twice, still once.
+        ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+        const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+        ASSERT_NE (again, nullptr);
+        EXPECT_EQ (again->getNumChildElements(), 1);
+    }
 }
 
 TEST (MidiSettingsFile, SaveIsWholeOrLeavesTheFileAsItWas)

@@ -9,6 +9,23 @@
 
 namespace
 {
+    /** Settings that say "do not reset the unit at start", with a value of
+        elements nested depth deep in all, padded with spaces to size bytes. */
+    std::string nestedSettings (int depth, size_t size = 0)
+    {
+        std::string open = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">";
+        std::string close;
+
+        for (int level = 3; level <= depth; ++level)
+        {
+            open += "<a>";
+            close += "</a>";
+        }
+
+        close += "</VALUE></PROPERTIES>";
+        return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
+    }
+
     struct UserSettingsTest : ::testing::Test
     {
         juce::StringArray recentPaths (UserSettings& settings)
@@ -81,24 +98,43 @@ TEST_F (UserSettingsTest, MissingFilesArePrunedAndClearEmptiesTheList)
 TEST_F (UserSettingsTest, ADamagedOrUnreadableFileIsIgnoredAndReplacedAtTheNextChange)
 {
     const auto file = workingDirectory.file ("config/VeskEdit/VeskEdit.settings");
-    const char* damaged[] = { "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"",
-                              "\x01\x02 not a settings file at all",
-                              "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val=\"relative/path.vsk&#10;\"/></PROPERTIES>" };
+    const std::pair<const char*, std::string> damaged[] = {
+        { "cut short", "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"" },
+        { "not XML", "\x01\x02 not a settings file at all" },
+        { "a relative recent file", "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val=\"relative/path.vsk&#10;\"/></PROPERTIES>" },
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000) },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1) },
+        { "a byte over 64 KiB", nestedSettings (2, BoundedXml::maxFileSize + 1) },
+    };
 
-    for (auto* content : damaged)
+    for (const auto& [name, content] : damaged)
     {
-        SCOPED_TRACE (content);
+        SCOPED_TRACE (name);
         ASSERT_TRUE (file.getParentDirectory().createDirectory());
-        ASSERT_TRUE (file.replaceWithText (content));
+        ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
 
-        UserSettings settings;
-        EXPECT_TRUE (settings.getResetUnitAtStart());
-        EXPECT_EQ (settings.getRecentFiles().getNumFiles(), 0);
+        {
+            UserSettings settings;
+            EXPECT_TRUE (settings.getResetUnitAtStart());
+            EXPECT_EQ (settings.getRecentFiles().getNumFiles(), 0);
+            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
 
-        settings.addRecentFile (library (1));
+            // The whole window starts over it too.
+            juce::ApplicationCommandManager commandManager;
+            EXPECT_TRUE (ContentComp (commandManager).getSettings().getResetUnitAtStart());
+
+            settings.addRecentFile (library (1));
+        }
+
         EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()));
         file.deleteFile();
     }
+
+    // Just inside both bounds: read.
+    const auto inside = nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize);
+    ASSERT_TRUE (file.replaceWithData (inside.data(), inside.size()));
+    EXPECT_FALSE (UserSettings().getResetUnitAtStart());
+    file.deleteFile();
 
     // A folder where the file should be: nothing can be read or written, and the program still starts.
     ASSERT_TRUE (file.createDirectory());
@@ -193,72 +229,6 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
     const auto unticked = linesSentByAStart();
     EXPECT_TRUE (unticked.isEmpty()) << unticked.joinIntoString ("\n");
     ::unsetenv (MidiOutLog::environmentVariable);
-}
-
-namespace
-{
-    /** Settings files that would crash JUCE's parser, nest one level too deep, or are too big. */
-    std::vector<std::string> hostileSettings()
-    {
-        const std::string head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/>";
-        std::string crash = head, deep = head + "<VALUE name=\"x\">", big = head;
-
-        for (int i = 0; i < 200'000; ++i)
-            crash += "<a>";
-
-        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
-            deep += "<a>";
-
-        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
-            deep += "</a>";
-
-        big += "<VALUE name=\"pad\" val=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>";
-        return { crash, deep + "</VALUE></PROPERTIES>", big + "</PROPERTIES>" };
-    }
-}
-
-TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
-{
-    const auto file = UserSettings::getFile();
-    ASSERT_TRUE (file.getParentDirectory().createDirectory());
-
-    for (auto& content : hostileSettings())
-    {
-        SCOPED_TRACE (content.size());
-        ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
-
-        {
-            UserSettings settings;
-            EXPECT_TRUE (settings.getResetUnitAtStart()) << "the file's value is not taken";
-            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
-
-            // The whole window starts over it too.
-            juce::ApplicationCommandManager commandManager;
-            ContentComp window (commandManager);
-            EXPECT_TRUE (window.getSettings().getResetUnitAtStart());
-
-            settings.addRecentFile (library (1));
-        }
-
-        EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()))
-            << "the next change replaced it with a file that loads";
-    }
-
-    // Just inside both bounds: 64 KiB, a value that is XML nested to the last level.
-    std::string inside = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">";
-    std::string close;
-
-    for (int level = 3; level <= BoundedXml::maxDepth; ++level)
-    {
-        inside += "<a>";
-        close += "</a>";
-    }
-
-    close += "</VALUE></PROPERTIES>";
-    inside += std::string ((size_t) BoundedXml::maxFileSize - inside.size() - close.size(), ' ') + close;
-    ASSERT_EQ (inside.size(), (size_t) BoundedXml::maxFileSize);
-    ASSERT_TRUE (file.replaceWithData (inside.data(), inside.size()));
-    EXPECT_FALSE (UserSettings().getResetUnitAtStart());
 }
 
 TEST_F (UserSettingsTest, FilesOfEarlierVersionsLoadAndChangesAreWrittenWhole)
