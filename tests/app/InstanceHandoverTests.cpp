@@ -85,17 +85,12 @@ namespace
         return address;
     }
 
-    bool connectSocket (int s, const juce::File& socketFile)
+    /** s (or a new socket) connected to socketFile; -1 when it could not connect. */
+    int connectTo (const juce::File& socketFile, int s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
     {
         const auto address = addressOf (socketFile);
-        return ::connect (s, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0;
-    }
 
-    int connectTo (const juce::File& socketFile, int flags = 0)
-    {
-        const auto s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
-
-        if (connectSocket (s, socketFile))
+        if (::connect (s, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0)
             return s;
 
         ::close (s);
@@ -144,10 +139,10 @@ namespace
     /** A message's header announcing length, without the message. */
     juce::MemoryBlock header (juce::uint32 length)
     {
-        const auto* g = HandoverServer::greeting;
-        const juce::uint8 bytes[8] = { (juce::uint8) g[0], (juce::uint8) g[1], (juce::uint8) g[2], (juce::uint8) g[3],
-                                       (juce::uint8) (length >> 24), (juce::uint8) (length >> 16), (juce::uint8) (length >> 8), (juce::uint8) length };
-        return { bytes, sizeof (bytes) };
+        juce::MemoryOutputStream out;
+        out.write (HandoverServer::greeting, sizeof (HandoverServer::greeting));
+        out.writeIntBigEndian ((int) length);
+        return out.getMemoryBlock();
     }
 
     struct InstanceHandoverTest : ::testing::Test
@@ -208,10 +203,8 @@ namespace
 
         int client()
         {
-            const auto s = connectTo (socketFile, SOCK_NONBLOCK);
-            EXPECT_GE (s, 0);
-            clients.push_back (s);
-            return s;
+            clients.push_back (connectTo (socketFile));
+            return clients.back();
         }
 
         /** Rounds of serving with no time passing: what is handled here is handled at once. */
@@ -417,7 +410,7 @@ TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothing
     ASSERT_EQ (::setrlimit (RLIMIT_NOFILE, &lowered), 0);
 
     for (auto s : waiting)
-        EXPECT_TRUE (connectSocket (s, socketFile));
+        EXPECT_GE (connectTo (socketFile, s), 0);
 
     const auto spent = cpuSecondsWhileIdle (500);
     ::setrlimit (RLIMIT_NOFILE, &limit);
