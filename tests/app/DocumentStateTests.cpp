@@ -149,42 +149,31 @@ TEST_F (DocumentStateTest, AFailedSaveSaysWhyAndKeepsTheLibraryChangedAndItsFile
     ASSERT_TRUE (model.writeLibrary (library));
     ASSERT_TRUE (model.loadFrom (library, false).wasOk());
     ASSERT_TRUE (kept.getParentDirectory().createDirectory() && library.copyFileTo (kept));
+    model.setControl74 (12);
 
-    const std::tuple<const char*, WholeFileWriter::Faults, int, const char*> cases[] = {
-        { "the disk fills", { 4072, false, false }, ENOSPC, "4,072 of 7,473" },
-        { "flushing fails", { -1, true, false }, EIO, "" },
-        { "renaming fails", { -1, false, true }, EIO, "" },
-    };
+    // The disk fills after 4,072 bytes. (The other ways a write fails are the writer's own tests.)
+    WholeFileWriter::setFaultsForTesting ({ 4072, false, false });
+    juce::FileBasedDocument::SaveResult saved {}, savedAs {};
+    model.saveAsync (false, false, [&saved] (juce::FileBasedDocument::SaveResult r)
+                     { saved = r; });
+    model.saveAsAsync (copy, false, false, false, [&savedAs] (juce::FileBasedDocument::SaveResult r)
+                       { savedAs = r; });
+    const auto message = model.saveDocument (library).getErrorMessage(); // what JUCE's alert shows
+    WholeFileWriter::setFaultsForTesting ({});
 
-    for (const auto& [name, faults, error, counts] : cases)
-    {
-        SCOPED_TRACE (name);
-        model.setControl74 (12);
-        WholeFileWriter::setFaultsForTesting (faults);
-
-        juce::FileBasedDocument::SaveResult saved {}, savedAs {};
-        model.saveAsync (false, false, [&saved] (juce::FileBasedDocument::SaveResult r)
-                         { saved = r; });
-        model.saveAsAsync (copy, false, false, false, [&savedAs] (juce::FileBasedDocument::SaveResult r)
-                           { savedAs = r; });
-        const auto message = model.saveDocument (library).getErrorMessage(); // what JUCE's alert shows
-        WholeFileWriter::setFaultsForTesting ({});
-
-        EXPECT_EQ (saved, juce::FileBasedDocument::failedToWriteToFile);
-        EXPECT_EQ (savedAs, juce::FileBasedDocument::failedToWriteToFile);
-        EXPECT_TRUE (message.contains ("\"Set 1.vsk\"") && message.contains (WholeFileWriter::describeError (error)) && message.contains (counts)) << message;
-        EXPECT_TRUE (model.hasChangedSinceSaved());
-        EXPECT_EQ (model.getFile(), library);
-        EXPECT_TRUE (library.hasIdenticalContentTo (kept));
-        EXPECT_FALSE (copy.exists());
-        EXPECT_EQ (workingDirectory.directory.getNumberOfChildFiles (juce::File::findFiles), 1) << "no temporary file left";
-    }
+    EXPECT_EQ (saved, juce::FileBasedDocument::failedToWriteToFile);
+    EXPECT_EQ (savedAs, juce::FileBasedDocument::failedToWriteToFile);
+    EXPECT_TRUE (message.contains ("\"Set 1.vsk\"") && message.contains (WholeFileWriter::describeError (ENOSPC)) && message.contains ("4,072 of 7,473")) << message;
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_EQ (model.getFile(), library);
+    EXPECT_TRUE (library.hasIdenticalContentTo (kept));
+    EXPECT_FALSE (copy.exists());
+    EXPECT_EQ (workingDirectory.directory.getNumberOfChildFiles (juce::File::findFiles), 1) << "no temporary file left";
 
     // And once the disk has room, the same library saves.
-    bool saved = false;
     model.saveAsync (false, false, [&saved] (juce::FileBasedDocument::SaveResult r)
-                     { saved = r == juce::FileBasedDocument::savedOk; });
-    EXPECT_TRUE (saved);
+                     { saved = r; });
+    EXPECT_EQ (saved, juce::FileBasedDocument::savedOk);
     EXPECT_FALSE (model.hasChangedSinceSaved());
     EXPECT_FALSE (library.hasIdenticalContentTo (kept));
 }

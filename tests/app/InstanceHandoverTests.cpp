@@ -58,11 +58,7 @@ namespace
         add some tens of MiB, so only gigabytes tell. */
     juce::int64 virtualMemoryPeakKiB()
     {
-        for (const auto& line : juce::StringArray::fromLines (juce::File ("/proc/self/status").loadFileAsString()))
-            if (line.startsWith ("VmPeak:"))
-                return line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue();
-
-        return -1;
+        return juce::File ("/proc/self/status").loadFileAsString().fromFirstOccurrenceOf ("VmPeak:", false, false).trim().getLargeIntValue();
     }
 
     mode_t modeOf (const juce::File& f)

@@ -19,16 +19,9 @@ namespace
     /** The same, with elements nested depth deep in all, padded with spaces to size bytes. */
     std::string nestedSettings (int depth, size_t size = 0)
     {
-        std::string open = unitUnpluggedSettings, close;
-        open.resize (open.find ("</DEVICESETUP>"));
-
-        for (int level = 2; level <= depth; ++level)
-        {
-            open += "<KEEP>";
-            close += "</KEEP>";
-        }
-
-        close += "</DEVICESETUP>\n";
+        const std::string settings = unitUnpluggedSettings;
+        const auto open = settings.substr (0, settings.find ("</DEVICESETUP>")) + juce::String::repeatedString ("<KEEP>", depth - 1).toStdString();
+        const auto close = juce::String::repeatedString ("</KEEP>", depth - 1).toStdString() + "</DEVICESETUP>\n";
         return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
     }
 
@@ -100,24 +93,77 @@ TEST (MidiSettingsFile, IsTheFileInTheWorkingDirectoryOfTheMoment)
 
 TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
 {
-    const std::pair<const char*, std::string> files[] = {
-        { "none", "" },
-        { "another element", "<NOTDEVICESETUP/>" },
-        { "not XML", "this is <not xml" },
-        { "200,000 nested elements, which crashed every start", nestedSettings (200'000) },
-        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1) },
-        { "a byte over 64 KiB", nestedSettings (1, BoundedXml::maxFileSize + 1) },
+    for (const char* content : { "", "<NOTDEVICESETUP/>", "this is <not xml" })
+    {
+        SCOPED_TRACE (content);
+        ScopedWorkingDirectory workingDirectory;
+
+        if (*content != 0)
+        {
+            ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (content));
+        }
+
+        juce::AudioDeviceManager manager;
+        MidiSettingsFile::initialiseDeviceManager (manager);
+
+        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
+        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
+
+        if (*content == 0)
+        {
+            EXPECT_FALSE (MidiSettingsFile::getFile().exists());
+        }
+        else
+        {
+            EXPECT_EQ (MidiSettingsFile::getFile().loadFileAsString(), content) << "a file it could not use is left alone";
+        }
+    }
+}
+
+TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
+{
+    ScopedWorkingDirectory workingDirectory;
+    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithText (unitUnpluggedSettings));
+
+    juce::AudioDeviceManager manager;
+    MidiSettingsFile::initialiseDeviceManager (manager);
+    EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
+
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+
+    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (saved, nullptr);
+    EXPECT_TRUE (saved->hasTagName ("DEVICESETUP"));
+    EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString().startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+
+    auto* input = saved->getChildByName ("MIDIINPUT");
+    ASSERT_NE (input, nullptr);
+    EXPECT_EQ (input->getStringAttribute ("name"), "Vesk In");
+    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
+
+    // Saved twice, still once.
+    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
+    const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+    ASSERT_NE (again, nullptr);
+    EXPECT_EQ (again->getNumChildElements(), 1);
+}
+
+TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
+{
+    const std::tuple<const char*, std::string, bool> files[] = {
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedSettings (1, BoundedXml::maxFileSize + 1), false },
+        { "a link to a file that never ends", "", false },
+        { "just inside both bounds, with a byte-order mark as some editors write", "\xEF\xBB\xBF" + nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3), true },
     };
 
-    for (const auto& [name, content] : files)
+    for (const auto& [name, content, read] : files)
     {
         SCOPED_TRACE (name);
         ScopedWorkingDirectory workingDirectory;
-
-        if (! content.empty())
-        {
-            ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
-        }
+        const auto file = MidiSettingsFile::getFile();
+        ASSERT_TRUE (content.empty() ? juce::File ("/dev/zero").createSymbolicLink (file, false) : file.replaceWithData (content.data(), content.size()));
 
         {
             // The whole window starts over it.
@@ -127,58 +173,20 @@ TEST (MidiSettingsFile, NothingChosenAndNothingReadMeansNothingWritten)
 
         juce::AudioDeviceManager manager;
         MidiSettingsFile::initialiseDeviceManager (manager);
+        ASSERT_EQ (MidiSettingsFile::save (manager, false), read) << "read as no file: nothing to write";
 
-        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr);
-        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
-
-        if (content.empty())
+        if (! read)
         {
-            EXPECT_FALSE (MidiSettingsFile::getFile().exists());
+            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "and left alone";
+            continue;
         }
-        else
-        {
-            EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString() == juce::String (content)) << "a file it could not use is left alone";
-        }
-    }
 
-    // A file that never ends, through a link: read no further than the bound.
-    ScopedWorkingDirectory workingDirectory;
-    ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
-    juce::AudioDeviceManager manager;
-    MidiSettingsFile::initialiseDeviceManager (manager);
-    EXPECT_FALSE (MidiSettingsFile::save (manager, false));
-}
-
-TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
-{
-    // As saved, and with a byte-order mark (as some editors write) at both bounds.
-    for (const auto& content : { std::string (unitUnpluggedSettings), "\xEF\xBB\xBF" + nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3) })
-    {
-        SCOPED_TRACE (content.size());
-        ScopedWorkingDirectory workingDirectory;
-        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
-
-        juce::AudioDeviceManager manager;
-        MidiSettingsFile::initialiseDeviceManager (manager);
-        EXPECT_EQ (manager.getDefaultMidiOutput(), nullptr) << "the unit is not connected here";
-
-        ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-
-        const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
+        // Read, and the unplugged unit's ports kept.
+        const auto saved = juce::XmlDocument::parse (file);
         ASSERT_NE (saved, nullptr);
-        EXPECT_TRUE (saved->hasTagName ("DEVICESETUP"));
-        EXPECT_TRUE (MidiSettingsFile::getFile().loadFileAsString().startsWith ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-
-        auto* input = saved->getChildByName ("MIDIINPUT");
-        ASSERT_NE (input, nullptr);
-        EXPECT_EQ (input->getStringAttribute ("name"), "Vesk In");
         EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
-
-        // Saved twice, still once.
-        ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-        const auto again = juce::XmlDocument::parse (MidiSettingsFile::getFile());
-        ASSERT_NE (again, nullptr);
-        EXPECT_EQ (again->getNumChildElements(), 1);
+        ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
+        EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
     }
 }
 

@@ -13,16 +13,10 @@ namespace
         elements nested depth deep in all, padded with spaces to size bytes. */
     std::string nestedSettings (int depth, size_t size = 0)
     {
-        std::string open = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">";
-        std::string close;
-
-        for (int level = 3; level <= depth; ++level)
-        {
-            open += "<a>";
-            close += "</a>";
-        }
-
-        close += "</VALUE></PROPERTIES>";
+        const auto levels = std::max (0, depth - 2);
+        const auto open = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">"
+                          + juce::String::repeatedString ("<a>", levels).toStdString();
+        const auto close = juce::String::repeatedString ("</a>", levels).toStdString() + "</VALUE></PROPERTIES>";
         return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
     }
 
@@ -98,43 +92,24 @@ TEST_F (UserSettingsTest, MissingFilesArePrunedAndClearEmptiesTheList)
 TEST_F (UserSettingsTest, ADamagedOrUnreadableFileIsIgnoredAndReplacedAtTheNextChange)
 {
     const auto file = workingDirectory.file ("config/VeskEdit/VeskEdit.settings");
-    const std::pair<const char*, std::string> damaged[] = {
-        { "cut short", "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"" },
-        { "not XML", "\x01\x02 not a settings file at all" },
-        { "a relative recent file", "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val=\"relative/path.vsk&#10;\"/></PROPERTIES>" },
-        { "200,000 nested elements, which crashed every start", nestedSettings (200'000) },
-        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1) },
-        { "a byte over 64 KiB", nestedSettings (2, BoundedXml::maxFileSize + 1) },
-    };
+    const char* damaged[] = { "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"",
+                              "\x01\x02 not a settings file at all",
+                              "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"recentFiles\" val=\"relative/path.vsk&#10;\"/></PROPERTIES>" };
 
-    for (const auto& [name, content] : damaged)
+    for (auto* content : damaged)
     {
-        SCOPED_TRACE (name);
+        SCOPED_TRACE (content);
         ASSERT_TRUE (file.getParentDirectory().createDirectory());
-        ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
+        ASSERT_TRUE (file.replaceWithText (content));
 
-        {
-            UserSettings settings;
-            EXPECT_TRUE (settings.getResetUnitAtStart());
-            EXPECT_EQ (settings.getRecentFiles().getNumFiles(), 0);
-            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
+        UserSettings settings;
+        EXPECT_TRUE (settings.getResetUnitAtStart());
+        EXPECT_EQ (settings.getRecentFiles().getNumFiles(), 0);
 
-            // The whole window starts over it too.
-            juce::ApplicationCommandManager commandManager;
-            EXPECT_TRUE (ContentComp (commandManager).getSettings().getResetUnitAtStart());
-
-            settings.addRecentFile (library (1));
-        }
-
+        settings.addRecentFile (library (1));
         EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()));
         file.deleteFile();
     }
-
-    // Just inside both bounds: read.
-    const auto inside = nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize);
-    ASSERT_TRUE (file.replaceWithData (inside.data(), inside.size()));
-    EXPECT_FALSE (UserSettings().getResetUnitAtStart());
-    file.deleteFile();
 
     // A folder where the file should be: nothing can be read or written, and the program still starts.
     ASSERT_TRUE (file.createDirectory());
@@ -229,6 +204,40 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
     const auto unticked = linesSentByAStart();
     EXPECT_TRUE (unticked.isEmpty()) << unticked.joinIntoString ("\n");
     ::unsetenv (MidiOutLog::environmentVariable);
+}
+
+TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
+{
+    const auto file = UserSettings::getFile();
+    ASSERT_TRUE (file.getParentDirectory().createDirectory());
+
+    const std::tuple<const char*, std::string, bool> files[] = {
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedSettings (2, BoundedXml::maxFileSize + 1), false },
+        { "just inside both bounds", nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize), true },
+    };
+
+    for (const auto& [name, content, read] : files)
+    {
+        SCOPED_TRACE (name);
+        ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
+
+        {
+            UserSettings settings;
+            EXPECT_EQ (settings.getResetUnitAtStart(), ! read);
+            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
+
+            // The whole window starts over it too.
+            juce::ApplicationCommandManager commandManager;
+            EXPECT_EQ (ContentComp (commandManager).getSettings().getResetUnitAtStart(), ! read);
+
+            settings.addRecentFile (library (1));
+        }
+
+        EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()))
+            << "the next change replaced it with a file that loads";
+    }
 }
 
 TEST_F (UserSettingsTest, FilesOfEarlierVersionsLoadAndChangesAreWrittenWhole)
