@@ -199,7 +199,8 @@ namespace
 
         int client()
         {
-            clients.push_back (connectTo (socketFile));
+            // Never blocks: this thread is also the server's.
+            clients.push_back (connectTo (socketFile, ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)));
             return clients.back();
         }
 
