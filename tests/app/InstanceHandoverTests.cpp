@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <future>
 #include <poll.h>
-#include <set>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -19,34 +19,38 @@
 
 namespace
 {
-    int openFileCount()
+    std::vector<int> openFiles()
     {
-        int count = 0;
+        std::vector<int> handles;
 
         for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc/self/fd"), false, "*", juce::File::findFilesAndDirectories))
-        {
-            juce::ignoreUnused (entry);
-            ++count;
-        }
+            handles.push_back (entry.getFile().getFileName().getIntValue());
 
-        return count;
+        return handles;
     }
 
-    double cpuSeconds()
+    /** True when this process has a TCP or UDP socket of any kind. */
+    bool hasInternetSocket()
     {
-        rusage usage {};
-        getrusage (RUSAGE_SELF, &usage);
-        return (double) usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1.0e6
-               + (double) usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1.0e6;
+        for (auto handle : openFiles())
+        {
+            int domain = 0;
+            socklen_t size = sizeof (domain);
+
+            if (::getsockopt (handle, SOL_SOCKET, SO_DOMAIN, &domain, &size) == 0 && (domain == AF_INET || domain == AF_INET6))
+                return true;
+        }
+
+        return false;
     }
 
     /** CPU time the whole process uses while the test sleeps: near zero when
         nothing spins. */
     double cpuSecondsWhileIdle (int ms)
     {
-        const auto before = cpuSeconds();
+        const auto before = std::clock();
         juce::Thread::sleep (ms);
-        return cpuSeconds() - before;
+        return double (std::clock() - before) / CLOCKS_PER_SEC;
     }
 
     /** The most address space the process has reserved: a large buffer counts
@@ -54,75 +58,65 @@ namespace
         add some tens of MiB, so only gigabytes tell. */
     juce::int64 virtualMemoryPeakKiB()
     {
-        for (const auto& line : juce::StringArray::fromLines (juce::File ("/proc/self/status").loadFileAsString()))
-            if (line.startsWith ("VmPeak:"))
-                return line.fromFirstOccurrenceOf (":", false, false).trim().getLargeIntValue();
-
-        return -1;
+        return juce::File ("/proc/self/status").loadFileAsString().fromFirstOccurrenceOf ("VmPeak:", false, false).trim().getLargeIntValue();
     }
 
-    /** True when this process has a TCP or UDP socket of any kind. */
-    bool hasInternetSocket()
+    mode_t modeOf (const juce::File& f)
     {
-        std::set<juce::String> ours;
-
-        for (const auto& entry : juce::RangedDirectoryIterator (juce::File ("/proc/self/fd"), false, "*", juce::File::findFilesAndDirectories))
-        {
-            const auto target = entry.getFile().getLinkedTarget().getFileName();
-
-            if (target.startsWith ("socket:["))
-                ours.insert (target.fromFirstOccurrenceOf ("[", false, false).upToFirstOccurrenceOf ("]", false, false));
-        }
-
-        for (const auto* table : { "tcp", "tcp6", "udp", "udp6" })
-            for (const auto& line : juce::StringArray::fromLines (juce::File ("/proc/net").getChildFile (table).loadFileAsString()))
-            {
-                const auto fields = juce::StringArray::fromTokens (line, false);
-
-                if (fields.size() > 9 && ours.count (fields[9]) > 0)
-                    return true;
-            }
-
-        return false;
+        struct stat info;
+        return ::lstat (f.getFullPathName().toRawUTF8(), &info) == 0 ? (info.st_mode & 07777) : 0;
     }
 
-    int connectTo (const juce::File& socketFile, bool nonBlocking = false)
+    /** A folder with exactly this mode, whatever the umask. */
+    bool makeFolder (const juce::File& f, mode_t mode)
+    {
+        return ::mkdir (f.getFullPathName().toRawUTF8(), mode) == 0 && ::chmod (f.getFullPathName().toRawUTF8(), mode) == 0;
+    }
+
+    sockaddr_un addressOf (const juce::File& socketFile)
     {
         sockaddr_un address {};
         address.sun_family = AF_UNIX;
         std::strncpy (address.sun_path, socketFile.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-        const auto s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | (nonBlocking ? SOCK_NONBLOCK : 0), 0);
+        return address;
+    }
 
-        if (::connect (s, reinterpret_cast<sockaddr*> (&address), sizeof (address)) != 0)
-        {
-            ::close (s);
-            return -1;
-        }
+    /** s (or a new socket) connected to socketFile; -1 when it could not connect. */
+    int connectTo (const juce::File& socketFile, int s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        const auto address = addressOf (socketFile);
 
+        if (::connect (s, reinterpret_cast<const sockaddr*> (&address), sizeof (address)) == 0)
+            return s;
+
+        ::close (s);
+        return -1;
+    }
+
+    /** A socket listening at socketFile, as a running copy's (or a killed one's) would. */
+    int listenAt (const juce::File& socketFile, int backlog = 1)
+    {
+        const auto s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const auto address = addressOf (socketFile);
+        EXPECT_EQ (::bind (s, reinterpret_cast<const sockaddr*> (&address), sizeof (address)), 0);
+        EXPECT_EQ (::listen (s, backlog), 0);
         return s;
     }
 
-    void sendBytes (int s, const void* data, size_t size)
+    void sendBytes (int s, const juce::MemoryBlock& data)
     {
-        ASSERT_EQ (::send (s, data, size, MSG_NOSIGNAL), (ssize_t) size);
+        ASSERT_EQ (::send (s, data.getData(), data.getSize(), MSG_NOSIGNAL), (ssize_t) data.getSize());
     }
-
-    void sendBytes (int s, const juce::MemoryBlock& data) { sendBytes (s, data.getData(), data.getSize()); }
 
     /** What the other end sent before it closed; "(open)" when it has not
         closed within waitMs (a generous bound, not a measure of speed). */
     std::string replyUntilClosed (int s, int waitMs = 10000)
     {
         std::string reply;
+        char bytes[64];
 
-        for (;;)
+        for (pollfd fd { s, POLLIN, 0 }; ::poll (&fd, 1, waitMs) > 0;)
         {
-            pollfd fd { s, POLLIN, 0 };
-
-            if (::poll (&fd, 1, waitMs) <= 0)
-                return "(open)";
-
-            char bytes[64];
             const auto n = ::recv (s, bytes, sizeof (bytes), MSG_DONTWAIT);
 
             if (n <= 0)
@@ -130,35 +124,39 @@ namespace
 
             reply.append (bytes, (size_t) n);
         }
+
+        return "(open)";
     }
 
     /** As replyUntilClosed, but only what has arrived by now: for the server
         that the test runs itself. */
-    std::string replySoFar (int s)
-    {
-        return replyUntilClosed (s, 0);
-    }
+    std::string replySoFar (int s) { return replyUntilClosed (s, 0); }
 
-    juce::MemoryBlock header (const char* greeting, juce::uint32 length)
+    /** A message's header announcing length, without the message. */
+    juce::MemoryBlock header (juce::uint32 length)
     {
-        const juce::uint8 bytes[8] = { (juce::uint8) greeting[0], (juce::uint8) greeting[1], (juce::uint8) greeting[2], (juce::uint8) greeting[3],
-                                       (juce::uint8) (length >> 24), (juce::uint8) (length >> 16), (juce::uint8) (length >> 8), (juce::uint8) length };
-        return { bytes, sizeof (bytes) };
-    }
-
-    mode_t modeOf (const juce::File& f)
-    {
-        struct stat info
-        {
-        };
-        return ::lstat (f.getFullPathName().toRawUTF8(), &info) == 0 ? (info.st_mode & 07777) : 0;
+        juce::MemoryOutputStream out;
+        out.write (HandoverServer::greeting, sizeof (HandoverServer::greeting));
+        out.writeIntBigEndian ((int) length);
+        return out.getMemoryBlock();
     }
 
     struct InstanceHandoverTest : ::testing::Test
     {
+        /** A running copy in where, listening: what it is handed goes to handed. */
+        std::unique_ptr<InstanceHandover> startRunning (const juce::File& where, HandoverServer::PeerUid peerUid = {})
+        {
+            auto running = std::make_unique<InstanceHandover> (where, HandoverServer::Limits(), std::move (peerUid));
+            EXPECT_EQ (running->takeLock(), InstanceHandover::Lock::taken) << running->getProblem();
+            EXPECT_TRUE (running->listen ([this] (const juce::StringArray& paths)
+                                          { handed.push_back (paths); }))
+                << running->getProblem();
+            return running;
+        }
+
         /** Hands paths over from another thread, as a later start would, while
             this thread runs the messages the running copy gets. */
-        juce::Result handOverFromAnotherStart (const InstanceHandover& later, const juce::StringArray& paths, int timeoutMs)
+        juce::Result handOverFromAnotherStart (const InstanceHandover& later, const juce::StringArray& paths, int timeoutMs = 5000)
         {
             auto result = std::async (std::launch::async, [&]
                                       { return later.handOver (paths, timeoutMs); });
@@ -170,30 +168,29 @@ namespace
             return result.get();
         }
 
+        /** Sends bytes on a connection of its own: what came back before the running copy closed it. */
+        std::string exchange (const juce::MemoryBlock& bytes)
+        {
+            const auto s = connectTo (socketFile);
+
+            if (s < 0)
+                return "(no connection)";
+
+            sendBytes (s, bytes);
+            const auto reply = replyUntilClosed (s);
+            ::close (s);
+            return reply;
+        }
+
         ScopedWorkingDirectory workingDirectory;
         juce::File folder = workingDirectory.file ("runtime/VeskEdit");
         juce::File socketFile = folder.getChildFile (InstanceHandover::socketFileName);
+        std::vector<juce::StringArray> handed;
     };
 
     /** A server on a listening socket, run by the test on a clock of its own. */
     struct HandoverServerTest : ::testing::Test
     {
-        HandoverServerTest()
-        {
-            const auto s = ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-            sockaddr_un address {};
-            address.sun_family = AF_UNIX;
-            std::strncpy (address.sun_path, socketFile.getFullPathName().toRawUTF8(), sizeof (address.sun_path) - 1);
-            EXPECT_EQ (::bind (s, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
-            EXPECT_EQ (::listen (s, 16), 0);
-
-            server = std::make_unique<HandoverServer> (
-                s, [this] (const juce::MemoryBlock& m)
-                { received.emplace_back (static_cast<const char*> (m.getData()), m.getSize()); return true; },
-                HandoverServer::Limits(), [this]
-                { return now; });
-        }
-
         ~HandoverServerTest() override
         {
             for (auto s : clients)
@@ -202,17 +199,16 @@ namespace
 
         int client()
         {
-            const auto s = connectTo (socketFile, true);
-            EXPECT_GE (s, 0);
-            clients.push_back (s);
-            return s;
+            // Never blocks: this thread is also the server's.
+            clients.push_back (connectTo (socketFile, ::socket (AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0)));
+            return clients.back();
         }
 
         /** Rounds of serving with no time passing: what is handled here is handled at once. */
         void serve (int rounds = 4)
         {
             for (int i = 0; i < rounds; ++i)
-                server->serviceOnce (0);
+                server.serviceOnce (0);
         }
 
         ScopedWorkingDirectory workingDirectory;
@@ -220,7 +216,12 @@ namespace
         juce::int64 now = 1000;
         std::vector<std::string> received;
         std::vector<int> clients;
-        std::unique_ptr<HandoverServer> server;
+        HandoverServer server {
+            listenAt (socketFile, 16), [this] (const juce::MemoryBlock& m)
+            { received.emplace_back (static_cast<const char*> (m.getData()), m.getSize()); return true; },
+            HandoverServer::Limits(), [this]
+            { return now; }
+        };
     };
 }
 
@@ -232,14 +233,9 @@ TEST_F (InstanceHandoverTest, ALaterStartHandsItsFilesToTheRunningCopyThroughAPr
     for (const auto& where : { folder, deepFolder })
     {
         SCOPED_TRACE (where.getFullPathName().toStdString());
-        std::vector<juce::StringArray> received;
+        handed.clear();
         {
-            InstanceHandover running (where);
-            ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken) << running.getProblem();
-            ASSERT_TRUE (running.listen ([&] (const juce::StringArray& paths)
-                                         { received.push_back (paths); }))
-                << running.getProblem();
-
+            const auto running = startRunning (where);
             EXPECT_EQ (modeOf (where), 0700u);
             EXPECT_EQ (modeOf (where.getChildFile (InstanceHandover::socketFileName)), 0600u);
             EXPECT_EQ (modeOf (where.getChildFile (InstanceHandover::keyFileName)), 0600u);
@@ -249,12 +245,9 @@ TEST_F (InstanceHandoverTest, ALaterStartHandsItsFilesToTheRunningCopyThroughAPr
             EXPECT_EQ (later.takeLock(), InstanceHandover::Lock::heldByAnotherCopy);
 
             const juce::StringArray paths { "/music/Set 1.vsk", "/music/dump.syx" };
-            EXPECT_TRUE (handOverFromAnotherStart (later, paths, 5000).wasOk());
-            EXPECT_TRUE (handOverFromAnotherStart (later, {}, 5000).wasOk()) << "a start without files only brings the window forward";
-
-            ASSERT_EQ (received.size(), 2u);
-            EXPECT_EQ (received[0], paths);
-            EXPECT_TRUE (received[1].isEmpty());
+            EXPECT_TRUE (handOverFromAnotherStart (later, paths).wasOk());
+            EXPECT_TRUE (handOverFromAnotherStart (later, {}).wasOk()) << "a start without files only brings the window forward";
+            EXPECT_EQ (handed, (std::vector<juce::StringArray> { paths, {} }));
         }
 
         // Ended: its socket and key are gone, and the next start is the running copy.
@@ -278,17 +271,10 @@ TEST_F (InstanceHandoverTest, OnlyAFolderOfTheUsersOwnIsUsed)
         EXPECT_EQ (theirs.takeLock(), InstanceHandover::Lock::taken);
     }
 
-    const auto open = workingDirectory.file ("open");
-    ASSERT_TRUE (open.createDirectory());
-    ::chmod (open.getFullPathName().toRawUTF8(), 0755);
-
-    const auto linked = workingDirectory.file ("linked");
+    const auto open = workingDirectory.file ("open"), linked = workingDirectory.file ("linked"), elsewhere = workingDirectory.file ("elsewhere"),
+               withLinkedLock = workingDirectory.file ("with linked lock"), foreign = workingDirectory.file ("foreign");
+    ASSERT_TRUE (makeFolder (open, 0755) && makeFolder (withLinkedLock, 0700) && elsewhere.replaceWithText ("someone else's"));
     ASSERT_TRUE (folder.createSymbolicLink (linked, true));
-
-    const auto withLinkedLock = workingDirectory.file ("with linked lock");
-    const auto elsewhere = workingDirectory.file ("elsewhere");
-    ASSERT_TRUE (elsewhere.replaceWithText ("someone else's"));
-    ASSERT_EQ (::mkdir (withLinkedLock.getFullPathName().toRawUTF8(), 0700), 0);
     ASSERT_TRUE (elsewhere.createSymbolicLink (withLinkedLock.getChildFile (InstanceHandover::lockFileName), true));
 
     std::vector<std::pair<const char*, juce::File>> refused { { "open to others", open },
@@ -296,11 +282,9 @@ TEST_F (InstanceHandoverTest, OnlyAFolderOfTheUsersOwnIsUsed)
                                                               { "a lock file that is a link", withLinkedLock } };
 
     // Another user's folder, where this test may hand one over.
-    const auto foreign = workingDirectory.file ("foreign");
-
     if (::geteuid() == 0)
     {
-        ASSERT_EQ (::mkdir (foreign.getFullPathName().toRawUTF8(), 0700), 0);
+        ASSERT_TRUE (makeFolder (foreign, 0700));
         ASSERT_EQ (::chown (foreign.getFullPathName().toRawUTF8(), 65534, 65534), 0);
         refused.push_back ({ "another user's", foreign });
     }
@@ -318,24 +302,21 @@ TEST_F (InstanceHandoverTest, OnlyAFolderOfTheUsersOwnIsUsed)
 
     // Where the folder is: the runtime folder when it is usable, else the settings folder.
     const auto previous = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
-    const auto runtime = workingDirectory.file ("run");
-    ASSERT_EQ (::mkdir (runtime.getFullPathName().toRawUTF8(), 0700), 0);
+    const auto runtime = workingDirectory.file ("run"), shared = workingDirectory.file ("shared");
+    ASSERT_TRUE (makeFolder (runtime, 0700) && makeFolder (shared, 0777));
     const auto fallback = UserSettings::getFolder().getChildFile ("instance");
 
     const std::vector<std::pair<juce::String, juce::File>> places { { runtime.getFullPathName(), runtime.getChildFile ("VeskEdit") },
                                                                     { "", fallback },
                                                                     { "run", fallback },
-                                                                    { open.getFullPathName() + "/missing", fallback } };
+                                                                    { open.getFullPathName() + "/missing", fallback },
+                                                                    { shared.getFullPathName(), fallback } };
 
     for (const auto& [variable, expected] : places)
     {
         ::setenv ("XDG_RUNTIME_DIR", variable.toRawUTF8(), 1);
         EXPECT_EQ (InstanceHandover::getDefaultFolder(), expected) << variable;
     }
-
-    ::chmod (runtime.getFullPathName().toRawUTF8(), 0777);
-    ::setenv ("XDG_RUNTIME_DIR", runtime.getFullPathName().toRawUTF8(), 1);
-    EXPECT_EQ (InstanceHandover::getDefaultFolder(), fallback) << "a runtime folder others can write to";
 
     // The settings folder's is made private too.
     EXPECT_EQ (InstanceHandover().takeLock(), InstanceHandover::Lock::taken);
@@ -349,40 +330,20 @@ TEST_F (InstanceHandoverTest, OnlyAFolderOfTheUsersOwnIsUsed)
 
 TEST_F (InstanceHandoverTest, AStaleSocketIsReplacedAndALiveOneLeftAlone)
 {
-    ASSERT_TRUE (folder.getParentDirectory().createDirectory());
-    ASSERT_EQ (::mkdir (folder.getFullPathName().toRawUTF8(), 0700), 0);
+    ASSERT_TRUE (folder.getParentDirectory().createDirectory() && makeFolder (folder, 0700));
 
     // What a copy that was killed leaves behind: a socket nobody answers, and its key.
-    {
-        const auto s = ::socket (AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        std::strcpy (address.sun_path, socketFile.getFullPathName().toRawUTF8());
-        ASSERT_EQ (::bind (s, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
-        ASSERT_EQ (::listen (s, 1), 0);
-        ::close (s);
-        ASSERT_TRUE (folder.getChildFile (InstanceHandover::keyFileName).replaceWithText ("0123"));
-    }
+    ::close (listenAt (socketFile));
+    ASSERT_TRUE (folder.getChildFile (InstanceHandover::keyFileName).replaceWithText ("0123"));
 
     {
-        InstanceHandover running (folder);
-        ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken);
-        int handed = 0;
-        ASSERT_TRUE (running.listen ([&] (const juce::StringArray&)
-                                     { ++handed; }))
-            << running.getProblem();
-        EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/a.vsk" }, 5000).wasOk());
-        EXPECT_EQ (handed, 1);
+        const auto running = startRunning (folder);
+        EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/a.vsk" }).wasOk());
+        EXPECT_EQ (handed.size(), 1u);
     }
 
     // Something answers on the socket although nobody holds the lock: it is not taken away.
-    const auto s = ::socket (AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strcpy (address.sun_path, socketFile.getFullPathName().toRawUTF8());
-    ASSERT_EQ (::bind (s, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
-    ASSERT_EQ (::listen (s, 1), 0);
-
+    const auto answering = listenAt (socketFile);
     {
         InstanceHandover running (folder);
         ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken);
@@ -392,78 +353,42 @@ TEST_F (InstanceHandoverTest, AStaleSocketIsReplacedAndALiveOneLeftAlone)
     const auto still = connectTo (socketFile);
     EXPECT_GE (still, 0) << "the answering socket was removed";
     ::close (still);
-    ::close (s);
+    ::close (answering);
 }
 
 TEST_F (InstanceHandoverTest, AnotherUserAndAWrongKeyAreRefused)
 {
     // Through the peer check's seam: the running copy sees another user at the other end.
     {
-        InstanceHandover running (folder, {}, [] (int)
-                                  { return (juce::int64)::geteuid() + 1; });
-        ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken);
-        bool handed = false;
-        ASSERT_TRUE (running.listen ([&] (const juce::StringArray&)
-                                     { handed = true; }));
+        const auto running = startRunning (folder, [] (int)
+                                           { return (juce::int64)::geteuid() + 1; });
         EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/a.vsk" }, 300).failed());
-        EXPECT_FALSE (handed);
+        EXPECT_TRUE (handed.empty());
     }
-
-    // The real check on a real pair of sockets.
-    int pair[2];
-    ASSERT_EQ (::socketpair (AF_UNIX, SOCK_STREAM, 0, pair), 0);
-    EXPECT_EQ (HandoverServer::peerUidOf (pair[0]), (juce::int64)::geteuid());
-    ::close (pair[0]);
-    ::close (pair[1]);
 
     // The same user, without the key: no answer, nothing handed on.
-    InstanceHandover running (folder);
-    ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken);
-    bool handed = false;
-    ASSERT_TRUE (running.listen ([&] (const juce::StringArray&)
-                                 { handed = true; }));
-
+    const auto running = startRunning (folder);
     const auto key = folder.getChildFile (InstanceHandover::keyFileName).loadFileAsString().trim();
     ASSERT_EQ (key.length(), 64);
-    auto almost = key.substring (0, 63) + (key.getLastCharacter() == '0' ? "1" : "0");
+    const auto almost = key.dropLastCharacters (1) + (key.getLastCharacter() == '0' ? "1" : "0");
 
     for (const auto& wrong : { almost, juce::String ("0"), juce::String() })
-    {
-        const auto s = connectTo (socketFile);
-        sendBytes (s, HandoverServer::frame (InstanceHandover::encodeRequest (wrong, { "/a.vsk" })));
-        EXPECT_EQ (replyUntilClosed (s), "") << wrong;
-        ::close (s);
-    }
+        EXPECT_EQ (exchange (HandoverServer::frame (InstanceHandover::encodeRequest (wrong, { "/a.vsk" }))), "") << wrong;
 
-    const auto s = connectTo (socketFile);
-    sendBytes (s, HandoverServer::frame (InstanceHandover::encodeRequest (key, { "/a.vsk" })));
-    EXPECT_EQ (replyUntilClosed (s), HandoverServer::acceptedReply);
-    ::close (s);
+    EXPECT_EQ (exchange (HandoverServer::frame (InstanceHandover::encodeRequest (key, { "/a.vsk" }))), HandoverServer::acceptedReply);
     dispatchPendingMessages();
-    EXPECT_TRUE (handed);
+    EXPECT_EQ (handed.size(), 1u);
 }
 
 TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothingSpinning)
 {
-    InstanceHandover running (folder);
-    ASSERT_EQ (running.takeLock(), InstanceHandover::Lock::taken);
-    int handed = 0;
-    ASSERT_TRUE (running.listen ([&] (const juce::StringArray&)
-                                 { ++handed; }));
-
-    const auto filesBefore = openFileCount();
+    const auto running = startRunning (folder);
+    const auto filesBefore = openFiles().size();
 
     for (int i = 0; i < 300; ++i)
-    {
-        const auto s = connectTo (socketFile);
-        ASSERT_GE (s, 0) << "connection " << i;
-        const char* request = "GET / HTTP/1.0\r\n\r\n";
-        sendBytes (s, request, std::strlen (request));
-        ASSERT_EQ (replyUntilClosed (s), "") << "connection " << i;
-        ::close (s);
-    }
+        ASSERT_EQ (exchange (juce::MemoryBlock ("GET / HTTP/1.0\r\n\r\n", 18)), "") << "connection " << i;
 
-    EXPECT_EQ (openFileCount(), filesBefore);
+    EXPECT_EQ (openFiles().size(), filesBefore);
     EXPECT_LT (cpuSecondsWhileIdle (500), 0.1);
 
     // Out of file handles: the waiting connections cannot be taken, and the
@@ -481,12 +406,8 @@ TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothing
     lowered.rlim_cur = (rlim_t) firstFree;
     ASSERT_EQ (::setrlimit (RLIMIT_NOFILE, &lowered), 0);
 
-    sockaddr_un address {};
-    address.sun_family = AF_UNIX;
-    std::strcpy (address.sun_path, socketFile.getFullPathName().toRawUTF8());
-
     for (auto s : waiting)
-        EXPECT_EQ (::connect (s, reinterpret_cast<sockaddr*> (&address), sizeof (address)), 0);
+        EXPECT_GE (connectTo (socketFile, s), 0);
 
     const auto spent = cpuSecondsWhileIdle (500);
     ::setrlimit (RLIMIT_NOFILE, &limit);
@@ -495,41 +416,35 @@ TEST_F (InstanceHandoverTest, FloodsOfBadConnectionsLeaveNothingBehindAndNothing
     // With handles again, they are served.
     for (auto s : waiting)
     {
-        sendBytes (s, "nonsense", 8);
+        sendBytes (s, juce::MemoryBlock ("nonsense", 8));
         EXPECT_EQ (replyUntilClosed (s), "");
         ::close (s);
     }
 
-    EXPECT_EQ (openFileCount(), filesBefore);
-    EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/after.vsk" }, 5000).wasOk());
-    EXPECT_EQ (handed, 1);
+    EXPECT_EQ (openFiles().size(), filesBefore);
+    EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/after.vsk" }).wasOk());
+    EXPECT_EQ (handed.size(), 1u);
 }
 
 TEST_F (HandoverServerTest, ConnectionsAreClosedAtOnceOnABadStartAndAtTheTimeout)
 {
-    struct Case
-    {
-        const char* name;
-        juce::MemoryBlock bytes;
-    };
-
-    const std::vector<Case> refusedAtOnce {
+    const std::vector<std::pair<const char*, juce::MemoryBlock>> refusedAtOnce {
         { "a wrong greeting", juce::MemoryBlock ("GET / HTTP/1.0\r\n", 16) },
         { "a wrong first byte only", juce::MemoryBlock ("X", 1) },
-        { "a length of 0", header (HandoverServer::greeting, 0) },
-        { "a length over 64 KiB", header (HandoverServer::greeting, 65537) },
-        { "a length of 2 GiB", header (HandoverServer::greeting, 0x7fffffff) },
+        { "a length of 0", header (0) },
+        { "a length over 64 KiB", header (65537) },
+        { "a length of 2 GiB", header (0x7fffffff) },
     };
 
     const auto peakBefore = virtualMemoryPeakKiB();
 
-    for (const auto& c : refusedAtOnce)
+    for (const auto& [name, bytes] : refusedAtOnce)
     {
         const auto s = client();
-        sendBytes (s, c.bytes);
+        sendBytes (s, bytes);
         serve();
-        EXPECT_EQ (replySoFar (s), "") << c.name;
-        EXPECT_EQ (server->getNumConnections(), 0) << c.name;
+        EXPECT_EQ (replySoFar (s), "") << name;
+        EXPECT_EQ (server.getNumConnections(), 0) << name;
     }
 
     EXPECT_LT (virtualMemoryPeakKiB() - peakBefore, 512 * 1024) << "KiB reserved";
@@ -550,7 +465,7 @@ TEST_F (HandoverServerTest, ConnectionsAreClosedAtOnceOnABadStartAndAtTheTimeout
     // Half a message, then nothing: given its two seconds, not a moment more.
     const auto slow = client();
     const auto framed = HandoverServer::frame (juce::MemoryBlock ("/a.vsk", 6));
-    sendBytes (slow, framed.getData(), framed.getSize() - 2);
+    sendBytes (slow, juce::MemoryBlock (framed.getData(), framed.getSize() - 2));
     serve();
     now += 1999;
     serve();
@@ -558,7 +473,7 @@ TEST_F (HandoverServerTest, ConnectionsAreClosedAtOnceOnABadStartAndAtTheTimeout
     now += 1;
     serve();
     EXPECT_EQ (replySoFar (slow), "");
-    EXPECT_EQ (server->getNumConnections(), 0);
+    EXPECT_EQ (server.getNumConnections(), 0);
     EXPECT_EQ (received.size(), 1u);
 }
 
@@ -572,7 +487,7 @@ TEST_F (HandoverServerTest, AtMostFourAtOnce)
     const auto fifth = client();
     sendBytes (fifth, HandoverServer::frame (juce::MemoryBlock ("/fifth.vsk", 10)));
     serve (10);
-    EXPECT_EQ (server->getNumConnections(), 4);
+    EXPECT_EQ (server.getNumConnections(), 4);
     EXPECT_TRUE (received.empty()) << "the fifth was served while four were open";
     EXPECT_EQ (replySoFar (fifth), "(open)");
 

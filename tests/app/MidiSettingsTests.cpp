@@ -16,6 +16,15 @@ namespace
         "  <MIDIINPUT name=\"Vesk In\" identifier=\"in-id\"/>\n"
         "</DEVICESETUP>\n";
 
+    /** The same, with elements nested depth deep in all, padded with spaces to size bytes. */
+    std::string nestedSettings (int depth, size_t size = 0)
+    {
+        const std::string settings = unitUnpluggedSettings;
+        const auto open = settings.substr (0, settings.find ("</DEVICESETUP>")) + juce::String::repeatedString ("<KEEP>", depth - 1).toStdString();
+        const auto close = juce::String::repeatedString ("</KEEP>", depth - 1).toStdString() + "</DEVICESETUP>\n";
+        return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
+    }
+
     juce::Array<juce::MidiDeviceInfo> fakePorts (const juce::String& prefix, int count)
     {
         juce::Array<juce::MidiDeviceInfo> ports;
@@ -141,28 +150,20 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
 
 TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 {
-    // One that crashed every start, one a level too deep, one too big: each holds the unit's ports.
-    std::string crash = unitUnpluggedSettings, deep = unitUnpluggedSettings;
-    crash.resize (crash.find ("</DEVICESETUP>"));
-    deep.resize (deep.find ("</DEVICESETUP>"));
+    const std::tuple<const char*, std::string, bool> files[] = {
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedSettings (1, BoundedXml::maxFileSize + 1), false },
+        { "a link to a file that never ends", "", false },
+        { "just inside both bounds, with a byte-order mark as some editors write", "\xEF\xBB\xBF" + nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3), true },
+    };
 
-    for (int i = 0; i < 200'000; ++i)
-        crash += "<MIDIINPUT name=\"Vesk In\">";
-
-    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
-        deep += "<KEEP>";
-
-    for (int level = 2; level <= BoundedXml::maxDepth + 1; ++level)
-        deep += "</KEEP>";
-
-    deep += "</DEVICESETUP>\n";
-    const std::string big = std::string (unitUnpluggedSettings) + "<!--" + std::string (70'000, '-') + "-->";
-
-    for (auto& content : { crash, deep, big })
+    for (const auto& [name, content, read] : files)
     {
-        SCOPED_TRACE (content.size());
+        SCOPED_TRACE (name);
         ScopedWorkingDirectory workingDirectory;
-        ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (content.data(), content.size()));
+        const auto file = MidiSettingsFile::getFile();
+        ASSERT_TRUE (content.empty() ? juce::File ("/dev/zero").createSymbolicLink (file, false) : file.replaceWithData (content.data(), content.size()));
 
         {
             // The whole window starts over it.
@@ -172,43 +173,21 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 
         juce::AudioDeviceManager manager;
         MidiSettingsFile::initialiseDeviceManager (manager);
-        EXPECT_FALSE (MidiSettingsFile::save (manager, false)) << "read as no file: nothing to write";
-        EXPECT_EQ (MidiSettingsFile::getFile().getSize(), (juce::int64) content.size()) << "and left alone";
+        ASSERT_EQ (MidiSettingsFile::save (manager, false), read) << "read as no file: nothing to write";
+
+        if (! read)
+        {
+            EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "and left alone";
+            continue;
+        }
+
+        // Read, and the unplugged unit's ports kept.
+        const auto saved = juce::XmlDocument::parse (file);
+        ASSERT_NE (saved, nullptr);
+        EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
+        ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
+        EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
     }
-
-    // A file that never ends, as a link to a device: read no further than the bound.
-    if (juce::File ("/dev/zero").exists())
-    {
-        ScopedWorkingDirectory workingDirectory;
-        ASSERT_TRUE (juce::File ("/dev/zero").createSymbolicLink (MidiSettingsFile::getFile(), false));
-        juce::AudioDeviceManager manager;
-        MidiSettingsFile::initialiseDeviceManager (manager);
-        EXPECT_FALSE (MidiSettingsFile::save (manager, false));
-    }
-
-    // Just inside both bounds: 64 KiB, read, and the unplugged unit's ports kept.
-    ScopedWorkingDirectory workingDirectory;
-    std::string head = "\xEF\xBB\xBF" + std::string (unitUnpluggedSettings), close; // with a byte-order mark, as some editors write
-    head.resize (head.find ("</DEVICESETUP>"));
-
-    for (int level = 2; level <= BoundedXml::maxDepth; ++level)
-    {
-        head += "<KEEP>";
-        close += "</KEEP>";
-    }
-
-    close += "</DEVICESETUP>\n";
-    const auto inside = head + std::string ((size_t) BoundedXml::maxFileSize - head.size() - close.size(), ' ') + close;
-    ASSERT_TRUE (MidiSettingsFile::getFile().replaceWithData (inside.data(), inside.size()));
-
-    juce::AudioDeviceManager manager;
-    MidiSettingsFile::initialiseDeviceManager (manager);
-    ASSERT_TRUE (MidiSettingsFile::save (manager, false));
-    const auto saved = juce::XmlDocument::parse (MidiSettingsFile::getFile());
-    ASSERT_NE (saved, nullptr);
-    EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
-    ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
-    EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
 }
 
 TEST (MidiSettingsFile, SaveIsWholeOrLeavesTheFileAsItWas)

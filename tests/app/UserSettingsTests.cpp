@@ -9,6 +9,17 @@
 
 namespace
 {
+    /** Settings that say "do not reset the unit at start", with a value of
+        elements nested depth deep in all, padded with spaces to size bytes. */
+    std::string nestedSettings (int depth, size_t size = 0)
+    {
+        const auto levels = std::max (0, depth - 2);
+        const auto open = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">"
+                          + juce::String::repeatedString ("<a>", levels).toStdString();
+        const auto close = juce::String::repeatedString ("</a>", levels).toStdString() + "</VALUE></PROPERTIES>";
+        return open + std::string (std::max (size, open.size() + close.size()) - open.size() - close.size(), ' ') + close;
+    }
+
     struct UserSettingsTest : ::testing::Test
     {
         juce::StringArray recentPaths (UserSettings& settings)
@@ -195,47 +206,31 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
     ::unsetenv (MidiOutLog::environmentVariable);
 }
 
-namespace
-{
-    /** Settings files that would crash JUCE's parser, nest one level too deep, or are too big. */
-    std::vector<std::string> hostileSettings()
-    {
-        const std::string head = "<?xml version=\"1.0\"?><PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/>";
-        std::string crash = head, deep = head + "<VALUE name=\"x\">", big = head;
-
-        for (int i = 0; i < 200'000; ++i)
-            crash += "<a>";
-
-        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
-            deep += "<a>";
-
-        for (int level = 3; level <= BoundedXml::maxDepth + 1; ++level)
-            deep += "</a>";
-
-        big += "<VALUE name=\"pad\" val=\"" + std::string ((size_t) BoundedXml::maxFileSize, 'x') + "\"/>";
-        return { crash, deep + "</VALUE></PROPERTIES>", big + "</PROPERTIES>" };
-    }
-}
-
 TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 {
     const auto file = UserSettings::getFile();
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
 
-    for (auto& content : hostileSettings())
+    const std::tuple<const char*, std::string, bool> files[] = {
+        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
+        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedSettings (2, BoundedXml::maxFileSize + 1), false },
+        { "just inside both bounds", nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize), true },
+    };
+
+    for (const auto& [name, content, read] : files)
     {
-        SCOPED_TRACE (content.size());
+        SCOPED_TRACE (name);
         ASSERT_TRUE (file.replaceWithData (content.data(), content.size()));
 
         {
             UserSettings settings;
-            EXPECT_TRUE (settings.getResetUnitAtStart()) << "the file's value is not taken";
+            EXPECT_EQ (settings.getResetUnitAtStart(), ! read);
             EXPECT_EQ (file.getSize(), (juce::int64) content.size()) << "left as it was until a change";
 
             // The whole window starts over it too.
             juce::ApplicationCommandManager commandManager;
-            ContentComp window (commandManager);
-            EXPECT_TRUE (window.getSettings().getResetUnitAtStart());
+            EXPECT_EQ (ContentComp (commandManager).getSettings().getResetUnitAtStart(), ! read);
 
             settings.addRecentFile (library (1));
         }
@@ -243,22 +238,6 @@ TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesO
         EXPECT_EQ (recentPaths (*std::make_unique<UserSettings>()), juce::StringArray (library (1).getFullPathName()))
             << "the next change replaced it with a file that loads";
     }
-
-    // Just inside both bounds: 64 KiB, a value that is XML nested to the last level.
-    std::string inside = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">";
-    std::string close;
-
-    for (int level = 3; level <= BoundedXml::maxDepth; ++level)
-    {
-        inside += "<a>";
-        close += "</a>";
-    }
-
-    close += "</VALUE></PROPERTIES>";
-    inside += std::string ((size_t) BoundedXml::maxFileSize - inside.size() - close.size(), ' ') + close;
-    ASSERT_EQ (inside.size(), (size_t) BoundedXml::maxFileSize);
-    ASSERT_TRUE (file.replaceWithData (inside.data(), inside.size()));
-    EXPECT_FALSE (UserSettings().getResetUnitAtStart());
 }
 
 TEST_F (UserSettingsTest, FilesOfEarlierVersionsLoadAndChangesAreWrittenWhole)
