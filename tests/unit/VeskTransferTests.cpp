@@ -508,11 +508,15 @@ TEST_F (Taking, DumpsNobodyAskedForAreNotTakenWhileATransferRunsAndAreNamed)
         EXPECT_EQ (model.hasChangedSinceSaved(), gets);
 
         if (gets)
+        {
             EXPECT_TRUE (summary.startsWith ("Got all 22 blocks")) << summary;
+        }
 
         // Verify compared the unit's own User 01, not a stray one.
         if (kind == VeskTransfer::Kind::verify)
+        {
             EXPECT_EQ (report.differences.size(), VeskFields::differences (before.data(), unit.memory).size());
+        }
     }
 }
 
