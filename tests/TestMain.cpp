@@ -13,6 +13,12 @@ int main (int argc, char** argv)
     configHome.createDirectory();
     ::setenv ("XDG_CONFIG_HOME", configHome.getFullPathName().toRawUTF8(), 1);
 
+    // Without a display of their own the tests run headless. JUCE would take
+    // an unset DISPLAY as ":0", which may be some other test's Xvfb that goes
+    // away in the middle of this run.
+    if (const auto* display = std::getenv ("DISPLAY"); display == nullptr || *display == 0)
+        ::setenv ("DISPLAY", ":none", 1);
+
     int result = 0;
     {
         juce::ScopedJuceInitialiser_GUI juce;
