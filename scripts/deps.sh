@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     clang libclang-rt-14-dev
-    xvfb xdotool x11-utils imagemagick fonts-dejavu-core xclip jq
+    xvfb xdotool x11-utils imagemagick fonts-dejavu-core xclip jq iproute2
     help2man dpkg-dev
     desktop-file-utils appstream-util shared-mime-info libglib2.0-bin libxml2-utils
 )
