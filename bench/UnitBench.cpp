@@ -1,3 +1,4 @@
+#include "BenchSession.h"
 #include "editors/VeskComponent.h"
 #include "editors/VeskLineinComponent.h"
 #include "model/VeskProtocol.h"
@@ -40,9 +41,11 @@ namespace
     {
         constexpr int flood = 10000;
         NullMidiOut out;
-        VeskModel model (out);
+        MessageThreadClock clock;
+        VeskSession session (headlessSession (clock, out));
+        VeskModel& model = session.getModel();
         model.temporaryPattern[VeskImage::Pattern::type] = VeskImage::PartType::lineIn;
-        VeskComponent editor (model);
+        VeskComponent editor (session);
         editor.setSize (446, 470);
         editor.refreshPatternsPage (0);
         MyMidiInputCallback receiver (model, editor);
@@ -130,8 +133,9 @@ namespace
         const bool duringGetAll = state.range (0) != 0;
         MessageThreadClock clock;
         NullMidiOut out;
-        VeskModel model (out);
-        VeskComponent editor (model);
+        VeskSession session (headlessSession (clock, out));
+        VeskModel& model = session.getModel();
+        VeskComponent editor (session);
         editor.setSize (446, 470);
         editor.refreshPatternsPage (0);
         VeskTransfer transfer (model, clock);

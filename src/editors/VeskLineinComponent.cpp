@@ -1,7 +1,7 @@
 #include "VeskLineinComponent.h"
 
-VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
-    : VeskTypeComponent (modelToEdit),
+VeskLineinComponent::VeskLineinComponent (VeskSession& sessionToUse)
+    : VeskTypeComponent (sessionToUse),
       outputPicture (panelPicture ("lineinOutputGroup"))
 {
     paramsGroup = new MyGroupComponent ("paramsGroup", nullptr);
@@ -11,6 +11,7 @@ VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
     paramsGroup->addAndMakeVisible (outputGroup);
 
     levelSlider = createKnob ("levelSlider", this);
+    trackGestures (*levelSlider);
     outputGroup->addAndMakeVisible (levelSlider);
 }
 
@@ -37,5 +38,5 @@ void VeskLineinComponent::resized()
 void VeskLineinComponent::sliderValueChanged (juce::Slider* slider)
 {
     if (slider == levelSlider)
-        model->setLevel (levelSlider->getValue());
+        storePatternField (VeskImage::Pattern::level, VeskModel::knobValue (VeskImage::Pattern::level, levelSlider->getValue(), false));
 }

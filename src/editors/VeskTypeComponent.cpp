@@ -22,8 +22,9 @@ namespace
     }
 }
 
-VeskTypeComponent::VeskTypeComponent (VeskModel* modelToEdit)
-    : model (modelToEdit)
+VeskTypeComponent::VeskTypeComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (&sessionToUse.getModel())
 {
 }
 
@@ -73,7 +74,7 @@ juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 
 void VeskTypeComponent::storePatternField (int offset, int value)
 {
-    model->storePatternField (offset, value);
+    session.edit (VeskField::pattern (offset), value);
 }
 
 juce::Image* VeskTypeComponent::keepPicture (const juce::String& pictureName)
@@ -88,14 +89,15 @@ MyGroupComponent* VeskTypeComponent::addGroup (juce::Component& parent, const ju
     return group;
 }
 
-juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, ControllerSetter setter, bool isSigned)
+juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, bool isSigned)
 {
     auto* listener = dynamic_cast<juce::Slider::Listener*> (this);
     jassert (listener != nullptr); // an editor with knobs listens to them
 
     auto* knob = createKnob (id, listener, isSigned);
     group.addAndMakeVisible (knob);
-    bindings.push_back ({ knob, bounds, offset, setter });
+    trackGestures (*knob);
+    bindings.push_back ({ knob, bounds, offset });
     return knob;
 }
 
@@ -106,14 +108,14 @@ juce::ComboBox* VeskTypeComponent::addCombo (juce::Component& group, const juce:
 
     auto* combo = createCombo (id, listener, items);
     group.addAndMakeVisible (combo);
-    bindings.push_back ({ combo, bounds, offset, nullptr });
+    bindings.push_back ({ combo, bounds, offset });
     return combo;
 }
 
 void VeskTypeComponent::addControl (juce::Component& group, juce::Component* control, juce::Rectangle<int> bounds)
 {
     group.addAndMakeVisible (control);
-    bindings.push_back ({ control, bounds, -1, nullptr });
+    bindings.push_back ({ control, bounds, -1 });
 }
 
 bool VeskTypeComponent::storeControl (juce::Component* control)
@@ -125,10 +127,7 @@ bool VeskTypeComponent::storeControl (juce::Component* control)
 
         if (auto* knob = dynamic_cast<juce::Slider*> (control))
         {
-            if (binding.setter != nullptr)
-                (model->*binding.setter) (knob->getValue());
-            else
-                storePatternField (binding.offset, (int) knob->getValue());
+            storePatternField (binding.offset, VeskModel::knobValue (binding.offset, knob->getValue(), knob->getMinimum() < 0.0));
 
             return true;
         }

@@ -27,7 +27,7 @@ namespace
 
 TEST_F (LineInEditor, LevelKnobStoresAndSendsController7)
 {
-    VeskLineinComponent editor (&model);
+    VeskLineinComponent editor (session);
     editor.updateFromPattern (0);
     EXPECT_DOUBLE_EQ (editor.levelSlider->getValue(), 77.0);
     EXPECT_TRUE (out.messages.empty());
@@ -41,7 +41,7 @@ TEST_F (LineInEditor, LevelKnobStoresAndSendsController7)
 
 TEST_F (LineInEditor, AnyRefreshReReadsTheLevelAndSendsNothing)
 {
-    VeskLineinComponent editor (&model);
+    VeskLineinComponent editor (session);
 
     for (int controller : { 7, 0, 74 })
     {
@@ -57,7 +57,7 @@ TEST_F (LineInEditor, AnyRefreshReReadsTheLevelAndSendsNothing)
 
 TEST_F (LineInEditor, SitsBelowTheBandAndPaintsItsPicture)
 {
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
     auto* editor = dynamic_cast<VeskLineinComponent*> (page.partEditor);
     ASSERT_NE (editor, nullptr);
 
@@ -169,7 +169,7 @@ TEST (VeskTypeComponent, SharedKnobAndComboConstruction)
 
 TEST_F (LineInEditor, KnobsFillTheirAreaAndShowTheValueAsAnArcOverTheTrack)
 {
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
     auto& lf = page.pageLookAndFeel;
     const auto arcColour = lf.findColour (juce::Slider::rotarySliderFillColourId);
     const auto trackColour = lf.findColour (juce::Slider::rotarySliderOutlineColourId);
