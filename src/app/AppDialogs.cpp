@@ -41,6 +41,7 @@ AppDialogs::~AppDialogs()
     delete aboutDialog.getComponent();
     delete progressDialog.getComponent();
     helpWindow = nullptr;
+    chooser = nullptr;
 }
 
 void AppDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
@@ -129,6 +130,21 @@ void AppDialogs::showHelp()
 
     helpWindow->setVisible (true);
     helpWindow->toFront (true);
+}
+
+void AppDialogs::chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
+                             std::function<void (const juce::File&)> chosen)
+{
+    chooser = std::make_unique<juce::FileChooser> (title, start, patterns);
+
+    const int flags = forSaving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                                      | juce::FileBrowserComponent::warnAboutOverwriting
+                                : juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
+
+    chooser->launchAsync (flags, [chosen] (const juce::FileChooser& fc)
+                          {
+                              if (fc.getResult() != juce::File())
+                                  chosen (fc.getResult()); });
 }
 
 //==============================================================================

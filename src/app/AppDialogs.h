@@ -29,6 +29,10 @@ public:
     void showAbout();
     void showHelp();
 
+    /** A file chooser; chosen runs with the file picked, not when cancelled. */
+    void chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
+                     std::function<void (const juce::File&)> chosen);
+
 private:
     void jobChanged() override;
     void openJobWindow (VeskJob& job);
@@ -42,6 +46,7 @@ private:
     juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog;
     juce::Component::SafePointer<TransferProgressComponent> progressPanel;
     std::unique_ptr<juce::DialogWindow> helpWindow;
+    std::unique_ptr<juce::FileChooser> chooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AppDialogs)
 };

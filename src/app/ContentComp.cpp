@@ -1,4 +1,5 @@
 #include "ContentComp.h"
+#include "AppCommands.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/VeskLibraryFile.h"
 
@@ -36,7 +37,6 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
-    syxChooser = nullptr;
     dialogs = nullptr;
     editor = nullptr;
 }
@@ -135,140 +135,80 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    const auto ctrl = juce::ModifierKeys::commandModifier;
-
-    auto set = [&] (const juce::String& name, const char* description, const char* category, juce::juce_wchar key)
-    {
-        result.setInfo (name, description, category, 0);
-
-        if (key != 0)
-            result.addDefaultKeypress (key, ctrl);
-    };
+    AppCommands::describe (commandID, result);
 
     switch (commandID)
     {
-        case newLibrary: set ("New", "Create a new library", "File", 'n'); break;
-        case openLibrary: set ("Open", "Open an existing library", "File", 'o'); break;
-        case closeLibrary: set ("Close", "Close the active library", "File", 'c'); break;
-        case saveLibrary: set ("Save", "Save the active library", "File", 's'); break;
-        case saveLibraryAs: set ("Save As", "Save the active library with a new name", "File", 'a'); break;
-        case midiSettings: set ("Midi Settings", "Open midi settings dialog", "File", 'm'); break;
-        case autoUpdate:
-            set ("Auto Update", "Automatically re-send edit buffers on library change", "Setup", 'u');
-            result.setTicked (true);
-            break;
-        case showHelp: set ("Help", "Display the VeskEdit help", "File", 'h'); break;
-        case showAbout: set ("About", "Display program information, version and copyright", "File", 0); break;
-        case resetUnitAtStart:
-            set ("Reset Unit At Start", "Send the defaults to the unit when VeskEdit starts", "Setup", 0);
-            result.setTicked (settings.getResetUnitAtStart());
-            break;
-        case clearRecentFiles:
-            set ("Clear Recent Files", "Empty the list of recently used libraries", "File", 0);
-            result.setActive (settings.getRecentFiles().getNumFiles() > 0);
-            break;
-        case getAllFromUnit: set ("Get All From Unit...", "Get the system block and every pattern from the unit into the library", "Unit", 0); break;
-        case sendAllToUnit: set ("Send All To Unit...", "Send the system block and every pattern of the library to the unit", "Unit", 0); break;
-        case verifyUnit: set ("Verify Unit Against Library...", "Compare the unit's memory with the library, field by field", "Unit", 0); break;
-        case findUnit: set ("Find Unit...", "Look for the unit on every MIDI port and choose the ports it answers on", "Unit", 0); break;
-        case useVirtualUnit:
-            set ("Virtual Unit", "Talk to a unit inside the program instead of the MIDI ports", "Unit", 0);
-            result.setTicked (session.isVirtualUnitInUse());
-            break;
-        case importSyx: set ("Import .syx...", "Apply the dumps of a .syx file to the library", "File", 0); break;
-        case exportSyx: set ("Export .syx...", "Write the library as a .syx file that restores it into a unit", "File", 0); break;
+        case autoUpdate: result.setTicked (true); break;
+        case resetUnitAtStart: result.setTicked (settings.getResetUnitAtStart()); break;
+        case clearRecentFiles: result.setActive (settings.getRecentFiles().getNumFiles() > 0); break;
+        case useVirtualUnit: result.setTicked (session.isVirtualUnitInUse()); break;
+
         case undoEdit:
-            set (("Undo " + session.getUndoName()).trimEnd(), "Take back the last change of the library", "Edit", 'z');
+            result.shortName = ("Undo " + session.getUndoName()).trimEnd();
             result.setActive (session.canUndo());
             break;
+
         case redoEdit:
-            set (("Redo " + session.getRedoName()).trimEnd(), "Make the change taken back again", "Edit", 'z');
-            result.defaultKeypresses.getReference (0) = juce::KeyPress ('z', ctrl | juce::ModifierKeys::shiftModifier, 0);
-            result.addDefaultKeypress ('y', ctrl);
+            result.shortName = ("Redo " + session.getRedoName()).trimEnd();
             result.setActive (session.canRedo());
             break;
+
         default: break;
     }
 }
 
 bool ContentComp::perform (const InvocationInfo& info)
 {
+    // What changes the library or the unit waits while a job runs with the unit.
+    auto unlessBusy = [this] (const char* what, std::function<void()> action)
+    {
+        if (! dialogs->refusedWhileBusy (what))
+            action();
+
+        return true;
+    };
+
+    auto toggled = [this] (std::function<void()> action)
+    {
+        action();
+        commandManager.commandStatusChanged();
+        return true;
+    };
+
     switch (info.commandID)
     {
-        case newLibrary:
-            if (! dialogs->refusedWhileBusy ("New"))
-                saveIfNeededThen ([this]
-                                  { session.newLibrary(); });
+        case newLibrary: return unlessBusy ("New", [this]
+                                            { saveIfNeededThen ([this]
+                                                                { session.newLibrary(); }); });
+        case openLibrary: return unlessBusy ("Open", [this]
+                                             { saveIfNeededThen ([this]
+                                                                 { openLibraryFile(); }); });
 
-            return true;
-
-        case openLibrary:
-            if (! dialogs->refusedWhileBusy ("Open"))
-                saveIfNeededThen ([this]
-                                  { openLibraryFile(); });
-
-            return true;
-
-        case saveLibrary:
-            // To its file, or, for a library that has none yet, as "Save As".
-            getModel().saveAsync (true, true, afterSaving());
-            return true;
-
+        // To its file, or, for a library that has none yet, as "Save As".
+        case saveLibrary: getModel().saveAsync (true, true, afterSaving()); return true;
         case saveLibraryAs: getModel().saveAsInteractiveAsync (true, afterSaving()); return true;
 
-        case resetUnitAtStart:
-            settings.setResetUnitAtStart (! settings.getResetUnitAtStart());
-            commandManager.commandStatusChanged();
-            return true;
-
-        case clearRecentFiles:
-            settings.clearRecentFiles();
-            commandManager.commandStatusChanged();
-            return true;
-
-        case midiSettings:
-            if (! dialogs->refusedWhileBusy ("Midi Settings"))
-                dialogs->showMidiSettings();
-
-            return true;
-
+        case resetUnitAtStart: return toggled ([this]
+                                               { settings.setResetUnitAtStart (! settings.getResetUnitAtStart()); });
+        case clearRecentFiles: return toggled ([this]
+                                               { settings.clearRecentFiles(); });
+        case midiSettings: return unlessBusy ("Midi Settings", [this]
+                                              { dialogs->showMidiSettings(); });
         case getAllFromUnit: startTransfer (VeskTransfer::Kind::getAll); return true;
         case sendAllToUnit: startTransfer (VeskTransfer::Kind::sendAll); return true;
         case verifyUnit: startTransfer (VeskTransfer::Kind::verify); return true;
-
-        case findUnit:
-            if (! dialogs->refusedWhileBusy ("Find Unit"))
-                session.findUnit();
-
-            return true;
-
-        case undoEdit:
-            if (! dialogs->refusedWhileBusy ("Undo"))
-                session.undo();
-
-            return true;
-
-        case redoEdit:
-            if (! dialogs->refusedWhileBusy ("Redo"))
-                session.redo();
-
-            return true;
-
-        case useVirtualUnit:
-            if (! dialogs->refusedWhileBusy ("Virtual Unit"))
-            {
-                session.setVirtualUnitInUse (! session.isVirtualUnitInUse());
-                commandManager.commandStatusChanged();
-            }
-
-            return true;
-
-        case importSyx:
-            if (! dialogs->refusedWhileBusy ("Import .syx"))
-                chooseSyxFile (true);
-
-            return true;
-
+        case findUnit: return unlessBusy ("Find Unit", [this]
+                                          { session.findUnit(); });
+        case undoEdit: return unlessBusy ("Undo", [this]
+                                          { session.undo(); });
+        case redoEdit: return unlessBusy ("Redo", [this]
+                                          { session.redo(); });
+        case useVirtualUnit: return unlessBusy ("Virtual Unit", [this, toggled]
+                                                { toggled ([this]
+                                                           { session.setVirtualUnitInUse (! session.isVirtualUnitInUse()); }); });
+        case importSyx: return unlessBusy ("Import .syx", [this]
+                                           { chooseSyxFile (true); });
         case exportSyx: chooseSyxFile (false); return true;
         case showHelp: dialogs->showHelp(); return true;
         case showAbout: dialogs->showAbout(); return true;
@@ -405,27 +345,19 @@ void ContentComp::filesDropped (const juce::StringArray& files, int, int)
 //==============================================================================
 void ContentComp::chooseSyxFile (bool forImport)
 {
-    const auto title = forImport ? "Import .syx" : "Export .syx";
-    const auto start = getModel().getFile() != juce::File() ? getModel().getFile().withFileExtension ("syx")
-                                                            : juce::File::getCurrentWorkingDirectory();
-    syxChooser = std::make_unique<juce::FileChooser> (title, start, "*.syx");
-
-    const int chooserFlags = forImport ? juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles
-                                       : juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
-                                             | juce::FileBrowserComponent::warnAboutOverwriting;
-
+    const auto library = getModel().getFile();
+    const auto start = library != juce::File() ? library.withFileExtension ("syx") : juce::File::getCurrentWorkingDirectory();
     juce::Component::SafePointer<ContentComp> safeThis (this);
-    syxChooser->launchAsync (chooserFlags, [safeThis, forImport] (const juce::FileChooser& chooser)
-                             {
-                                 const auto file = chooser.getResult();
 
-                                 if (safeThis == nullptr || file == juce::File())
-                                     return;
+    dialogs->chooseFile (forImport ? "Import .syx" : "Export .syx", start, "*.syx", ! forImport, [safeThis, forImport] (const juce::File& file)
+                         {
+                             if (safeThis == nullptr)
+                                 return;
 
-                                 if (forImport)
-                                     safeThis->importSyxFile (file);
-                                 else
-                                     safeThis->exportSyxFile (file.hasFileExtension ("syx") ? file : file.withFileExtension ("syx")); });
+                             if (forImport)
+                                 safeThis->importSyxFile (file);
+                             else
+                                 safeThis->exportSyxFile (file.hasFileExtension ("syx") ? file : file.withFileExtension ("syx")); });
 }
 
 void ContentComp::importSyxFile (const juce::File& file)

@@ -46,8 +46,8 @@ public:
         resetUnitAtStart = 0x2200,
         clearRecentFiles = 0x2201,
 
-        undoEdit = 0x2300,
-        redoEdit = 0x2301,
+        undoEdit = 0x2400,
+        redoEdit = 0x2401,
 
         // Menu items of File > Open Recent, not commands.
         firstRecentFile = 0x2210
@@ -115,7 +115,6 @@ private:
     std::unique_ptr<AppDialogs> dialogs;
     std::unique_ptr<VeskComponent> editor;
     juce::TooltipWindow tooltipWindow;
-    std::unique_ptr<juce::FileChooser> syxChooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };

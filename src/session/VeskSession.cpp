@@ -1,4 +1,5 @@
 #include "VeskSession.h"
+#include "UnitJobs.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/VeskFields.h"
 #include "model/VeskProtocol.h"
@@ -34,136 +35,7 @@ namespace
         MidiOut& tap;
         MidiOut& destination;
     };
-
-    juce::String patternFieldName (int offset, int partType)
-    {
-        using namespace VeskImage::Pattern;
-        const bool rythm = partType == VeskImage::PartType::rythm;
-        const bool bass = partType == VeskImage::PartType::bass;
-
-        if (offset >= stepNote && offset < stepNote + 4 * numSteps)
-        {
-            static const char* const arrays[] = { "Note", "Velocity", "Gate", "Type" };
-            const int array = (offset - stepNote) / numSteps;
-            return "Step " + juce::String ((offset - stepNote) % numSteps + 1) + " " + arrays[array];
-        }
-
-        switch (offset)
-        {
-            case tempoHigh:
-            case tempoLow: return "Tempo";
-            case patternLength: return "Length";
-            case stepsPerBar: return "Scale";
-            case loopCtrl: return "Loop Control";
-            case type: return "Type";
-            case toneOrKit: return rythm ? "Kit" : "Tone";
-            case tuneOrEffectParam1: return bass ? "Tune" : "Effect Param 1";
-            case envModOrEffectParam2: return bass ? "Env Mod" : "Effect Param 2";
-            case accentOrEffectParam3: return bass ? "Accent" : "Effect Param 3";
-            case filterCutoffOrBdLevel: return rythm ? "BD Level" : "Cutoff";
-            case filterResonanceOrSdLevel: return rythm ? "SD Level" : "Resonance";
-            case filterDecayOrHhLevel: return rythm ? "HH Level" : "Filter Decay";
-            case level: return "Level";
-            case pan: return "Pan";
-            case lfoRate: return "LFO Rate";
-            case lfoWave: return "LFO Wave";
-            case wave: return "Wave";
-            case vibratoDepth: return "Vibrato Depth";
-            case filterType: return "Filter Type";
-            case filterAttack: return "Filter Attack";
-            case filterSustain: return "Filter Sustain";
-            case filterRelease: return "Filter Release";
-            case filterLfoDepth: return "Filter LFO Depth";
-            case amplifierEnvDepth: return "Amp Env Depth";
-            case amplifierAttack: return "Amp Attack";
-            case amplifierDecay: return "Amp Decay";
-            case amplifierSustain: return "Amp Sustain";
-            case amplifierRelease: return "Amp Release";
-            case amplifierLfoDepth: return "Amp LFO Depth";
-            case vintageOrEffectType: return bass ? "Vintage" : "Effect Type";
-            default: return VeskFields::patternFieldName (offset);
-        }
-    }
-
-    juce::String systemFieldName (int offset)
-    {
-        using namespace VeskImage::System;
-
-        switch (offset)
-        {
-            case masterTune: return "Master Tune";
-            case receiveProgramChange: return "Receive Program Change";
-            case receiveControlChange: return "Receive Control Change";
-            case receivePitchBend: return "Receive Pitch Bend";
-            case midiChannel: return "MIDI Channel";
-            case transmitProgramChange: return "Transmit Program Change";
-            case transpose: return "Transpose";
-            default: return VeskFields::systemFieldName (offset);
-        }
-    }
 }
-
-//==============================================================================
-class VeskSession::TransferJob : public VeskJob
-{
-public:
-    TransferJob (VeskTransfer& t, const juce::String& titleToShow) : transfer (t), title (titleToShow) {}
-
-    juce::String getTitle() const override { return title; }
-    bool isRunning() const override { return transfer.isRunning(); }
-    void cancel() override { transfer.cancel(); }
-
-    double getProgress() const override
-    {
-        const auto& report = transfer.getReport();
-        return report.numDone() / (double) juce::jmax ((size_t) 1, report.blocks.size());
-    }
-
-    juce::String getProgressText() const override
-    {
-        if (! transfer.isRunning())
-            return {};
-
-        const auto& report = transfer.getReport();
-        return (report.kind == VeskTransfer::Kind::sendAll ? "Sending " : "Asking for ") + report.progressText();
-    }
-
-    juce::String getHeadline() const override { return transfer.getReport().cancelled ? "Cancelled" : "Done"; }
-    juce::String getSummary() const override { return transfer.getReport().summary(); }
-
-private:
-    VeskTransfer& transfer;
-    juce::String title;
-};
-
-class VeskSession::FinderJob : public VeskJob
-{
-public:
-    explicit FinderJob (VeskUnitFinder& f) : finder (f) {}
-
-    juce::String getTitle() const override { return "Find Unit"; }
-    bool isRunning() const override { return finder.isRunning(); }
-    void cancel() override { finder.cancel(); }
-
-    double getProgress() const override
-    {
-        const auto& result = finder.getResult();
-        return finder.isRunning() ? result.outputsTried / (double) juce::jmax (1, result.numOutputs) : 1.0;
-    }
-
-    juce::String getProgressText() const override
-    {
-        return finder.isRunning() ? "Asking on " + finder.getCurrentOutputName() : juce::String();
-    }
-
-    juce::String getHeadline() const override { return headline; }
-    juce::String getSummary() const override { return summary; }
-
-    juce::String headline, summary;
-
-private:
-    VeskUnitFinder& finder;
-};
 
 //==============================================================================
 VeskSession::VeskSession (Options options)
@@ -295,7 +167,7 @@ void VeskSession::edit (VeskField field, int value)
             return;
 
         VeskHistory::Step step;
-        step.name = nameOf (field, model->currentPattern);
+        step.name = VeskFields::controlName (field, model->currentPattern);
         step.block = block;
         step.fields = { field };
         step.changes = std::move (changes);
@@ -317,12 +189,6 @@ void VeskSession::beginGesture() noexcept
 void VeskSession::endGesture() noexcept
 {
     gestureOpen = false;
-}
-
-juce::String VeskSession::nameOf (VeskField field, const juce::uint8* record)
-{
-    return field.isSystem() ? systemFieldName (field.offset)
-                            : patternFieldName (field.offset, record[VeskImage::Pattern::type]);
 }
 
 juce::String VeskSession::getUndoName() const
@@ -382,7 +248,7 @@ void VeskSession::restore (const VeskHistory::Step& step, bool undoing)
 
     if (step.wholeBlocks)
     {
-        startJob (std::make_unique<TransferJob> (*transfer, (undoing ? "Undo " : "Redo ") + step.name));
+        startJob (std::make_unique<VeskTransferJob> (*transfer, (undoing ? "Undo " : "Redo ") + step.name));
         transfer->startSending (blocks);
     }
     else
@@ -574,7 +440,7 @@ juce::Result VeskSession::startTransfer (VeskTransfer::Kind kind)
     }
 
     std::copy (model->image, model->image + VeskImage::imageSize, imageAtJobStart.get());
-    startJob (std::make_unique<TransferJob> (*transfer, title));
+    startJob (std::make_unique<VeskTransferJob> (*transfer, title));
     transfer->start (kind);
     return juce::Result::ok();
 }
@@ -605,7 +471,7 @@ juce::Result VeskSession::findUnit()
         return juce::Result::fail (describeBusy ("Find Unit"));
 
     finder = std::make_unique<VeskUnitFinder> (MidiDeviceLists::system(), *clock);
-    auto finderJob = std::make_unique<FinderJob> (*finder);
+    auto finderJob = std::make_unique<VeskFinderJob> (*finder);
 
     finder->onProgress = [this]
     { jobChanged(); };
@@ -619,7 +485,7 @@ juce::Result VeskSession::findUnit()
 
 void VeskSession::finderFinished()
 {
-    auto* finderJob = dynamic_cast<FinderJob*> (job.get());
+    auto* finderJob = dynamic_cast<VeskFinderJob*> (job.get());
     jassert (finderJob != nullptr);
 
     const auto& result = finder->getResult();

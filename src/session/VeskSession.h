@@ -106,9 +106,6 @@ public:
 
     static constexpr double mergeMs = 500.0;
 
-    /** How a step of this field is named in the Edit menu ("Cutoff", "Step 5 Note"). */
-    static juce::String nameOf (VeskField field, const juce::uint8* record);
-
     bool canUndo() const noexcept { return history.nextUndo() != nullptr; }
     bool canRedo() const noexcept { return history.nextRedo() != nullptr; }
     juce::String getUndoName() const;
@@ -172,9 +169,6 @@ public:
     void noteOutputChosen() noexcept { outputChosenSinceStart = true; }
 
 private:
-    class TransferJob;
-    class FinderJob;
-
     void updateChangedFlag();
     void restore (const VeskHistory::Step& step, bool undoing);
     void libraryRestored (int block);
