@@ -1,6 +1,6 @@
 #include "VeskTypeComponent.h"
 
-#include "VeskPanelPictures.h"
+#include "PanelPictures.h"
 #include "model/VeskDecoder.h"
 
 #include <optional>
@@ -63,12 +63,7 @@ juce::ComboBox* VeskTypeComponent::createCombo (const juce::String& id, juce::Co
 
 juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 {
-    int size = 0;
-
-    if (auto* data = VeskPanelPictures::getNamedResource ((pictureName + "_png").toRawUTF8(), size))
-        return juce::ImageCache::getFromMemory (data, size);
-
-    return {};
+    return PanelPictures::get (pictureName);
 }
 
 void VeskTypeComponent::storePatternField (int offset, int value)
