@@ -11,6 +11,7 @@ VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
     paramsGroup->addAndMakeVisible (outputGroup);
 
     levelSlider = createKnob ("levelSlider", this);
+    setKnobDefault (*levelSlider, VeskImage::Pattern::level);
     outputGroup->addAndMakeVisible (levelSlider);
 }
 
