@@ -130,6 +130,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     {
         menu.addCommandItem (&commandManager, midiSettings);
         menu.addCommandItem (&commandManager, resetUnitAtStart);
+        viewOptions.addToSetupMenu (menu);
     }
     else if (topLevelMenuIndex == 2)
     {
@@ -171,10 +172,14 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
         commands.add (id);
 
     commands.add (resetUnitAtStart, clearRecentFiles);
+    viewOptions.getAllCommands (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
+    if (viewOptions.getCommandInfo (commandID, result))
+        return;
+
     const auto ctrl = juce::ModifierKeys::commandModifier;
 
     auto set = [&] (const char* name, const char* description, const char* category, juce::juce_wchar key)
@@ -223,6 +228,9 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
 
 bool ContentComp::perform (const InvocationInfo& info)
 {
+    if (viewOptions.perform (info.commandID))
+        return true;
+
     switch (info.commandID)
     {
         case newLibrary:

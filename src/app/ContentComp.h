@@ -2,6 +2,7 @@
 
 #include "TransferProgressComponent.h"
 #include "UserSettings.h"
+#include "ViewOptions.h"
 #include "editors/VeskComponent.h"
 #include "midi/DeviceMidiOut.h"
 #include "midi/MidiOutGate.h"
@@ -124,6 +125,7 @@ public:
 
     VeskModel& getModel() noexcept { return *model; }
     UserSettings& getSettings() noexcept { return settings; }
+    ViewOptions& getViewOptions() noexcept { return viewOptions; }
     VeskComponent& getEditor() noexcept { return *editor; }
     VeskTransfer& getTransfer() noexcept { return *transfer; }
     VeskVirtualUnit& getVirtualUnit() noexcept { return virtualUnit; }
@@ -152,6 +154,7 @@ private:
 
     juce::ApplicationCommandManager& commandManager;
     UserSettings settings;
+    ViewOptions viewOptions { settings, commandManager };
     std::unique_ptr<VeskModel> model;
     std::unique_ptr<VeskComponent> editor;
     juce::TooltipWindow tooltipWindow;

@@ -71,8 +71,10 @@ TEST_F (ContentCompTest, OffersItsCommandsWithTheirTextsKeysAndCategories)
 {
     juce::Array<juce::CommandID> ids;
     content.getAllCommands (ids);
-    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
-                                                    0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106, 0x2200, 0x2201 }));
+    juce::Array<juce::CommandID> expected ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
+                                             0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106, 0x2200, 0x2201 });
+    content.getViewOptions().getAllCommands (expected); // tested on their own
+    ASSERT_EQ (ids, expected);
 
     struct Expected
     {
@@ -211,7 +213,7 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_FALSE (file[2].enabled) << "no recent file yet";
 
     const auto setup = menu (1);
-    ASSERT_EQ (setup.size(), 2u);
+    ASSERT_EQ (setup.size(), 5u) << "and after a separator, the view options' two submenus";
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
     EXPECT_EQ (setup[1].id, 0x2200);
