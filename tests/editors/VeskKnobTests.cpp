@@ -7,8 +7,6 @@
 #include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
 
-#include <functional>
-
 using namespace VeskImage;
 
 namespace
@@ -56,29 +54,24 @@ namespace
         juce::StringArray events;
     };
 
+    juce::Component* findByName (juce::Component& root, const juce::String& name)
+    {
+        for (auto* child : root.getChildren())
+        {
+            if (child->getName() == name)
+                return child;
+
+            if (auto* found = findByName (*child, name))
+                return found;
+        }
+
+        return nullptr;
+    }
+
     struct Knobs : ModelFixture
     {
         Knobs() { model.currentPattern[Pattern::type] = PartType::lead; }
     };
-}
-
-TEST_F (Knobs, TheDragModeChangesKnobsAliveAndKnobsMadeLater)
-{
-    VeskLeadComponent before (&model);
-    ASSERT_EQ (before.filterCutoffSlider->getSliderStyle(), juce::Slider::Rotary);
-
-    {
-        ScopedDragMode vertical (VeskKnob::DragMode::vertical);
-        VeskLineinComponent after (&model);
-
-        for (auto* knob : { before.filterCutoffSlider, before.panSlider, after.levelSlider })
-        {
-            SCOPED_TRACE (knob->getName());
-            EXPECT_EQ (knob->getSliderStyle(), juce::Slider::RotaryVerticalDrag);
-        }
-    }
-
-    EXPECT_EQ (before.filterCutoffSlider->getSliderStyle(), juce::Slider::Rotary);
 }
 
 TEST_F (Knobs, AVerticalDragTurnsByItsLengthAndShiftTurnsATenthAsFar)
@@ -101,7 +94,6 @@ TEST_F (Knobs, AVerticalDragTurnsByItsLengthAndShiftTurnsATenthAsFar)
         { "20 up", { { -10, false }, { -20, false } }, 10 },
         { "10 down", { { 5, false }, { 10, false } }, -5 },
         { "20 up with Shift", { { -10, true }, { -20, true } }, 1 },
-        { "200 up with Shift", { { -100, true }, { -200, true } }, 10 },
         { "Shift let go half way: 100 slow, then 20", { { -50, true }, { -100, true }, { -110, false }, { -120, false } }, 5 + 10 },
         { "Shift pressed half way: 20, then 100 slow", { { -10, false }, { -20, false }, { -70, true }, { -120, true } }, 10 + 5 },
         { "beyond the top", { { -1000, false } }, 127 - 64 },
@@ -152,35 +144,23 @@ TEST_F (Knobs, ADoubleClickReturnsAKnobToItsFieldsDefaultAsOneGesture)
 {
     struct Case
     {
-        const char* name;
         int type;
-        std::function<juce::Slider*(VeskTypeComponent&)> knob;
+        const char* knob;
         int offset;
         double shownDefault;
     };
 
     const Case cases[] = {
-        { "a plain field", PartType::lead, [] (VeskTypeComponent& e)
-          { return dynamic_cast<VeskLeadComponent&> (e).filterAttackSlider; },
-          Pattern::filterAttack, 8 },
-        { "a controller", PartType::lead, [] (VeskTypeComponent& e)
-          { return dynamic_cast<VeskLeadComponent&> (e).filterCutoffSlider; },
-          Pattern::filterCutoffOrBdLevel, 64 },
-        { "a signed knob", PartType::lead, [] (VeskTypeComponent& e)
-          { return dynamic_cast<VeskLeadComponent&> (e).panSlider; },
-          Pattern::pan, 0 },
-        { "the bass tune", PartType::bass, [] (VeskTypeComponent& e)
-          { return dynamic_cast<VeskBassComponent&> (e).tuneSlider; },
-          Pattern::tuneOrEffectParam1, 0 },
-        { "the line-in level", PartType::lineIn, [] (VeskTypeComponent& e)
-          { return dynamic_cast<VeskLineinComponent&> (e).levelSlider; },
-          Pattern::level, 127 },
+        { PartType::lead, "filterAttackSlider", Pattern::filterAttack, 8 }, // a plain field
+        { PartType::lead, "filterCutoffSlider", Pattern::filterCutoffOrBdLevel, 64 }, // a controller
+        { PartType::lead, "panSlider", Pattern::pan, 0 }, // signed
+        { PartType::bass, "tuneSlider", Pattern::tuneOrEffectParam1, 0 },
+        { PartType::lineIn, "levelSlider", Pattern::level, 127 }, // made outside the shared helper
     };
 
     for (auto& c : cases)
     {
-        SCOPED_TRACE (c.name);
-        model.currentPattern[Pattern::type] = (juce::uint8) c.type;
+        SCOPED_TRACE (c.knob);
         std::unique_ptr<VeskTypeComponent> editor;
 
         if (c.type == PartType::lead)
@@ -191,7 +171,9 @@ TEST_F (Knobs, ADoubleClickReturnsAKnobToItsFieldsDefaultAsOneGesture)
             editor = std::make_unique<VeskLineinComponent> (&model);
 
         editor->resized();
-        auto& knob = *c.knob (*editor);
+        auto* found = dynamic_cast<juce::Slider*> (findByName (*editor, c.knob));
+        ASSERT_NE (found, nullptr);
+        auto& knob = *found;
 
         // What the unit hears when the user turns the knob to the default by hand.
         knob.setValue (knob.getMinimum() + 3.0, juce::sendNotificationSync);
