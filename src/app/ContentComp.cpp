@@ -95,6 +95,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     else if (topLevelMenuIndex == 2)
     {
         add ({ midiSettings, resetUnitAtStart });
+        viewOptions.addToSetupMenu (menu);
     }
     else if (topLevelMenuIndex == 3)
     {
@@ -131,10 +132,14 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
         commands.add (id);
 
     commands.add (resetUnitAtStart, clearRecentFiles, undoEdit, redoEdit);
+    viewOptions.getAllCommands (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
+    if (viewOptions.getCommandInfo (commandID, result))
+        return;
+
     AppCommands::describe (commandID, result);
 
     switch (commandID)
@@ -175,6 +180,9 @@ bool ContentComp::perform (const InvocationInfo& info)
         commandManager.commandStatusChanged();
         return true;
     };
+    if (viewOptions.perform (info.commandID))
+        return true;
+
 
     switch (info.commandID)
     {

@@ -2,6 +2,7 @@
 
 #include "AppDialogs.h"
 #include "UserSettings.h"
+#include "ViewOptions.h"
 #include "editors/VeskComponent.h"
 #include "session/VeskSession.h"
 
@@ -90,6 +91,7 @@ public:
     VeskSession& getSession() noexcept { return session; }
     VeskModel& getModel() noexcept { return session.getModel(); }
     UserSettings& getSettings() noexcept { return settings; }
+    ViewOptions& getViewOptions() noexcept { return viewOptions; }
     VeskComponent& getEditor() noexcept { return *editor; }
     AppDialogs& getDialogs() noexcept { return *dialogs; }
 
@@ -111,6 +113,7 @@ private:
 
     juce::ApplicationCommandManager& commandManager;
     UserSettings settings;
+    ViewOptions viewOptions { settings, commandManager };
     VeskSession session;
     std::unique_ptr<AppDialogs> dialogs;
     std::unique_ptr<VeskComponent> editor;

@@ -12,6 +12,7 @@ VeskLineinComponent::VeskLineinComponent (VeskSession& sessionToUse)
 
     levelSlider = createKnob ("levelSlider", this);
     trackGestures (*levelSlider);
+    setKnobDefault (*levelSlider, VeskImage::Pattern::level);
     outputGroup->addAndMakeVisible (levelSlider);
 }
 

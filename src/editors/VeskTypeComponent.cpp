@@ -1,6 +1,7 @@
 #include "VeskTypeComponent.h"
 
-#include "VeskPanelPictures.h"
+#include "PanelPictures.h"
+#include "VeskKnob.h"
 #include "model/VeskDecoder.h"
 
 #include <optional>
@@ -35,9 +36,9 @@ VeskTypeComponent::~VeskTypeComponent()
 
 juce::Slider* VeskTypeComponent::createKnob (const juce::String& id, juce::Slider::Listener* listener, bool isSigned)
 {
-    auto* slider = new juce::Slider (id);
+    // Rotary, dragged the way the user chose for all knobs.
+    auto* slider = new VeskKnob (id);
     slider->addListener (listener);
-    slider->setSliderStyle (juce::Slider::SliderStyle::Rotary);
     slider->setRotaryParameters (juce::MathConstants<float>::pi * 1.2f, juce::MathConstants<float>::pi * 2.8f, true);
     slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxBelow, false, 30, 15);
 
@@ -62,14 +63,15 @@ juce::ComboBox* VeskTypeComponent::createCombo (const juce::String& id, juce::Co
     return combo;
 }
 
+void VeskTypeComponent::setKnobDefault (juce::Slider& knob, int offset)
+{
+    const int stored = VeskImage::Pattern::headerDefaults[offset];
+    knob.setDoubleClickReturnValue (true, knob.getMinimum() < 0.0 ? stored - 64 : stored);
+}
+
 juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 {
-    int size = 0;
-
-    if (auto* data = VeskPanelPictures::getNamedResource ((pictureName + "_png").toRawUTF8(), size))
-        return juce::ImageCache::getFromMemory (data, size);
-
-    return {};
+    return PanelPictures::get (pictureName);
 }
 
 void VeskTypeComponent::storePatternField (int offset, int value)
@@ -95,6 +97,7 @@ juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::St
     jassert (listener != nullptr); // an editor with knobs listens to them
 
     auto* knob = createKnob (id, listener, isSigned);
+    setKnobDefault (*knob, offset);
     group.addAndMakeVisible (knob);
     trackGestures (*knob);
     bindings.push_back ({ knob, bounds, offset });

@@ -39,6 +39,10 @@ public:
         when signed, -64 to 63. Not yet added to a parent. */
     static juce::Slider* createKnob (const juce::String& id, juce::Slider::Listener* listener, bool isSigned = false);
 
+    /** A double-click on the knob returns it to the default of the pattern
+        field at offset, as a drag of its own. */
+    static void setKnobDefault (juce::Slider& knob, int offset);
+
     /** A combo box holding items with IDs 1, 2, 3 ... in red text. Not yet added
         to a parent. */
     static juce::ComboBox* createCombo (const juce::String& id, juce::ComboBox::Listener* listener, const juce::StringArray& items);

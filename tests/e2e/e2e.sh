@@ -107,8 +107,10 @@ start_app()
 
     main=$(window '^Vesk Edit$')
 
-    # The window is mapped before it is painted: wait for the pattern page's band.
-    wait_for 10 pixel_is "$main" 300 85 "#990000" || fail "the pattern page was not painted within 10 s"
+    # The window is mapped before it is painted: wait for the pattern page's band
+    # (further in when a saved zoom shows everything larger).
+    local zoom=${start_zoom:-100}
+    wait_for 10 pixel_is "$main" $((300 * zoom / 100)) $((85 * zoom / 100)) "#990000" || fail "the pattern page was not painted within 10 s"
 }
 
 # Key presses typed as a person types them: the window gets the focus and the
@@ -882,6 +884,43 @@ case "$case_name" in
         press "$main" ctrl+s
         tempo_saved() { grep -q '^Temporary *tempo' <("$vesk" diff Defaults.vsk Got.vsk); } # diff exits 1: they differ
         wait_for 10 tempo_saved || fail "the knob did not change the library: $("$vesk" diff Defaults.vsk Got.vsk)"
+        quit_cleanly
+        ;;
+
+    zoom)
+        # Ctrl+= three times is 200 %: the window, its title bar and menu bar
+        # and its dialogs twice as large, and so at the next start.
+        start_app
+        plain=$(size_of "$main")
+        w=${plain%x*} h=${plain#*x}
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M opened no 'Midi Settings' dialog"
+        plain_dialog=$(size_of "$(window '^Midi Settings$')")
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
+
+        press "$main" ctrl+equal ctrl+equal ctrl+equal
+        doubled() { [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ]; }
+        wait_for 10 doubled || fail "at 200 % the window is $(size_of "$main"), not twice $plain"
+        wait_for 5 grep -q 'name="zoom" val="200"' "$settings" || fail "200 % was not remembered"
+        # The pattern page's band, and the menu bar above it, where twice the
+        # coordinates of 100 % put them.
+        wait_for 5 pixel_is "$main" 600 170 "#990000" || fail "the pattern page was not drawn at twice the size"
+        [ "$(pixel "$main" 400 $((2 * menu_y)))" != "#999999" ] || fail "no menu bar at twice its height"
+
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M at 200 % opened no 'Midi Settings' dialog"
+        dialog_size=$(size_of "$(window '^Midi Settings$')")
+        [ "$dialog_size" = "$((2 * ${plain_dialog%x*}))x$((2 * ${plain_dialog#*x}))" ] \
+            || fail "at 200 % the Midi Settings dialog is $dialog_size, not twice $plain_dialog"
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
+        quit_cleanly
+
+        start_zoom=200 start_app
+        [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ] || fail "a start at 200 % made the window $(size_of "$main")"
+        press "$main" ctrl+0
+        wait_for 10 eval '[ "$(size_of "$main")" = "$plain" ]' || fail "Ctrl+0 left the window at $(size_of "$main"), not $plain"
         quit_cleanly
         ;;
 
