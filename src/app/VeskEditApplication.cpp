@@ -1,5 +1,6 @@
 #include "VeskEditApplication.h"
 #include "ContentComp.h"
+#include "LayoutReport.h"
 
 #include <iostream>
 
@@ -39,6 +40,11 @@ void VeskEditApplication::initialise (const juce::String&)
     mainWindow = std::make_unique<MainWindow>();
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
+
+    const auto layout = LayoutReport::writeIfAsked (*mainWindow);
+
+    if (layout.failed())
+        std::cerr << "VeskEdit: the layout report could not be written: " << layout.getErrorMessage() << std::endl;
 
     if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
                                                    { openFromOutside (paths); }))

@@ -1,0 +1,113 @@
+#include "EditorTestSupport.h"
+#include "ScopedWorkingDirectory.h"
+#include "app/LayoutReport.h"
+#include "editors/VeskComponent.h"
+
+namespace
+{
+    /** The report's place of PATH as "X Y W H", or empty when it lists none. */
+    juce::String placeOf (juce::Component& window, const juce::String& path)
+    {
+        for (auto& line : juce::StringArray::fromLines (LayoutReport::describe (window)))
+            if (line.upToFirstOccurrenceOf ("\t", false, false) == path)
+                return line.fromFirstOccurrenceOf ("\t", false, false);
+
+        return {};
+    }
+
+    /** Where JUCE itself puts the component in the window. */
+    juce::String placeInWindow (juce::Component& window, juce::Component& c)
+    {
+        const auto area = window.getLocalArea (&c, c.getLocalBounds());
+        return juce::String (area.getX()) + " " + juce::String (area.getY()) + " "
+               + juce::String (area.getWidth()) + " " + juce::String (area.getHeight());
+    }
+
+    /** The main window's content as laid out: the tabbed editor below a menu bar's height. */
+    struct EditorWindow : ModelFixture
+    {
+        EditorWindow()
+        {
+            window.setSize (446, 492);
+            editor.setBounds (0, 54, 446, 438);
+            window.addAndMakeVisible (editor);
+        }
+
+        juce::Component window;
+        VeskComponent editor { session };
+    };
+}
+
+TEST (LayoutReport, NamesPathsThroughNamedComponentsOnly)
+{
+    juce::Component window, group ("group"), unnamed, knob ("knob"), inner ("inner");
+    window.setSize (200, 200);
+    group.setBounds (10, 20, 100, 100);
+    unnamed.setBounds (5, 5, 80, 80);
+    knob.setBounds (1, 2, 30, 40);
+    inner.setBounds (3, 4, 5, 6);
+    window.addChildComponent (group); // not shown: listed all the same
+    group.addAndMakeVisible (unnamed);
+    unnamed.addAndMakeVisible (knob);
+    knob.addAndMakeVisible (inner);
+
+    const struct
+    {
+        const char* path;
+        const char* place;
+    } cases[] = {
+        { "group", "10 20 100 100" },
+        { "group/knob", "16 27 30 40" },
+        { "group/knob/inner", "19 31 5 6" },
+        { "knob", "" },
+        { "group//knob", "" },
+    };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.path);
+        EXPECT_EQ (placeOf (window, c.path), c.place);
+    }
+}
+
+TEST_F (EditorWindow, ListsTheHiddenPageWhereItLiesOnceShown)
+{
+    const auto hidden = placeOf (window, "Transpose/+");
+    const auto tab = placeOf (window, "System");
+    ASSERT_TRUE (hidden.isNotEmpty());
+
+    editor.setCurrentTabIndex (1);
+    juce::Component* plus = nullptr;
+
+    for (auto* c : editor.systemPage->transposeSlider->getChildren())
+        if (c->getName() == "+")
+            plus = c;
+
+    ASSERT_NE (plus, nullptr);
+    EXPECT_EQ (hidden, placeInWindow (window, *plus));
+    EXPECT_EQ (placeOf (window, "Transpose/+"), hidden);
+    EXPECT_EQ (placeOf (window, "System"), tab);
+    EXPECT_EQ (placeOf (window, "Patterns/viewport"), "");
+    EXPECT_NE (placeOf (window, "viewport"), "") << "the page shown before is listed too";
+}
+
+TEST (LayoutReport, WritesOnlyWhenTheEnvironmentNamesAFile)
+{
+    ScopedWorkingDirectory cwd;
+    juce::Component window, knob ("knob");
+    window.setSize (100, 100);
+    knob.setBounds (1, 2, 3, 4);
+    window.addAndMakeVisible (knob);
+
+    ::unsetenv (LayoutReport::environmentVariable);
+    EXPECT_TRUE (LayoutReport::writeIfAsked (window).wasOk());
+    EXPECT_EQ (cwd.directory.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
+
+    ::setenv (LayoutReport::environmentVariable, "layout.txt", 1);
+    EXPECT_TRUE (LayoutReport::writeIfAsked (window).wasOk());
+    EXPECT_EQ (cwd.file ("layout.txt").loadFileAsString(), "knob\t1 2 3 4\n");
+
+    ::setenv (LayoutReport::environmentVariable, "no/such/folder/layout.txt", 1);
+    EXPECT_TRUE (LayoutReport::writeIfAsked (window).failed());
+    ::unsetenv (LayoutReport::environmentVariable);
+}
