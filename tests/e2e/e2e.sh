@@ -430,6 +430,74 @@ and not in exactly
 $expected"
 }
 
+# --- Controls found where the program lays them out ---------------------------
+# With VESKEDIT_LAYOUT_REPORT set, the program writes where each named control
+# lies in the window ("PATH<tab>X Y W H"), so a case clicks "the System tab" or
+# "the Transpose +" by name and follows the layout wherever it moves.
+layout=$work/layout.txt
+
+# place PATH: the centre of the control, "X Y" in the window's coordinates.
+place()
+{
+    awk -F'\t' -v path="$1" '$1 == path { split($2, r, " "); print r[1] + int(r[3] / 2), r[2] + int(r[4] / 2); found = 1 }
+        END { exit ! found }' "$layout"
+}
+
+# below PATH PIXELS: a point that many pixels below the control's bottom edge, "X Y".
+below()
+{
+    awk -F'\t' -v path="$1" -v by="$2" '$1 == path { split($2, r, " "); print r[1] + 1, r[2] + r[4] + by; found = 1 }
+        END { exit ! found }' "$layout"
+}
+
+click_on()
+{
+    local xy
+    xy=$(place "$1") || fail "the layout report lists no '$1': $(cut -f1 "$layout" | tr '\n' ' ')"
+    click "$main" $xy
+}
+
+# next_message WHAT COMMAND...: runs COMMAND and waits for the one message it
+# adds to the MIDI log, which it keeps in $message.
+next_message()
+{
+    local before=$(lines_in "$VESKEDIT_MIDI_LOG") what=$1
+    shift
+    "$@"
+    wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "$what sent nothing"
+    ! wait_for 2 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 2)) \
+        || fail "$what sent $(($(lines_in "$VESKEDIT_MIDI_LOG") - before)) messages, not one"
+    message=$(tail -1 "$VESKEDIT_MIDI_LOG")
+}
+
+# An exclusive message as the log shows it ("F0 41 ... F7"): its value is the
+# byte before the checksum, and the checksum makes the address, the value and
+# itself add up to a multiple of 128.
+value_of() { local b=($1); echo $((16#${b[-3]})); }
+checksum_fits()
+{
+    local b=($1) sum=0 i
+    for ((i = 6; i < ${#b[@]} - 1; ++i)); do sum=$((sum + 16#${b[i]})); done
+    [ ${#b[@]} -gt 8 ] && [ $((sum % 128)) -eq 0 ]
+}
+# Both messages say the same up to their value: one kind, to one address.
+same_address() { local a=($1) b=($2); [ "${a[*]:0:${#a[@]}-3}" = "${b[*]:0:${#b[@]}-3}" ]; }
+
+# Waits until the MIDI log has not grown for a second: the start has sent all it sends.
+log_settled()
+{
+    wait_for 10 test -s "$VESKEDIT_MIDI_LOG" || fail "nothing was sent at the start"
+    local count=-1 deadline=$((SECONDS + 20))
+    until [ "$count" -eq "$(lines_in "$VESKEDIT_MIDI_LOG")" ]; do
+        [ $SECONDS -ge $deadline ] && fail "the MIDI log did not stop growing"
+        count=$(lines_in "$VESKEDIT_MIDI_LOG")
+        sleep 1
+    done
+}
+
+transpose_in() { "$vesk" show --json "$1" | jq -r '.systemBlock.transpose.raw'; }
+saved_transpose_is() { [ "$(transpose_in "$1")" = "$2" ]; }
+
 start_x
 
 case "$case_name" in
@@ -922,6 +990,59 @@ case "$case_name" in
         press "$main" ctrl+0
         wait_for 10 eval '[ "$(size_of "$main")" = "$plain" ]' || fail "Ctrl+0 left the window at $(size_of "$main"), not $plain"
         quit_cleanly
+        ;;
+
+    undo)
+        # Transpose two steps up on the System page, a second apart as a person
+        # clicks, undone and redone with the keys, saved to the file opened.
+        export VESKEDIT_MIDI_LOG=$work/sent.txt VESKEDIT_LAYOUT_REPORT=$layout
+        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+        opened=$(transpose_in Song.vsk)
+        start_app Song.vsk
+        wait_for 10 test -s "$layout" || fail "the program wrote no layout report"
+        click_on System
+        wait_for 5 pixel_is "$main" $(below Store 40) "#F0FFFF" || fail "the System tab did not open"
+        log_settled
+
+        next_message 'Transpose "+"' click_on Transpose/+
+        up1=$message
+        sleep 1 # a person's pace: the second click is a step of its own however quick, but comes like this
+        next_message 'the second Transpose "+"' click_on Transpose/+
+        up2=$message
+        { same_address "$up1" "$up2" && checksum_fits "$up1" && checksum_fits "$up2"; } \
+            || fail "the two steps up sent '$up1' and '$up2', not one field's value twice"
+        [ "$(value_of "$up1") $(value_of "$up2")" = "$((opened + 1)) $((opened + 2))" ] \
+            || fail "the two steps up sent the values $(value_of "$up1") and $(value_of "$up2") after $opened"
+
+        # Ctrl+Z takes back the second step alone; Ctrl+S keeps one step up.
+        next_message "Ctrl+Z" press "$main" ctrl+z
+        [ "$message" = "$up1" ] || fail "Ctrl+Z sent '$message', not the first step's '$up1' again"
+        press "$main" ctrl+s
+        wait_for 10 saved_transpose_is Song.vsk $((opened + 1)) \
+            || fail "Song.vsk holds transpose $(transpose_in Song.vsk), not one step up from $opened"
+        no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
+
+        # Ctrl+Z again: the value opened goes back to the unit, where the steps went.
+        next_message "the second Ctrl+Z" press "$main" ctrl+z
+        { same_address "$up1" "$message" && checksum_fits "$message"; } \
+            || fail "the second Ctrl+Z sent '$message', not a data set to where '$up1' went"
+        [ "$(value_of "$message")" = "$opened" ] || fail "the second Ctrl+Z sent transpose $(value_of "$message"), not $opened"
+
+        # Both steps again, and saved.
+        next_message "Ctrl+Shift+Z" press "$main" ctrl+shift+z
+        [ "$message" = "$up1" ] || fail "Ctrl+Shift+Z sent '$message', not '$up1'"
+        next_message "the second Ctrl+Shift+Z" press "$main" ctrl+shift+z
+        [ "$message" = "$up2" ] || fail "the second Ctrl+Shift+Z sent '$message', not '$up2'"
+        press "$main" ctrl+s
+        wait_for 10 saved_transpose_is Song.vsk $((opened + 2)) \
+            || fail "Song.vsk holds transpose $(transpose_in Song.vsk), not two steps up from $opened"
+
+        # A step taken back to what was saved: nothing to ask about when quitting.
+        next_message 'a third Transpose "+"' click_on Transpose/+
+        next_message "Ctrl+Z after it" press "$main" ctrl+z
+        [ "$message" = "$up2" ] || fail "Ctrl+Z after the third step sent '$message', not '$up2'"
+        quit_cleanly
+        saved_transpose_is Song.vsk $((opened + 2)) || fail "Song.vsk changed after the last save"
         ;;
 
     *)
