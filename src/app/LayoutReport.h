@@ -12,8 +12,9 @@
     "PATH<tab>X Y W H", in the window's own coordinates (those of
     `xdotool mousemove --window`). PATH joins the names of the named
     components from the window down, e.g. "System" for a tab and
-    "Transpose/+" for a stepper's button. Controls of pages not shown are
-    listed too, where they lie once their page is.
+    "Transpose/+" for a stepper's button; the menus of a menu bar are
+    listed by their titles ("Edit"). Controls of pages not shown are listed
+    too, where they lie once their page is.
 */
 struct LayoutReport
 {

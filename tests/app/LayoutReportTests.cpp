@@ -70,6 +70,36 @@ TEST (LayoutReport, NamesPathsThroughNamedComponentsOnly)
     }
 }
 
+TEST (LayoutReport, NamesMenusByTheirTitlesSideBySide)
+{
+    struct Menus : juce::MenuBarModel
+    {
+        juce::StringArray getMenuBarNames() override { return { "File", "Edit", "Help" }; }
+        juce::PopupMenu getMenuForIndex (int, const juce::String&) override { return {}; }
+        void menuItemSelected (int, int) override {}
+    };
+
+    Menus menus;
+    juce::Component window;
+    juce::MenuBarComponent bar (&menus);
+    window.setSize (300, 100);
+    bar.setBounds (4, 30, 292, 24);
+    window.addAndMakeVisible (bar);
+
+    int right = 4;
+
+    for (auto* title : { "File", "Edit", "Help" })
+    {
+        SCOPED_TRACE (title);
+        const auto place = juce::StringArray::fromTokens (placeOf (window, title), false);
+        ASSERT_EQ (place.size(), 4);
+        EXPECT_EQ (place[0].getIntValue(), right) << "each menu begins where the one before ends";
+        EXPECT_EQ (place[1] + " " + place[3], "30 24");
+        EXPECT_GT (place[2].getIntValue(), 0);
+        right += place[2].getIntValue();
+    }
+}
+
 TEST_F (EditorWindow, ListsTheHiddenPageWhereItLiesOnceShown)
 {
     const auto hidden = placeOf (window, "Transpose/+");

@@ -20,6 +20,9 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 settings=$XDG_CONFIG_HOME/VeskEdit/VeskEdit.settings
+# Where the program writes where its controls lie (see "Controls found where the program lays them out").
+export VESKEDIT_LAYOUT_REPORT=$work/layout.txt
+layout=$VESKEDIT_LAYOUT_REPORT
 
 xvfb_pid=""
 app_pid=""
@@ -92,6 +95,7 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 # folder taken hands its files to the running one and ends without a window.
 start_app()
 {
+    rm -f "$layout"
     "$binary" "$@" > "$work/app.log" 2>&1 &
     app_pid=$!
 
@@ -106,6 +110,8 @@ start_app()
     fi
 
     main=$(window '^Vesk Edit$')
+    wait_for 10 test -s "$layout" || fail "the program wrote no layout report"
+    read_menu_bar
 
     # The window is mapped before it is painted: wait for the pattern page's band
     # (further in when a saved zoom shows everything larger).
@@ -149,12 +155,17 @@ choose_from_menu()
     fail "the first item of the menu at x $x opened no window titled $title"
 }
 
-# The menu bar items, by their place in the bar.
-file_menu_x=28
-setup_menu_x=85
-unit_menu_x=146
-help_menu_x=202
-menu_y=42
+# The menu bar's menus, where the layout report puts them: sets file_menu_x,
+# edit_menu_x, setup_menu_x, unit_menu_x, help_menu_x and menu_y.
+read_menu_bar()
+{
+    local menu xy
+    for menu in File Edit Setup Unit Help; do
+        xy=$(place $menu) || fail "the layout report lists no menu $menu"
+        printf -v "${menu,,}_menu_x" '%s' "${xy% *}"
+    done
+    menu_y=${xy#* }
+}
 first_item_y=66
 second_item_y=88
 
@@ -434,7 +445,6 @@ $expected"
 # With VESKEDIT_LAYOUT_REPORT set, the program writes where each named control
 # lies in the window ("PATH<tab>X Y W H"), so a case clicks "the System tab" or
 # "the Transpose +" by name and follows the layout wherever it moves.
-layout=$work/layout.txt
 
 # place PATH: the centre of the control, "X Y" in the window's coordinates.
 place()
@@ -508,8 +518,8 @@ case "$case_name" in
         bar=$(pixel "$main" 200 $menu_y)
         [ "$bar" != "#999999" ] || fail "no menu bar below the title"
 
-        # Each of the four menu bar items opens a menu.
-        for x in $file_menu_x $setup_menu_x $unit_menu_x $help_menu_x; do
+        # Each of the five menu bar items opens a menu.
+        for x in $file_menu_x $edit_menu_x $setup_menu_x $unit_menu_x $help_menu_x; do
             click "$main" $x $menu_y
             wait_for 5 has_window "$app_pid" '^menu$' || fail "no menu opens at x $x of the menu bar"
             press "$(window '^menu$')" Escape
@@ -656,7 +666,7 @@ case "$case_name" in
         chown $other:$other "$other_home"
         # A command line, not a function: run in the background, its $! is the program's own.
         as_other=(setpriv --reuid=$other --regid=$other --clear-groups env -C "$other_home" HOME="$other_home"
-            XDG_CONFIG_HOME="$other_home/.config" XDG_RUNTIME_DIR="$other_home/runtime")
+            XDG_CONFIG_HOME="$other_home/.config" XDG_RUNTIME_DIR="$other_home/runtime" VESKEDIT_LAYOUT_REPORT="$other_home/layout.txt")
         "${as_other[@]}" true 2> /dev/null || skip "cannot run programs as user $other here (that takes root)"
         "${as_other[@]}" test -x "$binary" || skip "user $other cannot run $binary"
         "${as_other[@]}" mkdir -m 700 "$other_home/runtime"
@@ -995,11 +1005,10 @@ case "$case_name" in
     undo)
         # Transpose two steps up on the System page, a second apart as a person
         # clicks, undone and redone with the keys, saved to the file opened.
-        export VESKEDIT_MIDI_LOG=$work/sent.txt VESKEDIT_LAYOUT_REPORT=$layout
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
         "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
         opened=$(transpose_in Song.vsk)
         start_app Song.vsk
-        wait_for 10 test -s "$layout" || fail "the program wrote no layout report"
         click_on System
         wait_for 5 pixel_is "$main" $(below Store 40) "#F0FFFF" || fail "the System tab did not open"
         log_settled
