@@ -41,10 +41,7 @@ void VeskEditApplication::initialise (const juce::String&)
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
 
-    const auto layout = LayoutReport::writeIfAsked (*mainWindow);
-
-    if (layout.failed())
-        std::cerr << "VeskEdit: the layout report could not be written: " << layout.getErrorMessage() << std::endl;
+    layoutReport = LayoutReport::fromEnvironment (*mainWindow);
 
     if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
                                                    { openFromOutside (paths); }))
@@ -58,6 +55,7 @@ void VeskEditApplication::shutdown()
 {
     // Also called in a copy that handed its files over and ends at once.
     handover = nullptr;
+    layoutReport = nullptr;
     mainWindow = nullptr;
 }
 

@@ -121,23 +121,57 @@ TEST_F (EditorWindow, ListsTheHiddenPageWhereItLiesOnceShown)
     EXPECT_NE (placeOf (window, "viewport"), "") << "the page shown before is listed too";
 }
 
-TEST (LayoutReport, WritesOnlyWhenTheEnvironmentNamesAFile)
+TEST (LayoutReport, CountsInThePixelsOfAZoomedWindow)
+{
+    juce::Component window, knob ("knob");
+    window.setSize (100, 100);
+    knob.setBounds (4, 8, 12, 6);
+    window.addAndMakeVisible (knob);
+
+    auto& desktop = juce::Desktop::getInstance();
+    const struct
+    {
+        float scale;
+        const char* place;
+    } cases[] = { { 1.0f, "4 8 12 6" }, { 2.0f, "8 16 24 12" }, { 1.5f, "6 12 18 9" } };
+
+    for (auto& c : cases)
+    {
+        SCOPED_TRACE (c.scale);
+        desktop.setGlobalScaleFactor (c.scale);
+        EXPECT_EQ (placeOf (window, "knob"), c.place);
+    }
+
+    desktop.setGlobalScaleFactor (1.0f);
+}
+
+TEST (LayoutReport, WritesTheFileTheEnvironmentNamesAndAgainOnlyWhenTheLayoutChanged)
 {
     ScopedWorkingDirectory cwd;
     juce::Component window, knob ("knob");
     window.setSize (100, 100);
     knob.setBounds (1, 2, 3, 4);
     window.addAndMakeVisible (knob);
+    const auto file = cwd.file ("layout.txt");
 
     ::unsetenv (LayoutReport::environmentVariable);
-    EXPECT_TRUE (LayoutReport::writeIfAsked (window).wasOk());
+    EXPECT_EQ (LayoutReport::fromEnvironment (window), nullptr);
     EXPECT_EQ (cwd.directory.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
     ::setenv (LayoutReport::environmentVariable, "layout.txt", 1);
-    EXPECT_TRUE (LayoutReport::writeIfAsked (window).wasOk());
-    EXPECT_EQ (cwd.file ("layout.txt").loadFileAsString(), "knob\t1 2 3 4\n");
-
-    ::setenv (LayoutReport::environmentVariable, "no/such/folder/layout.txt", 1);
-    EXPECT_TRUE (LayoutReport::writeIfAsked (window).failed());
+    auto report = LayoutReport::fromEnvironment (window);
     ::unsetenv (LayoutReport::environmentVariable);
+    ASSERT_NE (report, nullptr);
+    EXPECT_EQ (file.loadFileAsString(), "knob\t1 2 3 4\n");
+
+    ASSERT_TRUE (file.deleteFile());
+    EXPECT_TRUE (report->refresh().wasOk());
+    EXPECT_FALSE (file.exists()) << "written again though nothing moved";
+
+    knob.setTopLeftPosition (10, 20);
+    EXPECT_TRUE (report->refresh().wasOk());
+    EXPECT_EQ (file.loadFileAsString(), "knob\t10 20 3 4\n");
+
+    LayoutReport unwritable (window, cwd.file ("no/such/folder/layout.txt"));
+    EXPECT_TRUE (unwritable.refresh().failed());
 }
