@@ -180,9 +180,9 @@ bool ContentComp::perform (const InvocationInfo& info)
         commandManager.commandStatusChanged();
         return true;
     };
+
     if (viewOptions.perform (info.commandID))
         return true;
-
 
     switch (info.commandID)
     {
