@@ -41,3 +41,23 @@ juce::String VeskFinderJob::getProgressText() const
 {
     return finder.isRunning() ? "Asking on " + finder.getCurrentOutputName() : juce::String();
 }
+
+void VeskFinderJob::describeEnd (bool found)
+{
+    const auto& result = finder.getResult();
+
+    if (! found)
+    {
+        headline = result.cancelled ? "Cancelled" : (result.answered.empty() ? "Not found" : "More than one answered");
+        summary = result.describe();
+        return;
+    }
+
+    const auto& pair = result.answered.front();
+    headline = "Found";
+    summary = "The unit answered on output " + pair.output.name + " and input " + pair.input.name
+              + ".\n\nBoth are chosen and saved to MidiSettings.xml.";
+
+    if (result.unusable.size() > 0)
+        summary << "\n\nNot searched:\n  " << result.unusable.joinIntoString ("\n  ");
+}

@@ -37,8 +37,10 @@ public:
     juce::String getHeadline() const override { return headline; }
     juce::String getSummary() const override { return summary; }
 
-    juce::String headline, summary;
+    /** Once it has ended; found: the one pair that answered is now chosen and saved. */
+    void describeEnd (bool found);
 
 private:
     VeskUnitFinder& finder;
+    juce::String headline, summary;
 };

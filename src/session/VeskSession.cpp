@@ -92,8 +92,26 @@ void VeskSession::openStartGate()
     startGate->setOpen (true);
 }
 
-void VeskSession::addListener (Listener* listener) { listeners.add (listener); }
-void VeskSession::removeListener (Listener* listener) { listeners.remove (listener); }
+void VeskSession::addListener (Listener* listener)
+{
+    if (std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back (listener);
+}
+
+void VeskSession::removeListener (Listener* listener)
+{
+    listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+void VeskSession::callListeners (const std::function<void (Listener&)>& call)
+{
+    // A listener may remove itself or another while it is told.
+    const auto toTell = listeners;
+
+    for (auto* listener : toTell)
+        if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+            call (*listener);
+}
 
 void VeskSession::addReceiverListener (MyMidiInputCallback::Listener* listener)
 {
@@ -269,14 +287,14 @@ void VeskSession::updateChangedFlag()
 
 void VeskSession::libraryRestored (int block)
 {
-    listeners.call ([block] (Listener& l)
-                    { l.libraryRestored (block); });
+    callListeners ([block] (Listener& l)
+                   { l.libraryRestored (block); });
 }
 
 void VeskSession::historyChanged()
 {
-    listeners.call ([] (Listener& l)
-                    { l.historyChanged(); });
+    callListeners ([] (Listener& l)
+                   { l.historyChanged(); });
 }
 
 void VeskSession::forgetHistory()
@@ -313,8 +331,8 @@ void VeskSession::showPattern (int patternItem)
     }
 
     const int shown = getShownPattern();
-    listeners.call ([shown] (Listener& l)
-                    { l.patternShown (shown); });
+    callListeners ([shown] (Listener& l)
+                   { l.patternShown (shown); });
 }
 
 void VeskSession::newLibrary()
@@ -413,8 +431,8 @@ void VeskSession::startJob (std::unique_ptr<VeskJob> newJob)
 
 void VeskSession::jobChanged()
 {
-    listeners.call ([] (Listener& l)
-                    { l.jobChanged(); });
+    callListeners ([] (Listener& l)
+                   { l.jobChanged(); });
 }
 
 void VeskSession::cancelJob()
@@ -485,12 +503,10 @@ juce::Result VeskSession::findUnit()
 
 void VeskSession::finderFinished()
 {
-    auto* finderJob = dynamic_cast<VeskFinderJob*> (job.get());
-    jassert (finderJob != nullptr);
-
     const auto& result = finder->getResult();
+    const bool found = result.answered.size() == 1 && ! result.cancelled;
 
-    if (result.answered.size() == 1 && ! result.cancelled)
+    if (found)
     {
         // As if picked by hand in the MIDI settings, and saved at once.
         const auto& pair = result.answered.front();
@@ -503,19 +519,10 @@ void VeskSession::finderFinished()
             setVirtualUnitInUse (false);
         else
             attachReceivers();
-
-        finderJob->headline = "Found";
-        finderJob->summary = "The unit answered on output " + pair.output.name + " and input " + pair.input.name
-                             + ".\n\nBoth are chosen and saved to MidiSettings.xml.";
-
-        if (result.unusable.size() > 0)
-            finderJob->summary << "\n\nNot searched:\n  " << result.unusable.joinIntoString ("\n  ");
     }
-    else
-    {
-        finderJob->headline = result.cancelled ? "Cancelled" : (result.answered.empty() ? "Not found" : "More than one answered");
-        finderJob->summary = result.describe();
-    }
+
+    if (auto* finderJob = dynamic_cast<VeskFinderJob*> (job.get()))
+        finderJob->describeEnd (found);
 
     jobChanged();
 }

@@ -169,6 +169,7 @@ public:
     void noteOutputChosen() noexcept { outputChosenSinceStart = true; }
 
 private:
+    void callListeners (const std::function<void (Listener&)>& call);
     void updateChangedFlag();
     void restore (const VeskHistory::Step& step, bool undoing);
     void libraryRestored (int block);
@@ -202,7 +203,7 @@ private:
     juce::OwnedArray<MyMidiInputCallback> receivers;
     juce::StringArray receiverInputs; // the input each receiver was added for; empty for the virtual unit's
     std::vector<MyMidiInputCallback::Listener*> receiverListeners;
-    juce::ListenerList<Listener> listeners;
+    std::vector<Listener*> listeners;
 
     VeskHistory history;
     int gesture = 0; // counts gestures; the open one while gestureOpen
