@@ -53,7 +53,7 @@ namespace
     }
 }
 
-TEST_F (SessionTest, NewSendsTheDefaultsAndForgetsTheHistory)
+TEST_F (SessionTest, NewAndOpenForgetTheHistoryAndNewSendsTheDefaults)
 {
     session.edit (cutoff, 100);
     session.edit (VeskField::system (System::transpose), 20);
@@ -67,6 +67,13 @@ TEST_F (SessionTest, NewSendsTheDefaultsAndForgetsTheHistory)
     EXPECT_EQ (sent, startMessages);
     EXPECT_FALSE (session.canUndo());
     EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    juce::TemporaryFile library (".vsk");
+    ASSERT_TRUE (model.saveDocument (library.getFile()).wasOk());
+    session.edit (cutoff, 100);
+    session.undo();
+    ASSERT_TRUE (model.loadDocument (library.getFile()).wasOk());
+    EXPECT_FALSE (session.canUndo() || session.canRedo());
 }
 
 TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPace)
