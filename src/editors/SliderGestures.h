@@ -17,10 +17,12 @@ public:
 
     void sliderValueChanged (juce::Slider*) override {}
 
-    void sliderDragStarted (juce::Slider* slider) override
+    void sliderDragStarted (juce::Slider*) override
     {
-        if (slider->getSliderStyle() == juce::Slider::SliderStyle::IncDecButtons
-            || juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
+        // The slider reports the wheel and a typed value as drags too: only a
+        // press is a gesture. A stepper's button press opens the slider's drag
+        // before the click steps it, so each click is a step of its own.
+        if (juce::ModifierKeys::currentModifiers.isAnyMouseButtonDown())
             session.beginGesture();
     }
 

@@ -20,12 +20,12 @@ std::vector<int> VeskHistory::Step::blocks() const
 
     for (auto& change : changes)
     {
-        const int block = change.offset < VeskImage::temporaryPatternOffset
-                              ? -1
-                              : (change.offset - VeskImage::temporaryPatternOffset) / VeskImage::patternSize;
+        const int changed = change.offset < VeskImage::temporaryPatternOffset
+                                ? -1
+                                : (change.offset - VeskImage::temporaryPatternOffset) / VeskImage::patternSize;
 
-        if (block < VeskImage::numPatternRecords && (result.empty() || result.back() != block))
-            result.push_back (block);
+        if (changed < VeskImage::numPatternRecords && (result.empty() || result.back() != changed))
+            result.push_back (changed);
     }
 
     return result;
@@ -63,14 +63,14 @@ void VeskHistory::add (Step step)
     }
 
     numDone = (int) steps.size();
+    lastStepOpen = true;
 }
 
 VeskHistory::Step* VeskHistory::stepToExtend() noexcept
 {
-    if (numDone == 0 || numDone != (int) steps.size() || isAtSavedState())
-        return nullptr;
-
-    return &steps.back();
+    // After an undo, a redo or a save, the next edit is a step of its own: a
+    // step redone is the one the menu named, and the saved state stays reachable.
+    return lastStepOpen ? &steps.back() : nullptr;
 }
 
 bool VeskHistory::extended()
@@ -86,8 +86,10 @@ bool VeskHistory::extended()
     if (! step.changes.empty())
         return true;
 
+    // The step below was not the last edited, so nothing merges into it.
     steps.pop_back();
     numDone = (int) steps.size();
+    lastStepOpen = false;
     return false;
 }
 
@@ -103,12 +105,16 @@ const VeskHistory::Step* VeskHistory::nextRedo() const noexcept
 
 void VeskHistory::stepBack() noexcept
 {
+    lastStepOpen = false;
+
     if (numDone > 0)
         --numDone;
 }
 
 void VeskHistory::stepForward() noexcept
 {
+    lastStepOpen = false;
+
     if (numDone < (int) steps.size())
         ++numDone;
 }
@@ -117,6 +123,7 @@ void VeskHistory::clear()
 {
     steps.clear();
     numDone = 0;
+    lastStepOpen = false;
     baseState = nextSerial++;
     savedState = baseState;
 }

@@ -55,8 +55,8 @@ public:
         maxSteps the oldest goes. A step without changes is not kept. */
     void add (Step step);
 
-    /** The step the next edit may merge into: the last one done, unless the
-        library was saved since. */
+    /** The step the next edit may merge into: the last one added, unless the
+        library was saved, or a step undone or redone, since. */
     Step* stepToExtend() noexcept;
 
     /** After a step was extended: it has a new state, and loses the changes
@@ -74,7 +74,11 @@ public:
     /** Forgets every step (a new or opened library): as saved. */
     void clear();
 
-    void markSaved() noexcept { savedState = currentState(); }
+    void markSaved() noexcept
+    {
+        savedState = currentState();
+        lastStepOpen = false;
+    }
     bool isAtSavedState() const noexcept { return savedState == currentState(); }
 
     int getNumSteps() const noexcept { return (int) steps.size(); }
@@ -95,6 +99,7 @@ private:
 
     std::vector<Step> steps;
     int numDone = 0;
+    bool lastStepOpen = false; // the last step added takes the next edits that merge
     juce::uint64 nextSerial = 1, baseState = 0, savedState = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskHistory)

@@ -8,6 +8,7 @@
 #include "unit/MessageThreadClock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace
 {
@@ -253,24 +254,32 @@ juce::Result VeskSession::redo()
 
 void VeskSession::restore (const VeskHistory::Step& step, bool undoing)
 {
-    const auto blocks = step.blocks();
-
-    // The pattern the step changed is shown, and selected on the unit, before
-    // its bytes go back, so they reach the pattern the unit is editing.
-    const int patternBlock = step.wholeBlocks ? (blocks.size() == 1 ? blocks.front() : -1) : step.block;
-
-    if (patternBlock >= 0 && patternBlock != getShownPattern())
-        showPattern (patternBlock);
-
-    VeskHistory::writeBack (step, model->image, undoing);
-
     if (step.wholeBlocks)
     {
+        const auto blocks = step.blocks();
+        auto sends = [&blocks] (int block)
+        { return std::find (blocks.begin(), blocks.end(), block) != blocks.end(); };
+
+        // The records go into the unit's memory (the temporary one into its
+        // edit buffer), so a user pattern selected before they arrive would be
+        // edited from its old copy: the shown one is selected once they are in.
+        if (blocks.size() == 1 && blocks.front() >= 0 && blocks.front() != getShownPattern())
+            showPattern (blocks.front(), false);
+
+        VeskHistory::writeBack (step, model->image, undoing);
         startJob (std::make_unique<VeskTransferJob> (*transfer, (undoing ? "Undo " : "Redo ") + step.name));
-        transfer->startSending (blocks);
+        const bool sending = transfer->startSending (blocks);
+        selectShownPatternAfterSending = sending && getShownPattern() >= 1 && (sends (getShownPattern()) || sends (0));
     }
     else
     {
+        // The pattern the step changed is shown, and selected on the unit,
+        // before its fields go back, so they reach the pattern the unit edits.
+        if (step.block >= 0 && step.block != getShownPattern())
+            showPattern (step.block);
+
+        VeskHistory::writeBack (step, model->image, undoing);
+
         for (auto& field : step.fields)
             model->sendField (field);
     }
@@ -320,10 +329,19 @@ void VeskSession::recordWholeBlocks (const juce::String& name, const juce::uint8
 //==============================================================================
 void VeskSession::showPattern (int patternItem)
 {
+    showPattern (patternItem, true);
+}
+
+void VeskSession::showPattern (int patternItem, bool selectOnUnit)
+{
     if (patternItem >= 1 && patternItem <= VeskImage::numUserPatterns)
     {
         model->currentPatternIndex = patternItem - 1;
-        model->selectUserPattern();
+
+        if (selectOnUnit)
+            model->selectUserPattern();
+        else
+            model->currentPattern = model->userPattern (model->currentPatternIndex);
     }
     else
     {
@@ -466,6 +484,9 @@ juce::Result VeskSession::startTransfer (VeskTransfer::Kind kind)
 void VeskSession::transferFinished()
 {
     const auto& report = transfer->getReport();
+
+    if (std::exchange (selectShownPatternAfterSending, false) && getShownPattern() >= 1)
+        model->selectUserPattern();
 
     if (report.kind == VeskTransfer::Kind::getAll)
     {

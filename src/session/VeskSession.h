@@ -170,6 +170,7 @@ public:
 
 private:
     void callListeners (const std::function<void (Listener&)>& call);
+    void showPattern (int patternItem, bool selectOnUnit);
     void updateChangedFlag();
     void restore (const VeskHistory::Step& step, bool undoing);
     void libraryRestored (int block);
@@ -211,6 +212,7 @@ private:
     bool unitChangedLibrary = false; // since the last save or open
     bool virtualUnitInUse = false;
     bool outputChosenSinceStart = false;
+    bool selectShownPatternAfterSending = false; // when the records of an undo or redo have gone out
     juce::HeapBlock<juce::uint8> imageAtJobStart;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
