@@ -14,6 +14,16 @@ juce::Range<int> VeskHistory::blockRange (int block) noexcept
     return { start, start + VeskImage::patternSize };
 }
 
+std::vector<int> VeskHistory::everyBlock()
+{
+    std::vector<int> blocks { -1 };
+
+    for (int record = 0; record < VeskImage::numPatternRecords; ++record)
+        blocks.push_back (record);
+
+    return blocks;
+}
+
 std::vector<int> VeskHistory::Step::blocks() const
 {
     std::vector<int> result;

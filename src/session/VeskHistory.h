@@ -91,6 +91,9 @@ public:
     /** The changes between two images within the given blocks. */
     static std::vector<Change> differences (const juce::uint8* before, const juce::uint8* after, const std::vector<int>& blocks);
 
+    /** -1 (the system block) and records 0-20: all a unit holds. */
+    static std::vector<int> everyBlock();
+
     /** The image range of a block: -1 system, 0-20 records. */
     static juce::Range<int> blockRange (int block) noexcept;
 

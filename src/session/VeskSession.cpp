@@ -21,21 +21,6 @@ namespace
     const char* const noInputText = "No MIDI input is ticked, so no answer of the unit could arrive.\n\n"
                                     "Tick the input the unit sends on in Setup > Midi Settings, let Unit > Find Unit look for it, "
                                     "or try the program with Unit > Virtual Unit.";
-
-    /** Passes every message to the tests' tap, then on. */
-    struct TapOut : MidiOut
-    {
-        TapOut (MidiOut& tapToUse, MidiOut& destinationToUse) : tap (tapToUse), destination (destinationToUse) {}
-
-        void send (const juce::MidiMessage& message) override
-        {
-            tap.send (message);
-            destination.send (message);
-        }
-
-        MidiOut& tap;
-        MidiOut& destination;
-    };
 }
 
 //==============================================================================
@@ -48,7 +33,7 @@ VeskSession::VeskSession (Options options)
         startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
 
     if (options.wireTap != nullptr)
-        tap = std::make_unique<TapOut> (*options.wireTap, midiOut);
+        tap = std::make_unique<MidiOutTee> (*options.wireTap, midiOut);
     else
         tap = MidiOutLog::fromEnvironment (midiOut);
 
@@ -314,16 +299,18 @@ void VeskSession::forgetHistory()
     historyChanged();
 }
 
-void VeskSession::recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks)
+bool VeskSession::recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks)
 {
     VeskHistory::Step step;
     step.name = name;
     step.wholeBlocks = true;
     step.changes = VeskHistory::differences (before, model->image, blocks);
     step.lastEdit = clock->now();
+    const bool changed = ! step.changes.empty();
     history.add (std::move (step));
     updateChangedFlag();
     historyChanged();
+    return changed;
 }
 
 //==============================================================================
@@ -375,18 +362,7 @@ VeskSession::Outcome VeskSession::importSyx (const juce::File& file)
     std::copy (model->image, model->image + VeskImage::imageSize, before.get());
 
     const auto import = VeskSyxFile::applyDumps (contents, model->image);
-    const auto report = VeskSyxFile::describeImport (contents, import, maxImportDetails);
-
-    juce::StringArray text (file.getFileName() + ": " + report.summary + ".");
-
-    if (! report.details.empty())
-    {
-        text.add ({});
-
-        for (auto& detail : report.details)
-            text.add (detail);
-    }
-
+    auto text = VeskSyxFile::describeImport (contents, import, maxImportDetails).lines (file.getFileName());
     text.add ({});
 
     if (import.applied == 0)
@@ -395,19 +371,10 @@ VeskSession::Outcome VeskSession::importSyx (const juce::File& file)
         return { true, text.joinIntoString ("\n") };
     }
 
-    std::vector<int> blocks { -1 };
-
-    for (int record = 0; record < VeskImage::numPatternRecords; ++record)
-        blocks.push_back (record);
-
-    const bool changedAnything = ! VeskHistory::differences (before, model->image, blocks).empty();
-    recordWholeBlocks ("Import .syx", before, blocks);
+    const bool changedAnything = recordWholeBlocks ("Import .syx", before, VeskHistory::everyBlock());
     libraryRestored (allBlocks);
-
-    if (! changedAnything)
-        text.add ("The library already held every byte of them. Nothing was sent to the unit.");
-    else
-        text.add ("The library is marked changed: save it to keep them. Nothing was sent to the unit.");
+    text.add (changedAnything ? "The library is marked changed: save it to keep them. Nothing was sent to the unit."
+                              : "The library already held every byte of them. Nothing was sent to the unit.");
 
     return { false, text.joinIntoString ("\n") };
 }

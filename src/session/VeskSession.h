@@ -5,6 +5,7 @@
 #include "midi/DeviceMidiOut.h"
 #include "midi/MidiOutGate.h"
 #include "midi/MidiOutLog.h"
+#include "midi/MidiOutTee.h"
 #include "midi/MyMidiInputCallback.h"
 #include "midi/SelectableMidiOut.h"
 #include "model/VeskModel.h"
@@ -179,7 +180,8 @@ private:
     void jobChanged();
     void transferFinished();
     void finderFinished();
-    void recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks);
+    /** False when the blocks hold what they held before: no step. */
+    bool recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks);
     void forgetHistory();
 
 public:
