@@ -1,8 +1,8 @@
 #pragma once
 
+#include "MidiOut.h"
 #include "VeskDecoder.h"
 #include "VeskImage.h"
-#include "midi/MidiOut.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_extra/juce_gui_extra.h>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "VeskClock.h"
-#include "midi/MidiOut.h"
+#include "model/MidiOut.h"
 #include "model/VeskImage.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
