@@ -75,9 +75,6 @@ public:
 
     int getNumAnswers() const noexcept { return numAnswers; }
 
-    /** Milliseconds a message of that many bytes takes on a MIDI line. */
-    static double wireMilliseconds (int numBytes) noexcept { return numBytes * 10.0 * 1000.0 / 31250.0; }
-
 private:
     void takeDataSet (const juce::uint8* body, int length);
     void answerRequest (const juce::uint8* body, int length);
