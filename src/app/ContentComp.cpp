@@ -1,7 +1,7 @@
 #include "ContentComp.h"
 #include "AboutComponent.h"
 #include "HelpComponent.h"
-#include "midi/MidiDeviceSelectorComponent.h"
+#include "MidiDeviceSelectorComponent.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskProtocol.h"
