@@ -98,7 +98,7 @@ namespace
         double floorMs = 0.0;
 
         for (auto& message : VeskProtocol::wholeImage (model.image))
-            floorMs += VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + transfer.settings.gapMs;
+            floorMs += VeskProtocol::wireMilliseconds (message.getRawDataSize()) + transfer.settings.gapMs;
 
         double totalMs = 0.0;
 

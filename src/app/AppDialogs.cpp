@@ -1,7 +1,7 @@
 #include "AppDialogs.h"
 #include "AboutComponent.h"
 #include "HelpComponent.h"
-#include "midi/MidiDeviceSelectorComponent.h"
+#include "MidiDeviceSelectorComponent.h"
 
 namespace
 {

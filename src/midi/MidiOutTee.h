@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiOut.h"
+#include "model/MidiOut.h"
 
 /** Passes every message to a second output first (a test's recorder), then on. */
 class MidiOutTee : public MidiOut

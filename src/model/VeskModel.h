@@ -1,9 +1,9 @@
 #pragma once
 
+#include "MidiOut.h"
 #include "VeskDecoder.h"
 #include "VeskField.h"
 #include "VeskImage.h"
-#include "midi/MidiOut.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_extra/juce_gui_extra.h>

@@ -1,5 +1,4 @@
 #include "VeskTransfer.h"
-#include "VeskVirtualUnit.h"
 #include "model/VeskProtocol.h"
 
 #include <algorithm>
@@ -346,7 +345,7 @@ void VeskTransfer::sendNext()
     report.blocks[(size_t) report.current].status = Status::done;
 
     // Its time on the wire plus a gap before the next one.
-    const double pause = VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
+    const double pause = VeskProtocol::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
 
     timerId = clock.callAfter (pause, [this]
                                {
