@@ -1,5 +1,7 @@
+#include "BenchSession.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskNames.h"
+#include "unit/MessageThreadClock.h"
 
 #include <benchmark/benchmark.h>
 
@@ -43,8 +45,10 @@ namespace
         }
 
         NullMidiOut out;
-        VeskModel model { out };
-        VeskComponent editor { model };
+        MessageThreadClock clock;
+        VeskSession session { headlessSession (clock, out) };
+        VeskModel& model = session.getModel();
+        VeskComponent editor { session };
         int next = 0;
         int64_t messagesRun = 0;
     };

@@ -1,4 +1,6 @@
+#include "BenchSession.h"
 #include "editors/SequencerComponent.h"
+#include "unit/MessageThreadClock.h"
 
 #include <benchmark/benchmark.h>
 
@@ -31,9 +33,11 @@ namespace
     void paintVisibleBox (benchmark::State& state)
     {
         NullMidiOut out;
-        VeskModel model (out);
+        MessageThreadClock clock;
+        VeskSession session (headlessSession (clock, out));
+        auto& model = session.getModel();
         fillPattern (model);
-        SequencerComponent grid (&model);
+        SequencerComponent grid (session);
 
         juce::Viewport viewport;
         viewport.setBounds (0, 0, (int) state.range (2), (int) state.range (3));
@@ -58,9 +62,11 @@ namespace
     void paintWholeGrid (benchmark::State& state)
     {
         NullMidiOut out;
-        VeskModel model (out);
+        MessageThreadClock clock;
+        VeskSession session (headlessSession (clock, out));
+        auto& model = session.getModel();
         fillPattern (model);
-        SequencerComponent grid (&model);
+        SequencerComponent grid (session);
         juce::Image image (juce::Image::ARGB, grid.getWidth(), grid.getHeight(), false);
 
         for (auto _ : state)

@@ -1,3 +1,4 @@
+#include "BenchSession.h"
 #include "editors/VeskComponent.h"
 #include "editors/VeskLineinComponent.h"
 #include "model/VeskProtocol.h"
@@ -40,9 +41,11 @@ namespace
     {
         constexpr int flood = 10000;
         NullMidiOut out;
-        VeskModel model (out);
+        MessageThreadClock clock;
+        VeskSession session (headlessSession (clock, out));
+        VeskModel& model = session.getModel();
         model.temporaryPattern[VeskImage::Pattern::type] = VeskImage::PartType::lineIn;
-        VeskComponent editor (model);
+        VeskComponent editor (session);
         editor.setSize (446, 470);
         editor.refreshPatternsPage (0);
         MyMidiInputCallback receiver (model, editor);
@@ -95,7 +98,7 @@ namespace
         double floorMs = 0.0;
 
         for (auto& message : VeskProtocol::wholeImage (model.image))
-            floorMs += VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + transfer.settings.gapMs;
+            floorMs += VeskProtocol::wireMilliseconds (message.getRawDataSize()) + transfer.settings.gapMs;
 
         double totalMs = 0.0;
 
@@ -130,8 +133,9 @@ namespace
         const bool duringGetAll = state.range (0) != 0;
         MessageThreadClock clock;
         NullMidiOut out;
-        VeskModel model (out);
-        VeskComponent editor (model);
+        VeskSession session (headlessSession (clock, out));
+        VeskModel& model = session.getModel();
+        VeskComponent editor (session);
         editor.setSize (446, 470);
         editor.refreshPatternsPage (0);
         VeskTransfer transfer (model, clock);

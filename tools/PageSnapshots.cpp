@@ -9,6 +9,7 @@
 
 #include "app/MainWindow.h"
 #include "editors/VeskComponent.h"
+#include "unit/MessageThreadClock.h"
 
 #include <iostream>
 
@@ -46,7 +47,13 @@ int main (int argc, char** argv)
     juce::LookAndFeel::setDefaultLookAndFeel (&lookAndFeel);
 
     NoMidiOut out;
-    VeskModel model (out);
+    MessageThreadClock clock;
+    VeskSession::Options options;
+    options.clock = &clock;
+    options.wireTap = &out;
+    options.openDevices = false;
+    VeskSession session (options);
+    VeskModel& model = session.getModel();
 
     // The main window is 446 x 492; the editor gets what its menu bar leaves.
     const juce::String lineIn = argc > 2 ? juce::String (argv[2]) : juce::String();
@@ -54,7 +61,7 @@ int main (int argc, char** argv)
     if (lineIn == "lineIn")
         model.currentPattern[VeskImage::Pattern::type] = VeskImage::PartType::lineIn;
 
-    VeskComponent editor (model);
+    VeskComponent editor (session);
     editor.setSize (446, 468);
     editor.refreshPatternsPage (0);
 

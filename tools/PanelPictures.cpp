@@ -6,6 +6,8 @@
         cmake --build build --target panel_pictures
         build/tools/panel_pictures resources
 
+    Each picture is drawn twice, at one and at two pixels per unit of the
+    layout (name_2x.png), for screens and zoom levels that show more pixels.
     Every picture has the same style: a striped red title bar (rows 0-14) with
     the title in the same line rhythm, a half-transparent separator (row 15)
     and a striped dark body with small light-grey captions over the controls.
@@ -74,11 +76,13 @@ namespace
     constexpr juce::uint32 captionColour = 0xFFCCCCCC;
     constexpr int titleRows = 15;
 
-    /** Coverage of text drawn in white on a clear image: the alpha of each pixel. */
-    juce::Image textMask (const Panel& panel)
+    /** Coverage of text drawn in white on a clear image of scale pixels per
+        unit: the alpha of each pixel. */
+    juce::Image textMask (const Panel& panel, int scale)
     {
-        juce::Image mask (juce::Image::ARGB, panel.width, panel.height, true);
+        juce::Image mask (juce::Image::ARGB, panel.width * scale, panel.height * scale, true);
         juce::Graphics g (mask);
+        g.addTransform (juce::AffineTransform::scale ((float) scale));
         g.setColour (juce::Colours::white);
 
         // Cap height about 10 pixels for the title, 7 for captions.
@@ -107,18 +111,22 @@ namespace
         return juce::Colour (background).interpolatedWith (juce::Colour (text), amount);
     }
 
-    juce::Image draw (const Panel& panel)
+    /** The picture at scale pixels per unit: the stripes keep their rhythm of
+        one unit, so a sharp picture differs from the plain one only in the
+        finer edges of its letters. */
+    juce::Image draw (const Panel& panel, int scale)
     {
-        const auto mask = textMask (panel);
-        juce::Image image (juce::Image::ARGB, panel.width, panel.height, true);
+        const auto mask = textMask (panel, scale);
+        juce::Image image (juce::Image::ARGB, panel.width * scale, panel.height * scale, true);
 
-        for (int y = 0; y < panel.height; ++y)
+        for (int py = 0; py < image.getHeight(); ++py)
         {
+            const int y = py / scale;
             const bool bright = (y % 2) != 0;
 
-            for (int x = 0; x < panel.width; ++x)
+            for (int x = 0; x < image.getWidth(); ++x)
             {
-                const float amount = mask.getPixelAt (x, y).getFloatAlpha();
+                const float amount = mask.getPixelAt (x, py).getFloatAlpha();
                 juce::Colour colour;
 
                 if (y < titleRows)
@@ -128,7 +136,7 @@ namespace
                 else
                     colour = mix (bright ? bodyBright : bodyDark, captionColour, amount);
 
-                image.setPixelAt (x, y, colour);
+                image.setPixelAt (x, py, colour);
             }
         }
 
@@ -294,7 +302,10 @@ int main (int argc, char** argv)
     };
 
     for (auto& panel : panels())
-        outputs.emplace_back (folder.getChildFile (panel.name + ".png"), png (draw (panel)));
+    {
+        outputs.emplace_back (folder.getChildFile (panel.name + ".png"), png (draw (panel, 1)));
+        outputs.emplace_back (folder.getChildFile (panel.name + "_2x.png"), png (draw (panel, 2)));
+    }
 
     outputs.emplace_back (folder.getChildFile ("icon.svg"), [] (juce::OutputStream& out)
                           { return out.writeText (Icon::toSvg(), false, false, "\n"); });

@@ -1,34 +1,27 @@
 #pragma once
 
-#include "TransferProgressComponent.h"
+#include "AppDialogs.h"
 #include "UserSettings.h"
+#include "ViewOptions.h"
 #include "editors/VeskComponent.h"
-#include "midi/DeviceMidiOut.h"
-#include "midi/MidiOutGate.h"
-#include "midi/MidiOutLog.h"
-#include "midi/MyMidiInputCallback.h"
-#include "midi/SelectableMidiOut.h"
-#include "model/VeskModel.h"
-#include "unit/MessageThreadClock.h"
-#include "unit/VeskTransfer.h"
-#include "unit/VeskUnitFinder.h"
-#include "unit/VeskVirtualUnit.h"
+#include "session/VeskSession.h"
 
-#include <juce_audio_devices/juce_audio_devices.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
 /**
-    The main window's content: owns the MIDI devices, the document and the
-    tabbed editor, and defines the program's commands and menus.
+    The main window's content: the tabbed editor, the program's commands and
+    menus, and the drop target. What the commands do to the library and the
+    unit, the session does.
 */
 class ContentComp : public juce::Component,
                     public juce::MenuBarModel,
                     public juce::ApplicationCommandTarget,
-                    public juce::FileDragAndDropTarget
+                    public juce::FileDragAndDropTarget,
+                    private VeskSession::Listener
 {
 public:
     /** commandManager is the window's; the menus are built from it. */
-    explicit ContentComp (juce::ApplicationCommandManager& commandManager);
+    explicit ContentComp (juce::ApplicationCommandManager& commandManager, VeskSession::Options options = {});
     ~ContentComp() override;
 
     enum CommandIDs
@@ -53,6 +46,9 @@ public:
 
         resetUnitAtStart = 0x2200,
         clearRecentFiles = 0x2201,
+
+        undoEdit = 0x2400,
+        redoEdit = 0x2401,
 
         // Menu items of File > Open Recent, not commands.
         firstRecentFile = 0x2210
@@ -85,51 +81,21 @@ public:
         loaded gets the message of File > Open and changes nothing. */
     void loadLibrary (const juce::File& file);
 
-    /** Replaces the receivers: one per MIDI input that is enabled now, or the
-        one the virtual unit answers into while it is in use. */
-    void attachMidiInputCallbacks();
-    void detachMidiInputCallbacks();
-
-    /** The MIDI settings dialog; closing it saves the settings and re-attaches
-        the receivers. */
-    void showMidiSettingsDialog();
-
-    void showAboutBox();
-    void showHelpWindow();
-
-    /** What File > Import .syx does with the chosen file: applies every valid
-        dump to the library, reports what was applied and ignored, marks the
-        library changed and refreshes the shown page. A file that cannot be
-        read, or holds no dump of this unit, changes nothing. */
+    /** File > Import .syx with the chosen file: one undo step, reported. */
     void importSyxFile (const juce::File& file);
 
     /** Writes the library as the messages that restore it into a unit; a
         failure is reported and leaves any existing file as it was. */
     void exportSyxFile (const juce::File& file);
 
-    /** Starts Get All, Send All or Verify with its progress window; refused
-        with a message when a transfer runs or no port can reach the unit. */
-    void startTransfer (VeskTransfer::Kind kind);
-
-    /** Unit > Virtual Unit: the model's output and the receiver go to the
-        virtual unit, or back to the ports of the MIDI settings. */
-    void setVirtualUnitInUse (bool shouldBeInUse);
-    bool isVirtualUnitInUse() const noexcept { return virtualUnitInUse; }
-
-    /** Looks for the unit on every port and chooses the one pair that answers. */
-    void findUnitOnPorts();
-
-    /** A transfer or a search is under way. */
-    bool isBusy() const noexcept;
-
-    VeskModel& getModel() noexcept { return *model; }
+    VeskSession& getSession() noexcept { return session; }
+    VeskModel& getModel() noexcept { return session.getModel(); }
     UserSettings& getSettings() noexcept { return settings; }
+    ViewOptions& getViewOptions() noexcept { return viewOptions; }
     VeskComponent& getEditor() noexcept { return *editor; }
-    VeskTransfer& getTransfer() noexcept { return *transfer; }
-    VeskVirtualUnit& getVirtualUnit() noexcept { return virtualUnit; }
-    int getNumMidiInputCallbacks() const noexcept { return midiInputCallbacks.size(); }
+    AppDialogs& getDialogs() noexcept { return *dialogs; }
 
-    /** The text of the last alert or transfer summary shown. */
+    /** The text of the last alert or job summary shown. */
     juce::String lastMessage;
 
     /** Off where there is no screen (component tests): alerts and the
@@ -137,43 +103,21 @@ public:
     bool showDialogs = true;
 
 private:
-    void refreshVisiblePage();
     void openLibraryFile();
     void rememberLibrary();
     void afterLoading (juce::Result result);
     std::function<void (juce::FileBasedDocument::SaveResult)> afterSaving();
     void chooseSyxFile (bool forImport);
-    void showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
-    bool refusedWhileBusy (const juce::String& what);
-    void showProgressWindow (const juce::String& title, std::function<void()> cancel);
-    void transferProgressed();
-    void transferFinished();
-    void finderFinished();
+    void startTransfer (VeskTransfer::Kind kind);
+    void historyChanged() override;
 
     juce::ApplicationCommandManager& commandManager;
     UserSettings settings;
-    std::unique_ptr<VeskModel> model;
+    ViewOptions viewOptions { settings, commandManager };
+    VeskSession session;
+    std::unique_ptr<AppDialogs> dialogs;
     std::unique_ptr<VeskComponent> editor;
     juce::TooltipWindow tooltipWindow;
-    juce::AudioDeviceManager deviceManager;
-    DeviceMidiOut deviceOut { deviceManager };
-    MessageThreadClock clock;
-    VeskVirtualUnit virtualUnit { clock }; // its memory lives as long as the program
-    SelectableMidiOut midiOut { deviceOut }; // the port, or the virtual unit
-    std::unique_ptr<MidiOutLog> midiOutLog; // only when the environment asks for it (tests)
-    std::unique_ptr<MidiOutGate> startGate; // what the model sends through
-    bool virtualUnitInUse = false;
-    bool outputChosenSinceStart = false;
-    std::unique_ptr<VeskTransfer> transfer;
-    std::unique_ptr<VeskUnitFinder> finder;
-    juce::OwnedArray<MyMidiInputCallback> midiInputCallbacks;
-    juce::StringArray midiInputIdentifiers; // the input each receiver was added for; empty for the virtual unit's
-
-    // Open dialogs go before the devices and the model they show.
-    juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog;
-    juce::Component::SafePointer<TransferProgressComponent> progressPanel;
-    std::unique_ptr<juce::DialogWindow> helpWindow;
-    std::unique_ptr<juce::FileChooser> syxChooser;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };

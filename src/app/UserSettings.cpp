@@ -6,6 +6,10 @@ namespace
 {
     const char* const resetUnitAtStartKey = "resetUnitAtStart";
     const char* const recentFilesKey = "recentFiles";
+    const char* const knobDragKey = "knobDrag";
+    const char* const zoomKey = "zoom";
+    const char* const verticalKnobDrag = "vertical";
+    const char* const circularKnobDrag = "circular";
 
     // The names juce::PropertiesFile uses in its XML files.
     const char* const fileTag = "PROPERTIES";
@@ -107,6 +111,34 @@ bool UserSettings::getResetUnitAtStart() const
 void UserSettings::setResetUnitAtStart (bool shouldReset)
 {
     setValue (resetUnitAtStartKey, shouldReset ? "1" : "0");
+}
+
+bool UserSettings::getVerticalKnobDrag() const
+{
+    return values.getValue (knobDragKey) == verticalKnobDrag;
+}
+
+void UserSettings::setVerticalKnobDrag (bool shouldDragVertically)
+{
+    setValue (knobDragKey, shouldDragVertically ? verticalKnobDrag : circularKnobDrag);
+}
+
+int UserSettings::getZoomPercent() const
+{
+    // Only a step written as this program writes it: "150abc" is damage, not 150.
+    const auto text = values.getValue (zoomKey);
+
+    for (auto step : zoomSteps)
+        if (text == juce::String (step))
+            return step;
+
+    return zoomSteps.front();
+}
+
+void UserSettings::setZoomPercent (int percent)
+{
+    jassert (std::find (zoomSteps.begin(), zoomSteps.end(), percent) != zoomSteps.end());
+    setValue (zoomKey, juce::String (percent));
 }
 
 void UserSettings::addRecentFile (const juce::File& file)

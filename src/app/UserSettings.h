@@ -3,10 +3,13 @@
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_extra/juce_gui_extra.h>
 
+#include <array>
+
 /**
     The user's own settings, kept between runs in the user's configuration
     folder ($XDG_CONFIG_HOME/VeskEdit, normally ~/.config/VeskEdit): whether a
-    start resets the unit, and the libraries used last.
+    start resets the unit, the libraries used last, how knobs are dragged and
+    the zoom.
 
     Every change is written at once, whole. A damaged, unreadable or oversized
     file counts as no file: the defaults apply and the next change replaces it.
@@ -24,6 +27,17 @@ public:
 
     bool getResetUnitAtStart() const;
     void setResetUnitAtStart (bool shouldReset);
+
+    /** Knobs turn with an up-and-down drag instead of round their centre. */
+    bool getVerticalKnobDrag() const;
+    void setVerticalKnobDrag (bool shouldDragVertically);
+
+    /** The sizes the window can be shown at, in percent; the first is the default. */
+    static constexpr std::array<int, 4> zoomSteps { 100, 125, 150, 200 };
+
+    /** One of zoomSteps: anything else stored counts as the default. */
+    int getZoomPercent() const;
+    void setZoomPercent (int percent);
 
     static constexpr int maxRecentFiles = 8;
 

@@ -1,5 +1,6 @@
 #include "VeskEditApplication.h"
 #include "ContentComp.h"
+#include "LayoutReport.h"
 
 #include <iostream>
 
@@ -40,6 +41,8 @@ void VeskEditApplication::initialise (const juce::String&)
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
 
+    layoutReport = LayoutReport::fromEnvironment (*mainWindow);
+
     if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
                                                    { openFromOutside (paths); }))
         std::cerr << "VeskEdit: later starts cannot hand files to this one: " << handover->getProblem() << std::endl;
@@ -52,6 +55,7 @@ void VeskEditApplication::shutdown()
 {
     // Also called in a copy that handed its files over and ends at once.
     handover = nullptr;
+    layoutReport = nullptr;
     mainWindow = nullptr;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "InstanceHandover.h"
+#include "LayoutReport.h"
 #include "MainWindow.h"
 
 /** Creates the one main window at start and deletes it at shutdown. */
@@ -25,6 +26,7 @@ private:
 
     std::unique_ptr<InstanceHandover> handover;
     std::unique_ptr<MainWindow> mainWindow;
+    std::unique_ptr<LayoutReport> layoutReport;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskEditApplication)
 };

@@ -1,4 +1,5 @@
 #include "MyGroupComponent.h"
+#include "PanelPictures.h"
 
 MyGroupComponent::MyGroupComponent (const juce::String& name, juce::Image* image)
     : juce::Component (name),
@@ -14,7 +15,7 @@ MyGroupComponent::~MyGroupComponent()
 void MyGroupComponent::paint (juce::Graphics& g)
 {
     if (backgroundImage != nullptr && backgroundImage->isValid())
-        g.drawImage (*backgroundImage, 0, 0, getWidth(), getHeight(), 0, 0, getWidth(), getHeight());
+        PanelPictures::paint (g, *backgroundImage, getWidth(), getHeight());
     else
         g.fillAll (backgroundColour);
 }

@@ -30,8 +30,9 @@ namespace
     }
 }
 
-PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
-    : model (modelToEdit),
+PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (&sessionToUse.getModel()),
       commonPicture (VeskTypeComponent::panelPicture ("commonGroup"))
 {
     pageLookAndFeel.setColour (juce::ToggleButton::textColourId, juce::Colour (0xFFCCCCCC));
@@ -75,6 +76,7 @@ PatternsComponent::PatternsComponent (VeskModel* modelToEdit)
     tempoSlider = new juce::Slider ("tempoSlider");
     commonGroup->addAndMakeVisible (tempoSlider);
     tempoSlider->addListener (this);
+    tempoSlider->addListener (&tempoGestures);
     tempoSlider->setRange (40.0, 240.0, 1.0);
     tempoSlider->setPopupMenuEnabled (true);
     tempoSlider->setSliderStyle (juce::Slider::SliderStyle::IncDecButtons);
@@ -143,19 +145,19 @@ void PatternsComponent::rebuildPartEditor()
     switch (model->currentPattern[VeskImage::Pattern::type])
     {
         case VeskImage::PartType::lineIn:
-            partEditor = new VeskLineinComponent (model);
+            partEditor = new VeskLineinComponent (session);
             break;
 
         case VeskImage::PartType::lead:
-            partEditor = new VeskLeadComponent (model);
+            partEditor = new VeskLeadComponent (session);
             break;
 
         case VeskImage::PartType::bass:
-            partEditor = new VeskBassComponent (model);
+            partEditor = new VeskBassComponent (session);
             break;
 
         case VeskImage::PartType::rythm:
-            partEditor = new VeskRythmComponent (model);
+            partEditor = new VeskRythmComponent (session);
             break;
 
         // Filter, Isolator, Phaser and Slicer have nothing to edit below the band.
@@ -217,15 +219,7 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
     {
         const int index = patternsCombo->getSelectedItemIndex();
 
-        if (index >= 1 && index <= VeskImage::numUserPatterns)
-        {
-            model->currentPatternIndex = index - 1;
-            model->selectUserPattern();
-        }
-        else
-        {
-            model->selectTemporaryPattern();
-        }
+        session.showPattern (index >= 1 && index <= VeskImage::numUserPatterns ? index : 0);
 
         // Shows the pattern, and replaces the editor (once) when its type differs
         // from the one shown. The toggle keeps the view the user was in; a new
@@ -239,7 +233,7 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        model->storePatternField (type, value);
+        session.edit (VeskField::pattern (type), value);
         synthSeqToggle->setToggleState (false, juce::dontSendNotification);
         rebuildPartEditor();
     }
@@ -252,14 +246,14 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        model->storePatternField (loopCtrl, value);
+        session.edit (VeskField::pattern (loopCtrl), value);
     }
 }
 
 void PatternsComponent::sliderValueChanged (juce::Slider* slider)
 {
     if (slider == tempoSlider)
-        model->setTempo (tempoSlider->getValue());
+        session.edit (VeskField::tempo(), VeskModel::tempoValue (tempoSlider->getValue()));
 }
 
 void PatternsComponent::buttonClicked (juce::Button* button)
@@ -275,7 +269,7 @@ void PatternsComponent::buttonClicked (juce::Button* button)
     if (button == oneBarToggle || button == twoBarsToggle)
     {
         const int value = oneBarToggle->getToggleState() ? 0 : 1;
-        model->storePatternField (patternLength, value);
+        session.edit (VeskField::pattern (patternLength), value);
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);
@@ -283,7 +277,7 @@ void PatternsComponent::buttonClicked (juce::Button* button)
     else if (button == twelveStepsToggle || button == sixteenStepsToggle)
     {
         const int value = twelveStepsToggle->getToggleState() ? 0 : 1;
-        model->storePatternField (stepsPerBar, value);
+        session.edit (VeskField::pattern (stepsPerBar), value);
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);

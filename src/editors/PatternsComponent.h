@@ -16,7 +16,7 @@ class PatternsComponent : public juce::Component,
                           public juce::Button::Listener
 {
 public:
-    explicit PatternsComponent (VeskModel* modelToEdit);
+    explicit PatternsComponent (VeskSession& sessionToUse);
     ~PatternsComponent() override;
 
     /** Brings the page in line with currentPattern: everything for 0; any other
@@ -48,12 +48,14 @@ public:
 
     VeskTypeComponent* partEditor = nullptr;
 
+    VeskSession& session;
     VeskModel* model;
 
     static constexpr int groupWidth = 342, groupHeight = 89;
 
 private:
     juce::Image commonPicture;
+    SliderGestures tempoGestures { session };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PatternsComponent)
 };

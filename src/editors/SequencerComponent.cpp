@@ -23,11 +23,10 @@ namespace
     constexpr int stepLeft (int step) noexcept { return 33 + 32 * step; }
 }
 
-SequencerComponent::SequencerComponent (VeskModel* m)
-    : model (m)
+SequencerComponent::SequencerComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (&sessionToUse.getModel())
 {
-    jassert (model != nullptr);
-
     numSteps = readNumSteps();
     partType = model->currentPattern[Pattern::type];
     buildLabels();
@@ -159,8 +158,7 @@ juce::Rectangle<int> SequencerComponent::getVisibleBox() const
 //==============================================================================
 void SequencerComponent::storeStepAndSend (int field, int step, int value)
 {
-    model->currentPattern[field + step] = (juce::uint8) value;
-    model->sendDataSet (VeskImage::Area::temporaryPattern, 0, field + step, value);
+    session.edit (VeskField::step (field, step), value);
 }
 
 void SequencerComponent::mouseMove (const juce::MouseEvent& e)
@@ -182,6 +180,8 @@ void SequencerComponent::mouseMove (const juce::MouseEvent& e)
 
 void SequencerComponent::mouseDown (const juce::MouseEvent&)
 {
+    // The note placed and the velocity and gate dragged are one undo step.
+    session.beginGesture();
     storeStepAndSend (Pattern::stepNote, hoverStep, hoverNote);
     repaint();
 }
@@ -204,6 +204,7 @@ void SequencerComponent::mouseUp (const juce::MouseEvent&)
 
     pendingLevel = -1;
     pendingGate = -1;
+    session.endGesture();
     repaint();
 }
 
@@ -214,7 +215,7 @@ void SequencerComponent::mouseWheelMove (const juce::MouseEvent&, const juce::Mo
         return;
 
     const int stored = stepByte (Pattern::stepType, hoverStep);
-    model->setStepType (hoverStep, wheel.deltaY > 0.0f ? stored + 1 : stored - 1);
+    storeStepAndSend (Pattern::stepType, hoverStep, VeskModel::stepTypeValue (wheel.deltaY > 0.0f ? stored + 1 : stored - 1));
     repaint();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/VeskModel.h"
+#include "session/VeskSession.h"
 
 #include <array>
 
@@ -9,7 +9,7 @@
 
     A press places the hovered step's note, a drag changes its velocity (up) and
     gate time (right), the wheel turns its step type. Every edit is stored into
-    the model's currentPattern and sent at once; the component keeps no copy of
+    the model's currentPattern through the session and sent at once; the component keeps no copy of
     the pattern and reads it afresh each time.
 
     The grid is taller than any window and is seen through a viewport, so paint
@@ -19,7 +19,7 @@
 class SequencerComponent : public juce::Component
 {
 public:
-    explicit SequencerComponent (VeskModel* model);
+    explicit SequencerComponent (VeskSession& session);
     ~SequencerComponent() override;
 
     /** Re-reads the pattern: step count, size and, when the part type changed,
@@ -81,6 +81,7 @@ private:
     void storeStepAndSend (int field, int step, int value);
 
     //==============================================================================
+    VeskSession& session;
     VeskModel* model;
     int partType = -1;
     LabelTable noteLabels;

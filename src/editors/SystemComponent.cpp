@@ -1,7 +1,8 @@
 #include "SystemComponent.h"
 
-SystemComponent::SystemComponent (VeskModel* modelToEdit)
-    : model (modelToEdit)
+SystemComponent::SystemComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (&sessionToUse.getModel())
 {
     setLookAndFeel (&pageLookAndFeel);
 
@@ -14,6 +15,7 @@ SystemComponent::SystemComponent (VeskModel* modelToEdit)
     masterTuneSlider->setDoubleClickReturnValue (true, 440.0);
     masterTuneSlider->setPopupMenuEnabled (true);
     masterTuneSlider->addListener (this);
+    masterTuneSlider->addListener (&gestures);
     addAndMakeVisible (masterTuneSlider);
     masterTuneLabel = attachLabel ("mt", "Master Tune ", masterTuneSlider);
 
@@ -55,6 +57,7 @@ juce::Slider* SystemComponent::createStepper (const juce::String& name, double m
     slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 30, 20);
     slider->setPopupMenuEnabled (true);
     slider->addListener (this);
+    slider->addListener (&gestures);
     addAndMakeVisible (slider);
     return slider;
 }
@@ -104,27 +107,25 @@ void SystemComponent::resized()
 
 void SystemComponent::sliderValueChanged (juce::Slider* slider)
 {
+    using namespace VeskImage::System;
+
     if (slider == masterTuneSlider)
     {
-        model->setMasterTune (masterTuneSlider->getValue());
+        session.edit (VeskField::system (masterTune), VeskModel::masterTuneValue (masterTuneSlider->getValue()));
     }
     else if (slider == midiChannelSlider)
     {
-        model->setMidiChannel ((int) midiChannelSlider->getValue());
+        session.edit (VeskField::system (midiChannel), VeskModel::midiChannelValue ((int) midiChannelSlider->getValue()));
     }
     else if (slider == transposeSlider)
     {
-        const int value = (int) (transposeSlider->getValue() + 12.0);
-        model->systemBlock[VeskImage::System::transpose] = (juce::uint8) value;
-        model->sendDataSet (0, 0, VeskImage::System::transpose, value);
+        session.edit (VeskField::system (transpose), (int) (transposeSlider->getValue() + 12.0));
     }
 }
 
 void SystemComponent::storeSwitch (juce::Button* button, int offset)
 {
-    const int value = button->getToggleState() ? 1 : 0;
-    model->systemBlock[offset] = (juce::uint8) value;
-    model->sendDataSet (0, 0, offset, value);
+    session.edit (VeskField::system (offset), button->getToggleState() ? 1 : 0);
 }
 
 void SystemComponent::buttonClicked (juce::Button* button)

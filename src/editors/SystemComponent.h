@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/VeskModel.h"
+#include "SliderGestures.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -10,7 +10,7 @@ class SystemComponent : public juce::Component,
                         public juce::Slider::Listener
 {
 public:
-    explicit SystemComponent (VeskModel* modelToEdit);
+    explicit SystemComponent (VeskSession& sessionToUse);
     ~SystemComponent() override;
 
     /** Shows the system block again; sends nothing and calls no listener. */
@@ -33,6 +33,7 @@ public:
     juce::TextButton* sendButton = nullptr;
     juce::TextButton* storeButton = nullptr;
 
+    VeskSession& session;
     VeskModel* model;
 
     /** Dark text for the page's light tab colour: the window's default scheme
@@ -44,6 +45,8 @@ private:
     juce::Label* attachLabel (const juce::String& name, const juce::String& text, juce::Slider* slider);
     juce::ToggleButton* createSwitch (const juce::String& text);
     void storeSwitch (juce::Button* button, int offset);
+
+    SliderGestures gestures { session };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SystemComponent)
 };

@@ -2,8 +2,8 @@
 
 #include "model/VeskNames.h"
 
-VeskBassComponent::VeskBassComponent (VeskModel* modelToEdit)
-    : VeskTypeComponent (modelToEdit)
+VeskBassComponent::VeskBassComponent (VeskSession& sessionToUse)
+    : VeskTypeComponent (sessionToUse)
 {
     using namespace VeskImage::Pattern;
 
@@ -25,30 +25,30 @@ VeskBassComponent::VeskBassComponent (VeskModel* modelToEdit)
     amplifierLfoDepthSlider = addKnob (*lfoGroup, "amplifierLfoDepthSlider", { 7, 154, 45, 45 }, amplifierLfoDepth);
     waveCombo = addCombo (*oscGroup, "waveCombo", { 7, 46, 45, 17 }, wave, VeskNames::waves());
     toneCombo = addCombo (*oscGroup, "toneCombo", { 59, 46, 263, 17 }, toneOrKit, VeskNames::tones());
-    tuneSlider = addKnob (*oscGroup, "tuneSlider", { 330, 32, 45, 45 }, tuneOrEffectParam1, &VeskModel::setControl16Signed, true);
+    tuneSlider = addKnob (*oscGroup, "tuneSlider", { 330, 32, 45, 45 }, tuneOrEffectParam1, true);
     filterAttackSlider = addKnob (*filterGroup, "filterAttackSlider", { 0, 32, 45, 45 }, filterAttack);
-    filterDecaySlider = addKnob (*filterGroup, "filterDecaySlider", { 45, 32, 45, 45 }, filterDecayOrHhLevel, &VeskModel::setControl83);
+    filterDecaySlider = addKnob (*filterGroup, "filterDecaySlider", { 45, 32, 45, 45 }, filterDecayOrHhLevel);
     filterSustainSlider = addKnob (*filterGroup, "filterSustainSlider", { 90, 32, 45, 45 }, filterSustain);
     filterReleaseSlider = addKnob (*filterGroup, "filterReleaseSlider", { 135, 32, 45, 45 }, filterRelease);
     filterTypeCombo = addCombo (*filterGroup, "filterTypeCombo", { 322, 46, 45, 17 }, filterType, VeskNames::filterTypes());
-    filterCutoffSlider = addKnob (*filterGroup, "filterCutoffSlider", { 180, 32, 45, 45 }, filterCutoffOrBdLevel, &VeskModel::setControl74);
-    filterResonanceSlider = addKnob (*filterGroup, "filterResonanceSlider", { 225, 32, 45, 45 }, filterResonanceOrSdLevel, &VeskModel::setControl71);
-    envModSlider = addKnob (*filterGroup, "envModSlider", { 270, 32, 45, 45 }, envModOrEffectParam2, &VeskModel::setControl17);
+    filterCutoffSlider = addKnob (*filterGroup, "filterCutoffSlider", { 180, 32, 45, 45 }, filterCutoffOrBdLevel);
+    filterResonanceSlider = addKnob (*filterGroup, "filterResonanceSlider", { 225, 32, 45, 45 }, filterResonanceOrSdLevel);
+    envModSlider = addKnob (*filterGroup, "envModSlider", { 270, 32, 45, 45 }, envModOrEffectParam2);
     amplifierAttackSlider = addKnob (*amplifierGroup, "amplifierAttackSlider", { 0, 32, 45, 45 }, amplifierAttack);
     amplifierDecaySlider = addKnob (*amplifierGroup, "amplifierDecaySlider", { 45, 32, 45, 45 }, amplifierDecay);
     amplifierSustainSlider = addKnob (*amplifierGroup, "amplifierSustainSlider", { 90, 32, 45, 45 }, amplifierSustain);
     amplifierReleaseSlider = addKnob (*amplifierGroup, "amplifierReleaseSlider", { 135, 32, 45, 45 }, amplifierRelease);
     amplifierEnvDepthSlider = addKnob (*amplifierGroup, "amplifierEnvDepthSlider", { 193, 32, 45, 45 }, amplifierEnvDepth);
-    accentSlider = addKnob (*amplifierGroup, "accentSlider", { 238, 32, 45, 45 }, accentOrEffectParam3, &VeskModel::setControl18);
-    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level, &VeskModel::setLevel);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, &VeskModel::setPan, true);
+    accentSlider = addKnob (*amplifierGroup, "accentSlider", { 238, 32, 45, 45 }, accentOrEffectParam3);
+    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
 
     vintageButton = new juce::ToggleButton ("On / Off");
     vintageButton->setName ("On / Off");
     vintageButton->addListener (this);
     addControl (*vintageGroup, vintageButton, { 7, 24, 74, 24 });
 
-    sequencer = new SequencerComponent (model);
+    sequencer = new SequencerComponent (session);
     addChildComponent (sequencer);
 }
 

@@ -15,7 +15,7 @@ class VeskBassComponent : public VeskTypeComponent,
                           public juce::Button::Listener
 {
 public:
-    explicit VeskBassComponent (VeskModel* modelToEdit);
+    explicit VeskBassComponent (VeskSession& sessionToUse);
     ~VeskBassComponent() override;
 
     void updateFromPattern (int controllerNumber) override;

@@ -1,21 +1,28 @@
 #include "VeskComponent.h"
 
-VeskComponent::VeskComponent (VeskModel& modelToEdit)
+VeskComponent::VeskComponent (VeskSession& sessionToUse)
     : juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop),
-      model (modelToEdit)
+      session (sessionToUse),
+      model (sessionToUse.getModel())
 {
     patternsViewport = new juce::Viewport ("viewport");
     addTab ("Patterns", juce::Colour (0xFF666666), patternsViewport, true);
 
-    patternsPage = new PatternsComponent (&model);
+    patternsPage = new PatternsComponent (session);
     patternsViewport->setViewedComponent (patternsPage, true);
 
-    systemPage = new SystemComponent (&model);
+    systemPage = new SystemComponent (session);
     addTab ("System", juce::Colour (0xFFF0FFFF), systemPage, true);
+
+    session.addListener (this);
+    session.addReceiverListener (this);
 }
 
 VeskComponent::~VeskComponent()
 {
+    session.removeReceiverListener (this);
+    session.removeListener (this);
+
     // The tabs delete their pages; nothing may refresh a page from here on.
     patternsPage = nullptr;
     systemPage = nullptr;
@@ -62,4 +69,33 @@ void VeskComponent::patternSelected (int patternItem)
 {
     if (patternsPage != nullptr)
         patternsPage->patternsCombo->setSelectedItemIndex (patternItem, juce::sendNotificationAsync);
+}
+
+void VeskComponent::libraryRestored (int block)
+{
+    if (block == VeskSession::allBlocks)
+    {
+        refreshSystemPage();
+        refreshPatternsPage (0);
+        return;
+    }
+
+    const auto page = block < 0 ? "System" : "Patterns";
+
+    // Choosing the tab reads the page; a page already in front reads it here.
+    if (getCurrentTabName() != page)
+        setCurrentTabIndex (block < 0 ? 1 : 0);
+    else if (block < 0)
+        refreshSystemPage();
+    else
+        refreshPatternsPage (0);
+}
+
+void VeskComponent::patternShown (int patternItem)
+{
+    if (patternsPage == nullptr || patternsPage->patternsCombo->getSelectedItemIndex() == patternItem)
+        return;
+
+    patternsPage->patternsCombo->setSelectedItemIndex (patternItem, juce::dontSendNotification);
+    refreshPatternsPage (0);
 }

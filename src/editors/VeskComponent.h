@@ -5,12 +5,14 @@
 #include "midi/MyMidiInputCallback.h"
 
 /** The tabbed editor of the main window: "Patterns" and "System". It listens
-    to the receivers and shows what the unit sent on the page it concerns. */
+    to the receivers and shows what the unit sent on the page it concerns, and
+    to the session, and shows what an undo or redo brought back. */
 class VeskComponent : public juce::TabbedComponent,
-                      public MyMidiInputCallback::Listener
+                      public MyMidiInputCallback::Listener,
+                      public VeskSession::Listener
 {
 public:
-    explicit VeskComponent (VeskModel& modelToEdit);
+    explicit VeskComponent (VeskSession& sessionToUse);
     ~VeskComponent() override;
 
     /** Re-reads the pattern page if its tab is current: everything for 0, else
@@ -31,6 +33,13 @@ public:
     /** The page's own handler makes the pattern current and tells the unit. */
     void patternSelected (int patternItem) override;
 
+    /** The page the bytes belong to comes to the front and reads them again. */
+    void libraryRestored (int block) override;
+
+    /** The pattern selector shows the pattern the session switched to. */
+    void patternShown (int patternItem) override;
+
+    VeskSession& session;
     VeskModel& model;
     juce::Viewport* patternsViewport = nullptr;
     PatternsComponent* patternsPage = nullptr;

@@ -8,8 +8,8 @@ namespace
     constexpr int firstPhaser = 4, firstSlicer = 8, effectOff = 10;
 }
 
-VeskLeadComponent::VeskLeadComponent (VeskModel* modelToEdit)
-    : VeskTypeComponent (modelToEdit)
+VeskLeadComponent::VeskLeadComponent (VeskSession& sessionToUse)
+    : VeskTypeComponent (sessionToUse)
 {
     using namespace VeskImage::Pattern;
 
@@ -36,25 +36,25 @@ VeskLeadComponent::VeskLeadComponent (VeskModel* modelToEdit)
     waveCombo = addCombo (*oscGroup, "waveCombo", { 7, 32, 45, 17 }, wave, VeskNames::waves());
     toneCombo = addCombo (*oscGroup, "toneCombo", { 59, 32, 263, 17 }, toneOrKit, VeskNames::tones());
     filterAttackSlider = addKnob (*filterGroup, "filterAttackSlider", { 0, 32, 45, 45 }, filterAttack);
-    filterDecaySlider = addKnob (*filterGroup, "filterDecaySlider", { 45, 32, 45, 45 }, filterDecayOrHhLevel, &VeskModel::setControl83);
+    filterDecaySlider = addKnob (*filterGroup, "filterDecaySlider", { 45, 32, 45, 45 }, filterDecayOrHhLevel);
     filterSustainSlider = addKnob (*filterGroup, "filterSustainSlider", { 90, 32, 45, 45 }, filterSustain);
     filterReleaseSlider = addKnob (*filterGroup, "filterReleaseSlider", { 135, 32, 45, 45 }, filterRelease);
     filterTypeCombo = addCombo (*filterGroup, "filterTypeCombo", { 277, 46, 45, 17 }, filterType, VeskNames::filterTypes());
-    filterCutoffSlider = addKnob (*filterGroup, "filterCutoffSlider", { 180, 32, 45, 45 }, filterCutoffOrBdLevel, &VeskModel::setControl74);
-    filterResonanceSlider = addKnob (*filterGroup, "filterResonanceSlider", { 225, 32, 45, 45 }, filterResonanceOrSdLevel, &VeskModel::setControl71);
+    filterCutoffSlider = addKnob (*filterGroup, "filterCutoffSlider", { 180, 32, 45, 45 }, filterCutoffOrBdLevel);
+    filterResonanceSlider = addKnob (*filterGroup, "filterResonanceSlider", { 225, 32, 45, 45 }, filterResonanceOrSdLevel);
     amplifierAttackSlider = addKnob (*amplifierGroup, "amplifierAttackSlider", { 0, 32, 45, 45 }, amplifierAttack);
     amplifierDecaySlider = addKnob (*amplifierGroup, "amplifierDecaySlider", { 45, 32, 45, 45 }, amplifierDecay);
     amplifierSustainSlider = addKnob (*amplifierGroup, "amplifierSustainSlider", { 90, 32, 45, 45 }, amplifierSustain);
     amplifierReleaseSlider = addKnob (*amplifierGroup, "amplifierReleaseSlider", { 135, 32, 45, 45 }, amplifierRelease);
     amplifierEnvDepthSlider = addKnob (*amplifierGroup, "amplifierEnvDepthSlider", { 193, 32, 45, 45 }, amplifierEnvDepth);
-    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level, &VeskModel::setLevel);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, &VeskModel::setPan, true);
+    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
     effectTypeCombo = addCombo (*effectGroup, "effectTypeCombo", { 142, 46, 45, 17 }, vintageOrEffectType, VeskNames::effectTypes());
-    effectParam1Slider = addKnob (*effectGroup, "effectParam1Slider", { 0, 32, 45, 45 }, tuneOrEffectParam1, &VeskModel::setControl16);
-    effectParam2Slider = addKnob (*effectGroup, "effectParam2Slider", { 45, 32, 45, 45 }, envModOrEffectParam2, &VeskModel::setControl17);
-    effectParam3Slider = addKnob (*effectGroup, "effectParam3Slider", { 90, 32, 45, 45 }, accentOrEffectParam3, &VeskModel::setControl18);
+    effectParam1Slider = addKnob (*effectGroup, "effectParam1Slider", { 0, 32, 45, 45 }, tuneOrEffectParam1);
+    effectParam2Slider = addKnob (*effectGroup, "effectParam2Slider", { 45, 32, 45, 45 }, envModOrEffectParam2);
+    effectParam3Slider = addKnob (*effectGroup, "effectParam3Slider", { 90, 32, 45, 45 }, accentOrEffectParam3);
 
-    sequencer = new SequencerComponent (model);
+    sequencer = new SequencerComponent (session);
     addChildComponent (sequencer);
 }
 

@@ -13,7 +13,7 @@ class VeskLeadComponent : public VeskTypeComponent,
                           public juce::Slider::Listener
 {
 public:
-    explicit VeskLeadComponent (VeskModel* modelToEdit);
+    explicit VeskLeadComponent (VeskSession& sessionToUse);
     ~VeskLeadComponent() override;
 
     void updateFromPattern (int controllerNumber) override;

@@ -1,7 +1,7 @@
 #include "VeskLineinComponent.h"
 
-VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
-    : VeskTypeComponent (modelToEdit),
+VeskLineinComponent::VeskLineinComponent (VeskSession& sessionToUse)
+    : VeskTypeComponent (sessionToUse),
       outputPicture (panelPicture ("lineinOutputGroup"))
 {
     paramsGroup = new MyGroupComponent ("paramsGroup", nullptr);
@@ -11,6 +11,8 @@ VeskLineinComponent::VeskLineinComponent (VeskModel* modelToEdit)
     paramsGroup->addAndMakeVisible (outputGroup);
 
     levelSlider = createKnob ("levelSlider", this);
+    trackGestures (*levelSlider);
+    setKnobDefault (*levelSlider, VeskImage::Pattern::level);
     outputGroup->addAndMakeVisible (levelSlider);
 }
 
@@ -37,5 +39,5 @@ void VeskLineinComponent::resized()
 void VeskLineinComponent::sliderValueChanged (juce::Slider* slider)
 {
     if (slider == levelSlider)
-        model->setLevel (levelSlider->getValue());
+        storePatternField (VeskImage::Pattern::level, VeskModel::knobValue (VeskImage::Pattern::level, levelSlider->getValue(), false));
 }

@@ -8,7 +8,7 @@ class VeskLineinComponent : public VeskTypeComponent,
                             public juce::Slider::Listener
 {
 public:
-    explicit VeskLineinComponent (VeskModel* modelToEdit);
+    explicit VeskLineinComponent (VeskSession& sessionToUse);
     ~VeskLineinComponent() override;
 
     void updateFromPattern (int controllerNumber) override;

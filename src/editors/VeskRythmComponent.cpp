@@ -2,8 +2,8 @@
 
 #include "model/VeskNames.h"
 
-VeskRythmComponent::VeskRythmComponent (VeskModel* modelToEdit)
-    : VeskTypeComponent (modelToEdit)
+VeskRythmComponent::VeskRythmComponent (VeskSession& sessionToUse)
+    : VeskTypeComponent (sessionToUse)
 {
     using namespace VeskImage::Pattern;
 
@@ -15,15 +15,15 @@ VeskRythmComponent::VeskRythmComponent (VeskModel* modelToEdit)
     kitCombo->removeColour (juce::ComboBox::textColourId); // the page's colour
 
     levelsGroup = addGroup (*paramsGroup, "levelsGroup", { 0, 48, 135, 84 }, "levelsGroup");
-    BDLevelSlider = addKnob (*levelsGroup, "BDLevelSlider", { 0, 32, 45, 45 }, filterCutoffOrBdLevel, &VeskModel::setControl74);
-    SDLevelSlider = addKnob (*levelsGroup, "SDLevelSlider", { 45, 32, 45, 45 }, filterResonanceOrSdLevel, &VeskModel::setControl71);
-    HHLevelSlider = addKnob (*levelsGroup, "HHLevelSlider", { 90, 32, 45, 45 }, filterDecayOrHhLevel, &VeskModel::setControl83);
+    BDLevelSlider = addKnob (*levelsGroup, "BDLevelSlider", { 0, 32, 45, 45 }, filterCutoffOrBdLevel);
+    SDLevelSlider = addKnob (*levelsGroup, "SDLevelSlider", { 45, 32, 45, 45 }, filterResonanceOrSdLevel);
+    HHLevelSlider = addKnob (*levelsGroup, "HHLevelSlider", { 90, 32, 45, 45 }, filterDecayOrHhLevel);
 
     outputGroup = addGroup (*paramsGroup, "outputGroup", { 0, 133, 90, 84 }, "outputGroup");
-    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level, &VeskModel::setLevel);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, &VeskModel::setPan, true);
+    levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
 
-    sequencer = new SequencerComponent (model);
+    sequencer = new SequencerComponent (session);
     addChildComponent (sequencer);
 }
 

@@ -13,7 +13,7 @@ class VeskRythmComponent : public VeskTypeComponent,
                            public juce::Slider::Listener
 {
 public:
-    explicit VeskRythmComponent (VeskModel* modelToEdit);
+    explicit VeskRythmComponent (VeskSession& sessionToUse);
     ~VeskRythmComponent() override;
 
     void updateFromPattern (int controllerNumber) override;

@@ -1,6 +1,7 @@
 #include "VeskTypeComponent.h"
 
-#include "VeskPanelPictures.h"
+#include "PanelPictures.h"
+#include "VeskKnob.h"
 #include "model/VeskDecoder.h"
 
 #include <optional>
@@ -22,8 +23,9 @@ namespace
     }
 }
 
-VeskTypeComponent::VeskTypeComponent (VeskModel* modelToEdit)
-    : model (modelToEdit)
+VeskTypeComponent::VeskTypeComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (&sessionToUse.getModel())
 {
 }
 
@@ -34,9 +36,9 @@ VeskTypeComponent::~VeskTypeComponent()
 
 juce::Slider* VeskTypeComponent::createKnob (const juce::String& id, juce::Slider::Listener* listener, bool isSigned)
 {
-    auto* slider = new juce::Slider (id);
+    // Rotary, dragged the way the user chose for all knobs.
+    auto* slider = new VeskKnob (id);
     slider->addListener (listener);
-    slider->setSliderStyle (juce::Slider::SliderStyle::Rotary);
     slider->setRotaryParameters (juce::MathConstants<float>::pi * 1.2f, juce::MathConstants<float>::pi * 2.8f, true);
     slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxBelow, false, 30, 15);
 
@@ -61,19 +63,20 @@ juce::ComboBox* VeskTypeComponent::createCombo (const juce::String& id, juce::Co
     return combo;
 }
 
+void VeskTypeComponent::setKnobDefault (juce::Slider& knob, int offset)
+{
+    const int stored = VeskImage::Pattern::headerDefaults[offset];
+    knob.setDoubleClickReturnValue (true, knob.getMinimum() < 0.0 ? stored - 64 : stored);
+}
+
 juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
 {
-    int size = 0;
-
-    if (auto* data = VeskPanelPictures::getNamedResource ((pictureName + "_png").toRawUTF8(), size))
-        return juce::ImageCache::getFromMemory (data, size);
-
-    return {};
+    return PanelPictures::get (pictureName);
 }
 
 void VeskTypeComponent::storePatternField (int offset, int value)
 {
-    model->storePatternField (offset, value);
+    session.edit (VeskField::pattern (offset), value);
 }
 
 juce::Image* VeskTypeComponent::keepPicture (const juce::String& pictureName)
@@ -88,14 +91,16 @@ MyGroupComponent* VeskTypeComponent::addGroup (juce::Component& parent, const ju
     return group;
 }
 
-juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, ControllerSetter setter, bool isSigned)
+juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, bool isSigned)
 {
     auto* listener = dynamic_cast<juce::Slider::Listener*> (this);
     jassert (listener != nullptr); // an editor with knobs listens to them
 
     auto* knob = createKnob (id, listener, isSigned);
+    setKnobDefault (*knob, offset);
     group.addAndMakeVisible (knob);
-    bindings.push_back ({ knob, bounds, offset, setter });
+    trackGestures (*knob);
+    bindings.push_back ({ knob, bounds, offset });
     return knob;
 }
 
@@ -106,14 +111,14 @@ juce::ComboBox* VeskTypeComponent::addCombo (juce::Component& group, const juce:
 
     auto* combo = createCombo (id, listener, items);
     group.addAndMakeVisible (combo);
-    bindings.push_back ({ combo, bounds, offset, nullptr });
+    bindings.push_back ({ combo, bounds, offset });
     return combo;
 }
 
 void VeskTypeComponent::addControl (juce::Component& group, juce::Component* control, juce::Rectangle<int> bounds)
 {
     group.addAndMakeVisible (control);
-    bindings.push_back ({ control, bounds, -1, nullptr });
+    bindings.push_back ({ control, bounds, -1 });
 }
 
 bool VeskTypeComponent::storeControl (juce::Component* control)
@@ -125,10 +130,7 @@ bool VeskTypeComponent::storeControl (juce::Component* control)
 
         if (auto* knob = dynamic_cast<juce::Slider*> (control))
         {
-            if (binding.setter != nullptr)
-                (model->*binding.setter) (knob->getValue());
-            else
-                storePatternField (binding.offset, (int) knob->getValue());
+            storePatternField (binding.offset, VeskModel::knobValue (binding.offset, knob->getValue(), knob->getMinimum() < 0.0));
 
             return true;
         }

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "MyGroupComponent.h"
-#include "model/VeskModel.h"
+#include "SliderGestures.h"
+#include "session/VeskSession.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -19,7 +20,7 @@
 class VeskTypeComponent : public juce::Component
 {
 public:
-    explicit VeskTypeComponent (VeskModel* modelToEdit);
+    explicit VeskTypeComponent (VeskSession& sessionToUse);
     ~VeskTypeComponent() override;
 
     /** Brings the controls in line with currentPattern: everything for 0, only the
@@ -38,6 +39,10 @@ public:
         when signed, -64 to 63. Not yet added to a parent. */
     static juce::Slider* createKnob (const juce::String& id, juce::Slider::Listener* listener, bool isSigned = false);
 
+    /** A double-click on the knob returns it to the default of the pattern
+        field at offset, as a drag of its own. */
+    static void setKnobDefault (juce::Slider& knob, int offset);
+
     /** A combo box holding items with IDs 1, 2, 3 ... in red text. Not yet added
         to a parent. */
     static juce::ComboBox* createCombo (const juce::String& id, juce::ComboBox::Listener* listener, const juce::StringArray& items);
@@ -48,24 +53,25 @@ public:
         long as a group paints it. */
     static juce::Image panelPicture (const juce::String& pictureName);
 
-    /** Writes a plain field of currentPattern and sends it to the unit. */
+    /** Writes a field of currentPattern through the session: stored, sent, one undo step. */
     void storePatternField (int offset, int value);
 
+    VeskSession& session;
     VeskModel* model;
 
 protected:
-    /** A model setter that stores a controller-carried field and sends the controller. */
-    using ControllerSetter = void (VeskModel::*) (double);
-
     /** A panel picture kept for as long as the editor lives, for a group to paint. */
     juce::Image* keepPicture (const juce::String& pictureName);
 
     /** A group on parent painting the named picture (flat grey for an empty name). */
     MyGroupComponent* addGroup (juce::Component& parent, const juce::String& id, juce::Rectangle<int> bounds, const juce::String& pictureName);
 
-    /** A knob on group bound to a field of currentPattern: a plain field is stored
-        and sent as a data set, a controller-carried one through setter. */
-    juce::Slider* addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, ControllerSetter setter = nullptr, bool isSigned = false);
+    /** A knob on group bound to a field of currentPattern: a plain field is sent
+        as a data set, a controller-carried one as its controller. */
+    juce::Slider* addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, bool isSigned = false);
+
+    /** Makes a knob's drags, double-clicks and typed values undo steps of their own. */
+    void trackGestures (juce::Slider& knob) { knob.addListener (&gestures); }
 
     /** A combo box on group storing its 0-based item index in a field. */
     juce::ComboBox* addCombo (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, const juce::StringArray& items);
@@ -94,10 +100,10 @@ private:
         juce::Component* control;
         juce::Rectangle<int> bounds;
         int offset; // -1 for groups and controls bound to no field
-        ControllerSetter setter;
     };
 
     std::vector<Binding> bindings;
+    SliderGestures gestures { session };
     std::list<juce::Image> keptPictures; // outlives the children, which paint them
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskTypeComponent)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiOut.h"
+#include "model/MidiOut.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiOut.h"
+#include "model/MidiOut.h"
 
 /** Passes messages on while open and drops them while closed. */
 class MidiOutGate : public MidiOut

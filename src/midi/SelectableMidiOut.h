@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiOut.h"
+#include "model/MidiOut.h"
 
 /** Passes what the model sends on to the output chosen now: the MIDI port,
     or the virtual unit. */

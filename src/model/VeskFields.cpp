@@ -247,3 +247,80 @@ std::vector<VeskFields::Difference> VeskFields::differences (const juce::uint8* 
 
     return result;
 }
+
+//==============================================================================
+namespace
+{
+    juce::String patternControlName (int offset, int partType)
+    {
+        using namespace VeskImage::Pattern;
+        const bool rythm = partType == VeskImage::PartType::rythm;
+        const bool bass = partType == VeskImage::PartType::bass;
+
+        if (offset >= stepNote && offset < stepNote + 4 * numSteps)
+        {
+            static const char* const arrays[] = { "Note", "Velocity", "Gate", "Type" };
+            const int array = (offset - stepNote) / numSteps;
+            return "Step " + juce::String ((offset - stepNote) % numSteps + 1) + " " + arrays[array];
+        }
+
+        switch (offset)
+        {
+            case tempoHigh:
+            case tempoLow: return "Tempo";
+            case patternLength: return "Length";
+            case stepsPerBar: return "Scale";
+            case loopCtrl: return "Loop Control";
+            case type: return "Type";
+            case toneOrKit: return rythm ? "Kit" : "Tone";
+            case tuneOrEffectParam1: return bass ? "Tune" : "Effect Param 1";
+            case envModOrEffectParam2: return bass ? "Env Mod" : "Effect Param 2";
+            case accentOrEffectParam3: return bass ? "Accent" : "Effect Param 3";
+            case filterCutoffOrBdLevel: return rythm ? "BD Level" : "Cutoff";
+            case filterResonanceOrSdLevel: return rythm ? "SD Level" : "Resonance";
+            case filterDecayOrHhLevel: return rythm ? "HH Level" : "Filter Decay";
+            case level: return "Level";
+            case pan: return "Pan";
+            case lfoRate: return "LFO Rate";
+            case lfoWave: return "LFO Wave";
+            case wave: return "Wave";
+            case vibratoDepth: return "Vibrato Depth";
+            case filterType: return "Filter Type";
+            case filterAttack: return "Filter Attack";
+            case filterSustain: return "Filter Sustain";
+            case filterRelease: return "Filter Release";
+            case filterLfoDepth: return "Filter LFO Depth";
+            case amplifierEnvDepth: return "Amp Env Depth";
+            case amplifierAttack: return "Amp Attack";
+            case amplifierDecay: return "Amp Decay";
+            case amplifierSustain: return "Amp Sustain";
+            case amplifierRelease: return "Amp Release";
+            case amplifierLfoDepth: return "Amp LFO Depth";
+            case vintageOrEffectType: return bass ? "Vintage" : "Effect Type";
+            default: return VeskFields::patternFieldName (offset);
+        }
+    }
+
+    juce::String systemControlName (int offset)
+    {
+        using namespace VeskImage::System;
+
+        switch (offset)
+        {
+            case masterTune: return "Master Tune";
+            case receiveProgramChange: return "Receive Program Change";
+            case receiveControlChange: return "Receive Control Change";
+            case receivePitchBend: return "Receive Pitch Bend";
+            case midiChannel: return "MIDI Channel";
+            case transmitProgramChange: return "Transmit Program Change";
+            case transpose: return "Transpose";
+            default: return VeskFields::systemFieldName (offset);
+        }
+    }
+}
+
+juce::String VeskFields::controlName (VeskField field, const juce::uint8* record)
+{
+    return field.isSystem() ? systemControlName (field.offset)
+                            : patternControlName (field.offset, record[VeskImage::Pattern::type]);
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeskField.h"
+
 #include <juce_core/juce_core.h>
 
 #include <vector>
@@ -58,6 +60,10 @@ struct VeskFields
     };
 
     static constexpr int reservedBlock = 21;
+
+    /** A field as its control is captioned, for the Edit menu: "Cutoff" (or
+        "BD Level" on a rhythm pattern), "Master Tune", "Step 5 Note". */
+    static juce::String controlName (VeskField field, const juce::uint8* record);
 
     /** Every byte of a that differs from b, in image order. */
     static std::vector<Difference> differences (const juce::uint8* imageA, const juce::uint8* imageB);

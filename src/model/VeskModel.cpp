@@ -190,18 +190,27 @@ void VeskModel::sendSystemField (int offset)
     send (VeskProtocol::dataSetAtOffset (VeskImage::Area::system, offset, systemBlock[offset]));
 }
 
-void VeskModel::setMasterTune (double hz)
+int VeskModel::masterTuneValue (double hz) noexcept
 {
     // Nearest 0.2 Hz step: a slider's 440.0 may arrive as 439.99999...
     const double steps = std::isfinite (hz) ? (hz * 10.0 - 4274.0) * 0.5 : 63.0;
-    systemBlock[VeskImage::System::masterTune] = (juce::uint8) clamp7 (juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
+    return clamp7 (juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
+}
+
+int VeskModel::midiChannelValue (int channel) noexcept
+{
+    return (channel <= 0 || channel > 16) ? VeskImage::System::channelOff : channel - 1;
+}
+
+void VeskModel::setMasterTune (double hz)
+{
+    systemBlock[VeskImage::System::masterTune] = (juce::uint8) masterTuneValue (hz);
     sendSystemField (VeskImage::System::masterTune);
 }
 
 void VeskModel::setMidiChannel (int channel)
 {
-    systemBlock[VeskImage::System::midiChannel] =
-        (juce::uint8) ((channel <= 0 || channel > 16) ? VeskImage::System::channelOff : channel - 1);
+    systemBlock[VeskImage::System::midiChannel] = (juce::uint8) midiChannelValue (channel);
     sendSystemField (VeskImage::System::midiChannel);
 }
 
@@ -226,12 +235,17 @@ void VeskModel::requestSystemBlock()
 }
 
 //==============================================================================
+int VeskModel::tempoValue (double bpm) noexcept
+{
+    // Whole beats per minute only; the tenths are dropped.
+    return juce::jlimit (0, 0x3FFF, wholePart (bpm) * 10);
+}
+
 void VeskModel::setTempo (double bpm)
 {
     using namespace VeskImage::Pattern;
 
-    // Whole beats per minute only; the tenths are dropped.
-    const int t = juce::jlimit (0, 0x3FFF, wholePart (bpm) * 10);
+    const int t = tempoValue (bpm);
     currentPattern[tempoHigh] = (juce::uint8) (t >> 7);
     currentPattern[tempoLow] = (juce::uint8) (t & 0x7F);
     sendPatternField (tempoHigh);
@@ -260,6 +274,14 @@ void VeskModel::setControl83 (double value) { storeAndSendController (83, VeskIm
 void VeskModel::setLevel (double value) { storeAndSendController (7, VeskImage::Pattern::level, clamp7 (wholePart (value))); }
 void VeskModel::setPan (double value) { storeAndSendController (10, VeskImage::Pattern::pan, wrap7 (wholePart (value) + 64)); }
 
+int VeskModel::stepTypeValue (int value) noexcept
+{
+    using namespace VeskImage;
+
+    // The wheel wraps: past the last type comes the first, before the first the last.
+    return value >= StepType::numTypes ? StepType::normal : (value < 0 ? StepType::accent : value);
+}
+
 void VeskModel::setStepType (int stepIndex, int value)
 {
     using namespace VeskImage;
@@ -267,8 +289,7 @@ void VeskModel::setStepType (int stepIndex, int value)
     if (stepIndex < 0 || stepIndex >= Pattern::numSteps)
         return;
 
-    const int stored = value >= StepType::numTypes ? StepType::normal : (value < 0 ? StepType::accent : value);
-    currentPattern[Pattern::stepType + stepIndex] = (juce::uint8) stored;
+    currentPattern[Pattern::stepType + stepIndex] = (juce::uint8) stepTypeValue (value);
     sendPatternField (Pattern::stepType + stepIndex);
 }
 
@@ -301,6 +322,90 @@ void VeskModel::requestCurrentPattern()
 juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noexcept
 {
     return VeskProtocol::computeChecksum (body, length);
+}
+
+//==============================================================================
+int VeskModel::controllerForOffset (int offset) noexcept
+{
+    for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
+        if (VeskDecoder::patternOffsetForController (controller) == offset)
+            return controller;
+
+    return -1;
+}
+
+int VeskModel::knobValue (int offset, double value, bool isSigned) noexcept
+{
+    using namespace VeskImage::Pattern;
+    const int whole = wholePart (value) + (isSigned ? 64 : 0);
+
+    switch (offset)
+    {
+        // The unit's effect knobs and pan wrap; its levels and filter stop at the ends.
+        case tuneOrEffectParam1:
+        case envModOrEffectParam2:
+        case accentOrEffectParam3:
+        case pan:
+            return wrap7 (whole);
+
+        case filterCutoffOrBdLevel:
+        case filterResonanceOrSdLevel:
+        case filterDecayOrHhLevel:
+        case level:
+            return clamp7 (whole);
+
+        default:
+            return whole & 0x7F;
+    }
+}
+
+int VeskModel::imageOffsetOf (VeskField field) const noexcept
+{
+    return field.isSystem() ? VeskImage::systemBlockOffset + field.offset
+                            : (int) (currentPattern - image) + field.offset;
+}
+
+int VeskModel::readField (VeskField field) const noexcept
+{
+    const auto* bytes = image + imageOffsetOf (field);
+    return field.width == 2 ? bytes[0] * 128 + bytes[1] : bytes[0];
+}
+
+void VeskModel::storeField (VeskField field, int value) noexcept
+{
+    auto* bytes = image + imageOffsetOf (field);
+
+    if (field.width == 2)
+    {
+        const int v = juce::jlimit (0, 0x3FFF, value);
+        bytes[0] = (juce::uint8) (v >> 7);
+        bytes[1] = (juce::uint8) (v & 0x7F);
+        return;
+    }
+
+    bytes[0] = (juce::uint8) (value & 0x7F);
+}
+
+void VeskModel::sendField (VeskField field)
+{
+    if (field.isSystem())
+    {
+        send (VeskProtocol::dataSetAtOffset (VeskImage::Area::system, field.offset, systemBlock[field.offset]));
+        return;
+    }
+
+    const int controller = field.width == 1 ? controllerForOffset (field.offset) : -1;
+
+    if (controller >= 0 && channelIsOn())
+    {
+        send (juce::MidiMessage::controllerEvent (systemBlock[VeskImage::System::midiChannel] + 1,
+                                                  controller, currentPattern[field.offset]));
+        return;
+    }
+
+    for (int i = 0; i < field.width; ++i)
+        send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, field.offset + i,
+                                             currentPattern[field.offset + i]));
 }
 
 //==============================================================================
@@ -347,6 +452,10 @@ juce::Result VeskModel::loadDocument (const juce::File& file)
         return juce::Result::fail ("Error while loading file");
 
     setLastDocumentOpened (file);
+
+    if (onLoaded != nullptr)
+        onLoaded();
+
     return juce::Result::ok();
 }
 
@@ -359,6 +468,9 @@ juce::Result VeskModel::saveDocument (const juce::File& file)
     if (written.failed())
         return juce::Result::fail ("Could not save \"" + file.getFileName() + "\": " + written.getErrorMessage()
                                    + ". The library is unchanged on disk and still open here.");
+
+    if (onSaved != nullptr)
+        onSaved();
 
     return juce::Result::ok();
 }

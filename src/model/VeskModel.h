@@ -1,8 +1,9 @@
 #pragma once
 
+#include "MidiOut.h"
 #include "VeskDecoder.h"
+#include "VeskField.h"
 #include "VeskImage.h"
-#include "midi/MidiOut.h"
 
 #include <juce_data_structures/juce_data_structures.h>
 #include <juce_gui_extra/juce_gui_extra.h>
@@ -98,6 +99,36 @@ public:
     void requestCurrentPattern();
 
     static juce::uint8 computeChecksum (const juce::uint8* body, int length) noexcept;
+
+    //==============================================================================
+    /** A field's stored value: of the system block, or of currentPattern. */
+    int readField (VeskField field) const noexcept;
+
+    /** Stores a field's value without sending it or marking anything. */
+    void storeField (VeskField field, int value) noexcept;
+
+    /** Sends a field's stored value as an edit of it does: the controller that
+        carries it while the unit's channel is on, else a data set to the
+        unit's temporary pattern (or system block); the tempo as two data sets. */
+    void sendField (VeskField field);
+
+    /** Image offset of a field's first byte, in the record being edited. */
+    int imageOffsetOf (VeskField field) const noexcept;
+
+    /** The stored values the controls give: knobs (plain, controller-carried,
+        signed), the tempo in whole beats, the master tune in Hz, the channel
+        (0 off, 1-16) and the step type, each limited or wrapped as its setter does. */
+    static int knobValue (int offset, double value, bool isSigned) noexcept;
+    static int tempoValue (double bpm) noexcept;
+    static int masterTuneValue (double hz) noexcept;
+    static int midiChannelValue (int channel) noexcept;
+    static int stepTypeValue (int value) noexcept;
+
+    /** The controller that carries a pattern offset, or -1. */
+    static int controllerForOffset (int offset) noexcept;
+
+    /** Told after a library was read or written by the document operations. */
+    std::function<void()> onLoaded, onSaved;
 
     //==============================================================================
     /** Applies an exclusive body received from the unit (see VeskDecoder). */

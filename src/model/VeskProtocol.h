@@ -54,4 +54,8 @@ struct VeskProtocol
 
     /** Sets a body's last byte to its checksum and frames it. */
     static juce::MidiMessage finish (juce::uint8* body, int length);
+
+    /** Milliseconds a message of that many bytes takes on a MIDI line
+        (31250 baud, ten bits a byte). */
+    static constexpr double wireMilliseconds (int numBytes) noexcept { return numBytes * 10.0 * 1000.0 / 31250.0; }
 };

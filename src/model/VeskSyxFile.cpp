@@ -279,3 +279,18 @@ juce::Result VeskSyxFile::writeImage (const juce::File& file, const juce::uint8*
 
     return WholeFileWriter::write (file, syx.getData(), syx.getDataSize());
 }
+
+juce::StringArray VeskSyxFile::Report::lines (const juce::String& fileName) const
+{
+    juce::StringArray text (fileName + ": " + summary + ".");
+
+    if (! details.empty())
+    {
+        text.add ({});
+
+        for (auto& detail : details)
+            text.add (detail);
+    }
+
+    return text;
+}

@@ -133,6 +133,9 @@ struct VeskSyxFile
     {
         std::vector<juce::String> details;
         juce::String summary;
+
+        /** "FILE: summary.", then the details after a blank line. */
+        juce::StringArray lines (const juce::String& fileName) const;
     };
 
     static Report describeImport (const Contents& contents, const Import& import, size_t maxDetailLines = 12);

@@ -1,5 +1,4 @@
 #include "VeskTransfer.h"
-#include "VeskVirtualUnit.h"
 #include "model/VeskProtocol.h"
 
 #include <algorithm>
@@ -142,13 +141,29 @@ juce::String VeskTransfer::title (Kind kind)
 //==============================================================================
 bool VeskTransfer::start (Kind kind)
 {
+    return begin (kind, blockOrder (kind));
+}
+
+bool VeskTransfer::startSending (const std::vector<int>& blocks)
+{
+    std::vector<int> order;
+
+    for (int block : blockOrder (Kind::sendAll))
+        if (std::find (blocks.begin(), blocks.end(), block) != blocks.end())
+            order.push_back (block);
+
+    return ! order.empty() && begin (Kind::sendAll, order);
+}
+
+bool VeskTransfer::begin (Kind kind, const std::vector<int>& order)
+{
     if (running)
         return false;
 
     report = {};
     report.kind = kind;
 
-    for (int block : blockOrder (kind))
+    for (int block : order)
         report.blocks.push_back ({ block, Status::waiting, {} });
 
     running = true;
@@ -159,8 +174,13 @@ bool VeskTransfer::start (Kind kind)
 
     if (kind == Kind::sendAll)
     {
-        toSend = VeskProtocol::wholeImage (model.image);
-        jassert (toSend.size() == report.blocks.size());
+        toSend.clear();
+
+        for (int block : order)
+            toSend.push_back (block < 0    ? VeskProtocol::systemBulk (model.systemBlock)
+                              : block == 0 ? VeskProtocol::patternBulk (VeskImage::Area::temporaryPattern, 0, model.temporaryPattern)
+                                           : VeskProtocol::patternBulk (VeskImage::Area::userPattern, block - 1, model.userPattern (block - 1)));
+
         sendNext();
         return true;
     }
@@ -325,7 +345,7 @@ void VeskTransfer::sendNext()
     report.blocks[(size_t) report.current].status = Status::done;
 
     // Its time on the wire plus a gap before the next one.
-    const double pause = VeskVirtualUnit::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
+    const double pause = VeskProtocol::wireMilliseconds (message.getRawDataSize()) + settings.gapMs;
 
     timerId = clock.callAfter (pause, [this]
                                {
@@ -447,9 +467,18 @@ juce::String VeskTransfer::Report::summary() const
         if (cancelled)
             text.add ("Cancelled after sending " + juce::String (done) + " of " + juce::String (total)
                       + " blocks: nothing further was sent. The unit has the blocks sent before.");
-        else
+        else if (total == (int) blockOrder (kind).size())
             text.add ("Sent all " + juce::String (total) + " blocks to the unit: the system block, "
                       + "user patterns 1 to 20 and the temporary pattern.");
+        else
+        {
+            std::vector<int> sent;
+
+            for (auto& b : blocks)
+                sent.push_back (b.block);
+
+            text.add ("Sent " + times (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
+        }
 
         if (! ignored.empty())
             text.add ("\nIgnored while sending: " + describeIgnored (ignored) + ".");

@@ -58,6 +58,11 @@ public:
     /** Starts a transfer; refused (false, nothing sent) while one runs. */
     bool start (Kind kind);
 
+    /** A Send All of only these blocks (-1 system, 0 temporary, 1-20 user
+        patterns), in Send All's order and pace: what undoing a whole-block
+        change sends. Refused while a transfer runs or with no block. */
+    bool startSending (const std::vector<int>& blocks);
+
     /** Stops a running transfer where it is; what was applied stays. */
     void cancel();
 
@@ -121,6 +126,7 @@ private:
         double answerableUntil;
     };
 
+    bool begin (Kind kind, const std::vector<int>& order);
     void request();
     void timedOut();
     void failedTry (const juce::String& why);

@@ -184,7 +184,7 @@ void VeskVirtualUnit::answer (const juce::MidiMessage& dump)
     if (fault.drop)
         return;
 
-    const double delay = (answerDelayMs < 0.0 ? wireMilliseconds (dump.getRawDataSize()) : answerDelayMs) + fault.extraDelayMs;
+    const double delay = (answerDelayMs < 0.0 ? VeskProtocol::wireMilliseconds (dump.getRawDataSize()) : answerDelayMs) + fault.extraDelayMs;
 
     if (fault.foreignBefore)
     {

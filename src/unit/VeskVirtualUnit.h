@@ -1,7 +1,7 @@
 #pragma once
 
 #include "VeskClock.h"
-#include "midi/MidiOut.h"
+#include "model/MidiOut.h"
 #include "model/VeskImage.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
@@ -74,9 +74,6 @@ public:
     void setFault (int answerNumber, const Fault& fault) { faults[answerNumber] = fault; }
 
     int getNumAnswers() const noexcept { return numAnswers; }
-
-    /** Milliseconds a message of that many bytes takes on a MIDI line. */
-    static double wireMilliseconds (int numBytes) noexcept { return numBytes * 10.0 * 1000.0 / 31250.0; }
 
 private:
     void takeDataSet (const juce::uint8* body, int length);

@@ -71,8 +71,17 @@ TEST_F (ContentCompTest, OffersItsCommandsWithTheirTextsKeysAndCategories)
 {
     juce::Array<juce::CommandID> ids;
     content.getAllCommands (ids);
-    ASSERT_EQ (ids, juce::Array<juce::CommandID> ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
-                                                    0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106, 0x2200, 0x2201 }));
+    const juce::Array<juce::CommandID> ownCommands ({ 0x2000, 0x2001, 0x2002, 0x2003, 0x2004, 0x2005, 0x2006, 0x2007, 0x2008,
+                                                      0x2100, 0x2101, 0x2102, 0x2103, 0x2104, 0x2105, 0x2106, 0x2200, 0x2201 });
+
+    for (auto id : ownCommands)
+        EXPECT_TRUE (ids.contains (id)) << id;
+
+    auto sorted = ids;
+    sorted.sort();
+
+    for (int i = 1; i < sorted.size(); ++i)
+        EXPECT_NE (sorted[i - 1], sorted[i]) << "listed once";
 
     struct Expected
     {
@@ -192,7 +201,7 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 {
-    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Setup", "Unit", "Help" }));
+    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Edit", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
     ASSERT_EQ (file.size(), 10u);
@@ -210,21 +219,27 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 
     EXPECT_FALSE (file[2].enabled) << "no recent file yet";
 
-    const auto setup = menu (1);
-    ASSERT_EQ (setup.size(), 2u);
+    const auto edit = menu (1);
+    ASSERT_EQ (edit.size(), 2u);
+
+    for (auto& item : edit)
+        EXPECT_FALSE (item.enabled) << "nothing to undo or redo yet: " << item.text;
+
+    const auto setup = menu (2);
+    ASSERT_EQ (setup.size(), 5u) << "and after a separator, the view options' two submenus";
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
     EXPECT_EQ (setup[1].id, 0x2200);
     EXPECT_EQ (setup[1].text, "Reset Unit At Start");
 
-    const auto unit = menu (2);
+    const auto unit = menu (3);
     ASSERT_EQ (unit.size(), 6u);
     const int unitIds[] = { 0x2100, 0x2101, 0x2102, 0, 0x2103, 0x2104 };
 
     for (size_t i = 0; i < unit.size(); ++i)
         EXPECT_EQ (unit[i].id, unitIds[i]);
 
-    const auto help = menu (3);
+    const auto help = menu (4);
     ASSERT_EQ (help.size(), 1u);
     EXPECT_EQ (help[0].id, 0x2008);
     EXPECT_EQ (help[0].text, "About");
@@ -238,8 +253,8 @@ TEST_F (ContentCompTest, EditorFillsTheContentAndNoInputMeansNoReceiver)
     EXPECT_EQ (content.getEditor().getParentComponent(), &content);
 
     // No MIDI port exists here: nothing is enabled, so nothing is attached.
-    content.attachMidiInputCallbacks();
-    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+    content.getSession().attachReceivers();
+    EXPECT_EQ (content.getSession().getNumReceivers(), 0);
 }
 
 TEST (ContentCompSettings, StartingWithoutASettingsFileWritesNone)
@@ -259,7 +274,7 @@ TEST_F (ContentCompTest, ImportSyxAppliesEveryValidDumpAndReportsWhatItIgnored)
 {
     auto& model = content.getModel();
     model.setChangedFlag (false);
-    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+    EXPECT_EQ (content.getSession().getNumReceivers(), 0);
 
     auto dump = [] (const juce::MidiMessage& m)
     { return juce::MemoryBlock (m.getRawData(), (size_t) m.getRawDataSize()); };
@@ -359,20 +374,20 @@ TEST_F (ContentCompTest, TransfersNeedAWayToTheUnit)
 {
     // No port exists here and the virtual unit is off.
     EXPECT_TRUE (perform (ContentComp::getAllFromUnit));
-    EXPECT_FALSE (content.getTransfer().isRunning());
+    EXPECT_FALSE (content.getSession().getTransfer().isRunning());
     EXPECT_TRUE (content.lastMessage.startsWith ("No MIDI output is chosen, so nothing can reach the unit.")) << content.lastMessage;
 }
 
 TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
 {
     auto& model = content.getModel();
-    auto& unit = content.getVirtualUnit();
+    auto& unit = content.getSession().getVirtualUnit();
     using namespace VeskImage;
 
     EXPECT_TRUE (perform (ContentComp::useVirtualUnit));
-    EXPECT_TRUE (content.isVirtualUnitInUse());
+    EXPECT_TRUE (content.getSession().isVirtualUnitInUse());
     EXPECT_NE (info (ContentComp::useVirtualUnit).flags & juce::ApplicationCommandInfo::isTicked, 0);
-    EXPECT_EQ (content.getNumMidiInputCallbacks(), 1);
+    EXPECT_EQ (content.getSession().getNumReceivers(), 1);
 
     // Edits reach it; its knobs reach the library.
     model.setControl74 (3);
@@ -385,17 +400,17 @@ TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
     unit.memory[userPatternOffset (1) + Pattern::level] = 77;
     model.setChangedFlag (false);
     EXPECT_TRUE (perform (ContentComp::getAllFromUnit));
-    EXPECT_TRUE (content.isBusy());
+    EXPECT_TRUE (content.getSession().isBusy());
 
     // Meanwhile edits of the library and other transfers wait.
     EXPECT_TRUE (perform (ContentComp::newLibrary));
     EXPECT_TRUE (content.lastMessage.contains ("New waits until it has ended")) << content.lastMessage;
     EXPECT_TRUE (perform (ContentComp::sendAllToUnit));
-    EXPECT_EQ (content.getTransfer().getReport().kind, VeskTransfer::Kind::getAll);
+    EXPECT_EQ (content.getSession().getTransfer().getReport().kind, VeskTransfer::Kind::getAll);
 
     const auto giveUp = juce::Time::getMillisecondCounter() + 10000;
 
-    while (content.isBusy() && juce::Time::getMillisecondCounter() < giveUp)
+    while (content.getSession().isBusy() && juce::Time::getMillisecondCounter() < giveUp)
         juce::dispatchNextMessageOnSystemQueue (false);
 
     EXPECT_EQ (model.userPattern (1)[Pattern::level], 77);
@@ -404,8 +419,8 @@ TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
 
     // Off again: back to the ports of the settings, of which there are none here.
     EXPECT_TRUE (perform (ContentComp::useVirtualUnit));
-    EXPECT_FALSE (content.isVirtualUnitInUse());
-    EXPECT_EQ (content.getNumMidiInputCallbacks(), 0);
+    EXPECT_FALSE (content.getSession().isVirtualUnitInUse());
+    EXPECT_EQ (content.getSession().getNumReceivers(), 0);
     model.setControl74 (9);
     EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 3);
 }

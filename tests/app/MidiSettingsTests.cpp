@@ -1,6 +1,6 @@
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
-#include "midi/MidiDeviceSelectorComponent.h"
+#include "app/MidiDeviceSelectorComponent.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/BoundedXml.h"
 #include "model/WholeFileWriter.h"

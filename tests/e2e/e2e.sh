@@ -20,6 +20,9 @@ export XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 settings=$XDG_CONFIG_HOME/VeskEdit/VeskEdit.settings
+# Where the program writes where its controls lie (see "Controls found where the program lays them out").
+export VESKEDIT_LAYOUT_REPORT=$work/layout.txt
+layout=$VESKEDIT_LAYOUT_REPORT
 
 xvfb_pid=""
 app_pid=""
@@ -92,6 +95,7 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 # folder taken hands its files to the running one and ends without a window.
 start_app()
 {
+    rm -f "$layout"
     "$binary" "$@" > "$work/app.log" 2>&1 &
     app_pid=$!
 
@@ -106,9 +110,13 @@ start_app()
     fi
 
     main=$(window '^Vesk Edit$')
+    wait_for 10 test -s "$layout" || fail "the program wrote no layout report"
+    read_menu_bar
 
-    # The window is mapped before it is painted: wait for the pattern page's band.
-    wait_for 10 pixel_is "$main" 300 85 "#990000" || fail "the pattern page was not painted within 10 s"
+    # The window is mapped before it is painted: wait for the pattern page's band
+    # (further in when a saved zoom shows everything larger).
+    local zoom=${start_zoom:-100}
+    wait_for 10 pixel_is "$main" $((300 * zoom / 100)) $((85 * zoom / 100)) "#990000" || fail "the pattern page was not painted within 10 s"
 }
 
 # Key presses typed as a person types them: the window gets the focus and the
@@ -147,12 +155,17 @@ choose_from_menu()
     fail "the first item of the menu at x $x opened no window titled $title"
 }
 
-# The menu bar items, by their place in the bar.
-file_menu_x=28
-setup_menu_x=85
-unit_menu_x=146
-help_menu_x=202
-menu_y=42
+# The menu bar's menus, where the layout report puts them: sets file_menu_x,
+# edit_menu_x, setup_menu_x, unit_menu_x, help_menu_x and menu_y.
+read_menu_bar()
+{
+    local menu xy
+    for menu in File Edit Setup Unit Help; do
+        xy=$(place $menu) || fail "the layout report lists no menu $menu"
+        printf -v "${menu,,}_menu_x" '%s' "${xy% *}"
+    done
+    menu_y=${xy#* }
+}
 first_item_y=66
 second_item_y=88
 
@@ -428,6 +441,73 @@ and not in exactly
 $expected"
 }
 
+# --- Controls found where the program lays them out ---------------------------
+# With VESKEDIT_LAYOUT_REPORT set, the program writes where each named control
+# lies in the window ("PATH<tab>X Y W H"), so a case clicks "the System tab" or
+# "the Transpose +" by name and follows the layout wherever it moves.
+
+# place PATH: the centre of the control, "X Y" in the window's coordinates.
+place()
+{
+    awk -F'\t' -v path="$1" '$1 == path { split($2, r, " "); print r[1] + int(r[3] / 2), r[2] + int(r[4] / 2); found = 1 }
+        END { exit ! found }' "$layout"
+}
+
+# below PATH PIXELS: a point that many pixels below the control's bottom edge, "X Y".
+below()
+{
+    awk -F'\t' -v path="$1" -v by="$2" '$1 == path { split($2, r, " "); print r[1] + 1, r[2] + r[4] + by; found = 1 }
+        END { exit ! found }' "$layout"
+}
+
+click_on()
+{
+    local xy
+    xy=$(place "$1") || fail "the layout report lists no '$1': $(cut -f1 "$layout" | tr '\n' ' ')"
+    click "$main" $xy
+}
+
+# next_message WHAT COMMAND...: runs COMMAND and waits for the one message it
+# adds to the MIDI log, which it keeps in $message.
+next_message()
+{
+    local before=$(lines_in "$VESKEDIT_MIDI_LOG") what=$1
+    shift
+    "$@"
+    wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "$what sent nothing"
+    ! wait_for 2 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 2)) \
+        || fail "$what sent $(($(lines_in "$VESKEDIT_MIDI_LOG") - before)) messages, not one"
+    message=$(tail -1 "$VESKEDIT_MIDI_LOG")
+}
+
+# An exclusive message as the log shows it ("F0 41 ... F7"): its value is the
+# byte before the checksum, and the checksum makes the address, the value and
+# itself add up to a multiple of 128.
+value_of() { local b=($1); echo $((16#${b[-3]})); }
+checksum_fits()
+{
+    local b=($1) sum=0 i
+    for ((i = 6; i < ${#b[@]} - 1; ++i)); do sum=$((sum + 16#${b[i]})); done
+    [ ${#b[@]} -gt 8 ] && [ $((sum % 128)) -eq 0 ]
+}
+# Both messages say the same up to their value: one kind, to one address.
+same_address() { local a=($1) b=($2); [ "${a[*]:0:${#a[@]}-3}" = "${b[*]:0:${#b[@]}-3}" ]; }
+
+# Waits until the MIDI log has not grown for a second: the start has sent all it sends.
+log_settled()
+{
+    wait_for 10 test -s "$VESKEDIT_MIDI_LOG" || fail "nothing was sent at the start"
+    local count=-1 deadline=$((SECONDS + 20))
+    until [ "$count" -eq "$(lines_in "$VESKEDIT_MIDI_LOG")" ]; do
+        [ $SECONDS -ge $deadline ] && fail "the MIDI log did not stop growing"
+        count=$(lines_in "$VESKEDIT_MIDI_LOG")
+        sleep 1
+    done
+}
+
+transpose_in() { "$vesk" show --json "$1" | jq -r '.systemBlock.transpose.raw'; }
+saved_transpose_is() { [ "$(transpose_in "$1")" = "$2" ]; }
+
 start_x
 
 case "$case_name" in
@@ -438,8 +518,8 @@ case "$case_name" in
         bar=$(pixel "$main" 200 $menu_y)
         [ "$bar" != "#999999" ] || fail "no menu bar below the title"
 
-        # Each of the four menu bar items opens a menu.
-        for x in $file_menu_x $setup_menu_x $unit_menu_x $help_menu_x; do
+        # Each of the five menu bar items opens a menu.
+        for x in $file_menu_x $edit_menu_x $setup_menu_x $unit_menu_x $help_menu_x; do
             click "$main" $x $menu_y
             wait_for 5 has_window "$app_pid" '^menu$' || fail "no menu opens at x $x of the menu bar"
             press "$(window '^menu$')" Escape
@@ -586,7 +666,7 @@ case "$case_name" in
         chown $other:$other "$other_home"
         # A command line, not a function: run in the background, its $! is the program's own.
         as_other=(setpriv --reuid=$other --regid=$other --clear-groups env -C "$other_home" HOME="$other_home"
-            XDG_CONFIG_HOME="$other_home/.config" XDG_RUNTIME_DIR="$other_home/runtime")
+            XDG_CONFIG_HOME="$other_home/.config" XDG_RUNTIME_DIR="$other_home/runtime" VESKEDIT_LAYOUT_REPORT="$other_home/layout.txt")
         "${as_other[@]}" true 2> /dev/null || skip "cannot run programs as user $other here (that takes root)"
         "${as_other[@]}" test -x "$binary" || skip "user $other cannot run $binary"
         "${as_other[@]}" mkdir -m 700 "$other_home/runtime"
@@ -883,6 +963,95 @@ case "$case_name" in
         tempo_saved() { grep -q '^Temporary *tempo' <("$vesk" diff Defaults.vsk Got.vsk); } # diff exits 1: they differ
         wait_for 10 tempo_saved || fail "the knob did not change the library: $("$vesk" diff Defaults.vsk Got.vsk)"
         quit_cleanly
+        ;;
+
+    zoom)
+        # Ctrl+= three times is 200 %: the window, its title bar and menu bar
+        # and its dialogs twice as large, and so at the next start.
+        start_app
+        plain=$(size_of "$main")
+        w=${plain%x*} h=${plain#*x}
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M opened no 'Midi Settings' dialog"
+        plain_dialog=$(size_of "$(window '^Midi Settings$')")
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
+
+        press "$main" ctrl+equal ctrl+equal ctrl+equal
+        doubled() { [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ]; }
+        wait_for 10 doubled || fail "at 200 % the window is $(size_of "$main"), not twice $plain"
+        wait_for 5 grep -q 'name="zoom" val="200"' "$settings" || fail "200 % was not remembered"
+        # The pattern page's band, and the menu bar above it, where twice the
+        # coordinates of 100 % put them.
+        wait_for 5 pixel_is "$main" 600 170 "#990000" || fail "the pattern page was not drawn at twice the size"
+        [ "$(pixel "$main" 400 $((2 * menu_y)))" != "#999999" ] || fail "no menu bar at twice its height"
+
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M at 200 % opened no 'Midi Settings' dialog"
+        dialog_size=$(size_of "$(window '^Midi Settings$')")
+        [ "$dialog_size" = "$((2 * ${plain_dialog%x*}))x$((2 * ${plain_dialog#*x}))" ] \
+            || fail "at 200 % the Midi Settings dialog is $dialog_size, not twice $plain_dialog"
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
+        quit_cleanly
+
+        start_zoom=200 start_app
+        [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ] || fail "a start at 200 % made the window $(size_of "$main")"
+        press "$main" ctrl+0
+        wait_for 10 eval '[ "$(size_of "$main")" = "$plain" ]' || fail "Ctrl+0 left the window at $(size_of "$main"), not $plain"
+        quit_cleanly
+        ;;
+
+    undo)
+        # Transpose two steps up on the System page, a second apart as a person
+        # clicks, undone and redone with the keys, saved to the file opened.
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
+        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+        opened=$(transpose_in Song.vsk)
+        start_app Song.vsk
+        click_on System
+        wait_for 5 pixel_is "$main" $(below Store 40) "#F0FFFF" || fail "the System tab did not open"
+        log_settled
+
+        next_message 'Transpose "+"' click_on Transpose/+
+        up1=$message
+        sleep 1 # a person's pace: the second click is a step of its own however quick, but comes like this
+        next_message 'the second Transpose "+"' click_on Transpose/+
+        up2=$message
+        { same_address "$up1" "$up2" && checksum_fits "$up1" && checksum_fits "$up2"; } \
+            || fail "the two steps up sent '$up1' and '$up2', not one field's value twice"
+        [ "$(value_of "$up1") $(value_of "$up2")" = "$((opened + 1)) $((opened + 2))" ] \
+            || fail "the two steps up sent the values $(value_of "$up1") and $(value_of "$up2") after $opened"
+
+        # Ctrl+Z takes back the second step alone; Ctrl+S keeps one step up.
+        next_message "Ctrl+Z" press "$main" ctrl+z
+        [ "$message" = "$up1" ] || fail "Ctrl+Z sent '$message', not the first step's '$up1' again"
+        press "$main" ctrl+s
+        wait_for 10 saved_transpose_is Song.vsk $((opened + 1)) \
+            || fail "Song.vsk holds transpose $(transpose_in Song.vsk), not one step up from $opened"
+        no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
+
+        # Ctrl+Z again: the value opened goes back to the unit, where the steps went.
+        next_message "the second Ctrl+Z" press "$main" ctrl+z
+        { same_address "$up1" "$message" && checksum_fits "$message"; } \
+            || fail "the second Ctrl+Z sent '$message', not a data set to where '$up1' went"
+        [ "$(value_of "$message")" = "$opened" ] || fail "the second Ctrl+Z sent transpose $(value_of "$message"), not $opened"
+
+        # Both steps again, and saved.
+        next_message "Ctrl+Shift+Z" press "$main" ctrl+shift+z
+        [ "$message" = "$up1" ] || fail "Ctrl+Shift+Z sent '$message', not '$up1'"
+        next_message "the second Ctrl+Shift+Z" press "$main" ctrl+shift+z
+        [ "$message" = "$up2" ] || fail "the second Ctrl+Shift+Z sent '$message', not '$up2'"
+        press "$main" ctrl+s
+        wait_for 10 saved_transpose_is Song.vsk $((opened + 2)) \
+            || fail "Song.vsk holds transpose $(transpose_in Song.vsk), not two steps up from $opened"
+
+        # A step taken back to what was saved: nothing to ask about when quitting.
+        next_message 'a third Transpose "+"' click_on Transpose/+
+        next_message "Ctrl+Z after it" press "$main" ctrl+z
+        [ "$message" = "$up2" ] || fail "Ctrl+Z after the third step sent '$message', not '$up2'"
+        quit_cleanly
+        saved_transpose_is Song.vsk $((opened + 2)) || fail "Song.vsk changed after the last save"
         ;;
 
     *)

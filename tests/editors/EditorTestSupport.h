@@ -1,30 +1,13 @@
 #pragma once
 
+#include "../unit/VirtualClock.h"
+#include "DispatchMessages.h"
 #include "RecordingMidiOut.h"
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
+#include "session/VeskSession.h"
 
 #include <gtest/gtest.h>
-#include <juce_gui_basics/juce_gui_basics.h>
-
-namespace juce
-{
-    // JUCE's own dispatcher; runDispatchLoopUntil is not built without modal loops.
-    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
-
-/** Runs the messages queued for the message thread (async notifications,
-    clicks, posted MIDI) until none is left. */
-inline void dispatchPendingMessages()
-{
-    for (int idleRounds = 0; idleRounds < 3;)
-    {
-        if (juce::dispatchNextMessageOnSystemQueue (true))
-            idleRounds = 0;
-        else
-            ++idleRounds;
-    }
-}
 
 inline std::vector<juce::uint8> bytesOf (const juce::MidiMessage& m)
 {
@@ -36,7 +19,18 @@ inline std::string hexOf (const juce::MidiMessage& m)
     return RecordingMidiOut::hex (bytesOf (m));
 }
 
-/** A model on a recorder, with the start-up defaults already sent and forgotten. */
+/** The options of a session without ports, on a recorder, in virtual time. */
+inline VeskSession::Options testSessionOptions (VeskClock& clock, MidiOut& recorder)
+{
+    VeskSession::Options options;
+    options.clock = &clock;
+    options.wireTap = &recorder;
+    options.openDevices = false;
+    return options;
+}
+
+/** A session (and so a model) on a recorder, with the start-up defaults
+    already sent and forgotten. */
 struct ModelFixture : ::testing::Test
 {
     ModelFixture() { out.clear(); }
@@ -45,5 +39,7 @@ struct ModelFixture : ::testing::Test
     static std::string dataSet (int a0, int offset, int value) { return hexOf (VeskProtocol::dataSet (a0, 0, offset, value)); }
 
     RecordingMidiOut out;
-    VeskModel model { out };
+    VirtualClock clock;
+    VeskSession session { testSessionOptions (clock, out) };
+    VeskModel& model = session.getModel();
 };

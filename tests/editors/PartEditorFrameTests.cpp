@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 #include "VeskPanelPictures.h"
 #include "editors/MyGroupComponent.h"
+#include "editors/PanelPictures.h"
 #include "editors/PatternsComponent.h"
 #include "editors/VeskLineinComponent.h"
 
@@ -27,7 +28,7 @@ namespace
 
 TEST_F (LineInEditor, LevelKnobStoresAndSendsController7)
 {
-    VeskLineinComponent editor (&model);
+    VeskLineinComponent editor (session);
     editor.updateFromPattern (0);
     EXPECT_DOUBLE_EQ (editor.levelSlider->getValue(), 77.0);
     EXPECT_TRUE (out.messages.empty());
@@ -41,7 +42,7 @@ TEST_F (LineInEditor, LevelKnobStoresAndSendsController7)
 
 TEST_F (LineInEditor, AnyRefreshReReadsTheLevelAndSendsNothing)
 {
-    VeskLineinComponent editor (&model);
+    VeskLineinComponent editor (session);
 
     for (int controller : { 7, 0, 74 })
     {
@@ -57,7 +58,7 @@ TEST_F (LineInEditor, AnyRefreshReReadsTheLevelAndSendsNothing)
 
 TEST_F (LineInEditor, SitsBelowTheBandAndPaintsItsPicture)
 {
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
     auto* editor = dynamic_cast<VeskLineinComponent*> (page.partEditor);
     ASSERT_NE (editor, nullptr);
 
@@ -89,7 +90,7 @@ TEST (MyGroupComponent, PaintsItsPictureOrFlatGrey)
     EXPECT_EQ (pixel (group, 44, 21).getARGB(), 0xFF333333u);
 }
 
-TEST (PanelPictures, EachDecodesAtItsGroupSizeInTheSharedStyle)
+TEST (PanelPictures, EachDecodesAtItsGroupSizeInTheSharedStyleAndSharpAtTwiceThat)
 {
     struct Expected
     {
@@ -101,7 +102,42 @@ TEST (PanelPictures, EachDecodesAtItsGroupSizeInTheSharedStyle)
         { "commonGroup", { 342, 89, true } }, { "lineinOutputGroup", { 45, 84, true } }, { "outputGroup", { 90, 84, true } }, { "lfoGroup", { 59, 311, true } }, { "leadOscGroup", { 329, 56, true } }, { "leadFilterGroup", { 329, 84, true } }, { "leadAmplifierGroup", { 238, 84, true } }, { "driveEffectGroup", { 194, 84, true } }, { "phaserEffectGroup", { 194, 84, true } }, { "slicerEffectGroup", { 194, 84, true } }, { "bassOscGroup", { 374, 84, true } }, { "bassFilterGroup", { 374, 84, true } }, { "bassAmplifierGroup", { 283, 84, true } }, { "vintageGroup", { 96, 56, false } }, { "kitGroup", { 104, 47, false } }, { "levelsGroup", { 135, 84, true } }
     };
 
-    ASSERT_EQ ((size_t) VeskPanelPictures::namedResourceListSize, pictures.size());
+    // Each picture twice: as laid out, and sharp.
+    ASSERT_EQ ((size_t) VeskPanelPictures::namedResourceListSize, 2 * pictures.size());
+
+    // Stripes one layout row high, so scale pixel rows each.
+    auto expectStyle = [] (const juce::Image& image, int scale, bool hasCaptions)
+    {
+        const int x = image.getWidth() - 1; // clear of title and captions
+
+        for (int py = 0; py < image.getHeight(); ++py)
+        {
+            const int y = py / scale;
+            const auto argb = image.getPixelAt (x, py).getARGB();
+
+            if (y < 15)
+                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF990000u : 0xFFCC0000u) << "row " << py;
+            else if (y == 15)
+                EXPECT_EQ (argb, 0x40FFFFFFu) << "row " << py;
+            else
+                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF262626u : 0xFF333333u) << "row " << py;
+        }
+
+        // Title text in the bar's line rhythm, caption text in the body.
+        int titlePixels = 0, captionPixels = 0;
+
+        for (int py = 0; py < image.getHeight(); ++py)
+            for (int px = 0; px < image.getWidth(); ++px)
+            {
+                const int y = py / scale;
+                const auto argb = image.getPixelAt (px, py).getARGB();
+                titlePixels += (y < 15 && argb == (y % 2 == 0 ? 0xFF999999u : 0xFFCCCCCCu)) ? 1 : 0;
+                captionPixels += (y > 15 && argb == 0xFFCCCCCCu) ? 1 : 0;
+            }
+
+        EXPECT_GT (titlePixels, 10 * scale * scale);
+        EXPECT_EQ (captionPixels > 5 * scale * scale, hasCaptions);
+    };
 
     for (auto& [name, expected] : pictures)
     {
@@ -114,37 +150,59 @@ TEST (PanelPictures, EachDecodesAtItsGroupSizeInTheSharedStyle)
 
         // The same data is decoded once and shared.
         EXPECT_EQ (image, VeskTypeComponent::panelPicture (name));
+        expectStyle (image, 1, expected.hasCaptions);
 
-        const int x = image.getWidth() - 1; // clear of title and captions
-
-        for (int y = 0; y < image.getHeight(); ++y)
-        {
-            const auto argb = image.getPixelAt (x, y).getARGB();
-
-            if (y < 15)
-                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF990000u : 0xFFCC0000u) << "row " << y;
-            else if (y == 15)
-                EXPECT_EQ (argb, 0x40FFFFFFu);
-            else
-                EXPECT_EQ (argb, y % 2 == 0 ? 0xFF262626u : 0xFF333333u) << "row " << y;
-        }
-
-        // Title text in the bar's line rhythm, caption text in the body.
-        int titlePixels = 0, captionPixels = 0;
-
-        for (int y = 0; y < image.getHeight(); ++y)
-            for (int px = 0; px < image.getWidth(); ++px)
-            {
-                const auto argb = image.getPixelAt (px, y).getARGB();
-                titlePixels += (y < 15 && argb == (y % 2 == 0 ? 0xFF999999u : 0xFFCCCCCCu)) ? 1 : 0;
-                captionPixels += (y > 15 && argb == 0xFFCCCCCCu) ? 1 : 0;
-            }
-
-        EXPECT_GT (titlePixels, 10);
-        EXPECT_EQ (captionPixels > 5, expected.hasCaptions);
+        SCOPED_TRACE ("sharp");
+        const auto sharp = PanelPictures::getSharp (image);
+        ASSERT_TRUE (sharp.isValid());
+        EXPECT_EQ (sharp.getWidth(), 2 * expected.width);
+        EXPECT_EQ (sharp.getHeight(), 2 * expected.height);
+        EXPECT_EQ (sharp, PanelPictures::getSharp (VeskTypeComponent::panelPicture (name)));
+        expectStyle (sharp, 2, expected.hasCaptions);
     }
 
     EXPECT_FALSE (VeskTypeComponent::panelPicture ("noSuchGroup").isValid());
+    EXPECT_FALSE (PanelPictures::getSharp (juce::Image (juce::Image::ARGB, 45, 84, true)).isValid()) << "not a panel picture";
+}
+
+TEST (MyGroupComponent, PaintsThePictureWithAsManyPixelsAsTheScreenShows)
+{
+    auto picture = VeskTypeComponent::panelPicture ("leadFilterGroup");
+    const auto sharp = PanelPictures::getSharp (picture);
+    MyGroupComponent group ("filterGroup", &picture);
+    group.setSize (picture.getWidth(), picture.getHeight());
+
+    auto differingPixels = [] (const juce::Image& a, const juce::Image& b)
+    {
+        int count = 0;
+
+        for (int y = 0; y < a.getHeight(); ++y)
+            for (int x = 0; x < a.getWidth(); ++x)
+                count += a.getPixelAt (x, y) != b.getPixelAt (x, y) ? 1 : 0;
+
+        return count;
+    };
+
+    const auto plain = group.createComponentSnapshot (group.getLocalBounds(), false, 1.0f);
+    const auto doubled = group.createComponentSnapshot (group.getLocalBounds(), false, 2.0f);
+    ASSERT_EQ (doubled.getBounds(), sharp.getBounds());
+    EXPECT_EQ (differingPixels (plain, picture), 0);
+    EXPECT_EQ (differingPixels (doubled, sharp), 0) << "the sharp picture, pixel for pixel";
+
+    // In between, the sharp picture scaled down rather than the plain one stretched.
+    const auto between = group.createComponentSnapshot (group.getLocalBounds(), false, 1.5f);
+
+    auto drawnAt150 = [&] (const juce::Image& source, int sourceScale)
+    {
+        juce::Image image (juce::Image::ARGB, between.getWidth(), between.getHeight(), true);
+        juce::Graphics g (image);
+        g.addTransform (juce::AffineTransform::scale ((float) image.getWidth() / (float) group.getWidth(), (float) image.getHeight() / (float) group.getHeight()));
+        g.drawImage (source, 0, 0, group.getWidth(), group.getHeight(), 0, 0, group.getWidth() * sourceScale, group.getHeight() * sourceScale);
+        return image;
+    };
+
+    EXPECT_EQ (differingPixels (between, drawnAt150 (sharp, 2)), 0);
+    EXPECT_GT (differingPixels (between, drawnAt150 (picture, 1)), 100);
 }
 
 TEST (VeskTypeComponent, SharedKnobAndComboConstruction)
@@ -169,7 +227,7 @@ TEST (VeskTypeComponent, SharedKnobAndComboConstruction)
 
 TEST_F (LineInEditor, KnobsFillTheirAreaAndShowTheValueAsAnArcOverTheTrack)
 {
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
     auto& lf = page.pageLookAndFeel;
     const auto arcColour = lf.findColour (juce::Slider::rotarySliderFillColourId);
     const auto trackColour = lf.findColour (juce::Slider::rotarySliderOutlineColourId);

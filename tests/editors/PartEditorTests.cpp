@@ -200,17 +200,17 @@ namespace
         const char* name;
         int partType;
         const std::vector<Row>* rows;
-        std::function<std::unique_ptr<VeskTypeComponent> (VeskModel*)> make;
+        std::function<std::unique_ptr<VeskTypeComponent> (VeskSession&)> make;
     };
 
     const std::vector<EditorCase>& editorCases()
     {
         static const std::vector<EditorCase> cases {
-            { "lead", PartType::lead, &leadRows, [] (VeskModel* m)
+            { "lead", PartType::lead, &leadRows, [] (VeskSession& m)
               { return std::make_unique<VeskLeadComponent> (m); } },
-            { "bass", PartType::bass, &bassRows, [] (VeskModel* m)
+            { "bass", PartType::bass, &bassRows, [] (VeskSession& m)
               { return std::make_unique<VeskBassComponent> (m); } },
-            { "rythm", PartType::rythm, &rythmRows, [] (VeskModel* m)
+            { "rythm", PartType::rythm, &rythmRows, [] (VeskSession& m)
               { return std::make_unique<VeskRythmComponent> (m); } },
         };
         return cases;
@@ -222,7 +222,7 @@ namespace
         {
             std::copy (defaults.begin(), defaults.end(), model.image); // each case starts afresh
             model.currentPattern[Pattern::type] = (juce::uint8) c.partType;
-            auto editor = c.make (&model);
+            auto editor = c.make (session);
             editor->resized();
             editor->updateFromPattern (0);
             out.clear();
@@ -535,7 +535,7 @@ TEST_F (PartEditors, EditorAndPageFollowTheGridAlsoWhenItsSizeChangesWhileShown)
         SCOPED_TRACE (c.name);
         std::copy (defaults.begin(), defaults.end(), model.image);
         model.currentPattern[Pattern::type] = (juce::uint8) c.partType;
-        PatternsComponent page (&model);
+        PatternsComponent page (session);
         auto* editor = page.partEditor;
         ASSERT_NE (editor, nullptr);
 
@@ -587,7 +587,7 @@ TEST_F (PartEditors, AnEditorBuiltWhileTheGridIsShownShowsTheGrid)
 {
     model.userPattern (0)[Pattern::type] = PartType::rythm;
     model.userPattern (0)[Pattern::stepsPerBar] = 0;
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
     page.synthSeqToggle->triggerClick();
     dispatchPendingMessages();
 

@@ -11,7 +11,7 @@ namespace
     {
         std::unique_ptr<PatternsComponent> makePage()
         {
-            auto page = std::make_unique<PatternsComponent> (&model);
+            auto page = std::make_unique<PatternsComponent> (session);
             dispatchPendingMessages();
             out.clear();
             return page;
@@ -23,7 +23,7 @@ namespace
 
 TEST_F (PatternsPage, StartsOnTheTemporaryPatternWithItsDefaults)
 {
-    PatternsComponent page (&model);
+    PatternsComponent page (session);
 
     EXPECT_EQ (page.patternsCombo->getText(), "Temporary");
     EXPECT_EQ (page.patternsCombo->getNumItems(), 21);

@@ -1,3 +1,4 @@
+#include "EditorTestSupport.h"
 #include "RecordingMidiOut.h"
 #include "editors/SequencerComponent.h"
 
@@ -39,7 +40,7 @@ namespace
         Sequencer()
         {
             setLength (0, 1); // one bar of 16
-            grid = std::make_unique<SequencerComponent> (&model);
+            grid = std::make_unique<SequencerComponent> (session);
             out.clear();
         }
 
@@ -83,7 +84,9 @@ namespace
         static int rowY (int note) { return 1557 - 12 * note; }
 
         RecordingMidiOut out;
-        VeskModel model { out };
+        VirtualClock clock;
+        VeskSession session { testSessionOptions (clock, out) };
+        VeskModel& model = session.getModel();
         std::unique_ptr<SequencerComponent> grid;
     };
 }

@@ -7,7 +7,7 @@ namespace
 {
     struct SystemPage : ModelFixture
     {
-        SystemComponent page { &model };
+        SystemComponent page { session };
     };
 }
 

@@ -15,7 +15,7 @@ namespace
             out.clear();
         }
 
-        VeskComponent editor { model };
+        VeskComponent editor { session };
     };
 
     /** A part editor as large as its grid, which grows and shrinks while shown. */
@@ -109,7 +109,7 @@ TEST_F (TabbedEditor, AGridThatGrowsOrShrinksKeepsTheScrollPositionWhereItStillF
     model.currentPattern[Pattern::type] = PartType::filter;
     editor.refreshPatternsPage (0);
 
-    auto* grid = new GridSizedEditor (&model);
+    auto* grid = new GridSizedEditor (session);
     page.partEditor = grid;
     page.addAndMakeVisible (grid);
 

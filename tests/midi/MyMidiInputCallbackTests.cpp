@@ -56,7 +56,7 @@ namespace
             return lineIn != nullptr ? lineIn->levelSlider->getValue() : -1.0;
         }
 
-        VeskComponent editor { model };
+        VeskComponent editor { session };
         MyMidiInputCallback receiver { model, editor };
     };
 }
@@ -426,7 +426,7 @@ namespace
             return dynamic_cast<Editor*> (editor.patternsPage->partEditor);
         }
 
-        VeskComponent editor { model };
+        VeskComponent editor { session };
         MyMidiInputCallback receiver { model, editor };
     };
 }

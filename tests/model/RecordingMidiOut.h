@@ -1,6 +1,6 @@
 #pragma once
 
-#include "midi/MidiOut.h"
+#include "model/MidiOut.h"
 
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../editors/EditorTestSupport.h"
 #include "VirtualClock.h"
 #include "midi/MyMidiInputCallback.h"
 #include "unit/VeskTransfer.h"

@@ -277,7 +277,7 @@ TEST_F (UnitLink, SendAllIsPacedByWireTimePlusGap)
     {
         EXPECT_EQ (wire.sent[i].bytes, bytesOf (expected[i])) << i;
 
-        const double pause = VeskVirtualUnit::wireMilliseconds ((int) wire.sent[i].bytes.size()) + transfer.settings.gapMs;
+        const double pause = VeskProtocol::wireMilliseconds ((int) wire.sent[i].bytes.size()) + transfer.settings.gapMs;
 
         if (i + 1 < expected.size())
         {

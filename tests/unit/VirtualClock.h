@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EditorTestSupport.h"
+#include "../editors/DispatchMessages.h"
 #include "unit/VeskClock.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MidiDeviceLists.h"
+#include "midi/MidiDeviceLists.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 

@@ -1,0 +1,49 @@
+# Layers of the program's own code, each with an include root of its own.
+#
+# A layer's root is a folder in the build tree holding one symlink per source
+# folder of that layer (build/layers/model/model -> src/model). A target puts
+# only its own root on the include path and gets the roots of the layers it
+# links from them, so "midi/..." is not found from the model.
+
+get_filename_component (VESK_SOURCE_FOLDERS "${CMAKE_CURRENT_LIST_DIR}/../src" ABSOLUTE)
+
+# vesk_layer_root (VAR LAYER FOLDER...): makes LAYER's root (anew, so that a
+# folder taken out of a layer goes too) and stores its path in VAR.
+function (vesk_layer_root var layer)
+    set (root "${CMAKE_BINARY_DIR}/layers/${layer}")
+
+    # Removes the links themselves, never what they point to.
+    file (REMOVE_RECURSE "${root}")
+    file (MAKE_DIRECTORY "${root}")
+
+    foreach (folder ${ARGN})
+        file (CREATE_LINK "${VESK_SOURCE_FOLDERS}/${folder}" "${root}/${folder}" SYMBOLIC)
+    endforeach()
+
+    set (${var} "${root}" PARENT_SCOPE)
+endfunction()
+
+# vesk_add_layer (LAYER FOLDERS folder... LINKS target... [PRIVATE_LINKS target...]
+#                 [SOURCES file...]): the static library vesk_LAYER. A layer
+# without sources yet is an interface library: its root and what it links.
+function (vesk_add_layer layer)
+    cmake_parse_arguments (PARSE_ARGV 1 LAYER "" "" "FOLDERS;LINKS;PRIVATE_LINKS;SOURCES")
+    vesk_layer_root (root ${layer} ${LAYER_FOLDERS})
+    set (target vesk_${layer})
+
+    if (LAYER_SOURCES)
+        add_library (${target} STATIC ${LAYER_SOURCES})
+        target_include_directories (${target} PUBLIC "${root}")
+        target_link_libraries (${target}
+            PUBLIC
+                ${LAYER_LINKS}
+            PRIVATE
+                ${LAYER_PRIVATE_LINKS}
+                juce::juce_recommended_config_flags
+                juce::juce_recommended_warning_flags)
+    else()
+        add_library (${target} INTERFACE)
+        target_include_directories (${target} INTERFACE "${root}")
+        target_link_libraries (${target} INTERFACE ${LAYER_LINKS} ${LAYER_PRIVATE_LINKS})
+    endif()
+endfunction()

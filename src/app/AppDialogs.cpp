@@ -1,0 +1,205 @@
+#include "AppDialogs.h"
+#include "AboutComponent.h"
+#include "HelpComponent.h"
+#include "MidiDeviceSelectorComponent.h"
+
+namespace
+{
+    const juce::Colour dialogBackground (0xfff0ffff);
+
+    void setDialogOptions (juce::DialogWindow::LaunchOptions& options, const juce::String& title, juce::Component* centreAround)
+    {
+        options.dialogTitle = title;
+        options.dialogBackgroundColour = dialogBackground;
+        options.componentToCentreAround = centreAround;
+        options.escapeKeyTriggersCloseButton = true;
+        options.useNativeTitleBar = false;
+        options.resizable = false;
+    }
+
+    void whenClosed (juce::Component* dialog, std::function<void (int)> callback)
+    {
+        juce::ModalComponentManager::getInstance()->attachCallback (dialog, juce::ModalCallbackFunction::create (std::move (callback)));
+    }
+}
+
+AppDialogs::AppDialogs (juce::Component& ownerToCentreAround, VeskSession& sessionToUse, juce::String& lastMessageToKeep, const bool& showDialogsFlag)
+    : owner (ownerToCentreAround),
+      session (sessionToUse),
+      lastMessage (lastMessageToKeep),
+      showDialogs (showDialogsFlag)
+{
+    session.addListener (this);
+}
+
+AppDialogs::~AppDialogs()
+{
+    session.removeListener (this);
+
+    // They hold the device manager, the session or the window.
+    delete midiSettingsDialog.getComponent();
+    delete aboutDialog.getComponent();
+    delete progressDialog.getComponent();
+    helpWindow = nullptr;
+    chooser = nullptr;
+}
+
+void AppDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
+{
+    lastMessage = text;
+
+    if (showDialogs)
+        juce::AlertWindow::showMessageBoxAsync (icon, title, text, "ok", &owner);
+}
+
+bool AppDialogs::refusedWhileBusy (const juce::String& what)
+{
+    if (! session.isBusy())
+        return false;
+
+    // The running one's window is modal; bring it back where it can be seen.
+    if (progressDialog != nullptr)
+        progressDialog->toFront (true);
+
+    showMessage (juce::MessageBoxIconType::InfoIcon, what, session.describeBusy (what));
+    return true;
+}
+
+//==============================================================================
+void AppDialogs::showMidiSettings()
+{
+    if (midiSettingsDialog != nullptr)
+    {
+        midiSettingsDialog->toFront (true);
+        return;
+    }
+
+    auto panel = std::make_unique<MidiDeviceSelectorComponent> (session.getDeviceManager());
+    panel->setSize (500, 300);
+    panel->onOutputChosen = [this]
+    { session.noteOutputChosen(); };
+
+    juce::DialogWindow::LaunchOptions options;
+    setDialogOptions (options, "Midi Settings", &owner);
+    options.content.setOwned (panel.release());
+    midiSettingsDialog = options.launchAsync();
+
+    juce::Component::SafePointer<juce::Component> safeOwner (&owner);
+    whenClosed (midiSettingsDialog, [this, safeOwner] (int)
+                {
+                    if (safeOwner != nullptr)
+                        session.midiSettingsClosed(); });
+}
+
+void AppDialogs::showAbout()
+{
+    if (aboutDialog != nullptr)
+    {
+        aboutDialog->toFront (true);
+        return;
+    }
+
+    auto about = std::make_shared<AboutComponent>();
+    about->setSize (320, 200);
+
+    juce::DialogWindow::LaunchOptions options;
+    setDialogOptions (options, "About Vesk Edit", &owner);
+    options.content.setNonOwned (about.get());
+    aboutDialog = options.launchAsync();
+
+    // The dialog does not own its content: it goes when the dialog has closed
+    // (or with the callback, should the program end with the box open).
+    whenClosed (aboutDialog, [about] (int) mutable
+                { about.reset(); });
+}
+
+void AppDialogs::showHelp()
+{
+    if (helpWindow == nullptr)
+    {
+        auto help = std::make_unique<HelpComponent>();
+        help->setSize (460, 520);
+
+        juce::DialogWindow::LaunchOptions options;
+        setDialogOptions (options, "Vesk Edit Help", &owner);
+        options.dialogBackgroundColour = juce::Colours::white;
+        options.resizable = true;
+        options.content.setOwned (help.release());
+        helpWindow.reset (options.create());
+    }
+
+    helpWindow->setVisible (true);
+    helpWindow->toFront (true);
+}
+
+void AppDialogs::chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
+                             std::function<void (const juce::File&)> chosen)
+{
+    chooser = std::make_unique<juce::FileChooser> (title, start, patterns);
+
+    const int flags = forSaving ? juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                                      | juce::FileBrowserComponent::warnAboutOverwriting
+                                : juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles;
+
+    chooser->launchAsync (flags, [chosen] (const juce::FileChooser& fc)
+                          {
+                              if (fc.getResult() != juce::File())
+                                  chosen (fc.getResult()); });
+}
+
+//==============================================================================
+void AppDialogs::openJobWindow (VeskJob& job)
+{
+    delete progressDialog.getComponent();
+
+    if (! showDialogs)
+        return;
+
+    auto panel = std::make_unique<TransferProgressComponent>();
+    panel->setSize (430, 300);
+    panel->onCancel = [this]
+    { session.cancelJob(); };
+    progressPanel = panel.get();
+
+    juce::DialogWindow::LaunchOptions options;
+    setDialogOptions (options, job.getTitle(), &owner);
+    options.content.setOwned (panel.release());
+    progressDialog = options.launchAsync();
+
+    // Closing the window while it runs is a cancel.
+    juce::Component::SafePointer<juce::Component> safeOwner (&owner);
+    whenClosed (progressDialog, [this, safeOwner] (int)
+                {
+                    if (safeOwner != nullptr)
+                        session.cancelJob(); });
+}
+
+void AppDialogs::jobChanged()
+{
+    auto* job = session.getJob();
+
+    if (job == nullptr)
+        return;
+
+    if (job != jobShown && job->isRunning())
+    {
+        jobShown = job;
+        openJobWindow (*job);
+    }
+
+    if (job->isRunning())
+    {
+        if (progressPanel != nullptr)
+            progressPanel->showProgress (job->getProgress(), job->getProgressText());
+
+        return;
+    }
+
+    lastMessage = job->getSummary();
+
+    if (progressPanel != nullptr && ! progressPanel->isFinished())
+    {
+        progressPanel->showProgress (job->getProgress(), {});
+        progressPanel->showSummary (job->getHeadline(), lastMessage);
+    }
+}

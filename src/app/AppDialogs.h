@@ -1,0 +1,52 @@
+#pragma once
+
+#include "TransferProgressComponent.h"
+#include "session/VeskSession.h"
+
+#include <juce_gui_extra/juce_gui_extra.h>
+
+/**
+    The main window's dialogs: alerts, the MIDI settings, the about box, the
+    help window, and the progress window of whatever job the session runs
+    (opened when one starts, closed by the user once it has ended).
+*/
+class AppDialogs : private VeskSession::Listener
+{
+public:
+    /** Alerts and job summaries are kept in lastMessage; with showDialogs
+        off (no screen) nothing is shown. */
+    AppDialogs (juce::Component& ownerToCentreAround, VeskSession& sessionToUse, juce::String& lastMessage, const bool& showDialogs);
+    ~AppDialogs() override;
+
+    /** An alert; its text is kept in lastMessage. */
+    void showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
+
+    /** Refuses `what` with a message while the session runs a job. */
+    bool refusedWhileBusy (const juce::String& what);
+
+    /** Every choice is in force at once; closing saves and re-attaches. */
+    void showMidiSettings();
+    void showAbout();
+    void showHelp();
+
+    /** A file chooser; chosen runs with the file picked, not when cancelled. */
+    void chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
+                     std::function<void (const juce::File&)> chosen);
+
+private:
+    void jobChanged() override;
+    void openJobWindow (VeskJob& job);
+
+    juce::Component& owner;
+    VeskSession& session;
+    juce::String& lastMessage;
+    const bool& showDialogs;
+    const VeskJob* jobShown = nullptr;
+
+    juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog;
+    juce::Component::SafePointer<TransferProgressComponent> progressPanel;
+    std::unique_ptr<juce::DialogWindow> helpWindow;
+    std::unique_ptr<juce::FileChooser> chooser;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (AppDialogs)
+};

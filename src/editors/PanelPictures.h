@@ -1,0 +1,27 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+/**
+    The panel pictures embedded in the program. Each is drawn twice: at one
+    pixel per unit of the layout, and at two for screens and zoom levels that
+    show more pixels, where the first would blur.
+*/
+struct PanelPictures
+{
+    /** The picture by its file name without ".png" ("commonGroup"), at one pixel
+        per unit; invalid for an unknown name. The same picture requested twice is
+        shared through the ImageCache. */
+    static juce::Image get (const juce::String& name);
+
+    /** The two-pixels-per-unit drawing of a picture returned by get(), or an
+        invalid image for any other. */
+    static juce::Image getSharp (const juce::Image& picture);
+
+    /** Paints the top-left width x height of the picture at the origin, with as
+        many pixels as the context shows: the picture itself where one unit is
+        one pixel or less, its sharp drawing scaled into the same place above. */
+    static void paint (juce::Graphics& g, const juce::Image& picture, int width, int height);
+
+    static constexpr int sharpScale = 2;
+};

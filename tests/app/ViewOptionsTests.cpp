@@ -1,0 +1,204 @@
+// Setup > Knob Drag and Setup > Zoom: commands, keys, the settings they keep
+// and what they put in force, on the whole window's content.
+
+#include "EditorTestSupport.h"
+#include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
+#include "editors/VeskBassComponent.h"
+#include "editors/VeskKnob.h"
+#include "editors/VeskLeadComponent.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace
+{
+    const auto ctrl = juce::ModifierKeys::commandModifier;
+
+    /** The drag mode and the zoom are the whole program's: each test leaves
+        the defaults behind it. */
+    struct ScopedViewDefaults
+    {
+        ~ScopedViewDefaults()
+        {
+            VeskKnob::setDragMode (VeskKnob::DragMode::circular);
+            ViewOptions::applyZoom (100);
+        }
+    };
+
+    struct ViewOptionsTest : ::testing::Test
+    {
+        ViewOptionsTest()
+        {
+            commandManager.registerAllCommandsForTarget (&content);
+            commandManager.setFirstCommandTarget (&content);
+            content.showDialogs = false;
+        }
+
+        ~ViewOptionsTest() override { commandManager.setFirstCommandTarget (nullptr); }
+
+        juce::ApplicationCommandInfo info (juce::CommandID id)
+        {
+            juce::ApplicationCommandInfo result (id);
+            content.getCommandInfo (id, result);
+            return result;
+        }
+
+        bool ticked (juce::CommandID id) { return (info (id).flags & juce::ApplicationCommandInfo::isTicked) != 0; }
+        bool enabled (juce::CommandID id) { return (info (id).flags & juce::ApplicationCommandInfo::isDisabled) == 0; }
+
+        /** Presses the key as the window's key mappings take it: false when no
+            command did anything. */
+        bool press (juce::juce_wchar key, int modifiers = ctrl)
+        {
+            const auto id = commandManager.getKeyMappings()->findCommandForKeyPress (juce::KeyPress (key, modifiers, 0));
+            return id != 0 && commandManager.invokeDirectly (id, false);
+        }
+
+        juce::Slider& leadKnob() { return *dynamic_cast<VeskLeadComponent&> (*content.getEditor().patternsPage->partEditor).filterCutoffSlider; }
+
+        static constexpr int zoom100 = ViewOptions::firstZoomStep, zoom200 = ViewOptions::firstZoomStep + 3; // the first and last steps
+
+        ScopedViewDefaults viewDefaults;
+        ScopedWorkingDirectory workingDirectory;
+        juce::ApplicationCommandManager commandManager;
+        ContentComp content { commandManager };
+    };
+}
+
+TEST_F (ViewOptionsTest, KnobDragIsTickedRememberedAndChangesEveryKnobAtOnce)
+{
+    EXPECT_TRUE (ticked (ViewOptions::knobDragCircular));
+    EXPECT_FALSE (ticked (ViewOptions::knobDragVertical));
+    EXPECT_EQ (leadKnob().getSliderStyle(), juce::Slider::Rotary);
+
+    EXPECT_TRUE (commandManager.invokeDirectly (ViewOptions::knobDragVertical, false));
+    EXPECT_FALSE (ticked (ViewOptions::knobDragCircular));
+    EXPECT_TRUE (ticked (ViewOptions::knobDragVertical));
+    EXPECT_EQ (leadKnob().getSliderStyle(), juce::Slider::RotaryVerticalDrag) << "the editor shown";
+    EXPECT_TRUE (UserSettings().getVerticalKnobDrag()) << "written at once";
+
+    // A bass pattern: the page builds a new editor, whose knobs drag the same way.
+    content.getEditor().patternsPage->typeCombo->setSelectedItemIndex (VeskImage::PartType::bass, juce::sendNotificationSync);
+    auto* bass = content.getEditor().patternsPage->partEditor;
+    ASSERT_NE (dynamic_cast<VeskBassComponent*> (bass), nullptr);
+    EXPECT_EQ (dynamic_cast<VeskBassComponent&> (*bass).tuneSlider->getSliderStyle(), juce::Slider::RotaryVerticalDrag);
+
+    EXPECT_TRUE (commandManager.invokeDirectly (ViewOptions::knobDragCircular, false));
+    EXPECT_EQ (dynamic_cast<VeskBassComponent&> (*bass).tuneSlider->getSliderStyle(), juce::Slider::Rotary);
+    EXPECT_FALSE (UserSettings().getVerticalKnobDrag());
+}
+
+TEST_F (ViewOptionsTest, ZoomStepsAndKeysSetTheGlobalScaleAndTheSetting)
+{
+    auto& desktop = juce::Desktop::getInstance();
+    ASSERT_EQ (desktop.getGlobalScaleFactor(), 1.0f);
+    EXPECT_TRUE (ticked (zoom100));
+
+    struct Step
+    {
+        const char* what;
+        std::function<bool()> act;
+        bool performed;
+        int percent;
+    };
+
+    const Step steps[] = {
+        { "Ctrl+=", [&]
+          { return press ('='); },
+          true, 125 },
+        { "Ctrl++ (Shift and =)", [&]
+          { return press ('+', ctrl | juce::ModifierKeys::shiftModifier); },
+          true, 150 },
+        { "Ctrl+=", [&]
+          { return press ('='); },
+          true, 200 },
+        { "Ctrl+= at the largest", [&]
+          { return press ('='); },
+          false, 200 },
+        { "Ctrl+-", [&]
+          { return press ('-'); },
+          true, 150 },
+        { "Ctrl+0", [&]
+          { return press ('0'); },
+          true, 100 },
+        { "Ctrl+- at the smallest", [&]
+          { return press ('-'); },
+          false, 100 },
+        { "200 % from the menu", [&]
+          { return commandManager.invokeDirectly (zoom200, false); },
+          true, 200 },
+    };
+
+    for (auto& step : steps)
+    {
+        SCOPED_TRACE (step.what);
+        EXPECT_EQ (step.act(), step.performed);
+        EXPECT_EQ (desktop.getGlobalScaleFactor(), (float) step.percent / 100.0f);
+        EXPECT_EQ (UserSettings().getZoomPercent(), step.percent) << "written at once";
+
+        // Exactly the step in force is ticked.
+        for (int i = 0; i < (int) UserSettings::zoomSteps.size(); ++i)
+            EXPECT_EQ (ticked (ViewOptions::firstZoomStep + i), UserSettings::zoomSteps[(size_t) i] == step.percent);
+    }
+
+    EXPECT_FALSE (enabled (ViewOptions::zoomIn)) << "greyed at the largest";
+}
+
+TEST_F (ViewOptionsTest, TheSetupMenuOffersEveryViewCommandOnce)
+{
+    juce::Array<juce::CommandID> offered;
+    const auto setup = content.getMenuForIndex (content.getMenuBarNames().indexOf ("Setup"), "Setup");
+
+    for (juce::PopupMenu::MenuItemIterator it (setup, true); it.next();)
+        if (it.getItem().commandManager != nullptr)
+            offered.add (it.getItem().itemID);
+
+    juce::Array<juce::CommandID> viewCommands;
+    content.getViewOptions().getAllCommands (viewCommands);
+
+    for (auto id : viewCommands)
+        EXPECT_EQ (std::count (offered.begin(), offered.end(), id), 1) << juce::String::toHexString (id);
+}
+
+TEST (ViewSettings, ARestartPutsTheSavedChoicesInForceAndDamagedValuesMeanTheDefaults)
+{
+    ScopedViewDefaults viewDefaults;
+    ScopedWorkingDirectory workingDirectory;
+
+    {
+        UserSettings settings;
+        settings.setVerticalKnobDrag (true);
+        settings.setZoomPercent (150);
+    }
+
+    {
+        juce::ApplicationCommandManager commandManager;
+        ContentComp content (commandManager);
+        EXPECT_EQ (VeskKnob::getDragMode(), VeskKnob::DragMode::vertical);
+        EXPECT_EQ (juce::Desktop::getInstance().getGlobalScaleFactor(), 1.5f);
+    }
+
+    const auto file = UserSettings::getFile();
+    const char* damaged[][2] = { { "sideways", "175" }, { "Vertical", "150abc" }, { "", "" }, { "1", "-100" }, { "vertical ", "2" } };
+
+    for (auto& [knobDrag, zoom] : damaged)
+    {
+        SCOPED_TRACE (juce::String (knobDrag) + ", " + zoom);
+        juce::XmlElement xml ("PROPERTIES");
+
+        for (auto [name, value] : { std::pair { "knobDrag", knobDrag }, { "zoom", zoom } })
+        {
+            auto* e = xml.createNewChildElement ("VALUE");
+            e->setAttribute ("name", name);
+            e->setAttribute ("val", value);
+        }
+
+        ASSERT_TRUE (xml.writeTo (file));
+
+        UserSettings settings;
+        EXPECT_FALSE (settings.getVerticalKnobDrag());
+        EXPECT_EQ (settings.getZoomPercent(), 100);
+    }
+}

@@ -1,0 +1,295 @@
+// What the File and Unit menus do with the library and the unit, on a session
+// without a window, against the virtual unit in virtual time.
+
+#include "SessionTestSupport.h"
+
+using namespace VeskImage;
+using Kind = VeskTransfer::Kind;
+
+namespace
+{
+    const auto cutoff = VeskField::pattern (Pattern::filterCutoffOrBdLevel);
+
+    /** The dump that restores a block of an image: -1 system, 0 temporary, 1-20 user patterns. */
+    juce::MidiMessage bulkOf (const std::vector<juce::uint8>& image, int block)
+    {
+        if (block < 0)
+            return VeskProtocol::systemBulk (image.data());
+
+        return VeskProtocol::patternBulk (block == 0 ? Area::temporaryPattern : Area::userPattern,
+                                          juce::jmax (0, block - 1), image.data() + patternRecordOffset (block));
+    }
+
+    Messages bulksOf (const std::vector<juce::uint8>& image, std::initializer_list<int> blocks)
+    {
+        Messages result;
+
+        for (int block : blocks)
+            result.push_back (hexOf (bulkOf (image, block)));
+
+        return result;
+    }
+
+    /** Each pause after a message equals Send All's after a message of that size. */
+    void expectSendAllPace (const TimedRecording& sent)
+    {
+        static const auto sendAll = []
+        {
+            SessionRig rig;
+            rig.session.setVirtualUnitInUse (true);
+            rig.session.startTransfer (Kind::sendAll);
+            rig.clock.runUntilIdle();
+            const auto pauses = rig.out.pauses();
+            return std::map<size_t, double> (pauses.begin(), pauses.end());
+        }();
+
+        ASSERT_FALSE (sent.pauses().empty());
+
+        for (auto [size, pause] : sent.pauses())
+        {
+            ASSERT_EQ (sendAll.count (size), 1u) << size << " bytes";
+            EXPECT_NEAR (pause, sendAll.at (size), 1e-6) << "after " << size << " bytes";
+        }
+    }
+}
+
+TEST_F (SessionTest, NewAndOpenForgetTheHistoryAndNewSendsTheDefaults)
+{
+    session.edit (cutoff, 100);
+    session.edit (VeskField::system (System::transpose), 20);
+
+    const auto sent = sentBy ([this]
+                              { session.newLibrary(); });
+
+    std::vector<juce::uint8> defaults (imageSize);
+    VeskModel::writeDefaults (defaults.data());
+    EXPECT_EQ (image(), defaults);
+    EXPECT_EQ (sent, startMessages);
+    EXPECT_FALSE (session.canUndo());
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    juce::TemporaryFile library (".vsk");
+    ASSERT_TRUE (model.saveDocument (library.getFile()).wasOk());
+    session.edit (cutoff, 100);
+    session.undo();
+    ASSERT_TRUE (model.loadDocument (library.getFile()).wasOk());
+    EXPECT_FALSE (session.canUndo() || session.canRedo());
+}
+
+TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPace)
+{
+    auto imported = image();
+    imported[System::transpose] = 20;
+    imported[userPatternOffset (2) + Pattern::filterCutoffOrBdLevel] = 99;
+    imported[temporaryPatternOffset + Pattern::level] = 50;
+
+    // User 9 comes too, as the library holds it already.
+    juce::MemoryOutputStream bytes;
+
+    for (int block : { -1, 3, 9, 0 })
+    {
+        const auto bulk = bulkOf (imported, block);
+        bytes.write (bulk.getRawData(), (size_t) bulk.getRawDataSize());
+    }
+
+    juce::TemporaryFile syx (".syx");
+    ASSERT_TRUE (syx.getFile().replaceWithData (bytes.getData(), bytes.getDataSize()));
+
+    const auto before = image();
+    VeskSession::Outcome outcome;
+    EXPECT_TRUE (sentBy ([&]
+                         { outcome = session.importSyx (syx.getFile()); })
+                     .empty());
+    ASSERT_FALSE (outcome.failed) << outcome.text;
+    EXPECT_EQ (image(), imported);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 1);
+    EXPECT_EQ (session.getUndoName(), "Import .syx");
+
+    out.clear();
+    ASSERT_TRUE (session.undo().wasOk());
+    EXPECT_EQ (image(), before);
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    // The records go out one by one; until the last has, nothing else may move the library.
+    EXPECT_EQ (out.messages.size(), 1u);
+    EXPECT_TRUE (session.undo().failed());
+    EXPECT_TRUE (session.redo().failed());
+    clock.runUntilIdle();
+    EXPECT_EQ (hexLines (out.messages), bulksOf (before, { -1, 3, 0 }));
+    expectSendAllPace (out);
+
+    out.clear();
+    ASSERT_TRUE (session.redo().wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (image(), imported);
+    EXPECT_EQ (hexLines (out.messages), bulksOf (imported, { -1, 3, 0 }));
+
+    ASSERT_FALSE (session.importSyx (syx.getFile()).failed);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 1) << "the same file again changes nothing";
+}
+
+TEST_F (SessionTest, ExportWritesWhatAnImportGivesBackAndIsNoStep)
+{
+    session.edit (VeskField::system (System::transpose), 20);
+    session.showPattern (7);
+    session.edit (cutoff, 3);
+
+    juce::TemporaryFile syx (".syx");
+    EXPECT_TRUE (sentBy ([&]
+                         { EXPECT_TRUE (session.exportSyx (syx.getFile()).wasOk()); })
+                     .empty());
+    EXPECT_EQ (session.getHistory().getNumSteps(), 2);
+
+    SessionRig other;
+    ASSERT_FALSE (other.session.importSyx (syx.getFile()).failed);
+    EXPECT_EQ (blocks (other.model.image), blocks (model.image));
+}
+
+TEST_F (SessionTest, GetAllIsOneStepWhoseUndoGivesEveryByteBackAndSendsTheChangedRecords)
+{
+    session.setVirtualUnitInUse (true);
+    auto& unit = session.getVirtualUnit();
+    ASSERT_EQ (blocks (unit.memory), blocks (model.image));
+
+    ASSERT_TRUE (session.startTransfer (Kind::getAll).wasOk());
+    clock.runUntilIdle();
+    EXPECT_FALSE (session.canUndo()) << "nothing new came";
+    EXPECT_FALSE (model.hasChangedSinceSaved());
+
+    session.edit (VeskField::system (System::transpose), 10);
+    unit.memory[System::transpose] = 3;
+    unit.memory[userPatternOffset (6) + Pattern::filterCutoffOrBdLevel] = 11;
+    unit.memory[userPatternOffset (19) + Pattern::stepNote + 4] = 70;
+    const auto before = image();
+
+    ASSERT_TRUE (session.startTransfer (Kind::getAll).wasOk());
+
+    // While it runs, nothing else that moves the library or talks to the unit starts.
+    const std::pair<const char*, std::function<juce::String()>> refusals[] = {
+        { "Undo", [this]
+          { return session.undo().getErrorMessage(); } },
+        { "Redo", [this]
+          { return session.redo().getErrorMessage(); } },
+        { "Find Unit", [this]
+          { return session.findUnit().getErrorMessage(); } },
+        { "Send All", [this]
+          { return session.startTransfer (Kind::sendAll).getErrorMessage(); } },
+        { "Import", [this]
+          { return session.importSyx (juce::File::getCurrentWorkingDirectory().getChildFile ("any.syx")).text; } },
+    };
+
+    for (auto& [what, attempt] : refusals)
+    {
+        SCOPED_TRACE (what);
+        EXPECT_TRUE (attempt().contains ("busy with \"Get All From Unit\""));
+        EXPECT_EQ (session.getHistory().getNumDone(), 1);
+    }
+
+    clock.runUntilIdle();
+    const auto got = image();
+    EXPECT_EQ (blocks (got.data()), blocks (unit.memory));
+    EXPECT_EQ (session.getHistory().getNumSteps(), 2);
+    EXPECT_EQ (session.getUndoName(), "Get All From Unit");
+
+    out.clear();
+    ASSERT_TRUE (session.undo().wasOk());
+    EXPECT_EQ (image(), before);
+    clock.runUntilIdle();
+    EXPECT_EQ (hexLines (out.messages), bulksOf (before, { -1, 7, 20 }));
+    expectSendAllPace (out);
+    EXPECT_EQ (blocks (unit.memory), blocks (model.image)) << "the unit holds the library again";
+
+    ASSERT_TRUE (session.redo().wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (image(), got);
+    EXPECT_EQ (blocks (unit.memory), blocks (got.data()));
+}
+
+TEST (SessionUndoOfWholeBlocks, LeavesTheUnitEditingTheShownPatternAsTheLibraryHoldsIt)
+{
+    // Blocks the unit changes (-1 system, 0 temporary, 1-20 user patterns) while a pattern is shown.
+    const std::tuple<const char*, int, std::vector<int>> cases[] = {
+        { "one user pattern, the temporary one shown", 0, { 3 } },
+        { "the shown user pattern and the system", 3, { -1, 3 } },
+        { "the temporary pattern, a user pattern shown", 2, { 0, 5 } },
+    };
+
+    for (const auto& [what, shownBefore, changedOnUnit] : cases)
+    {
+        SCOPED_TRACE (what);
+        SessionRig rig;
+        auto& unit = rig.session.getVirtualUnit();
+        rig.session.setVirtualUnitInUse (true);
+
+        // Every record differs from the others, and the unit holds them all.
+        for (int record = 0; record < numPatternRecords; ++record)
+            rig.model.image[patternRecordOffset (record) + Pattern::stepNote] = (juce::uint8) (40 + record);
+
+        rig.session.startTransfer (Kind::sendAll);
+        rig.clock.runUntilIdle();
+
+        // Its stored blocks change before the pattern is chosen there, its edit buffer after.
+        auto changeOnUnit = [&, &changed = changedOnUnit] (bool editBuffer)
+        {
+            for (int block : changed)
+                if ((block == 0) == editBuffer)
+                    unit.memory[block < 0 ? System::transpose : patternRecordOffset (block) + Pattern::level] = 5;
+        };
+
+        changeOnUnit (false);
+        rig.session.showPattern (shownBefore);
+        changeOnUnit (true);
+
+        ASSERT_TRUE (rig.session.startTransfer (Kind::getAll).wasOk());
+        rig.clock.runUntilIdle();
+        ASSERT_TRUE (rig.session.undo().wasOk());
+        rig.clock.runUntilIdle();
+
+        const int shown = rig.session.getShownPattern();
+        ASSERT_GE (shown, 1);
+        EXPECT_EQ (unit.selectedUserPattern, shown - 1);
+        const auto* editBuffer = unit.memory + temporaryPatternOffset;
+        EXPECT_TRUE (std::equal (editBuffer, editBuffer + patternSize, rig.model.userPattern (shown - 1)));
+        EXPECT_TRUE (std::equal (unit.memory + userPatternsOffset, unit.memory + reservedAreaOffset, rig.model.userPatterns));
+    }
+}
+
+TEST_F (SessionTest, SendAllAndVerifyGoOnlyToTheVirtualUnitInUseAndAreNoSteps)
+{
+    auto& unit = session.getVirtualUnit();
+    auto refused = [this]
+    {
+        for (auto kind : { Kind::getAll, Kind::sendAll, Kind::verify })
+        {
+            SCOPED_TRACE (VeskTransfer::title (kind));
+            EXPECT_TRUE (sentBy ([&]
+                                 { EXPECT_TRUE (session.startTransfer (kind).getErrorMessage().contains ("No MIDI output")); })
+                             .empty());
+            EXPECT_FALSE (session.isBusy());
+        }
+    };
+
+    refused();
+    session.edit (cutoff, 100);
+    EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 64) << "not in use";
+
+    session.setVirtualUnitInUse (true);
+    session.showPattern (4);
+    session.edit (VeskField::tempo(), VeskModel::tempoValue (99.0));
+    const auto library = image();
+
+    ASSERT_TRUE (session.startTransfer (Kind::sendAll).wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (blocks (unit.memory), blocks (model.image));
+
+    unit.memory[userPatternOffset (9) + Pattern::level] = 1;
+    ASSERT_TRUE (session.startTransfer (Kind::verify).wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (session.getTransfer().getReport().differences.size(), 1u);
+    EXPECT_EQ (image(), library);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 2);
+
+    session.setVirtualUnitInUse (false);
+    EXPECT_EQ (session.getNumReceivers(), 0);
+    refused();
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "EditorTestSupport.h"
+#include "model/VeskProtocol.h"
+
+#include <functional>
+#include <map>
+
+/** Messages as hex lines, so a failure shows them readably. */
+using Messages = std::vector<std::string>;
+
+inline Messages hexLines (const std::vector<std::vector<juce::uint8>>& messages)
+{
+    Messages lines;
+
+    for (auto& m : messages)
+        lines.push_back (RecordingMidiOut::hex (m));
+
+    return lines;
+}
+
+/** Every message the session sends, with the virtual time it left at. */
+struct TimedRecording : RecordingMidiOut
+{
+    explicit TimedRecording (VeskClock& clockToUse) : clock (clockToUse) {}
+
+    void send (const juce::MidiMessage& message) override
+    {
+        times.push_back (clock.now());
+        RecordingMidiOut::send (message);
+    }
+
+    void clear()
+    {
+        times.clear();
+        RecordingMidiOut::clear();
+    }
+
+    /** The pause after each message but the last, by the message's size. */
+    std::vector<std::pair<size_t, double>> pauses() const
+    {
+        std::vector<std::pair<size_t, double>> result;
+
+        for (size_t i = 0; i + 1 < messages.size(); ++i)
+            result.push_back ({ messages[i].size(), times[i + 1] - times[i] });
+
+        return result;
+    }
+
+    VeskClock& clock;
+    std::vector<double> times;
+};
+
+/** A session without ports on a recorder, in virtual time, its start-up
+    messages kept apart from what the test makes it send. */
+struct SessionRig
+{
+    SessionRig()
+    {
+        startMessages = hexLines (out.messages);
+        out.clear();
+    }
+
+    std::vector<juce::uint8> image() const { return { model.image, model.image + VeskImage::imageSize }; }
+
+    /** What action sends, on a fresh recording. */
+    Messages sentBy (const std::function<void()>& action)
+    {
+        out.clear();
+        action();
+        return hexLines (out.messages);
+    }
+
+    Messages editSends (VeskField field, int value)
+    {
+        return sentBy ([&]
+                       { session.edit (field, value); });
+    }
+
+    Messages undoSends()
+    {
+        return sentBy ([this]
+                       { EXPECT_TRUE (session.undo().wasOk()); });
+    }
+
+    Messages redoSends()
+    {
+        return sentBy ([this]
+                       { EXPECT_TRUE (session.redo().wasOk()); });
+    }
+
+    /** Every byte the unit keeps and sends, of an image: all but the reserved tail. */
+    static std::vector<juce::uint8> blocks (const juce::uint8* image)
+    {
+        return { image, image + VeskImage::reservedAreaOffset };
+    }
+
+    VirtualClock clock;
+    TimedRecording out { clock };
+    VeskSession session { testSessionOptions (clock, out) };
+    VeskModel& model = session.getModel();
+    Messages startMessages;
+};
+
+struct SessionTest : ::testing::Test, SessionRig
+{
+};

@@ -1,0 +1,260 @@
+// Undo and redo of every kind of edit, how edits become steps, the changed
+// mark against the saved state, and the history's bounds.
+
+#include "SessionTestSupport.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    const auto cutoff = VeskField::pattern (Pattern::filterCutoffOrBdLevel);
+    const auto resonance = VeskField::pattern (Pattern::filterResonanceOrSdLevel);
+
+    /** Saved as the document saves: the file written, then the document's own mark cleared. */
+    void save (VeskModel& model, const juce::File& file)
+    {
+        ASSERT_TRUE (model.saveDocument (file).wasOk());
+        model.setChangedFlag (false);
+    }
+
+    void channelOff (VeskSession& session)
+    {
+        session.getModel().storeField (VeskField::system (System::midiChannel), System::channelOff);
+    }
+}
+
+TEST (SessionUndo, EveryKindOfEditIsUndoneAndRedoneAsAnEditOfTheOldAndNewValue)
+{
+    struct Case
+    {
+        const char* what;
+        VeskField field;
+        int value;
+        std::function<void (VeskSession&)> setup = nullptr;
+    };
+
+    const Case cases[] = {
+        { "a system switch", VeskField::system (System::receiveProgramChange), 0 },
+        { "master tune", VeskField::system (System::masterTune), VeskModel::masterTuneValue (445.0) },
+        { "MIDI channel", VeskField::system (System::midiChannel), VeskModel::midiChannelValue (5) },
+        { "MIDI channel off", VeskField::system (System::midiChannel), VeskModel::midiChannelValue (0) },
+        { "transpose", VeskField::system (System::transpose), 20 },
+        { "tempo", VeskField::tempo(), VeskModel::tempoValue (141.0) },
+        { "type", VeskField::pattern (Pattern::type), PartType::bass },
+        { "loop control", VeskField::pattern (Pattern::loopCtrl), 2 },
+        { "length", VeskField::pattern (Pattern::patternLength), 1 },
+        { "scale", VeskField::pattern (Pattern::stepsPerBar), 0 },
+        { "a plain knob", VeskField::pattern (Pattern::lfoRate), VeskModel::knobValue (Pattern::lfoRate, 100.0, false) },
+        { "a controller knob, channel on", cutoff, VeskModel::knobValue (Pattern::filterCutoffOrBdLevel, 100.0, false) },
+        { "a controller knob, channel off", cutoff, VeskModel::knobValue (Pattern::filterCutoffOrBdLevel, 100.0, false), channelOff },
+        { "pan", VeskField::pattern (Pattern::pan), VeskModel::knobValue (Pattern::pan, -20.0, true) },
+        { "a step note", VeskField::step (Pattern::stepNote, 3), 70 },
+        { "a step level", VeskField::step (Pattern::stepLevel, 31), 5 },
+        { "a step gate", VeskField::step (Pattern::stepGate, 0), Pattern::maxGate },
+        { "a step type", VeskField::step (Pattern::stepType, 4), VeskModel::stepTypeValue (StepType::slide) },
+        { "a knob of user pattern 5", cutoff, 100, [] (VeskSession& s)
+          { s.showPattern (5); } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        SessionRig rig, twin;
+
+        if (c.setup != nullptr)
+        {
+            c.setup (rig.session);
+            c.setup (twin.session);
+        }
+
+        const int old = rig.model.readField (c.field);
+        const auto before = rig.image();
+        const auto edited = rig.editSends (c.field, c.value);
+        const auto after = rig.image();
+        ASSERT_NE (after, before);
+        ASSERT_EQ (rig.session.getHistory().getNumSteps(), 1);
+
+        twin.session.edit (c.field, c.value);
+        EXPECT_EQ (rig.undoSends(), twin.editSends (c.field, old));
+        EXPECT_EQ (rig.image(), before);
+        EXPECT_EQ (rig.redoSends(), edited);
+        EXPECT_EQ (rig.image(), after);
+    }
+}
+
+TEST (SessionUndo, AStepOfAnotherPatternSelectsItOnTheUnitBeforeItsFieldIsSent)
+{
+    SessionRig rig, twin;
+    rig.session.showPattern (5);
+    const int old = rig.model.readField (cutoff);
+    rig.session.edit (cutoff, 100);
+    rig.session.showPattern (2);
+
+    twin.session.showPattern (2);
+    auto select = twin.sentBy ([&]
+                               { twin.session.showPattern (5); });
+    ASSERT_FALSE (select.empty());
+    const auto afterSelecting = [select] (const Messages& edit)
+    {
+        auto all = select;
+        all.insert (all.end(), edit.begin(), edit.end());
+        return all;
+    };
+
+    EXPECT_EQ (rig.undoSends(), afterSelecting (twin.editSends (cutoff, old)));
+    EXPECT_EQ (rig.session.getShownPattern(), 5);
+    EXPECT_EQ (rig.model.userPattern (4)[Pattern::filterCutoffOrBdLevel], old);
+
+    rig.session.showPattern (2);
+    EXPECT_EQ (rig.redoSends(), afterSelecting (twin.editSends (cutoff, 100)));
+    EXPECT_EQ (rig.model.userPattern (4)[Pattern::filterCutoffOrBdLevel], 100);
+    EXPECT_EQ (rig.model.userPattern (1)[Pattern::filterCutoffOrBdLevel], old);
+}
+
+TEST (SessionUndo, EditsBecomeStepsByGestureTimeAndField)
+{
+    // What a user does, one action at a time.
+    using Act = std::function<void (SessionRig&)>;
+    auto edit = [] (VeskField field, int value) -> Act
+    { return [=] (SessionRig& r)
+      { r.session.edit (field, value); }; };
+    auto wait = [] (double ms) -> Act
+    { return [=] (SessionRig& r)
+      { r.clock.runFor (ms); }; };
+    const Act press = [] (SessionRig& r)
+    { r.session.beginGesture(); };
+    const Act release = [] (SessionRig& r)
+    { r.session.endGesture(); };
+    const Act undoRedo = [] (SessionRig& r)
+    {
+        r.session.undo();
+        r.session.redo();
+    };
+    juce::TemporaryFile file (".vsk");
+    const Act save = [&file] (SessionRig& r)
+    { ::save (r.model, file.getFile()); };
+    const int start = Pattern::headerDefaults[Pattern::filterCutoffOrBdLevel];
+
+    const std::tuple<const char*, std::vector<Act>, int> cases[] = {
+        { "a gesture of slow edits", { press, edit (cutoff, 70), wait (800), edit (cutoff, 80), wait (800), edit (cutoff, 90), release }, 1 },
+        { "one field, each within 500 ms", { edit (cutoff, 70), wait (499), edit (cutoff, 71), wait (499), edit (cutoff, 72) }, 1 },
+        { "one field, 500 ms apart", { edit (cutoff, 70), wait (500), edit (cutoff, 71) }, 2 },
+        { "another field at once", { edit (cutoff, 70), edit (resonance, 70) }, 2 },
+        { "a quick edit after a gesture", { press, edit (cutoff, 70), release, edit (cutoff, 71) }, 2 },
+        { "back where it started in one gesture", { press, edit (cutoff, 90), edit (cutoff, 10), edit (cutoff, start), release }, 0 },
+        { "an undo and a redo in between", { edit (cutoff, 70), undoRedo, edit (cutoff, 71) }, 2 },
+        { "a save in between", { edit (cutoff, 70), save, edit (cutoff, 71) }, 2 },
+    };
+
+    for (const auto& [what, acts, steps] : cases)
+    {
+        SCOPED_TRACE (what);
+        SessionRig rig;
+        const auto before = rig.image();
+
+        for (auto& act : acts)
+            act (rig);
+
+        const auto after = rig.image();
+        EXPECT_EQ (rig.session.getHistory().getNumSteps(), steps);
+
+        while (rig.session.canUndo())
+            rig.session.undo();
+
+        EXPECT_EQ (rig.image(), before);
+
+        while (rig.session.canRedo())
+            rig.session.redo();
+
+        EXPECT_EQ (rig.image(), after);
+    }
+}
+
+TEST_F (SessionTest, TheChangedMarkFollowsTheHistoryBackToTheSavedState)
+{
+    juce::TemporaryFile file (".vsk");
+    auto step = [this] (VeskField field, int value)
+    {
+        session.edit (field, value);
+        clock.runFor (1000.0);
+    };
+
+    auto expectChanged = [this] (bool changed, const char* when)
+    {
+        EXPECT_EQ (model.hasChangedSinceSaved(), changed) << when;
+    };
+
+    step (cutoff, 70);
+    session.undo();
+    expectChanged (false, "an edit undone");
+    session.redo();
+    save (model, file.getFile());
+
+    step (resonance, 50);
+    session.undo();
+    expectChanged (false, "back at the save");
+    session.undo();
+    expectChanged (true, "past the save");
+    session.redo();
+    expectChanged (false, "forward to the save");
+
+    // A new step from before the save: the saved state is gone, even where
+    // the bytes come back to the saved ones.
+    session.undo();
+    step (cutoff, 70);
+    expectChanged (true, "a new step past the save");
+    session.undo();
+    expectChanged (true, "undone past the save");
+    session.redo();
+    expectChanged (true, "redone, the saved bytes again");
+}
+
+TEST_F (SessionTest, WhatTheUnitChangesMarksTheLibraryIsNoStepAndUndoGivesThePreviousValueBack)
+{
+    juce::TemporaryFile file (".vsk");
+    session.setVirtualUnitInUse (true);
+    const int start = model.readField (cutoff);
+    session.edit (cutoff, 100);
+    save (model, file.getFile());
+
+    session.getVirtualUnit().turnKnob (74, 30);
+    clock.runUntilIdle();
+    ASSERT_EQ (model.readField (cutoff), 30);
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+    EXPECT_EQ (session.getHistory().getNumSteps(), 1);
+
+    session.undo();
+    EXPECT_EQ (model.readField (cutoff), start);
+    session.redo();
+    EXPECT_EQ (model.readField (cutoff), 100);
+    EXPECT_TRUE (model.hasChangedSinceSaved()) << "the unit's change was never saved";
+}
+
+TEST_F (SessionTest, TheHistoryKeepsTheLastThousandStepsInUnderAMegabyte)
+{
+    std::vector<juce::uint8> afterFirstHundred;
+
+    for (int i = 0; i < 1100; ++i)
+    {
+        session.edit (cutoff, i % 100);
+        clock.runFor (VeskSession::mergeMs);
+
+        if (i == 99)
+            afterFirstHundred = image();
+    }
+
+    EXPECT_EQ (session.getHistory().getNumSteps(), VeskHistory::maxSteps);
+    EXPECT_LT (session.getHistory().bytesUsed(), (size_t) 1024 * 1024);
+
+    int undone = 0;
+
+    while (session.canUndo())
+    {
+        ASSERT_TRUE (session.undo().wasOk());
+        ++undone;
+    }
+
+    EXPECT_EQ (undone, VeskHistory::maxSteps);
+    EXPECT_EQ (image(), afterFirstHundred);
+    EXPECT_TRUE (model.hasChangedSinceSaved()) << "the fresh library's state fell off the end";
+}
