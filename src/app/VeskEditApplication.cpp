@@ -37,6 +37,17 @@ void VeskEditApplication::initialise (const juce::String&)
         handover = nullptr;
     }
 
+    // Without a screen JUCE has nowhere to put the window and would crash placing it.
+    if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
+    {
+        std::cerr << "VeskEdit: no display could be opened (DISPLAY is \""
+                  << juce::SystemStats::getEnvironmentVariable ("DISPLAY", {}) << "\"), so there is nowhere to show the window." << std::endl;
+        handover = nullptr;
+        setApplicationReturnValue (1);
+        quit();
+        return;
+    }
+
     mainWindow = std::make_unique<MainWindow>();
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);

@@ -512,6 +512,12 @@ start_x
 
 case "$case_name" in
     start)
+        # Without a display there is nowhere for the window: a message, exit 1, no crash.
+        DISPLAY=:4093 "$binary" > "$work/nodisplay.log" 2>&1
+        rc=$?
+        [ $rc = 1 ] && grep -q "no display" "$work/nodisplay.log" \
+            || fail "without a display VeskEdit ended with $rc: $(cat "$work/nodisplay.log")"
+
         start_app
         [ "$(size_of "$main")" = "446x492" ] || fail "window is $(size_of "$main"), not 446x492"
         [ "$(pixel "$main" 2 250)" = "#999999" ] || fail "window background is $(pixel "$main" 2 250), not #999999"
@@ -1000,6 +1006,48 @@ case "$case_name" in
         press "$main" ctrl+0
         wait_for 10 eval '[ "$(size_of "$main")" = "$plain" ]' || fail "Ctrl+0 left the window at $(size_of "$main"), not $plain"
         quit_cleanly
+        ;;
+
+    knob-drag)
+        # With Knob Drag set to Vertical, a knob dragged straight up turns up
+        # (circular, the same straight drag above the centre would barely turn
+        # it), less with Shift held; a double-click brings the default back.
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
+        mkdir -p "$(dirname "$settings")"
+        printf '<?xml version="1.0" encoding="UTF-8"?>\n<PROPERTIES>\n  <VALUE name="knobDrag" val="vertical"/>\n</PROPERTIES>\n' > "$settings"
+        start_app
+        knob=viewport/paramsGroup/filterGroup/filterCutoffSlider
+        xy=$(place $knob) || fail "the layout report lists no cutoff knob"
+        x=${xy% *} y=${xy#* }
+        drag_up() # PIXELS [KEY]: a press on the knob, a move straight up, a release
+        {
+            [ -z "${2:-}" ] || xdotool keydown "$2"
+            xdotool mousemove --window "$main" "$x" "$y" mousedown 1 \
+                mousemove --window "$main" "$x" $((y - $1 / 2)) mousemove --window "$main" "$x" $((y - $1)) mouseup 1 2> /dev/null
+            [ -z "${2:-}" ] || xdotool keyup "$2"
+        }
+        # The log is appended to by the program: what a gesture sent comes after the mark.
+        mark() { sent_before=$(lines_in "$VESKEDIT_MIDI_LOG"); }
+        next_value() # the value of the last controller sent since the mark
+        {
+            wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((sent_before + 1)) || fail "the knob sent nothing"
+            local last=$(tail -1 "$VESKEDIT_MIDI_LOG")
+            echo $((16#${last##* }))
+        }
+        wait_for 10 test -f "$VESKEDIT_MIDI_LOG" || fail "no MIDI log"
+        mark
+        drag_up 40
+        up=$(next_value)
+        [ "$up" -ge 75 ] || fail "40 pixels up on a vertical knob took cutoff from 64 to $up only"
+        mark
+        drag_up 40 shift
+        fine=$(next_value)
+        [ "$fine" -gt "$up" ] && [ $((fine - up)) -lt $(((up - 64) / 2)) ] \
+            || fail "with Shift, 40 pixels up went from $up to $fine: not finer than without"
+        mark
+        xdotool mousemove --window "$main" "$x" "$y" click --repeat 2 --delay 80 1 2> /dev/null
+        wait_for 5 eval '[ "$(next_value)" = 64 ]' || fail "a double-click did not bring cutoff back to 64"
+        quit_discarding
         ;;
 
     undo)
