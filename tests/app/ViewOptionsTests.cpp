@@ -162,16 +162,8 @@ TEST (ViewSettings, ARestartPutsTheSavedChoicesInForceAndDamagedValuesMeanTheDef
     for (auto& [knobDrag, zoom] : damaged)
     {
         SCOPED_TRACE (juce::String (knobDrag) + ", " + zoom);
-        juce::XmlElement xml ("PROPERTIES");
-
-        for (auto [name, value] : { std::pair { "knobDrag", knobDrag }, { "zoom", zoom } })
-        {
-            auto* e = xml.createNewChildElement ("VALUE");
-            e->setAttribute ("name", name);
-            e->setAttribute ("val", value);
-        }
-
-        ASSERT_TRUE (xml.writeTo (file));
+        ASSERT_TRUE (file.replaceWithText ("<PROPERTIES><VALUE name=\"knobDrag\" val=\"" + juce::String (knobDrag)
+                                           + "\"/><VALUE name=\"zoom\" val=\"" + zoom + "\"/></PROPERTIES>"));
 
         UserSettings settings;
         EXPECT_FALSE (settings.getVerticalKnobDrag());
