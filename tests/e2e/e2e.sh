@@ -971,17 +971,11 @@ case "$case_name" in
         start_app
         plain=$(size_of "$main")
         w=${plain%x*} h=${plain#*x}
-        # Sets dialog_size to the size of the dialog Ctrl+M opens, closed again with Escape.
-        measure_settings_dialog()
-        {
-            press "$main" ctrl+m
-            wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M opened no 'Midi Settings' dialog"
-            dialog_size=$(size_of "$(window '^Midi Settings$')")
-            press "$(window '^Midi Settings$')" Escape
-            wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
-        }
-        measure_settings_dialog
-        plain_dialog=$dialog_size
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M opened no 'Midi Settings' dialog"
+        plain_dialog=$(size_of "$(window '^Midi Settings$')")
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
 
         press "$main" ctrl+equal ctrl+equal ctrl+equal
         doubled() { [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ]; }
@@ -992,13 +986,17 @@ case "$case_name" in
         wait_for 5 pixel_is "$main" 600 170 "#990000" || fail "the pattern page was not drawn at twice the size"
         [ "$(pixel "$main" 400 $((2 * menu_y)))" != "#999999" ] || fail "no menu bar at twice its height"
 
-        measure_settings_dialog
+        press "$main" ctrl+m
+        wait_for 10 has_window "$app_pid" '^Midi Settings$' || fail "Ctrl+M at 200 % opened no 'Midi Settings' dialog"
+        dialog_size=$(size_of "$(window '^Midi Settings$')")
         [ "$dialog_size" = "$((2 * ${plain_dialog%x*}))x$((2 * ${plain_dialog#*x}))" ] \
             || fail "at 200 % the Midi Settings dialog is $dialog_size, not twice $plain_dialog"
+        press "$(window '^Midi Settings$')" Escape
+        wait_for 10 no_window "$app_pid" '^Midi Settings$' || fail "Escape did not close the dialog"
         quit_cleanly
 
         start_zoom=200 start_app
-        doubled || fail "a start at 200 % made the window $(size_of "$main")"
+        [ "$(size_of "$main")" = "$((2 * w))x$((2 * h))" ] || fail "a start at 200 % made the window $(size_of "$main")"
         press "$main" ctrl+0
         wait_for 10 eval '[ "$(size_of "$main")" = "$plain" ]' || fail "Ctrl+0 left the window at $(size_of "$main"), not $plain"
         quit_cleanly
