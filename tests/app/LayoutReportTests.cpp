@@ -15,27 +15,7 @@ namespace
         return {};
     }
 
-    /** Where JUCE itself puts the component in the window. */
-    juce::String placeInWindow (juce::Component& window, juce::Component& c)
-    {
-        const auto area = window.getLocalArea (&c, c.getLocalBounds());
-        return juce::String (area.getX()) + " " + juce::String (area.getY()) + " "
-               + juce::String (area.getWidth()) + " " + juce::String (area.getHeight());
-    }
-
-    /** The main window's content as laid out: the tabbed editor below a menu bar's height. */
-    struct EditorWindow : ModelFixture
-    {
-        EditorWindow()
-        {
-            window.setSize (446, 492);
-            editor.setBounds (0, 54, 446, 438);
-            window.addAndMakeVisible (editor);
-        }
-
-        juce::Component window;
-        VeskComponent editor { session };
-    };
+    using LayoutOfTheEditor = ModelFixture;
 }
 
 TEST (LayoutReport, NamesPathsThroughNamedComponentsOnly)
@@ -51,23 +31,12 @@ TEST (LayoutReport, NamesPathsThroughNamedComponentsOnly)
     unnamed.addAndMakeVisible (knob);
     knob.addAndMakeVisible (inner);
 
-    const struct
-    {
-        const char* path;
-        const char* place;
-    } cases[] = {
-        { "group", "10 20 100 100" },
-        { "group/knob", "16 27 30 40" },
-        { "group/knob/inner", "19 31 5 6" },
-        { "knob", "" },
-        { "group//knob", "" },
+    const std::pair<const char*, const char*> cases[] = {
+        { "group", "10 20 100 100" }, { "group/knob", "16 27 30 40" }, { "group/knob/inner", "19 31 5 6" }, { "knob", "" }, { "group//knob", "" }
     };
 
-    for (auto& c : cases)
-    {
-        SCOPED_TRACE (c.path);
-        EXPECT_EQ (placeOf (window, c.path), c.place);
-    }
+    for (auto& [path, place] : cases)
+        EXPECT_EQ (placeOf (window, path), place) << path;
 }
 
 TEST (LayoutReport, NamesMenusByTheirTitlesSideBySide)
@@ -100,21 +69,22 @@ TEST (LayoutReport, NamesMenusByTheirTitlesSideBySide)
     }
 }
 
-TEST_F (EditorWindow, ListsTheHiddenPageWhereItLiesOnceShown)
+TEST_F (LayoutOfTheEditor, ListsTheHiddenPageWhereItLiesOnceShown)
 {
+    // The main window's content as laid out: the tabbed editor below a menu bar's height.
+    juce::Component window;
+    VeskComponent editor (session);
+    window.setSize (446, 492);
+    editor.setBounds (0, 54, 446, 438);
+    window.addAndMakeVisible (editor);
     const auto hidden = placeOf (window, "Transpose/+");
     const auto tab = placeOf (window, "System");
     ASSERT_TRUE (hidden.isNotEmpty());
 
     editor.setCurrentTabIndex (1);
-    juce::Component* plus = nullptr;
-
-    for (auto* c : editor.systemPage->transposeSlider->getChildren())
-        if (c->getName() == "+")
-            plus = c;
-
+    auto* plus = findNamed (*editor.systemPage->transposeSlider, "+");
     ASSERT_NE (plus, nullptr);
-    EXPECT_EQ (hidden, placeInWindow (window, *plus));
+    EXPECT_EQ (hidden, window.getLocalArea (plus, plus->getLocalBounds()).toString());
     EXPECT_EQ (placeOf (window, "Transpose/+"), hidden);
     EXPECT_EQ (placeOf (window, "System"), tab);
     EXPECT_EQ (placeOf (window, "Patterns/viewport"), "");
@@ -129,17 +99,12 @@ TEST (LayoutReport, CountsInThePixelsOfAZoomedWindow)
     window.addAndMakeVisible (knob);
 
     auto& desktop = juce::Desktop::getInstance();
-    const struct
-    {
-        float scale;
-        const char* place;
-    } cases[] = { { 1.0f, "4 8 12 6" }, { 2.0f, "8 16 24 12" }, { 1.5f, "6 12 18 9" } };
+    const std::pair<float, const char*> cases[] = { { 1.0f, "4 8 12 6" }, { 2.0f, "8 16 24 12" }, { 1.5f, "6 12 18 9" } };
 
-    for (auto& c : cases)
+    for (auto& [scale, place] : cases)
     {
-        SCOPED_TRACE (c.scale);
-        desktop.setGlobalScaleFactor (c.scale);
-        EXPECT_EQ (placeOf (window, "knob"), c.place);
+        desktop.setGlobalScaleFactor (scale);
+        EXPECT_EQ (placeOf (window, "knob"), place) << scale;
     }
 
     desktop.setGlobalScaleFactor (1.0f);

@@ -19,6 +19,22 @@ inline std::string hexOf (const juce::MidiMessage& m)
     return RecordingMidiOut::hex (bytesOf (m));
 }
 
+/** A mouse event on c as the window delivers it. */
+inline juce::MouseEvent mouseEventOn (juce::Component& c, juce::Point<float> at, juce::Point<float> downAt, juce::ModifierKeys mods = {}, int clicks = 1, juce::Time when = juce::Time::getCurrentTime())
+{
+    return { juce::Desktop::getInstance().getMainMouseSource(), at, mods, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, &c, &c, when, downAt, when, clicks, at != downAt };
+}
+
+/** The first component below root with that name, depth first. */
+inline juce::Component* findNamed (juce::Component& root, const juce::String& name)
+{
+    for (auto* child : root.getChildren())
+        if (auto* found = child->getName() == name ? child : findNamed (*child, name))
+            return found;
+
+    return nullptr;
+}
+
 /** The options of a session without ports, on a recorder, in virtual time. */
 inline VeskSession::Options testSessionOptions (VeskClock& clock, MidiOut& recorder)
 {

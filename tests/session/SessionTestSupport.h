@@ -30,19 +30,14 @@ struct TimedRecording : RecordingMidiOut
         RecordingMidiOut::send (message);
     }
 
-    void clear()
-    {
-        times.clear();
-        RecordingMidiOut::clear();
-    }
-
-    /** The pause after each message but the last, by the message's size. */
+    /** The pause after each message recorded but the last, by the message's size. */
     std::vector<std::pair<size_t, double>> pauses() const
     {
         std::vector<std::pair<size_t, double>> result;
+        const auto* time = times.data() + times.size() - messages.size();
 
         for (size_t i = 0; i + 1 < messages.size(); ++i)
-            result.push_back ({ messages[i].size(), times[i + 1] - times[i] });
+            result.push_back ({ messages[i].size(), time[i + 1] - time[i] });
 
         return result;
     }
@@ -77,16 +72,10 @@ struct SessionRig
                        { session.edit (field, value); });
     }
 
-    Messages undoSends()
+    Messages undoOrRedoSends (bool undo)
     {
-        return sentBy ([this]
-                       { EXPECT_TRUE (session.undo().wasOk()); });
-    }
-
-    Messages redoSends()
-    {
-        return sentBy ([this]
-                       { EXPECT_TRUE (session.redo().wasOk()); });
+        return sentBy ([&]
+                       { EXPECT_TRUE ((undo ? session.undo() : session.redo()).wasOk()); });
     }
 
     /** Every byte the unit keeps and sends, of an image: all but the reserved tail. */

@@ -75,9 +75,9 @@ TEST (SessionUndo, EveryKindOfEditIsUndoneAndRedoneAsAnEditOfTheOldAndNewValue)
         ASSERT_EQ (rig.session.getHistory().getNumSteps(), 1);
 
         twin.session.edit (c.field, c.value);
-        EXPECT_EQ (rig.undoSends(), twin.editSends (c.field, old));
+        EXPECT_EQ (rig.undoOrRedoSends (true), twin.editSends (c.field, old));
         EXPECT_EQ (rig.image(), before);
-        EXPECT_EQ (rig.redoSends(), edited);
+        EXPECT_EQ (rig.undoOrRedoSends (false), edited);
         EXPECT_EQ (rig.image(), after);
     }
 }
@@ -101,12 +101,12 @@ TEST (SessionUndo, AStepOfAnotherPatternSelectsItOnTheUnitBeforeItsFieldIsSent)
         return all;
     };
 
-    EXPECT_EQ (rig.undoSends(), afterSelecting (twin.editSends (cutoff, old)));
+    EXPECT_EQ (rig.undoOrRedoSends (true), afterSelecting (twin.editSends (cutoff, old)));
     EXPECT_EQ (rig.session.getShownPattern(), 5);
     EXPECT_EQ (rig.model.userPattern (4)[Pattern::filterCutoffOrBdLevel], old);
 
     rig.session.showPattern (2);
-    EXPECT_EQ (rig.redoSends(), afterSelecting (twin.editSends (cutoff, 100)));
+    EXPECT_EQ (rig.undoOrRedoSends (false), afterSelecting (twin.editSends (cutoff, 100)));
     EXPECT_EQ (rig.model.userPattern (4)[Pattern::filterCutoffOrBdLevel], 100);
     EXPECT_EQ (rig.model.userPattern (1)[Pattern::filterCutoffOrBdLevel], old);
 }
