@@ -84,12 +84,17 @@ TEST_F (EditorUndo, AKnobDraggedIsOneStepNamedAfterIt)
         ASSERT_NE (knob, nullptr);
         const double startValue = knob->getValue();
         const auto before = image();
-        const int steps = session.getHistory().getNumSteps();
+        const int steps = session.getHistory().getNumDone();
 
         dragKnob (clock, *knob, values);
         const auto after = image();
-        EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
+        EXPECT_EQ (session.getHistory().getNumDone(), steps + 1);
         EXPECT_EQ (session.getUndoName(), name);
+
+        // The drag has ended: an edit of another field is a step of its own.
+        session.edit (VeskField::pattern (Pattern::lfoRate), model.currentPattern[Pattern::lfoRate] ^ 1);
+        EXPECT_EQ (session.getHistory().getNumDone(), steps + 2);
+        undoOrRedo (true);
 
         undoOrRedo (true);
         EXPECT_EQ (image(), before);
