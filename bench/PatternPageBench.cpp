@@ -1,6 +1,6 @@
-#include "BenchSession.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskNames.h"
+#include "session/VeskSession.h"
 #include "unit/MessageThreadClock.h"
 
 #include <benchmark/benchmark.h>
@@ -46,7 +46,7 @@ namespace
 
         NullMidiOut out;
         MessageThreadClock clock;
-        VeskSession session { headlessSession (clock, out) };
+        VeskSession session { VeskSession::Options::headless (clock, out) };
         VeskModel& model = session.getModel();
         VeskComponent editor { session };
         int next = 0;

@@ -1,5 +1,5 @@
-#include "BenchSession.h"
 #include "editors/SequencerComponent.h"
+#include "session/VeskSession.h"
 #include "unit/MessageThreadClock.h"
 
 #include <benchmark/benchmark.h>
@@ -34,7 +34,7 @@ namespace
     {
         NullMidiOut out;
         MessageThreadClock clock;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         auto& model = session.getModel();
         fillPattern (model);
         SequencerComponent grid (session);
@@ -63,7 +63,7 @@ namespace
     {
         NullMidiOut out;
         MessageThreadClock clock;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         auto& model = session.getModel();
         fillPattern (model);
         SequencerComponent grid (session);

@@ -1,5 +1,5 @@
-#include "BenchSession.h"
 #include "VirtualClock.h"
+#include "session/VeskSession.h"
 
 #include <benchmark/benchmark.h>
 
@@ -23,7 +23,7 @@ namespace
     {
         VirtualClock clock;
         CountingMidiOut out;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         const auto cutoff = VeskField::pattern (VeskImage::Pattern::filterCutoffOrBdLevel);
         int edits = 0;
 
@@ -63,7 +63,7 @@ namespace
         const bool redo = state.range (0) != 0;
         VirtualClock clock;
         CountingMidiOut out;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         auto& model = session.getModel();
         auto& unit = session.getVirtualUnit();
         juce::Random random (7);

@@ -1,7 +1,7 @@
-#include "BenchSession.h"
 #include "editors/VeskComponent.h"
 #include "editors/VeskLineinComponent.h"
 #include "model/VeskProtocol.h"
+#include "session/VeskSession.h"
 #include "unit/MessageThreadClock.h"
 #include "unit/VeskTransfer.h"
 #include "unit/VeskVirtualUnit.h"
@@ -42,7 +42,7 @@ namespace
         constexpr int flood = 10000;
         NullMidiOut out;
         MessageThreadClock clock;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         VeskModel& model = session.getModel();
         model.temporaryPattern[VeskImage::Pattern::type] = VeskImage::PartType::lineIn;
         VeskComponent editor (session);
@@ -133,7 +133,7 @@ namespace
         const bool duringGetAll = state.range (0) != 0;
         MessageThreadClock clock;
         NullMidiOut out;
-        VeskSession session (headlessSession (clock, out));
+        VeskSession session (VeskSession::Options::headless (clock, out));
         VeskModel& model = session.getModel();
         VeskComponent editor (session);
         editor.setSize (446, 470);

@@ -48,11 +48,7 @@ int main (int argc, char** argv)
 
     NoMidiOut out;
     MessageThreadClock clock;
-    VeskSession::Options options;
-    options.clock = &clock;
-    options.wireTap = &out;
-    options.openDevices = false;
-    VeskSession session (options);
+    VeskSession session (VeskSession::Options::headless (clock, out));
     VeskModel& model = session.getModel();
 
     // The main window is 446 x 492; the editor gets what its menu bar leaves.

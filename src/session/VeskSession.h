@@ -46,6 +46,16 @@ public:
 
         /** Opens the MIDI ports MidiSettings.xml names. */
         bool openDevices = true;
+
+        /** No ports: everything sent goes to out, on the given clock (tests, benchmarks, tools). */
+        static Options headless (VeskClock& clockToUse, MidiOut& out)
+        {
+            Options options;
+            options.clock = &clockToUse;
+            options.wireTap = &out;
+            options.openDevices = false;
+            return options;
+        }
     };
 
     explicit VeskSession (Options options);

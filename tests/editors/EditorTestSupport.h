@@ -35,16 +35,6 @@ inline juce::Component* findNamed (juce::Component& root, const juce::String& na
     return nullptr;
 }
 
-/** The options of a session without ports, on a recorder, in virtual time. */
-inline VeskSession::Options testSessionOptions (VeskClock& clock, MidiOut& recorder)
-{
-    VeskSession::Options options;
-    options.clock = &clock;
-    options.wireTap = &recorder;
-    options.openDevices = false;
-    return options;
-}
-
 /** A session (and so a model) on a recorder, with the start-up defaults
     already sent and forgotten. */
 struct ModelFixture : ::testing::Test
@@ -56,6 +46,6 @@ struct ModelFixture : ::testing::Test
 
     RecordingMidiOut out;
     VirtualClock clock;
-    VeskSession session { testSessionOptions (clock, out) };
+    VeskSession session { VeskSession::Options::headless (clock, out) };
     VeskModel& model = session.getModel();
 };

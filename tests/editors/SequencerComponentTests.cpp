@@ -85,7 +85,7 @@ namespace
 
         RecordingMidiOut out;
         VirtualClock clock;
-        VeskSession session { testSessionOptions (clock, out) };
+        VeskSession session { VeskSession::Options::headless (clock, out) };
         VeskModel& model = session.getModel();
         std::unique_ptr<SequencerComponent> grid;
     };

@@ -86,7 +86,7 @@ struct SessionRig
 
     VirtualClock clock;
     TimedRecording out { clock };
-    VeskSession session { testSessionOptions (clock, out) };
+    VeskSession session { VeskSession::Options::headless (clock, out) };
     VeskModel& model = session.getModel();
     Messages startMessages;
 };
