@@ -207,31 +207,24 @@ juce::String VeskSession::getRedoName() const
     return step != nullptr ? step->name : juce::String();
 }
 
-juce::Result VeskSession::undo()
+juce::Result VeskSession::undo() { return takeStep (true); }
+juce::Result VeskSession::redo() { return takeStep (false); }
+
+juce::Result VeskSession::takeStep (bool back)
 {
     if (isBusy())
-        return juce::Result::fail (describeBusy ("Undo"));
+        return juce::Result::fail (describeBusy (back ? "Undo" : "Redo"));
 
-    if (auto* step = history.nextUndo())
+    if (auto* step = back ? history.nextUndo() : history.nextRedo())
     {
         gestureOpen = false;
-        history.stepBack();
-        restore (*step, true);
-    }
 
-    return juce::Result::ok();
-}
+        if (back)
+            history.stepBack();
+        else
+            history.stepForward();
 
-juce::Result VeskSession::redo()
-{
-    if (isBusy())
-        return juce::Result::fail (describeBusy ("Redo"));
-
-    if (auto* step = history.nextRedo())
-    {
-        gestureOpen = false;
-        history.stepForward();
-        restore (*step, false);
+        restore (*step, back);
     }
 
     return juce::Result::ok();

@@ -182,6 +182,7 @@ public:
 private:
     void callListeners (const std::function<void (Listener&)>& call);
     void showPattern (int patternItem, bool selectOnUnit);
+    juce::Result takeStep (bool back);
     void updateChangedFlag();
     void restore (const VeskHistory::Step& step, bool undoing);
     void libraryRestored (int block);
