@@ -28,6 +28,9 @@ namespace
         { "export-syx", "vesk export-syx FILE.vsk OUT.syx [--force]", "Writes the messages that restore the whole library into a unit: the system block, user patterns 1 to 20, then the temporary pattern. An existing OUT.syx is kept unless --force is given; FILE.vsk itself is never replaced.", 2 },
         { "import-syx", "vesk import-syx IN.syx FILE.vsk", "Applies every valid dump in IN.syx to FILE.vsk (to the defaults when FILE.vsk does not exist) and reports on stderr what was applied and what was ignored. IN.syx is never changed; one over 1 MiB is refused unread (a whole unit is 3,616 bytes).", 2 },
         { "diff", "vesk diff A.vsk B.vsk", "One line per field that differs. Exit status 0 when equal, 1 when different, 2 on error.", 2 },
+        { "copy", "vesk copy FILE.vsk FROM TO [--from OTHER.vsk|OTHER.syx]", "Copies the pattern in slot FROM onto slot TO: the whole pattern, its type included. A slot is temp (the temporary pattern) or 1 to 20 (the user patterns). With --from, FROM is taken from another library, or from a .syx file that holds a dump of that pattern. Nothing else in FILE.vsk changes.", 3 },
+        { "swap", "vesk swap FILE.vsk A B", "Swaps the patterns in slots A and B (temp or 1 to 20). Nothing else in FILE.vsk changes.", 3 },
+        { "init", "vesk init FILE.vsk SLOT", "Sets the pattern in SLOT (temp or 1 to 20) to the pattern defaults, as a new library holds them. Nothing else in FILE.vsk changes.", 2 },
     };
 
     const Command* findCommand (const juce::String& name)
@@ -49,12 +52,19 @@ namespace
         "     could not be printed; one line on stderr says why, and no file was\n"
         "     changed (diff: the libraries differ)\n"
         "  2  wrong usage: no or an unknown command, an unknown option or a wrong\n"
-        "     number of files (diff: also any failure)\n";
+        "     number of files (diff: also any failure; copy, swap and init: also\n"
+        "     a slot other than temp or 1 to 20, or a file that does not exist,\n"
+        "     cannot be read or does not hold that slot)\n";
+
+    bool movesPatterns (const juce::String& command) { return command == "copy" || command == "swap" || command == "init"; }
 
     bool optionAllowed (const juce::String& option, const juce::String& command)
     {
         if (option == "--json")
             return command == "show";
+
+        if (option == "--from")
+            return command == "copy";
 
         if (option == "--force")
             return command == "new" || command == "export-syx";
@@ -160,6 +170,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
 
     const juce::String name (command->name);
     juce::StringArray files;
+    juce::String otherPath;
     bool json = false, force = false, optionsEnded = false;
 
     // diff's 1 means "they differ", so its failures are 2.
@@ -187,6 +198,13 @@ int VeskCli::runCommand (const juce::StringArray& args)
         {
             return usageError ("unknown option '" + arg + "'", command->name);
         }
+        else if (arg == "--from")
+        {
+            if (++i >= args.size())
+                return usageError ("--from needs a file", command->name);
+
+            otherPath = args[i];
+        }
         else
         {
             json = json || arg == "--json";
@@ -195,9 +213,12 @@ int VeskCli::runCommand (const juce::StringArray& args)
     }
 
     if (files.size() != command->numFiles)
-        return usageError (juce::String (command->name) + " takes " + juce::String (command->numFiles)
-                               + (command->numFiles == 1 ? " file" : " files") + ", got " + juce::String (files.size()),
-                           command->name);
+    {
+        const juce::String noun (movesPatterns (name) ? " arguments" : command->numFiles == 1 ? " file"
+                                                                                              : " files");
+        return usageError (name + " takes " + juce::String (command->numFiles) + noun + ", got " + juce::String (files.size()),
+                           name);
+    }
 
     if (name == "new")
         return newLibrary (files, force);
@@ -210,6 +231,15 @@ int VeskCli::runCommand (const juce::StringArray& args)
 
     if (name == "import-syx")
         return importSyx (files[0], files[1]);
+
+    if (name == "copy")
+        return copyPattern (files, otherPath);
+
+    if (name == "swap")
+        return swapPatterns (files);
+
+    if (name == "init")
+        return initialisePattern (files);
 
     return diff (files[0], files[1]);
 }

@@ -39,6 +39,14 @@ private:
     int importSyx (const juce::String& syxPath, const juce::String& libraryPath);
     int diff (const juce::String& pathA, const juce::String& pathB);
 
+    // Patterns moved between slots (VeskCliPatterns.cpp). Anything wrong
+    // with what is read is a usage error (2); only a failed write is 1.
+    int copyPattern (const juce::StringArray& args, const juce::String& otherPath);
+    int swapPatterns (const juce::StringArray& args);
+    int initialisePattern (const juce::StringArray& args);
+    bool parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots);
+    bool readPatternSource (const juce::String& path, int slot, Image& image);
+
     void showText (const juce::String& path, const Image& image);
     void showJson (const juce::String& path, const Image& image);
 

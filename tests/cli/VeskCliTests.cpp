@@ -643,3 +643,84 @@ TEST_F (Cli, TheManPageHasTheExitCodeTable)
         EXPECT_TRUE (exitStatus.contains (meaning)) << meaning << "\n"
                                                     << text;
 }
+
+TEST_F (Cli, PatternsAreCopiedSwappedAndInitialisedAsWholeRecords)
+{
+    // other.vsk's patterns differ from lib.vsk's; one.syx holds user pattern 4 alone.
+    auto lib = writeOtherLibrary ("lib.vsk"), other = writeOtherLibrary ("other.vsk");
+    ASSERT_EQ (run ({ "swap", other, "3", "9" }) + run ({ "copy", other, "3", "temp" }) + run ({ "new", path ("new.vsk") }), 0);
+    ASSERT_EQ (run ({ "export-syx", other, path ("other.syx") }), 0);
+    writeBytes (path ("one.syx"), frame (patternBody (Area::userPattern, 3)));
+    const auto base = bytesOf (lib);
+
+    auto expand = [this] (juce::String args)
+    {
+        for (juce::String name : { "lib.vsk", "other.vsk", "other.syx", "one.syx", "new.vsk", "missing.vsk", "missing.syx" })
+            args = args.replace (name, quoted (path (name.toRawUTF8())));
+
+        return args;
+    };
+
+    auto show = [&] (const char* file)
+    {
+        EXPECT_EQ (runBinary ("show --json " + expand (file), quoted (path ("show.json"))), 0) << err.str();
+        return juce::JSON::parse (juce::File (path ("show.json")).loadFileAsString());
+    };
+
+    // A record as JSON without its name, which says where it is, not what it holds.
+    auto record = [] (const juce::var& document, int slot)
+    {
+        auto copy = (slot == 0 ? document["temporaryPattern"] : document["userPatterns"][slot - 1]).getDynamicObject()->clone();
+        copy->removeProperty ("name");
+        return juce::JSON::toString (juce::var (copy.get()), true);
+    };
+
+    const auto before = show ("lib.vsk"), others = show ("other.vsk"), defaults = show ("new.vsk");
+
+    // The records that change, each with the library and slot it must now equal.
+    const std::pair<const char*, std::vector<std::tuple<int, const juce::var*, int>>> good[] = {
+        { "copy lib.vsk 3 7", { { 7, &before, 3 } } },
+        { "copy lib.vsk 3 temp --from other.vsk", { { 0, &others, 3 } } },
+        { "copy --from other.syx lib.vsk 09 20", { { 20, &others, 9 } } },
+        { "copy lib.vsk 4 4 --from one.syx", { { 4, &defaults, 4 } } },
+        { "copy lib.vsk 6 11 --from lib.vsk", { { 11, &before, 6 } } },
+        { "swap lib.vsk 20 temp", { { 0, &before, 20 }, { 20, &before, 0 } } },
+        { "init lib.vsk 12", { { 12, &defaults, 12 } } },
+    };
+
+    for (const auto& [args, changed] : good)
+    {
+        SCOPED_TRACE (args);
+        writeBytes (lib, base);
+        ASSERT_EQ (runBinary (expand (args)), 0) << err.str();
+        const auto after = show ("lib.vsk");
+        for (const auto* part : { "systemBlock", "reservedArea" })
+            EXPECT_EQ (juce::JSON::toString (after[part]), juce::JSON::toString (before[part])) << part;
+
+        for (int slot = 0; slot < numPatternRecords; ++slot)
+        {
+            auto source = std::make_pair (&before, slot);
+
+            for (const auto& [target, document, from] : changed)
+                source = target == slot ? std::make_pair (document, from) : source;
+
+            EXPECT_TRUE (record (after, slot) == record (*source.first, source.second)) << "slot " << slot;
+        }
+    }
+
+    writeBytes (lib, base);
+
+    for (const auto& [args, message] : { std::pair ("copy lib.vsk 0 3", "'0' is not a slot"),
+                                         { "swap lib.vsk temp x", "'x' is not a slot" },
+                                         { "copy lib.vsk 1 2 --from", "--from needs a file" },
+                                         { "copy lib.vsk 1 2 --from missing.syx", "does not exist" },
+                                         { "copy lib.vsk 1 2 --from one.syx", "holds no dump of User 01" },
+                                         { "init missing.vsk 1", "does not exist" } })
+    {
+        SCOPED_TRACE (args);
+        EXPECT_EQ (runBinary (expand (args)), 2);
+        const auto text = err.str();
+        EXPECT_TRUE (says (message) && std::count (text.begin(), text.end(), '\n') == 1) << text;
+        EXPECT_EQ (bytesOf (lib), base);
+    }
+}

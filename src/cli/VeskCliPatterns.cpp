@@ -1,0 +1,104 @@
+// The commands that move whole patterns between slots: copy, swap and init.
+#include "VeskCli.h"
+#include "model/VeskFields.h"
+#include "model/VeskModel.h"
+#include "model/VeskPatternSlots.h"
+#include "model/VeskProtocol.h"
+#include "model/VeskSyxFile.h"
+
+#include <algorithm>
+
+int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& otherPath)
+{
+    int slots[2];
+    Image image, other;
+
+    if (! parseSlots (args, "copy", slots, 2) || ! readLibrary (args[0], image))
+        return exitUsage;
+
+    // Read before anything is written, so --from may name the library itself.
+    if (otherPath.isNotEmpty() && ! readPatternSource (otherPath, slots[0], other))
+        return exitUsage;
+
+    VeskPatternSlots::copy (image.data(), (otherPath.isEmpty() ? image : other).data(), slots[0], slots[1]);
+    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+}
+
+int VeskCli::swapPatterns (const juce::StringArray& args)
+{
+    int slots[2];
+    Image image;
+
+    if (! parseSlots (args, "swap", slots, 2) || ! readLibrary (args[0], image))
+        return exitUsage;
+
+    VeskPatternSlots::swap (image.data(), slots[0], slots[1]);
+    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+}
+
+int VeskCli::initialisePattern (const juce::StringArray& args)
+{
+    int slot;
+    Image image;
+
+    if (! parseSlots (args, "init", &slot, 1) || ! readLibrary (args[0], image))
+        return exitUsage;
+
+    VeskPatternSlots::initialise (image.data(), slot);
+    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+}
+
+bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots)
+{
+    for (int i = 0; i < numSlots; ++i)
+    {
+        const auto& text = args[i + 1];
+        const auto slot = VeskPatternSlots::parseSlot (text);
+
+        if (! slot.has_value())
+        {
+            usageError ("'" + text + "' is not a slot: temp or 1 to 20", command);
+            return false;
+        }
+
+        slots[i] = *slot;
+    }
+
+    return true;
+}
+
+bool VeskCli::readPatternSource (const juce::String& path, int slot, Image& image)
+{
+    if (! path.endsWithIgnoreCase (".syx"))
+        return readLibrary (path, image);
+
+    const auto file = resolve (path);
+
+    if (! file.exists())
+    {
+        report (path, "does not exist");
+        return false;
+    }
+
+    VeskSyxFile::Contents contents;
+    auto result = VeskSyxFile::read (file, (size_t) VeskProtocol::patternBulkBodySize, contents);
+
+    if (result.failed())
+    {
+        report (path, result.getErrorMessage());
+        return false;
+    }
+
+    VeskModel::writeDefaults (image.data());
+    const auto import = VeskSyxFile::applyDumps (contents, image.data());
+    const auto& dumps = import.appliedDumps;
+
+    if (std::none_of (dumps.begin(), dumps.end(), [slot] (auto& d)
+                      { return d.patternRecord() == slot; }))
+    {
+        report (path, "holds no dump of " + VeskFields::recordName (slot));
+        return false;
+    }
+
+    return true;
+}
