@@ -2,6 +2,7 @@
 #include "UnitJobs.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/VeskFields.h"
+#include "model/VeskPatternSlots.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 #include "model/WholeFileWriter.h"
@@ -71,11 +72,6 @@ VeskSession::~VeskSession()
     detachReceivers();
     transfer = nullptr; // stops its timer; nothing more is sent
     model = nullptr;
-}
-
-void VeskSession::openStartGate()
-{
-    startGate->setOpen (true);
 }
 
 void VeskSession::addListener (Listener* listener)
@@ -195,18 +191,6 @@ void VeskSession::endGesture() noexcept
     gestureOpen = false;
 }
 
-juce::String VeskSession::getUndoName() const
-{
-    auto* step = history.nextUndo();
-    return step != nullptr ? step->name : juce::String();
-}
-
-juce::String VeskSession::getRedoName() const
-{
-    auto* step = history.nextRedo();
-    return step != nullptr ? step->name : juce::String();
-}
-
 juce::Result VeskSession::undo() { return takeStep (true); }
 juce::Result VeskSession::redo() { return takeStep (false); }
 
@@ -235,19 +219,12 @@ void VeskSession::restore (const VeskHistory::Step& step, bool undoing)
     if (step.wholeBlocks)
     {
         const auto blocks = step.blocks();
-        auto sends = [&blocks] (int block)
-        { return std::find (blocks.begin(), blocks.end(), block) != blocks.end(); };
 
-        // The records go into the unit's memory (the temporary one into its
-        // edit buffer), so a user pattern selected before they arrive would be
-        // edited from its old copy: the shown one is selected once they are in.
         if (blocks.size() == 1 && blocks.front() >= 0 && blocks.front() != getShownPattern())
             showPattern (blocks.front(), false);
 
         VeskHistory::writeBack (step, model->image, undoing);
-        startJob (std::make_unique<VeskTransferJob> (*transfer, (undoing ? "Undo " : "Redo ") + step.name));
-        const bool sending = transfer->startSending (blocks);
-        selectShownPatternAfterSending = sending && getShownPattern() >= 1 && (sends (getShownPattern()) || sends (0));
+        sendRecords (blocks, (undoing ? "Undo " : "Redo ") + step.name);
     }
     else
     {
@@ -265,6 +242,42 @@ void VeskSession::restore (const VeskHistory::Step& step, bool undoing)
     updateChangedFlag();
     libraryRestored (step.wholeBlocks ? allBlocks : step.block);
     historyChanged();
+}
+
+void VeskSession::sendRecords (const std::vector<int>& blocks, const juce::String& title)
+{
+    auto sends = [&blocks] (int block)
+    { return std::find (blocks.begin(), blocks.end(), block) != blocks.end(); };
+
+    // The records go into the unit's memory (the temporary one into its edit
+    // buffer), so a user pattern selected before they arrive would be edited
+    // from its old copy: the shown one is selected once they are in.
+    startJob (std::make_unique<VeskTransferJob> (*transfer, title));
+    const bool sending = transfer->startSending (blocks);
+    selectShownPatternAfterSending = sending && getShownPattern() >= 1 && (sends (getShownPattern()) || sends (0));
+}
+
+juce::Result VeskSession::changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change)
+{
+    if (isBusy())
+        return juce::Result::fail (describeBusy (name));
+
+    for (int slot : slots)
+        if (! VeskPatternSlots::isSlot (slot))
+            return juce::Result::fail ("There is no pattern slot " + juce::String (slot) + ".");
+
+    juce::HeapBlock<juce::uint8> before (VeskImage::imageSize);
+    std::copy (model->image, model->image + VeskImage::imageSize, before.get());
+    change();
+
+    // A record that already held those bytes is neither a step nor sent.
+    if (recordWholeBlocks (name, before, slots))
+    {
+        sendRecords (history.nextUndo()->blocks(), name);
+        libraryRestored (allBlocks);
+    }
+
+    return juce::Result::ok();
 }
 
 void VeskSession::updateChangedFlag()

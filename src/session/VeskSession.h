@@ -73,7 +73,7 @@ public:
 
     /** Lets the start's own messages through; until then, with the start-up
         reset off, nothing reaches the unit. */
-    void openStartGate();
+    void openStartGate() { startGate->setOpen (true); }
 
     //==============================================================================
     struct Listener
@@ -119,8 +119,8 @@ public:
 
     bool canUndo() const noexcept { return history.nextUndo() != nullptr; }
     bool canRedo() const noexcept { return history.nextRedo() != nullptr; }
-    juce::String getUndoName() const;
-    juce::String getRedoName() const;
+    juce::String getUndoName() const { return canUndo() ? history.nextUndo()->name : juce::String(); }
+    juce::String getRedoName() const { return canRedo() ? history.nextRedo()->name : juce::String(); }
 
     /** Refused while a job runs: a transfer would take the bytes back. */
     juce::Result undo();
@@ -145,6 +145,12 @@ public:
     /** Applies every dump of a .syx file to the library as one undo step;
         sends nothing. The outcome says what was applied and ignored. */
     Outcome importSyx (const juce::File& file);
+
+    /** A change of whole pattern records (slots 0 temporary, 1-20 user; see
+        VeskSlotSteps): change writes them, and it is one undo step, named,
+        that sends the records it changed as Send All does, paced. Refused
+        while a job runs, and for a slot that does not exist. */
+    juce::Result changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change);
 
     /** Writes the library as the messages that restore it into a unit. */
     juce::Result exportSyx (const juce::File& file);
@@ -183,6 +189,7 @@ private:
     void callListeners (const std::function<void (Listener&)>& call);
     void showPattern (int patternItem, bool selectOnUnit);
     juce::Result takeStep (bool back);
+    void sendRecords (const std::vector<int>& blocks, const juce::String& title);
     void updateChangedFlag();
     void restore (const VeskHistory::Step& step, bool undoing);
     void libraryRestored (int block);

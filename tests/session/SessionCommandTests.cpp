@@ -2,6 +2,7 @@
 // without a window, against the virtual unit in virtual time.
 
 #include "SessionTestSupport.h"
+#include "session/VeskSlotSteps.h"
 
 using namespace VeskImage;
 using Kind = VeskTransfer::Kind;
@@ -20,7 +21,7 @@ namespace
                                           juce::jmax (0, block - 1), image.data() + patternRecordOffset (block));
     }
 
-    Messages bulksOf (const std::vector<juce::uint8>& image, std::initializer_list<int> blocks)
+    Messages bulksOf (const std::vector<juce::uint8>& image, const std::vector<int>& blocks)
     {
         Messages result;
 
@@ -285,4 +286,97 @@ TEST_F (SessionTest, SendAllAndVerifyGoOnlyToTheVirtualUnitInUseAndAreNoSteps)
     session.setVirtualUnitInUse (false);
     EXPECT_EQ (session.getNumReceivers(), 0);
     refused();
+}
+
+TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecordsTheyChanged)
+{
+    auto record = [] (std::vector<juce::uint8>& image, int slot)
+    { return image.begin() + patternRecordOffset (slot); };
+
+    model.image[patternRecordOffset (3) + Pattern::level] = 11;
+    model.image[patternRecordOffset (7) + Pattern::type] = PartType::rythm;
+    std::vector<juce::uint8> other (model.image, model.image + imageSize);
+    other[patternRecordOffset (5) + Pattern::pan] = 5;
+    std::vector<juce::uint8> defaults (imageSize);
+    VeskModel::writeDefaults (defaults.data());
+    const auto start = image();
+
+    struct Case
+    {
+        const char* name;
+        std::function<juce::Result()> step;
+        std::vector<int> sent;
+        std::function<void (std::vector<juce::uint8>&)> expect;
+    };
+
+    const Case cases[] = {
+        { "Copy User 03 to User 07", [&]
+          { return VeskSlotSteps::copy (session, 3, 7); },
+          { 7 },
+          [&] (auto& i)
+          { std::copy_n (record (i, 3), patternSize, record (i, 7)); } },
+        { "Swap User 03 and User 07", [&]
+          { return VeskSlotSteps::swap (session, 3, 7); },
+          { 3, 7 },
+          [&] (auto& i)
+          { std::swap_ranges (record (i, 3), record (i, 3) + patternSize, record (i, 7)); } },
+        { "Copy User 05 to Temporary", [&]
+          { return VeskSlotSteps::copyFrom (session, other.data(), 5, 0); },
+          { 0 },
+          [&] (auto& i)
+          { std::copy_n (record (other, 5), patternSize, record (i, 0)); } },
+        { "Initialise User 03", [&]
+          { return VeskSlotSteps::initialise (session, 3); },
+          { 3 },
+          [&] (auto& i)
+          { std::copy_n (record (defaults, 3), patternSize, record (i, 3)); } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        auto expected = start;
+        c.expect (expected);
+
+        // An undo of one user pattern's step shows that pattern, selected on the unit once its record is in.
+        auto undoSends = bulksOf (start, c.sent);
+
+        if (c.sent.size() == 1 && c.sent.front() >= 1)
+            for (auto& m : sentBy ([&]
+                                   { session.showPattern (c.sent.front()); }))
+                undoSends.push_back (m);
+
+        session.showPattern (0);
+
+        out.clear();
+        ASSERT_TRUE (c.step().wasOk());
+        EXPECT_EQ (image(), expected) << "the target records and no other byte";
+        EXPECT_EQ (session.getUndoName(), c.name);
+        EXPECT_TRUE (model.hasChangedSinceSaved());
+        clock.runUntilIdle();
+        EXPECT_EQ (hexLines (out.messages), bulksOf (expected, c.sent));
+
+        if (c.sent.size() > 1)
+            expectSendAllPace (out);
+
+        out.clear();
+        ASSERT_TRUE (session.undo().wasOk());
+        clock.runUntilIdle();
+        EXPECT_EQ (image(), start);
+        EXPECT_EQ (hexLines (out.messages), undoSends);
+        EXPECT_FALSE (model.hasChangedSinceSaved());
+    }
+
+    // Nothing to change is no step and sends nothing; a slot that does not exist, or a running job, refuses.
+    const int steps = session.getHistory().getNumDone();
+    EXPECT_TRUE (sentBy ([&]
+                         { EXPECT_TRUE (VeskSlotSteps::copy (session, 1, 2).wasOk()); })
+                     .empty());
+    EXPECT_FALSE (VeskSlotSteps::copy (session, 3, 21).wasOk());
+    EXPECT_FALSE (VeskSlotSteps::copyFrom (session, other.data(), -1, 3).wasOk());
+    ASSERT_TRUE (VeskSlotSteps::swap (session, 3, 7).wasOk());
+    EXPECT_FALSE (VeskSlotSteps::initialise (session, 7).wasOk()) << "while the swap's records go out";
+    clock.runUntilIdle();
+    EXPECT_EQ (session.getHistory().getNumDone(), steps + 1);
+    EXPECT_NE (image(), start);
 }
