@@ -305,6 +305,16 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
             w = &n;
     }
 
+    // A file whose notes all start later would leave nothing but Rests.
+    if (std::none_of (winner.begin(), winner.end(), [] (auto* w)
+                      { return w != nullptr; }))
+    {
+        result.message = "has no note in the pattern's " + juce::String (numSteps) + " steps (all "
+                         + WholeFileWriter::formatCount (result.notesLeftOut) + " start after step " + juce::String (numSteps) + ")";
+        result.notesLeftOut = 0;
+        return result;
+    }
+
     std::array<juce::uint8, patternSize> record;
     std::memcpy (record.data(), target, record.size());
 

@@ -39,7 +39,7 @@ namespace
             {
                 juce::uint32 delta = 0;
 
-                if (! readNumber (delta))
+                if (! readNumber (delta) || pos >= size)
                     return damaged ("a time that runs past the end of the track");
 
                 tick += delta;

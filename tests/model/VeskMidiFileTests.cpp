@@ -378,8 +378,10 @@ TEST (VeskMidiFile, HostileFilesChangeNothing)
         { "data without a status", header (0, 1, 480) + track ({ { 0, { 60, 64 } } }), "a data byte where an event should start" },
         { "a meta event past the track", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x51, 9 }, "runs past the end of the track" },
         { "a time of five bytes", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 6, 0x81, 0x81, 0x81, 0x81, 0x01, 0 }, "a time that runs past" },
+        { "a time with no event", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 5, 0, 0xC0, 5, 0x81, 0x00 }, "a time that runs past" },
         { "a note cut short", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 3, 0, 0x90, 60 }, "runs past the end of the track" },
         { "a status byte as data", header (0, 1, 480) + track ({ { 0, { 0x90, 60, 0x90 } } }), "a data byte above 127" },
+        { "notes only after two bars", header (0, 1, 480) + track (notes ({ { 33 * 120, 60, 120, 64 }, { 40 * 120, 61, 120, 64 } })), "has no note in the pattern's 32 steps (all 2 start after step 32)" },
         { "too many notes", header (0, 1, 480) + manyNotes, "has more than 100,000 notes in track 1" },
     };
 
