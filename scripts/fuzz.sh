@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
-targets=(fuzz_library_file fuzz_sysex fuzz_syx_file fuzz_bounded_xml)
+targets=(fuzz_library_file fuzz_sysex fuzz_syx_file fuzz_bounded_xml fuzz_midi_file)
 
 if [ ! -f build-fuzz/build.ninja ]; then
     cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++

@@ -31,6 +31,8 @@ namespace
         { "copy", "vesk copy FILE.vsk FROM TO [--from OTHER.vsk|OTHER.syx]", "Copies the pattern in slot FROM onto slot TO: the whole pattern, its type included. A slot is temp (the temporary pattern) or 1 to 20 (the user patterns). With --from, FROM is taken from another library, or from a .syx file that holds a dump of that pattern. Nothing else in FILE.vsk changes.", 3 },
         { "swap", "vesk swap FILE.vsk A B", "Swaps the patterns in slots A and B (temp or 1 to 20). Nothing else in FILE.vsk changes.", 3 },
         { "init", "vesk init FILE.vsk SLOT", "Sets the pattern in SLOT (temp or 1 to 20) to the pattern defaults, as a new library holds them. Nothing else in FILE.vsk changes.", 2 },
+        { "export-mid", "vesk export-mid FILE.vsk SLOT OUT.mid [--force]", "Writes the steps of the pattern in SLOT (temp or 1 to 20, a Lead, Bass or Rythm pattern) as a Standard MIDI File: one note per played step, with the pattern's tempo. An existing OUT.mid is kept unless --force is given.", 3 },
+        { "import-mid", "vesk import-mid IN.mid FILE.vsk SLOT [--track N]", "Reads the notes of IN.mid into the steps of the pattern in SLOT (temp or 1 to 20), with the file's tempo, and prints what was imported. The pattern's type and sound stay. --track N reads track N (from 1) instead of the first track with notes. IN.mid is never changed; one over 4 MiB is refused unread.", 3 },
     };
 
     const Command* findCommand (const juce::String& name)
@@ -52,11 +54,16 @@ namespace
         "     could not be printed; one line on stderr says why, and no file was\n"
         "     changed (diff: the libraries differ)\n"
         "  2  wrong usage: no or an unknown command, an unknown option or a wrong\n"
-        "     number of files (diff: also any failure; copy, swap and init: also\n"
-        "     a slot other than temp or 1 to 20, or a file that does not exist,\n"
-        "     cannot be read or does not hold that slot)\n";
+        "     number of files (diff: also any failure; copy, swap, init,\n"
+        "     export-mid and import-mid: also a slot other than temp or 1 to 20,\n"
+        "     or a file that does not exist, cannot be read or does not hold that\n"
+        "     slot; export-mid and import-mid: also a pattern without notes, a\n"
+        "     MIDI file that cannot be read, or an OUT.mid that exists)\n";
 
-    bool movesPatterns (const juce::String& command) { return command == "copy" || command == "swap" || command == "init"; }
+    bool movesPatterns (const juce::String& command)
+    {
+        return command == "copy" || command == "swap" || command == "init" || command.endsWith ("-mid");
+    }
 
     bool optionAllowed (const juce::String& option, const juce::String& command)
     {
@@ -66,8 +73,11 @@ namespace
         if (option == "--from")
             return command == "copy";
 
+        if (option == "--track")
+            return command == "import-mid";
+
         if (option == "--force")
-            return command == "new" || command == "export-syx";
+            return command == "new" || command == "export-syx" || command == "export-mid";
 
         return false;
     }
@@ -170,7 +180,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
 
     const juce::String name (command->name);
     juce::StringArray files;
-    juce::String otherPath;
+    juce::String otherPath, track;
     bool json = false, force = false, optionsEnded = false;
 
     // diff's 1 means "they differ", so its failures are 2.
@@ -204,6 +214,12 @@ int VeskCli::runCommand (const juce::StringArray& args)
                 return usageError ("--from needs a file", command->name);
 
             otherPath = args[i];
+        }
+        else if (arg == "--track")
+        {
+            if (++i >= args.size())
+                return usageError ("--track needs a number", command->name);
+            track = args[i];
         }
         else
         {
@@ -240,6 +256,10 @@ int VeskCli::runCommand (const juce::StringArray& args)
 
     if (name == "init")
         return initialisePattern (files);
+    if (name == "export-mid")
+        return exportMid (files, force);
+    if (name == "import-mid")
+        return importMid (files, track);
 
     return diff (files[0], files[1]);
 }

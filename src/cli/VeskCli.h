@@ -45,6 +45,10 @@ private:
     int swapPatterns (const juce::StringArray& args);
     int initialisePattern (const juce::StringArray& args);
     bool parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots);
+    // Patterns as MIDI files (VeskCliMidi.cpp); exit codes as for copy.
+    int exportMid (const juce::StringArray& args, bool force);
+    int importMid (const juce::StringArray& args, const juce::String& track);
+
     bool readPatternSource (const juce::String& path, int slot, Image& image);
 
     void showText (const juce::String& path, const Image& image);

@@ -56,4 +56,18 @@ head -c 5123 "$tmp/edited.vsk" >"$out/library_file/short.vsk"
 cp "$tmp"/body-* "$tmp/channel" "$out/sysex/"
 cp "$tmp/default.syx" "$tmp/edited.syx" "$tmp/damaged.syx" "$out/syx_file/"
 : >"$out/syx_file/empty.syx"
+
+# MIDI files: two exported patterns and a type 1 file with a tempo track, a
+# chord, running status and a note left open.
+mkdir -p "$out/midi_file"
+"$vesk" export-mid "$tmp/default.vsk" 1 "$out/midi_file/lead.mid"
+"$vesk" export-mid "$tmp/edited.vsk" 3 "$out/midi_file/rythm.mid"
+python3 - "$out/midi_file/type1.mid" <<'PY'
+import struct, sys
+def chunk(kind, body): return kind + struct.pack(">I", len(body)) + body
+tempo = chunk(b"MTrk", bytes([0, 0xFF, 0x51, 3, 0x07, 0xA1, 0x20, 0, 0xFF, 0x2F, 0]))
+notes = chunk(b"MTrk", bytes([0, 0x90, 40, 100, 0, 52, 90, 60, 40, 0, 0, 52, 0, 0, 0xB0, 80, 127,
+                              60, 0x90, 43, 80, 0x83, 0x60, 0x80, 43, 0, 0, 0x90, 45, 70, 0, 0xFF, 0x2F, 0]))
+open(sys.argv[1], "wb").write(chunk(b"MThd", struct.pack(">HHH", 1, 2, 96)) + tempo + notes)
+PY
 ls -l "$out"/*

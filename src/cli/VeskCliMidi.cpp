@@ -1,0 +1,111 @@
+// A pattern's steps as a Standard MIDI File: export-mid and import-mid.
+#include "VeskCli.h"
+#include "model/VeskMidiFile.h"
+#include "model/WholeFileWriter.h"
+
+int VeskCli::exportMid (const juce::StringArray& args, bool force)
+{
+    int slot;
+    Image image;
+    const auto& libraryPath = args[0];
+    const auto& outPath = args[2];
+    const juce::StringArray slotArgs { args[0], args[1] };
+
+    if (! parseSlots (slotArgs, "export-mid", &slot, 1))
+        return exitUsage;
+
+    if (WholeFileWriter::isSameFile (resolve (libraryPath), resolve (outPath)))
+    {
+        report (outPath, "is the library itself (" + libraryPath + "); choose another output file");
+        return exitUsage;
+    }
+
+    if (! readLibrary (libraryPath, image))
+        return exitUsage;
+
+    const auto why = VeskMidiFile::whyNoNotes (image.data(), slot);
+
+    if (why.isNotEmpty())
+    {
+        report (libraryPath, why);
+        return exitUsage;
+    }
+
+    if (resolve (outPath).exists() && ! force)
+    {
+        report (outPath, "already exists (use --force to replace it)");
+        return exitUsage;
+    }
+
+    auto result = WholeFileWriter::write (resolve (outPath), VeskMidiFile::exportPattern (image.data(), slot));
+
+    if (result.failed())
+    {
+        report (outPath, "cannot be written: " + result.getErrorMessage());
+        return exitFailed;
+    }
+
+    return exitOk;
+}
+
+int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText)
+{
+    int slot;
+    const auto& midiPath = args[0];
+    const auto& libraryPath = args[1];
+    const juce::StringArray slotArgs { args[1], args[2] };
+
+    if (! parseSlots (slotArgs, "import-mid", &slot, 1))
+        return exitUsage;
+
+    int track = -1;
+
+    if (trackText.isNotEmpty())
+    {
+        track = trackText.containsOnly ("0123456789") && trackText.length() <= 5 ? trackText.getIntValue() : 0;
+
+        if (track < 1)
+            return usageError ("'" + trackText + "' is not a track: 1 or more", "import-mid");
+    }
+
+    if (WholeFileWriter::isSameFile (resolve (midiPath), resolve (libraryPath)))
+    {
+        report (libraryPath, "is the MIDI file being imported (" + midiPath + "); choose a library file");
+        return exitUsage;
+    }
+
+    Image image = defaults();
+
+    if (resolve (libraryPath).exists() && ! readLibrary (libraryPath, image))
+        return exitUsage;
+
+    const auto why = VeskMidiFile::whyNoNotes (image.data(), slot);
+
+    if (why.isNotEmpty())
+    {
+        report (libraryPath, why);
+        return exitUsage;
+    }
+
+    const auto midiFile = resolve (midiPath);
+
+    if (! midiFile.existsAsFile())
+    {
+        report (midiPath, midiFile.exists() ? "is not a file" : "does not exist");
+        return exitUsage;
+    }
+
+    const auto result = VeskMidiFile::importFile (midiFile, image.data(), slot, track);
+
+    if (result.failed)
+    {
+        report (midiPath, result.message + "; " + libraryPath + " left as it was");
+        return exitUsage;
+    }
+
+    if (! writeLibrary (libraryPath, image))
+        return exitFailed;
+
+    out << (midiPath + ": " + result.message + "\n").toRawUTF8();
+    return exitOk;
+}

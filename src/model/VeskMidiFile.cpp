@@ -1,0 +1,377 @@
+#include "VeskMidiFile.h"
+#include "VeskFields.h"
+#include "VeskImage.h"
+#include "VeskNames.h"
+#include "VeskSmfReader.h"
+#include "WholeFileWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace
+{
+    using namespace VeskImage;
+
+    constexpr int stepsPerQuarter (int stepsPerBar) noexcept { return stepsPerBar / 4; }
+
+    // Gate is in hundredths of a step; 105 is the most the unit holds.
+    constexpr int fullStep = 100;
+
+    // The unit's tempo range, in tenths of a beat per minute.
+    constexpr int minTempo = 400, maxTempo = 2400;
+
+    const juce::uint8* recordOf (const juce::uint8* image, int slot) { return image + patternRecordOffset (slot); }
+
+    int tempoTenths (const juce::uint8* record) { return record[Pattern::tempoHigh] * 128 + record[Pattern::tempoLow]; }
+
+    struct Layout
+    {
+        int stepsPerBar, numSteps, stepTicks;
+    };
+
+    Layout layoutOf (const juce::uint8* record)
+    {
+        const int perBar = record[Pattern::stepsPerBar] != 0 ? 16 : 12;
+        const int bars = record[Pattern::patternLength] != 0 ? 2 : 1;
+        return { perBar, perBar * bars, VeskMidiFile::ticksPerQuarter / stepsPerQuarter (perBar) };
+    }
+
+    /** One event of the exported track; order settles events of one tick:
+        the file's settings first, then notes that end, the accent controller,
+        notes that start and last the notes of no length. */
+    struct Event
+    {
+        juce::int64 tick;
+        int order;
+        std::vector<juce::uint8> bytes;
+    };
+
+    void writeNumber (juce::MemoryOutputStream& out, juce::uint32 value)
+    {
+        juce::uint8 bytes[5];
+        int n = 0;
+
+        do
+        {
+            bytes[n++] = (juce::uint8) (value & 0x7F);
+            value >>= 7;
+        } while (value != 0);
+
+        while (--n > 0)
+            out.writeByte ((char) (bytes[n] | 0x80));
+
+        out.writeByte ((char) bytes[0]);
+    }
+
+    std::vector<juce::uint8> meta (int type, std::vector<juce::uint8> data)
+    {
+        data.insert (data.begin(), { 0xFF, (juce::uint8) type, (juce::uint8) data.size() });
+        return data;
+    }
+
+    juce::String slotName (int slot) { return VeskFields::recordName (slot); }
+
+    juce::String typeName (const juce::uint8* record)
+    {
+        const auto name = VeskNames::item (VeskNames::partTypes(), record[Pattern::type]);
+        return name.isNotEmpty() ? name : "type " + juce::String (record[Pattern::type]);
+    }
+
+    juce::String noNotes (const juce::uint8* record, int slot)
+    {
+        return slotName (slot) + " is a " + typeName (record) + " pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do";
+    }
+}
+
+bool VeskMidiFile::hasNotes (int partType) noexcept
+{
+    return partType == PartType::lead || partType == PartType::bass || partType == PartType::rythm;
+}
+
+juce::String VeskMidiFile::whyNoNotes (const juce::uint8* image, int slot)
+{
+    const auto* record = recordOf (image, slot);
+    return hasNotes (record[Pattern::type]) ? juce::String() : noNotes (record, slot);
+}
+
+juce::String VeskMidiFile::trackName (const juce::uint8* image, int slot)
+{
+    return slotName (slot) + " - " + typeName (recordOf (image, slot));
+}
+
+juce::String VeskMidiFile::suggestedFileName (const juce::uint8* image, int slot)
+{
+    return trackName (image, slot) + ".mid";
+}
+
+//==============================================================================
+juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slot)
+{
+    const auto* record = recordOf (image, slot);
+
+    if (! hasNotes (record[Pattern::type]))
+        return {};
+
+    const auto layout = layoutOf (record);
+    const int T = layout.stepTicks;
+    const int channel = record[Pattern::type] == PartType::rythm ? 9 : 0;
+    const auto* types = record + Pattern::stepType;
+    std::vector<Event> events;
+
+    const auto name = trackName (image, slot);
+    events.push_back ({ 0, -1, meta (0x03, { name.toRawUTF8(), name.toRawUTF8() + name.getNumBytesAsUTF8() }) });
+
+    const auto micros = (juce::uint32) std::lround (600000000.0 / juce::jlimit (1, 16383, tempoTenths (record)));
+    events.push_back ({ 0, -1, meta (0x51, { (juce::uint8) (micros >> 16), (juce::uint8) (micros >> 8), (juce::uint8) micros }) });
+    events.push_back ({ 0, -1, meta (0x58, { 4, 2, 24, 8 }) }); // 4/4, a click per quarter
+
+    struct Played
+    {
+        juce::int64 start, end;
+        juce::uint8 key, velocity;
+        bool accent;
+    };
+
+    std::vector<Played> played;
+
+    for (int s = 0; s < layout.numSteps; ++s)
+    {
+        const int type = types[s];
+
+        // Rests, and Ties with no note before them, play nothing.
+        if (type != StepType::normal && type != StepType::slide && type != StepType::accent)
+            continue;
+
+        int ties = 0;
+
+        while (s + ties + 1 < layout.numSteps && types[s + ties + 1] == StepType::tie)
+            ++ties;
+
+        const juce::int64 start = (juce::int64) s * T;
+        const int gate = std::min ((int) record[Pattern::stepGate + s + ties], Pattern::maxGate);
+        const juce::int64 end = type == StepType::slide ? (juce::int64) (s + ties + 1) * T + T / 2
+                                                        : (juce::int64) (s + ties) * T + (gate * T + fullStep / 2) / fullStep;
+
+        played.push_back ({ start, end, (juce::uint8) (record[Pattern::stepNote + s] & 0x7F),
+                            (juce::uint8) juce::jlimit (1, 127, (int) record[Pattern::stepLevel + s]), type == StepType::accent });
+    }
+
+    // A note running into the next one of the same key ends no later than
+    // that one, so that readers pairing note-offs first come, first served
+    // give each its own length.
+    for (size_t i = 0; i + 1 < played.size(); ++i)
+        if (played[i].key == played[i + 1].key && played[i].end > played[i + 1].start)
+            played[i].end = std::min (played[i].end, played[i + 1].end);
+
+    juce::int64 lastTick = (juce::int64) layout.numSteps * T;
+    const auto status = (juce::uint8) channel;
+
+    for (auto& n : played)
+    {
+        events.push_back ({ n.start, 1, { (juce::uint8) (0xB0 | status), (juce::uint8) accentController, (juce::uint8) (n.accent ? 127 : 0) } });
+        events.push_back ({ n.start, 2, { (juce::uint8) (0x90 | status), n.key, n.velocity } });
+        events.push_back ({ n.end, n.end > n.start ? 0 : 3, { (juce::uint8) (0x80 | status), n.key, 0 } });
+        lastTick = std::max (lastTick, n.end);
+    }
+
+    events.push_back ({ lastTick, 4, meta (0x2F, {}) });
+    std::stable_sort (events.begin(), events.end(), [] (const Event& a, const Event& b)
+                      { return a.tick != b.tick ? a.tick < b.tick : a.order < b.order; });
+
+    juce::MemoryOutputStream track;
+    juce::int64 tick = 0;
+
+    for (auto& e : events)
+    {
+        writeNumber (track, (juce::uint32) (e.tick - tick));
+        track.write (e.bytes.data(), e.bytes.size());
+        tick = e.tick;
+    }
+
+    juce::MemoryOutputStream file;
+    file.write ("MThd", 4);
+    file.writeIntBigEndian (6);
+    file.writeShortBigEndian (0); // format 0: one track
+    file.writeShortBigEndian (1);
+    file.writeShortBigEndian ((short) ticksPerQuarter);
+    file.write ("MTrk", 4);
+    file.writeIntBigEndian ((int) track.getDataSize());
+    file << track.getMemoryBlock();
+    return file.getMemoryBlock();
+}
+
+//==============================================================================
+VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juce::uint8* image, int slot, int track)
+{
+    ImportResult result;
+    const auto size = file.getSize();
+
+    if (size > (juce::int64) maxFileSize)
+    {
+        result.message = "is " + juce::String ((double) size / (1024.0 * 1024.0), 1) + " MiB (" + WholeFileWriter::formatCount (size)
+                         + " bytes): a MIDI file of a pattern is at most 4 MiB (" + WholeFileWriter::formatCount ((juce::int64) maxFileSize) + " bytes)";
+        return result;
+    }
+
+    juce::FileInputStream in (file);
+
+    if (in.failedToOpen())
+    {
+        result.message = "cannot be read (" + in.getStatus().getErrorMessage() + ")";
+        return result;
+    }
+
+    // Read no more than the bound, whatever the size said a moment ago.
+    juce::MemoryBlock data;
+    in.readIntoMemoryBlock (data, (ssize_t) maxFileSize + 1);
+
+    if (in.getStatus().failed())
+    {
+        result.message = "cannot be read (" + in.getStatus().getErrorMessage() + ")";
+        return result;
+    }
+
+    return importInto (data.getData(), data.getSize(), image, slot, track);
+}
+
+VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, int slot, int track)
+{
+    ImportResult result;
+    auto* target = image + patternRecordOffset (slot);
+
+    if (size > maxFileSize)
+    {
+        result.message = "is larger than 4 MiB (" + WholeFileWriter::formatCount ((juce::int64) maxFileSize) + " bytes), the most a MIDI file of a pattern may be";
+        return result;
+    }
+
+    if (! hasNotes (target[Pattern::type]))
+    {
+        result.message = noNotes (target, slot);
+        return result;
+    }
+
+    VeskSmfReader::Contents contents;
+    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, contents);
+
+    if (read.failed())
+    {
+        result.message = read.getErrorMessage();
+        return result;
+    }
+
+    const auto Q = (juce::int64) contents.ticksPerQuarter;
+    const auto& notes = contents.notes;
+
+    // The grid: triplets only when every start lies on a triplet and not every
+    // one on a sixteenth, both within a 48th of a quarter.
+    bool allSixteenths = true, allTriplets = true;
+
+    for (auto& n : notes)
+    {
+        const auto r16 = (n.start * 4) % Q, r12 = (n.start * 3) % Q;
+        allSixteenths = allSixteenths && std::min (r16, Q - r16) * 12 <= Q;
+        allTriplets = allTriplets && std::min (r12, Q - r12) * 16 <= Q;
+    }
+
+    const int perBar = allTriplets && ! allSixteenths ? 12 : 16;
+    const auto spq = (juce::int64) stepsPerQuarter (perBar);
+    auto stepOf = [&] (juce::int64 tick)
+    { return (tick * spq * 2 + Q) / (2 * Q); };
+
+    const auto firstAfterBar = std::find_if (notes.begin(), notes.end(), [&] (auto& n)
+                                             { return stepOf (n.start) >= perBar; });
+    const int numSteps = firstAfterBar != notes.end() ? 2 * perBar : perBar;
+
+    // One note per step: where notes start together the lowest wins for Bass
+    // (and Rythm), the highest for Lead.
+    const bool highestWins = target[Pattern::type] == PartType::lead;
+    std::array<const VeskSmfReader::Note*, Pattern::numSteps> winner {};
+
+    for (auto& n : notes)
+    {
+        const auto step = stepOf (n.start);
+
+        if (step >= numSteps)
+        {
+            ++result.notesLeftOut;
+            continue;
+        }
+
+        auto*& w = winner[(size_t) step];
+
+        if (w == nullptr || (highestWins ? n.key > w->key : n.key < w->key))
+            w = &n;
+    }
+
+    // A file whose notes all start later would leave nothing but Rests.
+    if (std::none_of (winner.begin(), winner.end(), [] (auto* w)
+                      { return w != nullptr; }))
+    {
+        result.message = "has no note in the pattern's " + juce::String (numSteps) + " steps (all "
+                         + WholeFileWriter::formatCount (result.notesLeftOut) + " start after step " + juce::String (numSteps) + ")";
+        result.notesLeftOut = 0;
+        return result;
+    }
+
+    std::array<juce::uint8, patternSize> record;
+    std::memcpy (record.data(), target, record.size());
+
+    for (int s = 0; s < numSteps;)
+    {
+        const auto* n = winner[(size_t) s];
+
+        if (n == nullptr)
+        {
+            record[(size_t) (Pattern::stepType + s++)] = StepType::rest;
+            continue;
+        }
+
+        int next = s + 1;
+
+        while (next < numSteps && winner[(size_t) next] == nullptr)
+            ++next;
+
+        // Length in hundredths of a step, rounded to the nearest.
+        const auto length = (int) std::min<juce::int64> (((n->end - n->start) * spq * fullStep * 2 + Q) / (2 * Q), 1 << 20);
+        const int free = next - s - 1; // steps after this one where nothing starts
+        const bool slide = length > free * fullStep + Pattern::maxGate;
+        const int ties = slide ? free : std::max (0, (length - Pattern::maxGate + fullStep - 1) / fullStep);
+
+        record[(size_t) (Pattern::stepNote + s)] = (juce::uint8) n->key;
+        record[(size_t) (Pattern::stepLevel + s)] = (juce::uint8) n->velocity;
+        record[(size_t) (Pattern::stepType + s)] = (juce::uint8) (slide ? StepType::slide : n->accent ? StepType::accent
+                                                                                                      : StepType::normal);
+
+        for (int t = 1; t <= ties; ++t)
+            record[(size_t) (Pattern::stepType + s + t)] = StepType::tie;
+
+        // A Slide's gate is not heard: it keeps what it held.
+        if (! slide)
+            record[(size_t) (Pattern::stepGate + s + ties)] = (juce::uint8) (length - ties * fullStep);
+
+        s += ties + 1;
+    }
+
+    if (contents.firstTempo.has_value())
+    {
+        const auto tenths = juce::jlimit (minTempo, maxTempo, (int) std::lround (600000000.0 / *contents.firstTempo));
+        record[Pattern::tempoHigh] = (juce::uint8) (tenths >> 7);
+        record[Pattern::tempoLow] = (juce::uint8) (tenths & 127);
+    }
+
+    record[Pattern::patternLength] = (juce::uint8) (numSteps / perBar - 1);
+    record[Pattern::stepsPerBar] = (juce::uint8) (perBar == 16 ? 1 : 0);
+    std::memcpy (target, record.data(), record.size());
+
+    result.failed = false;
+    result.stepsImported = numSteps;
+    result.message = "imported " + juce::String (numSteps) + " steps";
+
+    if (result.notesLeftOut > 0)
+        result.message << "; " << WholeFileWriter::formatCount (result.notesLeftOut) << (result.notesLeftOut == 1 ? " note" : " notes")
+                       << " after step " << numSteps << (result.notesLeftOut == 1 ? " was" : " were") << " left out";
+
+    return result;
+}

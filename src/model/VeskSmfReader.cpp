@@ -1,0 +1,335 @@
+#include "VeskSmfReader.h"
+#include "WholeFileWriter.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace
+{
+    using Note = VeskSmfReader::Note;
+
+    juce::String count (juce::int64 n) { return WholeFileWriter::formatCount (n); }
+
+    juce::uint32 bigEndian (const juce::uint8* p, int numBytes)
+    {
+        juce::uint32 value = 0;
+
+        for (int i = 0; i < numBytes; ++i)
+            value = (value << 8) | p[i];
+
+        return value;
+    }
+
+    /** One track chunk, event by event, with running status. */
+    class TrackParser
+    {
+    public:
+        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller)
+            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller)
+        {
+            accentAt.fill (0);
+            startTick.fill (-1);
+        }
+
+        /** Empty when the whole chunk was read, else what is wrong with it. */
+        juce::String parse()
+        {
+            while (pos < size)
+            {
+                juce::uint32 delta = 0;
+
+                if (! readNumber (delta) || pos >= size)
+                    return damaged ("a time that runs past the end of the track");
+
+                tick += delta;
+                const auto problem = event();
+
+                if (problem.isNotEmpty())
+                    return problem;
+
+                if (endOfTrack)
+                    break;
+            }
+
+            // Notes never released end with the track.
+            for (auto& open : openNotes)
+                for (auto i = open.head; i < open.indices.size(); ++i)
+                    notes[open.indices[i]].end = tick;
+
+            return {};
+        }
+
+        std::vector<Note> notes;
+        bool hasNotes = false;
+        std::optional<int> tempo;
+        juce::int64 tempoTick = 0;
+
+    private:
+        juce::String damaged (const juce::String& what) const
+        {
+            return "has a damaged track " + juce::String (number) + " (at byte " + count ((juce::int64) eventStart) + " of it: " + what + ")";
+        }
+
+        bool readNumber (juce::uint32& value)
+        {
+            value = 0;
+
+            // At most four bytes of seven bits, as the format allows.
+            for (int i = 0; i < 4; ++i)
+            {
+                if (pos >= size)
+                    return false;
+
+                const auto byte = data[pos++];
+                value = (value << 7) | (byte & 0x7F);
+
+                if ((byte & 0x80) == 0)
+                    return true;
+            }
+
+            return false;
+        }
+
+        juce::String event()
+        {
+            eventStart = pos;
+            auto status = data[pos];
+
+            if (status >= 0x80)
+                ++pos;
+            else if (runningStatus == 0)
+                return damaged ("a data byte where an event should start");
+            else
+                status = runningStatus;
+
+            if (status == 0xFF || status == 0xF0 || status == 0xF7)
+            {
+                // Meta events and exclusive messages end any running status.
+                runningStatus = 0;
+                int metaType = -1;
+
+                if (status == 0xFF)
+                {
+                    if (pos >= size)
+                        return damaged ("an event that runs past the end of the track");
+
+                    metaType = data[pos++];
+                }
+
+                juce::uint32 length = 0;
+
+                if (! readNumber (length) || length > size - pos)
+                    return damaged ("an event that runs past the end of the track");
+
+                if (metaType == 0x51 && length == 3 && ! tempo.has_value())
+                {
+                    const auto micros = (int) bigEndian (data + pos, 3);
+
+                    if (micros > 0)
+                    {
+                        tempo = micros;
+                        tempoTick = tick;
+                    }
+                }
+
+                endOfTrack = metaType == 0x2F;
+                pos += length;
+                return {};
+            }
+
+            if (status >= 0xF0)
+                return damaged ("a system message that does not belong in a file");
+
+            runningStatus = status;
+            const int kind = status & 0xF0;
+            const int numData = (kind == 0xC0 || kind == 0xD0) ? 1 : 2;
+
+            if (size - pos < (size_t) numData)
+                return damaged ("an event that runs past the end of the track");
+
+            const int a = data[pos], b = numData > 1 ? data[pos + 1] : 0;
+            pos += (size_t) numData;
+
+            if ((a | b) & 0x80)
+                return damaged ("a data byte above 127");
+
+            const int channel = status & 0x0F;
+
+            if (kind == 0x90 && b > 0)
+                return noteOn (channel, a, b);
+
+            if (kind == 0x80 || kind == 0x90)
+                noteOff (channel, a);
+            else if (kind == 0xB0 && a == accentController)
+                setAccent (channel, b);
+
+            return {};
+        }
+
+        juce::String noteOn (int channel, int key, int velocity)
+        {
+            hasNotes = true;
+
+            if (! keepNotes)
+                return {};
+
+            if (openNotes.empty())
+                openNotes.resize (16 * 128);
+
+            if ((int) notes.size() >= noteLimit)
+                return "has more than " + count (noteLimit) + " notes in track " + juce::String (number)
+                       + ", more than a pattern's import reads";
+
+            if (startTick[(size_t) channel] != tick)
+            {
+                startTick[(size_t) channel] = tick;
+                startedNow[(size_t) channel].clear();
+            }
+
+            startedNow[(size_t) channel].push_back (notes.size());
+            openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
+            notes.push_back ({ tick, tick, channel, key, velocity, accentAt[(size_t) channel] >= 64 });
+            return {};
+        }
+
+        void noteOff (int channel, int key)
+        {
+            // The earliest note of that key ends first, as most programs pair them.
+            if (openNotes.empty())
+                return;
+
+            auto& open = openNotes[(size_t) (channel * 128 + key)];
+
+            if (open.head < open.indices.size())
+                notes[open.indices[open.head++]].end = tick;
+        }
+
+        void setAccent (int channel, int value)
+        {
+            accentAt[(size_t) channel] = value;
+
+            // A controller written just after the notes of its own moment still belongs to them.
+            if (startTick[(size_t) channel] == tick)
+                for (auto index : startedNow[(size_t) channel])
+                    notes[index].accent = value >= 64;
+        }
+
+        const juce::uint8* data;
+        size_t size;
+        int number;
+        bool keepNotes;
+        int noteLimit;
+        int accentController;
+
+        size_t pos = 0, eventStart = 0;
+        juce::int64 tick = 0;
+        juce::uint8 runningStatus = 0;
+        bool endOfTrack = false;
+
+        std::array<int, 16> accentAt;
+        std::array<juce::int64, 16> startTick;
+        std::array<std::vector<size_t>, 16> startedNow;
+
+        // Per channel and key, the notes still sounding, the earliest at head.
+        struct OpenNotes
+        {
+            std::vector<size_t> indices;
+            size_t head = 0;
+        };
+
+        std::vector<OpenNotes> openNotes;
+    };
+}
+
+juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController, Contents& contents)
+{
+    auto fail = [] (const juce::String& message)
+    { return juce::Result::fail (message); };
+    auto* data = static_cast<const juce::uint8*> (fileData);
+
+    if (size < 8 || std::memcmp (data, "MThd", 4) != 0)
+        return fail ("is not a MIDI file (it does not start with an MThd header)");
+
+    const auto headerLength = bigEndian (data + 4, 4);
+
+    if (headerLength < 6)
+        return fail ("is not a MIDI file (its header holds " + count (headerLength) + " bytes, not 6)");
+
+    if (headerLength > size - 8)
+        return fail ("is cut short: its header says " + count (headerLength) + " bytes and the file ends after "
+                     + count ((juce::int64) size - 8));
+
+    const auto format = (int) bigEndian (data + 8, 2);
+    const auto announcedTracks = (int) bigEndian (data + 10, 2);
+    const auto division = (int) bigEndian (data + 12, 2);
+
+    if (format > 2)
+        return fail ("is a MIDI file of format " + juce::String (format) + ", which is not known (0, 1 and 2 are)");
+
+    if ((division & 0x8000) != 0)
+        return fail ("counts time in SMPTE frames, not in beats; save it with ticks per quarter note");
+
+    if (division == 0)
+        return fail ("has 0 ticks per quarter note, so its notes have no place in time");
+
+    Contents read;
+    read.format = format;
+    read.ticksPerQuarter = division;
+    juce::int64 tempoTick = 0;
+
+    for (size_t pos = 8 + headerLength; pos < size;)
+    {
+        if (size - pos < 8)
+            return fail ("is cut short: " + count ((juce::int64) (size - pos)) + " bytes after the last chunk are not a chunk");
+
+        const auto length = bigEndian (data + pos + 4, 4);
+        const bool isTrack = std::memcmp (data + pos, "MTrk", 4) == 0;
+        const auto body = pos + 8;
+
+        if (length > size - body)
+            return fail ("is cut short: " + (isTrack ? "track " + juce::String (read.numTracks + 1) : juce::String ("a chunk"))
+                         + " says it holds " + count (length) + " bytes, but the file ends after " + count ((juce::int64) (size - body)));
+
+        pos = body + length;
+
+        if (! isTrack)
+            continue;
+
+        const int number = ++read.numTracks;
+        const bool wanted = track == number || (track < 0 && read.notes.empty() && read.track == 0);
+        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController);
+        const auto problem = parser.parse();
+
+        if (problem.isNotEmpty())
+            return fail (problem);
+
+        if (wanted && (track == number || parser.hasNotes))
+        {
+            read.track = number;
+            read.notes = std::move (parser.notes);
+        }
+
+        // The earliest tempo of the file; between tracks, the first track's.
+        if (parser.tempo.has_value() && (! read.firstTempo.has_value() || parser.tempoTick < tempoTick))
+        {
+            read.firstTempo = parser.tempo;
+            tempoTick = parser.tempoTick;
+        }
+    }
+
+    if (read.numTracks < announcedTracks)
+        return fail ("is cut short: its header announces " + count (announcedTracks) + " tracks and it holds " + count (read.numTracks));
+
+    if (track > read.numTracks)
+        return fail ("has no track " + juce::String (track) + " (it has " + count (read.numTracks) + ")");
+
+    if (read.notes.empty())
+        return fail (track > 0 ? "holds no notes in track " + juce::String (track)
+                               : juce::String ("holds no notes (only controllers or other events)"));
+
+    std::stable_sort (read.notes.begin(), read.notes.end(), [] (const Note& a, const Note& b)
+                      { return a.start < b.start; });
+    contents = std::move (read);
+    return juce::Result::ok();
+}

@@ -1,0 +1,418 @@
+#include "RecordingMidiOut.h"
+#include "model/VeskFields.h"
+#include "model/VeskMidiFile.h"
+#include "model/VeskModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace VeskImage;
+using Bytes = std::vector<juce::uint8>;
+
+namespace
+{
+    struct Image
+    {
+        Bytes bytes;
+
+        Image() : bytes ((size_t) imageSize) { VeskModel::writeDefaults (bytes.data()); }
+
+        juce::uint8* data() { return bytes.data(); }
+        juce::uint8* record (int slot) { return bytes.data() + patternRecordOffset (slot); }
+        juce::uint8& step (int slot, int field, int s) { return record (slot)[field + s]; }
+    };
+
+    Bytes vlq (juce::uint32 v)
+    {
+        Bytes out { (juce::uint8) (v & 0x7F) };
+
+        while ((v >>= 7) != 0)
+            out.insert (out.begin(), (juce::uint8) ((v & 0x7F) | 0x80));
+
+        return out;
+    }
+
+    Bytes be (juce::uint32 v, int n)
+    {
+        Bytes out;
+
+        for (int i = n - 1; i >= 0; --i)
+            out.push_back ((juce::uint8) (v >> (8 * i)));
+
+        return out;
+    }
+
+    Bytes operator+ (Bytes a, const Bytes& b)
+    {
+        a.insert (a.end(), b.begin(), b.end());
+        return a;
+    }
+
+    /** Events given as (tick, bytes) in order; deltas and the end of track are added. */
+    Bytes track (const std::vector<std::pair<juce::uint32, Bytes>>& events)
+    {
+        Bytes body;
+        juce::uint32 tick = 0;
+
+        for (auto& [t, bytes] : events)
+        {
+            body = body + vlq (t - tick) + bytes;
+            tick = t;
+        }
+
+        body = body + Bytes { 0, 0xFF, 0x2F, 0 };
+        return Bytes { 'M', 'T', 'r', 'k' } + be ((juce::uint32) body.size(), 4) + body;
+    }
+
+    Bytes header (int format, int numTracks, int division)
+    {
+        return Bytes { 'M', 'T', 'h', 'd', 0, 0, 0, 6 } + be ((juce::uint32) format, 2) + be ((juce::uint32) numTracks, 2) + be ((juce::uint32) division, 2);
+    }
+
+    /** A note of the given length with its note-off. */
+    std::vector<std::pair<juce::uint32, Bytes>> notes (std::vector<std::tuple<juce::uint32, int, juce::uint32, int>> list, int channel = 0)
+    {
+        std::vector<std::tuple<juce::uint32, int, Bytes>> raw; // tick, order, bytes
+
+        for (auto& [start, key, length, velocity] : list)
+        {
+            raw.push_back ({ start, 1, { (juce::uint8) (0x90 | channel), (juce::uint8) key, (juce::uint8) velocity } });
+            raw.push_back ({ start + length, 0, { (juce::uint8) (0x80 | channel), (juce::uint8) key, 64 } });
+        }
+
+        std::stable_sort (raw.begin(), raw.end(), [] (auto& a, auto& b)
+                          { return std::get<0> (a) != std::get<0> (b) ? std::get<0> (a) < std::get<0> (b) : std::get<1> (a) < std::get<1> (b); });
+        std::vector<std::pair<juce::uint32, Bytes>> events;
+
+        for (auto& [tick, order, bytes] : raw)
+            events.push_back ({ tick, bytes });
+
+        return events;
+    }
+
+    Bytes tempo (juce::uint32 micros) { return Bytes { 0xFF, 0x51, 3 } + be (micros, 3); }
+
+    VeskMidiFile::ImportResult import (const Bytes& file, Image& image, int slot, int trackNumber = -1)
+    {
+        return VeskMidiFile::importInto (file.data(), file.size(), image.data(), slot, trackNumber);
+    }
+
+    /** A pattern of every step kind, made so that all of it can come back:
+        no Slide into a Rest, no Tie without a note before it, no tied note
+        ending within 5 hundredths of a step, no level 0. */
+    void fillSteps (juce::uint8* record, int numSteps, juce::Random& random)
+    {
+        int previous = StepType::rest;
+
+        for (int s = 0; s < numSteps; ++s)
+        {
+            int type = random.nextInt (5);
+
+            if (type == StepType::tie && (s == 0 || previous == StepType::rest))
+                type = StepType::normal;
+
+            // Which note the ties before belong to decides whether a Rest may follow.
+            int head = s - 1;
+
+            while (head > 0 && record[Pattern::stepType + head] == StepType::tie)
+                --head;
+
+            if (type == StepType::rest && s > 0 && record[Pattern::stepType + head] == StepType::slide)
+                type = StepType::accent;
+
+            record[Pattern::stepType + s] = (juce::uint8) type;
+            record[Pattern::stepNote + s] = (juce::uint8) random.nextInt (128);
+            record[Pattern::stepLevel + s] = (juce::uint8) (1 + random.nextInt (127));
+            record[Pattern::stepGate + s] = (juce::uint8) (type == StepType::tie ? 6 + random.nextInt (100) : random.nextInt (106));
+            previous = type;
+        }
+    }
+
+    /** What a step sounds like: what every export must carry. */
+    juce::String sounding (const juce::uint8* record, int numSteps)
+    {
+        juce::String text;
+        int head = StepType::rest; // the type of the note a Tie belongs to
+
+        for (int s = 0; s < numSteps; ++s)
+        {
+            const int type = record[Pattern::stepType + s];
+            head = type == StepType::tie ? head : type;
+            text << s << ":" << type;
+
+            if (type != StepType::rest && type != StepType::tie)
+                text << " note " << record[Pattern::stepNote + s] << " level " << record[Pattern::stepLevel + s];
+
+            const bool endsChain = s + 1 == numSteps || record[Pattern::stepType + s + 1] != StepType::tie;
+
+            // A slide runs into the next note, so no gate of its own is heard.
+            if (head != StepType::rest && head != StepType::slide && endsChain)
+                text << " gate " << record[Pattern::stepGate + s];
+
+            text << "\n";
+        }
+
+        return text;
+    }
+}
+
+TEST (VeskMidiFile, ExportThenImportGivesThePatternBack)
+{
+    juce::Random random (17);
+
+    for (int type : { PartType::lead, PartType::bass, PartType::rythm })
+        for (int perBar : { 12, 16 })
+            for (int bars : { 1, 2 })
+                for (int round = 0; round < 4; ++round)
+                {
+                    SCOPED_TRACE (juce::String (type) + " " + juce::String (perBar) + " steps x " + juce::String (bars) + " round " + juce::String (round));
+                    Image image;
+                    auto* record = image.record (3);
+                    const int tenths = 400 + random.nextInt (2001);
+                    record[Pattern::type] = (juce::uint8) type;
+                    record[Pattern::tempoHigh] = (juce::uint8) (tenths >> 7);
+                    record[Pattern::tempoLow] = (juce::uint8) (tenths & 127);
+                    record[Pattern::stepsPerBar] = perBar == 16 ? 1 : 0;
+                    record[Pattern::patternLength] = (juce::uint8) (bars - 1);
+                    const int numSteps = perBar * bars;
+                    fillSteps (record, numSteps, random);
+
+                    // Two bars need a note in the second, as the import decides by that.
+                    if (bars == 2)
+                        record[Pattern::stepType + numSteps - 1] = StepType::normal;
+
+                    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+                    ASSERT_GT (file.getSize(), 0u);
+
+                    // Over its own pattern: nothing changes, not even what is not heard.
+                    Image same = image;
+                    const auto result = VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), 3);
+                    ASSERT_FALSE (result.failed) << result.message;
+                    EXPECT_EQ (result.stepsImported, numSteps);
+                    EXPECT_EQ (result.message, "imported " + juce::String (numSteps) + " steps");
+                    for (int offset = 0; offset < patternSize; ++offset)
+                        EXPECT_EQ (same.record (3)[offset], record[offset]) << VeskFields::patternFieldName (offset);
+
+                    EXPECT_TRUE (same.bytes == image.bytes);
+
+                    // Into a default pattern of the same type: all that is heard.
+                    Image other;
+                    other.record (7)[Pattern::type] = (juce::uint8) type;
+                    ASSERT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
+                    auto* back = other.record (7);
+
+                    for (int offset : { (int) Pattern::tempoHigh, (int) Pattern::tempoLow, (int) Pattern::patternLength, (int) Pattern::stepsPerBar, (int) Pattern::type })
+                        EXPECT_EQ (back[offset], record[offset]) << "offset " << offset;
+
+                    EXPECT_EQ (sounding (back, numSteps), sounding (record, numSteps));
+                }
+}
+
+TEST (VeskMidiFile, ExportNamesTheFileAndRefusesPatternsWithoutNotes)
+{
+    Image image;
+    image.record (3)[Pattern::type] = PartType::bass;
+    image.record (0)[Pattern::type] = PartType::rythm;
+    image.record (5)[Pattern::type] = PartType::lineIn;
+
+    EXPECT_EQ (VeskMidiFile::suggestedFileName (image.data(), 3), "User 03 - Bass.mid");
+    EXPECT_EQ (VeskMidiFile::trackName (image.data(), 0), "Temporary - Rythm");
+    EXPECT_TRUE (VeskMidiFile::whyNoNotes (image.data(), 3).isEmpty());
+    EXPECT_EQ (VeskMidiFile::whyNoNotes (image.data(), 5), "User 05 is a Line In pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do");
+    EXPECT_EQ (VeskMidiFile::exportPattern (image.data(), 5).getSize(), 0u);
+
+    // The Rythm pattern plays on channel 10, the others on channel 1.
+    for (auto [slot, channel] : { std::pair (0, 9), std::pair (3, 0) })
+    {
+        const auto file = VeskMidiFile::exportPattern (image.data(), slot);
+        auto* bytes = static_cast<const juce::uint8*> (file.getData());
+        EXPECT_NE (std::find (bytes, bytes + file.getSize(), 0x90 | channel), bytes + file.getSize()) << slot;
+        EXPECT_EQ (std::find (bytes, bytes + file.getSize(), 0x90 | (9 - channel)), bytes + file.getSize()) << slot;
+    }
+
+    Image lineIn = image;
+    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+    const auto result = VeskMidiFile::importInto (file.getData(), file.getSize(), lineIn.data(), 5);
+    EXPECT_TRUE (result.failed);
+    EXPECT_TRUE (lineIn.bytes == image.bytes);
+}
+
+TEST (VeskMidiFile, ImportRules)
+{
+    constexpr juce::uint32 q = 480, x = 120; // a quarter and a sixteenth at 480 ticks per quarter
+
+    struct Case
+    {
+        const char* what;
+        int type;
+        Bytes file;
+        int length, stepsPerBar; // what the pattern becomes
+        std::vector<std::tuple<int, int, int, int, int>> steps; // step, type, note, level, gate (-1: unchanged)
+        const char* message;
+    };
+
+    const Case cases[] = {
+        { "nearest step", PartType::lead, header (0, 1, q) + track (notes ({ { 59, 60, 60, 100 }, { 61, 62, 60, 90 }, { 2 * x + 20, 64, 120, 80 } })), 0, 16, { { 0, 0, 60, 100, 50 }, { 1, 0, 62, 90, 50 }, { 2, 0, 64, 80, 100 }, { 3, 3, -1, -1, -1 } }, "imported 16 steps" },
+        { "highest wins for Lead", PartType::lead, header (0, 1, q) + track (notes ({ { 0, 48, x, 100 }, { 0, 72, x, 101 }, { 0, 60, x, 102 } })), 0, 16, { { 0, 0, 72, 101, 100 } }, "imported 16 steps" },
+        { "lowest wins for Bass", PartType::bass, header (0, 1, q) + track (notes ({ { 0, 48, x, 100 }, { 0, 36, x, 101 }, { 0, 60, x, 102 } })), 0, 16, { { 0, 0, 36, 101, 100 } }, "imported 16 steps" },
+        { "triplets", PartType::bass, header (0, 1, q) + track (notes ({ { 0, 40, 160, 64 }, { 160, 41, 80, 64 }, { 320, 42, 160, 64 } })), 0, 12, { { 1, 0, 41, 64, 50 }, { 2, 0, 42, 64, 100 } }, "imported 12 steps" },
+        { "beats alone are sixteenths", PartType::bass, header (0, 1, q) + track (notes ({ { 0, 40, x, 64 }, { q, 41, x, 64 } })), 0, 16, { { 4, 0, 41, 64, 100 } }, "imported 16 steps" },
+        { "a sixteenth among triplets", PartType::bass, header (0, 1, q) + track (notes ({ { 0, 40, x, 64 }, { 160, 41, x, 64 }, { x, 42, x, 64 } })), 0, 16, { { 1, 0, 41, 64, 100 } }, "imported 16 steps" },
+        { "a note in bar two", PartType::lead, header (0, 1, q) + track (notes ({ { 16 * x, 70, x, 64 } })), 1, 16, { { 0, 3, -1, -1, -1 }, { 16, 0, 70, 64, 100 } }, "imported 32 steps" },
+        { "notes beyond 32 steps", PartType::lead, header (0, 1, q) + track (notes ({ { 0, 60, x, 64 }, { 31 * x, 61, x, 64 }, { 32 * x, 62, x, 64 }, { 40 * x, 63, x, 64 } })), 1, 16, { { 31, 0, 61, 64, 100 } }, "imported 32 steps; 2 notes after step 32 were left out" },
+        { "one note beyond 24 steps", PartType::lead, header (0, 1, q) + track (notes ({ { 0, 60, 160, 64 }, { 13 * 160, 61, 160, 64 }, { 24 * 160, 62, 160, 64 } })), 1, 12, { { 13, 0, 61, 64, 100 } }, "imported 24 steps; 1 note after step 24 was left out" },
+        { "long notes tie over empty steps", PartType::lead, header (0, 1, q) + track (notes ({ { 0, 60, 3 * x + 60, 64 }, { 4 * x, 62, x + 6, 64 } })), 0, 16, { { 0, 0, 60, 64, -1 }, { 1, 1, -1, -1, -1 }, { 2, 1, -1, -1, -1 }, { 3, 1, -1, -1, 50 }, { 4, 0, 62, 64, 105 }, { 5, 3, -1, -1, -1 } }, "imported 16 steps" },
+        { "overlapping the next note is a slide", PartType::bass, header (0, 1, q) + track (notes ({ { 0, 40, 2 * x + 30, 64 }, { 2 * x, 43, x, 64 } })), 0, 16, { { 0, 2, 40, 64, -1 }, { 1, 1, -1, -1, -1 }, { 2, 0, 43, 64, 100 } }, "imported 16 steps" },
+        { "the accent controller", PartType::bass, header (0, 1, q) + track ({ { 0, { 0xB0, 80, 127 } }, { 0, { 0x90, 40, 90 } }, { x, { 0x80, 40, 0 } }, { x, { 0x90, 41, 90 } }, { x, { 0xB0, 80, 0 } }, { 2 * x, { 0x90, 41, 0 } }, { 2 * x, { 0x90, 42, 90 } }, { 3 * x, { 0x80, 42, 0 } } }), 0, 16, { { 0, 4, 40, 90, 100 }, { 1, 0, 41, 90, 100 }, { 2, 0, 42, 90, 100 } }, "imported 16 steps" },
+        { "another resolution", PartType::lead, header (0, 1, 96) + track (notes ({ { 0, 60, 24, 64 }, { 24 * 5, 61, 12, 64 } })), 0, 16, { { 0, 0, 60, 64, 100 }, { 5, 0, 61, 64, 50 } }, "imported 16 steps" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image image;
+        auto* record = image.record (4);
+        record[Pattern::type] = (juce::uint8) c.type;
+        record[Pattern::stepsPerBar] = c.stepsPerBar == 16 ? 0 : 1; // the opposite of what comes
+        record[Pattern::patternLength] = (juce::uint8) (1 - c.length);
+        const Image before = image;
+
+        const auto result = import (c.file, image, 4);
+        ASSERT_FALSE (result.failed) << result.message;
+        EXPECT_EQ (result.message, c.message);
+        EXPECT_EQ (record[Pattern::patternLength], c.length);
+        EXPECT_EQ (record[Pattern::stepsPerBar], c.stepsPerBar == 16 ? 1 : 0);
+
+        for (auto& [s, type, note, level, gate] : c.steps)
+        {
+            SCOPED_TRACE ("step " + juce::String (s + 1));
+            auto* old = before.bytes.data() + patternRecordOffset (4);
+            EXPECT_EQ (record[Pattern::stepType + s], type);
+            EXPECT_EQ (record[Pattern::stepNote + s], note < 0 ? old[Pattern::stepNote + s] : note);
+            EXPECT_EQ (record[Pattern::stepLevel + s], level < 0 ? old[Pattern::stepLevel + s] : level);
+            EXPECT_EQ (record[Pattern::stepGate + s], gate < 0 ? old[Pattern::stepGate + s] : gate);
+        }
+
+        // The type and the sound, other records and the system block stay.
+        for (int i = 0; i < imageSize; ++i)
+        {
+            const int offset = i - patternRecordOffset (4);
+            const bool importWrites = offset >= 0 && offset < patternSize && (offset <= Pattern::stepsPerBar || offset >= Pattern::stepNote);
+
+            if (! importWrites)
+            {
+                ASSERT_EQ (image.bytes[(size_t) i], before.bytes[(size_t) i]) << "image offset " << i;
+            }
+        }
+    }
+}
+
+TEST (VeskMidiFile, TempoAndTracks)
+{
+    const auto melody = [] (int key)
+    { return notes ({ { 0, key, 120, 64 } }); };
+    auto conductor = track ({ { 0, tempo (500000) }, { 960, tempo (250000) } });
+
+    struct Case
+    {
+        const char* what;
+        Bytes file;
+        int track, tempoTenths, note;
+    };
+
+    const Case cases[] = {
+        { "no tempo: the pattern's stays", header (0, 1, 480) + track (melody (50)), -1, 1300, 50 },
+        { "the first tempo event", header (1, 3, 480) + conductor + track (melody (51)) + track (melody (52)), -1, 1200, 51 },
+        { "a chosen track", header (1, 3, 480) + conductor + track (melody (51)) + track (melody (52)), 3, 1200, 52 },
+        { "the earliest tempo in any track", header (1, 2, 480) + track ({ { 100, tempo (600000) } }) + track (melody (53)) + track ({ { 0, tempo (400000) } }), -1, 1500, 53 },
+        { "tempo kept in the unit's range", header (0, 1, 480) + track ({ { 0, tempo (100000) } }) + track (melody (54)), -1, 2400, 54 },
+        { "tenths of a beat", header (0, 1, 480) + track ({ { 0, tempo (60000000 / 1234 * 10) } }) + track (melody (55)), -1, 1234, 55 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image image;
+        const auto result = import (c.file, image, 1, c.track);
+        ASSERT_FALSE (result.failed) << result.message;
+        EXPECT_EQ (image.record (1)[Pattern::tempoHigh] * 128 + image.record (1)[Pattern::tempoLow], c.tempoTenths);
+        EXPECT_EQ (image.step (1, Pattern::stepNote, 0), c.note);
+    }
+}
+
+TEST (VeskMidiFile, HostileFilesChangeNothing)
+{
+    const auto good = track (notes ({ { 0, 60, 120, 64 } }));
+    Bytes manyNotes;
+
+    for (int i = 0; i <= VeskMidiFile::maxNotes; ++i)
+        manyNotes.insert (manyNotes.end(), { 0, 0x90, 60, 64 });
+
+    manyNotes = Bytes { 'M', 'T', 'r', 'k' } + be ((juce::uint32) manyNotes.size(), 4) + manyNotes;
+
+    struct Case
+    {
+        const char* what;
+        Bytes file;
+        const char* message;
+        int track = -1;
+    };
+
+    const Case cases[] = {
+        { "empty", {}, "is not a MIDI file" },
+        { "text", { 'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd' }, "is not a MIDI file" },
+        { "a short header", Bytes { 'M', 'T', 'h', 'd', 0, 0, 0, 2, 0, 0 } + good, "its header holds 2 bytes, not 6" },
+        { "a header past the end", Bytes { 'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0 }, "is cut short" },
+        { "an oversized chunk", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0xFF, 0xFF, 0xFF, 0xFF, 0 }, "track 1 says it holds 4,294,967,295 bytes" },
+        { "a track beyond the file", header (0, 1, 480) + Bytes (good.begin(), good.end() - 3), "is cut short" },
+        { "an unknown chunk beyond the file", header (0, 1, 480) + good + Bytes { 'X', 'Y', 'Z', 'W', 0, 0, 1, 0 }, "a chunk says it holds 256 bytes" },
+        { "bytes after the last chunk", header (0, 1, 480) + good + Bytes { 'M', 'T' }, "are not a chunk" },
+        { "fewer tracks than announced", header (1, 3, 480) + good, "announces 3 tracks and it holds 1" },
+        { "0 ticks per quarter", header (0, 1, 0) + good, "has 0 ticks per quarter note" },
+        { "SMPTE timing", header (0, 1, 0xE728) + good, "SMPTE" },
+        { "an unknown format", header (7, 1, 480) + good, "format 7" },
+        { "only controllers", header (0, 1, 480) + track ({ { 0, { 0xB0, 7, 100 } }, { 10, { 0xB0, 80, 127 } } }), "holds no notes" },
+        { "no such track", header (0, 1, 480) + good, "has no track 2 (it has 1)", 2 },
+        { "no notes in the chosen track", header (1, 2, 480) + track ({}) + good, "holds no notes in track 1", 1 },
+        { "data without a status", header (0, 1, 480) + track ({ { 0, { 60, 64 } } }), "a data byte where an event should start" },
+        { "a meta event past the track", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 4, 0, 0xFF, 0x51, 9 }, "runs past the end of the track" },
+        { "a time of five bytes", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 6, 0x81, 0x81, 0x81, 0x81, 0x01, 0 }, "a time that runs past" },
+        { "a time with no event", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 5, 0, 0xC0, 5, 0x81, 0x00 }, "a time that runs past" },
+        { "a note cut short", header (0, 1, 480) + Bytes { 'M', 'T', 'r', 'k', 0, 0, 0, 3, 0, 0x90, 60 }, "runs past the end of the track" },
+        { "a status byte as data", header (0, 1, 480) + track ({ { 0, { 0x90, 60, 0x90 } } }), "a data byte above 127" },
+        { "notes only after two bars", header (0, 1, 480) + track (notes ({ { 33 * 120, 60, 120, 64 }, { 40 * 120, 61, 120, 64 } })), "has no note in the pattern's 32 steps (all 2 start after step 32)" },
+        { "too many notes", header (0, 1, 480) + manyNotes, "has more than 100,000 notes in track 1" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image image;
+        const Image before = image;
+        const auto result = import (c.file, image, 2, c.track);
+        EXPECT_TRUE (result.failed);
+        EXPECT_TRUE (result.message.contains (c.message)) << result.message;
+        EXPECT_TRUE (image.bytes == before.bytes);
+    }
+
+    // Over the bound nothing is read at all, whatever the bytes.
+    Image image;
+    const Image before = image;
+    Bytes big (VeskMidiFile::maxFileSize + 1, 0);
+    EXPECT_TRUE (import (big, image, 2).failed);
+    EXPECT_TRUE (image.bytes == before.bytes);
+
+    // Many tracks, each of them read, still find the notes and the tempo.
+    Bytes many = header (1, 20001, 480);
+
+    const auto empty = track ({});
+
+    for (int i = 0; i < 20000; ++i)
+        many.insert (many.end(), empty.begin(), empty.end());
+
+    many = many + track ({ { 0, tempo (500000) } }) + good;
+    const auto result = import (many, image, 2);
+    EXPECT_FALSE (result.failed) << result.message;
+    EXPECT_EQ (image.step (2, Pattern::stepNote, 0), 60);
+}
