@@ -1136,18 +1136,29 @@ case "$case_name" in
             xdotool mouseup 1 2> /dev/null
         }
 
-        # Each drop sends User 07's new record to the unit, then waits out Send All's pause.
+        # Each step sends User 07's record to the unit first (and then selects
+        # the pattern shown again, when it is User 07): RECORD WHAT COMMAND...
+        # runs COMMAND and keeps the first message it sends in $message.
+        first_message()
+        {
+            local what=$1 before
+            shift
+            before=$(lines_in "$VESKEDIT_MIDI_LOG")
+            "$@"
+            wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "$what sent nothing"
+            message=$(sed -n "$((before + 1))p" "$VESKEDIT_MIDI_LOG")
+            # Send All's pause after the record, before the next step may start.
+            sleep 0.5
+        }
+
         user07=$(printf 'F0 41 10 00 4F 12 02 06 00 00 %s' "$(printf '00 %.0s' $(seq 159))")
-        next_message "the first drag" drag_row
+        first_message "the first drag" drag_row
         [ "${message:0:${#user07}}" = "$user07" ] || fail "the drag sent '$message', not User 03's zeros to User 07"
-        sleep 0.5
-        next_message "Ctrl+Z" press "$main" ctrl+z
+        first_message "Ctrl+Z" press "$main" ctrl+z
         [[ "$message" == "F0 41 10 00 4F 12 02 06 00 00 "* && "$message" != "$user07"* ]] \
             || fail "Ctrl+Z sent '$message', not User 07's own record back to it"
-        sleep 0.5
-        next_message "the second drag" drag_row
+        first_message "the second drag" drag_row
         [ "${message:0:${#user07}}" = "$user07" ] || fail "the second drag sent '$message'"
-        sleep 0.5
         press "$main" ctrl+s
         no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
 
