@@ -42,6 +42,7 @@ private:
     juce::String& lastMessage;
     const bool& showDialogs;
     const VeskJob* jobShown = nullptr;
+    bool quiet = false; // jobShown has no window
 
     juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog;
     juce::Component::SafePointer<TransferProgressComponent> progressPanel;

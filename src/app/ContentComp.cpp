@@ -24,6 +24,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 
     editor = std::make_unique<VeskComponent> (session);
     addAndMakeVisible (editor.get());
+    libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -37,6 +38,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
 }
@@ -91,6 +93,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     else if (topLevelMenuIndex == 1)
     {
         add ({ undoEdit, redoEdit });
+        libraryCommands->addToEditMenu (menu);
     }
     else if (topLevelMenuIndex == 2)
     {
@@ -125,6 +128,10 @@ juce::ApplicationCommandTarget* ContentComp::getNextCommandTarget()
 
 void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 {
+    // First: a key goes to the first enabled command registered for it, and
+    // the Library page's Ctrl+C must win over Close's where Copy is enabled.
+    libraryCommands->getAllCommands (commands);
+
     for (juce::CommandID id = newLibrary; id <= showAbout; ++id)
         commands.add (id);
 
@@ -137,7 +144,7 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    if (viewOptions.getCommandInfo (commandID, result))
+    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -181,7 +188,7 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     };
 
-    if (viewOptions.perform (info.commandID))
+    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID))
         return true;
 
     switch (info.commandID)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "LibraryCommands.h"
 #include "UserSettings.h"
 #include "ViewOptions.h"
 #include "editors/VeskComponent.h"
@@ -94,6 +95,7 @@ public:
     ViewOptions& getViewOptions() noexcept { return viewOptions; }
     VeskComponent& getEditor() noexcept { return *editor; }
     AppDialogs& getDialogs() noexcept { return *dialogs; }
+    LibraryCommands& getLibraryCommands() noexcept { return *libraryCommands; }
 
     /** The text of the last alert or job summary shown. */
     juce::String lastMessage;
@@ -117,6 +119,7 @@ private:
     VeskSession session;
     std::unique_ptr<AppDialogs> dialogs;
     std::unique_ptr<VeskComponent> editor;
+    std::unique_ptr<LibraryCommands> libraryCommands;
     juce::TooltipWindow tooltipWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)

@@ -35,24 +35,7 @@ PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
       model (&sessionToUse.getModel()),
       commonPicture (VeskTypeComponent::panelPicture ("commonGroup"))
 {
-    pageLookAndFeel.setColour (juce::ToggleButton::textColourId, juce::Colour (0xFFCCCCCC));
-    pageLookAndFeel.setColour (juce::TextButton::buttonColourId, juce::Colour (0xFFCC0000));
-    pageLookAndFeel.setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::PopupMenu::textColourId, juce::Colour (0xFFFF0000));
-    pageLookAndFeel.setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xFFFF0000));
-    pageLookAndFeel.setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::PopupMenu::headerTextColourId, juce::Colour (0xFFFF0000));
-    // Value arc, track, pointer and face of the knobs, each its own colour.
-    pageLookAndFeel.setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xFFCCCCCC));
-    pageLookAndFeel.setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xFF666666));
-    pageLookAndFeel.setColour (juce::Slider::thumbColourId, juce::Colour (0xFFFF0000));
-    pageLookAndFeel.setColour (juce::Slider::backgroundColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xFFFF0000));
-    pageLookAndFeel.setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::ComboBox::arrowColourId, juce::Colour (0xFF330000));
-    pageLookAndFeel.setColour (juce::ComboBox::buttonColourId, juce::Colour (0xFFFF0000));
-    pageLookAndFeel.setColour (juce::ComboBox::textColourId, juce::Colour (0xFFFF0000));
+    pageLookAndFeel.usePageColours();
     setLookAndFeel (&pageLookAndFeel);
 
     commonGroup = new MyGroupComponent ("commonGroup", &commonPicture);

@@ -1,5 +1,27 @@
 #include "PatternsLookAndFeel.h"
 
+void PatternsLookAndFeel::usePageColours()
+{
+    setColour (juce::ToggleButton::textColourId, juce::Colour (0xFFCCCCCC));
+    setColour (juce::TextButton::buttonColourId, juce::Colour (0xFFCC0000));
+    setColour (juce::PopupMenu::backgroundColourId, juce::Colour (0xFF330000));
+    setColour (juce::PopupMenu::textColourId, juce::Colour (0xFFFF0000));
+    setColour (juce::PopupMenu::highlightedBackgroundColourId, juce::Colour (0xFFFF0000));
+    setColour (juce::PopupMenu::highlightedTextColourId, juce::Colour (0xFF330000));
+    setColour (juce::PopupMenu::headerTextColourId, juce::Colour (0xFFFF0000));
+    // Value arc, track, pointer and face of the knobs, each its own colour.
+    setColour (juce::Slider::rotarySliderFillColourId, juce::Colour (0xFFCCCCCC));
+    setColour (juce::Slider::rotarySliderOutlineColourId, juce::Colour (0xFF666666));
+    setColour (juce::Slider::thumbColourId, juce::Colour (0xFFFF0000));
+    setColour (juce::Slider::backgroundColourId, juce::Colour (0xFF330000));
+    setColour (juce::Slider::textBoxTextColourId, juce::Colour (0xFFFF0000));
+    setColour (juce::Slider::textBoxBackgroundColourId, juce::Colour (0xFF330000));
+    setColour (juce::ComboBox::backgroundColourId, juce::Colour (0xFF330000));
+    setColour (juce::ComboBox::arrowColourId, juce::Colour (0xFF330000));
+    setColour (juce::ComboBox::buttonColourId, juce::Colour (0xFFFF0000));
+    setColour (juce::ComboBox::textColourId, juce::Colour (0xFFFF0000));
+}
+
 void PatternsLookAndFeel::drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown)
 {
     const auto fontSize = juce::jmin (12.0f, (float) button.getHeight() * 0.75f);

@@ -18,6 +18,10 @@ class PatternsLookAndFeel : public juce::LookAndFeel_V4
 public:
     PatternsLookAndFeel() = default;
 
+    /** The dark pages' colours: red buttons and values, grey captions, dark
+        red menus, as the pattern page and the Library page show them. */
+    void usePageColours();
+
     void drawToggleButton (juce::Graphics& g, juce::ToggleButton& button, bool shouldDrawButtonAsHighlighted, bool shouldDrawButtonAsDown) override;
     void drawComboBox (juce::Graphics& g, int width, int height, bool isButtonDown, int buttonX, int buttonY, int buttonW, int buttonH, juce::ComboBox& box) override;
     void positionComboBoxText (juce::ComboBox& box, juce::Label& label) override;

@@ -57,11 +57,8 @@ void SequencerComponent::updateFromPattern()
 //==============================================================================
 int SequencerComponent::readNumSteps() const noexcept
 {
-    const int bars = model->currentPattern[Pattern::patternLength] + 1;
-    const int perBar = model->currentPattern[Pattern::stepsPerBar] != 0 ? 16 : 12;
-
     // A record holds 32 steps; a damaged length byte must not make us read past them.
-    return juce::jmin (bars * perBar, Pattern::numSteps);
+    return Pattern::playedSteps (model->currentPattern);
 }
 
 void SequencerComponent::buildLabels()

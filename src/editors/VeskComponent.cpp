@@ -14,6 +14,16 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
     systemPage = new SystemComponent (session);
     addTab ("System", juce::Colour (0xFFF0FFFF), systemPage, true);
 
+    libraryPage = new LibraryComponent (session);
+    addTab ("Library", juce::Colour (0xFF666666), libraryPage, true);
+
+    // A double-click on a slot shows it as the pattern selector would.
+    libraryPage->onShowPattern = [this] (int slot)
+    {
+        session.showPattern (slot);
+        setCurrentTabIndex (0);
+    };
+
     session.addListener (this);
     session.addReceiverListener (this);
 }
@@ -26,6 +36,7 @@ VeskComponent::~VeskComponent()
     // The tabs delete their pages; nothing may refresh a page from here on.
     patternsPage = nullptr;
     systemPage = nullptr;
+    libraryPage = nullptr;
     clearTabs();
 }
 
@@ -41,12 +52,20 @@ void VeskComponent::refreshSystemPage()
         systemPage->updateFromSystemBlock();
 }
 
+void VeskComponent::refreshLibraryPage()
+{
+    if (libraryPage != nullptr && isLibraryPageCurrent())
+        libraryPage->refresh();
+}
+
 void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabName)
 {
     if (newCurrentTabName == "Patterns")
         refreshPatternsPage (0);
     else if (newCurrentTabName == "System")
         refreshSystemPage();
+    else
+        refreshLibraryPage();
 }
 
 void VeskComponent::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
@@ -58,11 +77,14 @@ void VeskComponent::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrar
         refreshSystemPage();
     else
         refreshPatternsPage (0);
+
+    refreshLibraryPage();
 }
 
 void VeskComponent::controllerReceived (int controllerNumber)
 {
     refreshPatternsPage (controllerNumber);
+    refreshLibraryPage();
 }
 
 void VeskComponent::patternSelected (int patternItem)
@@ -77,6 +99,7 @@ void VeskComponent::libraryRestored (int block)
     {
         refreshSystemPage();
         refreshPatternsPage (0);
+        refreshLibraryPage();
         return;
     }
 
@@ -91,8 +114,15 @@ void VeskComponent::libraryRestored (int block)
         refreshPatternsPage (0);
 }
 
+void VeskComponent::historyChanged()
+{
+    refreshLibraryPage();
+}
+
 void VeskComponent::patternShown (int patternItem)
 {
+    refreshLibraryPage();
+
     if (patternsPage == nullptr || patternsPage->patternsCombo->getSelectedItemIndex() == patternItem)
         return;
 

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "LibraryComponent.h"
 #include "PatternsComponent.h"
 #include "SystemComponent.h"
 #include "midi/MyMidiInputCallback.h"
 
-/** The tabbed editor of the main window: "Patterns" and "System". It listens
+/** The tabbed editor of the main window: "Patterns", "System" and "Library". It listens
     to the receivers and shows what the unit sent on the page it concerns, and
     to the session, and shows what an undo or redo brought back. */
 class VeskComponent : public juce::TabbedComponent,
@@ -23,6 +24,11 @@ public:
     /** Re-reads the system page if its tab is current. Sends nothing. */
     void refreshSystemPage();
 
+    /** Paints the library page's rows again if its tab is current. */
+    void refreshLibraryPage();
+
+    bool isLibraryPageCurrent() const { return getCurrentTabName() == "Library"; }
+
     /** A page may have missed changes while hidden, so it is read again when
         its tab comes to the front. */
     void currentTabChanged (int newCurrentTabIndex, const juce::String& newCurrentTabName) override;
@@ -39,11 +45,15 @@ public:
     /** The pattern selector shows the pattern the session switched to. */
     void patternShown (int patternItem) override;
 
+    /** An undo or redo may have changed records the library page shows. */
+    void historyChanged() override;
+
     VeskSession& session;
     VeskModel& model;
     juce::Viewport* patternsViewport = nullptr;
     PatternsComponent* patternsPage = nullptr;
     SystemComponent* systemPage = nullptr;
+    LibraryComponent* libraryPage = nullptr;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskComponent)

@@ -109,6 +109,10 @@ public:
 
     const Report& getReport() const noexcept { return report; }
 
+    /** What the unit sent during the last Verify; only the blocks the report
+        lists as done hold its bytes. */
+    const juce::uint8* getUnitImage() const noexcept { return unitImage.data(); }
+
     /** After each block and at the end (also after cancel). */
     std::function<void()> onProgress;
     std::function<void()> onFinished;

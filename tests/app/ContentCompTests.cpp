@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
+#include "app/LayoutReport.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
 #include "model/VeskProtocol.h"
@@ -130,8 +131,10 @@ TEST_F (ContentCompTest, OffersItsCommandsWithTheirTextsKeysAndCategories)
             ASSERT_EQ (i.defaultKeypresses.size(), 1);
             EXPECT_EQ (i.defaultKeypresses[0], juce::KeyPress (e.key, ctrl, 0));
 
-            // The window's key mappings reach the command with that key.
-            EXPECT_EQ (commandManager.getKeyMappings()->findCommandForKeyPress (juce::KeyPress (e.key, ctrl, 0)), e.id);
+            // The window's key mappings reach the command with that key; Ctrl+C
+            // is the Library page's Copy first (see CtrlCIsCopyOnTheLibraryPageAndCloseElsewhere).
+            EXPECT_EQ (commandManager.getKeyMappings()->findCommandForKeyPress (juce::KeyPress (e.key, ctrl, 0)),
+                       e.key == 'c' ? (juce::CommandID) LibraryCommands::copyPatterns : e.id);
         }
 
         EXPECT_EQ ((i.flags & juce::ApplicationCommandInfo::isTicked) != 0, e.id == 0x2006 || e.id == 0x2200);
@@ -220,10 +223,19 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_FALSE (file[2].enabled) << "no recent file yet";
 
     const auto edit = menu (1);
-    ASSERT_EQ (edit.size(), 2u);
+    ASSERT_EQ (edit.size(), 10u);
+    const int editIds[] = { 0x2400, 0x2401, 0, 0x2500, 0x2501, 0x2502, 0x2503, 0, 0x2504, 0x2505 };
+    const char* editTexts[] = { "Undo", "Redo", "", "Copy", "Paste", "Swap With...", "Initialise", "", "Open Other Library...", "Close Other Library" };
 
-    for (auto& item : edit)
-        EXPECT_FALSE (item.enabled) << "nothing to undo or redo yet: " << item.text;
+    for (size_t i = 0; i < edit.size(); ++i)
+    {
+        EXPECT_EQ (edit[i].id, editIds[i]);
+        EXPECT_EQ (edit[i].text, editTexts[i]);
+
+        // Nothing to undo yet, and the Library page is not in front.
+        if (editIds[i] != 0)
+            EXPECT_EQ (edit[i].enabled, editIds[i] == 0x2504) << edit[i].text;
+    }
 
     const auto setup = menu (2);
     ASSERT_EQ (setup.size(), 5u) << "and after a separator, the view options' two submenus";
@@ -423,4 +435,74 @@ TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
     EXPECT_EQ (content.getSession().getNumReceivers(), 0);
     model.setControl74 (9);
     EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 3);
+}
+
+//==============================================================================
+namespace
+{
+    /** The commands the window's keys invoke, in order. */
+    struct InvokedCommands : juce::ApplicationCommandManagerListener
+    {
+        void applicationCommandInvoked (const juce::ApplicationCommandTarget::InvocationInfo& info) override { ids.push_back (info.commandID); }
+        void applicationCommandListChanged() override {}
+
+        std::vector<int> ids;
+    };
+}
+
+TEST_F (ContentCompTest, CtrlCIsCopyOnTheLibraryPageAndCloseElsewhere)
+{
+    auto& editor = content.getEditor();
+    auto& page = *editor.libraryPage;
+    InvokedCommands invoked;
+    commandManager.addListener (&invoked);
+
+    auto press = [this] (juce::juce_wchar key, bool taken = true)
+    {
+        EXPECT_EQ (commandManager.getKeyMappings()->keyPressed (juce::KeyPress (key, ctrl, 0), &content), taken) << (char) key;
+    };
+
+    press ('c'); // the Patterns page
+    editor.setCurrentTabIndex (2);
+    press ('c'); // the Library page, nothing selected
+    page.ourList.selectSlots ({ 3 });
+    press ('c');
+    press ('v');
+    editor.setCurrentTabIndex (1);
+    press ('c'); // the System page, the selection kept
+    press ('v', false);
+
+    const std::vector<int> expected { ContentComp::closeLibrary, ContentComp::closeLibrary, LibraryCommands::copyPatterns,
+                                      LibraryCommands::pastePatterns, ContentComp::closeLibrary };
+    EXPECT_EQ (invoked.ids, expected);
+    commandManager.removeListener (&invoked);
+}
+
+TEST_F (ContentCompTest, LibraryOperationsWhileATransferRunsAreRefusedAsNewAndOpenAre)
+{
+    auto& session = content.getSession();
+    auto& page = *content.getEditor().libraryPage;
+    content.getEditor().setCurrentTabIndex (2);
+    page.ourList.selectSlots ({ 3 });
+    session.setVirtualUnitInUse (true);
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
+
+    for (auto [id, what] : { std::pair<int, const char*> { LibraryCommands::initialisePatterns, "Initialise" },
+                             { LibraryCommands::pastePatterns, "Paste" },
+                             { ContentComp::newLibrary, "New" } })
+    {
+        content.lastMessage.clear();
+        EXPECT_TRUE (perform (id));
+        EXPECT_EQ (content.lastMessage, session.describeBusy (what));
+    }
+
+    session.cancelJob();
+}
+
+TEST_F (ContentCompTest, TheLayoutReportNamesEachRowOfTheLibraryList)
+{
+    const auto report = LayoutReport::describe (content);
+
+    for (const auto* row : { "ourList/Temporary", "ourList/User 03", "ourList/User 20" })
+        EXPECT_TRUE (report.contains (juce::String ("\n") + row + "\t")) << row;
 }

@@ -1102,6 +1102,75 @@ case "$case_name" in
         saved_transpose_is Song.vsk $((opened + 2)) || fail "Song.vsk changed after the last save"
         ;;
 
+    library)
+        # On the Library page: User 03 dragged onto User 07, taken back with
+        # Ctrl+Z, dragged again and saved to the library opened. User 03 is
+        # made unlike every other slot first (all zero bytes, from a library
+        # of zeros), so the copy shows in the bytes.
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
+        write_library "$work/Zeros.vsk"
+        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+        "$vesk" copy "$work/Song.vsk" 3 3 --from "$work/Zeros.vsk" || fail "vesk copy failed"
+        cp Song.vsk Opened.vsk
+        start_app Song.vsk
+        log_settled
+        click_on Library
+
+        # The list's header runs to the page's right edge, where the pattern page has none.
+        read -r lx ly lw lh <<< "$(awk -F'\t' '$1 == "ourList" { print $2 }' "$layout")"
+        [ -n "$lx" ] || fail "the layout report lists no ourList"
+        wait_for 5 pixel_is "$main" $((lx + lw - 6)) $((ly + 8)) "#990000" || fail "the Library tab did not open"
+        from=$(place "ourList/User 03") || fail "the layout report lists no row User 03"
+        to=$(place "ourList/User 07") || fail "the layout report lists no row User 07"
+
+        # A hand's drag: pressed, moved a little, carried over, let go.
+        drag_row()
+        {
+            local fx=${from% *} fy=${from#* } tx=${to% *} ty=${to#* }
+            xdotool mousemove --window "$main" "$fx" "$fy" mousedown 1 2> /dev/null
+            for y in $((fy + 4)) $((fy + 10)) $(((fy + ty) / 2)) $((ty - 2)) "$ty"; do
+                sleep 0.1
+                xdotool mousemove --window "$main" "$tx" "$y" 2> /dev/null
+            done
+            sleep 0.2
+            xdotool mouseup 1 2> /dev/null
+        }
+
+        # Each step sends User 07's record to the unit first (and then selects
+        # the pattern shown again, when it is User 07): RECORD WHAT COMMAND...
+        # runs COMMAND and keeps the first message it sends in $message.
+        first_message()
+        {
+            local what=$1 before
+            shift
+            before=$(lines_in "$VESKEDIT_MIDI_LOG")
+            "$@"
+            wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "$what sent nothing"
+            message=$(sed -n "$((before + 1))p" "$VESKEDIT_MIDI_LOG")
+            # Send All's pause after the record, before the next step may start.
+            sleep 0.5
+        }
+
+        user07=$(printf 'F0 41 10 00 4F 12 02 06 00 00 %s' "$(printf '00 %.0s' $(seq 159))")
+        first_message "the first drag" drag_row
+        [ "${message:0:${#user07}}" = "$user07" ] || fail "the drag sent '$message', not User 03's zeros to User 07"
+        first_message "Ctrl+Z" press "$main" ctrl+z
+        [[ "$message" == "F0 41 10 00 4F 12 02 06 00 00 "* && "$message" != "$user07"* ]] \
+            || fail "Ctrl+Z sent '$message', not User 07's own record back to it"
+        first_message "the second drag" drag_row
+        [ "${message:0:${#user07}}" = "$user07" ] || fail "the second drag sent '$message'"
+        press "$main" ctrl+s
+        no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
+
+        # User 07 is User 03 now; every other field is as opened.
+        saved_user07() { [ "$(fields Song.vsk | grep '^userPatterns\.6\.' | sed 's/^userPatterns\.6\.//')" \
+                            = "$(fields Opened.vsk | grep '^userPatterns\.2\.' | sed 's/^userPatterns\.2\.//')" ]; }
+        wait_for 10 saved_user07 || fail "Song.vsk's User 07 is not Opened.vsk's User 03: $(changes Opened.vsk Song.vsk | head)"
+        others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.6\.')
+        [ -z "$others" ] || fail "besides User 07, the library changed in: $others"
+        quit_cleanly
+        ;;
+
     *)
         echo "unknown case $case_name"
         exit 2

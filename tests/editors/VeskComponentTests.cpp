@@ -36,10 +36,10 @@ namespace
     };
 }
 
-TEST_F (TabbedEditor, HasBothTabsWithPatternsCurrent)
+TEST_F (TabbedEditor, HasItsThreeTabsWithPatternsCurrent)
 {
-    ASSERT_EQ (editor.getNumTabs(), 2);
-    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System"));
+    ASSERT_EQ (editor.getNumTabs(), 3);
+    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library"));
     EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
     EXPECT_EQ (editor.getTabBackgroundColour (0), juce::Colour (0xFF666666));
     EXPECT_EQ (editor.getTabBackgroundColour (1), juce::Colour (0xFFF0FFFF));

@@ -1,0 +1,105 @@
+#include "LibraryCommands.h"
+
+LibraryCommands::LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse)
+    : editor (editorToUse),
+      page (*editorToUse.libraryPage),
+      dialogs (dialogsToUse),
+      commandManager (commandManagerToUse)
+{
+    page.onMessage = [this] (const juce::String& title, const juce::String& text)
+    { report (title, juce::Result::fail (text)); };
+    page.onOpenOtherRequested = [this]
+    { chooseOtherLibrary(); };
+    page.onCommandsChanged = [this]
+    { commandManager.commandStatusChanged(); };
+}
+
+void LibraryCommands::addToEditMenu (juce::PopupMenu& menu)
+{
+    menu.addSeparator();
+
+    for (auto id : { copyPatterns, pastePatterns, swapPatternWith, initialisePatterns })
+        menu.addCommandItem (&commandManager, id);
+
+    menu.addSeparator();
+    menu.addCommandItem (&commandManager, openOtherLibrary);
+    menu.addCommandItem (&commandManager, closeOtherLibrary);
+}
+
+void LibraryCommands::getAllCommands (juce::Array<juce::CommandID>& commands) const
+{
+    for (juce::CommandID id = copyPatterns; id <= closeOtherLibrary; ++id)
+        commands.add (id);
+}
+
+bool LibraryCommands::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result) const
+{
+    const auto ctrl = juce::ModifierKeys::commandModifier;
+    const bool inFront = editor.isLibraryPageCurrent();
+
+    auto set = [&result] (const char* name, const char* description, bool active)
+    {
+        result.setInfo (name, description, "Edit", 0);
+        result.setActive (active);
+    };
+
+    switch (commandID)
+    {
+        case copyPatterns:
+            set ("Copy", "Copy the selected patterns to the clipboard", inFront && page.canCopy());
+            result.addDefaultKeypress ('c', ctrl);
+            return true;
+
+        case pastePatterns:
+            set ("Paste", "Paste the patterns on the clipboard onto the selected slot", inFront && page.canPaste());
+            result.addDefaultKeypress ('v', ctrl);
+            return true;
+
+        case swapPatternWith: set ("Swap With...", "Swap the selected pattern with another slot", inFront && page.canSwap()); return true;
+        case initialisePatterns: set ("Initialise", "Set the selected slots to the pattern defaults", inFront && page.canInitialise()); return true;
+        case openOtherLibrary: set ("Open Other Library...", "Show another library or .syx file beside this one, to copy patterns from", true); return true;
+        case closeOtherLibrary: set ("Close Other Library", "Stop showing the other library", page.isOtherLibraryOpen()); return true;
+        default: return false;
+    }
+}
+
+bool LibraryCommands::perform (juce::CommandID commandID)
+{
+    switch (commandID)
+    {
+        case copyPatterns: report ("Copy", page.copySelected()); return true;
+        case pastePatterns: report ("Paste", page.pasteFromClipboard()); return true;
+        case swapPatternWith: page.chooseSwapPartner(); return true;
+        case initialisePatterns: report ("Initialise", page.initialiseSelected()); return true;
+        case openOtherLibrary: chooseOtherLibrary(); return true;
+        case closeOtherLibrary: page.closeOtherLibrary(); return true;
+        default: return false;
+    }
+}
+
+void LibraryCommands::chooseOtherLibrary()
+{
+    const auto library = page.model.getFile();
+    const auto start = library != juce::File() ? library.getParentDirectory() : juce::File::getCurrentWorkingDirectory();
+    juce::Component::SafePointer<VeskComponent> safeEditor (&editor);
+
+    dialogs.chooseFile ("Open Other Library", start, "*.vsk;*.syx", false, [this, safeEditor] (const juce::File& file)
+                        {
+                            if (safeEditor == nullptr)
+                                return;
+
+                            const auto result = page.openOtherLibrary (file);
+                            report ("Open Other Library...", result);
+
+                            if (result.wasOk())
+                                editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library")); });
+}
+
+void LibraryCommands::report (const juce::String& title, juce::Result result)
+{
+    if (result.failed())
+        dialogs.showMessage (page.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
+                             title, result.getErrorMessage());
+
+    commandManager.commandStatusChanged();
+}

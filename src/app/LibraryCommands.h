@@ -1,0 +1,54 @@
+#pragma once
+
+#include "AppDialogs.h"
+#include "editors/VeskComponent.h"
+
+/**
+    The Library page's commands in the Edit menu, with their keys: Copy
+    (Ctrl+C), Paste (Ctrl+V), Swap With..., Initialise, and Open / Close
+    Other Library.
+
+    Ctrl+C is also File > Close's key. The window's key mappings run the
+    first enabled command registered for a key, so these are registered
+    before the File commands and are enabled only while the Library page is
+    in front with something to act on; everywhere else Ctrl+C stays Close's.
+*/
+class LibraryCommands
+{
+public:
+    LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse);
+
+    enum CommandIDs
+    {
+        copyPatterns = 0x2500,
+        pastePatterns = 0x2501,
+        swapPatternWith = 0x2502,
+        initialisePatterns = 0x2503,
+        openOtherLibrary = 0x2504,
+        closeOtherLibrary = 0x2505
+    };
+
+    /** After Undo and Redo, below a separator. */
+    void addToEditMenu (juce::PopupMenu& menu);
+
+    void getAllCommands (juce::Array<juce::CommandID>& commands) const;
+
+    /** False, leaving result alone, for a command that is not one of these. */
+    bool getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result) const;
+
+    /** False for a command that is not one of these. */
+    bool perform (juce::CommandID commandID);
+
+    /** Chooses a .vsk or .syx file and shows it beside the library. */
+    void chooseOtherLibrary();
+
+private:
+    void report (const juce::String& title, juce::Result result);
+
+    VeskComponent& editor;
+    LibraryComponent& page;
+    AppDialogs& dialogs;
+    juce::ApplicationCommandManager& commandManager;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LibraryCommands)
+};

@@ -1,0 +1,438 @@
+#include "LibraryComponent.h"
+#include "model/VeskFields.h"
+#include "model/VeskPatternSlots.h"
+#include "model/VeskPatternText.h"
+#include "session/VeskSlotSteps.h"
+
+namespace
+{
+    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+
+    Record recordOf (const juce::uint8* image, int slot)
+    {
+        Record record;
+        const auto* start = image + VeskImage::patternRecordOffset (slot);
+        std::copy (start, start + VeskImage::patternSize, record.begin());
+        return record;
+    }
+
+    juce::String slotsName (const std::vector<int>& slots)
+    {
+        return slots.size() == 1 ? VeskFields::recordName (slots.front()) : juce::String ((int) slots.size()) + " slots";
+    }
+
+    /** count slots from first, or none when they would run past the last. */
+    std::vector<int> slotsFrom (int first, size_t count)
+    {
+        std::vector<int> slots;
+
+        for (size_t i = 0; i < count; ++i)
+            slots.push_back (first + (int) i);
+
+        return VeskPatternSlots::isSlot (slots.back()) ? slots : std::vector<int>();
+    }
+
+    juce::Result pastTheEnd (size_t count, int first)
+    {
+        return juce::Result::fail (juce::String ((int) count) + " patterns from " + VeskFields::recordName (first)
+                                   + " would run past User 20. Nothing was changed.");
+    }
+
+    enum MenuItems
+    {
+        copyItem = 1,
+        pasteItem,
+        initialiseItem,
+        openOtherItem,
+        closeOtherItem,
+        firstSwapItem = 100
+    };
+}
+
+LibraryComponent::LibraryComponent (VeskSession& sessionToUse)
+    : session (sessionToUse),
+      model (sessionToUse.getModel())
+{
+    pageLookAndFeel.usePageColours();
+    setLookAndFeel (&pageLookAndFeel);
+
+    ourList.setImage (model.image);
+    ourList.differsFromUnit = [this] (int slot)
+    { return unitRecords.differsFromUnit (slot); };
+    ourList.isShown = [this] (int slot)
+    { return slot == session.getShownPattern(); };
+    ourList.onOpen = [this] (int slot)
+    {
+        if (onShowPattern != nullptr)
+            onShowPattern (slot);
+    };
+    ourList.onMenu = [this] (int)
+    { showMenu (ourList); };
+    ourList.onDrop = [this] (LibraryList& from, const std::vector<int>& slots, int to, bool swap)
+    { run (swap ? "Swap" : "Copy", [&]
+           { return drop (from, slots, to, swap); }); };
+    ourList.onSelectionChanged = [this]
+    {
+        copySource = &ourList;
+        commandsChanged();
+    };
+    addAndMakeVisible (ourList);
+
+    unitRecords.onChange = [this]
+    { refresh(); };
+
+    openOtherButton.onClick = [this]
+    {
+        if (onOpenOtherRequested != nullptr)
+            onOpenOtherRequested();
+    };
+    closeOtherButton.onClick = [this]
+    { closeOtherLibrary(); };
+    addAndMakeVisible (openOtherButton);
+    addChildComponent (closeOtherButton);
+}
+
+LibraryComponent::~LibraryComponent()
+{
+    setLookAndFeel (nullptr);
+}
+
+void LibraryComponent::refresh()
+{
+    ourList.refresh();
+
+    if (otherList != nullptr)
+        otherList->refresh();
+}
+
+void LibraryComponent::commandsChanged()
+{
+    if (onCommandsChanged != nullptr)
+        onCommandsChanged();
+}
+
+void LibraryComponent::run (const juce::String& title, const std::function<juce::Result()>& operation)
+{
+    const auto result = operation();
+
+    if (result.failed() && onMessage != nullptr)
+        onMessage (title, result.getErrorMessage());
+}
+
+//==============================================================================
+LibraryList& LibraryComponent::getCopySource() noexcept
+{
+    return copySource != nullptr ? *copySource : ourList;
+}
+
+bool LibraryComponent::canCopy() const
+{
+    const auto& list = copySource != nullptr ? *copySource : ourList;
+    const auto slots = list.getSelectedSlots();
+    return ! slots.empty() && std::all_of (slots.begin(), slots.end(), [&list] (int slot)
+                                           { return list.isHeld == nullptr || list.isHeld (slot); });
+}
+
+juce::String LibraryComponent::copyText()
+{
+    return canCopy() ? VeskPatternText::fromSlots (getCopySource().getImage(), getCopySource().getSelectedSlots()) : juce::String();
+}
+
+juce::Result LibraryComponent::copySelected()
+{
+    if (! canCopy())
+        return juce::Result::fail ("Select the patterns to copy first.");
+
+    juce::SystemClipboard::copyTextToClipboard (copyText());
+    return juce::Result::ok();
+}
+
+juce::Result LibraryComponent::pasteFromClipboard()
+{
+    return paste (juce::SystemClipboard::getTextFromClipboard());
+}
+
+juce::Result LibraryComponent::paste (const juce::String& text)
+{
+    if (session.isBusy())
+        return juce::Result::fail (session.describeBusy ("Paste"));
+
+    const auto selected = ourList.getSelectedSlots();
+
+    if (selected.empty())
+        return juce::Result::fail ("Select the slot to paste onto first.");
+
+    std::vector<VeskPatternText::Record> pasted;
+    const auto parsed = VeskPatternText::parse (text, pasted);
+
+    if (parsed.failed())
+        return juce::Result::fail ("The clipboard holds no patterns that can be pasted: " + parsed.getErrorMessage()
+                                   + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
+
+    // One pattern goes onto every selected slot; several onto the slots from the first selected on.
+    const auto targets = pasted.size() == 1 ? selected : slotsFrom (selected.front(), pasted.size());
+
+    if (targets.empty())
+        return pastTheEnd (pasted.size(), selected.front());
+
+    std::vector<Record> records;
+
+    for (size_t i = 0; i < targets.size(); ++i)
+        records.push_back (pasted[pasted.size() == 1 ? 0 : i].bytes);
+
+    return putRecords ("Paste onto " + slotsName (targets), records, targets);
+}
+
+juce::Result LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<int>& targets)
+{
+    auto* image = model.image;
+    const auto result = session.changeRecords (name, targets, [image, records, targets]
+                                               {
+                                                   for (size_t i = 0; i < targets.size(); ++i)
+                                                       std::copy (records[i].begin(), records[i].end(), image + VeskImage::patternRecordOffset (targets[i])); });
+
+    if (result.wasOk())
+        ourList.selectSlots (targets);
+
+    return result;
+}
+
+juce::Result LibraryComponent::swapSelectedWith (int slot)
+{
+    if (session.isBusy())
+        return juce::Result::fail (session.describeBusy ("Swap With..."));
+
+    if (! canSwap())
+        return juce::Result::fail ("Select the one slot to swap first.");
+
+    const int selected = ourList.getSelectedSlots().front();
+
+    if (selected == slot)
+        return juce::Result::ok();
+
+    const auto result = VeskSlotSteps::swap (session, selected, slot);
+
+    if (result.wasOk())
+        ourList.selectSlots ({ slot });
+
+    return result;
+}
+
+juce::PopupMenu LibraryComponent::swapMenu()
+{
+    juce::PopupMenu menu;
+    const auto selected = ourList.getSelectedSlots();
+
+    for (int slot = 0; slot < VeskPatternSlots::numSlots; ++slot)
+        if (selected.size() == 1 && slot != selected.front())
+            menu.addItem (firstSwapItem + slot, VeskFields::recordName (slot));
+
+    return menu;
+}
+
+void LibraryComponent::chooseSwapPartner()
+{
+    if (! canSwap())
+        return;
+
+    auto* row = ourList.getListBox().getComponentForRowNumber (ourList.getSelectedSlots().front());
+    juce::Component::SafePointer<LibraryComponent> safeThis (this);
+
+    swapMenu().showMenuAsync (juce::PopupMenu::Options().withTargetComponent (row != nullptr ? row : &ourList), [safeThis] (int item)
+                              {
+                                  if (safeThis != nullptr && item >= firstSwapItem)
+                                      safeThis->run ("Swap With...", [&]
+                                                     { return safeThis->swapSelectedWith (item - firstSwapItem); }); });
+}
+
+juce::Result LibraryComponent::initialiseSelected()
+{
+    if (session.isBusy())
+        return juce::Result::fail (session.describeBusy ("Initialise"));
+
+    const auto slots = ourList.getSelectedSlots();
+
+    if (slots.empty())
+        return juce::Result::fail ("Select the slots to initialise first.");
+
+    if (slots.size() == 1)
+        return VeskSlotSteps::initialise (session, slots.front());
+
+    auto* image = model.image;
+    return session.changeRecords ("Initialise " + slotsName (slots), slots, [image, slots]
+                                  {
+                                      for (int slot : slots)
+                                          VeskPatternSlots::initialise (image, slot); });
+}
+
+juce::Result LibraryComponent::drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap)
+{
+    if (slots.empty() || ! VeskPatternSlots::isSlot (to))
+        return juce::Result::ok();
+
+    if (session.isBusy())
+        return juce::Result::fail (session.describeBusy (swap ? "Swap" : "Copy"));
+
+    const bool fromOurs = &from == &ourList;
+
+    if (swap && fromOurs)
+    {
+        if (slots.size() != 1)
+            return juce::Result::fail ("Shift swaps one pattern at a time: drag a single row.");
+
+        if (slots.front() == to)
+            return juce::Result::ok();
+
+        const auto result = VeskSlotSteps::swap (session, slots.front(), to);
+
+        if (result.wasOk())
+            ourList.selectSlots ({ to });
+
+        return result;
+    }
+
+    juce::Result result = juce::Result::ok();
+
+    if (slots.size() == 1)
+    {
+        if (fromOurs && slots.front() == to)
+            return result;
+
+        result = fromOurs ? VeskSlotSteps::copy (session, slots.front(), to)
+                          : VeskSlotSteps::copyFrom (session, from.getImage(), slots.front(), to);
+
+        if (result.wasOk())
+            ourList.selectSlots ({ to });
+
+        return result;
+    }
+
+    const auto targets = slotsFrom (to, slots.size());
+
+    if (targets.empty())
+        return pastTheEnd (slots.size(), to);
+
+    std::vector<Record> records;
+
+    for (int slot : slots)
+        records.push_back (recordOf (from.getImage(), slot));
+
+    return putRecords ("Copy " + slotsName (slots) + " to " + VeskFields::recordName (to), records, targets);
+}
+
+//==============================================================================
+juce::Result LibraryComponent::openOtherLibrary (const juce::File& file)
+{
+    auto source = std::make_unique<VeskPatternSource>();
+    const auto result = VeskPatternSource::read (file, *source);
+
+    if (result.failed())
+        return juce::Result::fail (result.getErrorMessage() + "\n\nNothing was opened, and nothing was changed.");
+
+    closeOtherLibrary();
+    other = std::move (source);
+    otherList = std::make_unique<LibraryList> ("otherList", true);
+    otherList->setImage (other->image.data());
+    otherList->setCaption (file.getFileName() + " (read-only)");
+    otherList->isHeld = [this] (int slot)
+    { return other != nullptr && other->holds (slot); };
+    otherList->onSelectionChanged = [this]
+    {
+        copySource = otherList.get();
+        commandsChanged();
+    };
+    otherList->onMenu = [this] (int)
+    { showMenu (*otherList); };
+    addAndMakeVisible (*otherList);
+
+    const auto ourFile = model.getFile();
+    ourList.setCaption (ourFile != juce::File() ? ourFile.getFileName() : juce::String ("This library"));
+    closeOtherButton.setVisible (true);
+    resized();
+    commandsChanged();
+    return result;
+}
+
+void LibraryComponent::closeOtherLibrary()
+{
+    if (otherList == nullptr)
+        return;
+
+    copySource = &ourList;
+    otherList = nullptr;
+    other = nullptr;
+    ourList.setCaption ({});
+    closeOtherButton.setVisible (false);
+    resized();
+    commandsChanged();
+}
+
+//==============================================================================
+void LibraryComponent::showMenu (LibraryList& list)
+{
+    copySource = &list;
+    const bool ours = &list == &ourList;
+    juce::PopupMenu menu;
+
+    auto item = [&menu] (int id, const char* text, const char* keys, bool enabled)
+    {
+        juce::PopupMenu::Item entry (text);
+        entry.setID (id).setEnabled (enabled);
+        entry.shortcutKeyDescription = keys;
+        menu.addItem (entry);
+    };
+
+    item (copyItem, "Copy", "Ctrl+C", canCopy());
+
+    if (ours)
+    {
+        item (pasteItem, "Paste", "Ctrl+V", canPaste());
+        menu.addSubMenu ("Swap With", swapMenu(), canSwap());
+        item (initialiseItem, "Initialise", "", canInitialise());
+        menu.addSeparator();
+        item (openOtherItem, "Open Other Library...", "", true);
+    }
+
+    item (closeOtherItem, "Close Other Library", "", isOtherLibraryOpen());
+
+    juce::Component::SafePointer<LibraryComponent> safeThis (this);
+    menu.showMenuAsync (juce::PopupMenu::Options(), [safeThis] (int chosen)
+                        {
+                            if (safeThis == nullptr || chosen == 0)
+                                return;
+
+                            auto& page = *safeThis;
+
+                            switch (chosen)
+                            {
+                                case copyItem: page.run ("Copy", [&] { return page.copySelected(); }); break;
+                                case pasteItem: page.run ("Paste", [&] { return page.pasteFromClipboard(); }); break;
+                                case initialiseItem: page.run ("Initialise", [&] { return page.initialiseSelected(); }); break;
+                                case openOtherItem: page.openOtherButton.triggerClick(); break;
+                                case closeOtherItem: page.closeOtherLibrary(); break;
+                                default: page.run ("Swap With...", [&] { return page.swapSelectedWith (chosen - firstSwapItem); }); break;
+                            } });
+}
+
+//==============================================================================
+void LibraryComponent::paint (juce::Graphics& g)
+{
+    g.fillAll (LibraryRows::background);
+}
+
+void LibraryComponent::resized()
+{
+    auto area = getLocalBounds().reduced (2);
+    auto buttons = area.removeFromBottom (26).reduced (2, 3);
+    openOtherButton.setBounds (buttons.removeFromLeft (150));
+    buttons.removeFromLeft (6);
+    closeOtherButton.setBounds (buttons.removeFromLeft (140));
+
+    if (otherList != nullptr)
+    {
+        otherList->setBounds (area.removeFromRight ((area.getWidth() - 4) / 2));
+        area.removeFromRight (4);
+    }
+
+    ourList.setBounds (area);
+}

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "LibraryList.h"
+#include "PatternsLookAndFeel.h"
+#include "model/VeskPatternSource.h"
+#include "session/VeskUnitRecords.h"
+
+/**
+    The "Library" page: the library's 21 pattern slots, and what a librarian
+    does with them. Each change is one undo step of the session that sends
+    the records it changed to the unit (VeskSlotSteps), and is refused while a
+    transfer runs:
+
+    - Copy puts the selected records on the clipboard as text (VeskPatternText);
+      Paste puts such records onto the selected slot and the ones after it
+      (one record onto every selected slot).
+    - Swap With... exchanges the selected slot with one chosen from a menu;
+      Initialise sets the selected slots to the pattern defaults.
+    - Dragging rows onto a row copies them there; with Shift, swaps the two.
+    - Open Other Library... shows another library or .syx file, read-only,
+      beside ours; its rows drag into ours.
+    - A double-click or Return shows the pattern on the Patterns page.
+
+    After a Verify, a mark shows each slot where the library differs from the
+    unit (VeskUnitRecords).
+*/
+class LibraryComponent : public juce::Component,
+                         public juce::DragAndDropContainer
+{
+public:
+    explicit LibraryComponent (VeskSession& sessionToUse);
+    ~LibraryComponent() override;
+
+    /** Paints the rows again from the library (and the marks from the unit). */
+    void refresh();
+
+    //==============================================================================
+    /** The selected slots of our list, ascending. */
+    std::vector<int> getSelectedSlots() const { return ourList.getSelectedSlots(); }
+
+    /** The list Copy takes from: the one last clicked. */
+    LibraryList& getCopySource() noexcept;
+
+    bool canCopy() const;
+    bool canPaste() const { return ! ourList.getSelectedSlots().empty(); }
+    bool canSwap() const { return ourList.getSelectedSlots().size() == 1; }
+    bool canInitialise() const { return canPaste(); }
+
+    /** The selected records as the clipboard's text. */
+    juce::String copyText();
+
+    /** Copy: copyText onto the system clipboard. */
+    juce::Result copySelected();
+
+    /** Records of clipboard text (see VeskPatternText) onto the selection. */
+    juce::Result paste (const juce::String& text);
+    juce::Result pasteFromClipboard();
+
+    juce::Result swapSelectedWith (int slot);
+
+    /** The menu of the 20 slots the selected one can swap with. */
+    juce::PopupMenu swapMenu();
+    void chooseSwapPartner();
+
+    juce::Result initialiseSelected();
+
+    /** Rows of a list dropped on slot to of ours: copied there, or swapped. */
+    juce::Result drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap);
+
+    //==============================================================================
+    juce::Result openOtherLibrary (const juce::File& file);
+    void closeOtherLibrary();
+    bool isOtherLibraryOpen() const noexcept { return otherList != nullptr; }
+    LibraryList* getOtherList() noexcept { return otherList.get(); }
+
+    /** Open Other Library... was asked for: the window chooses the file. */
+    std::function<void()> onOpenOtherRequested;
+
+    /** A refused or failed operation, for an alert: its title and why. */
+    std::function<void (const juce::String& title, const juce::String& text)> onMessage;
+
+    /** A double-click or Return: the Patterns page should show the slot. */
+    std::function<void (int slot)> onShowPattern;
+
+    /** The selection or the other library changed: the commands may have. */
+    std::function<void()> onCommandsChanged;
+
+    //==============================================================================
+    void resized() override;
+    void paint (juce::Graphics& g) override;
+
+    VeskSession& session;
+    VeskModel& model;
+    PatternsLookAndFeel pageLookAndFeel;
+    VeskUnitRecords unitRecords { session };
+    LibraryList ourList { "ourList", false };
+    juce::TextButton openOtherButton { "Open Other Library..." };
+    juce::TextButton closeOtherButton { "Close Other Library" };
+
+private:
+    /** Runs an operation from the page itself, telling onMessage of a failure. */
+    void run (const juce::String& title, const std::function<juce::Result()>& operation);
+    void showMenu (LibraryList& list);
+    void commandsChanged();
+
+    /** Records onto consecutive slots from first, as one step. */
+    juce::Result putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
+                             const std::vector<int>& targets);
+
+    std::unique_ptr<VeskPatternSource> other;
+    std::unique_ptr<LibraryList> otherList;
+    LibraryList* copySource = &ourList;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LibraryComponent)
+};

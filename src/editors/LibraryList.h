@@ -1,0 +1,99 @@
+#pragma once
+
+#include "LibraryRows.h"
+
+/**
+    One library's 21 pattern slots as a list: a header of column titles, then
+    one row per slot ("Temporary", "User 01" ... "User 20"), read from the
+    image at every paint. Rows can be selected (several at once), dragged
+    out, and, in a list that is not read-only, dropped on: the row a drag
+    would land on is lit while it hovers.
+
+    Each row is a component named after its slot, so tests of the whole
+    program find it by name; the list handles its mouse.
+*/
+class LibraryList : public juce::Component,
+                    public juce::ListBoxModel,
+                    public juce::DragAndDropTarget
+{
+public:
+    LibraryList (const juce::String& listName, bool isReadOnly);
+    ~LibraryList() override;
+
+    /** The records shown (a whole image), read whenever a row is painted. */
+    void setImage (const juce::uint8* imageToShow);
+    const juce::uint8* getImage() const noexcept { return image; }
+
+    bool isReadOnly() const noexcept { return readOnly; }
+
+    /** Shown above the column titles (the other library's file). */
+    void setCaption (const juce::String& newCaption);
+
+    /** Paints the rows again from the image. */
+    void refresh();
+
+    juce::ListBox& getListBox() noexcept { return listBox; }
+
+    /** Selected slots, ascending. */
+    std::vector<int> getSelectedSlots() const;
+    void selectSlots (const std::vector<int>& slots);
+
+    /** The slot a drag now hovering would land on, or -1. */
+    int getDropTarget() const noexcept { return dropTarget; }
+
+    //==============================================================================
+    /** Where a row's state comes from; unset means held, not marked, not shown. */
+    std::function<bool (int slot)> isHeld, differsFromUnit, isShown;
+
+    /** A double-click or Return on a row. */
+    std::function<void (int slot)> onOpen;
+
+    /** A right-click on a row, after it has been selected. */
+    std::function<void (int slot)> onMenu;
+
+    /** Rows of from dropped on slot to; swap when Shift was held. */
+    std::function<void (LibraryList& from, const std::vector<int>& slots, int to, bool swap)> onDrop;
+
+    std::function<void()> onSelectionChanged;
+
+    //==============================================================================
+    int getNumRows() override;
+    void paintListBoxItem (int row, juce::Graphics& g, int width, int height, bool rowIsSelected) override;
+    juce::Component* refreshComponentForRow (int row, bool isRowSelected, juce::Component* existing) override;
+    void listBoxItemClicked (int row, const juce::MouseEvent& e) override;
+    void listBoxItemDoubleClicked (int row, const juce::MouseEvent& e) override;
+    void returnKeyPressed (int lastRowSelected) override;
+    void selectedRowsChanged (int lastRowSelected) override;
+    juce::var getDragSourceDescription (const juce::SparseSet<int>& rowsToDescribe) override;
+    juce::String getTooltipForRow (int row) override;
+
+    bool isInterestedInDragSource (const SourceDetails& details) override;
+    void itemDragEnter (const SourceDetails& details) override;
+    void itemDragMove (const SourceDetails& details) override;
+    void itemDragExit (const SourceDetails& details) override;
+    void itemDropped (const SourceDetails& details) override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    /** The state a row is painted in. */
+    LibraryRows::State rowState (int slot, bool selected) const;
+
+    /** The list a drag came from, when it came from one. */
+    static LibraryList* sourceOf (const SourceDetails& details);
+
+private:
+    class Row;
+
+    int slotAt (juce::Point<int> positionInList) const;
+    void setDropTarget (int slot, bool swap);
+
+    const bool readOnly;
+    const juce::uint8* image = nullptr;
+    juce::String caption;
+    juce::ListBox listBox;
+    int dropTarget = -1;
+    bool dropSwaps = false;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LibraryList)
+};

@@ -1,0 +1,396 @@
+// The Library page driven as a user drives it: rows read from the library,
+// each operation one undo step with the right bytes, refusals, the marks
+// of a Verify, and a double-click that shows the pattern.
+
+#include "EditorTestSupport.h"
+#include "editors/VeskComponent.h"
+#include "model/VeskFields.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskPatternText.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    using Bytes = std::vector<juce::uint8>;
+
+    struct LibraryPage : ModelFixture
+    {
+        LibraryPage()
+        {
+            editor.setSize (446, 470);
+            editor.setCurrentTabIndex (2);
+            dispatchPendingMessages();
+
+            // Every slot a little different, so a copy or swap shows in the bytes.
+            for (int slot = 0; slot < numPatternRecords; ++slot)
+                model.image[patternRecordOffset (slot) + Pattern::level] = (juce::uint8) (100 + slot);
+
+            page.refresh();
+            out.clear();
+        }
+
+        Bytes image() const { return { model.image, model.image + imageSize }; }
+        Bytes record (int slot) const { return record (model.image, slot); }
+        static Bytes record (const juce::uint8* image, int slot) { return { image + patternRecordOffset (slot), image + patternRecordOffset (slot) + patternSize }; }
+
+        void select (const std::vector<int>& slots) { page.ourList.selectSlots (slots); }
+
+        /** Rows of from dropped on slot to of ours, Shift held or not, as the drag ends. */
+        void dropOn (LibraryList& from, const std::vector<int>& slots, int to, bool shift)
+        {
+            from.selectSlots (slots);
+            juce::SparseSet<int> rows;
+
+            for (int s : slots)
+                rows.addRange ({ s, s + 1 });
+
+            auto& target = page.ourList;
+            const auto rowArea = target.getListBox().getRowPosition (to, true) + target.getListBox().getPosition();
+            const juce::DragAndDropTarget::SourceDetails details (from.getDragSourceDescription (rows), &from.getListBox(), rowArea.getCentre());
+            const juce::ScopedValueSetter<juce::ModifierKeys> keys (juce::ModifierKeys::currentModifiers,
+                                                                    shift ? juce::ModifierKeys::shiftModifier : 0);
+            ASSERT_TRUE (target.isInterestedInDragSource (details));
+            target.itemDragEnter (details);
+            EXPECT_EQ (target.getDropTarget(), to) << "the row it would land on is lit";
+            target.itemDropped (details);
+            EXPECT_EQ (target.getDropTarget(), -1);
+        }
+
+        VeskComponent editor { session };
+        LibraryComponent& page = *editor.libraryPage;
+        juce::String lastMessage;
+    };
+
+    /** A library file of the given image, for Open Other Library. */
+    juce::File writeOther (const juce::TemporaryFile& tmp, const Bytes& image)
+    {
+        EXPECT_TRUE (VeskLibraryFile::write (tmp.getFile(), image.data()).wasOk());
+        return tmp.getFile();
+    }
+}
+
+TEST_F (LibraryPage, IsTheThirdTabWithOneNamedRowPerSlot)
+{
+    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library"));
+
+    for (int slot = 0; slot < numPatternRecords; ++slot)
+    {
+        auto* row = findNamed (page.ourList, VeskFields::recordName (slot));
+        ASSERT_NE (row, nullptr) << slot;
+        EXPECT_TRUE (page.ourList.getLocalBounds().contains (row->getBounds() + row->getParentComponent()->getPosition()))
+            << "all 21 rows in view without scrolling: " << slot;
+    }
+}
+
+TEST_F (LibraryPage, RowsReadWhatTheLibraryHolds)
+{
+    struct Case
+    {
+        int type, toneOrKit, tempo, length, perBar;
+        const char* expected;
+    };
+
+    const Case cases[] = {
+        { PartType::lead, 0, 1300, 0, 1, "User 04: Lead, 130 BPM, 1 x 16, 01 - SAW 1 Ds1 Off" },
+        { PartType::bass, 3, 955, 1, 0, "User 04: Bass, 95 BPM, 2 x 12, " },
+        { PartType::rythm, 0, 1800, 1, 1, "User 04: Rythm, 180 BPM, 2 x 16, 808" },
+        { PartType::lineIn, 5, 400, 0, 0, "User 04: Line In, 40 BPM, 1 x 12" },
+        { PartType::slicer, 0, 2400, 0, 1, "User 04: Slicer, 240 BPM, 1 x 16" },
+    };
+
+    for (const auto& c : cases)
+    {
+        auto* r = model.image + patternRecordOffset (4);
+        r[Pattern::type] = (juce::uint8) c.type;
+        r[Pattern::toneOrKit] = (juce::uint8) c.toneOrKit;
+        r[Pattern::tempoHigh] = (juce::uint8) (c.tempo / 128);
+        r[Pattern::tempoLow] = (juce::uint8) (c.tempo % 128);
+        r[Pattern::patternLength] = (juce::uint8) c.length;
+        r[Pattern::stepsPerBar] = (juce::uint8) c.perBar;
+
+        const auto shown = page.ourList.getTooltipForRow (4);
+        EXPECT_TRUE (shown.startsWith (c.expected)) << shown << " / " << c.expected;
+    }
+}
+
+TEST_F (LibraryPage, StepDrawingShowsPlayedStepsAndLeavesRestsAndUnplayedStepsEmpty)
+{
+    auto* r = model.image + patternRecordOffset (2);
+    r[Pattern::patternLength] = 0;
+    r[Pattern::stepsPerBar] = 0; // 12 steps played
+
+    for (int s = 0; s < Pattern::numSteps; ++s)
+        r[Pattern::stepType + s] = StepType::normal;
+
+    r[Pattern::stepType + 1] = StepType::rest;
+    r[Pattern::stepType + 2] = StepType::tie; // after a rest: nothing to hold
+
+    juce::Image picture (juce::Image::ARGB, 32 * 4, 20, true);
+    {
+        juce::Graphics g (picture);
+        g.fillAll (LibraryRows::background);
+        LibraryRows::paintSteps (g, r, { 0, 0, 32 * 4, 20 });
+    }
+
+    auto columnPainted = [&picture] (int step)
+    {
+        for (int y = 0; y < 18; ++y)
+            if (picture.getPixelAt (step * 4, y).getGreen() > 200)
+                return true;
+
+        return false;
+    };
+
+    EXPECT_TRUE (columnPainted (0));
+    EXPECT_FALSE (columnPainted (1)) << "a rest";
+    EXPECT_FALSE (columnPainted (2)) << "a tie after a rest holds nothing";
+    EXPECT_TRUE (columnPainted (11));
+    EXPECT_FALSE (columnPainted (12)) << "past the 12 steps played";
+}
+
+TEST_F (LibraryPage, EachOperationIsOneUndoStepWithTheRightBytes)
+{
+    const auto start = image();
+    Bytes otherImage (imageSize);
+    VeskModel::writeDefaults (otherImage.data());
+    otherImage[patternRecordOffset (9) + Pattern::pan] = 3;
+    juce::TemporaryFile otherFile (".vsk");
+    ASSERT_TRUE (page.openOtherLibrary (writeOther (otherFile, otherImage)).wasOk());
+
+    Bytes defaults (imageSize);
+    VeskModel::writeDefaults (defaults.data());
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> action;
+        std::map<int, Bytes> expected; // slot -> record afterwards; every other byte unchanged
+    };
+
+    const std::vector<Case> cases = {
+        { "drag User 03 onto User 07", [&]
+          { dropOn (page.ourList, { 3 }, 7, false); },
+          { { 7, record (start.data(), 3) } } },
+        { "Shift-drag User 03 onto User 07", [&]
+          { dropOn (page.ourList, { 3 }, 7, true); },
+          { { 7, record (start.data(), 3) }, { 3, record (start.data(), 7) } } },
+        { "drag User 01-02 onto the Temporary", [&]
+          { dropOn (page.ourList, { 1, 2 }, 0, false); },
+          { { 0, record (start.data(), 1) }, { 1, record (start.data(), 2) } } },
+        { "drag the other's User 09 onto User 20", [&]
+          { dropOn (*page.getOtherList(), { 9 }, 20, true); },
+          { { 20, record (otherImage.data(), 9) } } },
+        { "paste a copy of User 05 onto User 11", [&]
+          {
+              select ({ 5 });
+              const auto text = page.copyText();
+              select ({ 11 });
+              EXPECT_TRUE (page.paste (text).wasOk());
+          },
+          { { 11, record (start.data(), 5) } } },
+        { "paste one pattern onto two selected slots", [&]
+          {
+              select ({ 5 });
+              const auto text = page.copyText();
+              select ({ 1, 8 });
+              EXPECT_TRUE (page.paste (text).wasOk());
+          },
+          { { 1, record (start.data(), 5) }, { 8, record (start.data(), 5) } } },
+        { "paste the other library's copy of User 09", [&]
+          {
+              page.getOtherList()->selectSlots ({ 9 });
+              const auto text = page.copyText();
+              select ({ 12 });
+              EXPECT_TRUE (page.paste (text).wasOk());
+          },
+          { { 12, record (otherImage.data(), 9) } } },
+        { "swap with User 15", [&]
+          {
+              select ({ 4 });
+              EXPECT_TRUE (page.swapSelectedWith (15).wasOk());
+          },
+          { { 4, record (start.data(), 15) }, { 15, record (start.data(), 4) } } },
+        { "initialise two slots", [&]
+          {
+              select ({ 6, 19 });
+              EXPECT_TRUE (page.initialiseSelected().wasOk());
+          },
+          { { 6, record (defaults.data(), 6) }, { 19, record (defaults.data(), 19) } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        const int stepsBefore = session.getHistory().getNumDone();
+        out.clear();
+        c.action();
+        clock.runUntilIdle();
+
+        auto expected = start;
+
+        for (const auto& [slot, bytes] : c.expected)
+            std::copy (bytes.begin(), bytes.end(), expected.begin() + patternRecordOffset (slot));
+
+        EXPECT_EQ (image(), expected);
+        EXPECT_EQ (session.getHistory().getNumDone(), stepsBefore + 1) << "one step";
+        // The changed records go to the unit whole, each once, in Send All's order.
+        std::vector<std::string> sent, expectedSent;
+
+        for (auto& m : out.messages)
+            if (m.front() == 0xF0)
+                sent.push_back (RecordingMidiOut::hex (m));
+
+        for (int slot = 1; slot <= numPatternRecords; ++slot)
+            if (c.expected.count (slot % numPatternRecords) > 0)
+                expectedSent.push_back (hexOf (slot == numPatternRecords ? VeskProtocol::patternBulk (Area::temporaryPattern, 0, expected.data() + patternRecordOffset (0))
+                                                                         : VeskProtocol::patternBulk (Area::userPattern, slot - 1, expected.data() + patternRecordOffset (slot))));
+
+        EXPECT_EQ (sent, expectedSent);
+
+        ASSERT_TRUE (session.undo().wasOk());
+        clock.runUntilIdle();
+        EXPECT_EQ (image(), start) << "undo restores every byte";
+    }
+}
+
+TEST_F (LibraryPage, ForeignClipboardTextIsRefusedAndChangesNothing)
+{
+    const auto start = image();
+    select ({ 3 });
+
+    for (const juce::String text : { "", "hello", "F0 41 10 00 4F 12 01 00 00 05 40 3B F7", "F0 41 10 00 4F 12 F7" })
+    {
+        SCOPED_TRACE (text);
+        const auto result = page.paste (text);
+        EXPECT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().contains ("Nothing was changed")) << result.getErrorMessage();
+    }
+
+    // Too many patterns for the slots after the one selected.
+    select ({ 1, 2, 3 });
+    const auto three = page.copyText();
+    select ({ 19 });
+    EXPECT_TRUE (page.paste (three).getErrorMessage().contains ("past User 20"));
+
+    EXPECT_EQ (image(), start);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 0);
+}
+
+TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
+{
+    session.setVirtualUnitInUse (true);
+    select ({ 3 });
+    const auto copied = page.copyText();
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
+    ASSERT_TRUE (session.isBusy());
+    const auto start = image();
+
+    struct Case
+    {
+        const char* what;
+        std::function<juce::Result()> action;
+    };
+
+    const Case cases[] = {
+        { "Paste", [&]
+          { return page.paste (copied); } },
+        { "Swap With...", [&]
+          { return page.swapSelectedWith (9); } },
+        { "Initialise", [&]
+          { return page.initialiseSelected(); } },
+        { "Copy", [&]
+          { return page.drop (page.ourList, { 3 }, 9, false); } },
+        { "Swap", [&]
+          { return page.drop (page.ourList, { 3 }, 9, true); } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        EXPECT_EQ (c.action().getErrorMessage(), session.describeBusy (c.what));
+    }
+
+    EXPECT_EQ (image(), start);
+    clock.runUntilIdle();
+}
+
+TEST_F (LibraryPage, AVerifyMarksTheSlotsThatDifferUntilTheyAreEqualAgain)
+{
+    session.setVirtualUnitInUse (true);
+    auto& unit = session.getVirtualUnit();
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
+    clock.runUntilIdle();
+
+    for (int slot = 0; slot < numPatternRecords; ++slot)
+        EXPECT_FALSE (page.ourList.rowState (slot, false).differsFromUnit) << "nothing verified yet: " << slot;
+
+    unit.memory[patternRecordOffset (6) + Pattern::pan] = 1;
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::verify).wasOk());
+    clock.runUntilIdle();
+
+    for (int slot = 0; slot < numPatternRecords; ++slot)
+        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6) << slot;
+
+    EXPECT_TRUE (page.ourList.getTooltipForRow (6).endsWith ("(differs from the unit)"));
+
+    // The library made equal to the unit's copy: the mark goes.
+    model.image[patternRecordOffset (6) + Pattern::pan] = 1;
+    EXPECT_FALSE (page.ourList.rowState (6, false).differsFromUnit);
+
+    // A copy sends its record: the unit then holds what the library holds.
+    model.image[patternRecordOffset (6) + Pattern::pan] = 64;
+    EXPECT_TRUE (page.ourList.rowState (6, false).differsFromUnit);
+    dropOn (page.ourList, { 2 }, 6, false);
+    clock.runUntilIdle();
+    EXPECT_FALSE (page.ourList.rowState (6, false).differsFromUnit);
+}
+
+TEST_F (LibraryPage, DoubleClickAndReturnShowThePatternOnThePatternsPage)
+{
+    auto& list = page.ourList;
+    list.listBoxItemDoubleClicked (5, mouseEventOn (list, {}, {}, {}, 2));
+    EXPECT_EQ (session.getShownPattern(), 5);
+    EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
+    EXPECT_EQ (editor.patternsPage->patternsCombo->getSelectedItemIndex(), 5);
+
+    editor.setCurrentTabIndex (2);
+    list.returnKeyPressed (0);
+    EXPECT_EQ (session.getShownPattern(), 0);
+    EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
+}
+
+TEST_F (LibraryPage, OtherLibrariesShowWhatTheyHoldAndADamagedOneChangesNothing)
+{
+    juce::TemporaryFile syx (".syx"), damaged (".vsk");
+    Bytes image (imageSize);
+    VeskModel::writeDefaults (image.data());
+    image[patternRecordOffset (4) + Pattern::pan] = 7;
+
+    // A .syx of user pattern 4 alone.
+    const auto dump = VeskProtocol::patternBulk (Area::userPattern, 3, image.data() + patternRecordOffset (4));
+    ASSERT_TRUE (syx.getFile().replaceWithData (dump.getRawData(), (size_t) dump.getRawDataSize()));
+    ASSERT_TRUE (damaged.getFile().replaceWithText ("VSK not really"));
+
+    ASSERT_TRUE (page.openOtherLibrary (syx.getFile()).wasOk());
+    auto* other = page.getOtherList();
+    ASSERT_NE (other, nullptr);
+
+    for (int slot = 0; slot < numPatternRecords; ++slot)
+        EXPECT_EQ (other->rowState (slot, false).held, slot == 4) << slot;
+
+    juce::SparseSet<int> notHeld;
+    notHeld.addRange ({ 3, 5 });
+    EXPECT_TRUE (other->getDragSourceDescription (notHeld).isVoid()) << "a slot it does not hold cannot be dragged";
+    EXPECT_FALSE (other->isInterestedInDragSource ({ juce::Array<juce::var> { 1 }, &page.ourList.getListBox(), {} })) << "read-only";
+
+    const auto before = this->image();
+    const auto result = page.openOtherLibrary (damaged.getFile());
+    EXPECT_TRUE (result.failed());
+    EXPECT_TRUE (result.getErrorMessage().startsWith ("\"" + damaged.getFile().getFileName() + "\"")) << result.getErrorMessage();
+    EXPECT_EQ (page.getOtherList(), other) << "the one shown stays";
+    EXPECT_EQ (this->image(), before);
+
+    page.closeOtherLibrary();
+    EXPECT_EQ (page.getOtherList(), nullptr);
+}
