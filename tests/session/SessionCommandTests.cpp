@@ -170,6 +170,8 @@ TEST_F (SessionTest, GetAllIsOneStepWhoseUndoGivesEveryByteBackAndSendsTheChange
           { return session.startTransfer (Kind::sendAll).getErrorMessage(); } },
         { "Import", [this]
           { return session.importSyx (juce::File::getCurrentWorkingDirectory().getChildFile ("any.syx")).text; } },
+        { "Import MIDI File", [this]
+          { return session.importMidi (juce::File::getCurrentWorkingDirectory().getChildFile ("any.mid")).text; } },
     };
 
     for (auto& [what, attempt] : refusals)
