@@ -227,7 +227,7 @@ bool ContentComp::perform (const InvocationInfo& info)
                                            { chooseSyxFile (true); });
         case exportSyx: chooseSyxFile (false); return true;
         case importMidi: return unlessBusy ("Import MIDI File", [this]
-                                                { chooseMidiFile (true); });
+                                            { chooseMidiFile (true); });
         case exportMidi: chooseMidiFile (false); return true;
         case showHelp: dialogs->showHelp(); return true;
         case showAbout: dialogs->showAbout(); return true;
