@@ -173,6 +173,10 @@ public:
     /** A transfer or a search runs. */
     bool isBusy() const noexcept;
 
+    /** The job sends only the few records an undo step or a library step
+        changed: it takes a moment, ends by itself and shows no window. */
+    bool isSendingSomeRecords() const noexcept;
+
     /** The sentence that refuses `what` while a job runs, or empty when none runs. */
     juce::String describeBusy (const juce::String& what) const;
 

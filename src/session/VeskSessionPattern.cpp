@@ -78,3 +78,10 @@ juce::Result VeskSession::exportMidi (const juce::File& file)
 
     return result;
 }
+
+bool VeskSession::isSendingSomeRecords() const noexcept
+{
+    const auto& report = transfer->getReport();
+    return transfer->isRunning() && report.kind == VeskTransfer::Kind::sendAll
+           && report.blocks.size() < VeskTransfer::blockOrder (VeskTransfer::Kind::sendAll).size();
+}

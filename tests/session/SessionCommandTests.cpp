@@ -352,6 +352,7 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
 
         out.clear();
         ASSERT_TRUE (c.step().wasOk());
+        EXPECT_TRUE (session.describeBusy ("Undo").endsWith ("wait a moment.")) << "no window to cancel in";
         EXPECT_EQ (image(), expected) << "the target records and no other byte";
         EXPECT_EQ (session.getUndoName(), c.name);
         EXPECT_TRUE (model.hasChangedSinceSaved());
