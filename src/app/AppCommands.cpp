@@ -33,6 +33,8 @@ void AppCommands::describe (juce::CommandID commandID, juce::ApplicationCommandI
         case ContentComp::useVirtualUnit: set ("Virtual Unit", "Talk to a unit inside the program instead of the MIDI ports", "Unit", 0); break;
         case ContentComp::importSyx: set ("Import .syx...", "Apply the dumps of a .syx file to the library", "File", 0); break;
         case ContentComp::exportSyx: set ("Export .syx...", "Write the library as a .syx file that restores it into a unit", "File", 0); break;
+        case ContentComp::exportMidi: set ("Export Pattern as MIDI File...", "Write the shown pattern as a Standard MIDI File", "File", 0); break;
+        case ContentComp::importMidi: set ("Import MIDI File into Pattern...", "Put the notes of a Standard MIDI File into the steps of the shown pattern", "File", 0); break;
         case ContentComp::undoEdit: set ("Undo", "Take back the last change of the library", "Edit", 'z'); break;
 
         case ContentComp::redoEdit:

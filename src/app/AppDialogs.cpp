@@ -187,11 +187,7 @@ void AppDialogs::jobChanged()
 
         // The few records a library step (or its undo) sends take a moment and
         // cannot fail: they go out quietly, as an edit of a knob does.
-        const auto& report = session.getTransfer().getReport();
-        const bool sendsSomeRecords = session.getTransfer().isRunning() && report.kind == VeskTransfer::Kind::sendAll
-                                      && report.blocks.size() < VeskTransfer::blockOrder (VeskTransfer::Kind::sendAll).size();
-
-        quiet = sendsSomeRecords;
+        quiet = session.isSendingSomeRecords();
 
         if (! quiet)
             openJobWindow (*job);

@@ -88,7 +88,8 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
         recent.addCommandItem (&commandManager, clearRecentFiles);
         menu.addSubMenu ("Open Recent", recent, numRecent > 0);
 
-        add ({ saveLibrary, saveLibraryAs, 0, importSyx, exportSyx, 0, juce::StandardApplicationCommandIDs::quit });
+        add ({ saveLibrary, saveLibraryAs, 0, importSyx, exportSyx, 0, exportMidi, importMidi, 0,
+               juce::StandardApplicationCommandIDs::quit });
     }
     else if (topLevelMenuIndex == 1)
     {
@@ -135,7 +136,7 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
     for (juce::CommandID id = newLibrary; id <= showAbout; ++id)
         commands.add (id);
 
-    for (juce::CommandID id = getAllFromUnit; id <= exportSyx; ++id)
+    for (juce::CommandID id = getAllFromUnit; id <= importMidi; ++id)
         commands.add (id);
 
     commands.add (resetUnitAtStart, clearRecentFiles, undoEdit, redoEdit);
@@ -225,6 +226,9 @@ bool ContentComp::perform (const InvocationInfo& info)
         case importSyx: return unlessBusy ("Import .syx", [this]
                                            { chooseSyxFile (true); });
         case exportSyx: chooseSyxFile (false); return true;
+        case importMidi: return unlessBusy ("Import MIDI File", [this]
+                                            { chooseMidiFile (true); });
+        case exportMidi: chooseMidiFile (false); return true;
         case showHelp: dialogs->showHelp(); return true;
         case showAbout: dialogs->showAbout(); return true;
         default: return false;
@@ -306,6 +310,8 @@ void ContentComp::openFileFromOutside (const juce::File& file)
 {
     if (file.hasFileExtension ("syx"))
         importSyxFile (file);
+    else if (file.hasFileExtension ("mid;midi"))
+        importMidiFile (file);
     else
         loadLibrary (file);
 }
@@ -338,7 +344,7 @@ void ContentComp::loadLibrary (const juce::File& file)
 bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
 {
     for (const auto& path : files)
-        if (juce::File (path).hasFileExtension ("vsk;syx"))
+        if (juce::File (path).hasFileExtension ("vsk;syx;mid;midi"))
             return true;
 
     return false;
@@ -346,9 +352,16 @@ bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
 
 void ContentComp::filesDropped (const juce::StringArray& files, int, int)
 {
-    // One library at a time: the first file of a kind the program reads.
+    // One file at a time: the first of a kind the program reads. A MIDI
+    // file goes into the shown pattern.
     for (const auto& path : files)
     {
+        if (juce::File (path).hasFileExtension ("mid;midi"))
+        {
+            importMidiFile (juce::File (path));
+            return;
+        }
+
         if (juce::File (path).hasFileExtension ("vsk;syx"))
         {
             openFileFromOutside (juce::File (path));

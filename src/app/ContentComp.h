@@ -44,6 +44,8 @@ public:
         useVirtualUnit = 0x2104,
         importSyx = 0x2105,
         exportSyx = 0x2106,
+        exportMidi = 0x2107,
+        importMidi = 0x2108,
 
         resetUnitAtStart = 0x2200,
         clearRecentFiles = 0x2201,
@@ -75,7 +77,8 @@ public:
     void saveIfNeededThen (std::function<void()> next);
 
     /** A file from the command line, a later start or a drop: a .syx file is
-        imported, anything else opened as a library. */
+        imported into the library, a MIDI file into the shown pattern, anything
+        else opened as a library. */
     void openFileFromOutside (const juce::File& file);
 
     /** Opens a library, asking first about a changed one. A file that cannot be
@@ -88,6 +91,13 @@ public:
     /** Writes the library as the messages that restore it into a unit; a
         failure is reported and leaves any existing file as it was. */
     void exportSyxFile (const juce::File& file);
+
+    /** File > Import MIDI File into Pattern with the chosen file (or one
+        dropped): into the shown pattern, one undo step, reported. */
+    void importMidiFile (const juce::File& file);
+
+    /** The shown pattern as a Standard MIDI File; a failure is reported. */
+    void exportMidiFile (const juce::File& file);
 
     VeskSession& getSession() noexcept { return session; }
     VeskModel& getModel() noexcept { return session.getModel(); }
@@ -110,6 +120,7 @@ private:
     void afterLoading (juce::Result result);
     std::function<void (juce::FileBasedDocument::SaveResult)> afterSaving();
     void chooseSyxFile (bool forImport);
+    void chooseMidiFile (bool forImport);
     void startTransfer (VeskTransfer::Kind kind);
     void historyChanged() override;
 

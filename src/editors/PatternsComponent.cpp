@@ -40,6 +40,7 @@ PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
 
     commonGroup = new MyGroupComponent ("commonGroup", &commonPicture);
     addAndMakeVisible (commonGroup);
+    dragOut = std::make_unique<PatternDragOut> (session, *commonGroup, 15); // the picture's title bar
 
     patternsCombo = VeskTypeComponent::createCombo ("patternsCombo", this, patternItems());
     commonGroup->addAndMakeVisible (patternsCombo);
@@ -91,6 +92,7 @@ PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
 
 PatternsComponent::~PatternsComponent()
 {
+    dragOut = nullptr;
     deleteAllChildren();
     setLookAndFeel (nullptr);
 }

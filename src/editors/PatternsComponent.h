@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MyGroupComponent.h"
+#include "PatternDragOut.h"
 #include "PatternsLookAndFeel.h"
 #include "VeskTypeComponent.h"
 
@@ -56,6 +57,7 @@ public:
 private:
     juce::Image commonPicture;
     SliderGestures tempoGestures { session };
+    std::unique_ptr<PatternDragOut> dragOut;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PatternsComponent)
 };

@@ -410,8 +410,8 @@ juce::String VeskSession::describeBusy (const juce::String& what) const
     if (! isBusy())
         return {};
 
-    return "The unit is busy with \"" + job->getTitle() + "\".\n\n" + what
-           + " waits until it has ended: wait, or press Cancel in its window.";
+    return "The unit is busy with \"" + job->getTitle() + "\".\n\n" + what + " waits until it has ended: "
+           + (isSendingSomeRecords() ? "wait a moment." : "wait, or press Cancel in its window.");
 }
 
 void VeskSession::startJob (std::unique_ptr<VeskJob> newJob)

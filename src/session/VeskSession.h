@@ -152,12 +152,30 @@ public:
         while a job runs, and for a slot that does not exist. */
     juce::Result changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change);
 
+    /** The shown pattern's record becomes record (a whole 159-byte record),
+        as edits of the fields that differ would make it: each is sent as its
+        control sends it, and together they are one undo step called name.
+        Refused while a job runs; nothing different is no step. */
+    juce::Result editShownPattern (const juce::String& name, const juce::uint8* record);
+
+    /** File > Import MIDI File into Pattern: the file's notes into the steps,
+        tempo, length and steps per bar of the shown pattern, as one undo step
+        sent as edits of those fields; its type and sound stay. */
+    Outcome importMidi (const juce::File& file, int track = -1);
+
+    /** The shown pattern as a Standard MIDI File. */
+    juce::Result exportMidi (const juce::File& file);
+
     /** Writes the library as the messages that restore it into a unit. */
     juce::Result exportSyx (const juce::File& file);
 
     //==============================================================================
     /** A transfer or a search runs. */
     bool isBusy() const noexcept;
+
+    /** The job sends only the few records an undo step or a library step
+        changed: it takes a moment, ends by itself and shows no window. */
+    bool isSendingSomeRecords() const noexcept;
 
     /** The sentence that refuses `what` while a job runs, or empty when none runs. */
     juce::String describeBusy (const juce::String& what) const;

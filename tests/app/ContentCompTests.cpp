@@ -207,9 +207,10 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Edit", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
-    ASSERT_EQ (file.size(), 10u);
-    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x1001 };
-    const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Import .syx...", "Export .syx...", "", "Quit" };
+    ASSERT_EQ (file.size(), 13u);
+    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x2107, 0x2108, 0, 0x1001 };
+    const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Import .syx...", "Export .syx...", "",
+                                "Export Pattern as MIDI File...", "Import MIDI File into Pattern...", "", "Quit" };
 
     for (size_t i = 0; i < file.size(); ++i)
     {

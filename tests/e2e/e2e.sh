@@ -1171,6 +1171,46 @@ case "$case_name" in
         quit_cleanly
         ;;
 
+    midi-file)
+        # A melody handed to the running window (as a file manager's "open
+        # with" or a drop does) goes into the shown pattern as one undo step,
+        # sent to the unit; saved, the library holds it.
+        export VESKEDIT_MIDI_LOG=$work/sent.txt
+        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+        # Four quarter notes at 100 BPM: C, D, E, F, each half a beat long.
+        /usr/bin/python3 - "$work/melody.mid" <<'PY' || fail "could not write melody.mid"
+import struct, sys
+events = b"\x00\xff\x51\x03\x09\x27\xc0"
+for i, key in enumerate((60, 62, 64, 65)):
+    events += (b"\x00" if i == 0 else b"\x81\x70") + bytes((0x90, key, 100)) + b"\x81\x70" + bytes((0x80, key, 0))
+events += b"\x00\xff\x2f\x00"
+with open(sys.argv[1], "wb") as f:
+    f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 480) + b"MTrk" + struct.pack(">I", len(events)) + events)
+PY
+        start_app Song.vsk
+        log_settled
+        before=$(lines_in "$VESKEDIT_MIDI_LOG")
+
+        (cd / && "$binary" "$work/melody.mid" > "$work/second.log" 2>&1) &
+        second=$!
+        wait_for 30 gone "$second" || { kill "$second"; fail "the second start did not end by itself"; }
+        wait_for 10 has_window "$app_pid" '^Import MIDI File$' || fail "no message about the import"
+        press "$(window '^Import MIDI File$')" Return
+        wait_for 5 no_window "$app_pid" '^Import MIDI File$' || fail "the message about the import did not close"
+        has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 4)) || fail "the import sent nothing to the unit"
+
+        press "$main" ctrl+s
+        notes() { "$vesk" show --json Song.vsk | jq -r '[.temporaryPattern.steps[0,4,8,12].stepNote.raw] | join(" ")'; }
+        notes_are() { [ "$(notes)" = "$1" ]; }
+        wait_for 10 notes_are "60 62 64 65" || fail "Song.vsk holds the notes $(notes) on steps 1, 5, 9 and 13, not the melody's"
+
+        # One Ctrl+Z takes the whole import back.
+        press "$main" ctrl+z
+        press "$main" ctrl+s
+        wait_for 10 notes_are "64 64 64 64" || fail "after Ctrl+Z Song.vsk holds the notes $(notes), not the pattern's own"
+        quit_cleanly
+        ;;
+
     *)
         echo "unknown case $case_name"
         exit 2

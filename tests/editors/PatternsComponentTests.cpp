@@ -2,6 +2,7 @@
 #include "editors/PatternsComponent.h"
 #include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
+#include "model/VeskMidiFile.h"
 
 using namespace VeskImage;
 
@@ -282,4 +283,32 @@ TEST_F (PatternsPage, ALoopControlBeyondTheListIsNeitherStoredBackNorSent)
     EXPECT_EQ (page->partEditor, nullptr);
     EXPECT_EQ (model.currentPattern[Pattern::loopCtrl], 9);
     EXPECT_TRUE (out.messages.empty());
+}
+
+TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTheUsersOwn)
+{
+    juce::TemporaryFile runtime;
+    ASSERT_TRUE (runtime.getFile().createDirectory());
+    const auto previous = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
+    setenv ("XDG_RUNTIME_DIR", runtime.getFile().getFullPathName().toRawUTF8(), 1);
+
+    auto page = makePage();
+    session.showPattern (3);
+    session.edit (VeskField::pattern (Pattern::type), PartType::bass);
+    PatternDragOut drag (session, *page->commonGroup, 15);
+
+    juce::File written;
+    ASSERT_TRUE (drag.writeFile (written).wasOk());
+    EXPECT_EQ (written.getParentDirectory().getParentDirectory(), runtime.getFile()) << "not the shared temporary folder";
+    EXPECT_EQ (written.getFileName(), "User 03 - Bass.mid");
+    juce::MemoryBlock bytes;
+    ASSERT_TRUE (written.loadFileAsData (bytes));
+    EXPECT_EQ (bytes, VeskMidiFile::exportPattern (model.image, 3));
+
+    // A pattern without notes has nothing to drag.
+    session.edit (VeskField::pattern (Pattern::type), PartType::lineIn);
+    EXPECT_TRUE (drag.writeFile (written).failed());
+
+    setenv ("XDG_RUNTIME_DIR", previous.toRawUTF8(), 1);
+    runtime.getFile().deleteRecursively();
 }

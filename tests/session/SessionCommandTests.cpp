@@ -170,6 +170,8 @@ TEST_F (SessionTest, GetAllIsOneStepWhoseUndoGivesEveryByteBackAndSendsTheChange
           { return session.startTransfer (Kind::sendAll).getErrorMessage(); } },
         { "Import", [this]
           { return session.importSyx (juce::File::getCurrentWorkingDirectory().getChildFile ("any.syx")).text; } },
+        { "Import MIDI File", [this]
+          { return session.importMidi (juce::File::getCurrentWorkingDirectory().getChildFile ("any.mid")).text; } },
     };
 
     for (auto& [what, attempt] : refusals)
@@ -350,6 +352,7 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
 
         out.clear();
         ASSERT_TRUE (c.step().wasOk());
+        EXPECT_TRUE (session.describeBusy ("Undo").endsWith ("wait a moment.")) << "no window to cancel in";
         EXPECT_EQ (image(), expected) << "the target records and no other byte";
         EXPECT_EQ (session.getUndoName(), c.name);
         EXPECT_TRUE (model.hasChangedSinceSaved());

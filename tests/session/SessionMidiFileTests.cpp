@@ -1,0 +1,175 @@
+// A MIDI file into and out of the shown pattern, on a session without a window.
+
+#include "SessionTestSupport.h"
+#include "model/VeskMidiFile.h"
+
+#include <unistd.h>
+
+using namespace VeskImage;
+
+namespace
+{
+    /** Four quarter notes from middle C up, at 100 BPM. */
+    juce::MemoryBlock melody()
+    {
+        juce::MidiMessageSequence track;
+        track.addEvent (juce::MidiMessage::tempoMetaEvent (600000), 0);
+
+        for (int i = 0; i < 4; ++i)
+        {
+            track.addEvent (juce::MidiMessage::noteOn (1, 60 + 2 * i, (juce::uint8) (70 + 10 * i)), i * 480);
+            track.addEvent (juce::MidiMessage::noteOff (1, 60 + 2 * i), i * 480 + 240);
+        }
+
+        juce::MidiFile file;
+        file.setTicksPerQuarterNote (480);
+        file.addTrack (track);
+        juce::MemoryOutputStream stream;
+        file.writeTo (stream, 0);
+        return stream.getMemoryBlock();
+    }
+
+    struct Files
+    {
+        Files() { folder.createDirectory(); }
+        ~Files() { folder.deleteRecursively(); }
+
+        juce::File write (const juce::String& name, const juce::MemoryBlock& data)
+        {
+            auto file = folder.getChildFile (name);
+            file.replaceWithData (data.getData(), data.getSize());
+            return file;
+        }
+
+        juce::File folder = juce::File::createTempFile ("session-midi");
+    };
+
+    std::vector<juce::uint8> recordOf (const std::vector<juce::uint8>& image, int slot)
+    {
+        const auto at = image.begin() + patternRecordOffset (slot);
+        return { at, at + patternSize };
+    }
+
+    /** What a second session sends when the user edits every field of the
+        shown pattern from one record's value to another's, as the controls do. */
+    Messages editsFromTo (int slot, const std::vector<juce::uint8>& start, const std::vector<juce::uint8>& to)
+    {
+        SessionRig rig;
+        std::copy (start.begin(), start.end(), rig.model.image);
+        rig.session.showPattern (slot);
+        rig.out.clear();
+
+        if (to[Pattern::tempoHigh] != start[Pattern::tempoHigh] || to[Pattern::tempoLow] != start[Pattern::tempoLow])
+            rig.session.edit (VeskField::tempo(), (to[Pattern::tempoHigh] << 7) | to[Pattern::tempoLow]);
+
+        for (int offset = Pattern::tempoLow + 1; offset < patternSize; ++offset)
+            if (to[offset] != start[patternRecordOffset (slot) + offset])
+                rig.session.edit (VeskField::pattern (offset), to[offset]);
+
+        return hexLines (rig.out.messages);
+    }
+}
+
+TEST_F (SessionTest, AMidiFileImportIsOneStepSentAsEditsOfTheFieldsItChangedAndUndoneAsOne)
+{
+    Files files;
+    session.showPattern (3);
+    session.edit (VeskField::pattern (Pattern::type), PartType::bass);
+    session.edit (VeskField::pattern (Pattern::filterCutoffOrBdLevel), 99);
+    const auto before = image();
+    const int steps = session.getHistory().getNumSteps();
+
+    out.clear();
+    const auto outcome = session.importMidi (files.write ("melody.mid", melody()));
+    ASSERT_FALSE (outcome.failed) << outcome.text;
+    const auto after = image();
+
+    EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
+    EXPECT_EQ (session.getUndoName(), "Import MIDI File");
+    EXPECT_NE (recordOf (after, 3), recordOf (before, 3));
+    EXPECT_EQ (after[patternRecordOffset (3) + Pattern::type], PartType::bass) << "the type stays";
+    EXPECT_EQ (after[patternRecordOffset (3) + Pattern::filterCutoffOrBdLevel], 99) << "the sound stays";
+    EXPECT_EQ (after[patternRecordOffset (3) + Pattern::stepNote + 4], 62) << "the second quarter on step 5";
+    EXPECT_EQ (VeskModel::tempoValue (100.0), (after[patternRecordOffset (3)] << 7) | after[patternRecordOffset (3) + 1]);
+
+    for (int i = 0; i < imageSize; ++i)
+        if (i < patternRecordOffset (3) || i >= patternRecordOffset (4))
+            ASSERT_EQ (after[(size_t) i], before[(size_t) i]) << "only the shown pattern changes, offset " << i;
+
+    EXPECT_EQ (hexLines (out.messages), editsFromTo (3, before, recordOf (after, 3)));
+
+    EXPECT_EQ (undoOrRedoSends (true), editsFromTo (3, after, recordOf (before, 3)));
+    EXPECT_EQ (image(), before);
+    EXPECT_EQ (undoOrRedoSends (false), editsFromTo (3, before, recordOf (after, 3)));
+    EXPECT_EQ (image(), after);
+
+    // The same file again changes nothing: no step, nothing sent.
+    EXPECT_TRUE (sentBy ([&]
+                         { EXPECT_FALSE (session.importMidi (files.folder.getChildFile ("melody.mid")).failed); })
+                     .empty());
+    EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
+}
+
+TEST_F (SessionTest, AMidiFileThatCannotBeImportedLeavesThePatternAndTheUnitAlone)
+{
+    Files files;
+    session.showPattern (5);
+    const auto before = image();
+
+    auto tooLong = files.folder.getChildFile ("huge.mid");
+    {
+        juce::FileOutputStream stream (tooLong);
+        ASSERT_TRUE (stream.openedOk());
+        stream.write (melody().getData(), melody().getSize());
+        stream.flush();
+    }
+    ASSERT_EQ (truncate (tooLong.getFullPathName().toRawUTF8(), (off_t) VeskMidiFile::maxFileSize + 1), 0);
+
+    const std::pair<const char*, juce::File> cases[] = {
+        { "missing", files.folder.getChildFile ("none.mid") },
+        { "not MIDI", files.write ("text.mid", juce::MemoryBlock ("hello, this is text", 19)) },
+        { "over the size bound", tooLong },
+    };
+
+    for (auto& [what, file] : cases)
+    {
+        SCOPED_TRACE (what);
+        VeskSession::Outcome outcome;
+        EXPECT_TRUE (sentBy ([&]
+                             { outcome = session.importMidi (file); })
+                         .empty());
+        EXPECT_TRUE (outcome.failed);
+        EXPECT_TRUE (outcome.text.contains (file.getFileName()) && outcome.text.contains ("left as it was")) << outcome.text;
+        EXPECT_EQ (image(), before);
+        EXPECT_FALSE (session.canUndo());
+    }
+}
+
+TEST_F (SessionTest, TheShownPatternExportedIsTheFileItsImportReadsBack)
+{
+    Files files;
+    session.showPattern (2);
+    session.edit (VeskField::pattern (Pattern::type), PartType::lead);
+    session.edit (VeskField::pattern (Pattern::stepNote + 1), 72);
+    session.edit (VeskField::tempo(), VeskModel::tempoValue (133.7));
+    const auto file = files.folder.getChildFile ("out.mid");
+    ASSERT_TRUE (session.exportMidi (file).wasOk());
+
+    SessionRig other;
+    other.session.showPattern (9);
+    other.session.edit (VeskField::pattern (Pattern::type), PartType::lead);
+    ASSERT_FALSE (other.session.importMidi (file).failed);
+
+    for (int offset : { (int) Pattern::tempoHigh, (int) Pattern::tempoLow, (int) Pattern::patternLength, (int) Pattern::stepsPerBar, Pattern::stepNote + 1 })
+        EXPECT_EQ (other.model.image[patternRecordOffset (9) + offset], model.image[patternRecordOffset (2) + offset]) << offset;
+
+    // Never onto the library's own file.
+    const auto library = files.folder.getChildFile ("lib.vsk");
+    ASSERT_TRUE (model.saveDocument (library).wasOk());
+    model.setFile (library);
+    juce::MemoryBlock saved, now;
+    ASSERT_TRUE (library.loadFileAsData (saved));
+    EXPECT_TRUE (session.exportMidi (library).getErrorMessage().contains ("library's own file"));
+    ASSERT_TRUE (library.loadFileAsData (now));
+    EXPECT_EQ (now, saved);
+}
