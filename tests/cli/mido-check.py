@@ -18,8 +18,6 @@ except ImportError:
     sys.exit(77)
 
 VESK = sys.argv[1]
-IMAGE = 7449
-TEMP, USER = 13, 172
 NOTE, LEVEL, GATE, TYPE = 31, 63, 95, 127
 NORMAL, TIE, SLIDE, REST, ACCENT = range(5)
 failures = []
@@ -35,46 +33,39 @@ def check(condition, what):
         failures.append(what)
 
 
-def read_library(path):
-    data = open(path, "rb").read()[3:]
-    return bytearray(data.replace(b"\r\n", b"\n"))
-
-
-def write_library(path, image):
+def new_library(path, change):
+    """A new library file whose image (after "VSK", newlines as CR LF) change() edits."""
+    assert vesk("new", path)[0] == 0
+    image = bytearray(open(path, "rb").read()[3:].replace(b"\r\n", b"\n"))
+    change(image)
     open(path, "wb").write(b"VSK" + bytes(image).replace(b"\n", b"\r\n"))
 
 
 def record_offset(slot):
-    return TEMP if slot == 0 else USER + (slot - 1) * 159
+    return 13 if slot == 0 else 172 + (slot - 1) * 159
 
 
 def shown(library, slot):
     code, out, err = vesk("show", "--json", library)
     assert code == 0, err
     document = json.loads(out)
-    return document["temporaryPattern"] if slot == 0 else document["userPatterns"][slot - 1]
+    pattern = document["temporaryPattern"] if slot == 0 else document["userPatterns"][slot - 1]
+    return pattern, lambda name: pattern[name]["raw"]
 
 
-def expected_notes(pattern):
+def expected_notes(pattern, raw):
     """The notes the library says the pattern plays, from vesk show --json."""
-    raw = lambda name: pattern[name]["raw"]
     per_bar = 16 if raw("stepsPerBar") else 12
-    steps = pattern["steps"][: per_bar * (raw("patternLength") + 1)]
-    t = 480 * 4 // per_bar
-    channel = 9 if raw("type") == 3 else 0
-    notes = []
-    for s, step in enumerate(steps):
-        kind = step["stepType"]["raw"]
-        if kind not in (NORMAL, SLIDE, ACCENT):
-            continue
-        ties = 0
-        while s + ties + 1 < len(steps) and steps[s + ties + 1]["stepType"]["raw"] == TIE:
-            ties += 1
-        if kind == SLIDE:
-            end = (s + ties + 1) * t + t // 2
-        else:
-            end = (s + ties) * t + (min(steps[s + ties]["stepGate"]["raw"], 105) * t + 50) // 100
-        notes.append([s * t, end, step["stepNote"]["raw"], max(1, step["stepLevel"]["raw"]), channel, kind == ACCENT])
+    steps = [(s["stepType"]["raw"], s["stepNote"]["raw"], s["stepLevel"]["raw"], s["stepGate"]["raw"]) for s in pattern["steps"]]
+    steps = steps[: per_bar * (raw("patternLength") + 1)]
+    t, channel, notes = 480 * 4 // per_bar, 9 if raw("type") == 3 else 0, []
+    for s, (kind, note, level, _) in enumerate(steps):
+        if kind in (NORMAL, SLIDE, ACCENT):
+            last = s
+            while last + 1 < len(steps) and steps[last + 1][0] == TIE:
+                last += 1
+            end = (last + 1) * t + t // 2 if kind == SLIDE else last * t + (min(steps[last][3], 105) * t + 50) // 100
+            notes.append([s * t, end, note, max(1, level), channel, kind == ACCENT])
     for a, b in zip(notes, notes[1:]):
         if a[2] == b[2] and a[1] > b[0]:
             a[1] = min(a[1], b[1])
@@ -97,73 +88,56 @@ def notes_in(midi):
 
 
 def export_every_kind(folder):
-    library = os.path.join(folder, "kinds.vsk")
-    assert vesk("new", library)[0] == 0
-    image = read_library(library)
-    rng = random.Random(5)
-    slots = []
-    for type_ in (1, 2, 3):
-        for per_bar in (16, 12):
-            for bars in (1, 2):
-                slot = len(slots)
-                o = record_offset(slot)
-                tenths = rng.randint(400, 2400)
-                image[o:o + 6] = bytes([tenths >> 7, tenths & 127, bars - 1, 1 if per_bar == 16 else 0, 0, type_])
-                for s in range(32):
-                    image[o + NOTE + s] = rng.randint(0, 127)
-                    image[o + LEVEL + s] = rng.randint(0, 127)
-                    image[o + GATE + s] = rng.randint(0, 105)
-                    image[o + TYPE + s] = rng.choice((NORMAL, NORMAL, TIE, SLIDE, REST, ACCENT))
-                slots.append(slot)
-    write_library(library, image)
+    """Slots 0 to 11: Lead, Bass and Rythm, 16 and 12 steps a bar, one and two bars, random steps."""
+    library, rng = os.path.join(folder, "kinds.vsk"), random.Random(5)
+    kinds = [(type_, per_bar, bars) for type_ in (1, 2, 3) for per_bar in (16, 12) for bars in (1, 2)]
 
-    for slot in slots:
+    def fill(image):
+        for slot, (type_, per_bar, bars) in enumerate(kinds):
+            o, tenths = record_offset(slot), rng.randint(400, 2400)
+            image[o:o + 6] = bytes([tenths >> 7, tenths & 127, bars - 1, 1 if per_bar == 16 else 0, 0, type_])
+            for s in range(32):
+                image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s] = rng.randint(0, 127), rng.randint(0, 127), rng.randint(0, 105)
+                image[o + TYPE + s] = rng.choice((NORMAL, NORMAL, TIE, SLIDE, REST, ACCENT))
+
+    new_library(library, fill)
+    for slot in range(len(kinds)):
         out = os.path.join(folder, "kind%d.mid" % slot)
         code, _, err = vesk("export-mid", library, "temp" if slot == 0 else str(slot), out)
         check(code == 0, "export of slot %d: %s" % (slot, err))
-        pattern = shown(library, slot)
+        pattern, raw = shown(library, slot)
         midi = mido.MidiFile(out)
         where = "slot %d (%s): " % (slot, pattern["type"]["value"])
         check(midi.type == 0 and midi.ticks_per_beat == 480, where + "type 0 at 480 ticks")
         metas = {m.type: m for m in midi.tracks[0] if m.is_meta}
-        tenths = pattern["tempoHigh"]["raw"] * 128 + pattern["tempoLow"]["raw"]
-        check(round(mido.tempo2bpm(metas["set_tempo"].tempo) * 10) == tenths, where + "tempo")
+        check(round(mido.tempo2bpm(metas["set_tempo"].tempo) * 10) == raw("tempoHigh") * 128 + raw("tempoLow"), where + "tempo")
         check((metas["time_signature"].numerator, metas["time_signature"].denominator) == (4, 4), where + "4/4")
         check(metas["track_name"].name == "%s - %s" % (pattern["name"], pattern["type"]["value"]), where + "track name")
-        expected, found = expected_notes(pattern), notes_in(midi)
+        expected, found = expected_notes(pattern, raw), notes_in(midi)
         check(found == expected, where + "notes\n  expected %s\n  found    %s" % (expected, found))
 
 
 def import_a_melody(folder):
-    library = os.path.join(folder, "melody.vsk")
-    assert vesk("new", library)[0] == 0
-    image = read_library(library)
-    image[record_offset(7) + 5] = 2  # Bass: the lowest of a chord wins
-    write_library(library, image)
+    library, path = os.path.join(folder, "melody.vsk"), os.path.join(folder, "melody.mid")
+    new_library(library, lambda image: image.__setitem__(record_offset(7) + 5, 2))  # Bass: the lowest of a chord wins
 
-    midi = mido.MidiFile(type=1, ticks_per_beat=96)
-    midi.tracks.append(mido.MidiTrack([mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(100.0))]))
-    sixteenth = 24
     # (step, note, sixteenths long, velocity): a chord, a note tied over two
-    # steps, a note in bar two, and one after step 32.
+    # steps, a note in bar two, and one after step 32; at 96 ticks a quarter.
     melody = [(0, 40, 1, 100), (0, 52, 1, 90), (2, 43, 2.5, 80), (17, 45, 0.5, 70), (33, 47, 1, 60)]
-    events = []
-    for step, note, length, velocity in melody:
-        events.append((step * sixteenth, 1, mido.Message("note_on", note=note, velocity=velocity)))
-        events.append((step * sixteenth + int(length * sixteenth), 0, mido.Message("note_off", note=note)))
+    events = sorted([(step * 24, 1, mido.Message("note_on", note=note, velocity=velocity)) for step, note, _, velocity in melody]
+                    + [(step * 24 + int(length * 24), 0, mido.Message("note_off", note=note)) for step, note, length, _ in melody], key=lambda e: e[:2])
     track, tick = mido.MidiTrack(), 0
-    for when, _, message in sorted(events, key=lambda e: e[:2]):
+    for when, _, message in events:
         track.append(message.copy(time=when - tick))
         tick = when
-    midi.tracks.append(track)
-    path = os.path.join(folder, "melody.mid")
+    midi = mido.MidiFile(type=1, ticks_per_beat=96)
+    midi.tracks += [mido.MidiTrack([mido.MetaMessage("set_tempo", tempo=mido.bpm2tempo(100.0))]), track]
     midi.save(path)
 
     code, out, err = vesk("import-mid", path, library, "7")
     check(code == 0, "import: " + err)
     check(out.strip() == path + ": imported 32 steps; 1 note after step 32 was left out", "import message: " + out)
-    pattern = shown(library, 7)
-    raw = lambda name: pattern[name]["raw"]
+    pattern, raw = shown(library, 7)
     check(raw("tempoHigh") * 128 + raw("tempoLow") == 1000, "imported tempo")
     check((raw("patternLength"), raw("stepsPerBar"), raw("type")) == (1, 1, 2), "imported length, steps per bar, type")
     steps = [(s["stepType"]["raw"], s["stepNote"]["raw"], s["stepLevel"]["raw"], s["stepGate"]["raw"]) for s in pattern["steps"]]

@@ -45,13 +45,9 @@ TEST (VeskPatternText, LinesAreTheDataSetsTheUnitGetsAndReadBackAsTheSameRecords
         std::vector<VeskPatternText::Record> records;
         ASSERT_TRUE (VeskPatternText::parse (variant, records).wasOk());
         ASSERT_EQ (records.size(), 3u);
-        const int slots[] = { 0, 3, 20 };
 
-        for (size_t i = 0; i < 3; ++i)
-        {
-            EXPECT_EQ (records[i].slot, slots[i]);
-            EXPECT_EQ (std::vector<juce::uint8> (records[i].bytes.begin(), records[i].bytes.end()), recordOf (image, slots[i]));
-        }
+        for (auto [i, slot] : { std::pair (0, 0), std::pair (1, 3), std::pair (2, 20) })
+            EXPECT_EQ (std::pair (records[(size_t) i].slot, std::vector<juce::uint8> (records[(size_t) i].bytes.begin(), records[(size_t) i].bytes.end())), std::pair (slot, recordOf (image, slot)));
     }
 }
 
