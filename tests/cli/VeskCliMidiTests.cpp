@@ -125,6 +125,7 @@ TEST_F (CliMidi, RefusalsExitTwoWithOneLineAndChangeNothing)
         { "import-mid bass.mid lib.vsk 5", "User 05 is a Line In pattern" },
         { "import-mid bass.mid lib.vsk 3 --track 2", "has no track 2 (it has 1)" },
         { "import-mid bass.mid lib.vsk 3 --track 0", "'0' is not a track: 1 or more" },
+        { "import-mid bass.mid lib.vsk 3 --track 1x", "'1x' is not a track: 1 or more" },
         { "import-mid bass.mid lib.vsk 3 --track", "--track needs a number" },
         { "import-mid bass.mid lib.vsk x", "'x' is not a slot" },
         { "import-mid bass.mid lib.vsk 3 --force", "unknown option '--force'" },
