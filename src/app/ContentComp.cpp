@@ -352,17 +352,10 @@ bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
 
 void ContentComp::filesDropped (const juce::StringArray& files, int, int)
 {
-    // One file at a time: the first of a kind the program reads. A MIDI
-    // file goes into the shown pattern.
+    // One file at a time: the first of a kind the program reads.
     for (const auto& path : files)
     {
-        if (juce::File (path).hasFileExtension ("mid;midi"))
-        {
-            importMidiFile (juce::File (path));
-            return;
-        }
-
-        if (juce::File (path).hasFileExtension ("vsk;syx"))
+        if (juce::File (path).hasFileExtension ("vsk;syx;mid;midi"))
         {
             openFileFromOutside (juce::File (path));
             return;

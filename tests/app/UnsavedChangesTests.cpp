@@ -340,4 +340,20 @@ TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenALibraryOrImportASyxFile)
     EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::level], 11);
     EXPECT_EQ (model.getFile(), library);
     EXPECT_TRUE (model.hasChangedSinceSaved());
+    openAlert ("Import .syx")->exitModalState (0);
+
+    // A MIDI file dropped goes into the shown pattern, which comes to the front.
+    const auto midi = workingDirectory.file ("tune.mid");
+    ASSERT_TRUE (content.getSession().exportMidi (midi).wasOk());
+    content.getSession().edit (VeskField::step (VeskImage::Pattern::stepNote, 0), 30);
+    content.getEditor().setCurrentTabIndex (1);
+
+    ASSERT_TRUE (content.isInterestedInFileDrag ({ midi.getFullPathName() }));
+    content.filesDropped ({ midi.getFullPathName() }, 10, 10);
+    dispatchPendingMessages();
+    EXPECT_NE (openAlert ("Import MIDI File"), nullptr);
+    EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::stepNote], 64);
+    EXPECT_EQ (content.getEditor().getCurrentTabIndex(), 0);
+    EXPECT_EQ (content.getSession().getUndoName(), "Import MIDI File");
+    EXPECT_EQ (model.getFile(), library);
 }
