@@ -1,4 +1,5 @@
 #include "BoundedXml.h"
+#include "BoundedFileReader.h"
 #include "WholeFileWriter.h"
 
 #include <cstring>
@@ -302,28 +303,12 @@ juce::Result BoundedXml::read (const juce::File& file, std::unique_ptr<juce::Xml
         return juce::Result::fail ("larger than " + juce::String (maxFileSize / 1024) + " KiB ("
                                    + WholeFileWriter::formatCount (size) + " bytes)");
 
-    juce::FileInputStream in (file);
+    // The size a file reports can change or be wrong: the reader stops one
+    // byte past the bound, which parse refuses.
+    juce::MemoryBlock data;
 
-    if (! in.openedOk())
-        return juce::Result::fail ("cannot be opened (" + in.getStatus().getErrorMessage() + ")");
+    if (const auto read = BoundedFileReader::read (file, (size_t) maxFileSize, data); read.failed())
+        return read;
 
-    // The size a file reports can change or be wrong: read one byte past the
-    // bound to know it was passed, and no further.
-    juce::HeapBlock<char> buffer ((size_t) maxFileSize + 1);
-    size_t got = 0;
-
-    while (got <= (size_t) maxFileSize)
-    {
-        const auto n = in.read (buffer + got, (int) ((size_t) maxFileSize + 1 - got));
-
-        if (n <= 0)
-            break;
-
-        got += (size_t) n;
-    }
-
-    if (in.getStatus().failed())
-        return juce::Result::fail ("cannot be read (" + in.getStatus().getErrorMessage() + ")");
-
-    return parse (buffer, got, element);
+    return parse (static_cast<const char*> (data.getData()), data.getSize(), element);
 }

@@ -1,4 +1,5 @@
 #include "VeskLibraryFile.h"
+#include "BoundedFileReader.h"
 #include "VeskImage.h"
 #include "WholeFileWriter.h"
 
@@ -58,15 +59,12 @@ juce::Result VeskLibraryFile::read (const juce::File& file, juce::uint8* image)
     if (file.isDirectory())
         return juce::Result::fail ("is a folder, not a library file");
 
-    juce::FileInputStream in (file);
-
-    if (! in.openedOk())
-        return juce::Result::fail ("cannot be opened for reading (" + in.getStatus().getErrorMessage() + ")");
-
     // Nothing after the image matters; don't read an arbitrarily large file whole.
     constexpr size_t maxUseful = (size_t) magicSize + 2 * (size_t) VeskImage::imageSize;
     juce::MemoryBlock block;
-    in.readIntoMemoryBlock (block, (ssize_t) maxUseful);
+
+    if (const auto read = BoundedFileReader::read (file, maxUseful, block); read.failed())
+        return read;
 
     return decode (block.getData(), block.getSize(), image);
 }

@@ -1,4 +1,5 @@
 #include "VeskMidiFile.h"
+#include "BoundedFileReader.h"
 #include "VeskFields.h"
 #include "VeskImage.h"
 #include "VeskNames.h"
@@ -214,21 +215,12 @@ VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juc
         return result;
     }
 
-    juce::FileInputStream in (file);
-
-    if (in.failedToOpen())
-    {
-        result.message = "cannot be read (" + in.getStatus().getErrorMessage() + ")";
-        return result;
-    }
-
     // Read no more than the bound, whatever the size said a moment ago.
     juce::MemoryBlock data;
-    in.readIntoMemoryBlock (data, (ssize_t) maxFileSize + 1);
 
-    if (in.getStatus().failed())
+    if (const auto read = BoundedFileReader::read (file, maxFileSize, data); read.failed())
     {
-        result.message = "cannot be read (" + in.getStatus().getErrorMessage() + ")";
+        result.message = read.getErrorMessage();
         return result;
     }
 

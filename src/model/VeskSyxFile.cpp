@@ -1,4 +1,5 @@
 #include "VeskSyxFile.h"
+#include "BoundedFileReader.h"
 #include "VeskProtocol.h"
 #include "WholeFileWriter.h"
 
@@ -133,34 +134,16 @@ juce::Result VeskSyxFile::read (const juce::File& file, size_t maxBodySize, Cont
     if (size > maxFileSize)
         return juce::Result::fail (tooBig (size));
 
-    juce::FileInputStream in (file);
+    // Pipes and devices report no size, or a wrong one: the reader stops one
+    // byte past the bound.
+    juce::MemoryBlock block;
 
-    if (! in.openedOk())
-        return juce::Result::fail ("cannot be opened for reading (" + in.getStatus().getErrorMessage() + ")");
+    if (const auto read = BoundedFileReader::read (file, (size_t) maxFileSize, block); read.failed())
+        return read;
 
-    // Pipes and devices report no size, or a wrong one: read one byte past the
-    // bound to know it was passed, and no further.
-    juce::MemoryBlock block ((size_t) maxFileSize + 1);
-    auto* buffer = static_cast<char*> (block.getData());
-    size_t got = 0;
-
-    while (got < block.getSize())
-    {
-        const auto n = in.read (buffer + got, (int) (block.getSize() - got));
-
-        if (n <= 0)
-            break;
-
-        got += (size_t) n;
-    }
-
-    if (in.getStatus().failed())
-        return juce::Result::fail ("cannot be read (" + in.getStatus().getErrorMessage() + ")");
-
-    if (got > (size_t) maxFileSize)
+    if (block.getSize() > (size_t) maxFileSize)
         return juce::Result::fail ("is larger than 1 MiB: " + bound());
 
-    block.setSize (got);
     contents = tally (std::move (block), maxBodySize);
     return juce::Result::ok();
 }
