@@ -28,12 +28,14 @@ xvfb_pid=""
 app_pid=""
 other_pid=""
 other_home=""
+holders=""
 
 cleanup()
 {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$holders" ] && kill $holders 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
     [ -n "$other_home" ] && rm -rf "$other_home"
@@ -1208,6 +1210,38 @@ PY
         press "$main" ctrl+z
         press "$main" ctrl+s
         wait_for 10 notes_are "64 64 64 64" || fail "after Ctrl+Z Song.vsk holds the notes $(notes), not the pattern's own"
+        quit_cleanly
+        ;;
+
+    held-files)
+        # Files that keep a read waiting for ever, where a user or another
+        # user on the machine can put them: a pipe a writer holds open named
+        # on the command line and as the settings file, and MidiSettings.xml in
+        # the (shared) start folder a link to a terminal. The window shows at
+        # once, says what it could not open, and goes on.
+        mkfifo held.mid
+        sleep 600 <> held.mid &
+        holders="$holders $!"
+        mkdir -p "$(dirname "$settings")"
+        mkfifo "$settings"
+        sleep 600 <> "$settings" &
+        holders="$holders $!"
+        ln -s /dev/ptmx MidiSettings.xml
+
+        start_app held.mid
+        wait_for 10 has_window "$app_pid" '^Import MIDI File$' || fail "no message about held.mid"
+        press "$(window '^Import MIDI File$')" Return
+        wait_for 5 no_window "$app_pid" '^Import MIDI File$' || fail "the message about held.mid did not close"
+
+        # A second start hands the running window a terminal: refused there too.
+        (cd / && "$binary" /dev/ptmx > "$work/second.log" 2>&1) &
+        second=$!
+        wait_for 30 gone "$second" || { kill "$second"; fail "the second start did not end by itself"; }
+        wait_for 10 has_window "$app_pid" '^Failed to open file...$' || fail "no message about /dev/ptmx"
+        xdotool key Return
+        wait_for 10 no_window "$app_pid" '^Failed to open file...$' || fail "the message about /dev/ptmx did not close"
+
+        [ -p held.mid ] && [ -L MidiSettings.xml ] && [ -p "$settings" ] || fail "a file it could not read was replaced"
         quit_cleanly
         ;;
 
