@@ -1,4 +1,5 @@
 #include "VeskCli.h"
+#include "model/BoundedFileReader.h"
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
@@ -9,6 +10,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <optional>
+#include <utility>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -53,12 +58,12 @@ namespace
         "  1  failed: a file could not be read, written or replaced, or the output\n"
         "     could not be printed; one line on stderr says why, and no file was\n"
         "     changed (diff: the libraries differ)\n"
-        "  2  wrong usage: no or an unknown command, an unknown option or a wrong\n"
-        "     number of files (diff: also any failure; copy, swap, init,\n"
-        "     export-mid and import-mid: also a slot other than temp or 1 to 20,\n"
-        "     or a file that does not exist, cannot be read or does not hold that\n"
-        "     slot; export-mid and import-mid: also a pattern without notes, a\n"
-        "     MIDI file that cannot be read, or an OUT.mid that exists)\n";
+        "  2  wrong usage: no or an unknown command, an unknown option, an option\n"
+        "     given twice or a wrong number of files (diff: also any failure; copy,\n"
+        "     swap, init, export-mid and import-mid: also a slot other than temp or\n"
+        "     1 to 20, or a file that does not exist, cannot be read or does not\n"
+        "     hold that slot; export-mid and import-mid: also a pattern without\n"
+        "     notes, a MIDI file that cannot be read, or an OUT.mid that exists)\n";
 
     bool movesPatterns (const juce::String& command)
     {
@@ -142,13 +147,36 @@ int VeskCli::run (const juce::StringArray& args)
 
     if (! out.good())
     {
-        const int error = errno;
-        err << "vesk: standard output cannot be written"
-            << (error != 0 ? " (" + WholeFileWriter::describeError (error) + ")" : juce::String()) << "\n";
+        reportOutputFailure (errno);
         return failureStatus;
     }
 
     return status;
+}
+
+bool VeskCli::print (const juce::String& text)
+{
+    if (out.good())
+    {
+        errno = 0;
+        out << text;
+        out.flush();
+    }
+
+    if (out.good())
+        return true;
+
+    reportOutputFailure (errno);
+    return false;
+}
+
+void VeskCli::reportOutputFailure (int error)
+{
+    if (std::exchange (outputFailureReported, true))
+        return;
+
+    const auto why = error == EBADF ? juce::String ("it is closed") : WholeFileWriter::describeError (error);
+    err << "vesk: standard output cannot be written" << (error != 0 ? " (" + why + ")" : juce::String()) << "\n";
 }
 
 int VeskCli::runCommand (const juce::StringArray& args)
@@ -180,7 +208,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
 
     const juce::String name (command->name);
     juce::StringArray files;
-    juce::String otherPath, track;
+    std::optional<juce::String> otherPath, track;
     bool json = false, force = false, optionsEnded = false;
 
     // diff's 1 means "they differ", so its failures are 2.
@@ -208,18 +236,18 @@ int VeskCli::runCommand (const juce::StringArray& args)
         {
             return usageError ("unknown option '" + arg + "'", command->name);
         }
-        else if (arg == "--from")
+        else if (arg == "--from" || arg == "--track")
         {
-            if (++i >= args.size())
-                return usageError ("--from needs a file", command->name);
+            // A second value would silently win over the first.
+            auto& value = arg == "--from" ? otherPath : track;
 
-            otherPath = args[i];
-        }
-        else if (arg == "--track")
-        {
-            if (++i >= args.size())
-                return usageError ("--track needs a number", command->name);
-            track = args[i];
+            if (value.has_value())
+                return usageError (arg + " is given twice", command->name);
+
+            if (++i >= args.size() || args[i].isEmpty())
+                return usageError (arg + (arg == "--from" ? " needs a file" : " needs a number"), command->name);
+
+            value = args[i];
         }
         else
         {
@@ -249,7 +277,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
         return importSyx (files[0], files[1]);
 
     if (name == "copy")
-        return copyPattern (files, otherPath);
+        return copyPattern (files, otherPath.value_or (juce::String()));
 
     if (name == "swap")
         return swapPatterns (files);
@@ -259,7 +287,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
     if (name == "export-mid")
         return exportMid (files, force);
     if (name == "import-mid")
-        return importMid (files, track);
+        return importMid (files, track.value_or (juce::String()));
 
     return diff (files[0], files[1]);
 }
@@ -275,7 +303,8 @@ int VeskCli::newLibrary (const juce::StringArray& files, bool force)
         return exitFailed;
     }
 
-    return writeLibrary (path, defaults()) ? exitOk : exitFailed;
+    const auto bytes = VeskLibraryFile::encode (defaults().data());
+    return finish (path, bytes, holdsExactly (path, bytes));
 }
 
 int VeskCli::show (const juce::String& path, bool json)
@@ -314,15 +343,8 @@ int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syx
         return exitFailed;
     }
 
-    auto result = VeskSyxFile::writeImage (resolve (syxPath), image.data());
-
-    if (result.failed())
-    {
-        report (syxPath, "cannot be written: " + result.getErrorMessage());
-        return exitFailed;
-    }
-
-    return exitOk;
+    const auto bytes = VeskSyxFile::encodeImage (image.data());
+    return finish (syxPath, bytes, holdsExactly (syxPath, bytes));
 }
 
 int VeskCli::importSyx (const juce::String& syxPath, const juce::String& libraryPath)
@@ -334,10 +356,12 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
     }
 
     Image image = defaults();
+    const bool existed = resolve (libraryPath).exists();
 
-    if (resolve (libraryPath).exists() && ! readLibrary (libraryPath, image))
+    if (existed && ! readLibrary (libraryPath, image))
         return exitFailed;
 
+    const auto before = image;
     VeskSyxFile::Contents contents;
     auto readResult = VeskSyxFile::read (resolve (syxPath), maxDumpBodySize, contents);
 
@@ -362,7 +386,7 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
         return exitFailed;
     }
 
-    return writeLibrary (libraryPath, image) ? exitOk : exitFailed;
+    return finishLibrary (libraryPath, image, existed && image == before);
 }
 
 int VeskCli::diff (const juce::String& pathA, const juce::String& pathB)
@@ -495,14 +519,43 @@ bool VeskCli::readLibrary (const juce::String& path, Image& image)
     return true;
 }
 
-bool VeskCli::writeLibrary (const juce::String& path, const Image& image)
+int VeskCli::finish (const juce::String& path, const juce::MemoryBlock& bytes, bool unchanged, const juce::String& printed)
 {
-    auto result = VeskLibraryFile::write (resolve (path), image.data());
+    // Printed before the write, which is the last thing done: when the
+    // output cannot take it, no file has changed yet.
+    if (! print (printed + (unchanged ? path + ": nothing changed; the file was not written\n" : juce::String())))
+        return exitFailed;
+
+    if (unchanged)
+        return exitOk;
+
+    const auto result = WholeFileWriter::write (resolve (path), bytes);
 
     if (result.failed())
+    {
         report (path, "cannot be written: " + result.getErrorMessage());
+        return exitFailed;
+    }
 
-    return result.wasOk();
+    return exitOk;
+}
+
+int VeskCli::finishLibrary (const juce::String& path, const Image& image, bool unchanged, const juce::String& printed)
+{
+    return finish (path, VeskLibraryFile::encode (image.data()), unchanged, printed);
+}
+
+bool VeskCli::holdsExactly (const juce::String& path, const juce::MemoryBlock& bytes)
+{
+    // Only a plain file is read: the writer refuses anything else anyway.
+    struct stat info;
+
+    if (::stat (resolve (path).getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode)
+        || (size_t) info.st_size != bytes.getSize())
+        return false;
+
+    juce::MemoryBlock held;
+    return BoundedFileReader::read (resolve (path), bytes.getSize(), held).wasOk() && held == bytes;
 }
 
 VeskCli::Image VeskCli::defaults()
@@ -558,7 +611,9 @@ void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
            << "vesk COMMAND --help tells more about a command. \"--\" ends the options:\n"
            << "what follows it are file names, even those that begin with \"-\".\n\n"
            << "Files are written whole or not at all: a write that fails (a full disk,\n"
-           << "a read-only file) leaves the old file as it was.\n\n"
+           << "a read-only file) leaves the old file as it was. A command prints what\n"
+           << "it has to say before it writes, and one whose result is the file as it\n"
+           << "is writes nothing and says so.\n\n"
            << exitStatusHelp;
 }
 

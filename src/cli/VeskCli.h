@@ -13,7 +13,10 @@
 
     Every failure is one line on err naming the file, and no output file is
     touched unless the command completes. What goes to out is checked too: a
-    standard output that cannot be written makes the command fail.
+    standard output that cannot be written makes the command fail. A command
+    that writes a file prints what it has to say first, so a failure to print
+    leaves every file as it was; a file that would come out as it is is not
+    written at all.
 */
 class VeskCli
 {
@@ -55,8 +58,20 @@ private:
     void showJson (const juce::String& path, const Image& image);
 
     bool readLibrary (const juce::String& path, Image& image);
-    bool writeLibrary (const juce::String& path, const Image& image);
     static Image defaults();
+
+    /** The last step of every command that writes a file: prints `printed`
+        (and, when unchanged, that nothing changed), then writes bytes to path
+        unless unchanged. Returns the exit status. */
+    int finish (const juce::String& path, const juce::MemoryBlock& bytes, bool unchanged, const juce::String& printed = {});
+    int finishLibrary (const juce::String& path, const Image& image, bool unchanged, const juce::String& printed = {});
+    /** True when path is a plain file holding exactly bytes. */
+    static bool holdsExactly (const juce::String& path, const juce::MemoryBlock& bytes);
+
+    /** Writes text to out and flushes it; false (and said on err) when it
+        could not be printed. */
+    bool print (const juce::String& text);
+    void reportOutputFailure (int error);
     static juce::File resolve (const juce::String& path);
 
     int usageError (const juce::String& message, const juce::String& command);
@@ -67,6 +82,7 @@ private:
     std::ostream& out;
     std::ostream& err;
     int failureStatus = exitFailed;
+    bool outputFailureReported = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };

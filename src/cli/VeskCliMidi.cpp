@@ -37,15 +37,8 @@ int VeskCli::exportMid (const juce::StringArray& args, bool force)
         return exitUsage;
     }
 
-    auto result = WholeFileWriter::write (resolve (outPath), VeskMidiFile::exportPattern (image.data(), slot));
-
-    if (result.failed())
-    {
-        report (outPath, "cannot be written: " + result.getErrorMessage());
-        return exitFailed;
-    }
-
-    return exitOk;
+    const auto bytes = VeskMidiFile::exportPattern (image.data(), slot);
+    return finish (outPath, bytes, holdsExactly (outPath, bytes));
 }
 
 int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText)
@@ -74,10 +67,14 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
         return exitUsage;
     }
 
-    Image image = defaults();
+    // A library that does not exist is refused, as by every command that
+    // changes one: a mistyped name would otherwise become a new library.
+    Image image;
 
-    if (resolve (libraryPath).exists() && ! readLibrary (libraryPath, image))
+    if (! readLibrary (libraryPath, image))
         return exitUsage;
+
+    const auto before = image;
 
     const auto why = VeskMidiFile::whyNoNotes (image.data(), slot);
 
@@ -103,9 +100,5 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
         return exitUsage;
     }
 
-    if (! writeLibrary (libraryPath, image))
-        return exitFailed;
-
-    out << (midiPath + ": " + result.message + "\n").toRawUTF8();
-    return exitOk;
+    return finishLibrary (libraryPath, image, image == before, midiPath + ": " + result.message + "\n");
 }

@@ -20,8 +20,9 @@ int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& oth
     if (otherPath.isNotEmpty() && ! readPatternSource (otherPath, slots[0], other))
         return exitUsage;
 
-    VeskPatternSlots::copy (image.data(), (otherPath.isEmpty() ? image : other).data(), slots[0], slots[1]);
-    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+    const auto before = image;
+    VeskPatternSlots::copy (image.data(), (otherPath.isEmpty() ? before : other).data(), slots[0], slots[1]);
+    return finishLibrary (args[0], image, image == before);
 }
 
 int VeskCli::swapPatterns (const juce::StringArray& args)
@@ -32,8 +33,9 @@ int VeskCli::swapPatterns (const juce::StringArray& args)
     if (! parseSlots (args, "swap", slots, 2) || ! readLibrary (args[0], image))
         return exitUsage;
 
+    const auto before = image;
     VeskPatternSlots::swap (image.data(), slots[0], slots[1]);
-    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+    return finishLibrary (args[0], image, image == before);
 }
 
 int VeskCli::initialisePattern (const juce::StringArray& args)
@@ -44,8 +46,9 @@ int VeskCli::initialisePattern (const juce::StringArray& args)
     if (! parseSlots (args, "init", &slot, 1) || ! readLibrary (args[0], image))
         return exitUsage;
 
+    const auto before = image;
     VeskPatternSlots::initialise (image.data(), slot);
-    return writeLibrary (args[0], image) ? exitOk : exitFailed;
+    return finishLibrary (args[0], image, image == before);
 }
 
 bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots)

@@ -253,14 +253,19 @@ VeskSyxFile::Report VeskSyxFile::describeImport (const Contents& contents, const
     return report;
 }
 
-juce::Result VeskSyxFile::writeImage (const juce::File& file, const juce::uint8* image)
+juce::MemoryBlock VeskSyxFile::encodeImage (const juce::uint8* image)
 {
     juce::MemoryOutputStream syx;
 
     for (auto& message : VeskProtocol::wholeImage (image))
         syx.write (message.getRawData(), (size_t) message.getRawDataSize());
 
-    return WholeFileWriter::write (file, syx.getData(), syx.getDataSize());
+    return syx.getMemoryBlock();
+}
+
+juce::Result VeskSyxFile::writeImage (const juce::File& file, const juce::uint8* image)
+{
+    return WholeFileWriter::write (file, encodeImage (image));
 }
 
 juce::StringArray VeskSyxFile::Report::lines (const juce::String& fileName) const

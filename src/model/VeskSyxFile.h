@@ -140,7 +140,10 @@ struct VeskSyxFile
 
     static Report describeImport (const Contents& contents, const Import& import, size_t maxDetailLines = 12);
 
-    /** Writes the messages that restore the whole image into a unit
-        (VeskProtocol::wholeImage), whole: through a temporary file beside it. */
+    /** The messages that restore the whole image into a unit
+        (VeskProtocol::wholeImage), one after another. */
+    static juce::MemoryBlock encodeImage (const juce::uint8* image);
+
+    /** Writes encodeImage's bytes whole: through a temporary file beside it. */
     static juce::Result writeImage (const juce::File& file, const juce::uint8* image);
 };

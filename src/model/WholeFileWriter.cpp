@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace
@@ -66,6 +67,15 @@ namespace
 
         errno = EEXIST;
         return -1;
+    }
+
+    bool outOfFileEntries (const juce::File& folder)
+    {
+        struct statvfs info;
+
+        // File systems without a fixed number of entries report zero for all three.
+        return ::statvfs (folder.getFullPathName().toRawUTF8(), &info) == 0 && info.f_files > 0
+               && (info.f_favail == 0 || info.f_ffree == 0) && info.f_bavail > 0;
     }
 
     int syncFolder (const juce::File& folder)
@@ -198,8 +208,12 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
             return juce::Result::fail ("it is not a plain file");
 
         // Replacing by rename needs only the folder's permission; a file its
-        // owner made read-only is meant to stay as it is. (The effective user
-        // is asked, as the system would when opening the file.)
+        // owner made read-only is meant to stay as it is. The bits are read
+        // too: root may write anything, but not what nobody is meant to.
+        if ((existing.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            return juce::Result::fail ("the file is read-only");
+
+        // The effective user is asked, as the system would when opening the file.
         if (::faccessat (AT_FDCWD, path.toRawUTF8(), W_OK, AT_EACCESS) != 0)
             return juce::Result::fail (errno == EACCES ? juce::String ("the file is read-only") : describeErrno (errno));
     }
@@ -215,8 +229,15 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
 
     if (temp.fd < 0)
     {
+        const int error = errno;
         temp.path = {};
-        return juce::Result::fail ("the folder cannot be written to (" + describeErrno (errno) + ")");
+
+        // Space left but no file entries: "the disk is full" would send the
+        // user looking for big files to delete.
+        if (error == ENOSPC && outOfFileEntries (folder))
+            return juce::Result::fail ("the disk has no room for another file (it has space, but its limit on the number of files is reached)");
+
+        return juce::Result::fail ("the folder cannot be written to (" + describeErrno (error) + ")");
     }
 
     auto* bytes = static_cast<const char*> (data);

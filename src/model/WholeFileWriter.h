@@ -16,7 +16,8 @@
     A target that is a symbolic link is written through it: the link stays a
     link and the file it points at gets the new bytes. An existing file keeps
     its permission bits (and its owner, where the process may set it). A file
-    that is read-only for this user, a folder, a device or a pipe is refused.
+    that is read-only for this user or without any write bit (also for root),
+    a folder, a device or a pipe is refused.
 */
 struct WholeFileWriter
 {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -723,4 +724,217 @@ TEST_F (Cli, PatternsAreCopiedSwappedAndInitialisedAsWholeRecords)
         EXPECT_TRUE (says (message) && std::count (text.begin(), text.end(), '\n') == 1) << text;
         EXPECT_EQ (bytesOf (lib), base);
     }
+}
+
+namespace
+{
+    /** The files every writing command is tried on. lib.vsk holds the defaults
+        but for user 7 (another level and first note), so copying, swapping or
+        initialising 3 and 7 changes it; tune.mid is user 3 of the defaults,
+        new.syx the defaults as dumps, old.syx and old.mid files an export replaces. */
+    struct CliWrites : Cli
+    {
+        CliWrites()
+        {
+            Bytes image (model.image, model.image + imageSize);
+            image[(size_t) userPatternOffset (6) + Pattern::level] = 99;
+            image[(size_t) userPatternOffset (6) + Pattern::stepNote] = 50;
+            EXPECT_TRUE (VeskLibraryFile::write (juce::File (path ("lib.vsk")), image.data()).wasOk());
+            EXPECT_EQ (run ({ "new", path ("defaults.vsk") }), 0);
+            EXPECT_EQ (run ({ "export-syx", path ("defaults.vsk"), path ("new.syx") }), 0);
+            EXPECT_EQ (run ({ "export-mid", path ("defaults.vsk"), "3", path ("tune.mid") }), 0);
+            writeBytes (path ("old.syx"), { 1, 2, 3 });
+            writeBytes (path ("old.mid"), { 4, 5, 6 });
+        }
+
+        /** The words of a command line, those with a dot made files in the folder. */
+        juce::StringArray argsOf (const juce::String& line) const
+        {
+            auto args = juce::StringArray::fromTokens (line, " ", "");
+
+            for (auto& arg : args)
+                arg = arg.containsChar ('.') ? path (arg.toRawUTF8()) : arg;
+
+            return args;
+        }
+
+        juce::String shellLine (const juce::String& line) const
+        {
+            auto args = argsOf (line);
+
+            for (auto& arg : args)
+                arg = quoted (arg);
+
+            return args.joinIntoString (" ");
+        }
+
+        std::map<juce::String, Bytes> everyFile() const
+        {
+            std::map<juce::String, Bytes> files;
+
+            for (const auto& entry : juce::RangedDirectoryIterator (folder, false, "*", juce::File::findFiles | juce::File::ignoreHiddenFiles))
+                files[entry.getFile().getFileName()] = bytesOf (entry.getFile().getFullPathName());
+
+            return files;
+        }
+
+        void restore (const std::map<juce::String, Bytes>& files)
+        {
+            for (const auto& [name, bytes] : files)
+                writeBytes (path (name.toRawUTF8()), bytes);
+        }
+    };
+}
+
+TEST_F (CliWrites, AnOutputThatCannotBePrintedChangesNoFile)
+{
+    const auto before = everyFile();
+
+    // 1 where the command has something to print: then no file may change.
+    const std::tuple<const char*, const char*, int> cases[] = {
+        { "new --force lib.vsk", "lib.vsk", 0 },
+        { "export-syx --force lib.vsk old.syx", "old.syx", 0 },
+        { "import-syx new.syx lib.vsk", "lib.vsk", 0 },
+        { "copy lib.vsk 3 7", "lib.vsk", 0 },
+        { "swap lib.vsk 3 7", "lib.vsk", 0 },
+        { "init lib.vsk 7", "lib.vsk", 0 },
+        { "export-mid --force lib.vsk 7 old.mid", "old.mid", 0 },
+        { "import-mid tune.mid lib.vsk 7", "lib.vsk", 1 }, // what was imported
+        { "copy lib.vsk 7 7", "lib.vsk", 1 }, // that nothing changed
+        { "import-mid tune.mid lib.vsk 3", "lib.vsk", 1 },
+    };
+
+    for (const auto* output : { "/dev/full", "&-" })
+    {
+        for (const auto& [line, target, status] : cases)
+        {
+            SCOPED_TRACE (juce::String (line) + " >" + output);
+            restore (before);
+            EXPECT_EQ (runBinary (shellLine (line), output), status) << err.str();
+            auto expected = before;
+
+            if (status == 0)
+                expected.erase (target);
+            else
+                EXPECT_TRUE (says ("standard output cannot be written")) << err.str();
+
+            auto after = everyFile();
+
+            if (status == 0)
+            {
+                EXPECT_NE (after[target], before.at (target));
+                after.erase (target);
+            }
+
+            EXPECT_TRUE (after == expected) << (status == 0 ? "no other file changed" : "no file changed");
+            EXPECT_TRUE (noStrayFiles ((int) before.size()));
+        }
+    }
+}
+
+TEST_F (CliWrites, AResultTheSameAsTheFileWritesNothing)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "copy lib.vsk 7 7", "lib.vsk" },
+        { "copy lib.vsk 3 4", "lib.vsk" },
+        { "copy lib.vsk 7 7 --from lib.vsk", "lib.vsk" },
+        { "copy lib.vsk 3 5 --from defaults.vsk", "lib.vsk" },
+        { "copy lib.vsk 3 6 --from new.syx", "lib.vsk" },
+        { "swap lib.vsk 7 7", "lib.vsk" },
+        { "swap lib.vsk 3 temp", "lib.vsk" },
+        { "init lib.vsk 3", "lib.vsk" },
+        { "import-mid tune.mid lib.vsk 3", "lib.vsk" },
+        { "import-syx new.syx defaults.vsk", "defaults.vsk" },
+        { "new --force defaults.vsk", "defaults.vsk" },
+        { "export-syx --force defaults.vsk new.syx", "new.syx" },
+        { "export-mid --force defaults.vsk 3 tune.mid", "tune.mid" },
+    };
+
+    const auto before = everyFile();
+    const auto twin = folder.getChildFile ("twin");
+
+    for (const auto& [line, target] : cases)
+    {
+        SCOPED_TRACE (line);
+        twin.deleteFile();
+        ASSERT_EQ (::link (path (target).toRawUTF8(), twin.getFullPathName().toRawUTF8()), 0);
+
+        EXPECT_EQ (run (argsOf (line)), 0) << err.str();
+        EXPECT_TRUE (juce::String (out.str()).contains (juce::String (target) + ": nothing changed")) << out.str();
+        EXPECT_TRUE (WholeFileWriter::isSameFile (twin, juce::File (path (target)))) << "the file was not replaced";
+        twin.deleteFile();
+        EXPECT_TRUE (everyFile() == before);
+    }
+}
+
+TEST_F (CliWrites, AnOptionThatTakesAValueIsGivenOnceAndNotEmpty)
+{
+    const auto before = everyFile();
+
+    auto withEmpty = [this] (const char* line, const char* option)
+    {
+        auto args = argsOf (line);
+        args.addArray ({ option, "" });
+        return args;
+    };
+
+    const std::pair<juce::StringArray, const char*> cases[] = {
+        { argsOf ("copy lib.vsk 3 7 --from defaults.vsk --from lib.vsk"), "--from is given twice" },
+        { argsOf ("copy --from lib.vsk lib.vsk 3 7 --from lib.vsk"), "--from is given twice" },
+        { argsOf ("import-mid tune.mid lib.vsk 7 --track 1 --track 1"), "--track is given twice" },
+        { withEmpty ("copy lib.vsk 7 3", "--from"), "--from needs a file" },
+        { withEmpty ("import-mid tune.mid lib.vsk 7", "--track"), "--track needs a number" },
+    };
+
+    for (const auto& [args, message] : cases)
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        EXPECT_EQ (run (args), VeskCli::exitUsage);
+        const auto text = err.str();
+        EXPECT_TRUE (says (message) && std::count (text.begin(), text.end(), '\n') == 1) << text;
+        EXPECT_TRUE (everyFile() == before);
+    }
+}
+
+TEST_F (CliWrites, ImportMidIntoALibraryThatDoesNotExistIsRefused)
+{
+    ASSERT_EQ (::symlink ("gone.vsk", path ("link.vsk").toRawUTF8()), 0);
+    const auto before = everyFile();
+
+    for (const auto* library : { "typo.vks", "link.vsk" })
+    {
+        SCOPED_TRACE (library);
+        EXPECT_EQ (run (argsOf (juce::String ("import-mid tune.mid ") + library + " 3")), VeskCli::exitUsage);
+        EXPECT_TRUE (says ("does not exist")) << err.str();
+        EXPECT_TRUE (out.str().empty());
+        EXPECT_FALSE (juce::File (path ("typo.vks")).exists() || juce::File (path ("gone.vsk")).exists());
+        EXPECT_TRUE (everyFile() == before);
+    }
+}
+
+TEST_F (CliWrites, AReadOnlyLibraryIsKeptForRootAndForItsOwner)
+{
+    const auto lib = path ("lib.vsk");
+    ASSERT_EQ (::chmod (lib.toRawUTF8(), 0444), 0);
+    const auto before = bytesOf (lib);
+
+    EXPECT_EQ (runBinary (shellLine ("copy lib.vsk 3 7")), VeskCli::exitFailed);
+    EXPECT_TRUE (says ("lib.vsk: cannot be written: the file is read-only")) << err.str();
+    EXPECT_EQ (bytesOf (lib), before);
+
+    if (::geteuid() != 0 || std::system ("command -v setpriv >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "another user needs root and setpriv";
+
+    // The owner, in a folder they may write to.
+    const uid_t nobody = 65534;
+    ASSERT_EQ (::chmod (folder.getFullPathName().toRawUTF8(), 0777), 0);
+    ASSERT_EQ (::chown (lib.toRawUTF8(), nobody, nobody), 0);
+    const auto errFile = path ("stderr.txt");
+    const auto command = "setpriv --reuid=65534 --regid=65534 --clear-groups " + quoted (VESK_BINARY) + " " + shellLine ("copy lib.vsk 3 7")
+                         + " 2>" + quoted (errFile);
+    const int status = std::system (command.toRawUTF8());
+
+    EXPECT_TRUE (WIFEXITED (status) && WEXITSTATUS (status) == VeskCli::exitFailed) << status;
+    EXPECT_TRUE (juce::File (errFile).loadFileAsString().contains ("the file is read-only")) << juce::File (errFile).loadFileAsString();
+    EXPECT_EQ (bytesOf (lib), before);
 }

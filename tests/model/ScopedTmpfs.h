@@ -15,10 +15,11 @@
     allowed, isMounted() is false and whyNot says why, for GTEST_SKIP. */
 struct ScopedTmpfs
 {
-    explicit ScopedTmpfs (const char* size = "16k")
+    /** moreOptions: further mount options, such as "nr_inodes=4". */
+    explicit ScopedTmpfs (const char* size = "16k", const char* moreOptions = "")
     {
         folder.createDirectory();
-        const auto options = juce::String ("size=") + size + ",mode=0777";
+        const auto options = juce::String ("size=") + size + ",mode=0777" + (*moreOptions != 0 ? "," : "") + moreOptions;
 
         if (::mount ("tmpfs", folder.getFullPathName().toRawUTF8(), "tmpfs", MS_NOSUID | MS_NODEV, options.toRawUTF8()) == 0)
             mounted = true;

@@ -292,3 +292,78 @@ TEST_F (Writer, ARealFullDiskFailsTheWriteAndKeepsTheLibrary)
     ASSERT_TRUE (VeskLibraryFile::read (library, image).wasOk());
     EXPECT_EQ (image[VeskImage::temporaryPatternOffset + VeskImage::Pattern::filterCutoffOrBdLevel], 3);
 }
+
+TEST_F (Writer, AFileWithoutAnyWriteBitIsRefusedAlsoForRootAndBySave)
+{
+    // Root passes every access check, so only the bits say what the owner meant.
+    const std::pair<mode_t, bool> modes[] = {
+        { 0444, false },
+        { 0400, false },
+        { 0555, false },
+        { 0000, false },
+        { 0644, true },
+        { 0200, true },
+        { 0464, ::geteuid() == 0 }, // the owner may not, root and the group may
+    };
+
+    const auto library = file ("Set 1.vsk");
+
+    for (const auto& [mode, writable] : modes)
+    {
+        SCOPED_TRACE (juce::String::toHexString ((int) mode));
+        library.deleteFile();
+        ASSERT_TRUE (write (library, bytes (4, 'k')).wasOk());
+        ASSERT_EQ (::chmod (library.getFullPathName().toRawUTF8(), mode), 0);
+
+        const auto result = write (library, bytes (10, 'x'));
+        EXPECT_EQ (result.wasOk(), writable) << result.getErrorMessage();
+        EXPECT_TRUE (writable || result.getErrorMessage().contains ("read-only")) << result.getErrorMessage();
+
+        // The window's Save goes through the same door.
+        const auto saved = model.saveDocument (library);
+        EXPECT_EQ (saved.wasOk(), writable) << saved.getErrorMessage();
+        EXPECT_TRUE (writable || saved.getErrorMessage().contains ("read-only")) << saved.getErrorMessage();
+
+        EXPECT_EQ (modeOf (library), mode);
+        ASSERT_EQ (::chmod (library.getFullPathName().toRawUTF8(), 0644), 0);
+        EXPECT_EQ (bytesOf (library).size(), writable ? 7473u : 4u);
+        EXPECT_EQ (namesIn (folder), juce::StringArray ("Set 1.vsk"));
+    }
+}
+
+TEST_F (Writer, NoFreeFileEntriesIsToldApartFromAFullDisk)
+{
+    ScopedTmpfs disk ("1m", "nr_inodes=8");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    const auto library = disk.folder.getChildFile ("Set 1.vsk");
+    ASSERT_TRUE (write (library, bytes (100, 'o')).wasOk());
+
+    // Every entry left taken by small files; the data blocks stay free.
+    int taken = 0;
+
+    for (; taken < 100; ++taken)
+        if (! disk.folder.getChildFile ("f" + juce::String (taken)).create().wasOk())
+            break;
+
+    ASSERT_LT (taken, 100) << "the file system has no limit on its files";
+
+    for (const auto& target : { library, disk.folder.getChildFile ("New.vsk") })
+    {
+        SCOPED_TRACE (target.getFileName());
+        const auto result = write (target, bytes (200, 'n'));
+        ASSERT_TRUE (result.failed());
+        EXPECT_TRUE (result.getErrorMessage().contains ("no room for another file")) << result.getErrorMessage();
+        EXPECT_FALSE (result.getErrorMessage().contains ("disk is full")) << result.getErrorMessage();
+    }
+
+    EXPECT_EQ (bytesOf (library), bytes (100, 'o'));
+    EXPECT_EQ (namesIn (disk.folder).size(), taken + 1) << "no temporary file, no new file";
+
+    // One entry free again: the write goes through.
+    ASSERT_TRUE (disk.folder.getChildFile ("f0").deleteFile());
+    EXPECT_TRUE (write (library, bytes (200, 'n')).wasOk());
+    EXPECT_EQ (bytesOf (library), bytes (200, 'n'));
+}
