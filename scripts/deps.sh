@@ -13,7 +13,7 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xdotool x11-utils imagemagick fonts-dejavu-core xclip jq iproute2
     python3-mido
-    help2man dpkg-dev
+    help2man dpkg-dev lintian
     desktop-file-utils appstream-util shared-mime-info libglib2.0-bin libxml2-utils
 )
 

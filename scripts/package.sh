@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # Builds the Debian package (cpack -G DEB) in build/ and checks it with dpkg-deb:
 # its fields, the dependencies dpkg-shlibdeps read from the binaries, and that it
-# holds every installed file. Prints the package's path and size.
+# holds every installed file; then with lintian, which must find no error and no
+# warning. Prints the package's path and size.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh VeskEdit vesk vesk_man
+scripts/build.sh VeskEdit vesk vesk_man package_docs
 
-(cd build && cpack -G DEB > cpack.log) || { cat build/cpack.log; exit 1; }
+# A group-writable umask, so that lintian sees the package's permissions do
+# not depend on whoever builds it.
+(cd build && umask 0002 && cpack -G DEB > cpack.log) || { cat build/cpack.log; exit 1; }
 package=$(ls -t build/veskedit_*.deb | head -1)
 
 failures=0
@@ -35,14 +38,24 @@ for file in ./usr/bin/VeskEdit ./usr/bin/vesk \
             ./usr/share/mime/packages/veskedit.xml \
             ./usr/share/icons/hicolor/scalable/apps/org.example.veskedit.VeskEdit.svg \
             ./usr/share/icons/hicolor/256x256/apps/org.example.veskedit.VeskEdit.png \
-            ./usr/share/man/man1/vesk.1.gz \
-            ./usr/share/doc/VeskEdit/copyright; do
+            ./usr/share/man/man1/vesk.1.gz ./usr/share/man/man1/VeskEdit.1.gz \
+            ./usr/share/doc/veskedit/copyright ./usr/share/doc/veskedit/changelog.gz; do
     grep -q " $file\$" <<< "$contents" || fail "the package lacks $file"
 done
 
 grep -q ' ./usr/bin/VeskEdit$' <<< "$(grep -- '-rwxr-xr-x' <<< "$contents")" || fail "VeskEdit is not executable"
 
+# The copyright file names the licence LICENSE holds, by the copy every Debian system has.
+cmp -s LICENSE /usr/share/common-licenses/GPL-3 || fail "LICENSE is no longer the GPL version 3: packaging/copyright must say what it is"
+
 echo "$info"
+
+# Errors and warnings fail; info tags are shown (lintian -i explains each).
+lintian_status=0
+report=$(lintian --fail-on error,warning --display-info "$package" 2>&1) || lintian_status=$?
+grep -v '^running with root privileges' <<< "$report" || echo "lintian: no tags"
+[ $lintian_status -eq 0 ] || fail "lintian found errors or warnings (exit status $lintian_status)"
+
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) of $package failed"
     exit 1

@@ -2,7 +2,8 @@
 # Installs the build into a temporary prefix and checks what a desktop finds
 # there: the programs, the desktop entry, the AppStream description, the
 # library file type and both icons where the freedesktop specifications look
-# for them, and vesk's man page. Usage: install-test.sh BUILD-DIR
+# for them, both man pages, and the package's copyright and changelog where
+# Debian looks for them. Usage: install-test.sh BUILD-DIR
 set -uo pipefail
 
 build=$(readlink -f "$1")
@@ -61,7 +62,24 @@ printf 'XYZ\0\0\0' > "$prefix/files/other.bin"
 check "another file is not" test "$(type_of "$prefix/files/other.bin")" != application/x-vesk-library
 
 check "vesk's man page" sh -c "zcat '$share/man/man1/vesk.1.gz' | grep -q '^\\.TH VESK \"1\"'"
-check "licence and README in the documentation folder" test -f "$share/doc/VeskEdit/copyright" -a -f "$share/doc/VeskEdit/README.md"
+
+# --warnings turns groff's complaints into output, as lintian reads them.
+page=$share/man/man1/VeskEdit.1.gz
+man_warnings() { LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$1" 2>&1 > /dev/null; }
+check "VeskEdit's man page renders without warnings" test -f "$page" -a -z "$(man_warnings "$page")"
+check "VeskEdit's man page is of this version ($version)" sh -c "zcat '$page' | grep -q '^\\.TH VESKEDIT 1 \"[0-9-]*\" \"VeskEdit $version\"'"
+check "VeskEdit's man page points to vesk's" sh -c "zcat '$page' | sed -n '/^\\.SH \"SEE ALSO\"/,\$p' | grep -q '^\\.BR vesk (1)'"
+
+# The package's documents go in the folder named after the package.
+doc=$share/doc/veskedit
+check "copyright, changelog and README in the documentation folder" test -f "$doc/copyright" -a -f "$doc/changelog.gz" -a -f "$doc/README.md"
+check "copyright file in the machine-readable format" grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
+zcat "$doc/changelog.gz" > "$prefix/changelog" 2> /dev/null
+changelog_field() { dpkg-parsechangelog -l "$prefix/changelog" -S "$1"; }
+check "the changelog's latest entry is this version ($version)" test "$(changelog_field Version)" = "$version"
+release_date=$(sed -n "s/.*<release version=\"$version\" date=\"\([0-9-]*\)\".*/\1/p" "$metainfo")
+check "the changelog's latest entry is dated as the AppStream release ($release_date)" \
+    test "$(date -u -d "$(changelog_field Date)" +%F)" = "$release_date"
 
 [ $failures -eq 0 ] || { echo "$failures failed"; exit 1; }
 echo "PASS (install)"
