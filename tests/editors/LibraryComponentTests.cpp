@@ -264,6 +264,45 @@ TEST_F (LibraryPage, ForeignClipboardTextIsRefusedAndChangesNothing)
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
 }
 
+TEST_F (LibraryPage, PasteReadsTheClipboardThroughItsReaderOnlyWhenItCanPaste)
+{
+    select ({ 5 });
+    const auto copied = page.copyText();
+    int reads = 0;
+    juce::String onClipboard;
+    auto why = juce::Result::ok();
+
+    page.readClipboard = [&] (juce::String& text)
+    {
+        ++reads;
+        text = onClipboard;
+        return why;
+    };
+
+    // Refused by the reader: its reason, and nothing changes.
+    onClipboard = copied;
+    why = juce::Result::fail (VeskPatternText::describeTooLarge());
+    select ({ 11 });
+    const auto start = image();
+    const auto refused = page.pasteFromClipboard();
+    EXPECT_TRUE (refused.getErrorMessage().startsWith ("The clipboard holds no patterns that can be pasted: it is more than 64 KiB of text.")) << refused.getErrorMessage();
+    EXPECT_TRUE (refused.getErrorMessage().contains ("Nothing was changed"));
+    EXPECT_EQ (image(), start);
+    EXPECT_EQ (reads, 1);
+
+    // Nothing selected: the clipboard's owner is not even asked.
+    select ({});
+    EXPECT_TRUE (page.pasteFromClipboard().getErrorMessage().contains ("Select the slot"));
+    EXPECT_EQ (reads, 1);
+
+    why = juce::Result::ok();
+    select ({ 11 });
+    ASSERT_TRUE (page.pasteFromClipboard().wasOk());
+    EXPECT_EQ (record (11), record (5));
+    EXPECT_EQ (reads, 2);
+    clock.runUntilIdle();
+}
+
 TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
 {
     session.setVirtualUnitInUse (true);
