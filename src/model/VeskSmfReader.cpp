@@ -29,7 +29,6 @@ namespace
             : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller)
         {
             accentAt.fill (0);
-            startTick.fill (-1);
         }
 
         /** Empty when the whole chunk was read, else what is wrong with it. */
@@ -42,6 +41,9 @@ namespace
                 if (! readNumber (delta) || pos >= size)
                     return damaged ("a time that runs past the end of the track");
 
+                if (delta != 0 && unsettled)
+                    settleAccents();
+
                 tick += delta;
                 const auto problem = event();
 
@@ -51,6 +53,8 @@ namespace
                 if (endOfTrack)
                     break;
             }
+
+            settleAccents();
 
             // Notes never released end with the track.
             for (auto& open : openNotes)
@@ -181,16 +185,30 @@ namespace
                 return "has more than " + count (noteLimit) + " notes in track " + juce::String (number)
                        + ", more than a pattern's import reads";
 
-            if (startTick[(size_t) channel] != tick)
+            startedNow[(size_t) channel].push_back (notes.size());
+            unsettled = true;
+            openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
+            notes.push_back ({ tick, tick, channel, key, velocity, false });
+            return {};
+        }
+
+        /** A controller written just after the notes of its own moment still
+            belongs to them, so a note's accent is where the controller stands
+            once its tick is over: settled once per note, however many
+            controllers that tick holds. */
+        void settleAccents()
+        {
+            for (size_t channel = 0; channel < startedNow.size(); ++channel)
             {
-                startTick[(size_t) channel] = tick;
-                startedNow[(size_t) channel].clear();
+                auto& started = startedNow[channel];
+
+                for (auto index : started)
+                    notes[index].accent = accentAt[channel] >= 64;
+
+                started.clear();
             }
 
-            startedNow[(size_t) channel].push_back (notes.size());
-            openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
-            notes.push_back ({ tick, tick, channel, key, velocity, accentAt[(size_t) channel] >= 64 });
-            return {};
+            unsettled = false;
         }
 
         void noteOff (int channel, int key)
@@ -205,15 +223,7 @@ namespace
                 notes[open.indices[open.head++]].end = tick;
         }
 
-        void setAccent (int channel, int value)
-        {
-            accentAt[(size_t) channel] = value;
-
-            // A controller written just after the notes of its own moment still belongs to them.
-            if (startTick[(size_t) channel] == tick)
-                for (auto index : startedNow[(size_t) channel])
-                    notes[index].accent = value >= 64;
-        }
+        void setAccent (int channel, int value) { accentAt[(size_t) channel] = value; }
 
         const juce::uint8* data;
         size_t size;
@@ -228,8 +238,8 @@ namespace
         bool endOfTrack = false;
 
         std::array<int, 16> accentAt;
-        std::array<juce::int64, 16> startTick;
-        std::array<std::vector<size_t>, 16> startedNow;
+        std::array<std::vector<size_t>, 16> startedNow; // notes started at this tick, by channel
+        bool unsettled = false;
 
         // Per channel and key, the notes still sounding, the earliest at head.
         struct OpenNotes

@@ -24,7 +24,7 @@ struct VeskSmfReader
         int channel = 0; // 0-15
         int key = 0;
         int velocity = 0; // 1-127
-        bool accent = false; // the accent controller stood at 64 or more when the note started
+        bool accent = false; // the accent controller stood at 64 or more at the end of the note's first tick
     };
 
     struct Contents
