@@ -25,8 +25,8 @@ namespace
     class TrackParser
     {
     public:
-        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller)
-            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller)
+        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller, const std::vector<juce::uint8>& prefix)
+            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller), sequencerPrefix (prefix)
         {
             accentAt.fill (0);
         }
@@ -68,6 +68,7 @@ namespace
         bool hasNotes = false;
         std::optional<int> tempo;
         juce::int64 tempoTick = 0;
+        std::optional<std::vector<juce::uint8>> sequencerData;
 
     private:
         juce::String damaged (const juce::String& what) const
@@ -136,6 +137,10 @@ namespace
                         tempoTick = tick;
                     }
                 }
+
+                if (metaType == 0x7F && keepNotes && ! sequencerData.has_value() && length >= sequencerPrefix.size()
+                    && std::equal (sequencerPrefix.begin(), sequencerPrefix.end(), data + pos))
+                    sequencerData.emplace (data + pos + sequencerPrefix.size(), data + pos + length);
 
                 endOfTrack = metaType == 0x2F;
                 pos += length;
@@ -231,6 +236,7 @@ namespace
         bool keepNotes;
         int noteLimit;
         int accentController;
+        const std::vector<juce::uint8>& sequencerPrefix;
 
         size_t pos = 0, eventStart = 0;
         juce::int64 tick = 0;
@@ -252,7 +258,8 @@ namespace
     };
 }
 
-juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController, Contents& contents)
+juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController,
+                                  const std::vector<juce::uint8>& sequencerPrefix, Contents& contents)
 {
     auto fail = [] (const juce::String& message)
     { return juce::Result::fail (message); };
@@ -308,7 +315,7 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
 
         const int number = ++read.numTracks;
         const bool wanted = track == number || (track < 0 && read.notes.empty() && read.track == 0);
-        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController);
+        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController, sequencerPrefix);
         const auto problem = parser.parse();
 
         if (problem.isNotEmpty())
@@ -318,6 +325,7 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
         {
             read.track = number;
             read.notes = std::move (parser.notes);
+            read.sequencerData = std::move (parser.sequencerData);
         }
 
         // The earliest tempo of the file; between tracks, the first track's.
