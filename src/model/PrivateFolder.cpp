@@ -58,6 +58,10 @@ juce::Result PrivateFolder::replaceFile (const juce::String& name, const void* d
     if (handle < 0)
         return juce::Result::fail (problem);
 
+    // Checked before anything is removed: "../x" would reach out of the folder.
+    if (name.isEmpty() || name == "." || name == ".." || name.containsChar ('/'))
+        return juce::Result::fail ("\"" + name + "\" is not a file name");
+
     // Only this user can have put it here; a link is removed itself, and what it points at stays as it is.
     if (::unlinkat (handle, name.toRawUTF8(), 0) != 0 && errno != ENOENT)
         return juce::Result::fail ("the old file cannot be removed (" + WholeFileWriter::describeError (errno) + ")");

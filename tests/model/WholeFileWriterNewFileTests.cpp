@@ -156,6 +156,8 @@ TEST (PrivateFolder, AFileReplacedInItTakesTheLinksPlaceAndLeavesItsTargetAlone)
         EXPECT_EQ (mine.getChildFile ("Tune.mid").loadFileAsString(), "MThd");
     }
 
+    // Only names in the folder: nothing outside it is removed.
+    EXPECT_TRUE (folder.replaceFile ("../target.vsk", juce::MemoryBlock ("MThd", 4), 0600).failed());
     EXPECT_EQ (target.loadFileAsString(), "someone's library");
     EXPECT_EQ (mine.getNumberOfChildFiles (juce::File::findFilesAndDirectories, "*"), 1);
     base.deleteRecursively();
