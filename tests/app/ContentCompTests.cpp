@@ -2,6 +2,7 @@
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "app/LayoutReport.h"
+#include "app/SessionTexts.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
 #include "model/VeskProtocol.h"
@@ -494,7 +495,7 @@ TEST_F (ContentCompTest, LibraryOperationsWhileATransferRunsAreRefusedAsNewAndOp
     {
         content.lastMessage.clear();
         EXPECT_TRUE (perform (id));
-        EXPECT_EQ (content.lastMessage, session.describeBusy (what));
+        EXPECT_EQ (content.lastMessage, SessionTexts::describe (session.refusalWhileBusy (what)));
     }
 
     session.cancelJob();
