@@ -366,7 +366,7 @@ juce::Result WholeFileWriter::writeNew (int folderHandle, const juce::String& na
 
         int folder, fd = -1;
         juce::String name;
-    } temp { folderHandle };
+    } temp { folderHandle, -1, {} };
 
     auto base = name;
 
