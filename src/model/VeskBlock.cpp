@@ -1,5 +1,7 @@
 #include "VeskBlock.h"
 
+#include <ostream>
+
 std::optional<VeskBlock> VeskBlock::user (int userNumber) noexcept
 {
     if (userNumber < 1 || userNumber > VeskImage::numUserPatterns)
@@ -30,6 +32,17 @@ std::optional<VeskBlock> VeskBlock::fromAddress (int area, int index) noexcept
         case VeskImage::Area::userPattern: return user (index + 1);
         default: return std::nullopt;
     }
+}
+
+std::optional<VeskBlock> VeskBlock::containing (int imageOffset) noexcept
+{
+    if (imageOffset < VeskImage::systemBlockOffset || imageOffset >= VeskImage::reservedAreaOffset)
+        return std::nullopt;
+
+    if (imageOffset < VeskImage::temporaryPatternOffset)
+        return system();
+
+    return VeskBlock ((imageOffset - VeskImage::temporaryPatternOffset) / VeskImage::patternSize);
 }
 
 std::optional<VeskBlock> VeskBlock::fromName (const juce::String& text, bool allowSystem)
@@ -97,4 +110,9 @@ juce::String VeskBlock::name() const
 juce::String VeskBlock::cliName() const
 {
     return isSystem() ? juce::String ("system") : (isTemporary() ? juce::String ("temp") : juce::String (number));
+}
+
+std::ostream& operator<< (std::ostream& stream, VeskBlock block)
+{
+    return stream << block.name().toStdString();
 }

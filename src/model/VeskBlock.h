@@ -4,6 +4,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <iosfwd>
 #include <optional>
 #include <vector>
 
@@ -37,6 +38,12 @@ public:
     /** A data set's address bytes: area 0 system, 1 temporary, 2 user pattern index 0-19. */
     static std::optional<VeskBlock> fromAddress (int area, int index) noexcept;
 
+    /** The program change that selects a user pattern after bank select 85: 0-19. */
+    static std::optional<VeskBlock> fromProgram (int program) noexcept { return user (program + 1); }
+
+    /** The block whose bytes hold an image offset; none for the reserved area. */
+    static std::optional<VeskBlock> containing (int imageOffset) noexcept;
+
     /** vesk's names: "temp", "1" to "20" (also "01"), and "system" where allowed. */
     static std::optional<VeskBlock> fromName (const juce::String& text, bool allowSystem = false);
 
@@ -66,6 +73,13 @@ public:
     /** The pattern selector's item index; not for the system block. */
     int selectorIndex() const noexcept { return record(); }
 
+    /** The program change that selects a user pattern; not for other blocks. */
+    int programNumber() const noexcept
+    {
+        jassert (isUser());
+        return addressIndex();
+    }
+
     /** The address bytes that name the block's start to the unit. */
     int addressArea() const noexcept;
     int addressIndex() const noexcept { return isUser() ? number - 1 : 0; }
@@ -89,3 +103,6 @@ private:
 
     int number;
 };
+
+/** Its name, for messages of failed checks. */
+std::ostream& operator<< (std::ostream& stream, VeskBlock block);

@@ -90,16 +90,25 @@ juce::MidiMessage VeskProtocol::patternRequest (int a0, int a1)
     return finish (body, requestBodySize);
 }
 
+juce::MidiMessage VeskProtocol::blockBulk (const juce::uint8* image, VeskBlock block)
+{
+    const auto* bytes = image + block.imageOffset();
+    return block.isSystem() ? systemBulk (bytes) : patternBulk (block.addressArea(), block.addressIndex(), bytes);
+}
+
+juce::MidiMessage VeskProtocol::blockRequest (VeskBlock block)
+{
+    return block.isSystem() ? systemRequest() : patternRequest (block.addressArea(), block.addressIndex());
+}
+
 std::vector<juce::MidiMessage> VeskProtocol::wholeImage (const juce::uint8* image)
 {
-    using namespace VeskImage;
+    std::vector<juce::MidiMessage> messages { blockBulk (image, VeskBlock::system()) };
 
-    std::vector<juce::MidiMessage> messages;
-    messages.push_back (systemBulk (image + systemBlockOffset));
+    for (const auto block : VeskBlock::patterns())
+        if (block.isUser())
+            messages.push_back (blockBulk (image, block));
 
-    for (int n = 0; n < numUserPatterns; ++n)
-        messages.push_back (patternBulk (Area::userPattern, n, image + userPatternOffset (n)));
-
-    messages.push_back (patternBulk (Area::temporaryPattern, 0, image + temporaryPatternOffset));
+    messages.push_back (blockBulk (image, VeskBlock::temporary()));
     return messages;
 }

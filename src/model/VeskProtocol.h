@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeskBlock.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 #include <vector>
@@ -46,6 +48,10 @@ struct VeskProtocol
 
     static juce::MidiMessage systemRequest();
     static juce::MidiMessage patternRequest (int a0, int a1);
+
+    /** A block of image (the whole image) to the block's own address, and the request for it. */
+    static juce::MidiMessage blockBulk (const juce::uint8* image, VeskBlock block);
+    static juce::MidiMessage blockRequest (VeskBlock block);
 
     /** What restores a whole image into a unit, in this order: the system bulk,
         user patterns 1-20 at 02 n 00 00, then the temporary pattern at
