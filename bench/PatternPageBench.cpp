@@ -26,7 +26,7 @@ namespace
         {
             using VeskImage::Pattern::type;
             model.temporaryPattern[type] = (juce::uint8) state.range (0);
-            model.userPattern (0)[type] = (juce::uint8) state.range (1);
+            model.bytesOf (*VeskBlock::user (1))[type] = (juce::uint8) state.range (1);
             editor.setSize (446, 438);
             editor.refreshPatternsPage (0);
 

@@ -145,7 +145,7 @@ namespace
 
         for (auto _ : state)
         {
-            const auto result = VeskMidiFile::importInto (file.bytes.data(), file.bytes.size(), image.data(), 1);
+            const auto result = VeskMidiFile::importInto (file.bytes.data(), file.bytes.size(), image.data(), *VeskBlock::user (1));
 
             if (result.failed != (file.firstStep < 0))
                 state.SkipWithError ("unexpected outcome");
@@ -166,7 +166,7 @@ namespace
         image[(size_t) VeskImage::patternRecordOffset (1) + VeskImage::Pattern::type] = VeskImage::PartType::lead;
 
         for (auto _ : state)
-            if (VeskMidiFile::importFile (temp.getFile(), image.data(), 1).failed)
+            if (VeskMidiFile::importFile (temp.getFile(), image.data(), *VeskBlock::user (1)).failed)
                 state.SkipWithError ("refused");
 
         state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) file.size());

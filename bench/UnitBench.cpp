@@ -142,7 +142,7 @@ namespace
         MyMidiInputCallback receiver (model, editor);
         receiver.addListener (&transfer);
 
-        const auto dump = VeskProtocol::patternBulk (VeskImage::Area::userPattern, 4, model.userPattern (4));
+        const auto dump = VeskProtocol::patternBulk (VeskImage::Area::userPattern, 4, model.bytesOf (*VeskBlock::user (5)));
         double totalMs = 0.0;
 
         for (auto _ : state)

@@ -264,7 +264,7 @@ void ContentComp::afterLoading (juce::Result result)
     if (result.failed())
         return;
 
-    editor->libraryRestored (VeskSession::allBlocks);
+    editor->libraryRestored (std::nullopt);
     rememberLibrary();
 }
 

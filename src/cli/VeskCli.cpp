@@ -100,10 +100,11 @@ namespace
         return object;
     }
 
-    juce::var patternJson (const juce::uint8* record, int recordIndex)
+    juce::var patternJson (const juce::uint8* image, VeskBlock block)
     {
+        const auto* record = image + block.imageOffset();
         auto* object = new juce::DynamicObject();
-        object->setProperty ("name", VeskFields::recordName (recordIndex));
+        object->setProperty ("name", block.name());
 
         for (auto& field : VeskFields::patternFields())
             object->setProperty (field.name, rawAndValue (record[field.offset], VeskFields::patternValue (record, field.offset)));
@@ -423,11 +424,11 @@ void VeskCli::showText (const juce::String& path, const Image& image)
             row (name, VeskFields::systemValue (image.data(), offset));
     }
 
-    for (int record = 0; record < numPatternRecords; ++record)
+    for (const auto block : VeskBlock::patterns())
     {
-        auto* pattern = image.data() + patternRecordOffset (record);
+        auto* pattern = image.data() + block.imageOffset();
         out << "\n"
-            << VeskFields::recordName (record) << "\n";
+            << block.name() << "\n";
 
         for (auto& field : VeskFields::patternFields())
             row (field.name, VeskFields::patternValue (pattern, field.offset));
@@ -486,12 +487,13 @@ void VeskCli::showJson (const juce::String& path, const Image& image)
 
     system->setProperty ("reserved", reserved);
     root->setProperty ("systemBlock", system);
-    root->setProperty ("temporaryPattern", patternJson (image.data() + temporaryPatternOffset, 0));
+    root->setProperty ("temporaryPattern", patternJson (image.data(), VeskBlock::temporary()));
 
     juce::Array<juce::var> users;
 
-    for (int n = 0; n < numUserPatterns; ++n)
-        users.add (patternJson (image.data() + userPatternOffset (n), n + 1));
+    for (const auto block : VeskBlock::patterns())
+        if (block.isUser())
+            users.add (patternJson (image.data(), block));
 
     root->setProperty ("userPatterns", users);
 

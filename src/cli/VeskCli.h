@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/VeskImage.h"
+#include "model/VeskBlock.h"
 
 #include <juce_core/juce_core.h>
 
@@ -47,12 +47,12 @@ private:
     int copyPattern (const juce::StringArray& args, const juce::String& otherPath);
     int swapPatterns (const juce::StringArray& args);
     int initialisePattern (const juce::StringArray& args);
-    bool parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots);
+    bool parseSlots (const juce::StringArray& args, const juce::String& command, std::vector<VeskBlock>& slots, int numSlots);
     // Patterns as MIDI files (VeskCliMidi.cpp); exit codes as for copy.
     int exportMid (const juce::StringArray& args, bool force);
     int importMid (const juce::StringArray& args, const juce::String& track);
 
-    bool readPatternSource (const juce::String& path, int slot, Image& image);
+    bool readPatternSource (const juce::String& path, VeskBlock slot, Image& image);
 
     void showText (const juce::String& path, const Image& image);
     void showJson (const juce::String& path, const Image& image);

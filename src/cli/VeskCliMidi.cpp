@@ -5,14 +5,16 @@
 
 int VeskCli::exportMid (const juce::StringArray& args, bool force)
 {
-    int slot;
+    std::vector<VeskBlock> slots;
     Image image;
     const auto& libraryPath = args[0];
     const auto& outPath = args[2];
     const juce::StringArray slotArgs { args[0], args[1] };
 
-    if (! parseSlots (slotArgs, "export-mid", &slot, 1))
+    if (! parseSlots (slotArgs, "export-mid", slots, 1))
         return exitUsage;
+
+    const auto slot = slots[0];
 
     if (WholeFileWriter::isSameFile (resolve (libraryPath), resolve (outPath)))
     {
@@ -43,13 +45,15 @@ int VeskCli::exportMid (const juce::StringArray& args, bool force)
 
 int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText)
 {
-    int slot;
+    std::vector<VeskBlock> slots;
     const auto& midiPath = args[0];
     const auto& libraryPath = args[1];
     const juce::StringArray slotArgs { args[1], args[2] };
 
-    if (! parseSlots (slotArgs, "import-mid", &slot, 1))
+    if (! parseSlots (slotArgs, "import-mid", slots, 1))
         return exitUsage;
+
+    const auto slot = slots[0];
 
     int track = -1;
 

@@ -1,6 +1,5 @@
 // The commands that move whole patterns between slots: copy, swap and init.
 #include "VeskCli.h"
-#include "model/VeskFields.h"
 #include "model/VeskModel.h"
 #include "model/VeskPatternSlots.h"
 #include "model/VeskProtocol.h"
@@ -10,7 +9,7 @@
 
 int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& otherPath)
 {
-    int slots[2];
+    std::vector<VeskBlock> slots;
     Image image, other;
 
     if (! parseSlots (args, "copy", slots, 2) || ! readLibrary (args[0], image))
@@ -27,7 +26,7 @@ int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& oth
 
 int VeskCli::swapPatterns (const juce::StringArray& args)
 {
-    int slots[2];
+    std::vector<VeskBlock> slots;
     Image image;
 
     if (! parseSlots (args, "swap", slots, 2) || ! readLibrary (args[0], image))
@@ -40,23 +39,25 @@ int VeskCli::swapPatterns (const juce::StringArray& args)
 
 int VeskCli::initialisePattern (const juce::StringArray& args)
 {
-    int slot;
+    std::vector<VeskBlock> slots;
     Image image;
 
-    if (! parseSlots (args, "init", &slot, 1) || ! readLibrary (args[0], image))
+    if (! parseSlots (args, "init", slots, 1) || ! readLibrary (args[0], image))
         return exitUsage;
 
     const auto before = image;
-    VeskPatternSlots::initialise (image.data(), slot);
+    VeskPatternSlots::initialise (image.data(), slots[0]);
     return finishLibrary (args[0], image, image == before);
 }
 
-bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& command, int* slots, int numSlots)
+bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& command, std::vector<VeskBlock>& slots, int numSlots)
 {
+    slots.clear();
+
     for (int i = 0; i < numSlots; ++i)
     {
         const auto& text = args[i + 1];
-        const auto slot = VeskPatternSlots::parseSlot (text);
+        const auto slot = VeskBlock::fromName (text);
 
         if (! slot.has_value())
         {
@@ -64,13 +65,13 @@ bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& com
             return false;
         }
 
-        slots[i] = *slot;
+        slots.push_back (*slot);
     }
 
     return true;
 }
 
-bool VeskCli::readPatternSource (const juce::String& path, int slot, Image& image)
+bool VeskCli::readPatternSource (const juce::String& path, VeskBlock slot, Image& image)
 {
     if (! path.endsWithIgnoreCase (".syx"))
         return readLibrary (path, image);
@@ -97,9 +98,9 @@ bool VeskCli::readPatternSource (const juce::String& path, int slot, Image& imag
     const auto& dumps = import.appliedDumps;
 
     if (std::none_of (dumps.begin(), dumps.end(), [slot] (auto& d)
-                      { return d.patternRecord() == slot; }))
+                      { return d.block == slot; }))
     {
-        report (path, "holds no dump of " + VeskFields::recordName (slot));
+        report (path, "holds no dump of " + slot.name());
         return false;
     }
 

@@ -1,5 +1,4 @@
 #include "LibraryComponent.h"
-#include "model/VeskFields.h"
 #include "model/VeskPatternSlots.h"
 #include "model/VeskPatternText.h"
 #include "session/VeskSlotSteps.h"
@@ -8,28 +7,35 @@ namespace
 {
     using Record = std::array<juce::uint8, VeskImage::patternSize>;
 
-    Record recordOf (const juce::uint8* image, int slot)
+    Record recordOf (const juce::uint8* image, VeskBlock slot)
     {
         Record record;
-        const auto* start = image + VeskImage::patternRecordOffset (slot);
+        const auto* start = image + slot.imageOffset();
         std::copy (start, start + VeskImage::patternSize, record.begin());
         return record;
     }
 
-    juce::String slotsName (const std::vector<int>& slots)
+    juce::String slotsName (const std::vector<VeskBlock>& slots)
     {
-        return slots.size() == 1 ? VeskFields::recordName (slots.front()) : juce::String ((int) slots.size()) + " slots";
+        return slots.size() == 1 ? slots.front().name() : juce::String ((int) slots.size()) + " slots";
     }
 
-    /** count slots from first, or none when they would run past the last. */
-    std::vector<int> slotsFrom (int first, size_t count)
+    /** count slots in record order from first, or none when they would run past the last. */
+    std::vector<VeskBlock> slotsFrom (VeskBlock first, size_t count)
     {
-        std::vector<int> slots;
+        std::vector<VeskBlock> slots;
 
         for (size_t i = 0; i < count; ++i)
-            slots.push_back (first + (int) i);
+        {
+            const auto slot = VeskBlock::fromRecord (first.record() + (int) i);
 
-        return VeskPatternSlots::isSlot (slots.back()) ? slots : std::vector<int>();
+            if (! slot.has_value())
+                return {};
+
+            slots.push_back (*slot);
+        }
+
+        return slots;
     }
 
     SessionResult refusedPaste (const juce::String& why)
@@ -38,9 +44,9 @@ namespace
                                     + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
     }
 
-    SessionResult pastTheEnd (size_t count, int first)
+    SessionResult pastTheEnd (size_t count, VeskBlock first)
     {
-        return SessionResult::fail (juce::String ((int) count) + " patterns from " + VeskFields::recordName (first)
+        return SessionResult::fail (juce::String ((int) count) + " patterns from " + first.name()
                                     + " would run past User 20. Nothing was changed.");
     }
 
@@ -63,18 +69,18 @@ LibraryComponent::LibraryComponent (VeskSession& sessionToUse)
     setLookAndFeel (&pageLookAndFeel);
 
     ourList.setImage (model.image);
-    ourList.differsFromUnit = [this] (int slot)
+    ourList.differsFromUnit = [this] (VeskBlock slot)
     { return unitRecords.differsFromUnit (slot); };
-    ourList.isShown = [this] (int slot)
+    ourList.isShown = [this] (VeskBlock slot)
     { return slot == session.getShownPattern(); };
-    ourList.onOpen = [this] (int slot)
+    ourList.onOpen = [this] (VeskBlock slot)
     {
         if (onShowPattern != nullptr)
             onShowPattern (slot);
     };
-    ourList.onMenu = [this] (int)
+    ourList.onMenu = [this] (VeskBlock)
     { showMenu (ourList); };
-    ourList.onDrop = [this] (LibraryList& from, const std::vector<int>& slots, int to, bool swap)
+    ourList.onDrop = [this] (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)
     { run (swap ? "Swap" : "Copy", [&]
            { return drop (from, slots, to, swap); }); };
     ourList.onSelectionChanged = [this]
@@ -135,7 +141,7 @@ bool LibraryComponent::canCopy() const
 {
     const auto& list = copySource != nullptr ? *copySource : ourList;
     const auto slots = list.getSelectedSlots();
-    return ! slots.empty() && std::all_of (slots.begin(), slots.end(), [&list] (int slot)
+    return ! slots.empty() && std::all_of (slots.begin(), slots.end(), [&list] (VeskBlock slot)
                                            { return list.isHeld == nullptr || list.isHeld (slot); });
 }
 
@@ -206,13 +212,13 @@ SessionResult LibraryComponent::paste (const juce::String& text)
     return putRecords ("Paste onto " + slotsName (targets), records, targets);
 }
 
-SessionResult LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<int>& targets)
+SessionResult LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<VeskBlock>& targets)
 {
     auto* image = model.image;
     const auto result = session.changeRecords (name, targets, [image, records, targets]
                                                {
                                                    for (size_t i = 0; i < targets.size(); ++i)
-                                                       std::copy (records[i].begin(), records[i].end(), image + VeskImage::patternRecordOffset (targets[i])); });
+                                                       std::copy (records[i].begin(), records[i].end(), image + targets[i].imageOffset()); });
 
     if (result.wasOk())
         ourList.selectSlots (targets);
@@ -220,7 +226,7 @@ SessionResult LibraryComponent::putRecords (const juce::String& name, const std:
     return result;
 }
 
-SessionResult LibraryComponent::swapSelectedWith (int slot)
+SessionResult LibraryComponent::swapSelectedWith (VeskBlock slot)
 {
     if (session.isBusy())
         return session.refusalWhileBusy ("Swap With...");
@@ -228,7 +234,7 @@ SessionResult LibraryComponent::swapSelectedWith (int slot)
     if (! canSwap())
         return SessionResult::fail ("Select the one slot to swap first.");
 
-    const int selected = ourList.getSelectedSlots().front();
+    const auto selected = ourList.getSelectedSlots().front();
 
     if (selected == slot)
         return SessionResult::ok();
@@ -246,9 +252,9 @@ juce::PopupMenu LibraryComponent::swapMenu()
     juce::PopupMenu menu;
     const auto selected = ourList.getSelectedSlots();
 
-    for (int slot = 0; slot < VeskPatternSlots::numSlots; ++slot)
+    for (const auto slot : VeskBlock::patterns())
         if (selected.size() == 1 && slot != selected.front())
-            menu.addItem (firstSwapItem + slot, VeskFields::recordName (slot));
+            menu.addItem (firstSwapItem + slot.record(), slot.name());
 
     return menu;
 }
@@ -258,14 +264,16 @@ void LibraryComponent::chooseSwapPartner()
     if (! canSwap())
         return;
 
-    auto* row = ourList.getListBox().getComponentForRowNumber (ourList.getSelectedSlots().front());
+    auto* row = ourList.getListBox().getComponentForRowNumber (ourList.getSelectedSlots().front().record());
     juce::Component::SafePointer<LibraryComponent> safeThis (this);
 
     swapMenu().showMenuAsync (juce::PopupMenu::Options().withTargetComponent (row != nullptr ? row : &ourList), [safeThis] (int item)
                               {
-                                  if (safeThis != nullptr && item >= firstSwapItem)
+                                  const auto slot = VeskBlock::fromRecord (item - firstSwapItem);
+
+                                  if (safeThis != nullptr && slot.has_value())
                                       safeThis->run ("Swap With...", [&]
-                                                     { return safeThis->swapSelectedWith (item - firstSwapItem); }); });
+                                                     { return safeThis->swapSelectedWith (*slot); }); });
 }
 
 SessionResult LibraryComponent::initialiseSelected()
@@ -284,13 +292,13 @@ SessionResult LibraryComponent::initialiseSelected()
     auto* image = model.image;
     return session.changeRecords ("Initialise " + slotsName (slots), slots, [image, slots]
                                   {
-                                      for (int slot : slots)
+                                      for (const auto slot : slots)
                                           VeskPatternSlots::initialise (image, slot); });
 }
 
-SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap)
+SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)
 {
-    if (slots.empty() || ! VeskPatternSlots::isSlot (to))
+    if (slots.empty() || ! to.isPattern())
         return SessionResult::ok();
 
     if (session.isBusy())
@@ -337,10 +345,10 @@ SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector
 
     std::vector<Record> records;
 
-    for (int slot : slots)
+    for (const auto slot : slots)
         records.push_back (recordOf (from.getImage(), slot));
 
-    return putRecords ("Copy " + slotsName (slots) + " to " + VeskFields::recordName (to), records, targets);
+    return putRecords ("Copy " + slotsName (slots) + " to " + to.name(), records, targets);
 }
 
 //==============================================================================
@@ -357,14 +365,14 @@ SessionResult LibraryComponent::openOtherLibrary (const juce::File& file)
     otherList = std::make_unique<LibraryList> ("otherList", true);
     otherList->setImage (other->image.data());
     otherList->setCaption (file.getFileName() + " (read-only)");
-    otherList->isHeld = [this] (int slot)
+    otherList->isHeld = [this] (VeskBlock slot)
     { return other != nullptr && other->holds (slot); };
     otherList->onSelectionChanged = [this]
     {
         copySource = otherList.get();
         commandsChanged();
     };
-    otherList->onMenu = [this] (int)
+    otherList->onMenu = [this] (VeskBlock)
     { showMenu (*otherList); };
     addAndMakeVisible (*otherList);
 
@@ -433,7 +441,11 @@ void LibraryComponent::showMenu (LibraryList& list)
                                 case initialiseItem: page.run ("Initialise", [&] { return page.initialiseSelected(); }); break;
                                 case openOtherItem: page.openOtherButton.triggerClick(); break;
                                 case closeOtherItem: page.closeOtherLibrary(); break;
-                                default: page.run ("Swap With...", [&] { return page.swapSelectedWith (chosen - firstSwapItem); }); break;
+                                default:
+                                    if (const auto slot = VeskBlock::fromRecord (chosen - firstSwapItem))
+                                        page.run ("Swap With...", [&] { return page.swapSelectedWith (*slot); });
+
+                                    break;
                             } });
 }
 

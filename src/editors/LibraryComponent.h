@@ -36,7 +36,7 @@ public:
 
     //==============================================================================
     /** The selected slots of our list, ascending. */
-    std::vector<int> getSelectedSlots() const { return ourList.getSelectedSlots(); }
+    std::vector<VeskBlock> getSelectedSlots() const { return ourList.getSelectedSlots(); }
 
     /** The list Copy takes from: the one last clicked. */
     LibraryList& getCopySource() noexcept;
@@ -64,7 +64,7 @@ public:
         read. */
     std::function<juce::Result (juce::String& text)> readClipboard;
 
-    SessionResult swapSelectedWith (int slot);
+    SessionResult swapSelectedWith (VeskBlock slot);
 
     /** The menu of the 20 slots the selected one can swap with. */
     juce::PopupMenu swapMenu();
@@ -73,7 +73,7 @@ public:
     SessionResult initialiseSelected();
 
     /** Rows of a list dropped on slot to of ours: copied there, or swapped. */
-    SessionResult drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap);
+    SessionResult drop (const LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap);
 
     //==============================================================================
     SessionResult openOtherLibrary (const juce::File& file);
@@ -88,7 +88,7 @@ public:
     std::function<void (const juce::String& title, const SessionResult& result)> onMessage;
 
     /** A double-click or Return: the Patterns page should show the slot. */
-    std::function<void (int slot)> onShowPattern;
+    std::function<void (VeskBlock slot)> onShowPattern;
 
     /** The selection or the other library changed: the commands may have. */
     std::function<void()> onCommandsChanged;
@@ -116,7 +116,7 @@ private:
 
     /** Records onto consecutive slots from first, as one step. */
     SessionResult putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
-                              const std::vector<int>& targets);
+                              const std::vector<VeskBlock>& targets);
 
     std::unique_ptr<VeskPatternSource> other;
     std::unique_ptr<LibraryList> otherList;

@@ -1,5 +1,4 @@
 #include "LibraryList.h"
-#include "model/VeskFields.h"
 
 /** A row's face: named after its slot, painted from the record; the list's
     row underneath takes the mouse. */
@@ -12,10 +11,10 @@ public:
         setOpaque (true);
     }
 
-    void show (int slotToShow, bool isSelected)
+    void show (VeskBlock slotToShow, bool isSelected)
     {
         if (slot != slotToShow)
-            setName (VeskFields::recordName (slotToShow));
+            setName (slotToShow.name());
 
         slot = slotToShow;
         selected = isSelected;
@@ -24,14 +23,14 @@ public:
 
     void paint (juce::Graphics& g) override
     {
-        if (list.image != nullptr && VeskImage::numPatternRecords > slot)
-            LibraryRows::paintRow (g, list.image + VeskImage::patternRecordOffset (slot), slot, getWidth(), getHeight(),
-                                   list.rowState (slot, selected));
+        if (list.image != nullptr && slot.has_value())
+            LibraryRows::paintRow (g, list.image + slot->imageOffset(), *slot, getWidth(), getHeight(),
+                                   list.rowState (*slot, selected));
     }
 
 private:
     LibraryList& list;
-    int slot = -1;
+    std::optional<VeskBlock> slot;
     bool selected = false;
 };
 
@@ -72,28 +71,29 @@ void LibraryList::refresh()
     listBox.repaint();
 }
 
-std::vector<int> LibraryList::getSelectedSlots() const
+std::vector<VeskBlock> LibraryList::getSelectedSlots() const
 {
-    std::vector<int> slots;
+    std::vector<VeskBlock> slots;
     const auto rows = listBox.getSelectedRows();
 
     for (int i = 0; i < rows.size(); ++i)
-        slots.push_back (rows[i]);
+        if (const auto slot = VeskBlock::fromRecord (rows[i]))
+            slots.push_back (*slot);
 
     return slots;
 }
 
-void LibraryList::selectSlots (const std::vector<int>& slots)
+void LibraryList::selectSlots (const std::vector<VeskBlock>& slots)
 {
     juce::SparseSet<int> rows;
 
-    for (int slot : slots)
-        rows.addRange ({ slot, slot + 1 });
+    for (const auto slot : slots)
+        rows.addRange ({ slot.record(), slot.record() + 1 });
 
     listBox.setSelectedRows (rows);
 }
 
-LibraryRows::State LibraryList::rowState (int slot, bool selected) const
+LibraryRows::State LibraryList::rowState (VeskBlock slot, bool selected) const
 {
     LibraryRows::State state;
     state.selected = selected;
@@ -118,7 +118,9 @@ void LibraryList::paintListBoxItem (int, juce::Graphics&, int, int, bool)
 
 juce::Component* LibraryList::refreshComponentForRow (int row, bool isRowSelected, juce::Component* existing)
 {
-    if (! juce::isPositiveAndBelow (row, getNumRows()))
+    const auto slot = VeskBlock::fromRecord (row);
+
+    if (! slot.has_value())
     {
         delete existing;
         return nullptr;
@@ -132,31 +134,33 @@ juce::Component* LibraryList::refreshComponentForRow (int row, bool isRowSelecte
         face = new Row (*this);
     }
 
-    face->show (row, isRowSelected);
+    face->show (*slot, isRowSelected);
     return face;
 }
 
 void LibraryList::listBoxItemClicked (int row, const juce::MouseEvent& e)
 {
-    if (e.mods.isPopupMenu() && onMenu != nullptr)
+    const auto slot = VeskBlock::fromRecord (row);
+
+    if (e.mods.isPopupMenu() && onMenu != nullptr && slot.has_value())
     {
         if (! listBox.isRowSelected (row))
             listBox.selectRow (row);
 
-        onMenu (row);
+        onMenu (*slot);
     }
 }
 
 void LibraryList::listBoxItemDoubleClicked (int row, const juce::MouseEvent&)
 {
-    if (onOpen != nullptr)
-        onOpen (row);
+    if (const auto slot = VeskBlock::fromRecord (row); slot.has_value() && onOpen != nullptr)
+        onOpen (*slot);
 }
 
 void LibraryList::returnKeyPressed (int lastRowSelected)
 {
-    if (onOpen != nullptr && juce::isPositiveAndBelow (lastRowSelected, getNumRows()))
-        onOpen (lastRowSelected);
+    if (const auto slot = VeskBlock::fromRecord (lastRowSelected); slot.has_value() && onOpen != nullptr)
+        onOpen (*slot);
 }
 
 void LibraryList::selectedRowsChanged (int)
@@ -171,11 +175,13 @@ juce::var LibraryList::getDragSourceDescription (const juce::SparseSet<int>& row
 
     for (int i = 0; i < rowsToDescribe.size(); ++i)
     {
+        const auto slot = VeskBlock::fromRecord (rowsToDescribe[i]);
+
         // A slot the file does not hold has nothing to give.
-        if (isHeld != nullptr && ! isHeld (rowsToDescribe[i]))
+        if (! slot.has_value() || (isHeld != nullptr && ! isHeld (*slot)))
             return {};
 
-        slots.add (rowsToDescribe[i]);
+        slots.add (slot->record());
     }
 
     return slots;
@@ -183,11 +189,13 @@ juce::var LibraryList::getDragSourceDescription (const juce::SparseSet<int>& row
 
 juce::String LibraryList::getTooltipForRow (int row)
 {
-    if (image == nullptr || ! juce::isPositiveAndBelow (row, getNumRows()) || (isHeld != nullptr && ! isHeld (row)))
+    const auto slot = VeskBlock::fromRecord (row);
+
+    if (image == nullptr || ! slot.has_value() || (isHeld != nullptr && ! isHeld (*slot)))
         return {};
 
-    auto text = LibraryRows::describe (image + VeskImage::patternRecordOffset (row), row);
-    return differsFromUnit != nullptr && differsFromUnit (row) ? text + " (differs from the unit)" : text;
+    auto text = LibraryRows::describe (image + slot->imageOffset(), *slot);
+    return differsFromUnit != nullptr && differsFromUnit (*slot) ? text + " (differs from the unit)" : text;
 }
 
 //==============================================================================
@@ -202,13 +210,13 @@ bool LibraryList::isInterestedInDragSource (const SourceDetails& details)
     return ! readOnly && sourceOf (details) != nullptr && details.description.isArray();
 }
 
-int LibraryList::slotAt (juce::Point<int> positionInList) const
+std::optional<VeskBlock> LibraryList::slotAt (juce::Point<int> positionInList) const
 {
     const auto inBox = positionInList - listBox.getPosition();
-    return listBox.getLocalBounds().contains (inBox) ? listBox.getRowContainingPosition (inBox.x, inBox.y) : -1;
+    return listBox.getLocalBounds().contains (inBox) ? VeskBlock::fromRecord (listBox.getRowContainingPosition (inBox.x, inBox.y)) : std::nullopt;
 }
 
-void LibraryList::setDropTarget (int slot, bool swap)
+void LibraryList::setDropTarget (std::optional<VeskBlock> slot, bool swap)
 {
     if (slot == dropTarget && swap == dropSwaps)
         return;
@@ -231,25 +239,26 @@ void LibraryList::itemDragMove (const SourceDetails& details)
 
 void LibraryList::itemDragExit (const SourceDetails&)
 {
-    setDropTarget (-1, false);
+    setDropTarget (std::nullopt, false);
 }
 
 void LibraryList::itemDropped (const SourceDetails& details)
 {
-    const int to = slotAt (details.localPosition.toInt());
-    setDropTarget (-1, false);
+    const auto to = slotAt (details.localPosition.toInt());
+    setDropTarget (std::nullopt, false);
     auto* from = sourceOf (details);
 
-    if (to < 0 || from == nullptr || onDrop == nullptr)
+    if (! to.has_value() || from == nullptr || onDrop == nullptr)
         return;
 
-    std::vector<int> slots;
+    std::vector<VeskBlock> slots;
 
     if (auto* array = details.description.getArray())
-        for (const auto& slot : *array)
-            slots.push_back ((int) slot);
+        for (const auto& record : *array)
+            if (const auto slot = VeskBlock::fromRecord ((int) record))
+                slots.push_back (*slot);
 
-    onDrop (*from, slots, to, juce::ModifierKeys::currentModifiers.isShiftDown());
+    onDrop (*from, slots, *to, juce::ModifierKeys::currentModifiers.isShiftDown());
 }
 
 //==============================================================================

@@ -4,7 +4,7 @@
 
 /**
     One library's 21 pattern slots as a list: a header of column titles, then
-    one row per slot ("Temporary", "User 01" ... "User 20"), read from the
+    one row per slot in record order ("Temporary", "User 01" ...), read from the
     image at every paint. Rows can be selected (several at once), dragged
     out, and, in a list that is not read-only, dropped on: the row a drag
     would land on is lit while it hovers.
@@ -35,24 +35,24 @@ public:
     juce::ListBox& getListBox() noexcept { return listBox; }
 
     /** Selected slots, ascending. */
-    std::vector<int> getSelectedSlots() const;
-    void selectSlots (const std::vector<int>& slots);
+    std::vector<VeskBlock> getSelectedSlots() const;
+    void selectSlots (const std::vector<VeskBlock>& slots);
 
-    /** The slot a drag now hovering would land on, or -1. */
-    int getDropTarget() const noexcept { return dropTarget; }
+    /** The slot a drag now hovering would land on, if any. */
+    std::optional<VeskBlock> getDropTarget() const noexcept { return dropTarget; }
 
     //==============================================================================
     /** Where a row's state comes from; unset means held, not marked, not shown. */
-    std::function<bool (int slot)> isHeld, differsFromUnit, isShown;
+    std::function<bool (VeskBlock slot)> isHeld, differsFromUnit, isShown;
 
     /** A double-click or Return on a row. */
-    std::function<void (int slot)> onOpen;
+    std::function<void (VeskBlock slot)> onOpen;
 
     /** A right-click on a row, after it has been selected. */
-    std::function<void (int slot)> onMenu;
+    std::function<void (VeskBlock slot)> onMenu;
 
     /** Rows of from dropped on slot to; swap when Shift was held. */
-    std::function<void (LibraryList& from, const std::vector<int>& slots, int to, bool swap)> onDrop;
+    std::function<void (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)> onDrop;
 
     std::function<void()> onSelectionChanged;
 
@@ -77,7 +77,7 @@ public:
     void resized() override;
 
     /** The state a row is painted in. */
-    LibraryRows::State rowState (int slot, bool selected) const;
+    LibraryRows::State rowState (VeskBlock slot, bool selected) const;
 
     /** The list a drag came from, when it came from one. */
     static LibraryList* sourceOf (const SourceDetails& details);
@@ -85,14 +85,14 @@ public:
 private:
     class Row;
 
-    int slotAt (juce::Point<int> positionInList) const;
-    void setDropTarget (int slot, bool swap);
+    std::optional<VeskBlock> slotAt (juce::Point<int> positionInList) const;
+    void setDropTarget (std::optional<VeskBlock> slot, bool swap);
 
     const bool readOnly;
     const juce::uint8* image = nullptr;
     juce::String caption;
     juce::ListBox listBox;
-    int dropTarget = -1;
+    std::optional<VeskBlock> dropTarget;
     bool dropSwaps = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (LibraryList)

@@ -1,5 +1,4 @@
 #include "LibraryRows.h"
-#include "model/VeskFields.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -49,9 +48,9 @@ juce::String LibraryRows::soundText (const juce::uint8* record)
     }
 }
 
-juce::String LibraryRows::describe (const juce::uint8* record, int slot)
+juce::String LibraryRows::describe (const juce::uint8* record, VeskBlock slot)
 {
-    auto text = VeskFields::recordName (slot) + ": " + typeText (record) + ", " + tempoText (record) + " BPM, "
+    auto text = slot.name() + ": " + typeText (record) + ", " + tempoText (record) + " BPM, "
                 + lengthText (record);
     const auto sound = soundText (record);
     return sound.isEmpty() ? text : text + ", " + sound;
@@ -101,7 +100,7 @@ void LibraryRows::paintHeader (juce::Graphics& g, int width, int height)
     title (columns.steps, "Steps");
 }
 
-void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, int slot, int width, int height, State state)
+void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, VeskBlock slot, int width, int height, State state)
 {
     g.fillAll (state.dropTarget ? dropBackground : (state.selected ? selectedBackground : background));
 
@@ -133,7 +132,7 @@ void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, int sl
     };
 
     g.setFont (rowFont (state.shown));
-    text (columns.name, VeskFields::recordName (slot));
+    text (columns.name, slot.name());
     g.setFont (rowFont());
 
     // A slot a .syx file does not hold has only defaults to show.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/VeskImage.h"
+#include "model/VeskBlock.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -30,7 +30,7 @@ struct LibraryRows
 
     /** Everything a row says, in one line: for the tooltip of a row too
         narrow to show every column. */
-    static juce::String describe (const juce::uint8* record, int slot);
+    static juce::String describe (const juce::uint8* record, VeskBlock slot);
 
     /** Where each column lies in a row (or the header) of that width; a
         column a narrow list has no room for is empty. */
@@ -51,7 +51,7 @@ struct LibraryRows
         bool shown = false; // the pattern the Patterns page edits
     };
 
-    static void paintRow (juce::Graphics& g, const juce::uint8* record, int slot, int width, int height, State state);
+    static void paintRow (juce::Graphics& g, const juce::uint8* record, VeskBlock slot, int width, int height, State state);
 
     /** The column titles. */
     static void paintHeader (juce::Graphics& g, int width, int height);

@@ -54,7 +54,7 @@ juce::File PatternDragOut::folder()
 juce::Result PatternDragOut::writeFile (juce::File& written) const
 {
     const auto& model = session.getModel();
-    const int slot = session.getShownPattern();
+    const auto slot = session.getShownPattern();
 
     if (const auto why = VeskMidiFile::whyNoNotes (model.image, slot); why.isNotEmpty())
         return juce::Result::fail (why);

@@ -10,10 +10,13 @@ namespace
 {
     juce::StringArray patternItems()
     {
-        juce::StringArray items ("Temporary");
+        juce::StringArray items;
 
-        for (int i = 1; i <= VeskImage::numUserPatterns; ++i)
-            items.add ("User " + juce::String (i).paddedLeft ('0', 2));
+        for (const auto block : VeskBlock::patterns())
+        {
+            jassert (block.selectorIndex() == items.size());
+            items.add (block.name());
+        }
 
         return items;
     }
@@ -44,7 +47,7 @@ PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
 
     patternsCombo = VeskTypeComponent::createCombo ("patternsCombo", this, patternItems());
     commonGroup->addAndMakeVisible (patternsCombo);
-    patternsCombo->setSelectedItemIndex (model->currentPatternIndex + 1, juce::dontSendNotification);
+    patternsCombo->setSelectedItemIndex (model->getShownBlock().selectorIndex(), juce::dontSendNotification);
 
     sendButton = new juce::TextButton ("Send");
     commonGroup->addAndMakeVisible (sendButton);
@@ -202,9 +205,9 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
 
     if (combo == patternsCombo)
     {
-        const int index = patternsCombo->getSelectedItemIndex();
-
-        session.showPattern (index >= 1 && index <= VeskImage::numUserPatterns ? index : 0);
+        // No valid selection is the temporary pattern.
+        const auto chosen = VeskBlock::fromSelectorIndex (patternsCombo->getSelectedItemIndex());
+        session.showPattern (chosen.value_or (VeskBlock::temporary()));
 
         // Shows the pattern, and replaces the editor (once) when its type differs
         // from the one shown. The toggle keeps the view the user was in; a new

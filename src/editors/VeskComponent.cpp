@@ -18,7 +18,7 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
     addTab ("Library", juce::Colour (0xFF666666), libraryPage, true);
 
     // A double-click on a slot shows it as the pattern selector would.
-    libraryPage->onShowPattern = [this] (int slot)
+    libraryPage->onShowPattern = [this] (VeskBlock slot)
     {
         session.showPattern (slot);
         setCurrentTabIndex (0);
@@ -87,15 +87,15 @@ void VeskComponent::controllerReceived (int controllerNumber)
     refreshLibraryPage();
 }
 
-void VeskComponent::patternSelected (int patternItem)
+void VeskComponent::patternSelected (VeskBlock pattern)
 {
     if (patternsPage != nullptr)
-        patternsPage->patternsCombo->setSelectedItemIndex (patternItem, juce::sendNotificationAsync);
+        patternsPage->patternsCombo->setSelectedItemIndex (pattern.selectorIndex(), juce::sendNotificationAsync);
 }
 
-void VeskComponent::libraryRestored (int block)
+void VeskComponent::libraryRestored (std::optional<VeskBlock> block)
 {
-    if (block == VeskSession::allBlocks)
+    if (! block.has_value())
     {
         refreshSystemPage();
         refreshPatternsPage (0);
@@ -103,12 +103,13 @@ void VeskComponent::libraryRestored (int block)
         return;
     }
 
-    const auto page = block < 0 ? "System" : "Patterns";
+    const bool system = block->isSystem();
+    const auto page = system ? "System" : "Patterns";
 
     // Choosing the tab reads the page; a page already in front reads it here.
     if (getCurrentTabName() != page)
-        setCurrentTabIndex (block < 0 ? 1 : 0);
-    else if (block < 0)
+        setCurrentTabIndex (system ? 1 : 0);
+    else if (system)
         refreshSystemPage();
     else
         refreshPatternsPage (0);
@@ -119,13 +120,13 @@ void VeskComponent::historyChanged()
     refreshLibraryPage();
 }
 
-void VeskComponent::patternShown (int patternItem)
+void VeskComponent::patternShown (VeskBlock pattern)
 {
     refreshLibraryPage();
 
-    if (patternsPage == nullptr || patternsPage->patternsCombo->getSelectedItemIndex() == patternItem)
+    if (patternsPage == nullptr || patternsPage->patternsCombo->getSelectedItemIndex() == pattern.selectorIndex())
         return;
 
-    patternsPage->patternsCombo->setSelectedItemIndex (patternItem, juce::dontSendNotification);
+    patternsPage->patternsCombo->setSelectedItemIndex (pattern.selectorIndex(), juce::dontSendNotification);
     refreshPatternsPage (0);
 }

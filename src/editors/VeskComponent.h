@@ -37,13 +37,13 @@ public:
     void controllerReceived (int controllerNumber) override;
 
     /** The page's own handler makes the pattern current and tells the unit. */
-    void patternSelected (int patternItem) override;
+    void patternSelected (VeskBlock pattern) override;
 
     /** The page the bytes belong to comes to the front and reads them again. */
-    void libraryRestored (int block) override;
+    void libraryRestored (std::optional<VeskBlock> block) override;
 
     /** The pattern selector shows the pattern the session switched to. */
-    void patternShown (int patternItem) override;
+    void patternShown (VeskBlock pattern) override;
 
     /** An undo or redo may have changed records the library page shows. */
     void historyChanged() override;

@@ -81,5 +81,5 @@ void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
                        { l.controllerReceived (action.controller); });
     else if (action.kind == Kind::selectPattern)
         callListeners ([&action] (Listener& l)
-                       { l.patternSelected (action.patternItem); });
+                       { l.patternSelected (action.pattern); });
 }

@@ -19,7 +19,7 @@
     - controllerReceived: a controller the unit sent was stored into
       currentPattern;
     - patternSelected: the unit changed pattern; the pattern selector should
-      show that item (0 "Temporary", 1-20 "User 01" to "User 20").
+      show that pattern (the temporary one, or a user pattern).
 
     Before a dump is written anywhere, every listener is asked where it goes
     (placeDump): into the library, as always, into an image the listener lends
@@ -57,7 +57,7 @@ public:
         /** intoLibrary is false when the dump went into a lent image or nowhere. */
         virtual void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) { juce::ignoreUnused (dump, intoLibrary); }
         virtual void controllerReceived (int controllerNumber) { juce::ignoreUnused (controllerNumber); }
-        virtual void patternSelected (int patternItem) { juce::ignoreUnused (patternItem); }
+        virtual void patternSelected (VeskBlock pattern) { juce::ignoreUnused (pattern); }
 
         /** An image that takes received dumps instead of the library, or nullptr. */
         virtual juce::uint8* getImageForDumps() { return nullptr; }

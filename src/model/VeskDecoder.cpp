@@ -16,45 +16,22 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
         return dump;
 
     if (check == Check::wholeRecord && body[1] != VeskProtocol::deviceId)
-        return { DumpResult::otherDevice, -1 };
+        return { DumpResult::otherDevice, std::nullopt };
 
     const int area = body[5];
-    int dataSize = 0;
-    int destination = 0;
+    dump.block = VeskBlock::fromAddress (area, body[6]);
 
-    if (area == VeskImage::Area::system)
-    {
-        dump.result = DumpResult::systemBlock;
-        dump.addressedBlock = -1;
-        dataSize = VeskImage::systemBlockSize;
-        destination = VeskImage::systemBlockOffset;
-    }
-    else if (area == VeskImage::Area::temporaryPattern)
-    {
-        dump.result = DumpResult::temporaryPattern;
-        dump.addressedBlock = 0;
-        dataSize = VeskImage::patternSize;
-        destination = VeskImage::temporaryPatternOffset;
-    }
-    else if (area == VeskImage::Area::userPattern)
-    {
-        if (body[6] >= VeskImage::numUserPatterns)
-            return { DumpResult::unknownAddress, -1 };
+    if (! dump.block.has_value())
+        return { DumpResult::unknownAddress, std::nullopt };
 
-        dump.result = DumpResult::userPattern;
-        dump.userPatternIndex = body[6];
-        dump.addressedBlock = body[6] + 1;
-        dataSize = VeskImage::patternSize;
-        destination = VeskImage::userPatternOffset (body[6]);
-    }
-    else
-    {
-        return { DumpResult::unknownAddress, -1 };
-    }
+    const auto block = *dump.block;
+    dump.result = block.isSystem() ? DumpResult::systemBlock : (block.isTemporary() ? DumpResult::temporaryPattern : DumpResult::userPattern);
+    const int dataSize = block.size();
+    const int destination = block.imageOffset();
 
     auto refused = [&dump] (DumpResult why)
     {
-        return Dump { why, -1, dump.addressedBlock };
+        return Dump { why, dump.block };
     };
 
     if (length < VeskProtocol::dataOffset + dataSize + 1)
@@ -157,6 +134,7 @@ VeskDecoder::ChannelAction VeskDecoder::applyChannelMessage (const juce::uint8* 
 
     const int program = message.getProgramChangeNumber();
     action.kind = Kind::selectPattern;
-    action.patternItem = (bankSelect == userPatternBank && program < VeskImage::numUserPatterns) ? program + 1 : 0;
+    const auto user = bankSelect == userPatternBank ? VeskBlock::fromProgram (program) : std::nullopt;
+    action.pattern = user.value_or (VeskBlock::temporary());
     return action;
 }

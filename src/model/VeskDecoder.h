@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeskBlock.h"
+
 #include <juce_audio_basics/juce_audio_basics.h>
 
 /**
@@ -13,7 +15,7 @@ struct VeskDecoder
     {
         systemBlock, // system block replaced
         temporaryPattern, // temporary pattern replaced
-        userPattern, // user pattern userPatternIndex replaced
+        userPattern, // the user pattern block names replaced
         notThisUnit, // another maker's, model's or command's message
         unknownAddress, // area other than 0, 1 or 2, or a user pattern index above 19
         truncated, // shorter than the dump its address names
@@ -41,25 +43,16 @@ struct VeskDecoder
     struct Dump
     {
         DumpResult result = DumpResult::notThisUnit;
-        int userPatternIndex = -1; // 0-19 for a user-pattern dump
 
         /** The block the address names, read even when the dump is refused for
             its length, data or checksum (so a transfer can tell which answer
-            failed): -1 system block, 0 temporary, 1-20 user patterns, or
-            noBlock when the message names none. */
-        int addressedBlock = noBlock;
-        static constexpr int noBlock = -2;
+            failed); none when the message names none. */
+        std::optional<VeskBlock> block;
 
         bool applied() const noexcept
         {
             return result == DumpResult::systemBlock || result == DumpResult::temporaryPattern
                    || result == DumpResult::userPattern;
-        }
-
-        /** Image record touched: -1 system block, 0 temporary, 1-20 user patterns. */
-        int patternRecord() const noexcept
-        {
-            return result == DumpResult::userPattern ? userPatternIndex + 1 : (result == DumpResult::temporaryPattern ? 0 : -1);
         }
     };
 
@@ -77,12 +70,12 @@ struct VeskDecoder
             ignored, // wrong channel, channel off, or nothing this editor reads
             bankSelect, // the caller's bank-select state changed
             controllerStored, // a byte of the current pattern changed: refresh controller
-            selectPattern // the pattern selector should show patternItem
+            selectPattern // the pattern selector should show pattern
         };
 
         Kind kind = Kind::ignored;
         int controller = 0; // for controllerStored
-        int patternItem = 0; // for selectPattern: 0 "Temporary", 1-20 "User 01" to "User 20"
+        VeskBlock pattern = VeskBlock::temporary(); // for selectPattern
     };
 
     /** Applies a controller or program change on the unit's channel.

@@ -211,38 +211,28 @@ juce::String VeskFields::patternFieldName (int offset)
     return juce::String (stepFields()[(size_t) array].name) + " " + juce::String (step);
 }
 
-juce::String VeskFields::recordName (int record)
-{
-    return record == 0 ? juce::String ("Temporary") : "User " + juce::String (record).paddedLeft ('0', 2);
-}
-
-juce::String VeskFields::blockName (int block)
-{
-    return block < 0 ? juce::String ("System") : recordName (block);
-}
-
 std::vector<VeskFields::Difference> VeskFields::differences (const juce::uint8* a, const juce::uint8* b)
 {
     std::vector<Difference> result;
 
     for (int offset = 0; offset < systemBlockSize; ++offset)
         if (a[offset] != b[offset])
-            result.push_back ({ -1, "System", systemFieldName (offset), systemValue (a, offset), systemValue (b, offset) });
+            result.push_back ({ VeskBlock::system(), VeskBlock::system().name(), systemFieldName (offset), systemValue (a, offset), systemValue (b, offset) });
 
-    for (int record = 0; record < numPatternRecords; ++record)
+    for (const auto record : VeskBlock::patterns())
     {
-        auto* recordA = a + patternRecordOffset (record);
-        auto* recordB = b + patternRecordOffset (record);
+        auto* recordA = a + record.imageOffset();
+        auto* recordB = b + record.imageOffset();
 
         for (int offset = 0; offset < patternSize; ++offset)
             if (recordA[offset] != recordB[offset])
-                result.push_back ({ record, recordName (record), patternFieldName (offset),
+                result.push_back ({ record, record.name(), patternFieldName (offset),
                                     patternValue (recordA, offset), patternValue (recordB, offset) });
     }
 
     for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
         if (a[offset] != b[offset])
-            result.push_back ({ reservedBlock, "Reserved", "image offset " + juce::String (offset),
+            result.push_back ({ std::nullopt, "Reserved", "image offset " + juce::String (offset),
                                 juce::String (a[offset]), juce::String (b[offset]) });
 
     return result;

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "VeskBlock.h"
 #include "VeskField.h"
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
 #include <vector>
 
 /**
@@ -44,22 +46,14 @@ struct VeskFields
     /** "tempoHigh" ... for offsets 0-30, "stepNote 1" ... "stepType 32" for the steps. */
     static juce::String patternFieldName (int offset);
 
-    /** "Temporary" for record 0, "User 01" to "User 20" for records 1-20. */
-    static juce::String recordName (int record);
-
-    /** "System" for block -1, else the record's name. */
-    static juce::String blockName (int block);
-
     /** A byte that differs between two images, named as the pages show it. */
     struct Difference
     {
-        int block; // -1 system block, 0-20 pattern records, reservedBlock for the reserved area
+        std::optional<VeskBlock> block; // none for the reserved area
         juce::String where; // "System", "Temporary", "User 01" ... "Reserved"
         juce::String field; // "masterTune", "stepNote 3", "image offset 4000"
         juce::String valueA, valueB;
     };
-
-    static constexpr int reservedBlock = 21;
 
     /** A field as its control is captioned, for the Edit menu: "Cutoff" (or
         "BD Level" on a rhythm pattern), "Master Tune", "Step 5 Note". */

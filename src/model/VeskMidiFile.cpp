@@ -24,7 +24,7 @@ namespace
     // The unit's tempo range, in tenths of a beat per minute.
     constexpr int minTempo = 400, maxTempo = 2400;
 
-    const juce::uint8* recordOf (const juce::uint8* image, int slot) { return image + patternRecordOffset (slot); }
+    const juce::uint8* recordOf (const juce::uint8* image, VeskBlock slot) { return image + slot.imageOffset(); }
 
     int tempoTenths (const juce::uint8* record) { return record[Pattern::tempoHigh] * 128 + record[Pattern::tempoLow]; }
 
@@ -145,7 +145,7 @@ namespace
         return true;
     }
 
-    juce::String slotName (int slot) { return VeskFields::recordName (slot); }
+    juce::String slotName (VeskBlock slot) { return slot.name(); }
 
     juce::String typeName (const juce::uint8* record)
     {
@@ -153,7 +153,7 @@ namespace
         return name.isNotEmpty() ? name : "type " + juce::String (record[Pattern::type]);
     }
 
-    juce::String noNotes (const juce::uint8* record, int slot)
+    juce::String noNotes (const juce::uint8* record, VeskBlock slot)
     {
         return slotName (slot) + " is a " + typeName (record) + " pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do";
     }
@@ -269,24 +269,24 @@ bool VeskMidiFile::hasNotes (int partType) noexcept
     return partType == PartType::lead || partType == PartType::bass || partType == PartType::rythm;
 }
 
-juce::String VeskMidiFile::whyNoNotes (const juce::uint8* image, int slot)
+juce::String VeskMidiFile::whyNoNotes (const juce::uint8* image, VeskBlock slot)
 {
     const auto* record = recordOf (image, slot);
     return hasNotes (record[Pattern::type]) ? juce::String() : noNotes (record, slot);
 }
 
-juce::String VeskMidiFile::trackName (const juce::uint8* image, int slot)
+juce::String VeskMidiFile::trackName (const juce::uint8* image, VeskBlock slot)
 {
     return slotName (slot) + " - " + typeName (recordOf (image, slot));
 }
 
-juce::String VeskMidiFile::suggestedFileName (const juce::uint8* image, int slot)
+juce::String VeskMidiFile::suggestedFileName (const juce::uint8* image, VeskBlock slot)
 {
     return trackName (image, slot) + ".mid";
 }
 
 //==============================================================================
-juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slot)
+juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, VeskBlock slot)
 {
     const auto* record = recordOf (image, slot);
 
@@ -346,7 +346,7 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
 }
 
 //==============================================================================
-VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juce::uint8* image, int slot, int track)
+VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, int track)
 {
     ImportResult result;
     const auto size = file.getSize();
@@ -370,10 +370,10 @@ VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juc
     return importInto (data.getData(), data.getSize(), image, slot, track);
 }
 
-VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, int slot, int track)
+VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, int track)
 {
     ImportResult result;
-    auto* target = image + patternRecordOffset (slot);
+    auto* target = image + slot.imageOffset();
 
     if (size > maxFileSize)
     {

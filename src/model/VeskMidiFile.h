@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VeskBlock.h"
+
 #include <juce_core/juce_core.h>
 
 /**
@@ -54,18 +56,18 @@ struct VeskMidiFile
     /** True for the part types whose steps play notes (Lead, Bass, Rythm). */
     static bool hasNotes (int partType) noexcept;
 
-    /** An empty text when the pattern in slot (0 temporary, 1-20 user) plays
+    /** An empty text when the pattern in slot (the temporary or a user one) plays
         notes, so it can be exported and imported into, else why not. */
-    static juce::String whyNoNotes (const juce::uint8* image, int slot);
+    static juce::String whyNoNotes (const juce::uint8* image, VeskBlock slot);
 
     /** The file, or an empty block when whyNoNotes says no. */
-    static juce::MemoryBlock exportPattern (const juce::uint8* image, int slot);
+    static juce::MemoryBlock exportPattern (const juce::uint8* image, VeskBlock slot);
 
     /** "User 03 - Bass", "Temporary - Rythm": the track name of the export. */
-    static juce::String trackName (const juce::uint8* image, int slot);
+    static juce::String trackName (const juce::uint8* image, VeskBlock slot);
 
     /** The track name with ".mid". */
-    static juce::String suggestedFileName (const juce::uint8* image, int slot);
+    static juce::String suggestedFileName (const juce::uint8* image, VeskBlock slot);
 
     struct ImportResult
     {
@@ -78,8 +80,8 @@ struct VeskMidiFile
     /** Reads a whole file into the pattern in slot. track is the 1-based
         track to read, or -1 for the first track with notes. On failure the
         image is untouched. */
-    static ImportResult importInto (const void* fileData, size_t size, juce::uint8* image, int slot, int track = -1);
+    static ImportResult importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, int track = -1);
 
     /** Reads file (refusing one over maxFileSize unread) and imports it. */
-    static ImportResult importFile (const juce::File& file, juce::uint8* image, int slot, int track = -1);
+    static ImportResult importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, int track = -1);
 };

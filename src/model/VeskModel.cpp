@@ -59,20 +59,20 @@ void VeskModel::resetToDefaults()
     setSystem (System::receivePitchBend, 1);
     setMidiChannel (1);
 
-    for (int i = 0; i < numUserPatterns; ++i)
+    for (const auto block : VeskBlock::patterns())
     {
-        currentPattern = userPattern (i);
-        resetPattern();
+        if (block.isUser())
+        {
+            currentPattern = bytesOf (block);
+            resetPattern();
+        }
     }
 
     currentPattern = temporaryPattern;
     resetPattern();
 
     // Leave the record being edited the one the pattern selector names.
-    if (currentPatternIndex >= 0 && currentPatternIndex < numUserPatterns)
-        currentPattern = userPattern (currentPatternIndex);
-    else
-        currentPattern = temporaryPattern;
+    currentPattern = bytesOf (getShownBlock());
 
     // A fresh library: no file, so a later Save cannot overwrite the library
     // that was open with these defaults without asking.
@@ -132,21 +132,29 @@ void VeskModel::resetPattern()
     std::memset (currentPattern + stepType, defaultStepType, numSteps);
 }
 
+void VeskModel::showBlock (VeskBlock block) noexcept
+{
+    jassert (block.isPattern());
+    currentPatternIndex = block.patternIndex();
+    currentPattern = bytesOf (block);
+}
+
 void VeskModel::selectTemporaryPattern()
 {
-    currentPatternIndex = -1;
-    currentPattern = temporaryPattern;
+    showBlock (VeskBlock::temporary());
 }
 
 void VeskModel::selectUserPattern()
 {
-    if (currentPatternIndex < 0 || currentPatternIndex >= VeskImage::numUserPatterns)
+    const auto shown = VeskBlock::fromPatternIndex (currentPatternIndex);
+
+    if (! shown.has_value() || ! shown->isUser())
     {
         selectTemporaryPattern();
         return;
     }
 
-    currentPattern = userPattern (currentPatternIndex);
+    currentPattern = bytesOf (*shown);
 
     // With the unit's channel off there is no channel to select the pattern on.
     if (! channelIsOn())
@@ -155,7 +163,7 @@ void VeskModel::selectUserPattern()
     const int channel = systemBlock[VeskImage::System::midiChannel] + 1;
     send (juce::MidiMessage::controllerEvent (channel, 0x00, VeskDecoder::userPatternBank));
     send (juce::MidiMessage::controllerEvent (channel, 0x20, 0));
-    send (juce::MidiMessage::programChange (channel, currentPatternIndex));
+    send (juce::MidiMessage::programChange (channel, shown->programNumber()));
 }
 
 //==============================================================================
@@ -297,26 +305,18 @@ void VeskModel::sendCurrentPattern (bool editBufferOnly)
 {
     using namespace VeskImage;
 
-    if (currentPatternIndex < 0)
-    {
-        send (VeskProtocol::patternBulk (Area::temporaryPattern, 0, currentPattern));
-        return;
-    }
+    const auto shown = getShownBlock();
 
-    send (VeskProtocol::patternBulk (Area::temporaryPattern, currentPatternIndex, currentPattern));
+    // Into the edit buffer with the shown pattern's number, then into the pattern itself.
+    send (VeskProtocol::patternBulk (Area::temporaryPattern, shown.addressIndex(), currentPattern));
 
-    if (! editBufferOnly)
-        send (VeskProtocol::patternBulk (Area::userPattern, currentPatternIndex, currentPattern));
+    if (shown.isUser() && ! editBufferOnly)
+        send (VeskProtocol::patternBulk (shown.addressArea(), shown.addressIndex(), currentPattern));
 }
 
 void VeskModel::requestCurrentPattern()
 {
-    using namespace VeskImage;
-
-    if (currentPatternIndex < 0)
-        send (VeskProtocol::patternRequest (Area::temporaryPattern, 0));
-    else
-        send (VeskProtocol::patternRequest (Area::userPattern, currentPatternIndex));
+    send (VeskProtocol::blockRequest (getShownBlock()));
 }
 
 juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noexcept

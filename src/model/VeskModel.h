@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MidiOut.h"
+#include "VeskBlock.h"
 #include "VeskDecoder.h"
 #include "VeskField.h"
 #include "VeskImage.h"
@@ -33,8 +34,12 @@ public:
     /** -1 while the temporary pattern is edited, 0-19 for user patterns 1-20. */
     int currentPatternIndex = -1;
 
-    /** The same as a pattern item: 0 temporary, 1-20 user patterns. */
-    int getShownPattern() const noexcept { return currentPatternIndex + 1; }
+    /** The pattern currentPatternIndex names: the temporary one, or a user pattern. */
+    VeskBlock getShownBlock() const noexcept { return VeskBlock::fromPatternIndex (currentPatternIndex).value_or (VeskBlock::temporary()); }
+
+    /** Makes block (a pattern) the one shown and edited: currentPatternIndex
+        and currentPattern; sends nothing (see selectUserPattern). */
+    void showBlock (VeskBlock block) noexcept;
 
     /** The 159-byte record being edited. */
     juce::uint8* currentPattern = nullptr;
@@ -45,8 +50,8 @@ public:
     juce::uint8* const temporaryPattern = image + VeskImage::temporaryPatternOffset;
     juce::uint8* const userPatterns = image + VeskImage::userPatternsOffset;
 
-    /** Record of user pattern index 0-19. */
-    juce::uint8* userPattern (int index) noexcept { return image + VeskImage::userPatternOffset (index); }
+    /** The first byte of a block in the image. */
+    juce::uint8* bytesOf (VeskBlock block) noexcept { return image + block.imageOffset(); }
 
     //==============================================================================
     /** Whole image to the unit's defaults, each value sent as it is stored; the

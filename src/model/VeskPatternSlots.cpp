@@ -1,5 +1,4 @@
 #include "VeskPatternSlots.h"
-#include "VeskBlock.h"
 #include "VeskModel.h"
 
 #include <algorithm>
@@ -8,45 +7,37 @@
 
 namespace
 {
-    juce::uint8* record (juce::uint8* image, int slot) noexcept
+    juce::uint8* record (juce::uint8* image, VeskBlock slot) noexcept
     {
-        jassert (VeskPatternSlots::isSlot (slot));
-        return image + VeskImage::patternRecordOffset (slot);
+        jassert (slot.isPattern());
+        return image + slot.imageOffset();
     }
 
-    const juce::uint8* record (const juce::uint8* image, int slot) noexcept
+    const juce::uint8* record (const juce::uint8* image, VeskBlock slot) noexcept
     {
-        jassert (VeskPatternSlots::isSlot (slot));
-        return image + VeskImage::patternRecordOffset (slot);
+        jassert (slot.isPattern());
+        return image + slot.imageOffset();
     }
 }
 
-std::optional<int> VeskPatternSlots::parseSlot (const juce::String& text)
-{
-    if (const auto block = VeskBlock::fromName (text))
-        return block->record();
-
-    return std::nullopt;
-}
-
-void VeskPatternSlots::copy (juce::uint8* image, int from, int to) noexcept
+void VeskPatternSlots::copy (juce::uint8* image, VeskBlock from, VeskBlock to) noexcept
 {
     copy (image, image, from, to);
 }
 
-void VeskPatternSlots::copy (juce::uint8* image, const juce::uint8* fromImage, int from, int to) noexcept
+void VeskPatternSlots::copy (juce::uint8* image, const juce::uint8* fromImage, VeskBlock from, VeskBlock to) noexcept
 {
     // memmove: the source may be this very record.
     std::memmove (record (image, to), record (fromImage, from), (size_t) VeskImage::patternSize);
 }
 
-void VeskPatternSlots::swap (juce::uint8* image, int a, int b) noexcept
+void VeskPatternSlots::swap (juce::uint8* image, VeskBlock a, VeskBlock b) noexcept
 {
     if (a != b)
         std::swap_ranges (record (image, a), record (image, a) + VeskImage::patternSize, record (image, b));
 }
 
-void VeskPatternSlots::initialise (juce::uint8* image, int slot)
+void VeskPatternSlots::initialise (juce::uint8* image, VeskBlock slot)
 {
     // The reset is the one definition of the pattern defaults; it runs once.
     static const auto defaults = []

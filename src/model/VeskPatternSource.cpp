@@ -23,8 +23,8 @@ juce::Result VeskPatternSource::read (const juce::File& file, VeskPatternSource&
             VeskModel::writeDefaults (read->image.data());
 
             for (const auto& dump : VeskSyxFile::applyDumps (contents, read->image.data()).appliedDumps)
-                if (dump.patternRecord() >= 0)
-                    read->held[(size_t) dump.patternRecord()] = true;
+                if (dump.block->isPattern())
+                    read->held[(size_t) dump.block->record()] = true;
 
             if (std::find (read->held.begin(), read->held.end(), true) == read->held.end())
                 result = juce::Result::fail ("holds no pattern of this unit");

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeskImage.h"
+#include "VeskBlock.h"
 
 #include <juce_core/juce_core.h>
 
@@ -14,12 +14,12 @@ struct VeskPatternSource
 {
     std::array<juce::uint8, VeskImage::imageSize> image {};
 
-    /** The slots (0 temporary, 1-20 user) the file holds; a library holds all. */
+    /** The pattern slots the file holds, by record; a library holds all. */
     std::array<bool, VeskImage::numPatternRecords> held {};
 
     juce::File file;
 
-    bool holds (int slot) const noexcept { return juce::isPositiveAndBelow (slot, (int) held.size()) && held[(size_t) slot]; }
+    bool holds (VeskBlock slot) const noexcept { return slot.isPattern() && held[(size_t) slot.record()]; }
 
     /** Reads a .syx file (by its extension) or a library file into source,
         which is left as it was when the file cannot be read or holds no

@@ -4,13 +4,6 @@
 
 namespace
 {
-    juce::MidiMessage dataSetFor (const juce::uint8* image, int slot)
-    {
-        const auto* record = image + VeskImage::patternRecordOffset (slot);
-        return slot == 0 ? VeskProtocol::patternBulk (VeskImage::Area::temporaryPattern, 0, record)
-                         : VeskProtocol::patternBulk (VeskImage::Area::userPattern, slot - 1, record);
-    }
-
     /** The bytes of one line of hex pairs, or why it is not one. */
     juce::Result hexBytes (const juce::String& line, juce::MemoryBlock& bytes)
     {
@@ -28,13 +21,13 @@ namespace
     }
 }
 
-juce::String VeskPatternText::fromSlots (const juce::uint8* image, const std::vector<int>& slots)
+juce::String VeskPatternText::fromSlots (const juce::uint8* image, const std::vector<VeskBlock>& slots)
 {
     juce::String text;
 
-    for (int slot : slots)
+    for (const auto slot : slots)
     {
-        const auto message = dataSetFor (image, slot);
+        const auto message = VeskProtocol::blockBulk (image, slot);
         text << juce::String::toHexString (message.getRawData(), message.getRawDataSize()).toUpperCase() << "\n";
     }
 
@@ -80,13 +73,13 @@ juce::Result VeskPatternText::parse (const juce::String& text, std::vector<Recor
         if (! dump.applied())
             return juce::Result::fail (where + "is not a pattern of this unit: " + VeskDecoder::describe (dump.result));
 
-        if (dump.patternRecord() < 0)
+        if (dump.block->isSystem())
             return juce::Result::fail (where + "is the system block, not a pattern");
 
         // A dump may be longer than its record: the record's own bytes are what it wrote.
         Record record;
-        record.slot = dump.patternRecord();
-        const auto* written = scratch.get() + VeskImage::patternRecordOffset (record.slot);
+        record.slot = *dump.block;
+        const auto* written = scratch.get() + record.slot.imageOffset();
         std::copy (written, written + VeskImage::patternSize, record.bytes.begin());
         found.push_back (record);
     }

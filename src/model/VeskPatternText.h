@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeskImage.h"
+#include "VeskBlock.h"
 
 #include <juce_core/juce_core.h>
 
@@ -21,13 +21,12 @@ struct VeskPatternText
     /** Why text over maxTextSize is refused, as parse says it. */
     static juce::String describeTooLarge();
 
-    /** The lines for these slots (0 temporary, 1-20 user), in that order,
-        each ending in a newline. */
-    static juce::String fromSlots (const juce::uint8* image, const std::vector<int>& slots);
+    /** The lines for these pattern slots, in that order, each ending in a newline. */
+    static juce::String fromSlots (const juce::uint8* image, const std::vector<VeskBlock>& slots);
 
     struct Record
     {
-        int slot = 0; // the slot its address names
+        VeskBlock slot = VeskBlock::temporary(); // the slot its address names
         std::array<juce::uint8, VeskImage::patternSize> bytes {};
     };
 

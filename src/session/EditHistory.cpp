@@ -1,6 +1,5 @@
 #include "EditHistory.h"
 #include "model/VeskFields.h"
-#include "model/VeskPatternSlots.h"
 
 #include <algorithm>
 
@@ -27,7 +26,7 @@ void EditHistory::edit (VeskField field, int value)
         if (before[i] != image[start + i])
             changes.push_back ({ (juce::uint16) (start + i), before[i], image[start + i] });
 
-    const int block = field.isSystem() ? -1 : model.getShownPattern();
+    const auto block = field.isSystem() ? VeskBlock::system() : model.getShownBlock();
     const double now = clock.now();
     auto* last = history.stepToExtend();
 
@@ -117,7 +116,7 @@ void EditHistory::restore (const VeskHistory::Step& step, bool undoing)
     {
         const auto blocks = step.blocks();
 
-        if (blocks.size() == 1 && blocks.front() >= 0 && blocks.front() != model.getShownPattern())
+        if (blocks.size() == 1 && blocks.front().isPattern() && blocks.front() != model.getShownBlock())
             showPattern (blocks.front(), false);
 
         VeskHistory::writeBack (step, model.image, undoing);
@@ -127,7 +126,7 @@ void EditHistory::restore (const VeskHistory::Step& step, bool undoing)
     {
         // The pattern the step changed is shown, and selected on the unit,
         // before its fields go back, so they reach the pattern the unit edits.
-        if (step.block >= 0 && step.block != model.getShownPattern())
+        if (step.block.isPattern() && step.block != model.getShownBlock())
             showPattern (step.block, true);
 
         VeskHistory::writeBack (step, model.image, undoing);
@@ -137,18 +136,18 @@ void EditHistory::restore (const VeskHistory::Step& step, bool undoing)
     }
 
     updateChangedFlag();
-    listeners.libraryRestored (step.wholeBlocks ? SessionListeners::allBlocks : step.block);
+    listeners.libraryRestored (step.wholeBlocks ? std::nullopt : std::optional<VeskBlock> (step.block));
     listeners.historyChanged();
 }
 
-SessionResult EditHistory::changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change)
+SessionResult EditHistory::changeRecords (const juce::String& name, const std::vector<VeskBlock>& slots, const std::function<void()>& change)
 {
     if (jobs.isBusy())
         return jobs.refusalWhileBusy (name);
 
-    for (int slot : slots)
-        if (! VeskPatternSlots::isSlot (slot))
-            return SessionResult::fail ("There is no pattern slot " + juce::String (slot) + ".");
+    for (const auto slot : slots)
+        if (! slot.isPattern())
+            return SessionResult::fail ("The " + slot.name().toLowerCase() + " block is no pattern slot.");
 
     juce::HeapBlock<juce::uint8> before (VeskImage::imageSize);
     std::copy (model.image, model.image + VeskImage::imageSize, before.get());
@@ -158,7 +157,7 @@ SessionResult EditHistory::changeRecords (const juce::String& name, const std::v
     if (recordWholeBlocks (name, before, slots))
     {
         jobs.sendRecords (history.nextUndo()->blocks(), name);
-        listeners.libraryRestored (SessionListeners::allBlocks);
+        listeners.libraryRestored (std::nullopt);
     }
 
     return SessionResult::ok();
@@ -195,11 +194,11 @@ SessionResult EditHistory::editShownPattern (const juce::String& name, const juc
 
     endGesture();
     listeners.historyChanged();
-    listeners.libraryRestored (model.getShownPattern());
+    listeners.libraryRestored (model.getShownBlock());
     return SessionResult::ok();
 }
 
-bool EditHistory::recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks)
+bool EditHistory::recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<VeskBlock>& blocks)
 {
     VeskHistory::Step step;
     step.name = name;

@@ -42,24 +42,23 @@ public:
     SessionResult redo() { return takeStep (false); }
 
     /** Whole pattern records change (see VeskSession::changeRecords). */
-    SessionResult changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change);
+    SessionResult changeRecords (const juce::String& name, const std::vector<VeskBlock>& slots, const std::function<void()>& change);
 
     /** The shown pattern's record becomes record (see VeskSession::editShownPattern). */
     SessionResult editShownPattern (const juce::String& name, const juce::uint8* record);
 
     /** The blocks changed from before: one step called name, without sending
         anything; false when they hold what they held (no step). */
-    bool recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<int>& blocks);
+    bool recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<VeskBlock>& blocks);
 
     /** A new or opened library: no steps, unchanged. */
     void forget();
     void librarySaved();
     void unitChangedLibrary();
 
-    /** Shows a pattern (1-20 user, else the temporary one), selecting a user
-        pattern on the unit or not: a step's pattern is shown before its
-        bytes go back. */
-    std::function<void (int patternItem, bool selectOnUnit)> showPattern;
+    /** Shows a pattern, selecting a user pattern on the unit or not: a
+        step's pattern is shown before its bytes go back. */
+    std::function<void (VeskBlock pattern, bool selectOnUnit)> showPattern;
 
     const VeskHistory& getSteps() const noexcept { return history; }
 

@@ -42,8 +42,8 @@ SessionResult FileExchange::importSyx (const juce::File& file)
         return SessionResult::fail (text.joinIntoString ("\n"));
     }
 
-    const bool changedAnything = history.recordWholeBlocks ("Import .syx", before, VeskHistory::everyBlock());
-    listeners.libraryRestored (SessionListeners::allBlocks);
+    const bool changedAnything = history.recordWholeBlocks ("Import .syx", before, VeskBlock::all());
+    listeners.libraryRestored (std::nullopt);
     text.add (changedAnything ? "The library is marked changed: save it to keep them. Nothing was sent to the unit."
                               : "The library already held every byte of them. Nothing was sent to the unit.");
 
@@ -74,13 +74,13 @@ SessionResult FileExchange::importMidi (const juce::File& file, int track)
     juce::HeapBlock<juce::uint8> scratch (VeskImage::imageSize);
     std::copy (model.image, model.image + VeskImage::imageSize, scratch.get());
 
-    const int slot = model.getShownPattern();
+    const auto slot = model.getShownBlock();
     const auto result = VeskMidiFile::importFile (file, scratch.get(), slot, track);
 
     if (result.failed)
         return SessionResult::fail (file.getFileName() + ": " + result.message + "\n\nThe pattern was left as it was.");
 
-    const auto edited = history.editShownPattern (what, scratch.get() + VeskImage::patternRecordOffset (slot));
+    const auto edited = history.editShownPattern (what, scratch.get() + slot.imageOffset());
 
     if (edited.failed())
         return edited;
@@ -90,7 +90,7 @@ SessionResult FileExchange::importMidi (const juce::File& file, int track)
 
 juce::Result FileExchange::exportMidi (const juce::File& file)
 {
-    const int slot = model.getShownPattern();
+    const auto slot = model.getShownBlock();
 
     if (const auto why = VeskMidiFile::whyNoNotes (model.image, slot); why.isNotEmpty())
         return juce::Result::fail (why);

@@ -23,16 +23,16 @@ void SessionListeners::call (const std::function<void (Listener&)>& tell)
             tell (*listener);
 }
 
-void SessionListeners::libraryRestored (int block)
+void SessionListeners::libraryRestored (std::optional<VeskBlock> block)
 {
     call ([block] (Listener& l)
           { l.libraryRestored (block); });
 }
 
-void SessionListeners::patternShown (int patternItem)
+void SessionListeners::patternShown (VeskBlock pattern)
 {
-    call ([patternItem] (Listener& l)
-          { l.patternShown (patternItem); });
+    call ([pattern] (Listener& l)
+          { l.patternShown (pattern); });
 }
 
 void SessionListeners::jobChanged()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "model/VeskBlock.h"
 
 #include <functional>
 #include <vector>
@@ -17,12 +17,12 @@ public:
         virtual ~Listener() = default;
 
         /** Bytes changed that the pages did not change themselves: an undo or
-            redo, a whole-block step, a new or opened library. block is -1 for
-            the system block, 0-20 for a record, allBlocks for any. */
-        virtual void libraryRestored (int block) { juce::ignoreUnused (block); }
+            redo, a whole-block step, a new or opened library. block is the
+            one block they lie in, or none when they may lie in any. */
+        virtual void libraryRestored (std::optional<VeskBlock> block) { juce::ignoreUnused (block); }
 
-        /** The session showed another pattern (0 temporary, 1-20 user). */
-        virtual void patternShown (int patternItem) { juce::ignoreUnused (patternItem); }
+        /** The session showed another pattern (the temporary one or a user pattern). */
+        virtual void patternShown (VeskBlock pattern) { juce::ignoreUnused (pattern); }
 
         /** A job started, progressed or finished. */
         virtual void jobChanged() {}
@@ -31,13 +31,11 @@ public:
         virtual void historyChanged() {}
     };
 
-    static constexpr int allBlocks = 100;
-
     void add (Listener* listener);
     void remove (Listener* listener);
 
-    void libraryRestored (int block);
-    void patternShown (int patternItem);
+    void libraryRestored (std::optional<VeskBlock> block);
+    void patternShown (VeskBlock pattern);
     void jobChanged();
     void historyChanged();
 

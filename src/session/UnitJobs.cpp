@@ -81,9 +81,9 @@ SessionResult UnitJobs::startTransfer (VeskTransfer::Kind kind)
     return SessionResult::ok();
 }
 
-void UnitJobs::sendRecords (const std::vector<int>& blocks, const juce::String& title)
+void UnitJobs::sendRecords (const std::vector<VeskBlock>& blocks, const juce::String& title)
 {
-    auto sends = [&blocks] (int block)
+    auto sends = [&blocks] (VeskBlock block)
     { return std::find (blocks.begin(), blocks.end(), block) != blocks.end(); };
 
     // The records go into the unit's memory (the temporary one into its edit
@@ -91,20 +91,20 @@ void UnitJobs::sendRecords (const std::vector<int>& blocks, const juce::String& 
     // from its old copy: the shown one is selected once they are in.
     startJob (std::make_unique<VeskTransferJob> (transfer, title));
     const bool sending = transfer.startSending (blocks);
-    const int shown = model.getShownPattern();
-    selectShownPatternAfterSending = sending && shown >= 1 && (sends (shown) || sends (0));
+    const auto shown = model.getShownBlock();
+    selectShownPatternAfterSending = sending && shown.isUser() && (sends (shown) || sends (VeskBlock::temporary()));
 }
 
 void UnitJobs::transferFinished()
 {
     const auto& report = transfer.getReport();
 
-    if (std::exchange (selectShownPatternAfterSending, false) && model.getShownPattern() >= 1)
+    if (std::exchange (selectShownPatternAfterSending, false) && model.getShownBlock().isUser())
         model.selectUserPattern();
 
     if (report.kind == VeskTransfer::Kind::getAll && onGotAll != nullptr)
     {
-        std::vector<int> arrived;
+        std::vector<VeskBlock> arrived;
 
         for (auto& block : report.blocks)
             if (block.status == VeskTransfer::BlockResult::Status::done)

@@ -37,7 +37,7 @@ public:
 
     /** Sends the records of blocks as Send All does, paced, as a job named
         title; the shown user pattern is selected on the unit once they are in. */
-    void sendRecords (const std::vector<int>& blocks, const juce::String& title);
+    void sendRecords (const std::vector<VeskBlock>& blocks, const juce::String& title);
 
     /** Looks for the unit on every port; one answering pair is chosen and saved. */
     SessionResult findUnit();
@@ -50,7 +50,7 @@ public:
 
     /** A Get All ended: the blocks that arrived, the library as it was when
         it started, and whether the unit changed it besides. */
-    std::function<void (const std::vector<int>& arrived, const juce::uint8* before, bool changedBesides)> onGotAll;
+    std::function<void (const std::vector<VeskBlock>& arrived, const juce::uint8* before, bool changedBesides)> onGotAll;
 
 private:
     void startJob (std::unique_ptr<VeskJob> newJob);

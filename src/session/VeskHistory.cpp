@@ -5,37 +5,16 @@
 VeskHistory::VeskHistory() = default;
 VeskHistory::~VeskHistory() = default;
 
-juce::Range<int> VeskHistory::blockRange (int block) noexcept
+std::vector<VeskBlock> VeskHistory::Step::blocks() const
 {
-    if (block < 0)
-        return { VeskImage::systemBlockOffset, VeskImage::systemBlockOffset + VeskImage::systemBlockSize };
-
-    const int start = VeskImage::patternRecordOffset (block);
-    return { start, start + VeskImage::patternSize };
-}
-
-std::vector<int> VeskHistory::everyBlock()
-{
-    std::vector<int> blocks { -1 };
-
-    for (int record = 0; record < VeskImage::numPatternRecords; ++record)
-        blocks.push_back (record);
-
-    return blocks;
-}
-
-std::vector<int> VeskHistory::Step::blocks() const
-{
-    std::vector<int> result;
+    std::vector<VeskBlock> result;
 
     for (auto& change : changes)
     {
-        const int changed = change.offset < VeskImage::temporaryPatternOffset
-                                ? -1
-                                : (change.offset - VeskImage::temporaryPatternOffset) / VeskImage::patternSize;
+        const auto changed = VeskBlock::containing (change.offset);
 
-        if (changed < VeskImage::numPatternRecords && (result.empty() || result.back() != changed))
-            result.push_back (changed);
+        if (changed.has_value() && (result.empty() || result.back() != *changed))
+            result.push_back (*changed);
     }
 
     return result;
@@ -144,19 +123,17 @@ void VeskHistory::writeBack (const Step& step, juce::uint8* image, bool undoing)
         image[change.offset] = undoing ? change.before : change.after;
 }
 
-std::vector<VeskHistory::Change> VeskHistory::differences (const juce::uint8* before, const juce::uint8* after, const std::vector<int>& blocks)
+std::vector<VeskHistory::Change> VeskHistory::differences (const juce::uint8* before, const juce::uint8* after, const std::vector<VeskBlock>& blocks)
 {
-    std::vector<int> sorted (blocks);
+    std::vector<VeskBlock> sorted (blocks);
     std::sort (sorted.begin(), sorted.end());
     sorted.erase (std::unique (sorted.begin(), sorted.end()), sorted.end());
 
     std::vector<Change> changes;
 
-    for (int block : sorted)
+    for (const auto block : sorted)
     {
-        const auto range = blockRange (block);
-
-        for (int i = range.getStart(); i < range.getEnd(); ++i)
+        for (int i = block.imageOffset(); i < block.imageOffset() + block.size(); ++i)
             if (before[i] != after[i])
                 changes.push_back ({ (juce::uint16) i, before[i], after[i] });
     }

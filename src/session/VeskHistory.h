@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/VeskBlock.h"
 #include "model/VeskField.h"
 
 #include <juce_core/juce_core.h>
@@ -35,15 +36,15 @@ public:
     {
         juce::String name; // "Cutoff", "Step 5 Note", "Get All From Unit"
         bool wholeBlocks = false;
-        int block = -1; // of a field step: -1 the system block, 0 temporary, 1-20 user patterns
+        VeskBlock block = VeskBlock::system(); // of a field step
         std::vector<VeskField> fields; // of a field step, in the order first edited
         std::vector<Change> changes; // ascending offsets
         double lastEdit = 0.0; // clock time of the last edit merged into it
         int gesture = 0; // the gesture it was made in; 0 for none
         juce::uint64 serial = 0;
 
-        /** The blocks the changes fall in: -1 system, 0-20 records, in image order. */
-        std::vector<int> blocks() const;
+        /** The blocks the changes fall in, in image order. */
+        std::vector<VeskBlock> blocks() const;
 
         /** The memory the step holds, for the benchmark and the limit. */
         size_t bytesUsed() const noexcept;
@@ -89,13 +90,7 @@ public:
     static void writeBack (const Step& step, juce::uint8* image, bool undoing) noexcept;
 
     /** The changes between two images within the given blocks. */
-    static std::vector<Change> differences (const juce::uint8* before, const juce::uint8* after, const std::vector<int>& blocks);
-
-    /** -1 (the system block) and records 0-20: all a unit holds. */
-    static std::vector<int> everyBlock();
-
-    /** The image range of a block: -1 system, 0-20 records. */
-    static juce::Range<int> blockRange (int block) noexcept;
+    static std::vector<Change> differences (const juce::uint8* before, const juce::uint8* after, const std::vector<VeskBlock>& blocks);
 
 private:
     juce::uint64 currentState() const noexcept { return numDone > 0 ? steps[(size_t) numDone - 1].serial : baseState; }

@@ -17,16 +17,16 @@ VeskSession::VeskSession (Options options)
     model->onSaved = [this]
     { history->librarySaved(); };
 
-    history->showPattern = [this] (int patternItem, bool selectOnUnit)
-    { showPattern (patternItem, selectOnUnit); };
+    history->showPattern = [this] (VeskBlock pattern, bool selectOnUnit)
+    { showPattern (pattern, selectOnUnit); };
 
-    jobs->onGotAll = [this] (const std::vector<int>& arrived, const juce::uint8* before, bool changedBesides)
+    jobs->onGotAll = [this] (const std::vector<VeskBlock>& arrived, const juce::uint8* before, bool changedBesides)
     {
         if (changedBesides)
             history->unitChangedLibrary();
 
         history->recordWholeBlocks (VeskTransfer::title (VeskTransfer::Kind::getAll), before, arrived);
-        listeners.libraryRestored (allBlocks);
+        listeners.libraryRestored (std::nullopt);
     };
 
     // The history keeps the changed mark, a transfer waits for its dumps,
@@ -43,26 +43,17 @@ VeskSession::~VeskSession()
     model = nullptr;
 }
 
-void VeskSession::showPattern (int patternItem)
+void VeskSession::showPattern (VeskBlock pattern)
 {
-    showPattern (patternItem, true);
+    showPattern (pattern, true);
 }
 
-void VeskSession::showPattern (int patternItem, bool selectOnUnit)
+void VeskSession::showPattern (VeskBlock pattern, bool selectOnUnit)
 {
-    if (patternItem >= 1 && patternItem <= VeskImage::numUserPatterns)
-    {
-        model->currentPatternIndex = patternItem - 1;
+    model->showBlock (pattern.isUser() ? pattern : VeskBlock::temporary());
 
-        if (selectOnUnit)
-            model->selectUserPattern();
-        else
-            model->currentPattern = model->userPattern (model->currentPatternIndex);
-    }
-    else
-    {
-        model->selectTemporaryPattern();
-    }
+    if (pattern.isUser() && selectOnUnit)
+        model->selectUserPattern();
 
     listeners.patternShown (getShownPattern());
 }
@@ -71,5 +62,5 @@ void VeskSession::newLibrary()
 {
     model->resetToDefaults();
     history->forget();
-    listeners.libraryRestored (allBlocks);
+    listeners.libraryRestored (std::nullopt);
 }

@@ -69,7 +69,6 @@ public:
 
     //==============================================================================
     using Listener = SessionListeners::Listener;
-    static constexpr int allBlocks = SessionListeners::allBlocks;
 
     void addListener (Listener* listener) { listeners.add (listener); }
     void removeListener (Listener* listener) { listeners.remove (listener); }
@@ -100,19 +99,20 @@ public:
     SessionResult redo() { return history->redo(); }
 
     //==============================================================================
-    /** The pattern shown and edited: 0 temporary, 1-20 user patterns; a user
-        pattern is selected on the unit as the pattern selector does. */
-    void showPattern (int patternItem);
-    int getShownPattern() const noexcept { return model->getShownPattern(); }
+    /** The pattern shown and edited: the temporary one (also for the system
+        block) or a user pattern, which is selected on the unit as the pattern
+        selector does. */
+    void showPattern (VeskBlock pattern);
+    VeskBlock getShownPattern() const noexcept { return model->getShownBlock(); }
 
     /** A fresh library of defaults, sent to the unit; no history. */
     void newLibrary();
 
-    /** A change of whole pattern records (slots 0 temporary, 1-20 user; see
-        VeskSlotSteps): change writes them, and it is one undo step, named,
-        that sends the records it changed as Send All does, paced. Refused
-        while a job runs, and for a slot that does not exist. */
-    SessionResult changeRecords (const juce::String& name, const std::vector<int>& slots, const std::function<void()>& change)
+    /** A change of whole pattern records (see VeskSlotSteps): change writes
+        them, and it is one undo step, named, that sends the records it
+        changed as Send All does, paced. Refused while a job runs, and for
+        the system block, which is no pattern slot. */
+    SessionResult changeRecords (const juce::String& name, const std::vector<VeskBlock>& slots, const std::function<void()>& change)
     {
         return history->changeRecords (name, slots, change);
     }
@@ -167,7 +167,7 @@ public:
     void noteOutputChosen() noexcept { link.noteOutputChosen(); }
 
 private:
-    void showPattern (int patternItem, bool selectOnUnit);
+    void showPattern (VeskBlock pattern, bool selectOnUnit);
 
     SessionListeners listeners;
     std::unique_ptr<VeskClock> ownClock;

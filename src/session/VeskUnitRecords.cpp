@@ -13,17 +13,17 @@ VeskUnitRecords::~VeskUnitRecords()
     session.removeListener (this);
 }
 
-bool VeskUnitRecords::isKnown (int slot) const noexcept
+bool VeskUnitRecords::isKnown (VeskBlock slot) const noexcept
 {
-    return juce::isPositiveAndBelow (slot, (int) known.size()) && known[(size_t) slot];
+    return slot.isPattern() && known[(size_t) slot.record()];
 }
 
-bool VeskUnitRecords::differsFromUnit (int slot) const noexcept
+bool VeskUnitRecords::differsFromUnit (VeskBlock slot) const noexcept
 {
     if (! isKnown (slot))
         return false;
 
-    const auto offset = VeskImage::patternRecordOffset (slot);
+    const auto offset = slot.imageOffset();
     const auto* library = session.getModel().image + offset;
     return ! std::equal (library, library + VeskImage::patternSize, unit.begin() + offset);
 }
@@ -53,12 +53,12 @@ void VeskUnitRecords::transferEnded()
 
     for (const auto& block : report.blocks)
     {
-        if (block.status != VeskTransfer::BlockResult::Status::done || ! juce::isPositiveAndBelow (block.block, (int) known.size()))
+        if (block.status != VeskTransfer::BlockResult::Status::done || ! block.block.isPattern())
             continue;
 
-        const auto offset = VeskImage::patternRecordOffset (block.block);
+        const auto offset = block.block.imageOffset();
         std::copy (source + offset, source + offset + VeskImage::patternSize, unit.begin() + offset);
-        known[(size_t) block.block] = true;
+        known[(size_t) block.block.record()] = true;
         changed = true;
     }
 

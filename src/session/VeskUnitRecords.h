@@ -18,10 +18,10 @@ public:
     explicit VeskUnitRecords (VeskSession& sessionToUse);
     ~VeskUnitRecords() override;
 
-    bool isKnown (int slot) const noexcept;
+    bool isKnown (VeskBlock slot) const noexcept;
 
     /** The slot is known and the library's record is not what the unit holds. */
-    bool differsFromUnit (int slot) const noexcept;
+    bool differsFromUnit (VeskBlock slot) const noexcept;
 
     /** After a transfer ended and changed what is known. */
     std::function<void()> onChange;
@@ -34,7 +34,7 @@ private:
     bool transferRunning = false;
     std::array<juce::uint8, VeskImage::imageSize> unit {}; // the known records, at their image offsets
     std::array<juce::uint8, VeskImage::imageSize> sentFrom {}; // the library as a transfer started
-    std::array<bool, VeskImage::numPatternRecords> known {};
+    std::array<bool, VeskImage::numPatternRecords> known {}; // by record
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskUnitRecords)
 };

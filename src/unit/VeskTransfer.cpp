@@ -12,17 +12,6 @@ namespace
     {
         return result == VeskDecoder::DumpResult::truncated ? juce::String ("cut short") : VeskDecoder::describe (result);
     }
-
-    /** Where a block lies in the image: -1 system, 0 temporary, 1-20 user patterns. */
-    std::pair<int, int> rangeOf (int block)
-    {
-        using namespace VeskImage;
-
-        if (block < 0)
-            return { systemBlockOffset, systemBlockSize };
-
-        return { block == 0 ? temporaryPatternOffset : userPatternOffset (block - 1), patternSize };
-    }
 }
 
 VeskTransfer::VeskTransfer (VeskModel& modelToUse, VeskClock& clockToUse)
@@ -36,19 +25,20 @@ VeskTransfer::~VeskTransfer()
     stopTimer();
 }
 
-std::vector<int> VeskTransfer::blockOrder (Kind kind)
+std::vector<VeskBlock> VeskTransfer::blockOrder (Kind kind)
 {
-    std::vector<int> order { -1 };
+    std::vector<VeskBlock> order { VeskBlock::system() };
 
     if (kind != Kind::sendAll)
-        order.push_back (0);
+        order.push_back (VeskBlock::temporary());
 
-    for (int n = 1; n <= VeskImage::numUserPatterns; ++n)
-        order.push_back (n);
+    for (const auto block : VeskBlock::patterns())
+        if (block.isUser())
+            order.push_back (block);
 
     // The temporary pattern goes last, so the unit is left editing the library's.
     if (kind == Kind::sendAll)
-        order.push_back (0);
+        order.push_back (VeskBlock::temporary());
 
     return order;
 }
@@ -71,18 +61,18 @@ bool VeskTransfer::start (Kind kind)
     return begin (kind, blockOrder (kind));
 }
 
-bool VeskTransfer::startSending (const std::vector<int>& blocks)
+bool VeskTransfer::startSending (const std::vector<VeskBlock>& blocks)
 {
-    std::vector<int> order;
+    std::vector<VeskBlock> order;
 
-    for (int block : blockOrder (Kind::sendAll))
+    for (const auto block : blockOrder (Kind::sendAll))
         if (std::find (blocks.begin(), blocks.end(), block) != blocks.end())
             order.push_back (block);
 
     return ! order.empty() && begin (Kind::sendAll, order);
 }
 
-bool VeskTransfer::begin (Kind kind, const std::vector<int>& order)
+bool VeskTransfer::begin (Kind kind, const std::vector<VeskBlock>& order)
 {
     if (running)
         return false;
@@ -90,23 +80,21 @@ bool VeskTransfer::begin (Kind kind, const std::vector<int>& order)
     report = {};
     report.kind = kind;
 
-    for (int block : order)
+    for (const auto block : order)
         report.blocks.push_back ({ block, Status::waiting, {} });
 
     running = true;
     ++run;
     forgetExpiredRequests();
-    answerInHand = VeskDecoder::Dump::noBlock;
+    answerInHand.reset();
     std::copy (std::begin (model.image), std::end (model.image), libraryAtStart.begin());
 
     if (kind == Kind::sendAll)
     {
         toSend.clear();
 
-        for (int block : order)
-            toSend.push_back (block < 0    ? VeskProtocol::systemBulk (model.systemBlock)
-                              : block == 0 ? VeskProtocol::patternBulk (VeskImage::Area::temporaryPattern, 0, model.temporaryPattern)
-                                           : VeskProtocol::patternBulk (VeskImage::Area::userPattern, block - 1, model.userPattern (block - 1)));
+        for (const auto block : order)
+            toSend.push_back (VeskProtocol::blockBulk (model.image, block));
 
         sendNext();
         return true;
@@ -149,8 +137,7 @@ bool VeskTransfer::progressed()
 //==============================================================================
 void VeskTransfer::request()
 {
-    using namespace VeskImage;
-    const int block = report.blocks[(size_t) report.current].block;
+    const auto block = report.blocks[(size_t) report.current].block;
 
     unanswered.push_back ({ block, run, std::numeric_limits<double>::infinity() });
 
@@ -163,35 +150,33 @@ void VeskTransfer::request()
                                    if (running)
                                        failedTry ("no answer"); });
 
-    model.owner.send (block < 0 ? VeskProtocol::systemRequest()
-                                : (block == 0 ? VeskProtocol::patternRequest (Area::temporaryPattern, 0)
-                                              : VeskProtocol::patternRequest (Area::userPattern, block - 1)));
+    model.owner.send (VeskProtocol::blockRequest (block));
 }
 
 MyMidiInputCallback::DumpPlace VeskTransfer::placeDump (const VeskDecoder::Dump& dump)
 {
     using Place = MyMidiInputCallback::DumpPlace;
-    answerInHand = VeskDecoder::Dump::noBlock;
+    answerInHand.reset();
 
     // Another device's message, or one naming no block: nothing to decide.
-    if (dump.addressedBlock == VeskDecoder::Dump::noBlock)
+    if (! dump.block.has_value())
         return Place::library();
 
     forgetExpiredRequests();
 
     const auto asked = std::find_if (unanswered.begin(), unanswered.end(), [&dump] (auto& r)
-                                     { return r.block == dump.addressedBlock; });
+                                     { return r.block == *dump.block; });
 
     if (asked != unanswered.end())
     {
-        const bool inHand = running && asked->run == run && dump.addressedBlock == report.blocks[(size_t) report.current].block;
+        const bool inHand = running && asked->run == run && *dump.block == report.blocks[(size_t) report.current].block;
         unanswered.erase (asked);
 
         // After a skip or a cancel, or a second answer to a block that has one: wanted no more.
         if (! inHand)
             return Place::nowhere();
 
-        answerInHand = dump.addressedBlock;
+        answerInHand = dump.block;
         return report.kind == Kind::getAll ? Place::library() : Place::into (unitImage.data());
     }
 
@@ -200,17 +185,17 @@ MyMidiInputCallback::DumpPlace VeskTransfer::placeDump (const VeskDecoder::Dump&
 
     // Taking it would make the summary untrue; a damaged one would not be taken anyway.
     if (dump.applied())
-        report.ignored.push_back (dump.addressedBlock);
+        report.ignored.push_back (*dump.block);
 
     return Place::nowhere();
 }
 
 void VeskTransfer::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
 {
-    if (answerInHand == VeskDecoder::Dump::noBlock || dump.addressedBlock != answerInHand)
+    if (! answerInHand.has_value() || dump.block != answerInHand)
         return;
 
-    answerInHand = VeskDecoder::Dump::noBlock;
+    answerInHand.reset();
 
     // Counted only where it went: Get All's into the library, Verify's into its own image.
     if (! running || intoLibrary != (report.kind == Kind::getAll))
@@ -339,8 +324,8 @@ bool VeskTransfer::libraryChangedBesidesAnswers() const
         for (auto& b : report.blocks)
             if (b.status == Status::done)
             {
-                const auto [offset, size] = rangeOf (b.block);
-                std::fill (written.begin() + offset, written.begin() + offset + size, true);
+                const auto offset = b.block.imageOffset();
+                std::fill (written.begin() + offset, written.begin() + offset + b.block.size(), true);
             }
 
     for (int i = 0; i < VeskImage::imageSize; ++i)

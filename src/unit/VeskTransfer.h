@@ -58,18 +58,18 @@ public:
     /** Starts a transfer; refused (false, nothing sent) while one runs. */
     bool start (Kind kind);
 
-    /** A Send All of only these blocks (-1 system, 0 temporary, 1-20 user
-        patterns), in Send All's order and pace: what undoing a whole-block
-        change sends. Refused while a transfer runs or with no block. */
-    bool startSending (const std::vector<int>& blocks);
+    /** A Send All of only these blocks, in Send All's order and pace: what
+        undoing a whole-block change sends. Refused while a transfer runs or
+        with no block. */
+    bool startSending (const std::vector<VeskBlock>& blocks);
 
     /** Stops a running transfer where it is; what was applied stays. */
     void cancel();
 
     bool isRunning() const noexcept { return running; }
 
-    /** Blocks in transfer order: -1 system, 0 temporary, 1-20 user patterns. */
-    static std::vector<int> blockOrder (Kind kind);
+    /** Blocks in transfer order. */
+    static std::vector<VeskBlock> blockOrder (Kind kind);
 
     static juce::String title (Kind kind);
 
@@ -82,7 +82,7 @@ public:
             skipped // no good answer after every try
         };
 
-        int block = -1;
+        VeskBlock block = VeskBlock::system();
         Status status = Status::waiting;
         juce::StringArray failedTries; // "no answer", "bad checksum" ... one per try that failed
     };
@@ -96,7 +96,7 @@ public:
         int attempt = 1; // of the block in hand
         std::vector<BlockResult> blocks;
         std::vector<VeskFields::Difference> differences; // Verify: library -> unit, blocks that arrived
-        std::vector<int> ignored; // blocks of the dumps nobody asked for while it ran, in arrival order
+        std::vector<VeskBlock> ignored; // blocks of the dumps nobody asked for while it ran, in arrival order
         bool libraryChangedBesides = false; // something else (knobs on the unit) changed the library meanwhile
         int numDone() const;
 
@@ -125,12 +125,12 @@ private:
         open; then it may be answered for a grace period. */
     struct Request
     {
-        int block;
+        VeskBlock block;
         int run;
         double answerableUntil;
     };
 
-    bool begin (Kind kind, const std::vector<int>& order);
+    bool begin (Kind kind, const std::vector<VeskBlock>& order);
     void request();
     void timedOut();
     void failedTry (const juce::String& why);
@@ -153,7 +153,7 @@ private:
 
     int run = 0; // counts starts, so a late answer is told from the running one's
     std::vector<Request> unanswered; // oldest first
-    int answerInHand = VeskDecoder::Dump::noBlock; // the block placeDump let in as the answer in hand, until dumpReceived takes it
+    std::optional<VeskBlock> answerInHand; // the block placeDump let in as the answer in hand, until dumpReceived takes it
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskTransfer)
 };

@@ -14,7 +14,7 @@ namespace
     }
 
     /** "System, Temporary, User 01-04, User 06-20". */
-    juce::String listOfBlocks (std::vector<int> blocks)
+    juce::String listOfBlocks (std::vector<VeskBlock> blocks)
     {
         std::sort (blocks.begin(), blocks.end());
         juce::StringArray parts;
@@ -23,12 +23,12 @@ namespace
         {
             size_t end = i + 1;
 
-            if (blocks[i] >= 1)
-                while (end < blocks.size() && blocks[end] == blocks[end - 1] + 1)
+            if (blocks[i].isUser())
+                while (end < blocks.size() && blocks[end].userNumber() == blocks[end - 1].userNumber() + 1)
                     ++end;
 
-            parts.add (VeskFields::blockName (blocks[i])
-                       + (end - i > 1 ? "-" + juce::String (blocks[end - 1]).paddedLeft ('0', 2) : juce::String()));
+            parts.add (blocks[i].name()
+                       + (end - i > 1 ? "-" + juce::String (blocks[end - 1].userNumber()).paddedLeft ('0', 2) : juce::String()));
             i = end;
         }
 
@@ -46,11 +46,11 @@ namespace
     constexpr int maxDifferenceLines = 30;
 
     /** "a dump of User 01, 2 dumps of System nobody asked for", blocks in order of first arrival. */
-    juce::String describeIgnored (const std::vector<int>& ignored)
+    juce::String describeIgnored (const std::vector<VeskBlock>& ignored)
     {
-        std::vector<std::pair<int, int>> counts;
+        std::vector<std::pair<VeskBlock, int>> counts;
 
-        for (int block : ignored)
+        for (const auto block : ignored)
         {
             auto it = std::find_if (counts.begin(), counts.end(), [block] (auto& c)
                                     { return c.first == block; });
@@ -64,7 +64,7 @@ namespace
         juce::StringArray parts;
 
         for (auto& [block, count] : counts)
-            parts.add ((count == 1 ? juce::String ("a dump") : juce::String (count) + " dumps") + " of " + VeskFields::blockName (block));
+            parts.add ((count == 1 ? juce::String ("a dump") : juce::String (count) + " dumps") + " of " + block.name());
 
         return parts.joinIntoString (", ") + " nobody asked for";
     }
@@ -96,7 +96,7 @@ juce::String VeskTransfer::Report::progressText() const
     if (index < 0)
         return {};
 
-    return VeskFields::blockName (blocks[(size_t) index].block) + " (" + juce::String (index + 1) + " of "
+    return blocks[(size_t) index].block.name() + " (" + juce::String (index + 1) + " of "
            + juce::String ((int) blocks.size()) + ")" + (attempt > 1 ? ", try " + juce::String (attempt) : juce::String());
 }
 
@@ -104,13 +104,13 @@ juce::String VeskTransfer::Report::summary() const
 {
     const int total = (int) blocks.size();
     const int done = numDone();
-    std::vector<int> matching;
+    std::vector<VeskBlock> matching;
     juce::StringArray skipped;
 
     for (auto& b : blocks)
     {
         if (b.status == Status::skipped)
-            skipped.add ("  " + VeskFields::blockName (b.block) + ": " + whySkipped (b));
+            skipped.add ("  " + b.block.name() + ": " + whySkipped (b));
 
         if (b.status == Status::done
             && std::none_of (differences.begin(), differences.end(), [&b] (auto& d)
@@ -131,7 +131,7 @@ juce::String VeskTransfer::Report::summary() const
                       + "user patterns 1 to 20 and the temporary pattern.");
         else
         {
-            std::vector<int> sent;
+            std::vector<VeskBlock> sent;
 
             for (auto& b : blocks)
                 sent.push_back (b.block);
@@ -175,7 +175,7 @@ juce::String VeskTransfer::Report::summary() const
     }
 
     // Verify
-    std::vector<int> differing;
+    std::vector<std::optional<VeskBlock>> differing;
 
     for (auto& d : differences)
         if (std::find (differing.begin(), differing.end(), d.block) == differing.end())

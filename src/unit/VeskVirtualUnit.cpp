@@ -20,7 +20,7 @@ VeskVirtualUnit::~VeskVirtualUnit()
 void VeskVirtualUnit::resetMemory()
 {
     VeskModel::writeDefaults (memory);
-    selectedUserPattern = -1;
+    selectedUserPattern.reset();
 }
 
 //==============================================================================
@@ -51,62 +51,27 @@ void VeskVirtualUnit::send (const juce::MidiMessage& message)
         answerRequest (body, length);
 }
 
-juce::uint8* VeskVirtualUnit::block (int area, int number, int& size) noexcept
-{
-    using namespace VeskImage;
-
-    switch (area)
-    {
-        case Area::system:
-            size = systemBlockSize;
-            return memory + systemBlockOffset;
-
-        case Area::temporaryPattern:
-            // The number in a1 plays no part: the edit buffer is one.
-            size = patternSize;
-            return memory + temporaryPatternOffset;
-
-        case Area::userPattern:
-            size = patternSize;
-            return number < numUserPatterns ? memory + userPatternOffset (number) : nullptr;
-
-        default:
-            return nullptr;
-    }
-}
-
 void VeskVirtualUnit::takeDataSet (const juce::uint8* body, int length)
 {
-    int size = 0;
-    auto* destination = block (body[5], body[6], size);
+    // For the edit buffer the number in a1 plays no part: there is one.
+    const auto block = VeskBlock::fromAddress (body[5], body[6]);
     const int offset = (body[7] << 7) | body[8];
     const int dataSize = length - VeskProtocol::dataOffset - 1;
 
     // Data that would run past the block it addresses is not taken at all.
-    if (destination == nullptr || offset + dataSize > size)
+    if (! block.has_value() || offset + dataSize > block->size())
         return;
 
-    std::memcpy (destination + offset, body + VeskProtocol::dataOffset, (size_t) dataSize);
+    std::memcpy (memory + block->imageOffset() + offset, body + VeskProtocol::dataOffset, (size_t) dataSize);
 }
 
 void VeskVirtualUnit::answerRequest (const juce::uint8* body, int length)
 {
-    using namespace VeskImage;
-
     if (length != VeskProtocol::requestBodySize)
         return;
 
-    const int area = body[5];
-    int size = 0;
-    auto* source = block (area, body[6], size);
-
-    if (source == nullptr)
-        return;
-
-    if (area == Area::system)
-        answer (VeskProtocol::systemBulk (source));
-    else
-        answer (VeskProtocol::patternBulk (area, area == Area::userPattern ? body[6] : 0, source));
+    if (const auto block = VeskBlock::fromAddress (body[5], body[6]))
+        answer (VeskProtocol::blockBulk (memory, *block));
 }
 
 bool VeskVirtualUnit::channelIsOn() const noexcept
@@ -132,12 +97,12 @@ void VeskVirtualUnit::takeChannelMessage (const juce::MidiMessage& message)
     }
     else if (message.isProgramChange() && memory[System::receiveProgramChange] != 0)
     {
-        const int program = message.getProgramChangeNumber();
+        const auto chosen = VeskBlock::fromProgram (message.getProgramChangeNumber());
 
-        if (bankSelect == VeskDecoder::userPatternBank && program < numUserPatterns)
+        if (bankSelect == VeskDecoder::userPatternBank && chosen.has_value())
         {
-            selectedUserPattern = program;
-            std::memcpy (memory + temporaryPatternOffset, memory + userPatternOffset (program), (size_t) patternSize);
+            selectedUserPattern = chosen;
+            std::memcpy (memory + temporaryPatternOffset, memory + chosen->imageOffset(), (size_t) patternSize);
         }
     }
 }
@@ -156,15 +121,15 @@ void VeskVirtualUnit::turnKnob (int controllerNumber, int value)
         sendLater (juce::MidiMessage::controllerEvent (memory[VeskImage::System::midiChannel] + 1, controllerNumber, value & 0x7F), 0.0);
 }
 
-void VeskVirtualUnit::changePattern (int userPatternIndex)
+void VeskVirtualUnit::changePattern (VeskBlock userPattern)
 {
     using namespace VeskImage;
 
-    if (userPatternIndex < 0 || userPatternIndex >= numUserPatterns)
+    if (! userPattern.isUser())
         return;
 
-    selectedUserPattern = userPatternIndex;
-    std::memcpy (memory + temporaryPatternOffset, memory + userPatternOffset (userPatternIndex), (size_t) patternSize);
+    selectedUserPattern = userPattern;
+    std::memcpy (memory + temporaryPatternOffset, memory + userPattern.imageOffset(), (size_t) patternSize);
 
     if (! channelIsOn() || memory[System::transmitProgramChange] == 0)
         return;
@@ -172,7 +137,7 @@ void VeskVirtualUnit::changePattern (int userPatternIndex)
     const int channel = memory[System::midiChannel] + 1;
     sendLater (juce::MidiMessage::controllerEvent (channel, 0x00, VeskDecoder::userPatternBank), 0.0);
     sendLater (juce::MidiMessage::controllerEvent (channel, 0x20, 0), 0.0);
-    sendLater (juce::MidiMessage::programChange (channel, userPatternIndex), 0.0);
+    sendLater (juce::MidiMessage::programChange (channel, userPattern.programNumber()), 0.0);
 }
 
 //==============================================================================

@@ -2,7 +2,7 @@
 
 #include "VeskClock.h"
 #include "model/MidiOut.h"
-#include "model/VeskImage.h"
+#include "model/VeskBlock.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
@@ -48,14 +48,14 @@ public:
         sends the controller on the unit's channel. */
     void turnKnob (int controllerNumber, int value);
 
-    /** Chooses user pattern index 0-19 on the unit: loads it into the
-        temporary pattern and sends bank select 85 and the program change. */
-    void changePattern (int userPatternIndex);
+    /** Chooses a user pattern on the unit: loads it into the temporary
+        pattern and sends bank select 85 and the program change. */
+    void changePattern (VeskBlock userPattern);
 
     juce::uint8 memory[VeskImage::imageSize] = {};
 
-    /** The user pattern last chosen (0-19), or -1. */
-    int selectedUserPattern = -1;
+    /** The user pattern last chosen, if any. */
+    std::optional<VeskBlock> selectedUserPattern;
 
     /** Delay of every answer; below 0, its time on the wire. */
     double answerDelayMs = -1.0;
@@ -83,8 +83,6 @@ private:
     void sendLater (const juce::MidiMessage& message, double delayMs);
     void deliver (const juce::MidiMessage& message);
 
-    /** Start of the block an address names, and its size; nullptr for none. */
-    juce::uint8* block (int area, int number, int& size) noexcept;
     bool channelIsOn() const noexcept;
 
     VeskClock& clock;

@@ -211,7 +211,7 @@ namespace
         {
             Bytes image (VeskImage::imageSize, 0);
             image[(size_t) VeskImage::patternRecordOffset (slot) + VeskImage::Pattern::level] = level;
-            return VeskPatternText::fromSlots (image.data(), { slot });
+            return VeskPatternText::fromSlots (image.data(), slotBlocks ({ slot }));
         }
 
         static Bytes recordWithLevel (juce::uint8 level)
@@ -234,7 +234,7 @@ namespace
         /** Ctrl+V on the Library page, with one slot selected. */
         void pasteOnto (int slot)
         {
-            editor.libraryPage->ourList.selectSlots ({ slot });
+            editor.libraryPage->ourList.selectSlots (slotBlocks ({ slot }));
             content.lastMessage = {};
             EXPECT_TRUE (content.perform (juce::ApplicationCommandTarget::InvocationInfo (LibraryCommands::pastePatterns)));
 
@@ -389,7 +389,7 @@ TEST_F (ClipboardPaste, TextWithinTheBoundPastesFromWhoeverHoldsIt)
 
     {
         SCOPED_TRACE ("our own Copy");
-        editor.libraryPage->ourList.selectSlots ({ 2 });
+        editor.libraryPage->ourList.selectSlots (slotBlocks ({ 2 }));
         EXPECT_TRUE (content.perform (juce::ApplicationCommandTarget::InvocationInfo (LibraryCommands::copyPatterns)));
         const auto copied = record (2);
         pasteOnto (8);

@@ -170,10 +170,10 @@ TEST_F (ContentCompTest, NewResetsTheLibraryToAFreshUnchangedOne)
 
     EXPECT_TRUE (perform (ContentComp::newLibrary));
 
-    EXPECT_EQ (model.userPattern (4)[VeskImage::Pattern::filterCutoffOrBdLevel],
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (5))[VeskImage::Pattern::filterCutoffOrBdLevel],
                VeskImage::Pattern::headerDefaults[VeskImage::Pattern::filterCutoffOrBdLevel]);
     EXPECT_EQ (model.currentPatternIndex, 4) << "the pattern in edit stays the same slot";
-    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (5)));
     EXPECT_FALSE (model.hasChangedSinceSaved());
     EXPECT_EQ (model.getFile(), juce::File()) << "a later Save must not overwrite Set 1.vsk with defaults";
     EXPECT_EQ (model.getDocumentTitle(), "New");
@@ -305,8 +305,8 @@ TEST_F (ContentCompTest, ImportSyxAppliesEveryValidDumpAndReportsWhatItIgnored)
 
     content.importSyxFile (syx);
 
-    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (4)));
-    EXPECT_NE (model.userPattern (1)[0], 9);
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.bytesOf (*VeskBlock::user (5))));
+    EXPECT_NE (model.bytesOf (*VeskBlock::user (2))[0], 9);
     EXPECT_TRUE (model.hasChangedSinceSaved());
     EXPECT_TRUE (content.lastMessage.startsWith ("dump.syx: applied 1 dump, ignored 1 message (1 bad checksum), skipped 2 bytes outside messages.\n"))
         << content.lastMessage;
@@ -355,7 +355,7 @@ TEST_F (ContentCompTest, ImportRefusesAFileOverTheBoundAndSurvivesAMegabyteOfJun
     junk.append (dump.getRawData(), (size_t) dump.getRawDataSize());
     ASSERT_TRUE (syx.replaceWithData (junk.getData(), junk.getSize()));
     content.importSyxFile (syx);
-    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (6)));
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.bytesOf (*VeskBlock::user (7))));
     EXPECT_LT (juce::StringArray::fromLines (content.lastMessage).size(), 20) << content.lastMessage;
 }
 
@@ -363,7 +363,7 @@ TEST_F (ContentCompTest, ExportSyxWritesWhatImportReadsBack)
 {
     auto& model = content.getModel();
     model.setControl74 (5);
-    model.userPattern (19)[VeskImage::Pattern::level] = 3;
+    model.bytesOf (*VeskBlock::user (20))[VeskImage::Pattern::level] = 3;
     const std::vector<juce::uint8> library (model.image, model.image + VeskImage::reservedAreaOffset);
 
     const auto syx = workingDirectory.file ("lib.syx");
@@ -427,7 +427,7 @@ TEST_F (ContentCompTest, TheVirtualUnitStandsInForThePortsWhileTicked)
     while (content.getSession().isBusy() && juce::Time::getMillisecondCounter() < giveUp)
         juce::dispatchNextMessageOnSystemQueue (false);
 
-    EXPECT_EQ (model.userPattern (1)[Pattern::level], 77);
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (2))[Pattern::level], 77);
     EXPECT_TRUE (model.hasChangedSinceSaved());
     EXPECT_TRUE (content.lastMessage.startsWith ("Got all 22 blocks from the unit")) << content.lastMessage;
 
@@ -467,7 +467,7 @@ TEST_F (ContentCompTest, CtrlCIsCopyOnTheLibraryPageAndCloseElsewhere)
     press ('c'); // the Patterns page
     editor.setCurrentTabIndex (2);
     press ('c'); // the Library page, nothing selected
-    page.ourList.selectSlots ({ 3 });
+    page.ourList.selectSlots (slotBlocks ({ 3 }));
     press ('c');
     press ('v');
     editor.setCurrentTabIndex (1);
@@ -506,8 +506,8 @@ TEST_F (ContentCompTest, ACommandRefusedWhileAJobRunsNamesTheJobAndHowToEndIt)
         { "a few records, sent quietly", [&]
           {
               auto& model = session.getModel();
-              ASSERT_TRUE (session.changeRecords ("Level Of User 03", { 3 }, [&model]
-                                                  { model.userPattern (2)[VeskImage::Pattern::level] ^= 1; })
+              ASSERT_TRUE (session.changeRecords ("Level Of User 03", { *VeskBlock::user (3) }, [&model]
+                                                  { model.bytesOf (*VeskBlock::user (3))[VeskImage::Pattern::level] ^= 1; })
                                .wasOk());
           },
           "The unit is busy with \"Level Of User 03\".\n\nUndo waits until it has ended: wait a moment." },
@@ -540,7 +540,7 @@ TEST_F (ContentCompTest, LibraryOperationsWhileATransferRunsAreRefusedAsNewAndOp
     auto& session = content.getSession();
     auto& page = *content.getEditor().libraryPage;
     content.getEditor().setCurrentTabIndex (2);
-    page.ourList.selectSlots ({ 3 });
+    page.ourList.selectSlots (slotBlocks ({ 3 }));
     session.setVirtualUnitInUse (true);
     ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
 

@@ -165,10 +165,10 @@ TEST_F (UnsavedChangesTest, AnUnchangedLibraryGoesOnWithoutAQuestion)
 
     model.currentPatternIndex = 3;
     model.selectUserPattern();
-    model.userPattern (3)[VeskImage::Pattern::tempoLow] = 99; // not an edit through the model: no change mark
+    model.bytesOf (*VeskBlock::user (4))[VeskImage::Pattern::tempoLow] = 99; // not an edit through the model: no change mark
     perform (ContentComp::newLibrary);
     EXPECT_EQ (openQuestion(), nullptr);
-    EXPECT_EQ (model.userPattern (3)[VeskImage::Pattern::tempoLow], VeskImage::Pattern::headerDefaults[VeskImage::Pattern::tempoLow]);
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (4))[VeskImage::Pattern::tempoLow], VeskImage::Pattern::headerDefaults[VeskImage::Pattern::tempoLow]);
 
     perform (ContentComp::openLibrary);
     dispatchPendingMessages();

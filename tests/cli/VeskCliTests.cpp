@@ -370,7 +370,7 @@ TEST_F (Cli, ImportAppliesValidDumpsAroundDamageAndReportsTheRest)
     ASSERT_TRUE (VeskLibraryFile::read (juce::File (lib), image.data()).wasOk());
     EXPECT_EQ (image[(size_t) userPatternOffset (0) + Pattern::level], 99);
     EXPECT_EQ (image[(size_t) temporaryPatternOffset + Pattern::pan], 10);
-    EXPECT_EQ (0, std::memcmp (image.data() + userPatternOffset (1), model.userPattern (1), patternSize));
+    EXPECT_EQ (0, std::memcmp (image.data() + userPatternOffset (1), model.bytesOf (*VeskBlock::user (2)), patternSize));
 
     auto report = err.str();
     EXPECT_NE (report.find ("applied 2 dumps, ignored 6 messages"), std::string::npos) << report;

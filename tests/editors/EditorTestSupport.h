@@ -3,6 +3,7 @@
 #include "../unit/VirtualClock.h"
 #include "DispatchMessages.h"
 #include "RecordingMidiOut.h"
+#include "TestBlocks.h"
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 #include "session/VeskSession.h"

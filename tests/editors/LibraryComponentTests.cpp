@@ -34,12 +34,12 @@ namespace
         Bytes record (int slot) const { return record (model.image, slot); }
         static Bytes record (const juce::uint8* image, int slot) { return { image + patternRecordOffset (slot), image + patternRecordOffset (slot) + patternSize }; }
 
-        void select (const std::vector<int>& slots) { page.ourList.selectSlots (slots); }
+        void select (const std::vector<int>& slots) { page.ourList.selectSlots (slotBlocks (slots)); }
 
         /** Copies the slots of from and pastes them onto ours selected. */
         SessionResult copyPaste (LibraryList& from, const std::vector<int>& slots, const std::vector<int>& onto)
         {
-            from.selectSlots (slots);
+            from.selectSlots (slotBlocks (slots));
             const auto text = page.copyText();
             select (onto);
             return page.paste (text);
@@ -48,7 +48,7 @@ namespace
         /** Rows of from dropped on slot to of ours, Shift held or not, as the drag ends. */
         void dropOn (LibraryList& from, const std::vector<int>& slots, int to, bool shift)
         {
-            from.selectSlots (slots);
+            from.selectSlots (slotBlocks (slots));
             juce::SparseSet<int> rows;
 
             for (int s : slots)
@@ -61,9 +61,9 @@ namespace
                                                                     shift ? juce::ModifierKeys::shiftModifier : 0);
             ASSERT_TRUE (target.isInterestedInDragSource (details));
             target.itemDragEnter (details);
-            EXPECT_EQ (target.getDropTarget(), to) << "the row it would land on is lit";
+            EXPECT_EQ (target.getDropTarget(), slotBlock (to)) << "the row it would land on is lit";
             target.itemDropped (details);
-            EXPECT_EQ (target.getDropTarget(), -1);
+            EXPECT_FALSE (target.getDropTarget().has_value());
         }
 
         VeskComponent editor { session };
@@ -85,7 +85,7 @@ TEST_F (LibraryPage, IsTheThirdTabWithOneNamedRowPerSlot)
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
     {
-        auto* row = findNamed (page.ourList, VeskFields::recordName (slot));
+        auto* row = findNamed (page.ourList, slotBlock (slot).name());
         ASSERT_NE (row, nullptr) << slot;
         EXPECT_TRUE (page.ourList.getLocalBounds().contains (row->getBounds() + row->getParentComponent()->getPosition()))
             << "all 21 rows in view without scrolling: " << slot;
@@ -198,7 +198,7 @@ TEST_F (LibraryPage, EachOperationIsOneUndoStepWithTheRightBytes)
         { "swap with User 15", [&]
           {
               select ({ 4 });
-              EXPECT_TRUE (page.swapSelectedWith (15).wasOk());
+              EXPECT_TRUE (page.swapSelectedWith (slotBlock (15)).wasOk());
           },
           { { 4, record (start.data(), 15) }, { 15, record (start.data(), 4) } } },
         { "initialise two slots", [&]
@@ -316,13 +316,13 @@ TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
         { "Paste", [&]
           { return page.paste (copied); } },
         { "Swap With...", [&]
-          { return page.swapSelectedWith (9); } },
+          { return page.swapSelectedWith (slotBlock (9)); } },
         { "Initialise", [&]
           { return page.initialiseSelected(); } },
         { "Copy", [&]
-          { return page.drop (page.ourList, { 3 }, 9, false); } },
+          { return page.drop (page.ourList, slotBlocks ({ 3 }), slotBlock (9), false); } },
         { "Swap", [&]
-          { return page.drop (page.ourList, { 3 }, 9, true); } },
+          { return page.drop (page.ourList, slotBlocks ({ 3 }), slotBlock (9), true); } },
     };
 
     for (const auto& [what, action] : cases)
@@ -340,7 +340,7 @@ TEST_F (LibraryPage, AVerifyMarksTheSlotsThatDifferUntilTheyAreEqualAgain)
     clock.runUntilIdle();
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_FALSE (page.ourList.rowState (slot, false).differsFromUnit) << "nothing verified yet: " << slot;
+        EXPECT_FALSE (page.ourList.rowState (slotBlock (slot), false).differsFromUnit) << "nothing verified yet: " << slot;
 
     // The temporary pattern is marked as a user pattern is.
     unit.memory[patternRecordOffset (6) + Pattern::pan] = 1;
@@ -349,36 +349,36 @@ TEST_F (LibraryPage, AVerifyMarksTheSlotsThatDifferUntilTheyAreEqualAgain)
     clock.runUntilIdle();
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6 || slot == 0) << slot;
+        EXPECT_EQ (page.ourList.rowState (slotBlock (slot), false).differsFromUnit, slot == 6 || slot == 0) << slot;
 
     EXPECT_TRUE (page.ourList.getTooltipForRow (6).endsWith ("(differs from the unit)"));
     EXPECT_TRUE (page.ourList.getTooltipForRow (0).endsWith ("(differs from the unit)"));
     model.image[patternRecordOffset (0) + Pattern::level] = 1;
-    EXPECT_FALSE (page.ourList.rowState (0, false).differsFromUnit);
+    EXPECT_FALSE (page.ourList.rowState (slotBlock (0), false).differsFromUnit);
 
     // The library made equal to the unit's copy: the mark goes.
     model.image[patternRecordOffset (6) + Pattern::pan] = 1;
-    EXPECT_FALSE (page.ourList.rowState (6, false).differsFromUnit);
+    EXPECT_FALSE (page.ourList.rowState (slotBlock (6), false).differsFromUnit);
 
     // A copy sends its record: the unit then holds what the library holds.
     model.image[patternRecordOffset (6) + Pattern::pan] = 64;
-    EXPECT_TRUE (page.ourList.rowState (6, false).differsFromUnit);
+    EXPECT_TRUE (page.ourList.rowState (slotBlock (6), false).differsFromUnit);
     dropOn (page.ourList, { 2 }, 6, false);
     clock.runUntilIdle();
-    EXPECT_FALSE (page.ourList.rowState (6, false).differsFromUnit);
+    EXPECT_FALSE (page.ourList.rowState (slotBlock (6), false).differsFromUnit);
 }
 
 TEST_F (LibraryPage, DoubleClickAndReturnShowThePatternOnThePatternsPage)
 {
     auto& list = page.ourList;
     list.listBoxItemDoubleClicked (5, mouseEventOn (list, {}, {}, {}, 2));
-    EXPECT_EQ (session.getShownPattern(), 5);
+    EXPECT_EQ (session.getShownPattern(), slotBlock (5));
     EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
     EXPECT_EQ (editor.patternsPage->patternsCombo->getSelectedItemIndex(), 5);
 
     editor.setCurrentTabIndex (2);
     list.returnKeyPressed (0);
-    EXPECT_EQ (session.getShownPattern(), 0);
+    EXPECT_EQ (session.getShownPattern(), slotBlock (0));
     EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
 }
 
@@ -399,7 +399,7 @@ TEST_F (LibraryPage, OtherLibrariesShowWhatTheyHoldAndADamagedOneChangesNothing)
     ASSERT_NE (other, nullptr);
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_EQ (other->rowState (slot, false).held, slot == 4) << slot;
+        EXPECT_EQ (other->rowState (slotBlock (slot), false).held, slot == 4) << slot;
 
     juce::SparseSet<int> notHeld;
     notHeld.addRange ({ 3, 5 });

@@ -585,8 +585,8 @@ TEST_F (PartEditors, EditorAndPageFollowTheGridAlsoWhenItsSizeChangesWhileShown)
 
 TEST_F (PartEditors, AnEditorBuiltWhileTheGridIsShownShowsTheGrid)
 {
-    model.userPattern (0)[Pattern::type] = PartType::rythm;
-    model.userPattern (0)[Pattern::stepsPerBar] = 0;
+    model.bytesOf (*VeskBlock::user (1))[Pattern::type] = PartType::rythm;
+    model.bytesOf (*VeskBlock::user (1))[Pattern::stepsPerBar] = 0;
     PatternsComponent page (session);
     page.synthSeqToggle->triggerClick();
     dispatchPendingMessages();

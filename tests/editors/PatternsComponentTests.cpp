@@ -55,14 +55,14 @@ TEST_F (PatternsPage, StartsOnTheTemporaryPatternWithItsDefaults)
 
 TEST_F (PatternsPage, ChoosingAUserPatternSelectsItOnTheUnitAndTemporaryDoesNot)
 {
-    model.userPattern (4)[Pattern::tempoHigh] = 11;
-    model.userPattern (4)[Pattern::tempoLow] = 2;
+    model.bytesOf (*VeskBlock::user (5))[Pattern::tempoHigh] = 11;
+    model.bytesOf (*VeskBlock::user (5))[Pattern::tempoLow] = 2;
     auto page = makePage();
 
     page->patternsCombo->setSelectedItemIndex (5, juce::sendNotificationSync);
 
     EXPECT_EQ (model.currentPatternIndex, 4);
-    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (5)));
     EXPECT_DOUBLE_EQ (page->tempoSlider->getValue(), 141.0);
     ASSERT_EQ (out.messages.size(), 3u);
     EXPECT_EQ (out.hexAt (0), "B0 00 55");
@@ -82,8 +82,8 @@ TEST_F (PatternsPage, ChoosingAUserPatternSelectsItOnTheUnitAndTemporaryDoesNot)
 TEST_F (PatternsPage, PatternChoiceKeepsOrReplacesThePartEditorByType)
 {
     setType (model.temporaryPattern, PartType::lineIn);
-    setType (model.userPattern (0), PartType::lineIn);
-    setType (model.userPattern (1), PartType::filter);
+    setType (model.bytesOf (*VeskBlock::user (1)), PartType::lineIn);
+    setType (model.bytesOf (*VeskBlock::user (2)), PartType::filter);
     auto page = makePage();
 
     auto* lineIn = page->partEditor;
@@ -132,7 +132,7 @@ TEST_F (PatternsPage, EachChoiceBuildsAtMostOneEditor)
     {
         SCOPED_TRACE (c.what);
         setType (model.temporaryPattern, c.fromType);
-        setType (model.userPattern (0), c.toType);
+        setType (model.bytesOf (*VeskBlock::user (1)), c.toType);
         model.selectTemporaryPattern();
         auto page = makePage();
         EditorBuilds builds (*page);
@@ -298,7 +298,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
     setenv ("XDG_RUNTIME_DIR", runtime.getFile().getFullPathName().toRawUTF8(), 1);
 
     auto page = makePage();
-    session.showPattern (3);
+    session.showPattern (slotBlock (3));
     session.edit (VeskField::pattern (Pattern::type), PartType::bass);
     PatternDragOut drag (session, *page->commonGroup, 15);
 
@@ -308,7 +308,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
     EXPECT_EQ (written.getFileName(), "User 03 - Bass.mid");
     juce::MemoryBlock bytes;
     ASSERT_TRUE (written.loadFileAsData (bytes));
-    EXPECT_EQ (bytes, VeskMidiFile::exportPattern (model.image, 3));
+    EXPECT_EQ (bytes, VeskMidiFile::exportPattern (model.image, slotBlock (3)));
 
     // A pattern without notes has nothing to drag.
     session.edit (VeskField::pattern (Pattern::type), PartType::lineIn);

@@ -9,13 +9,13 @@
 extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
 {
     using namespace VeskImage;
-    constexpr int slot = 3;
+    const auto slot = VeskBlock::user (3).value();
     static juce::uint8 before[imageSize];
     static juce::uint8 image[imageSize];
     fillImage (before);
 
     // Lead, Bass or Rythm by the size, so each part type's rules are reached.
-    before[patternRecordOffset (slot) + Pattern::type] = (juce::uint8) (PartType::lead + size % 3);
+    before[slot.imageOffset() + Pattern::type] = (juce::uint8) (PartType::lead + size % 3);
     std::memcpy (image, before, sizeof (image));
 
     const auto result = VeskMidiFile::importInto (data, size, image, slot);
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
 
     for (int i = 0; i < imageSize; ++i)
     {
-        const int offset = i - patternRecordOffset (slot);
+        const int offset = i - slot.imageOffset();
         const bool imported = offset >= 0 && offset < patternSize && (offset <= Pattern::stepsPerBar || offset >= Pattern::stepNote);
         FUZZ_CHECK (imported || image[i] == before[i]);
     }

@@ -42,13 +42,14 @@ namespace
 
         if (dump.result != VeskDecoder::DumpResult::systemBlock)
         {
-            FUZZ_CHECK (dump.patternRecord() >= 0 && dump.patternRecord() < VeskImage::numPatternRecords);
-            start = VeskImage::patternRecordOffset (dump.patternRecord());
+            FUZZ_CHECK (dump.block.has_value() && dump.block->isPattern());
+            start = VeskImage::patternRecordOffset (dump.block->record());
             count = VeskImage::patternSize;
         }
 
         FUZZ_CHECK (body[5] == (dump.result == VeskDecoder::DumpResult::systemBlock ? 0 : (dump.result == VeskDecoder::DumpResult::temporaryPattern ? 1 : 2)));
-        FUZZ_CHECK (dump.result != VeskDecoder::DumpResult::userPattern || dump.userPatternIndex == body[6]);
+        FUZZ_CHECK (dump.block.has_value() && dump.block->addressArea() == body[5]);
+        FUZZ_CHECK (dump.result != VeskDecoder::DumpResult::userPattern || dump.block->addressIndex() == body[6]);
         FUZZ_CHECK (length >= VeskProtocol::dataOffset + count + 1);
         FUZZ_CHECK (VeskProtocol::computeChecksum (body, length) == body[length - 1]);
         FUZZ_CHECK (std::memcmp (image, before, (size_t) start) == 0);
@@ -102,7 +103,7 @@ namespace
             }
 
             if (action.kind == Kind::selectPattern)
-                FUZZ_CHECK (action.patternItem >= 0 && action.patternItem <= VeskImage::numUserPatterns);
+                FUZZ_CHECK (action.pattern.isPattern());
 
             FUZZ_CHECK (std::memcmp (image, before, sizeof (image)) == 0);
         }

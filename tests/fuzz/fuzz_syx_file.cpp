@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput (const juce::uint8* data, size_t size)
     {
         FUZZ_CHECK (dump.applied());
         ++applied;
-        const bool system = dump.patternRecord() < 0;
-        const int start = system ? VeskImage::systemBlockOffset : VeskImage::patternRecordOffset (dump.patternRecord());
-        const int count = system ? VeskImage::systemBlockSize : VeskImage::patternSize;
+        FUZZ_CHECK (dump.block.has_value());
+        const int start = dump.block->imageOffset();
+        const int count = dump.block->size();
         FUZZ_CHECK (start >= 0 && start + count <= VeskImage::reservedAreaOffset);
         std::memset (touched + start, 1, (size_t) count);
     }

@@ -27,5 +27,5 @@ TEST (DeviceMidiOut, WithoutAnOpenOutputEditsStillChangeTheImage)
     EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::filterCutoffOrBdLevel], 100);
     EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::tempoHigh], 11);
     EXPECT_EQ (model.systemBlock[VeskImage::System::masterTune], 13);
-    EXPECT_EQ (model.userPattern (3)[VeskImage::Pattern::pan], 54);
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (4))[VeskImage::Pattern::pan], 54);
 }

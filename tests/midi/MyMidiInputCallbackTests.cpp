@@ -103,7 +103,7 @@ TEST_F (IncomingMidi, ProgramChangeAfterBank85SelectsThatUserPattern)
 
     EXPECT_EQ (editor.patternsPage->patternsCombo->getText(), "User 05");
     EXPECT_EQ (model.currentPatternIndex, 4);
-    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (5)));
     ASSERT_GE (out.messages.size(), 3u);
     EXPECT_EQ (out.hexAt (0), "B0 00 55");
     EXPECT_EQ (out.hexAt (2), "C0 04");
@@ -161,7 +161,7 @@ TEST_F (IncomingMidi, PatternDumpsReplaceTheAddressedRecord)
     record[Pattern::loopCtrl] = 2;
 
     receive (sysex (dumpBody (2, 4, record.data(), patternSize)));
-    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.userPattern (4)));
+    EXPECT_TRUE (std::equal (record.begin(), record.end(), model.bytesOf (*VeskBlock::user (5))));
     EXPECT_NE (model.temporaryPattern[Pattern::level], 42);
     EXPECT_TRUE (out.messages.empty());
 
@@ -303,7 +303,7 @@ TEST_F (IncomingMidi, ListenersHearEveryDumpAndALentImageKeepsTheLibraryAsItWas)
     {
         void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override
         {
-            heard.push_back ({ dump.result, dump.addressedBlock, intoLibrary });
+            heard.push_back ({ dump.result, dump.block, intoLibrary });
         }
 
         juce::uint8* getImageForDumps() override { return lend ? image : nullptr; }
@@ -311,7 +311,7 @@ TEST_F (IncomingMidi, ListenersHearEveryDumpAndALentImageKeepsTheLibraryAsItWas)
         struct Heard
         {
             VeskDecoder::DumpResult result;
-            int block;
+            std::optional<VeskBlock> block;
             bool intoLibrary;
             bool operator== (const Heard& o) const { return result == o.result && block == o.block && intoLibrary == o.intoLibrary; }
         };
@@ -343,7 +343,7 @@ TEST_F (IncomingMidi, ListenersHearEveryDumpAndALentImageKeepsTheLibraryAsItWas)
     EXPECT_DOUBLE_EQ (shownLevel(), 42.0);
 
     using R = VeskDecoder::DumpResult;
-    EXPECT_EQ (transfer.heard, (std::vector<Transfer::Heard> { { R::badChecksum, 0, true }, { R::temporaryPattern, 0, false } }));
+    EXPECT_EQ (transfer.heard, (std::vector<Transfer::Heard> { { R::badChecksum, VeskBlock::temporary(), true }, { R::temporaryPattern, VeskBlock::temporary(), false } }));
 }
 
 TEST_F (IncomingMidi, ListenersSayWhereADumpGoesBeforeAnythingIsWritten)

@@ -111,7 +111,7 @@ namespace
         EXPECT_EQ (BoundedFileReader::read (file, 100, data).getErrorMessage(), why);
         EXPECT_EQ (VeskLibraryFile::read (file, image).getErrorMessage(), why);
         EXPECT_EQ (VeskSyxFile::read (file, 200, contents).getErrorMessage(), why);
-        EXPECT_TRUE (VeskMidiFile::importFile (file, image, 1).failed);
+        EXPECT_TRUE (VeskMidiFile::importFile (file, image, *VeskBlock::user (1)).failed);
         EXPECT_EQ (BoundedXml::read (file, xml).getErrorMessage(), why);
         EXPECT_EQ (std::count (image, image + VeskImage::imageSize, 0), VeskImage::imageSize);
     }
@@ -160,7 +160,7 @@ TEST (BoundedFileReader, VeskReadsAPipeButGivesUpOnOneThatKeepsItWaiting)
         EXPECT_TRUE (VeskLibraryFile::read (folder.fifo ("lib.vsk"), image).failed());
         EXPECT_TRUE (VeskSyxFile::read (folder.fifo ("dump.syx"), 200, contents).wasOk());
         EXPECT_EQ (contents.bytes.getSize(), 0u);
-        EXPECT_TRUE (VeskMidiFile::importFile (folder.fifo ("tune.mid"), image, 1).failed);
+        EXPECT_TRUE (VeskMidiFile::importFile (folder.fifo ("tune.mid"), image, *VeskBlock::user (1)).failed);
     }
 
     // One held open and silent is given up after the quiet bound, one that

@@ -32,7 +32,7 @@ TEST (VeskBlock, EveryNumberingOfEveryBlockComesBackToIt)
         std::fill (image, image + imageSize, 0);
         const auto dump = VeskDecoder::applyDump (image, message.getSysExData(), message.getSysExDataSize());
         ASSERT_TRUE (dump.applied());
-        EXPECT_EQ (dump.addressedBlock, block.index());
+        EXPECT_EQ (dump.block, block);
         EXPECT_EQ (std::count (image, image + imageSize, 0x55), block.size());
         EXPECT_EQ (image[block.imageOffset()], 0x55);
         EXPECT_EQ (image[block.imageOffset() + block.size() - 1], 0x55);

@@ -71,7 +71,7 @@ TEST_F (ReceivingDumps, SystemDumpReplacesTheSystemBlockOnly)
     auto dump = receive (body);
     EXPECT_EQ (dump.result, DumpResult::systemBlock);
     EXPECT_TRUE (dump.applied());
-    EXPECT_EQ (dump.patternRecord(), -1);
+    EXPECT_EQ (dump.block, VeskBlock::system());
 
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ (model.systemBlock[i], i + 1);
@@ -86,17 +86,17 @@ TEST_F (ReceivingDumps, PatternDumpsGoToTheRecordTheirAddressNames)
     auto dump = receive (dumpBody (2, 4, filled (patternSize, 0x21)));
 
     EXPECT_EQ (dump.result, DumpResult::userPattern);
-    EXPECT_EQ (dump.userPatternIndex, 4);
-    EXPECT_EQ (dump.patternRecord(), 5);
-    EXPECT_EQ (model.userPattern (4)[0], 0x21);
-    EXPECT_EQ (model.userPattern (4)[patternSize - 1], 0x21);
+    EXPECT_EQ (dump.block->addressIndex(), 4);
+    EXPECT_EQ (dump.block, VeskBlock::user (5));
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (5))[0], 0x21);
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (5))[patternSize - 1], 0x21);
     expectUnchangedOutside (before, userPatternOffset (4), patternSize);
 
     // Area 1 is the temporary pattern whatever its second address byte says.
     before = imageCopy();
     dump = receive (dumpBody (1, 4, filled (patternSize, 0x22)));
     EXPECT_EQ (dump.result, DumpResult::temporaryPattern);
-    EXPECT_EQ (dump.patternRecord(), 0);
+    EXPECT_EQ (dump.block, VeskBlock::temporary());
     EXPECT_EQ (model.temporaryPattern[patternSize - 1], 0x22);
     expectUnchangedOutside (before, temporaryPatternOffset, patternSize);
 
@@ -171,7 +171,7 @@ TEST_F (ReceivingDumps, TheDeviceByteIsNotExamined)
     offset[7] = 0x01;
     offset.back() = VeskProtocol::computeChecksum (offset.data(), (int) offset.size());
     EXPECT_EQ (receive (offset).result, DumpResult::userPattern);
-    EXPECT_EQ (model.userPattern (4)[0], 6);
+    EXPECT_EQ (model.bytesOf (*VeskBlock::user (5))[0], 6);
 }
 
 TEST_F (ReceivingChannelMessages, ControllersOnTheUnitsChannelLandInTheCurrentPattern)
@@ -197,7 +197,7 @@ TEST_F (ReceivingChannelMessages, ControllersOnTheUnitsChannelLandInTheCurrentPa
     for (auto [controller, offset] : table)
     {
         EXPECT_EQ (receive (juce::MidiMessage::controllerEvent (1, controller, 3)).controller, controller);
-        EXPECT_EQ (model.userPattern (9)[offset], 3) << "controller " << controller;
+        EXPECT_EQ (model.bytesOf (*VeskBlock::user (10))[offset], 3) << "controller " << controller;
     }
 
     EXPECT_TRUE (out.messages.size() == 3u) << "only the pattern selection was sent";
@@ -246,28 +246,28 @@ TEST_F (ReceivingChannelMessages, OtherChannelsOffAndOtherKindsAreIgnored)
 
 TEST_F (ReceivingChannelMessages, ProgramChangesFollowTheirInputsBankSelect)
 {
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).patternItem, 0) << "no bank select yet";
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).pattern, VeskBlock::temporary()) << "no bank select yet";
 
     EXPECT_EQ (receive (juce::MidiMessage::controllerEvent (1, 0, 85)).kind, Kind::bankSelect);
     EXPECT_EQ (bankSelect, 85);
 
     auto action = receive (juce::MidiMessage::programChange (1, 4));
     EXPECT_EQ (action.kind, Kind::selectPattern);
-    EXPECT_EQ (action.patternItem, 5);
+    EXPECT_EQ (action.pattern, VeskBlock::user (5));
 
     // The bank stays in force until the next bank select.
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 19)).patternItem, 20);
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 20)).patternItem, 0) << "no user pattern 21";
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 127)).patternItem, 0);
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 19)).pattern, VeskBlock::user (20));
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 20)).pattern, VeskBlock::temporary()) << "no user pattern 21";
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 127)).pattern, VeskBlock::temporary());
 
     receive (juce::MidiMessage::controllerEvent (1, 0, 84));
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).patternItem, 0);
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).pattern, VeskBlock::temporary());
 
     // Each input keeps its own bank select.
     receive (juce::MidiMessage::controllerEvent (1, 0, 85));
     int otherInput = 0;
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4), otherInput).patternItem, 0);
-    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).patternItem, 5);
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4), otherInput).pattern, VeskBlock::temporary());
+    EXPECT_EQ (receive (juce::MidiMessage::programChange (1, 4)).pattern, VeskBlock::user (5));
 
     // Decoding a program change changes no byte; selecting is the page's business.
     EXPECT_EQ (model.currentPatternIndex, -1);

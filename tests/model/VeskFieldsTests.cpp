@@ -95,7 +95,7 @@ TEST_F (FieldValues, NamesAndRecords)
     EXPECT_EQ (VeskFields::patternFieldName (Pattern::stepNote), "stepNote 1");
     EXPECT_EQ (VeskFields::patternFieldName (Pattern::stepType + 31), "stepType 32");
     EXPECT_EQ (VeskFields::patternFieldName (patternSize), "");
-    EXPECT_EQ (VeskFields::recordName (0), "Temporary");
-    EXPECT_EQ (VeskFields::recordName (7), "User 07");
-    EXPECT_EQ (VeskFields::recordName (20), "User 20");
+    EXPECT_EQ (VeskBlock::temporary().name(), "Temporary");
+    EXPECT_EQ (VeskBlock::user (7)->name(), "User 07");
+    EXPECT_EQ (VeskBlock::user (20)->name(), "User 20");
 }

@@ -123,7 +123,7 @@ TEST (VeskModelReset, KeepsEditingTheRecordThePatternSelectorNames)
     model.resetToDefaults();
 
     EXPECT_EQ (model.currentPatternIndex, 4);
-    EXPECT_EQ (model.currentPattern, model.userPattern (4));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (5)));
 
     model.selectTemporaryPattern();
     model.resetToDefaults();

@@ -161,7 +161,7 @@ TEST_F (LibraryFiles, DocumentTitlesAndLastDocument)
     out.clear();
 
     model.currentPatternIndex = 3;
-    model.currentPattern = model.userPattern (3);
+    model.currentPattern = model.bytesOf (*VeskBlock::user (4));
     model.image[0] = 1;
 
     ASSERT_TRUE (model.loadDocument (f).wasOk());
@@ -171,7 +171,7 @@ TEST_F (LibraryFiles, DocumentTitlesAndLastDocument)
     // Loading sends nothing and keeps the pattern in edit.
     EXPECT_TRUE (out.messages.empty());
     EXPECT_EQ (model.currentPatternIndex, 3);
-    EXPECT_EQ (model.currentPattern, model.userPattern (3));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (4)));
 
     model.setFile (f);
     EXPECT_EQ (model.getDocumentTitle(), "Set 1");

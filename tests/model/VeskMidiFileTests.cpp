@@ -1,4 +1,5 @@
 #include "HostileMidiFiles.h"
+#include "TestBlocks.h"
 #include "model/VeskMidiFile.h"
 #include "model/VeskModel.h"
 
@@ -98,7 +99,7 @@ namespace
 
     VeskMidiFile::ImportResult import (const Bytes& file, Image& image, int slot, int trackNumber = -1)
     {
-        return VeskMidiFile::importInto (file.data(), file.size(), image.data(), slot, trackNumber);
+        return VeskMidiFile::importInto (file.data(), file.size(), image.data(), slotBlock (slot), trackNumber);
     }
 
     /** A pattern of every step kind, made so that all of it can come back:
@@ -287,11 +288,11 @@ TEST (VeskMidiFile, ExportThenImportGivesThePatternBack)
                     if (bars == 2)
                         record[Pattern::stepType + numSteps - 1] = StepType::normal;
 
-                    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+                    const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (3));
 
                     // Over its own pattern: nothing changes, not even what is not heard.
                     Image same = image;
-                    EXPECT_EQ (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), 3).message, "imported " + juce::String (numSteps) + " steps");
+                    EXPECT_EQ (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), slotBlock (3)).message, "imported " + juce::String (numSteps) + " steps");
                     EXPECT_TRUE (same.bytes == image.bytes);
 
                     // Into a default pattern of the same type: all that is heard, also
@@ -308,7 +309,7 @@ TEST (VeskMidiFile, ExportThenImportGivesThePatternBack)
                         SCOPED_TRACE (size == file.getSize() ? "as exported" : "without its own event");
                         Image other;
                         other.record (7)[Pattern::type] = (juce::uint8) type;
-                        ASSERT_FALSE (VeskMidiFile::importInto (data, size, other.data(), 7).failed);
+                        ASSERT_FALSE (VeskMidiFile::importInto (data, size, other.data(), slotBlock (7)).failed);
                         auto* back = other.record (7);
 
                         for (int offset : { (int) Pattern::tempoHigh, (int) Pattern::tempoLow, (int) Pattern::patternLength, (int) Pattern::stepsPerBar, (int) Pattern::type })
@@ -326,24 +327,24 @@ TEST (VeskMidiFile, ExportNamesTheFileAndRefusesPatternsWithoutNotes)
     image.record (0)[Pattern::type] = PartType::rythm;
     image.record (5)[Pattern::type] = PartType::lineIn;
 
-    EXPECT_EQ (VeskMidiFile::suggestedFileName (image.data(), 3), "User 03 - Bass.mid");
-    EXPECT_EQ (VeskMidiFile::trackName (image.data(), 0), "Temporary - Rythm");
-    EXPECT_TRUE (VeskMidiFile::whyNoNotes (image.data(), 3).isEmpty());
-    EXPECT_EQ (VeskMidiFile::whyNoNotes (image.data(), 5), "User 05 is a Line In pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do");
-    EXPECT_EQ (VeskMidiFile::exportPattern (image.data(), 5).getSize(), 0u);
+    EXPECT_EQ (VeskMidiFile::suggestedFileName (image.data(), slotBlock (3)), "User 03 - Bass.mid");
+    EXPECT_EQ (VeskMidiFile::trackName (image.data(), slotBlock (0)), "Temporary - Rythm");
+    EXPECT_TRUE (VeskMidiFile::whyNoNotes (image.data(), slotBlock (3)).isEmpty());
+    EXPECT_EQ (VeskMidiFile::whyNoNotes (image.data(), slotBlock (5)), "User 05 is a Line In pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do");
+    EXPECT_EQ (VeskMidiFile::exportPattern (image.data(), slotBlock (5)).getSize(), 0u);
 
     // The Rythm pattern plays on channel 10, the others on channel 1.
     for (auto [slot, channel] : { std::pair (0, 9), std::pair (3, 0) })
     {
-        const auto file = VeskMidiFile::exportPattern (image.data(), slot);
+        const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (slot));
         auto* bytes = static_cast<const juce::uint8*> (file.getData());
         EXPECT_NE (std::find (bytes, bytes + file.getSize(), 0x90 | channel), bytes + file.getSize()) << slot;
         EXPECT_EQ (std::find (bytes, bytes + file.getSize(), 0x90 | (9 - channel)), bytes + file.getSize()) << slot;
     }
 
     Image lineIn = image;
-    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
-    const auto result = VeskMidiFile::importInto (file.getData(), file.getSize(), lineIn.data(), 5);
+    const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (3));
+    const auto result = VeskMidiFile::importInto (file.getData(), file.getSize(), lineIn.data(), slotBlock (5));
     EXPECT_TRUE (result.failed);
     EXPECT_TRUE (lineIn.bytes == image.bytes);
 }
@@ -536,11 +537,11 @@ TEST (VeskMidiFile, OwnFilesBringBackWhatTheirNotesCannotSay)
         SCOPED_TRACE (c.what);
         Image image;
         c.writeTo (image.record (3));
-        const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+        const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (3));
 
         Image other;
         other.record (7)[Pattern::type] = (juce::uint8) c.type;
-        EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
+        EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), slotBlock (7)).failed);
         EXPECT_EQ (playedFields (other.record (7)), playedFields (image.record (3)));
     }
 }
@@ -577,10 +578,10 @@ TEST (VeskMidiFile, EveryPlayedFieldOfARandomPatternComesBack)
 
                     // One note at least: a file without notes is refused.
                     record[Pattern::stepType + random.nextInt (perBar * bars)] = StepType::normal;
-                    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+                    const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (3));
 
                     Image same = image;
-                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), 3).failed);
+                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), slotBlock (3)).failed);
                     EXPECT_TRUE (same.bytes == image.bytes);
 
                     // Into a pattern of another type: the played steps come back, the
@@ -594,7 +595,7 @@ TEST (VeskMidiFile, EveryPlayedFieldOfARandomPatternComesBack)
                     for (int array : { (int) Pattern::stepNote, (int) Pattern::stepLevel, (int) Pattern::stepGate, (int) Pattern::stepType })
                         std::copy (record + array, record + array + perBar * bars, expected.record (7) + array);
 
-                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
+                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), slotBlock (7)).failed);
                     EXPECT_EQ (playedFields (into), playedFields (record));
                     EXPECT_TRUE (other.bytes == expected.bytes);
                 }
@@ -606,7 +607,7 @@ TEST (VeskMidiFile, OwnFilesChangedElsewhereAreReadByTheirNotes)
     const StepsGiven kicks { "kicks", PartType::rythm, 12, 1, { { 0, normal, 36, 100, 50 }, { 3, normal, 36, 0, 50 }, { 5, tie, 1, 2, 3 }, { 6, accent, 36, 100, 50 }, { 9, normal, 36, 100, 50 } } };
     Image image;
     kicks.writeTo (image.record (3));
-    const auto events = eventsOf (VeskMidiFile::exportPattern (image.data(), 3));
+    const auto events = eventsOf (VeskMidiFile::exportPattern (image.data(), slotBlock (3)));
 
     /** Changes the event of the nth note-on. */
     const auto withNote = [&] (int n, std::function<void (std::pair<juce::uint32, Bytes>&)> change)

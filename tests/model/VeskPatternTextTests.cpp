@@ -1,3 +1,4 @@
+#include "TestBlocks.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
 #include "model/VeskPatternSource.h"
@@ -31,7 +32,7 @@ namespace
 TEST (VeskPatternText, LinesAreTheDataSetsTheUnitGetsAndReadBackAsTheSameRecords)
 {
     const auto image = testImage();
-    const auto text = VeskPatternText::fromSlots (image.data(), { 0, 3, 20 });
+    const auto text = VeskPatternText::fromSlots (image.data(), slotBlocks ({ 0, 3, 20 }));
     const auto lines = juce::StringArray::fromLines (text.trimEnd());
     ASSERT_EQ (lines.size(), 3);
 
@@ -47,14 +48,14 @@ TEST (VeskPatternText, LinesAreTheDataSetsTheUnitGetsAndReadBackAsTheSameRecords
         ASSERT_EQ (records.size(), 3u);
 
         for (auto [i, slot] : { std::pair (0, 0), std::pair (1, 3), std::pair (2, 20) })
-            EXPECT_EQ (std::pair (records[(size_t) i].slot, std::vector<juce::uint8> (records[(size_t) i].bytes.begin(), records[(size_t) i].bytes.end())), std::pair (slot, recordOf (image, slot)));
+            EXPECT_EQ (std::pair (records[(size_t) i].slot.record(), std::vector<juce::uint8> (records[(size_t) i].bytes.begin(), records[(size_t) i].bytes.end())), std::pair (slot, recordOf (image, slot)));
     }
 }
 
 TEST (VeskPatternText, AnythingButPatternDataSetsIsRefusedWholeSayingWhy)
 {
     const auto image = testImage();
-    const auto good = VeskPatternText::fromSlots (image.data(), { 5 }).trimEnd();
+    const auto good = VeskPatternText::fromSlots (image.data(), slotBlocks ({ 5 })).trimEnd();
     auto badChecksum = good.dropLastCharacters (5) + (good.endsWith ("00 F7") ? "01 F7" : "00 F7");
     const auto system = VeskProtocol::systemBulk (image.data());
     const auto oneByte = VeskProtocol::dataSet (1, 0, 10, 64);
@@ -128,14 +129,16 @@ TEST (VeskPatternSource, ALibraryHoldsEverySlotASyxOnlyItsDumpsAndADamagedFileCh
     ASSERT_TRUE (VeskPatternSource::read (library.getFile(), source).wasOk());
     EXPECT_EQ (std::vector<juce::uint8> (source.image.begin(), source.image.end()), image);
 
-    for (int slot = 0; slot < numPatternRecords; ++slot)
+    for (const auto slot : VeskBlock::patterns())
         EXPECT_TRUE (source.holds (slot));
 
     ASSERT_TRUE (VeskPatternSource::read (syx.getFile(), source).wasOk());
     EXPECT_EQ (source.file, syx.getFile());
 
-    for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_EQ (source.holds (slot), slot == 7) << slot;
+    for (const auto slot : VeskBlock::patterns())
+        EXPECT_EQ (source.holds (slot), slot == VeskBlock::user (7)) << slot;
+
+    EXPECT_FALSE (source.holds (VeskBlock::system()));
 
     EXPECT_EQ (recordOf (std::vector<juce::uint8> (source.image.begin(), source.image.end()), 7), recordOf (image, 7));
 

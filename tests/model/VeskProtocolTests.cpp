@@ -69,7 +69,7 @@ TEST_F (VeskProtocolExamples, SelectingAUserPatternSendsBankAndProgram)
     EXPECT_EQ (out.hexAt (0), "B0 00 55");
     EXPECT_EQ (out.hexAt (1), "B0 20 00");
     EXPECT_EQ (out.hexAt (2), "C0 02");
-    EXPECT_EQ (model.currentPattern, model.userPattern (2));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (3)));
 
     out.clear();
     model.setMidiChannel (10);
@@ -248,7 +248,7 @@ TEST_F (VeskModelChannelOff, SelectingAUserPatternSendsNothing)
     model.selectUserPattern();
 
     EXPECT_TRUE (out.messages.empty());
-    EXPECT_EQ (model.currentPattern, model.userPattern (7));
+    EXPECT_EQ (model.currentPattern, model.bytesOf (*VeskBlock::user (8)));
 }
 
 TEST_F (VeskModelTransfers, SendOnAUserPatternGoesToTheEditBufferThenTheSlot)

@@ -163,7 +163,7 @@ TEST (VeskSyxFile, TheReportListsTheFirstProblemsInFileOrderAndCountsAll)
     const auto c = parse (file);
     const auto import = VeskSyxFile::applyDumps (c, image.data());
     ASSERT_EQ (import.appliedDumps.size(), 1u);
-    EXPECT_EQ (import.appliedDumps[0].patternRecord(), 4);
+    EXPECT_EQ (import.appliedDumps[0].block, VeskBlock::user (4));
     EXPECT_TRUE (std::equal (record.begin(), record.end(), image.data() + VeskImage::patternRecordOffset (4)));
 
     for (size_t lines : { (size_t) 12, (size_t) 1000 })

@@ -75,20 +75,20 @@ TEST (EditHistory, AnUndoShowsItsPatternFirstAndWaitsForTheRecordsItSends)
     history.edit (cutoff, 5);
     model.selectTemporaryPattern();
     ASSERT_TRUE (history.undo().wasOk());
-    EXPECT_EQ (parts.shown, (std::vector<std::pair<int, bool>> { { 3, true } }));
+    EXPECT_EQ (parts.shown, (std::vector<std::pair<VeskBlock, bool>> { { *VeskBlock::user (3), true } }));
 
     // A whole record of User 05: shown without a word to the unit, which gets
     // the record, paced, as a job without a window.
     model.selectTemporaryPattern();
-    model.userPattern (4)[Pattern::level] = 1;
-    ASSERT_TRUE (history.changeRecords ("Initialise User 05", { 5 }, [&]
-                                        { VeskPatternSlots::initialise (model.image, 5); })
+    model.bytesOf (*VeskBlock::user (5))[Pattern::level] = 1;
+    ASSERT_TRUE (history.changeRecords ("Initialise User 05", { *VeskBlock::user (5) }, [&]
+                                        { VeskPatternSlots::initialise (model.image, *VeskBlock::user (5)); })
                      .wasOk());
     parts.clock.runUntilIdle();
     parts.shown.clear();
     parts.out.clear();
     ASSERT_TRUE (history.undo().wasOk());
-    EXPECT_EQ (parts.shown, (std::vector<std::pair<int, bool>> { { 5, false } }));
+    EXPECT_EQ (parts.shown, (std::vector<std::pair<VeskBlock, bool>> { { *VeskBlock::user (5), false } }));
     EXPECT_EQ (history.redo(), SessionResult::busy ("Redo", "Undo Initialise User 05", false));
 
     parts.clock.runUntilIdle();

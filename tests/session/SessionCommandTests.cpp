@@ -128,7 +128,7 @@ TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPac
     ASSERT_FALSE (session.importSyx (syx.getFile()).failed());
     EXPECT_EQ (session.getHistory().getNumSteps(), 1) << "the same file again changes nothing";
 
-    session.showPattern (7);
+    session.showPattern (slotBlock (7));
     session.edit (cutoff, 3);
     EXPECT_TRUE (sentBy ([&]
                          { EXPECT_TRUE (session.exportSyx (syx.getFile()).wasOk()); })
@@ -235,7 +235,7 @@ TEST (SessionUndoOfWholeBlocks, LeavesTheUnitEditingTheShownPatternAsTheLibraryH
         };
 
         changeOnUnit (false);
-        rig.session.showPattern (shownBefore);
+        rig.session.showPattern (slotBlock (shownBefore));
         changeOnUnit (true);
 
         ASSERT_TRUE (rig.session.startTransfer (Kind::getAll).wasOk());
@@ -243,11 +243,11 @@ TEST (SessionUndoOfWholeBlocks, LeavesTheUnitEditingTheShownPatternAsTheLibraryH
         ASSERT_TRUE (rig.session.undo().wasOk());
         rig.clock.runUntilIdle();
 
-        const int shown = rig.session.getShownPattern();
-        ASSERT_GE (shown, 1);
-        EXPECT_EQ (unit.selectedUserPattern, shown - 1);
+        const auto shown = rig.session.getShownPattern();
+        ASSERT_TRUE (shown.isUser());
+        EXPECT_EQ (unit.selectedUserPattern, shown);
         const auto* editBuffer = unit.memory + temporaryPatternOffset;
-        EXPECT_TRUE (std::equal (editBuffer, editBuffer + patternSize, rig.model.userPattern (shown - 1)));
+        EXPECT_TRUE (std::equal (editBuffer, editBuffer + patternSize, rig.model.bytesOf (shown)));
         EXPECT_TRUE (std::equal (unit.memory + userPatternsOffset, unit.memory + reservedAreaOffset, rig.model.userPatterns));
     }
 }
@@ -272,7 +272,7 @@ TEST_F (SessionTest, SendAllAndVerifyGoOnlyToTheVirtualUnitInUseAndAreNoSteps)
     EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel], 64) << "not in use";
 
     session.setVirtualUnitInUse (true);
-    session.showPattern (4);
+    session.showPattern (slotBlock (4));
     session.edit (VeskField::tempo(), VeskModel::tempoValue (99.0));
     const auto library = image();
 
@@ -315,22 +315,22 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
 
     const Case cases[] = {
         { "Copy User 03 to User 07", [&]
-          { return VeskSlotSteps::copy (session, 3, 7); },
+          { return VeskSlotSteps::copy (session, slotBlock (3), slotBlock (7)); },
           { 7 },
           [&] (auto& i)
           { std::copy_n (record (i, 3), patternSize, record (i, 7)); } },
         { "Swap User 03 and User 07", [&]
-          { return VeskSlotSteps::swap (session, 3, 7); },
+          { return VeskSlotSteps::swap (session, slotBlock (3), slotBlock (7)); },
           { 3, 7 },
           [&] (auto& i)
           { std::swap_ranges (record (i, 3), record (i, 3) + patternSize, record (i, 7)); } },
         { "Copy User 05 to Temporary", [&]
-          { return VeskSlotSteps::copyFrom (session, other.data(), 5, 0); },
+          { return VeskSlotSteps::copyFrom (session, other.data(), slotBlock (5), slotBlock (0)); },
           { 0 },
           [&] (auto& i)
           { std::copy_n (record (other, 5), patternSize, record (i, 0)); } },
         { "Initialise User 03", [&]
-          { return VeskSlotSteps::initialise (session, 3); },
+          { return VeskSlotSteps::initialise (session, slotBlock (3)); },
           { 3 },
           [&] (auto& i)
           { std::copy_n (record (defaults, 3), patternSize, record (i, 3)); } },
@@ -347,10 +347,10 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
 
         if (c.sent.size() == 1 && c.sent.front() >= 1)
             for (auto& m : sentBy ([&]
-                                   { session.showPattern (c.sent.front()); }))
+                                   { session.showPattern (slotBlock (c.sent.front())); }))
                 undoSends.push_back (m);
 
-        session.showPattern (0);
+        session.showPattern (slotBlock (0));
 
         out.clear();
         ASSERT_TRUE (c.step().wasOk());
@@ -376,12 +376,12 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
     // Nothing to change is no step and sends nothing; a slot that does not exist, or a running job, refuses.
     const int steps = session.getHistory().getNumDone();
     EXPECT_TRUE (sentBy ([&]
-                         { EXPECT_TRUE (VeskSlotSteps::copy (session, 1, 2).wasOk()); })
+                         { EXPECT_TRUE (VeskSlotSteps::copy (session, slotBlock (1), slotBlock (2)).wasOk()); })
                      .empty());
-    EXPECT_FALSE (VeskSlotSteps::copy (session, 3, 21).wasOk());
-    EXPECT_FALSE (VeskSlotSteps::copyFrom (session, other.data(), -1, 3).wasOk());
-    ASSERT_TRUE (VeskSlotSteps::swap (session, 3, 7).wasOk());
-    EXPECT_FALSE (VeskSlotSteps::initialise (session, 7).wasOk()) << "while the swap's records go out";
+    EXPECT_FALSE (VeskSlotSteps::copy (session, slotBlock (3), VeskBlock::system()).wasOk());
+    EXPECT_FALSE (VeskSlotSteps::copyFrom (session, other.data(), VeskBlock::system(), slotBlock (3)).wasOk());
+    ASSERT_TRUE (VeskSlotSteps::swap (session, slotBlock (3), slotBlock (7)).wasOk());
+    EXPECT_FALSE (VeskSlotSteps::initialise (session, slotBlock (7)).wasOk()) << "while the swap's records go out";
     clock.runUntilIdle();
     EXPECT_EQ (session.getHistory().getNumDone(), steps + 1);
     EXPECT_NE (image(), start);

@@ -55,7 +55,7 @@ namespace
     {
         SessionRig rig;
         std::copy (start.begin(), start.end(), rig.model.image);
-        rig.session.showPattern (slot);
+        rig.session.showPattern (slotBlock (slot));
         rig.out.clear();
 
         if (to[Pattern::tempoHigh] != start[Pattern::tempoHigh] || to[Pattern::tempoLow] != start[Pattern::tempoLow])
@@ -71,7 +71,7 @@ namespace
 
 TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUndoneAsOne)
 {
-    session.showPattern (3);
+    session.showPattern (slotBlock (3));
     session.edit (VeskField::pattern (Pattern::type), PartType::bass);
     session.edit (VeskField::pattern (Pattern::filterCutoffOrBdLevel), 99);
     const auto before = image();
@@ -108,7 +108,7 @@ TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUnd
 
 TEST_F (SessionMidi, AFileThatCannotBeImportedLeavesThePatternAndTheUnitAlone)
 {
-    session.showPattern (5);
+    session.showPattern (slotBlock (5));
     const auto before = image();
 
     for (auto& file : { folder.getChildFile ("none.mid"), write ("text.mid", juce::MemoryBlock ("hello, this is text", 19)) })
@@ -127,13 +127,13 @@ TEST_F (SessionMidi, AFileThatCannotBeImportedLeavesThePatternAndTheUnitAlone)
 
 TEST_F (SessionMidi, TheShownPatternIsExportedButNeverOntoTheLibrarysOwnFile)
 {
-    session.showPattern (2);
+    session.showPattern (slotBlock (2));
     session.edit (VeskField::pattern (Pattern::type), PartType::lead);
     const auto file = folder.getChildFile ("out.mid");
     ASSERT_TRUE (session.exportMidi (file).wasOk());
     juce::MemoryBlock written;
     ASSERT_TRUE (file.loadFileAsData (written));
-    EXPECT_EQ (written, VeskMidiFile::exportPattern (model.image, 2));
+    EXPECT_EQ (written, VeskMidiFile::exportPattern (model.image, slotBlock (2)));
 
     const auto library = folder.getChildFile ("lib.vsk");
     ASSERT_TRUE (model.saveDocument (library).wasOk());

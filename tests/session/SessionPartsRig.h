@@ -8,11 +8,10 @@ struct SessionParts
 {
     explicit SessionParts (bool startGateOpen = true) : link (clock, false, &out, startGateOpen)
     {
-        history.showPattern = [this] (int patternItem, bool selectOnUnit)
+        history.showPattern = [this] (VeskBlock pattern, bool selectOnUnit)
         {
-            shown.push_back ({ patternItem, selectOnUnit });
-            model.currentPatternIndex = patternItem - 1;
-            model.currentPattern = model.userPattern (model.currentPatternIndex);
+            shown.push_back ({ pattern, selectOnUnit });
+            model.showBlock (pattern);
         };
 
         link.connect (model, { &history, &jobs.getTransfer() });
@@ -26,5 +25,5 @@ struct SessionParts
     UnitJobs jobs { model, clock, link, listeners };
     EditHistory history { model, clock, jobs, listeners };
     FileExchange files { model, jobs, history, listeners };
-    std::vector<std::pair<int, bool>> shown; // what the history showed, and whether selected on the unit
+    std::vector<std::pair<VeskBlock, bool>> shown; // what the history showed, and whether selected on the unit
 };

@@ -53,7 +53,7 @@ TEST (SessionUndo, EveryKindOfEditIsUndoneAndRedoneAsAnEditOfTheOldAndNewValue)
         { "a step gate", VeskField::step (Pattern::stepGate, 0), Pattern::maxGate },
         { "a step type", VeskField::step (Pattern::stepType, 4), VeskModel::stepTypeValue (StepType::slide) },
         { "a knob of user pattern 5", cutoff, 100, [] (VeskSession& s)
-          { s.showPattern (5); } },
+          { s.showPattern (slotBlock (5)); } },
     };
 
     for (const auto& c : cases)
@@ -93,14 +93,14 @@ TEST (SessionUndo, AStepOfAnotherPatternSelectsItOnTheUnitBeforeItsFieldIsSent)
         const auto record = [edited] (SessionRig& r)
         { return r.model.image + patternRecordOffset (edited); };
         SessionRig rig, twin;
-        rig.session.showPattern (edited);
+        rig.session.showPattern (slotBlock (edited));
         const int old = rig.model.readField (cutoff);
         rig.session.edit (cutoff, 100);
-        rig.session.showPattern (2);
+        rig.session.showPattern (slotBlock (2));
 
-        twin.session.showPattern (2);
+        twin.session.showPattern (slotBlock (2));
         auto select = twin.sentBy ([&]
-                                   { twin.session.showPattern (edited); });
+                                   { twin.session.showPattern (slotBlock (edited)); });
         ASSERT_EQ (select.empty(), edited == 0) << "only a user pattern is selected on the unit";
         const auto afterSelecting = [select] (const Messages& edit)
         {
@@ -110,14 +110,14 @@ TEST (SessionUndo, AStepOfAnotherPatternSelectsItOnTheUnitBeforeItsFieldIsSent)
         };
 
         EXPECT_EQ (rig.undoOrRedoSends (true), afterSelecting (twin.editSends (cutoff, old)));
-        EXPECT_EQ (rig.session.getShownPattern(), edited);
+        EXPECT_EQ (rig.session.getShownPattern(), slotBlock (edited));
         EXPECT_EQ (record (rig)[Pattern::filterCutoffOrBdLevel], old);
 
-        rig.session.showPattern (2);
+        rig.session.showPattern (slotBlock (2));
         EXPECT_EQ (rig.undoOrRedoSends (false), afterSelecting (twin.editSends (cutoff, 100)));
-        EXPECT_EQ (rig.session.getShownPattern(), edited);
+        EXPECT_EQ (rig.session.getShownPattern(), slotBlock (edited));
         EXPECT_EQ (record (rig)[Pattern::filterCutoffOrBdLevel], 100);
-        EXPECT_EQ (rig.model.userPattern (1)[Pattern::filterCutoffOrBdLevel], old);
+        EXPECT_EQ (rig.model.bytesOf (*VeskBlock::user (2))[Pattern::filterCutoffOrBdLevel], old);
     }
 }
 

@@ -26,7 +26,7 @@ TEST (UnitJobs, SayWhatKeepsACommandWaiting)
           { EXPECT_TRUE (jobs.startTransfer (Kind::sendAll).wasOk()); },
           VeskTransfer::title (Kind::sendAll), true },
         { "a few records", [&]
-          { jobs.sendRecords ({ 3, 4 }, "Swap User 03 and User 04"); },
+          { jobs.sendRecords ({ *VeskBlock::user (3), *VeskBlock::user (4) }, "Swap User 03 and User 04"); },
           "Swap User 03 and User 04", false },
     };
 
@@ -51,10 +51,10 @@ TEST (UnitJobs, AGetAllHandsOverWhatArrivedAndTheLibraryAsItWasBefore)
     unit.memory[offset] = 99;
     parts.model.image[offset] = 12;
 
-    std::vector<int> arrived;
+    std::vector<VeskBlock> arrived;
     std::vector<juce::uint8> before;
     int calls = 0;
-    parts.jobs.onGotAll = [&] (const std::vector<int>& blocks, const juce::uint8* image, bool)
+    parts.jobs.onGotAll = [&] (const std::vector<VeskBlock>& blocks, const juce::uint8* image, bool)
     {
         ++calls;
         arrived = blocks;

@@ -6,10 +6,16 @@ using Status = VeskTransfer::BlockResult::Status;
 
 namespace
 {
+    /** Blocks as the image orders them: -1 the system block, 0 the temporary pattern, 1-20 user patterns. */
+    std::optional<VeskBlock> blockAt (int index)
+    {
+        return index < 0 ? VeskBlock::system() : VeskBlock::fromRecord (index);
+    }
+
     const VeskTransfer::BlockResult& resultFor (const VeskTransfer::Report& report, int block)
     {
         for (auto& b : report.blocks)
-            if (b.block == block)
+            if (b.block == blockAt (block))
                 return b;
 
         throw std::runtime_error ("no such block");
@@ -341,8 +347,8 @@ namespace
 {
     std::vector<juce::uint8> blockOf (const juce::uint8* image, int n)
     {
-        const auto* start = n < 0 ? image : (n == 0 ? image + temporaryPatternOffset : image + userPatternOffset (n - 1));
-        return { start, start + (n < 0 ? systemBlockSize : patternSize) };
+        const auto block = blockAt (n).value();
+        return { image + block.imageOffset(), image + block.imageOffset() + block.size() };
     }
 
     /** UnitLink that also records every dump the receiver handed on, so a test knows a late answer did arrive. */
@@ -350,9 +356,9 @@ namespace
     {
         Taking() { receiver->addListener (this); }
 
-        void dumpReceived (const VeskDecoder::Dump& dump, bool) override { heard.push_back (dump.addressedBlock); }
+        void dumpReceived (const VeskDecoder::Dump& dump, bool) override { heard.push_back (dump.block); }
 
-        int timesHeard (int block) const { return (int) std::count (heard.begin(), heard.end(), block); }
+        int timesHeard (int block) const { return (int) std::count (heard.begin(), heard.end(), blockAt (block)); }
 
         void runUntilRequests (int n)
         {
@@ -374,7 +380,7 @@ namespace
                 EXPECT_EQ (blockOf (model.image, n), blockOf (fromUnit (n) ? unit.memory : before.data(), n)) << "block " << n;
         }
 
-        std::vector<int> heard;
+        std::vector<std::optional<VeskBlock>> heard;
     };
 }
 
@@ -401,7 +407,7 @@ TEST_F (Taking, ACancelledTransferTakesNothingOfTheAnswerOnItsWay)
         clock.runUntilIdle();
 
         ASSERT_EQ (heard.size(), (size_t) number) << "the answer did arrive";
-        EXPECT_EQ (heard.back(), block);
+        EXPECT_EQ (heard.back(), blockAt (block));
         EXPECT_EQ (transfer.getReport().numDone(), number - 1);
         const bool gets = kind == VeskTransfer::Kind::getAll;
         expectBlocks (before, [gets, b = block] (int n)

@@ -44,11 +44,11 @@ TEST_F (VirtualUnit, StartsFromTheDefaultsAndTakesTheEditorsEdits)
     // Edits of a user pattern go to the unit's edit buffer; "Send" stores it in the user pattern too.
     model.currentPatternIndex = 6;
     model.selectUserPattern();
-    EXPECT_EQ (unit.selectedUserPattern, 6);
+    EXPECT_EQ (unit.selectedUserPattern, VeskBlock::user (7));
     model.storePatternField (Pattern::lfoRate, 44);
     EXPECT_EQ (unit.memory[userPatternOffset (6) + Pattern::lfoRate], Pattern::headerDefaults[Pattern::lfoRate]);
     model.sendCurrentPattern (false);
-    EXPECT_TRUE (std::equal (model.userPattern (6), model.userPattern (6) + patternSize, unit.memory + userPatternOffset (6)));
+    EXPECT_TRUE (std::equal (model.bytesOf (*VeskBlock::user (7)), model.bytesOf (*VeskBlock::user (7)) + patternSize, unit.memory + userPatternOffset (6)));
 }
 
 TEST_F (VirtualUnit, RefusesWhatIsDamagedForeignOrOutOfItsMemory)
@@ -95,7 +95,7 @@ TEST_F (VirtualUnit, KnobsAndPatternChangesOnTheUnitAreSentOnItsChannel)
 {
     model.setMidiChannel (3);
     unit.turnKnob (74, 90);
-    unit.changePattern (4);
+    unit.changePattern (*VeskBlock::user (5));
 
     EXPECT_EQ (input.heard, std::vector<std::string> ({ "B2 4A 5A", "B2 00 55", "B2 20 00", "C2 04" }));
     EXPECT_EQ (unit.memory[temporaryPatternOffset + Pattern::filterCutoffOrBdLevel],
@@ -109,6 +109,6 @@ TEST_F (VirtualUnit, KnobsAndPatternChangesOnTheUnitAreSentOnItsChannel)
     model.setMidiChannel (0); // off: it neither takes nor sends channel messages
     input.heard.clear();
     unit.turnKnob (74, 1);
-    unit.changePattern (5);
+    unit.changePattern (*VeskBlock::user (6));
     EXPECT_TRUE (input.heard.empty());
 }
