@@ -37,6 +37,11 @@ TEST (VeskBlock, EveryNumberingOfEveryBlockComesBackToIt)
         EXPECT_EQ (image[block.imageOffset()], 0x55);
         EXPECT_EQ (image[block.imageOffset() + block.size() - 1], 0x55);
 
+        // What the program sends of a block is that same dump.
+        const auto sent = VeskProtocol::blockBulk (image, block);
+        EXPECT_EQ (juce::MemoryBlock (sent.getRawData(), (size_t) sent.getRawDataSize()),
+                   juce::MemoryBlock (message.getRawData(), (size_t) message.getRawDataSize()));
+
         if (block.isSystem())
         {
             EXPECT_EQ (block.userNumber(), 0);
@@ -80,4 +85,44 @@ TEST (VeskBlock, NumbersAndNamesOfNoBlockAreRefused)
 
     EXPECT_EQ (VeskBlock::fromName ("07"), VeskBlock::user (7));
     EXPECT_EQ (VeskBlock::fromName ("system", true), VeskBlock::system());
+}
+
+TEST (VeskBlock, EveryImageOffsetLiesInTheBlockThatHoldsItOrInNone)
+{
+    for (int offset = -1; offset <= imageSize; ++offset)
+    {
+        const auto block = VeskBlock::containing (offset);
+        const auto all = VeskBlock::all();
+        const auto holder = std::find_if (all.begin(), all.end(), [offset] (VeskBlock b)
+                                          { return offset >= b.imageOffset() && offset < b.imageOffset() + b.size(); });
+
+        ASSERT_EQ (block.has_value(), holder != all.end()) << "offset " << offset;
+
+        if (block.has_value())
+            ASSERT_EQ (*block, *holder) << "offset " << offset;
+        else
+            ASSERT_TRUE (offset < 0 || offset >= reservedAreaOffset) << "offset " << offset;
+    }
+}
+
+TEST (VeskBlock, ProgramChangesSelectUserPatternsOnly)
+{
+    std::set<int> programs;
+
+    for (const auto block : VeskBlock::patterns())
+    {
+        SCOPED_TRACE (block.name().toStdString());
+
+        if (! block.isUser())
+            continue;
+
+        EXPECT_EQ (VeskBlock::fromProgram (block.programNumber()), block);
+        EXPECT_EQ (block.programNumber(), block.addressIndex()) << "the unit numbers its user patterns one way";
+        programs.insert (block.programNumber());
+    }
+
+    EXPECT_EQ (programs.size(), (size_t) numUserPatterns);
+
+    for (const int program : { -1, 20, 127 })
+        EXPECT_FALSE (VeskBlock::fromProgram (program).has_value()) << program;
 }

@@ -2,6 +2,7 @@
 // mark against the saved state, and the history's bounds.
 
 #include "SessionTestSupport.h"
+#include "session/VeskSlotSteps.h"
 
 using namespace VeskImage;
 
@@ -267,4 +268,65 @@ TEST_F (SessionTest, TheHistoryKeepsTheLastThousandStepsInUnderAMegabyte)
     EXPECT_EQ (undone, VeskHistory::maxSteps);
     EXPECT_EQ (image(), afterFirstHundred);
     EXPECT_TRUE (model.hasChangedSinceSaved()) << "the fresh library's state fell off the end";
+}
+
+TEST_F (SessionTest, ListenersAreToldWhichBlockAStepRestoredAndWhichPatternItShowed)
+{
+    struct Told : VeskSession::Listener
+    {
+        void libraryRestored (std::optional<VeskBlock> block) override { restored.push_back (block); }
+        void patternShown (VeskBlock pattern) override { shown.push_back (pattern); }
+
+        std::vector<std::optional<VeskBlock>> restored;
+        std::vector<VeskBlock> shown;
+
+        void forget()
+        {
+            restored.clear();
+            shown.clear();
+        }
+    } told;
+
+    session.addListener (&told);
+    const auto elsewhere = *VeskBlock::user (7);
+
+    // A field step of each kind of block, undone while another pattern is shown.
+    const std::tuple<VeskBlock, VeskField> cases[] = {
+        { VeskBlock::system(), VeskField::system (System::transpose) },
+        { VeskBlock::temporary(), VeskField::pattern (Pattern::level) },
+        { *VeskBlock::user (20), VeskField::pattern (Pattern::level) },
+    };
+
+    for (const auto& [block, field] : cases)
+    {
+        SCOPED_TRACE (block.name().toStdString());
+        session.showPattern (block.isSystem() ? *VeskBlock::user (3) : block);
+        session.edit (field, 33);
+        session.showPattern (elsewhere);
+        told.forget();
+
+        ASSERT_TRUE (session.undo().wasOk());
+        EXPECT_EQ (told.restored, (std::vector<std::optional<VeskBlock>> { block }));
+        EXPECT_EQ (told.shown, block.isSystem() ? std::vector<VeskBlock>() : std::vector<VeskBlock> { block }) << "a pattern's step brings it to the front";
+        EXPECT_EQ (session.getShownPattern(), block.isSystem() ? elsewhere : block);
+    }
+
+    // A step of whole records names no single block.
+    model.temporaryPattern[Pattern::level] = 99;
+    ASSERT_TRUE (VeskSlotSteps::copy (session, VeskBlock::temporary(), *VeskBlock::user (4)).wasOk());
+    clock.runUntilIdle();
+    told.forget();
+    ASSERT_TRUE (session.undo().wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (told.restored, (std::vector<std::optional<VeskBlock>> { std::nullopt }));
+
+    // The system block is no pattern to show: the temporary one is, and nothing goes out.
+    session.showPattern (elsewhere);
+    EXPECT_TRUE (sentBy ([&]
+                         { session.showPattern (VeskBlock::system()); })
+                     .empty());
+    EXPECT_EQ (session.getShownPattern(), VeskBlock::temporary());
+    EXPECT_EQ (model.currentPattern, model.temporaryPattern);
+    EXPECT_EQ (told.shown.back(), VeskBlock::temporary());
+    session.removeListener (&told);
 }

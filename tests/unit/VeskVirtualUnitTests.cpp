@@ -112,3 +112,40 @@ TEST_F (VirtualUnit, KnobsAndPatternChangesOnTheUnitAreSentOnItsChannel)
     unit.changePattern (*VeskBlock::user (6));
     EXPECT_TRUE (input.heard.empty());
 }
+
+TEST_F (VirtualUnit, EveryBlockGoesInAndComesBackAtItsOwnPlace)
+{
+    struct Answers : juce::MidiInputCallback
+    {
+        void handleIncomingMidiMessage (juce::MidiInput*, const juce::MidiMessage& m) override { messages.push_back (m); }
+        std::vector<juce::MidiMessage> messages;
+    } answers;
+
+    unit.connectTo (&answers);
+
+    for (const auto block : VeskBlock::all())
+    {
+        SCOPED_TRACE (block.name().toStdString());
+        std::vector<juce::uint8> library ((size_t) imageSize, 0);
+        std::fill_n (library.begin() + block.imageOffset(), block.size(), (juce::uint8) (block.index() + 2));
+        const std::vector<juce::uint8> before (unit.memory, unit.memory + imageSize);
+
+        // A dump of the block replaces that block of the unit's memory and nothing else.
+        unit.send (VeskProtocol::blockBulk (library.data(), block));
+        auto expected = before;
+        std::copy_n (library.begin() + block.imageOffset(), block.size(), expected.begin() + block.imageOffset());
+        EXPECT_EQ (std::vector<juce::uint8> (unit.memory, unit.memory + imageSize), expected);
+
+        // Its request is answered with a dump of that block, which lands there again.
+        answers.messages.clear();
+        unit.send (VeskProtocol::blockRequest (block));
+        clock.runUntilIdle();
+        ASSERT_EQ (answers.messages.size(), 1u);
+        std::vector<juce::uint8> received ((size_t) imageSize, 0);
+        const auto& answer = answers.messages.front();
+        const auto dump = VeskDecoder::applyDump (received.data(), answer.getSysExData(), answer.getSysExDataSize());
+        ASSERT_TRUE (dump.applied());
+        EXPECT_EQ (dump.block, block);
+        EXPECT_EQ (received, library);
+    }
+}
