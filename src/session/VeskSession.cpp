@@ -28,9 +28,10 @@ namespace
 VeskSession::VeskSession (Options options)
     : ownClock (options.clock == nullptr ? std::make_unique<MessageThreadClock>() : nullptr),
       clock (options.clock != nullptr ? options.clock : ownClock.get()),
-      virtualUnit (*clock)
+      virtualUnit (*clock),
+      openDevicesAtStart (options.openDevices)
 {
-    if (options.openDevices)
+    if (options.openDevices && ! options.deferStart)
         startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
 
     if (options.wireTap != nullptr)
@@ -38,10 +39,13 @@ VeskSession::VeskSession (Options options)
     else
         tap = MidiOutLog::fromEnvironment (midiOut);
 
-    // The model sends its defaults at once, on whatever output just opened,
-    // unless the user keeps the unit's own memory: then the whole start sends
-    // nothing, the pattern page's first word to the unit included.
-    startGate = std::make_unique<MidiOutGate> (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut));
+    startHold = std::make_unique<MidiOutHold> (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut), options.deferStart);
+
+    // The model sends its defaults at once, on whatever output just opened (or
+    // into the hold until start()), unless the user keeps the unit's own
+    // memory: then the whole start sends nothing, the pattern page's first
+    // word to the unit included.
+    startGate = std::make_unique<MidiOutGate> (*startHold);
     startGate->setOpen (options.resetUnitAtStart);
     model = std::make_unique<VeskModel> (*startGate);
 
@@ -62,7 +66,26 @@ VeskSession::VeskSession (Options options)
     { transferFinished(); };
 
     imageAtJobStart.allocate (VeskImage::imageSize, true);
+
+    if (! options.deferStart)
+    {
+        attachReceivers();
+        started = true;
+    }
+}
+
+void VeskSession::start()
+{
+    if (started)
+        return;
+
+    started = true;
+
+    if (openDevicesAtStart)
+        startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
+
     attachReceivers();
+    startHold->release();
 }
 
 VeskSession::~VeskSession()

@@ -4,6 +4,7 @@
 #include "VeskJob.h"
 #include "midi/DeviceMidiOut.h"
 #include "midi/MidiOutGate.h"
+#include "midi/MidiOutHold.h"
 #include "midi/MidiOutLog.h"
 #include "midi/MidiOutTee.h"
 #include "midi/MyMidiInputCallback.h"
@@ -47,6 +48,10 @@ public:
         /** Opens the MIDI ports MidiSettings.xml names. */
         bool openDevices = true;
 
+        /** Opens no port and sends nothing until start(): what is sent
+            meanwhile (the start-up reset, early edits) waits there, in order. */
+        bool deferStart = false;
+
         /** No ports: everything sent goes to out, on the given clock (tests, benchmarks, tools). */
         static Options headless (VeskClock& clockToUse, MidiOut& out)
         {
@@ -67,6 +72,11 @@ public:
     VeskTransfer& getTransfer() noexcept { return *transfer; }
     VeskClock& getClock() noexcept { return *clock; }
     const VeskHistory& getHistory() const noexcept { return history; }
+
+    /** With Options::deferStart: opens the ports, attaches the receivers and
+        lets out what waited, in order. Does nothing the second time. */
+    void start();
+    bool isStarted() const noexcept { return started; }
 
     /** Why the MIDI ports of the settings could not be opened at start, or empty. */
     const juce::String& getStartError() const noexcept { return startError; }
@@ -234,6 +244,7 @@ private:
     VeskVirtualUnit virtualUnit;
     SelectableMidiOut midiOut { deviceOut };
     std::unique_ptr<MidiOut> tap; // the log or the tests' tap, when there is one
+    std::unique_ptr<MidiOutHold> startHold; // between the gate and the tap, so the tap sees what leaves
     std::unique_ptr<MidiOutGate> startGate;
     std::unique_ptr<VeskModel> model;
     std::unique_ptr<VeskTransfer> transfer;
@@ -249,6 +260,8 @@ private:
     bool gestureOpen = false;
     bool unitChangedLibrary = false; // since the last save or open
     bool virtualUnitInUse = false;
+    bool openDevicesAtStart = true;
+    bool started = false;
     bool outputChosenSinceStart = false;
     bool selectShownPatternAfterSending = false; // when the records of an undo or redo have gone out
     juce::HeapBlock<juce::uint8> imageAtJobStart;
