@@ -468,6 +468,8 @@ below()
 click_on()
 {
     local xy
+    # A page built when its tab is first chosen is listed at the report's next round.
+    wait_for 2 place "$1" > /dev/null
     xy=$(place "$1") || fail "the layout report lists no '$1': $(cut -f1 "$layout" | tr '\n' ' ')"
     click "$main" $xy
 }
