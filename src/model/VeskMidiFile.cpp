@@ -2,6 +2,7 @@
 #include "BoundedFileReader.h"
 #include "VeskFields.h"
 #include "VeskImage.h"
+#include "VeskMidiSteps.h"
 #include "VeskNames.h"
 #include "VeskSmfReader.h"
 #include "WholeFileWriter.h"
@@ -119,67 +120,6 @@ namespace
                 played[i].end = std::min (played[i].end, played[i + 1].end);
 
         return played;
-    }
-
-    /** The notes cannot say everything: a Tie after a Rest, level 0, a
-        second bar of Rests, 12 steps whose notes all fall on sixteenths, the
-        note of a Rest. So our own files carry the played steps as they are,
-        in a sequencer-specific event (0x7D: the maker's ID kept for
-        non-commercial use) that other programs skip or keep as it is. */
-    const std::vector<juce::uint8> ownStepsPrefix { 0x7D, 'V', 'e', 's', 'k', 1 };
-
-    constexpr int stepArrays[] = { Pattern::stepNote, Pattern::stepLevel, Pattern::stepGate, Pattern::stepType };
-
-    /** Only values the fields can hold are carried and taken back. */
-    bool holdsOnlyValidSteps (const juce::uint8* record)
-    {
-        if (record[Pattern::stepsPerBar] > 1 || record[Pattern::patternLength] > 1)
-            return false;
-
-        for (int s = 0; s < Pattern::playedSteps (record); ++s)
-            if (record[Pattern::stepNote + s] > 127 || record[Pattern::stepLevel + s] > 127
-                || record[Pattern::stepGate + s] > Pattern::maxGate || record[Pattern::stepType + s] >= StepType::numTypes)
-                return false;
-
-        return true;
-    }
-
-    std::vector<juce::uint8> ownSteps (const juce::uint8* record)
-    {
-        auto data = ownStepsPrefix;
-        const int n = Pattern::playedSteps (record);
-        data.push_back (record[Pattern::stepsPerBar]);
-        data.push_back (record[Pattern::patternLength]);
-
-        for (auto array : stepArrays)
-            data.insert (data.end(), record + array, record + array + n);
-
-        return data;
-    }
-
-    /** The steps our export carried, over a copy of the record they go into;
-        nothing when the data is not what an export writes. */
-    std::optional<std::array<juce::uint8, patternSize>> readOwnSteps (const std::vector<juce::uint8>& data, const juce::uint8* target)
-    {
-        if (data.size() < 2)
-            return {};
-
-        std::array<juce::uint8, patternSize> record;
-        std::memcpy (record.data(), target, record.size());
-        record[Pattern::stepsPerBar] = data[0];
-        record[Pattern::patternLength] = data[1];
-        const auto n = (size_t) Pattern::playedSteps (record.data());
-
-        if (data.size() != 2 + 4 * n)
-            return {};
-
-        for (size_t i = 0; i < 4; ++i)
-            std::copy (data.begin() + (std::ptrdiff_t) (2 + i * n), data.begin() + (std::ptrdiff_t) (2 + (i + 1) * n), record.begin() + stepArrays[i]);
-
-        if (! holdsOnlyValidSteps (record.data()))
-            return {};
-
-        return record;
     }
 
     /** True when the file's notes are exactly those the steps play: the file
@@ -364,8 +304,8 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
     events.push_back ({ 0, -1, meta (0x51, { (juce::uint8) (micros >> 16), (juce::uint8) (micros >> 8), (juce::uint8) micros }) });
     events.push_back ({ 0, -1, meta (0x58, { 4, 2, 24, 8 }) }); // 4/4, a click per quarter
 
-    if (holdsOnlyValidSteps (record))
-        events.push_back ({ 0, -1, meta (0x7F, ownSteps (record)) });
+    if (VeskMidiSteps::holdsOnlyValidSteps (record))
+        events.push_back ({ 0, -1, meta (0x7F, VeskMidiSteps::write (record)) });
 
     const auto played = playedNotes (record);
     juce::int64 lastTick = (juce::int64) layout.numSteps * layout.stepTicks;
@@ -448,7 +388,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     }
 
     VeskSmfReader::Contents contents;
-    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, ownStepsPrefix, contents);
+    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, VeskMidiSteps::prefix(), contents);
 
     if (read.failed())
     {
@@ -460,7 +400,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     std::memcpy (record.data(), target, record.size());
 
     // Our own export comes back as it was written, unless its notes were changed since.
-    const auto own = contents.sequencerData.has_value() ? readOwnSteps (*contents.sequencerData, target) : std::nullopt;
+    const auto own = contents.sequencerData.has_value() ? VeskMidiSteps::read (*contents.sequencerData, target) : std::nullopt;
     int numSteps = 0;
 
     if (own.has_value() && playsAsWritten (own->data(), contents))
@@ -469,7 +409,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
         record[Pattern::patternLength] = (*own)[Pattern::patternLength];
         record[Pattern::stepsPerBar] = (*own)[Pattern::stepsPerBar];
 
-        for (auto array : stepArrays)
+        for (auto array : VeskMidiSteps::stepArrays)
             std::copy (own->begin() + array, own->begin() + array + numSteps, record.begin() + array);
     }
     else

@@ -342,14 +342,19 @@ TEST_F (LibraryPage, AVerifyMarksTheSlotsThatDifferUntilTheyAreEqualAgain)
     for (int slot = 0; slot < numPatternRecords; ++slot)
         EXPECT_FALSE (page.ourList.rowState (slot, false).differsFromUnit) << "nothing verified yet: " << slot;
 
+    // The temporary pattern is marked as a user pattern is.
     unit.memory[patternRecordOffset (6) + Pattern::pan] = 1;
+    unit.memory[patternRecordOffset (0) + Pattern::level] = 1;
     ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::verify).wasOk());
     clock.runUntilIdle();
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6) << slot;
+        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6 || slot == 0) << slot;
 
     EXPECT_TRUE (page.ourList.getTooltipForRow (6).endsWith ("(differs from the unit)"));
+    EXPECT_TRUE (page.ourList.getTooltipForRow (0).endsWith ("(differs from the unit)"));
+    model.image[patternRecordOffset (0) + Pattern::level] = 1;
+    EXPECT_FALSE (page.ourList.rowState (0, false).differsFromUnit);
 
     // The library made equal to the unit's copy: the mark goes.
     model.image[patternRecordOffset (6) + Pattern::pan] = 1;
