@@ -59,6 +59,10 @@ SystemComponent* VeskComponent::getSystemPage()
         auto page = std::make_unique<SystemComponent> (session);
         systemPage = page.get();
         systemTab->addAndMakeVisible (systemPage);
+
+        // Its text boxes were made with the default look before the page had a
+        // parent; a page in the window when it came on screen was told then.
+        systemPage->sendLookAndFeelChange();
         systemTab->page = std::move (page);
         systemTab->resized();
     }
