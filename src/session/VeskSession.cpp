@@ -118,8 +118,7 @@ void VeskSession::edit (VeskField field, int value)
     const int start = model->imageOffsetOf (field);
     const juce::uint8 before[2] = { image[start], image[start + (field.width > 1 ? 1 : 0)] };
 
-    model->storeField (field, value);
-    model->sendField (field);
+    model->storeAndSend (field, value);
 
     std::vector<VeskHistory::Change> changes;
 

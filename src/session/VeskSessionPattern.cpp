@@ -11,8 +11,8 @@ juce::Result VeskSession::editShownPattern (const juce::String& name, const juce
     const auto* shown = model->currentPattern;
     std::vector<std::pair<VeskField, int>> edits;
 
-    if (shown[tempoHigh] != record[tempoHigh] || shown[tempoLow] != record[tempoLow])
-        edits.push_back ({ VeskField::tempo(), (record[tempoHigh] << 7) | record[tempoLow] });
+    if (tempo (shown) != tempo (record))
+        edits.push_back ({ VeskField::tempo(), tempo (record) });
 
     for (int offset = tempoLow + 1; offset < VeskImage::patternSize; ++offset)
         if (shown[offset] != record[offset])
