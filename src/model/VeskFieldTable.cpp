@@ -196,13 +196,13 @@ int Entry::stored (double controlValue) const noexcept
         case Kind::vintage: return whole != 0 ? 1 : 0;
 
         // Whole beats per minute only; the tenths are dropped.
-        case Kind::tempo: return juce::jlimit (0, 0x3FFF, whole * 10);
+        case Kind::tempo: return juce::jlimit (juce::roundToInt (lowest), juce::roundToInt (highest), whole) * 10;
 
         case Kind::masterTune:
         {
             // Nearest 0.2 Hz step: a slider's 440.0 may arrive as 439.99999...
             const double steps = std::isfinite (controlValue) ? (controlValue * 10.0 - 4274.0) * 0.5 : 63.0;
-            return clamp7 (juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
+            return juce::jlimit (0, 126, juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
         }
 
         case Kind::midiChannel: return (whole <= 0 || whole > 16) ? System::channelOff : whole - 1;
@@ -215,8 +215,9 @@ int Entry::stored (double controlValue) const noexcept
         case Kind::stepType:
         case Kind::rythmStepType: return whole >= StepType::numTypes ? StepType::normal : (whole < 0 ? StepType::accent : whole);
 
+        case Kind::choice: return juce::jlimit (0, items().size() - 1, whole);
+
         case Kind::plain:
-        case Kind::choice:
         default: return whole & 0x7F;
     }
 }

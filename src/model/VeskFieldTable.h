@@ -15,15 +15,16 @@
     up with the record's type. The tempo is one value in its two bytes, in
     tenths of a beat per minute.
 
-    Any control value gives a 7-bit stored value (the tempo: 14 bits), and any
-    stored value gives a text; one outside the field's range reads as its
-    number with "(out of range)".
+    Any control value, however far past the control's ends, gives a stored
+    value the unit has: the unit's wrapping knobs wrap, everything else stops
+    at its ends. Any stored value gives a text; one outside the field's range
+    (from a damaged file, say) reads as its number with "(out of range)".
 */
 struct VeskFieldTable
 {
     enum class Kind
     {
-        plain, // 0-127 as it is; a value past the ends keeps its low seven bits
+        plain, // 0-127 as it is; a value past the ends keeps its low seven bits, so it wraps
         wrapping, // a knob of the unit that wraps: past 127 comes 0, below 0 comes 127
         limited, // stops at 0 and 127
         signedKnob, // -64 to 63, stored plus 64, wrapping

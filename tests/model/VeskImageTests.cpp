@@ -221,6 +221,9 @@ TEST (VeskModelReset, SendsAndLeavesWhatItAlwaysHasWhateverItStartsFrom)
         EXPECT_EQ (out.messages.size(), 658u);
         EXPECT_EQ (hashOf (out.messages), resetMessages);
         EXPECT_EQ (hashOf (model.image, imageSize), defaultImage);
+        EXPECT_TRUE (std::equal (defaults.begin(), defaults.end(), model.image));
         EXPECT_FALSE (model.hasChangedSinceSaved());
     }
+
+    EXPECT_EQ (hashOf (defaults.data(), imageSize), defaultImage);
 }
