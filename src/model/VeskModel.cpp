@@ -4,6 +4,7 @@
 #include "VeskProtocol.h"
 
 #include <algorithm>
+#include <array>
 
 namespace
 {
@@ -238,11 +239,19 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 //==============================================================================
 int VeskModel::controllerForOffset (int offset) noexcept
 {
-    for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
-        if (VeskDecoder::patternOffsetForController (controller) == offset)
-            return controller;
+    // Asked for every field a reset sends, so the answers are looked up once.
+    static const auto controllers = []
+    {
+        std::array<int, VeskImage::patternSize> c;
+        c.fill (-1);
 
-    return -1;
+        for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
+            c[(size_t) VeskDecoder::patternOffsetForController (controller)] = controller;
+
+        return c;
+    }();
+
+    return juce::isPositiveAndBelow (offset, VeskImage::patternSize) ? controllers[(size_t) offset] : -1;
 }
 
 int VeskModel::imageOffsetOf (VeskField field) const noexcept
