@@ -1,5 +1,7 @@
+#include "HostileMidiFiles.h"
 #include "model/BoundedXml.h"
 #include "model/VeskImage.h"
+#include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 
@@ -131,6 +133,44 @@ namespace
             if (BoundedXml::check (text.data(), text.size()).wasOk())
                 state.SkipWithError ("accepted");
     }
+
+    /** The worst MIDI files within the bounds, imported from memory into a Lead pattern. */
+    void importWorstMidiFile (benchmark::State& state)
+    {
+        const auto files = HostileMidiFiles::all();
+        const auto& file = files[(size_t) state.range (0)];
+        std::vector<juce::uint8> image (VeskImage::imageSize, 0);
+        VeskModel::writeDefaults (image.data());
+        image[(size_t) VeskImage::patternRecordOffset (1) + VeskImage::Pattern::type] = VeskImage::PartType::lead;
+
+        for (auto _ : state)
+        {
+            const auto result = VeskMidiFile::importInto (file.bytes.data(), file.bytes.size(), image.data(), 1);
+
+            if (result.failed != (file.firstStep < 0))
+                state.SkipWithError ("unexpected outcome");
+        }
+
+        state.SetLabel (file.what);
+        state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) file.bytes.size());
+    }
+
+    /** The same through the file reader, as vesk import-mid and the window read it. */
+    void importWorstMidiFileFromDisk (benchmark::State& state)
+    {
+        const auto file = HostileMidiFiles::controllersAtTheNotesTick (127, 127, false);
+        juce::TemporaryFile temp (".mid");
+        temp.getFile().replaceWithData (file.data(), file.size());
+        std::vector<juce::uint8> image (VeskImage::imageSize, 0);
+        VeskModel::writeDefaults (image.data());
+        image[(size_t) VeskImage::patternRecordOffset (1) + VeskImage::Pattern::type] = VeskImage::PartType::lead;
+
+        for (auto _ : state)
+            if (VeskMidiFile::importFile (temp.getFile(), image.data(), 1).failed)
+                state.SkipWithError ("refused");
+
+        state.SetBytesProcessed ((int64_t) state.iterations() * (int64_t) file.size());
+    }
 }
 
 BENCHMARK (importSyxJunk)->DenseRange (0, 4)->Unit (benchmark::kMillisecond);
@@ -138,3 +178,5 @@ BENCHMARK (readSyxJunkFile)->Unit (benchmark::kMillisecond);
 BENCHMARK (checkSettings)->Unit (benchmark::kMicrosecond);
 BENCHMARK (parseSettings)->Unit (benchmark::kMicrosecond);
 BENCHMARK (refuseNestedSettings)->Unit (benchmark::kMicrosecond);
+BENCHMARK (importWorstMidiFile)->DenseRange (0, (int) HostileMidiFiles::all().size() - 1)->Unit (benchmark::kMillisecond);
+BENCHMARK (importWorstMidiFileFromDisk)->Unit (benchmark::kMillisecond);

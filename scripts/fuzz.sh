@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) into build-fuzz/ and
-# runs each for a bounded time, starting from the committed seed corpus.
+# runs each for a bounded time (as many at once as there are cores), starting
+# from the committed seed corpus.
 # A crash or a broken invariant fails the run; the input that caused it is kept
 # in build-fuzz/crashes/. FUZZ_SECONDS sets the time per target (default 30).
 set -euo pipefail
@@ -16,23 +17,43 @@ fi
 cmake --build build-fuzz --parallel "$(nproc 2>/dev/null || echo 2)"
 
 mkdir -p build-fuzz/crashes
-status=0
+jobs=$(nproc 2>/dev/null || echo 2)
 
-for target in "${targets[@]}"; do
-    seeds=tests/fuzz/corpus/${target#fuzz_}
-    work=build-fuzz/corpus/$target
+# One target: new inputs go to its work folder; the committed seeds stay as they are.
+fuzz_one()
+{
+    local target=$1
+    local seeds=tests/fuzz/corpus/${target#fuzz_} work=build-fuzz/corpus/$target
+    local rc=0
     mkdir -p "$work"
-    echo "== $target (${seconds} s)"
+    build-fuzz/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+        -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$target-" \
+        "$work" "$seeds" 2> build-fuzz/$target.log || rc=$?
+    echo $rc > build-fuzz/$target.status
+}
 
-    # New inputs go to the work folder; the committed seeds stay as they are.
-    if ! build-fuzz/"$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-            -print_final_stats=1 -artifact_prefix="build-fuzz/crashes/$target-" \
-            "$work" "$seeds" 2>build-fuzz/$target.log; then
+# As many at once as there are cores, each for its whole time.
+running=0
+for target in "${targets[@]}"; do
+    echo "== $target (${seconds} s)"
+    fuzz_one "$target" &
+    running=$((running + 1))
+    if [ $running -ge "$jobs" ]; then
+        wait -n
+        running=$((running - 1))
+    fi
+done
+wait
+
+status=0
+for target in "${targets[@]}"; do
+    if [ "$(cat build-fuzz/$target.status)" != 0 ]; then
+        echo "== $target"
         tail -n 60 build-fuzz/$target.log
         echo "$target FAILED: reproducer in build-fuzz/crashes/ (run build-fuzz/$target FILE to replay)"
         status=1
     else
-        grep -E '^stat::number_of_executed_units|^#[0-9]+ *DONE' build-fuzz/$target.log | tail -n 2
+        echo "== $target: $(grep -E '^stat::number_of_executed_units' build-fuzz/$target.log | tail -n 1)"
     fi
 done
 

@@ -82,8 +82,19 @@ void HandoverServer::serviceOnce (int maxWaitMs)
     auto now = clock();
 
     for (auto i = connections.size(); i-- > 0;)
-        if (connections[i].deadline <= now)
-            close (i);
+    {
+        auto& c = connections[i];
+
+        if (c.deadline > now)
+            continue;
+
+        // Shut first: a confirmation is either queued already, and taken, or
+        // refused at the sender's end, who then knows nothing was done.
+        if (c.pending != nullptr && ::shutdown (c.socket, SHUT_RD) == 0)
+            readConfirmation (c);
+
+        close (i);
+    }
 
     // The next moment something is due: a connection's deadline, or the end of a pause in accepting.
     juce::int64 wait = maxWaitMs;
@@ -165,6 +176,9 @@ void HandoverServer::acceptWaiting()
 
 bool HandoverServer::readFrom (Connection& c)
 {
+    if (c.pending != nullptr)
+        return readConfirmation (c);
+
     if (c.headerBytes < sizeof (c.header))
     {
         const auto got = ::recv (c.socket, c.header + c.headerBytes, sizeof (c.header) - c.headerBytes, 0);
@@ -209,10 +223,36 @@ bool HandoverServer::readFrom (Connection& c)
     if (c.bodyBytes < c.body.getSize())
         return true;
 
-    if (handler != nullptr && handler (c.body))
+    auto action = handler != nullptr ? handler (c.body) : Action();
+
+    if (action == nullptr)
+        return false;
+
+    // A few bytes into an empty socket buffer: this does not block. A peer
+    // that has gone already gets nothing (and no SIGPIPE for us).
+    const auto size = (ssize_t) std::strlen (readyReply);
+
+    if (::send (c.socket, readyReply, (size_t) size, MSG_NOSIGNAL | MSG_DONTWAIT) != size)
+        return false;
+
+    c.pending = std::move (action);
+    c.body.reset();
+    return true;
+}
+
+bool HandoverServer::readConfirmation (Connection& c)
+{
+    char byte = 0;
+    const auto got = ::recv (c.socket, &byte, 1, 0);
+
+    if (got < 0)
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
+
+    if (got == 1 && byte == confirmation)
     {
-        // A few bytes into an empty socket buffer: this does not block. A peer
-        // that has gone already gets nothing (and no SIGPIPE for us).
+        const auto action = std::move (c.pending);
+        c.pending = nullptr;
+        action();
         [[maybe_unused]] const auto sent = ::send (c.socket, acceptedReply, std::strlen (acceptedReply), MSG_NOSIGNAL | MSG_DONTWAIT);
     }
 

@@ -19,6 +19,14 @@
     allocated before the length is checked, and everything a connection holds
     is freed when it closes. While all connections are taken, further ones wait
     in the socket's queue.
+
+    A message is acted on only while its sender still waits for the answer:
+    a sender that gave up may have left it in the queue, and has told its user
+    that nothing was done. So a message that checks out is answered "ready",
+    and only the confirmation byte that comes back on the same connection, in
+    time, lets it take effect ("accepted" follows). At the deadline reading is
+    shut before the last look for the confirmation: from then on the sender's
+    confirmation fails at its own end, so both ends agree on what happened.
 */
 class HandoverServer
 {
@@ -31,8 +39,12 @@ public:
         int acceptPauseMs = 250; // after the process ran out of file handles
     };
 
-    /** Gets each whole message; true answers "accepted" to the sender. */
-    using MessageHandler = std::function<bool (const juce::MemoryBlock& message)>;
+    /** What a message does once its sender confirms it. */
+    using Action = std::function<void()>;
+
+    /** Checks each whole message: returns its action, or nothing to refuse it
+        (the connection is closed without an answer). */
+    using MessageHandler = std::function<Action (const juce::MemoryBlock& message)>;
 
     /** Milliseconds on a clock that only moves forward. */
     using Clock = std::function<juce::int64()>;
@@ -60,7 +72,9 @@ public:
 
     static juce::int64 peerUidOf (int socket);
 
-    static constexpr char greeting[4] = { 'V', 'K', 'H', '1' };
+    static constexpr char greeting[4] = { 'V', 'K', 'H', '2' };
+    static constexpr const char* readyReply = "ready";
+    static constexpr char confirmation = 'Y';
     static constexpr const char* acceptedReply = "accepted";
 
 private:
@@ -72,10 +86,12 @@ private:
         size_t headerBytes = 0;
         juce::MemoryBlock body; // sized once the length is known to be within the limit
         size_t bodyBytes = 0;
+        Action pending; // set once the sender was told "ready"
     };
 
     /** False when the connection is done with (finished, refused or broken). */
     bool readFrom (Connection& connection);
+    bool readConfirmation (Connection& connection);
     void acceptWaiting();
     void close (size_t index);
 

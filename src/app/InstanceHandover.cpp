@@ -1,5 +1,6 @@
 #include "InstanceHandover.h"
 #include "UserSettings.h"
+#include "model/PrivateFolder.h"
 
 #include <cerrno>
 #include <chrono>
@@ -28,45 +29,6 @@ namespace
     }
 
     juce::String systemError() { return std::strerror (errno); }
-
-    /** The folder's handle when it is a real folder of this user that nobody
-        else can enter; -1 (and why) otherwise. */
-    int openPrivateFolder (const juce::File& folder, bool create, juce::String& problem)
-    {
-        const auto path = folder.getFullPathName();
-        bool created = false;
-
-        if (create)
-        {
-            folder.getParentDirectory().createDirectory();
-            created = ::mkdir (path.toRawUTF8(), S_IRWXU) == 0;
-        }
-
-        const auto handle = ::open (path.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-
-        if (handle < 0)
-        {
-            problem = "cannot open the folder " + path + " (" + systemError() + ")";
-            return -1;
-        }
-
-        // A umask may have taken bits from a folder we made; one we found is taken as it is.
-        if (created)
-            ::fchmod (handle, S_IRWXU);
-
-        struct stat info
-        {
-        };
-
-        if (::fstat (handle, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 07777) != S_IRWXU)
-        {
-            problem = "the folder " + path + " is not private to this user (it must be the user's own, with mode 0700)";
-            ::close (handle);
-            return -1;
-        }
-
-        return handle;
-    }
 
     juce::String makeKey()
     {
@@ -106,35 +68,6 @@ namespace
         }
 
         return got == keyBytes ? juce::String::toHexString (bytes, (int) keyBytes, 0) : juce::String();
-    }
-
-    /** Replaces the key file; created afresh and exclusively, readable by the user alone. */
-    bool writeKey (int folderHandle, const juce::String& key)
-    {
-        if (::unlinkat (folderHandle, InstanceHandover::keyFileName, 0) != 0 && errno != ENOENT)
-            return false;
-
-        const auto handle = ::openat (folderHandle, InstanceHandover::keyFileName,
-                                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
-
-        if (handle < 0)
-            return false;
-
-        const auto* text = key.toRawUTF8();
-        const auto size = std::strlen (text);
-        size_t written = 0;
-
-        while (written < size)
-        {
-            const auto n = ::write (handle, text + written, size - written);
-
-            if (n > 0)
-                written += (size_t) n;
-            else if (! (n < 0 && errno == EINTR))
-                break;
-        }
-
-        return ::close (handle) == 0 && written == size;
     }
 
     juce::String readKey (int folderHandle)
@@ -256,41 +189,33 @@ InstanceHandover::~InstanceHandover()
     // While the lock is still ours, so are the socket and the key.
     if (listening)
     {
-        ::unlinkat (folderHandle, socketFileName, 0);
-        ::unlinkat (folderHandle, keyFileName, 0);
+        ::unlinkat (privateFolder->getHandle(), socketFileName, 0);
+        ::unlinkat (privateFolder->getHandle(), keyFileName, 0);
     }
 
     if (lockHandle >= 0)
         ::close (lockHandle);
-
-    if (folderHandle >= 0)
-        ::close (folderHandle);
 }
 
 juce::File InstanceHandover::getDefaultFolder()
 {
-    const auto runtime = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
-    struct stat info
-    {
-    };
-
-    if (juce::File::isAbsolutePath (runtime) && ::stat (runtime.toRawUTF8(), &info) == 0 && S_ISDIR (info.st_mode)
-        && info.st_uid == ::geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0)
-        return juce::File (runtime).getChildFile ("VeskEdit");
-
-    return UserSettings::getFolder().getChildFile ("instance");
+    return PrivateFolder::inRuntimeFolder ("VeskEdit", UserSettings::getFolder().getChildFile ("instance"));
 }
 
 InstanceHandover::Lock InstanceHandover::takeLock()
 {
     jassert (lockHandle < 0);
 
-    if (folderHandle < 0)
-        folderHandle = openPrivateFolder (folder, true, problem);
+    if (privateFolder == nullptr || ! privateFolder->isOpen())
+        privateFolder = std::make_unique<PrivateFolder> (folder, true);
 
-    if (folderHandle < 0)
+    if (! privateFolder->isOpen())
+    {
+        problem = privateFolder->getProblem();
         return Lock::unavailable;
+    }
 
+    const auto folderHandle = privateFolder->getHandle();
     lockHandle = ::openat (folderHandle, lockFileName, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
 
     if (lockHandle < 0)
@@ -316,6 +241,7 @@ bool InstanceHandover::listen (FilesHandler handler)
     if (lockHandle < 0)
         return false;
 
+    const auto folderHandle = privateFolder->getHandle();
     sockaddr_un address;
 
     if (! socketAddress (folderHandle, folder, address))
@@ -342,9 +268,17 @@ bool InstanceHandover::listen (FilesHandler handler)
         return false;
     }
 
-    if ((::unlinkat (folderHandle, socketFileName, 0) != 0 && errno != ENOENT) || ! writeKey (folderHandle, key))
+    if (::unlinkat (folderHandle, socketFileName, 0) != 0 && errno != ENOENT)
     {
         problem = "cannot write into " + folder.getFullPathName() + " (" + systemError() + ")";
+        return false;
+    }
+
+    // Readable by the user alone; made afresh, so no link left here is followed.
+    if (const auto written = privateFolder->replaceFile (keyFileName, key.toRawUTF8(), (size_t) key.getNumBytesAsUTF8(), S_IRUSR | S_IWUSR);
+        written.failed())
+    {
+        problem = "cannot write the key into " + folder.getFullPathName() + " (" + written.getErrorMessage() + ")";
         return false;
     }
 
@@ -370,20 +304,22 @@ bool InstanceHandover::listen (FilesHandler handler)
     receiver->key = key;
     receiver->handler = std::move (handler);
 
-    // On the server's thread: checked there, handed to the message thread.
-    auto onMessage = [weak = std::weak_ptr<Receiver> (receiver)] (const juce::MemoryBlock& message)
+    // On the server's thread: checked there, handed to the message thread once the sender confirms.
+    auto onMessage = [weak = std::weak_ptr<Receiver> (receiver)] (const juce::MemoryBlock& message) -> HandoverServer::Action
     {
         juce::StringArray paths;
 
         if (const auto r = weak.lock(); r == nullptr || ! decodeRequest (message, r->key, paths))
-            return false;
+            return {};
 
-        juce::MessageManager::callAsync ([weak, paths]
-                                         {
-                                             if (const auto r = weak.lock())
-                                                 if (r->handler != nullptr)
-                                                     r->handler (paths); });
-        return true;
+        return [weak, paths]
+        {
+            juce::MessageManager::callAsync ([weak, paths]
+                                             {
+                                                 if (const auto r = weak.lock())
+                                                     if (r->handler != nullptr)
+                                                         r->handler (paths); });
+        };
     };
 
     server = std::make_unique<HandoverServer> (socket, std::move (onMessage), limits, HandoverServer::Clock(), peerUid);
@@ -411,11 +347,11 @@ juce::Result InstanceHandover::handOver (const juce::StringArray& paths, int tim
 
     for (;;)
     {
-        juce::String folderProblem;
-        const auto handle = openPrivateFolder (folder, false, folderProblem);
+        const PrivateFolder running (folder, false);
 
-        if (handle >= 0)
+        if (running.isOpen())
         {
+            const auto handle = running.getHandle();
             const auto key = readKey (handle);
             sockaddr_un address;
             bool answered = false;
@@ -428,8 +364,6 @@ juce::Result InstanceHandover::handOver (const juce::StringArray& paths, int tim
                     ::close (socket);
                 }
             }
-
-            ::close (handle);
 
             if (answered)
                 return juce::Result::ok();
@@ -471,17 +405,20 @@ bool InstanceHandover::tryHandOver (const juce::MemoryBlock& framed, int socket,
             return false;
     }
 
-    char reply[32];
+    // The running copy asks whether we still wait before it acts: past our
+    // deadline we do not answer, and closing the connection withdraws the files.
+    const auto readySize = std::strlen (HandoverServer::readyReply);
+    char reply[16];
     size_t got = 0;
 
-    while (got < sizeof (reply))
+    while (got < readySize)
     {
-        const auto n = ::recv (socket, reply + got, sizeof (reply) - got, 0);
+        const auto n = ::recv (socket, reply + got, readySize - got, 0);
 
         if (n > 0)
             got += (size_t) n;
         else if (n == 0)
-            break;
+            return false;
         else if (errno == EAGAIN || errno == EWOULDBLOCK)
         {
             if (! waitFor (socket, POLLIN, deadline))
@@ -491,7 +428,37 @@ bool InstanceHandover::tryHandOver (const juce::MemoryBlock& framed, int socket,
             return false;
     }
 
-    return got == std::strlen (HandoverServer::acceptedReply) && std::memcmp (reply, HandoverServer::acceptedReply, got) == 0;
+    if (std::memcmp (reply, HandoverServer::readyReply, readySize) != 0)
+        return false;
+
+    // Once this byte is in, the running copy acts on it; a copy that gave up
+    // on us in the meantime has shut its end, and the send fails.
+    const char yes = HandoverServer::confirmation;
+    ssize_t n;
+
+    do
+        n = ::send (socket, &yes, 1, MSG_NOSIGNAL);
+    while (n < 0 && errno == EINTR);
+
+    if (n != 1)
+        return false;
+
+    // Done: its answer only tells that it has acted by now, so a start that
+    // ends here leaves the running copy's window already on its way forward.
+    const auto acceptedSize = std::strlen (HandoverServer::acceptedReply);
+    const auto answerDeadline = juce::jmax (deadline, nowMs() + 1000);
+
+    for (got = 0; got < acceptedSize && waitFor (socket, POLLIN, answerDeadline);)
+    {
+        n = ::recv (socket, reply + got, acceptedSize - got, 0);
+
+        if (n > 0)
+            got += (size_t) n;
+        else if (! (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)))
+            break;
+    }
+
+    return true;
 }
 
 juce::StringArray InstanceHandover::filesFromArguments (const juce::StringArray& arguments, const juce::File& workingDirectory)

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class PrivateFolder;
+
 /**
     One running copy of the program per user, and what a later start of the
     same user hands to it.
@@ -54,7 +56,9 @@ public:
 
     /** From a later start: hands the paths to the running copy, waiting up to
         timeoutMs for it to answer (it may still be starting). Paths that do
-        not fit into one message are left out. */
+        not fit into one message are left out. The running copy acts only on a
+        hand-over this side confirms while it waits, so a failure means the
+        files were not handed over, now or later. */
     juce::Result handOver (const juce::StringArray& paths, int timeoutMs) const;
 
     /** $XDG_RUNTIME_DIR/VeskEdit when the runtime folder is usable (absolute,
@@ -79,13 +83,14 @@ public:
 private:
     struct Receiver;
 
-    /** Sends one framed request on a connected socket; true when the running copy took it. */
+    /** Sends one framed request on a connected socket and confirms it when the
+        running copy answers in time; true when it was confirmed. */
     static bool tryHandOver (const juce::MemoryBlock& framed, int socket, juce::int64 deadline);
 
     juce::File folder;
     HandoverServer::Limits limits;
     HandoverServer::PeerUid peerUid;
-    int folderHandle = -1;
+    std::unique_ptr<PrivateFolder> privateFolder;
     int lockHandle = -1;
     bool listening = false;
     juce::String problem;

@@ -1,4 +1,26 @@
 #include "LibraryCommands.h"
+#include "ClipboardReader.h"
+#include "model/VeskPatternText.h"
+
+namespace
+{
+    /** The clipboard's text within the bound that pasted text has, or why not. */
+    juce::Result readClipboard (juce::String& text)
+    {
+        using Outcome = ClipboardReader::Outcome;
+        auto read = ClipboardReader::readText ((size_t) VeskPatternText::maxTextSize);
+
+        switch (read.outcome)
+        {
+            case Outcome::text: text = read.text; return juce::Result::ok();
+            case Outcome::tooLarge: return juce::Result::fail (VeskPatternText::describeTooLarge());
+            case Outcome::noAnswer: return juce::Result::fail ("the program that holds it did not answer");
+            case Outcome::notText: return juce::Result::fail ("it holds no text");
+        }
+
+        return juce::Result::fail ("it could not be read");
+    }
+}
 
 LibraryCommands::LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse)
     : editor (editorToUse),
@@ -12,6 +34,7 @@ LibraryCommands::LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialog
     { chooseOtherLibrary(); };
     page.onCommandsChanged = [this]
     { commandManager.commandStatusChanged(); };
+    page.readClipboard = readClipboard;
 }
 
 void LibraryCommands::addToEditMenu (juce::PopupMenu& menu)

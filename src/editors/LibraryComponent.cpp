@@ -32,6 +32,12 @@ namespace
         return VeskPatternSlots::isSlot (slots.back()) ? slots : std::vector<int>();
     }
 
+    juce::Result refusedPaste (const juce::String& why)
+    {
+        return juce::Result::fail ("The clipboard holds no patterns that can be pasted: " + why
+                                   + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
+    }
+
     juce::Result pastTheEnd (size_t count, int first)
     {
         return juce::Result::fail (juce::String ((int) count) + " patterns from " + VeskFields::recordName (first)
@@ -147,27 +153,44 @@ juce::Result LibraryComponent::copySelected()
     return juce::Result::ok();
 }
 
-juce::Result LibraryComponent::pasteFromClipboard()
-{
-    return paste (juce::SystemClipboard::getTextFromClipboard());
-}
-
-juce::Result LibraryComponent::paste (const juce::String& text)
+juce::Result LibraryComponent::checkCanPaste() const
 {
     if (session.isBusy())
         return juce::Result::fail (session.describeBusy ("Paste"));
 
-    const auto selected = ourList.getSelectedSlots();
-
-    if (selected.empty())
+    if (ourList.getSelectedSlots().empty())
         return juce::Result::fail ("Select the slot to paste onto first.");
 
+    return juce::Result::ok();
+}
+
+juce::Result LibraryComponent::pasteFromClipboard()
+{
+    // Nothing is asked of the clipboard's owner for a paste that cannot happen.
+    if (const auto can = checkCanPaste(); can.failed())
+        return can;
+
+    juce::String text;
+
+    if (readClipboard == nullptr)
+        text = juce::SystemClipboard::getTextFromClipboard();
+    else if (const auto read = readClipboard (text); read.failed())
+        return refusedPaste (read.getErrorMessage());
+
+    return paste (text);
+}
+
+juce::Result LibraryComponent::paste (const juce::String& text)
+{
+    if (const auto can = checkCanPaste(); can.failed())
+        return can;
+
+    const auto selected = ourList.getSelectedSlots();
     std::vector<VeskPatternText::Record> pasted;
     const auto parsed = VeskPatternText::parse (text, pasted);
 
     if (parsed.failed())
-        return juce::Result::fail ("The clipboard holds no patterns that can be pasted: " + parsed.getErrorMessage()
-                                   + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
+        return refusedPaste (parsed.getErrorMessage());
 
     // One pattern goes onto every selected slot; several onto the slots from the first selected on.
     const auto targets = pasted.size() == 1 ? selected : slotsFrom (selected.front(), pasted.size());

@@ -54,7 +54,15 @@ public:
 
     /** Records of clipboard text (see VeskPatternText) onto the selection. */
     juce::Result paste (const juce::String& text);
+
+    /** paste with the text readClipboard gives, or refused with its reason. */
     juce::Result pasteFromClipboard();
+
+    /** Reads the clipboard's text for Paste, or fails saying why there is
+        none to paste ("it is more than 64 KiB of text"). The window sets one
+        that keeps to VeskPatternText's bound; without it JUCE's clipboard is
+        read. */
+    std::function<juce::Result (juce::String& text)> readClipboard;
 
     juce::Result swapSelectedWith (int slot);
 
@@ -102,6 +110,9 @@ private:
     void run (const juce::String& title, const std::function<juce::Result()>& operation);
     void showMenu (LibraryList& list);
     void commandsChanged();
+
+    /** Why Paste cannot run now (busy, nothing selected), or ok. */
+    juce::Result checkCanPaste() const;
 
     /** Records onto consecutive slots from first, as one step. */
     juce::Result putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,

@@ -1,6 +1,6 @@
 #include "PatternDragOut.h"
+#include "model/PrivateFolder.h"
 #include "model/VeskMidiFile.h"
-#include "model/WholeFileWriter.h"
 
 PatternDragOut::PatternDragOut (VeskSession& sessionToUse, juce::Component& panelToUse, int height)
     : session (sessionToUse), panel (panelToUse), titleHeight (height)
@@ -47,26 +47,26 @@ juce::File PatternDragOut::folder()
 {
     // Not the shared /tmp, where another local user could have put a folder
     // or a link by that name first: the user's own runtime folder, or cache.
-    const auto runtime = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
-
-    if (runtime.isNotEmpty() && juce::File::isAbsolutePath (runtime) && juce::File (runtime).isDirectory())
-        return juce::File (runtime).getChildFile ("VeskEdit MIDI files");
-
-    return juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".cache/VeskEdit/MIDI files");
+    return PrivateFolder::inRuntimeFolder ("VeskEdit MIDI files",
+                                           juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".cache/VeskEdit/MIDI files"));
 }
 
 juce::Result PatternDragOut::writeFile (juce::File& written) const
 {
     const auto& model = session.getModel();
     const int slot = session.getShownPattern();
-    const auto dir = folder();
 
     if (const auto why = VeskMidiFile::whyNoNotes (model.image, slot); why.isNotEmpty())
         return juce::Result::fail (why);
 
-    if (const auto made = dir.createDirectory(); made.failed())
-        return made;
+    // Private, so what has the name is this user's earlier drag: it gives way
+    // to a fresh file, and nothing is ever written through a link.
+    const PrivateFolder dir (folder(), true);
+    const auto name = VeskMidiFile::suggestedFileName (model.image, slot);
 
-    written = dir.getChildFile (VeskMidiFile::suggestedFileName (model.image, slot));
-    return WholeFileWriter::write (written, VeskMidiFile::exportPattern (model.image, slot));
+    if (const auto result = dir.replaceFile (name, VeskMidiFile::exportPattern (model.image, slot), 0600); result.failed())
+        return result;
+
+    written = dir.getFolder().getChildFile (name);
+    return juce::Result::ok();
 }

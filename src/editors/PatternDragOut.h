@@ -8,7 +8,7 @@
     Dragging the title bar of the pattern settings out of the window drops the
     shown pattern as a Standard MIDI File where the desktop takes files: a DAW's
     track, a file manager. The file is written, through the whole-file writer,
-    into a folder of the user's own as the drag begins.
+    as a new file in a folder private to the user as the drag begins.
 */
 class PatternDragOut : public juce::MouseListener
 {
@@ -24,7 +24,8 @@ public:
     /** Writes the shown pattern's file for a drag; a failure says why. */
     juce::Result writeFile (juce::File& written) const;
 
-    /** Where the files for drags go. */
+    /** Where the files for drags go: in the runtime folder when it is the
+        user's own, else in the user's cache folder. */
     static juce::File folder();
 
 private:

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8* body, int length)
+VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8* body, int length, Check check)
 {
     Dump dump;
 
@@ -14,6 +14,9 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
         || body[3] != VeskProtocol::modelLow
         || body[4] != VeskProtocol::commandDataSet)
         return dump;
+
+    if (check == Check::wholeRecord && body[1] != VeskProtocol::deviceId)
+        return { DumpResult::otherDevice, -1 };
 
     const int area = body[5];
     int dataSize = 0;
@@ -57,6 +60,11 @@ VeskDecoder::Dump VeskDecoder::applyDump (juce::uint8* image, const juce::uint8*
     if (length < VeskProtocol::dataOffset + dataSize + 1)
         return refused (DumpResult::truncated);
 
+    // Only the user area holds more than one record: a second address byte
+    // elsewhere, or an offset, writes somewhere inside a record.
+    if (check == Check::wholeRecord && ((area != VeskImage::Area::userPattern && body[6] != 0) || body[7] != 0 || body[8] != 0))
+        return refused (DumpResult::notRecordStart);
+
     for (int i = 0; i < length; ++i)
         if (body[i] > 0x7F)
             return refused (DumpResult::notSevenBit);
@@ -80,6 +88,8 @@ juce::String VeskDecoder::describe (DumpResult result)
         case DumpResult::truncated: return "truncated";
         case DumpResult::badChecksum: return "bad checksum";
         case DumpResult::notSevenBit: return "not 7-bit data";
+        case DumpResult::otherDevice: return "another device's";
+        case DumpResult::notRecordStart: return "not at a record's start";
     }
 
     return {};

@@ -18,7 +18,24 @@ struct VeskDecoder
         unknownAddress, // area other than 0, 1 or 2, or a user pattern index above 19
         truncated, // shorter than the dump its address names
         badChecksum,
-        notSevenBit // holds a byte with the top bit set
+        notSevenBit, // holds a byte with the top bit set
+        otherDevice, // another device ID than the unit's (checked for whole records only)
+        notRecordStart // addressed past a record's first byte (checked for whole records only)
+    };
+
+    static constexpr int numDumpResults = (int) DumpResult::notRecordStart + 1;
+
+    /** What a dump must be to be applied. */
+    enum class Check
+    {
+        /** What the unit sends over the wire: its own dumps are taken as the
+            unit means them, without looking at the device ID or at the
+            address past a record's area and index. */
+        asReceived,
+
+        /** Pasted text and files, which anything may have written: only a
+            whole record of this unit's device ID, addressed at its start. */
+        wholeRecord
     };
 
     struct Dump
@@ -48,7 +65,7 @@ struct VeskDecoder
 
     /** Verifies an exclusive body (without F0 / F7) and, when it is a valid dump
         of this unit, copies it into the image. Nothing else is written. */
-    static Dump applyDump (juce::uint8* image, const juce::uint8* body, int length);
+    static Dump applyDump (juce::uint8* image, const juce::uint8* body, int length, Check check = Check::asReceived);
 
     /** A short reason for a dump that was not applied ("bad checksum" ...). */
     static juce::String describe (DumpResult result);

@@ -2,6 +2,7 @@
 #include "BoundedFileReader.h"
 #include "VeskFields.h"
 #include "VeskImage.h"
+#include "VeskMidiSteps.h"
 #include "VeskNames.h"
 #include "VeskSmfReader.h"
 #include "WholeFileWriter.h"
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 namespace
 {
@@ -46,7 +48,7 @@ namespace
         std::vector<juce::uint8> bytes;
     };
 
-    void writeNumber (juce::MemoryOutputStream& out, juce::uint32 value)
+    void writeNumber (std::vector<juce::uint8>& out, juce::uint32 value)
     {
         juce::uint8 bytes[5];
         int n = 0;
@@ -58,15 +60,87 @@ namespace
         } while (value != 0);
 
         while (--n > 0)
-            out.writeByte ((char) (bytes[n] | 0x80));
+            out.push_back ((juce::uint8) (bytes[n] | 0x80));
 
-        out.writeByte ((char) bytes[0]);
+        out.push_back (bytes[0]);
     }
 
-    std::vector<juce::uint8> meta (int type, std::vector<juce::uint8> data)
+    std::vector<juce::uint8> meta (int type, const std::vector<juce::uint8>& data)
     {
-        data.insert (data.begin(), { 0xFF, (juce::uint8) type, (juce::uint8) data.size() });
-        return data;
+        std::vector<juce::uint8> bytes { 0xFF, (juce::uint8) type };
+        writeNumber (bytes, (juce::uint32) data.size());
+        bytes.insert (bytes.end(), data.begin(), data.end());
+        return bytes;
+    }
+
+    /** What sounds: one note per step that starts one. */
+    struct Played
+    {
+        juce::int64 start, end;
+        juce::uint8 key, velocity;
+        bool accent;
+    };
+
+    std::vector<Played> playedNotes (const juce::uint8* record)
+    {
+        const auto layout = layoutOf (record);
+        const int T = layout.stepTicks;
+        const auto* types = record + Pattern::stepType;
+        std::vector<Played> played;
+
+        for (int s = 0; s < layout.numSteps; ++s)
+        {
+            const int type = types[s];
+
+            // Rests, and Ties with no note before them, play nothing.
+            if (type != StepType::normal && type != StepType::slide && type != StepType::accent)
+                continue;
+
+            int ties = 0;
+
+            while (s + ties + 1 < layout.numSteps && types[s + ties + 1] == StepType::tie)
+                ++ties;
+
+            const juce::int64 start = (juce::int64) s * T;
+            const int gate = std::min ((int) record[Pattern::stepGate + s + ties], Pattern::maxGate);
+            const juce::int64 end = type == StepType::slide ? (juce::int64) (s + ties + 1) * T + T / 2
+                                                            : (juce::int64) (s + ties) * T + (gate * T + fullStep / 2) / fullStep;
+
+            played.push_back ({ start, end, (juce::uint8) (record[Pattern::stepNote + s] & 0x7F),
+                                (juce::uint8) juce::jlimit (1, 127, (int) record[Pattern::stepLevel + s]), type == StepType::accent });
+        }
+
+        // A note running into the next one of the same key ends no later than
+        // that one, so that readers pairing note-offs first come, first served
+        // give each its own length.
+        for (size_t i = 0; i + 1 < played.size(); ++i)
+            if (played[i].key == played[i + 1].key && played[i].end > played[i + 1].start)
+                played[i].end = std::min (played[i].end, played[i + 1].end);
+
+        return played;
+    }
+
+    /** True when the file's notes are exactly those the steps play: the file
+        was not changed elsewhere (a new resolution aside). */
+    bool playsAsWritten (const juce::uint8* record, const VeskSmfReader::Contents& contents)
+    {
+        const auto played = playedNotes (record);
+        const auto& notes = contents.notes;
+        const auto Q = (juce::int64) contents.ticksPerQuarter, ours = (juce::int64) VeskMidiFile::ticksPerQuarter;
+
+        if (played.size() != notes.size())
+            return false;
+
+        for (size_t i = 0; i < played.size(); ++i)
+        {
+            const auto& p = played[i];
+            const auto& n = notes[i];
+
+            if (n.start * ours != p.start * Q || n.end * ours != p.end * Q || n.key != p.key || n.velocity != p.velocity || n.accent != p.accent)
+                return false;
+        }
+
+        return true;
     }
 
     juce::String slotName (int slot) { return VeskFields::recordName (slot); }
@@ -80,6 +154,111 @@ namespace
     juce::String noNotes (const juce::uint8* record, int slot)
     {
         return slotName (slot) + " is a " + typeName (record) + " pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do";
+    }
+
+    struct Placed
+    {
+        int numSteps = 0, notesLeftOut = 0;
+        bool anyNote = false;
+    };
+
+    /** The guesses, for files of other programs: every note on the nearest
+        step of the grid its starts fit, the length as a gate, Ties or a
+        Slide. hint is the record our own export carried, if any: its grid
+        wins where the notes still fit it, and it has at least its bars. */
+    Placed placeNotes (const VeskSmfReader::Contents& contents, const juce::uint8* hint, bool highestWins, juce::uint8* record)
+    {
+        Placed placed;
+        const auto Q = (juce::int64) contents.ticksPerQuarter;
+        const auto& notes = contents.notes;
+
+        // The grid: triplets only when every start lies on a triplet and not every
+        // one on a sixteenth, both within a 48th of a quarter.
+        bool allSixteenths = true, allTriplets = true;
+
+        for (auto& n : notes)
+        {
+            const auto r16 = (n.start * 4) % Q, r12 = (n.start * 3) % Q;
+            allSixteenths = allSixteenths && std::min (r16, Q - r16) * 12 <= Q;
+            allTriplets = allTriplets && std::min (r12, Q - r12) * 16 <= Q;
+        }
+
+        int perBar = allTriplets && ! allSixteenths ? 12 : 16;
+
+        if (hint != nullptr && (hint[Pattern::stepsPerBar] != 0 ? allSixteenths : allTriplets))
+            perBar = hint[Pattern::stepsPerBar] != 0 ? 16 : 12;
+
+        const auto spq = (juce::int64) stepsPerQuarter (perBar);
+        auto stepOf = [&] (juce::int64 tick)
+        { return (tick * spq * 2 + Q) / (2 * Q); };
+
+        const auto firstAfterBar = std::find_if (notes.begin(), notes.end(), [&] (auto& n)
+                                                 { return stepOf (n.start) >= perBar; });
+        const int numSteps = firstAfterBar != notes.end() || (hint != nullptr && hint[Pattern::patternLength] != 0) ? 2 * perBar : perBar;
+        placed.numSteps = numSteps;
+
+        // One note per step: where notes start together the lowest wins for Bass
+        // (and Rythm), the highest for Lead.
+        std::array<const VeskSmfReader::Note*, Pattern::numSteps> winner {};
+
+        for (auto& n : notes)
+        {
+            const auto step = stepOf (n.start);
+
+            if (step >= numSteps)
+            {
+                ++placed.notesLeftOut;
+                continue;
+            }
+
+            auto*& w = winner[(size_t) step];
+
+            if (w == nullptr || (highestWins ? n.key > w->key : n.key < w->key))
+                w = &n;
+        }
+
+        placed.anyNote = std::any_of (winner.begin(), winner.end(), [] (auto* w)
+                                      { return w != nullptr; });
+
+        for (int s = 0; s < numSteps;)
+        {
+            const auto* n = winner[(size_t) s];
+
+            if (n == nullptr)
+            {
+                record[Pattern::stepType + s++] = StepType::rest;
+                continue;
+            }
+
+            int next = s + 1;
+
+            while (next < numSteps && winner[(size_t) next] == nullptr)
+                ++next;
+
+            // Length in hundredths of a step, rounded to the nearest.
+            const auto length = (int) std::min<juce::int64> (((n->end - n->start) * spq * fullStep * 2 + Q) / (2 * Q), 1 << 20);
+            const int free = next - s - 1; // steps after this one where nothing starts
+            const bool slide = length > free * fullStep + Pattern::maxGate;
+            const int ties = slide ? free : std::max (0, (length - Pattern::maxGate + fullStep - 1) / fullStep);
+
+            record[Pattern::stepNote + s] = (juce::uint8) n->key;
+            record[Pattern::stepLevel + s] = (juce::uint8) n->velocity;
+            record[Pattern::stepType + s] = (juce::uint8) (slide ? StepType::slide : n->accent ? StepType::accent
+                                                                                               : StepType::normal);
+
+            for (int t = 1; t <= ties; ++t)
+                record[Pattern::stepType + s + t] = StepType::tie;
+
+            // A Slide's gate is not heard: it keeps what it held.
+            if (! slide)
+                record[Pattern::stepGate + s + ties] = (juce::uint8) (length - ties * fullStep);
+
+            s += ties + 1;
+        }
+
+        record[Pattern::patternLength] = (juce::uint8) (numSteps / perBar - 1);
+        record[Pattern::stepsPerBar] = (juce::uint8) (perBar == 16 ? 1 : 0);
+        return placed;
     }
 }
 
@@ -113,9 +292,7 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
         return {};
 
     const auto layout = layoutOf (record);
-    const int T = layout.stepTicks;
     const int channel = record[Pattern::type] == PartType::rythm ? 9 : 0;
-    const auto* types = record + Pattern::stepType;
     std::vector<Event> events;
 
     const auto name = trackName (image, slot);
@@ -125,48 +302,14 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
     events.push_back ({ 0, -1, meta (0x51, { (juce::uint8) (micros >> 16), (juce::uint8) (micros >> 8), (juce::uint8) micros }) });
     events.push_back ({ 0, -1, meta (0x58, { 4, 2, 24, 8 }) }); // 4/4, a click per quarter
 
-    struct Played
-    {
-        juce::int64 start, end;
-        juce::uint8 key, velocity;
-        bool accent;
-    };
+    if (VeskMidiSteps::holdsOnlyValidSteps (record))
+        events.push_back ({ 0, -1, meta (0x7F, VeskMidiSteps::write (record)) });
 
-    std::vector<Played> played;
-
-    for (int s = 0; s < layout.numSteps; ++s)
-    {
-        const int type = types[s];
-
-        // Rests, and Ties with no note before them, play nothing.
-        if (type != StepType::normal && type != StepType::slide && type != StepType::accent)
-            continue;
-
-        int ties = 0;
-
-        while (s + ties + 1 < layout.numSteps && types[s + ties + 1] == StepType::tie)
-            ++ties;
-
-        const juce::int64 start = (juce::int64) s * T;
-        const int gate = std::min ((int) record[Pattern::stepGate + s + ties], Pattern::maxGate);
-        const juce::int64 end = type == StepType::slide ? (juce::int64) (s + ties + 1) * T + T / 2
-                                                        : (juce::int64) (s + ties) * T + (gate * T + fullStep / 2) / fullStep;
-
-        played.push_back ({ start, end, (juce::uint8) (record[Pattern::stepNote + s] & 0x7F),
-                            (juce::uint8) juce::jlimit (1, 127, (int) record[Pattern::stepLevel + s]), type == StepType::accent });
-    }
-
-    // A note running into the next one of the same key ends no later than
-    // that one, so that readers pairing note-offs first come, first served
-    // give each its own length.
-    for (size_t i = 0; i + 1 < played.size(); ++i)
-        if (played[i].key == played[i + 1].key && played[i].end > played[i + 1].start)
-            played[i].end = std::min (played[i].end, played[i + 1].end);
-
-    juce::int64 lastTick = (juce::int64) layout.numSteps * T;
+    const auto played = playedNotes (record);
+    juce::int64 lastTick = (juce::int64) layout.numSteps * layout.stepTicks;
     const auto status = (juce::uint8) channel;
 
-    for (auto& n : played)
+    for (const auto& n : played)
     {
         events.push_back ({ n.start, 1, { (juce::uint8) (0xB0 | status), (juce::uint8) accentController, (juce::uint8) (n.accent ? 127 : 0) } });
         events.push_back ({ n.start, 2, { (juce::uint8) (0x90 | status), n.key, n.velocity } });
@@ -178,13 +321,13 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
     std::stable_sort (events.begin(), events.end(), [] (const Event& a, const Event& b)
                       { return a.tick != b.tick ? a.tick < b.tick : a.order < b.order; });
 
-    juce::MemoryOutputStream track;
+    std::vector<juce::uint8> track;
     juce::int64 tick = 0;
 
     for (auto& e : events)
     {
         writeNumber (track, (juce::uint32) (e.tick - tick));
-        track.write (e.bytes.data(), e.bytes.size());
+        track.insert (track.end(), e.bytes.begin(), e.bytes.end());
         tick = e.tick;
     }
 
@@ -195,8 +338,8 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, int slo
     file.writeShortBigEndian (1);
     file.writeShortBigEndian ((short) ticksPerQuarter);
     file.write ("MTrk", 4);
-    file.writeIntBigEndian ((int) track.getDataSize());
-    file << track.getMemoryBlock();
+    file.writeIntBigEndian ((int) track.size());
+    file.write (track.data(), track.size());
     return file.getMemoryBlock();
 }
 
@@ -243,7 +386,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     }
 
     VeskSmfReader::Contents contents;
-    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, contents);
+    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, VeskMidiSteps::prefix(), contents);
 
     if (read.failed())
     {
@@ -251,97 +394,36 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
         return result;
     }
 
-    const auto Q = (juce::int64) contents.ticksPerQuarter;
-    const auto& notes = contents.notes;
-
-    // The grid: triplets only when every start lies on a triplet and not every
-    // one on a sixteenth, both within a 48th of a quarter.
-    bool allSixteenths = true, allTriplets = true;
-
-    for (auto& n : notes)
-    {
-        const auto r16 = (n.start * 4) % Q, r12 = (n.start * 3) % Q;
-        allSixteenths = allSixteenths && std::min (r16, Q - r16) * 12 <= Q;
-        allTriplets = allTriplets && std::min (r12, Q - r12) * 16 <= Q;
-    }
-
-    const int perBar = allTriplets && ! allSixteenths ? 12 : 16;
-    const auto spq = (juce::int64) stepsPerQuarter (perBar);
-    auto stepOf = [&] (juce::int64 tick)
-    { return (tick * spq * 2 + Q) / (2 * Q); };
-
-    const auto firstAfterBar = std::find_if (notes.begin(), notes.end(), [&] (auto& n)
-                                             { return stepOf (n.start) >= perBar; });
-    const int numSteps = firstAfterBar != notes.end() ? 2 * perBar : perBar;
-
-    // One note per step: where notes start together the lowest wins for Bass
-    // (and Rythm), the highest for Lead.
-    const bool highestWins = target[Pattern::type] == PartType::lead;
-    std::array<const VeskSmfReader::Note*, Pattern::numSteps> winner {};
-
-    for (auto& n : notes)
-    {
-        const auto step = stepOf (n.start);
-
-        if (step >= numSteps)
-        {
-            ++result.notesLeftOut;
-            continue;
-        }
-
-        auto*& w = winner[(size_t) step];
-
-        if (w == nullptr || (highestWins ? n.key > w->key : n.key < w->key))
-            w = &n;
-    }
-
-    // A file whose notes all start later would leave nothing but Rests.
-    if (std::none_of (winner.begin(), winner.end(), [] (auto* w)
-                      { return w != nullptr; }))
-    {
-        result.message = "has no note in the pattern's " + juce::String (numSteps) + " steps (all "
-                         + WholeFileWriter::formatCount (result.notesLeftOut) + " start after step " + juce::String (numSteps) + ")";
-        result.notesLeftOut = 0;
-        return result;
-    }
-
     std::array<juce::uint8, patternSize> record;
     std::memcpy (record.data(), target, record.size());
 
-    for (int s = 0; s < numSteps;)
+    // Our own export comes back as it was written, unless its notes were changed since.
+    const auto own = contents.sequencerData.has_value() ? VeskMidiSteps::read (*contents.sequencerData, target) : std::nullopt;
+    int numSteps = 0;
+
+    if (own.has_value() && playsAsWritten (own->data(), contents))
     {
-        const auto* n = winner[(size_t) s];
+        numSteps = Pattern::playedSteps (own->data());
+        record[Pattern::patternLength] = (*own)[Pattern::patternLength];
+        record[Pattern::stepsPerBar] = (*own)[Pattern::stepsPerBar];
 
-        if (n == nullptr)
+        for (auto array : VeskMidiSteps::stepArrays)
+            std::copy (own->begin() + array, own->begin() + array + numSteps, record.begin() + array);
+    }
+    else
+    {
+        const auto placed = placeNotes (contents, own.has_value() ? own->data() : nullptr, target[Pattern::type] == PartType::lead, record.data());
+        numSteps = placed.numSteps;
+        result.notesLeftOut = placed.notesLeftOut;
+
+        // A file whose notes all start later would leave nothing but Rests.
+        if (! placed.anyNote)
         {
-            record[(size_t) (Pattern::stepType + s++)] = StepType::rest;
-            continue;
+            result.message = "has no note in the pattern's " + juce::String (numSteps) + " steps (all "
+                             + WholeFileWriter::formatCount (result.notesLeftOut) + " start after step " + juce::String (numSteps) + ")";
+            result.notesLeftOut = 0;
+            return result;
         }
-
-        int next = s + 1;
-
-        while (next < numSteps && winner[(size_t) next] == nullptr)
-            ++next;
-
-        // Length in hundredths of a step, rounded to the nearest.
-        const auto length = (int) std::min<juce::int64> (((n->end - n->start) * spq * fullStep * 2 + Q) / (2 * Q), 1 << 20);
-        const int free = next - s - 1; // steps after this one where nothing starts
-        const bool slide = length > free * fullStep + Pattern::maxGate;
-        const int ties = slide ? free : std::max (0, (length - Pattern::maxGate + fullStep - 1) / fullStep);
-
-        record[(size_t) (Pattern::stepNote + s)] = (juce::uint8) n->key;
-        record[(size_t) (Pattern::stepLevel + s)] = (juce::uint8) n->velocity;
-        record[(size_t) (Pattern::stepType + s)] = (juce::uint8) (slide ? StepType::slide : n->accent ? StepType::accent
-                                                                                                      : StepType::normal);
-
-        for (int t = 1; t <= ties; ++t)
-            record[(size_t) (Pattern::stepType + s + t)] = StepType::tie;
-
-        // A Slide's gate is not heard: it keeps what it held.
-        if (! slide)
-            record[(size_t) (Pattern::stepGate + s + ties)] = (juce::uint8) (length - ties * fullStep);
-
-        s += ties + 1;
     }
 
     if (contents.firstTempo.has_value())
@@ -350,8 +432,6 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
         Pattern::storeTempo (record.data(), tenths);
     }
 
-    record[Pattern::patternLength] = (juce::uint8) (numSteps / perBar - 1);
-    record[Pattern::stepsPerBar] = (juce::uint8) (perBar == 16 ? 1 : 0);
     std::memcpy (target, record.data(), record.size());
 
     result.failed = false;

@@ -26,10 +26,17 @@
     | Accent        | controller 80 at 127 where the note starts (0 on every    |
     |               | other note)                                               |
 
-    Import reads the other way round and writes only the step arrays, the
-    tempo, the length and steps per bar of the record; fields that say nothing
-    about what sounds (the note of a Rest, the gate of a Slide) keep what they
-    held, so an export imported back over its own pattern changes nothing.
+    The notes cannot say everything (a Tie after a Rest, level 0, a second bar
+    of Rests, 12 steps whose notes all fall on sixteenths, the note of a
+    Rest), so the export also carries the played steps as they are, with the
+    length and steps per bar, in a sequencer-specific event.
+
+    Import writes only the played steps, the tempo, the length and steps per
+    bar of the record. A file of ours whose notes are still those its steps
+    play gives those steps back exactly; any other file is read by its notes
+    (the grid and bars a file of ours carried still count where its notes
+    fit them), and fields that say nothing about what sounds (the note of a
+    Rest, the gate of a Slide) keep what they held.
 */
 struct VeskMidiFile
 {

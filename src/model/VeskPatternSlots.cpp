@@ -1,4 +1,5 @@
 #include "VeskPatternSlots.h"
+#include "VeskBlock.h"
 #include "VeskModel.h"
 
 #include <algorithm>
@@ -22,18 +23,10 @@ namespace
 
 std::optional<int> VeskPatternSlots::parseSlot (const juce::String& text)
 {
-    if (text == "temp")
-        return temporarySlot;
+    if (const auto block = VeskBlock::fromName (text))
+        return block->record();
 
-    if (text.isEmpty() || text.length() > 2 || ! text.containsOnly ("0123456789"))
-        return std::nullopt;
-
-    const int number = text.getIntValue();
-
-    if (number < 1 || number > VeskImage::numUserPatterns)
-        return std::nullopt;
-
-    return number;
+    return std::nullopt;
 }
 
 void VeskPatternSlots::copy (juce::uint8* image, int from, int to) noexcept

@@ -41,12 +41,17 @@ juce::String VeskPatternText::fromSlots (const juce::uint8* image, const std::ve
     return text;
 }
 
+juce::String VeskPatternText::describeTooLarge()
+{
+    return "it is more than " + juce::String (maxTextSize / 1024) + " KiB of text";
+}
+
 juce::Result VeskPatternText::parse (const juce::String& text, std::vector<Record>& records)
 {
     records.clear();
 
     if (text.getNumBytesAsUTF8() > (size_t) maxTextSize)
-        return juce::Result::fail ("it is more than " + juce::String (maxTextSize / 1024) + " KiB of text");
+        return juce::Result::fail (describeTooLarge());
 
     std::vector<Record> found;
     juce::MemoryBlock bytes;
@@ -70,7 +75,7 @@ juce::Result VeskPatternText::parse (const juce::String& text, std::vector<Recor
         if (size < 2 || b[0] != 0xF0 || b[size - 1] != 0xF7)
             return juce::Result::fail (where + "is not one exclusive message (F0 ... F7)");
 
-        const auto dump = VeskDecoder::applyDump (scratch.get(), b + 1, size - 2);
+        const auto dump = VeskDecoder::applyDump (scratch.get(), b + 1, size - 2, VeskDecoder::Check::wholeRecord);
 
         if (! dump.applied())
             return juce::Result::fail (where + "is not a pattern of this unit: " + VeskDecoder::describe (dump.result));

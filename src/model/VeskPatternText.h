@@ -18,6 +18,9 @@ struct VeskPatternText
     /** Longer text is not read at all: 21 records take about 11 KiB. */
     static constexpr int maxTextSize = 64 * 1024;
 
+    /** Why text over maxTextSize is refused, as parse says it. */
+    static juce::String describeTooLarge();
+
     /** The lines for these slots (0 temporary, 1-20 user), in that order,
         each ending in a newline. */
     static juce::String fromSlots (const juce::uint8* image, const std::vector<int>& slots);
@@ -30,6 +33,7 @@ struct VeskPatternText
 
     /** The records of text made by fromSlots (spaces, case and blank lines
         do not matter). Anything else fails, saying which line and why, and
-        leaves records empty. */
+        leaves records empty: a line must be one whole record of this unit,
+        addressed at its start. */
     static juce::Result parse (const juce::String& text, std::vector<Record>& records);
 };

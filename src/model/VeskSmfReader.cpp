@@ -25,11 +25,10 @@ namespace
     class TrackParser
     {
     public:
-        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller)
-            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller)
+        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller, const std::vector<juce::uint8>& prefix)
+            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller), sequencerPrefix (prefix)
         {
             accentAt.fill (0);
-            startTick.fill (-1);
         }
 
         /** Empty when the whole chunk was read, else what is wrong with it. */
@@ -42,6 +41,9 @@ namespace
                 if (! readNumber (delta) || pos >= size)
                     return damaged ("a time that runs past the end of the track");
 
+                if (delta != 0 && unsettled)
+                    settleAccents();
+
                 tick += delta;
                 const auto problem = event();
 
@@ -51,6 +53,8 @@ namespace
                 if (endOfTrack)
                     break;
             }
+
+            settleAccents();
 
             // Notes never released end with the track.
             for (auto& open : openNotes)
@@ -64,6 +68,7 @@ namespace
         bool hasNotes = false;
         std::optional<int> tempo;
         juce::int64 tempoTick = 0;
+        std::optional<std::vector<juce::uint8>> sequencerData;
 
     private:
         juce::String damaged (const juce::String& what) const
@@ -133,6 +138,10 @@ namespace
                     }
                 }
 
+                if (metaType == 0x7F && keepNotes && ! sequencerData.has_value() && length >= sequencerPrefix.size()
+                    && std::equal (sequencerPrefix.begin(), sequencerPrefix.end(), data + pos))
+                    sequencerData.emplace (data + pos + sequencerPrefix.size(), data + pos + length);
+
                 endOfTrack = metaType == 0x2F;
                 pos += length;
                 return {};
@@ -181,16 +190,30 @@ namespace
                 return "has more than " + count (noteLimit) + " notes in track " + juce::String (number)
                        + ", more than a pattern's import reads";
 
-            if (startTick[(size_t) channel] != tick)
+            startedNow[(size_t) channel].push_back (notes.size());
+            unsettled = true;
+            openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
+            notes.push_back ({ tick, tick, channel, key, velocity, false });
+            return {};
+        }
+
+        /** A controller written just after the notes of its own moment still
+            belongs to them, so a note's accent is where the controller stands
+            once its tick is over: settled once per note, however many
+            controllers that tick holds. */
+        void settleAccents()
+        {
+            for (size_t channel = 0; channel < startedNow.size(); ++channel)
             {
-                startTick[(size_t) channel] = tick;
-                startedNow[(size_t) channel].clear();
+                auto& started = startedNow[channel];
+
+                for (auto index : started)
+                    notes[index].accent = accentAt[channel] >= 64;
+
+                started.clear();
             }
 
-            startedNow[(size_t) channel].push_back (notes.size());
-            openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
-            notes.push_back ({ tick, tick, channel, key, velocity, accentAt[(size_t) channel] >= 64 });
-            return {};
+            unsettled = false;
         }
 
         void noteOff (int channel, int key)
@@ -205,15 +228,7 @@ namespace
                 notes[open.indices[open.head++]].end = tick;
         }
 
-        void setAccent (int channel, int value)
-        {
-            accentAt[(size_t) channel] = value;
-
-            // A controller written just after the notes of its own moment still belongs to them.
-            if (startTick[(size_t) channel] == tick)
-                for (auto index : startedNow[(size_t) channel])
-                    notes[index].accent = value >= 64;
-        }
+        void setAccent (int channel, int value) { accentAt[(size_t) channel] = value; }
 
         const juce::uint8* data;
         size_t size;
@@ -221,6 +236,7 @@ namespace
         bool keepNotes;
         int noteLimit;
         int accentController;
+        const std::vector<juce::uint8>& sequencerPrefix;
 
         size_t pos = 0, eventStart = 0;
         juce::int64 tick = 0;
@@ -228,8 +244,8 @@ namespace
         bool endOfTrack = false;
 
         std::array<int, 16> accentAt;
-        std::array<juce::int64, 16> startTick;
-        std::array<std::vector<size_t>, 16> startedNow;
+        std::array<std::vector<size_t>, 16> startedNow; // notes started at this tick, by channel
+        bool unsettled = false;
 
         // Per channel and key, the notes still sounding, the earliest at head.
         struct OpenNotes
@@ -242,7 +258,8 @@ namespace
     };
 }
 
-juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController, Contents& contents)
+juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController,
+                                  const std::vector<juce::uint8>& sequencerPrefix, Contents& contents)
 {
     auto fail = [] (const juce::String& message)
     { return juce::Result::fail (message); };
@@ -298,7 +315,7 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
 
         const int number = ++read.numTracks;
         const bool wanted = track == number || (track < 0 && read.notes.empty() && read.track == 0);
-        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController);
+        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController, sequencerPrefix);
         const auto problem = parser.parse();
 
         if (problem.isNotEmpty())
@@ -308,6 +325,7 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
         {
             read.track = number;
             read.notes = std::move (parser.notes);
+            read.sequencerData = std::move (parser.sequencerData);
         }
 
         // The earliest tempo of the file; between tracks, the first track's.

@@ -24,7 +24,7 @@ struct VeskSmfReader
         int channel = 0; // 0-15
         int key = 0;
         int velocity = 0; // 1-127
-        bool accent = false; // the accent controller stood at 64 or more when the note started
+        bool accent = false; // the accent controller stood at 64 or more at the end of the note's first tick
     };
 
     struct Contents
@@ -35,8 +35,12 @@ struct VeskSmfReader
         int track = 0; // 1-based: the track the notes come from
         std::vector<Note> notes; // in the order they start
         std::optional<int> firstTempo; // microseconds per quarter note of the earliest tempo event
+        std::optional<std::vector<juce::uint8>> sequencerData; // see read()
     };
 
-    /** track is 1-based, or -1 for the first track that holds a note. */
-    static juce::Result read (const void* data, size_t size, int track, int maxNotes, int accentController, Contents& contents);
+    /** track is 1-based, or -1 for the first track that holds a note.
+        sequencerData gets what follows sequencerPrefix in the first
+        sequencer-specific event of that track which starts with it. */
+    static juce::Result read (const void* data, size_t size, int track, int maxNotes, int accentController,
+                              const std::vector<juce::uint8>& sequencerPrefix, Contents& contents);
 };

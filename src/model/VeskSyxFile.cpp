@@ -170,7 +170,7 @@ VeskSyxFile::Import VeskSyxFile::applyDumps (const Contents& contents, juce::uin
 
     contents.forEachMessage ([&result, image] (const Message& message)
                              {
-                                 const auto dump = VeskDecoder::applyDump (image, message.body, (int) message.bodySize);
+                                 const auto dump = VeskDecoder::applyDump (image, message.body, (int) message.bodySize, VeskDecoder::Check::wholeRecord);
 
                                  if (dump.applied())
                                  {

@@ -99,7 +99,7 @@ struct VeskSyxFile
     /** "12 bytes outside any message at byte 0", "unterminated message at byte 3600 (...)" ... */
     static juce::String describe (const Skipped& skipped);
 
-    static constexpr size_t numDumpResults = (size_t) VeskDecoder::DumpResult::notSevenBit + 1;
+    static constexpr size_t numDumpResults = (size_t) VeskDecoder::numDumpResults;
 
     /** A message that was not applied, and why. */
     struct Ignored
@@ -119,8 +119,9 @@ struct VeskSyxFile
         std::array<size_t, numDumpResults> ignoredByResult {}; // every one, indexed by VeskDecoder::DumpResult
     };
 
-    /** Applies every message that is a valid dump of this unit, in file order,
-        through the same checks as dumps received over MIDI. */
+    /** Applies every message that is a whole record of this unit, in file
+        order: a dump addressed inside a record, or of another device ID, is
+        ignored as a damaged one is. */
     static Import applyDumps (const Contents& contents, juce::uint8* image);
 
     /** What a person reads about an import: one line per message ignored or

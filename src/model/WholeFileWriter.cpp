@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -120,7 +121,7 @@ juce::String WholeFileWriter::formatCount (juce::int64 count)
     return (count < 0 ? "-" : "") + digits;
 }
 
-juce::File WholeFileWriter::resolveLinks (const juce::File& target)
+juce::File WholeFileWriter::resolveLinks (const juce::File& target, juce::String* refused)
 {
     std::string path = target.getFullPathName().toStdString();
 
@@ -131,6 +132,20 @@ juce::File WholeFileWriter::resolveLinks (const juce::File& target)
 
         if (::lstat (path.c_str(), &info) != 0 || ! S_ISLNK (info.st_mode))
             break;
+
+        // Reading the link ourselves passes by the system's guard for shared
+        // folders such as /tmp: a link there that someone else put in place
+        // is not followed (the rule of fs.protected_symlinks).
+        struct stat folderInfo;
+        const auto linkFolder = path.substr (0, juce::jmax ((size_t) 1, path.rfind ('/')));
+
+        if (refused != nullptr && ::stat (linkFolder.c_str(), &folderInfo) == 0
+            && (folderInfo.st_mode & (S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH)
+            && info.st_uid != ::geteuid() && info.st_uid != folderInfo.st_uid)
+        {
+            *refused = "it is a link that another user put into a folder everybody may write into";
+            break;
+        }
 
         char text[PATH_MAX];
         const auto length = ::readlink (path.c_str(), text, sizeof (text) - 1);
@@ -183,7 +198,12 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
     if (requestedTarget == juce::File())
         return juce::Result::fail ("no file was named");
 
-    const auto target = resolveLinks (requestedTarget);
+    juce::String refusedLink;
+    const auto target = resolveLinks (requestedTarget, &refusedLink);
+
+    if (refusedLink.isNotEmpty())
+        return juce::Result::fail (refusedLink);
+
     const auto path = target.getFullPathName();
     const auto injected = currentFaults();
 
@@ -313,5 +333,134 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
     // The rename is done; a folder that cannot be flushed (some network
     // filesystems) still holds the whole new file.
     juce::ignoreUnused (syncFolder (folder));
+    return juce::Result::ok();
+}
+
+juce::Result WholeFileWriter::writeNew (int folderHandle, const juce::String& name, const void* data, size_t size, int permissions)
+{
+    if (name.isEmpty() || name == "." || name == ".." || name.containsChar ('/'))
+        return juce::Result::fail ("\"" + name + "\" is not a file name");
+
+    const auto injected = currentFaults();
+
+    // Refused before anything is written; one that appears meanwhile is refused by the last step.
+    struct stat existing;
+
+    if (::fstatat (folderHandle, name.toRawUTF8(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        return juce::Result::fail (S_ISLNK (existing.st_mode) ? "a link of that name is in its place" : "a file of that name exists already");
+
+    if (errno != ENOENT)
+        return juce::Result::fail ("it cannot be reached (" + describeErrno (errno) + ")");
+
+    // Removed by the folder's handle, whatever the folder is called by now.
+    struct Temporary
+    {
+        ~Temporary()
+        {
+            if (fd >= 0)
+                ::close (fd);
+
+            if (name.isNotEmpty())
+                ::unlinkat (folder, name.toRawUTF8(), 0);
+        }
+
+        int folder, fd = -1;
+        juce::String name;
+    } temp { folderHandle, -1, {} };
+
+    auto base = name;
+
+    if (base.getNumBytesAsUTF8() > 200)
+        base = base.substring (0, 40);
+
+    auto& random = juce::Random::getSystemRandom();
+
+    for (int attempt = 0; attempt < 100 && temp.fd < 0; ++attempt)
+    {
+        const auto candidate = "." + base + "." + juce::String::toHexString (random.nextInt64()) + ".tmp";
+        temp.fd = ::openat (folderHandle, candidate.toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, (mode_t) permissions);
+
+        if (temp.fd >= 0)
+            temp.name = candidate;
+        else if (errno != EEXIST)
+            break;
+    }
+
+    if (temp.fd < 0)
+        return juce::Result::fail ("the folder cannot be written to (" + describeErrno (errno) + ")");
+
+    auto* bytes = static_cast<const char*> (data);
+    size_t written = 0;
+
+    auto shortWrite = [&] (int error)
+    {
+        return juce::Result::fail (describeErrno (error) + " (wrote " + formatCount ((juce::int64) written)
+                                   + " of " + formatCount ((juce::int64) size) + " bytes)");
+    };
+
+    while (written < size)
+    {
+        auto chunk = size - written;
+
+        if (injected.failAfterBytes >= 0)
+        {
+            if ((juce::int64) written >= injected.failAfterBytes)
+                return shortWrite (ENOSPC);
+
+            chunk = juce::jmin (chunk, (size_t) (injected.failAfterBytes - (juce::int64) written));
+        }
+
+        const auto n = ::write (temp.fd, bytes + written, chunk);
+
+        if (n < 0 && errno == EINTR)
+            continue;
+
+        if (n <= 0)
+            return shortWrite (n < 0 ? errno : ENOSPC);
+
+        written += (size_t) n;
+    }
+
+    struct stat done;
+
+    if (::fstat (temp.fd, &done) != 0)
+        return juce::Result::fail ("the new file cannot be checked (" + describeErrno (errno) + ")");
+
+    if ((size_t) done.st_size != size)
+        return juce::Result::fail ("the file came out " + formatCount ((juce::int64) done.st_size) + " of "
+                                   + formatCount ((juce::int64) size) + " bytes long");
+
+    if (injected.failAtSync || ::fsync (temp.fd) != 0)
+        return juce::Result::fail ("the data could not be flushed to the disk ("
+                                   + describeErrno (injected.failAtSync ? EIO : errno) + ")");
+
+    const int closed = ::close (temp.fd);
+    temp.fd = -1;
+
+    if (closed != 0)
+        return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
+
+    // The last step refuses an entry that appeared meanwhile, rather than replace it.
+    int placed = injected.failAtRename ? -1 : ::renameat2 (folderHandle, temp.name.toRawUTF8(), folderHandle, name.toRawUTF8(), RENAME_NOREPLACE);
+    int error = injected.failAtRename ? EIO : errno;
+    const bool renamed = placed == 0;
+
+    // A file system without renameat2's flag: a second name for the file
+    // cannot replace anything either (and the temporary name goes as usual).
+    if (! renamed && error == EINVAL)
+    {
+        placed = ::linkat (folderHandle, temp.name.toRawUTF8(), folderHandle, name.toRawUTF8(), 0);
+        error = errno;
+    }
+
+    if (placed != 0)
+        return juce::Result::fail (error == EEXIST ? juce::String ("a file of that name appeared while it was written")
+                                                   : "the new file could not be given its name (" + describeErrno (error) + ")");
+
+    if (renamed)
+        temp.name = {};
+
+    // As in write(): the file is in place whole even where the folder cannot be flushed.
+    juce::ignoreUnused (::fsync (folderHandle));
     return juce::Result::ok();
 }

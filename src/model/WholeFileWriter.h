@@ -23,13 +23,17 @@ struct WholeFileWriter
 {
     /** Writes data to target. The failure message is the reason alone, for the
         caller to put in its own sentence: "the disk is full (wrote 4,072 of
-        7,473 bytes)", "the folder cannot be written to (Permission denied)". */
+        7,473 bytes)", "the folder cannot be written to (Permission denied)".
+        A link that another user put into a shared folder such as /tmp is not
+        written through: that is refused. */
     static juce::Result write (const juce::File& target, const void* data, size_t size);
     static juce::Result write (const juce::File& target, const juce::MemoryBlock& data);
 
     /** The file a write to target changes: target itself, or what its chain of
-        links ends at. */
-    static juce::File resolveLinks (const juce::File& target);
+        links ends at. With refused, the walk stops at a link that another
+        user put into a shared folder (sticky and writable by everybody), and
+        says so there. */
+    static juce::File resolveLinks (const juce::File& target, juce::String* refused = nullptr);
 
     /** True when both name one existing file (also through links or other
         names for the same folder). */
@@ -51,4 +55,12 @@ struct WholeFileWriter
 
     /** Faults for the writes that follow on any thread, until reset with {}. */
     static void setFaultsForTesting (const Faults& faults);
+
+    /** Writes data as a new file called name in the folder open as
+        folderHandle, with the same care as write() (every byte checked, the
+        file and the folder flushed, nothing left behind on failure), but it
+        never replaces anything and never follows a link: when name exists in
+        any form, even as a link that leads nowhere, the write is refused and
+        nothing is touched. permissions are those of a new file, less the umask. */
+    static juce::Result writeNew (int folderHandle, const juce::String& name, const void* data, size_t size, int permissions = 0666);
 };

@@ -109,28 +109,41 @@ namespace
     }
 
     /** What the other end sent before it closed; "(open)" when it has not
-        closed within waitMs (a generous bound, not a measure of speed). */
-    std::string replyUntilClosed (int s, int waitMs = 10000)
+        closed within waitMs (a generous bound, not a measure of speed). With
+        until, what came once that much came, even if still open. */
+    std::string replyUntilClosed (int s, int waitMs = 10000, const std::string& until = {})
     {
         std::string reply;
         char bytes[64];
 
         for (pollfd fd { s, POLLIN, 0 }; ::poll (&fd, 1, waitMs) > 0;)
         {
-            const auto n = ::recv (s, bytes, sizeof (bytes), MSG_DONTWAIT);
+            const auto n = ::recv (s, bytes, until.empty() ? sizeof (bytes) : until.size() - reply.size(), MSG_DONTWAIT);
 
             if (n <= 0)
                 return n == 0 || errno == ECONNRESET ? reply : "(open)";
 
             reply.append (bytes, (size_t) n);
+
+            if (! until.empty() && reply == until)
+                return reply;
         }
 
         return "(open)";
     }
 
+    /** Says yes to the running copy's "ready", as a sender still waiting does;
+        false when that cannot be sent. */
+    bool confirm (int s)
+    {
+        return ::send (s, &HandoverServer::confirmation, 1, MSG_NOSIGNAL | MSG_DONTWAIT) == 1;
+    }
+
+    const std::string ready (HandoverServer::readyReply), accepted (HandoverServer::acceptedReply);
+
     /** As replyUntilClosed, but only what has arrived by now: for the server
         that the test runs itself. */
-    std::string replySoFar (int s) { return replyUntilClosed (s, 0); }
+    std::string replySoFar (int s, const std::string& until = {}) { return replyUntilClosed (s, 0, until); }
 
     /** A message's header announcing length, without the message. */
     juce::MemoryBlock header (juce::uint32 length)
@@ -168,7 +181,8 @@ namespace
             return result.get();
         }
 
-        /** Sends bytes on a connection of its own: what came back before the running copy closed it. */
+        /** Sends bytes on a connection of its own, confirming when asked: what
+            came back before the running copy closed it. */
         std::string exchange (const juce::MemoryBlock& bytes)
         {
             const auto s = connectTo (socketFile);
@@ -177,7 +191,11 @@ namespace
                 return "(no connection)";
 
             sendBytes (s, bytes);
-            const auto reply = replyUntilClosed (s);
+            auto reply = replyUntilClosed (s, 10000, ready);
+
+            if (reply == ready && confirm (s))
+                reply += replyUntilClosed (s);
+
             ::close (s);
             return reply;
         }
@@ -217,8 +235,9 @@ namespace
         std::vector<std::string> received;
         std::vector<int> clients;
         HandoverServer server {
-            listenAt (socketFile, 16), [this] (const juce::MemoryBlock& m)
-            { received.emplace_back (static_cast<const char*> (m.getData()), m.getSize()); return true; },
+            listenAt (socketFile, 16), [this] (const juce::MemoryBlock& m) -> HandoverServer::Action
+            { return [this, text = std::string (static_cast<const char*> (m.getData()), m.getSize())]
+              { received.push_back (text); }; },
             HandoverServer::Limits(), [this]
             { return now; }
         };
@@ -356,6 +375,30 @@ TEST_F (InstanceHandoverTest, AStaleSocketIsReplacedAndALiveOneLeftAlone)
     ::close (answering);
 }
 
+TEST_F (InstanceHandoverTest, AStartThatGaveUpWaitingIsNeverOpenedLater)
+{
+    const auto running = startRunning (folder);
+
+    // Other connections hold every place: the later start waits in the queue and gives up.
+    std::vector<int> holding;
+
+    for (int i = 0; i < HandoverServer::Limits().maxConnections; ++i)
+        holding.push_back (connectTo (socketFile));
+
+    const auto gaveUp = handOverFromAnotherStart (InstanceHandover (folder), { "/music/tune.mid" }, 500);
+    EXPECT_TRUE (gaveUp.failed());
+    EXPECT_TRUE (gaveUp.getErrorMessage().contains ("not opened")) << gaveUp.getErrorMessage();
+
+    for (auto s : holding)
+        ::close (s);
+
+    // The running copy reaches the queued tries before these: by the second,
+    // whatever it did with them has been handed on.
+    EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/music/retry.mid" }).wasOk());
+    EXPECT_TRUE (handOverFromAnotherStart (InstanceHandover (folder), { "/music/last.vsk" }).wasOk());
+    EXPECT_EQ (handed, (std::vector<juce::StringArray> { { "/music/retry.mid" }, { "/music/last.vsk" } }));
+}
+
 TEST_F (InstanceHandoverTest, AnotherUserAndAWrongKeyAreRefused)
 {
     // Through the peer check's seam: the running copy sees another user at the other end.
@@ -375,7 +418,7 @@ TEST_F (InstanceHandoverTest, AnotherUserAndAWrongKeyAreRefused)
     for (const auto& wrong : { almost, juce::String ("0"), juce::String() })
         EXPECT_EQ (exchange (HandoverServer::frame (InstanceHandover::encodeRequest (wrong, { "/a.vsk" }))), "") << wrong;
 
-    EXPECT_EQ (exchange (HandoverServer::frame (InstanceHandover::encodeRequest (key, { "/a.vsk" }))), HandoverServer::acceptedReply);
+    EXPECT_EQ (exchange (HandoverServer::frame (InstanceHandover::encodeRequest (key, { "/a.vsk" }))), ready + accepted);
     dispatchPendingMessages();
     EXPECT_EQ (handed.size(), 1u);
 }
@@ -455,12 +498,14 @@ TEST_F (HandoverServerTest, ConnectionsAreClosedAtOnceOnABadStartAndAtTheTimeout
     const auto big = client();
     sendBytes (big, HandoverServer::frame (largest));
 
-    for (int i = 0; i < 100 && received.empty(); ++i)
+    for (int i = 0; i < 100 && replySoFar (big, ready) != ready; ++i)
         serve (1);
 
+    ASSERT_TRUE (confirm (big));
+    serve();
     ASSERT_EQ (received.size(), 1u);
     EXPECT_EQ (received[0].size(), 65536u);
-    EXPECT_EQ (replySoFar (big), HandoverServer::acceptedReply);
+    EXPECT_EQ (replySoFar (big), accepted);
 
     // Half a message, then nothing: given its two seconds, not a moment more.
     const auto slow = client();
@@ -494,9 +539,56 @@ TEST_F (HandoverServerTest, AtMostFourAtOnce)
     // One of the four goes: the fifth gets its turn.
     ::shutdown (silent[0], SHUT_RDWR);
     serve (10);
+    EXPECT_EQ (replySoFar (fifth, ready), ready);
+    ASSERT_TRUE (confirm (fifth));
+    serve();
     ASSERT_EQ (received.size(), 1u);
     EXPECT_EQ (received[0], "/fifth.vsk");
-    EXPECT_EQ (replySoFar (fifth), HandoverServer::acceptedReply);
+    EXPECT_EQ (replySoFar (fifth), accepted);
+}
+
+TEST_F (HandoverServerTest, AMessageTakesEffectOnlyWhileItsSenderStillWaits)
+{
+    const auto limits = HandoverServer::Limits();
+
+    struct Case
+    {
+        const char* name;
+        std::function<void (int s)> sender; // what the sender does once its whole message is in
+        bool acted;
+    };
+
+    const Case cases[] = {
+        { "confirms when asked", [&] (int s)
+          { serve(); EXPECT_EQ (replySoFar (s, ready), ready); EXPECT_TRUE (confirm (s)); serve(); EXPECT_EQ (replySoFar (s), accepted); },
+          true },
+        { "gave up before the answer (left in the queue)", [&] (int s)
+          { ::shutdown (s, SHUT_RDWR); serve(); },
+          false },
+        { "gave up after the answer", [&] (int s)
+          { serve(); EXPECT_EQ (replySoFar (s, ready), ready); ::shutdown (s, SHUT_RDWR); serve(); },
+          false },
+        { "answers something else", [&] (int s)
+          { serve(); sendBytes (s, juce::MemoryBlock ("N", 1)); serve(); EXPECT_EQ (replySoFar (s), ready); },
+          false },
+        { "confirms after the deadline: its confirmation fails at its end", [&] (int s)
+          { serve(); now += limits.timeoutMs; serve(); EXPECT_FALSE (confirm (s)); serve(); },
+          false },
+        { "confirmed, and the deadline came before it was read", [&] (int s)
+          { serve(); EXPECT_TRUE (confirm (s)); now += limits.timeoutMs; serve(); },
+          true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        received.clear();
+        const auto s = client();
+        sendBytes (s, HandoverServer::frame (juce::MemoryBlock ("/tune.mid", 9)));
+        c.sender (s);
+        EXPECT_EQ (received, c.acted ? std::vector<std::string> { "/tune.mid" } : std::vector<std::string>());
+        EXPECT_EQ (server.getNumConnections(), 0);
+    }
 }
 
 TEST_F (InstanceHandoverTest, RequestsCarryAbsolutePathsAndAreCheckedWhole)

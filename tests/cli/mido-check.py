@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """vesk export-mid and import-mid checked with mido, a MIDI file library
 written elsewhere: every kind of pattern is exported and read back by mido
-(notes, tempo, lengths), and a melody written by mido is imported.
+(notes, tempo, lengths), a melody written by mido is imported, and an export
+that mido writes again, as it is or with a note changed, is imported.
 
 Usage: mido-check.py PATH-TO-vesk. Exit 77 (skipped) without mido."""
 import json
@@ -148,9 +149,51 @@ def import_a_melody(folder):
     check(all(s[0] == REST for s in steps[18:]), "steps 19-32 rest")
 
 
+def played_steps(library, slot):
+    pattern, raw = shown(library, slot)
+    steps = [(s["stepType"]["raw"], s["stepNote"]["raw"], s["stepLevel"]["raw"], s["stepGate"]["raw"]) for s in pattern["steps"]]
+    return (raw("patternLength"), raw("stepsPerBar")), steps[: (16 if raw("stepsPerBar") else 12) * (raw("patternLength") + 1)]
+
+
+def through_mido(folder):
+    """A file of ours that mido reads and writes again comes back exactly; one whose notes mido changed is read by its notes."""
+    library, path = os.path.join(folder, "kicks.vsk"), os.path.join(folder, "kicks.mid")
+
+    def kicks(image):
+        o = record_offset(1)
+        image[o + 2:o + 6] = bytes([0, 0, 0, 3])  # one bar of 12 steps, Rythm
+        for s in range(32):
+            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 10 + s, s, 2 * s, REST
+        for s in (0, 3, 6, 9):  # on the beats, so the notes alone would say 16 steps
+            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 36, 0 if s == 3 else 100, 50, NORMAL
+        image[o + TYPE + 5] = TIE  # after a Rest: plays nothing
+
+    new_library(library, kicks)
+    code, _, err = vesk("export-mid", library, "1", path)
+    check(code == 0, "export of the kicks: " + err)
+    midi = mido.MidiFile(path)
+    check(any(m.type == "sequencer_specific" for m in midi.tracks[0]), "mido reads the steps' own event")
+    midi.save(os.path.join(folder, "resaved.mid"))
+    note_ons = [m for m in midi.tracks[0] if m.type == "note_on" and m.velocity > 0]
+    note_ons[0].velocity = 99
+    midi.save(os.path.join(folder, "changed.mid"))
+
+    expected = played_steps(library, 1)
+    code, _, err = vesk("import-mid", os.path.join(folder, "resaved.mid"), library, "2")
+    check(code == 0, "import of the file mido wrote: " + err)
+    check(played_steps(library, 2) == expected, "the file mido wrote again: %s\n  expected %s" % (played_steps(library, 2), expected))
+
+    code, _, err = vesk("import-mid", os.path.join(folder, "changed.mid"), library, "3")
+    check(code == 0, "import of the file mido changed: " + err)
+    (length, per_bar), steps = played_steps(library, 3)
+    check((length, per_bar, len(steps)) == (0, 0, 12), "the changed file keeps its 12 steps: %s" % ((length, per_bar, len(steps)),))
+    check(steps[0][:3] == (NORMAL, 36, 99) and steps[5][0] == REST, "the changed file by its notes: %s" % (steps,))
+
+
 with tempfile.TemporaryDirectory() as folder:
     export_every_kind(folder)
     import_a_melody(folder)
+    through_mido(folder)
 
 for failure in failures:
     print("FAILED:", failure)

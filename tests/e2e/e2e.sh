@@ -67,10 +67,13 @@ fail()
 # wait_for SECONDS COMMAND...: polls every 50 ms until COMMAND succeeds.
 wait_for()
 {
-    local deadline=$((SECONDS + $1))
+    # SECONDS may be fractional to a tenth ("0.5"); time is counted in microseconds.
+    local whole=${1%%.*} tenths=0
+    [[ $1 == *.* ]] && tenths=${1#*.} && tenths=${tenths:0:1}
+    local deadline=$((${EPOCHREALTIME/[.,]/} + (whole * 10 + tenths) * 100000))
     shift
     until "$@"; do
-        [ $SECONDS -ge $deadline ] && return 1
+        [ "${EPOCHREALTIME/[.,]/}" -ge $deadline ] && return 1
         sleep 0.05
     done
 }
@@ -477,7 +480,9 @@ next_message()
     shift
     "$@"
     wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "$what sent nothing"
-    ! wait_for 2 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 2)) \
+    # A step sends what it sends at once, as one burst: half a second shows
+    # whether anything came after the one message.
+    ! wait_for 0.5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 2)) \
         || fail "$what sent $(($(lines_in "$VESKEDIT_MIDI_LOG") - before)) messages, not one"
     message=$(tail -1 "$VESKEDIT_MIDI_LOG")
 }
@@ -503,7 +508,7 @@ log_settled()
     until [ "$count" -eq "$(lines_in "$VESKEDIT_MIDI_LOG")" ]; do
         [ $SECONDS -ge $deadline ] && fail "the MIDI log did not stop growing"
         count=$(lines_in "$VESKEDIT_MIDI_LOG")
-        sleep 1
+        sleep 0.5
     done
 }
 

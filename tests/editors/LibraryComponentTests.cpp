@@ -264,6 +264,45 @@ TEST_F (LibraryPage, ForeignClipboardTextIsRefusedAndChangesNothing)
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
 }
 
+TEST_F (LibraryPage, PasteReadsTheClipboardThroughItsReaderOnlyWhenItCanPaste)
+{
+    select ({ 5 });
+    const auto copied = page.copyText();
+    int reads = 0;
+    juce::String onClipboard;
+    auto why = juce::Result::ok();
+
+    page.readClipboard = [&] (juce::String& text)
+    {
+        ++reads;
+        text = onClipboard;
+        return why;
+    };
+
+    // Refused by the reader: its reason, and nothing changes.
+    onClipboard = copied;
+    why = juce::Result::fail (VeskPatternText::describeTooLarge());
+    select ({ 11 });
+    const auto start = image();
+    const auto refused = page.pasteFromClipboard();
+    EXPECT_TRUE (refused.getErrorMessage().startsWith ("The clipboard holds no patterns that can be pasted: it is more than 64 KiB of text.")) << refused.getErrorMessage();
+    EXPECT_TRUE (refused.getErrorMessage().contains ("Nothing was changed"));
+    EXPECT_EQ (image(), start);
+    EXPECT_EQ (reads, 1);
+
+    // Nothing selected: the clipboard's owner is not even asked.
+    select ({});
+    EXPECT_TRUE (page.pasteFromClipboard().getErrorMessage().contains ("Select the slot"));
+    EXPECT_EQ (reads, 1);
+
+    why = juce::Result::ok();
+    select ({ 11 });
+    ASSERT_TRUE (page.pasteFromClipboard().wasOk());
+    EXPECT_EQ (record (11), record (5));
+    EXPECT_EQ (reads, 2);
+    clock.runUntilIdle();
+}
+
 TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
 {
     session.setVirtualUnitInUse (true);
@@ -303,14 +342,19 @@ TEST_F (LibraryPage, AVerifyMarksTheSlotsThatDifferUntilTheyAreEqualAgain)
     for (int slot = 0; slot < numPatternRecords; ++slot)
         EXPECT_FALSE (page.ourList.rowState (slot, false).differsFromUnit) << "nothing verified yet: " << slot;
 
+    // The temporary pattern is marked as a user pattern is.
     unit.memory[patternRecordOffset (6) + Pattern::pan] = 1;
+    unit.memory[patternRecordOffset (0) + Pattern::level] = 1;
     ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::verify).wasOk());
     clock.runUntilIdle();
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
-        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6) << slot;
+        EXPECT_EQ (page.ourList.rowState (slot, false).differsFromUnit, slot == 6 || slot == 0) << slot;
 
     EXPECT_TRUE (page.ourList.getTooltipForRow (6).endsWith ("(differs from the unit)"));
+    EXPECT_TRUE (page.ourList.getTooltipForRow (0).endsWith ("(differs from the unit)"));
+    model.image[patternRecordOffset (0) + Pattern::level] = 1;
+    EXPECT_FALSE (page.ourList.rowState (0, false).differsFromUnit);
 
     // The library made equal to the unit's copy: the mark goes.
     model.image[patternRecordOffset (6) + Pattern::pan] = 1;

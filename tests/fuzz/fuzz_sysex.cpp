@@ -16,7 +16,20 @@ namespace
         std::memcpy (image, before, sizeof (image));
 
         const int length = (int) std::min (size, (size_t) 1 << 20);
+
+        // Whole records only: a subset of what is taken live, at a record's start.
+        static juce::uint8 strictImage[VeskImage::imageSize];
+        std::memcpy (strictImage, before, sizeof (strictImage));
+        const auto strict = VeskDecoder::applyDump (strictImage, body, length, VeskDecoder::Check::wholeRecord);
+
         auto dump = VeskDecoder::applyDump (image, body, length);
+
+        if (strict.applied())
+        {
+            FUZZ_CHECK (strict.result == dump.result && std::memcmp (strictImage, image, sizeof (image)) == 0);
+            FUZZ_CHECK (body[1] == VeskProtocol::deviceId && body[7] == 0 && body[8] == 0);
+            FUZZ_CHECK (strict.result == VeskDecoder::DumpResult::userPattern || body[6] == 0);
+        }
 
         if (! dump.applied())
         {

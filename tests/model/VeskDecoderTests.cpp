@@ -165,6 +165,13 @@ TEST_F (ReceivingDumps, TheDeviceByteIsNotExamined)
     body[1] = 0x1F;
     EXPECT_EQ (receive (body).result, DumpResult::systemBlock);
     EXPECT_EQ (model.systemBlock[0], 7);
+
+    // Nor is the address past the area and the user index, as the unit sends it.
+    auto offset = dumpBody (2, 4, filled (patternSize, 6));
+    offset[7] = 0x01;
+    offset.back() = VeskProtocol::computeChecksum (offset.data(), (int) offset.size());
+    EXPECT_EQ (receive (offset).result, DumpResult::userPattern);
+    EXPECT_EQ (model.userPattern (4)[0], 6);
 }
 
 TEST_F (ReceivingChannelMessages, ControllersOnTheUnitsChannelLandInTheCurrentPattern)

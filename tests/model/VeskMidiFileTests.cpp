@@ -1,3 +1,4 @@
+#include "HostileMidiFiles.h"
 #include "model/VeskMidiFile.h"
 #include "model/VeskModel.h"
 
@@ -44,19 +45,27 @@ namespace
         return a;
     }
 
+    Bytes& operator+= (Bytes& a, const Bytes& b)
+    {
+        a.insert (a.end(), b.begin(), b.end());
+        return a;
+    }
+
     /** Events given as (tick, bytes) in order; deltas and the end of track are added. */
     Bytes track (const std::vector<std::pair<juce::uint32, Bytes>>& events)
     {
         Bytes body;
         juce::uint32 tick = 0;
 
+        // Appended in place: a hundred thousand events would otherwise be copied as often.
         for (auto& [t, bytes] : events)
         {
-            body = body + vlq (t - tick) + bytes;
+            body += vlq (t - tick);
+            body += bytes;
             tick = t;
         }
 
-        body = body + Bytes { 0, 0xFF, 0x2F, 0 };
+        body += Bytes { 0, 0xFF, 0x2F, 0 };
         return Bytes { 'M', 'T', 'r', 'k' } + be ((juce::uint32) body.size(), 4) + body;
     }
 
@@ -149,6 +158,108 @@ namespace
 
         return text;
     }
+
+    using Events = std::vector<std::pair<juce::uint32, Bytes>>;
+
+    /** The events of a file of one track at their ticks, each with its status
+        byte, without the end of track: to change a file as another program would. */
+    Events eventsOf (const juce::MemoryBlock& file)
+    {
+        auto* d = static_cast<const juce::uint8*> (file.getData());
+        size_t pos = 14 + 8;
+        juce::uint32 tick = 0;
+        juce::uint8 status = 0;
+        Events events;
+
+        auto number = [&]
+        {
+            juce::uint32 value = 0;
+
+            while (d[pos] & 0x80)
+                value = (value << 7) | (d[pos++] & 0x7F);
+
+            return (value << 7) | d[pos++];
+        };
+
+        while (pos < file.getSize())
+        {
+            tick += number();
+
+            if (d[pos] & 0x80)
+                status = d[pos++];
+
+            Bytes bytes { status };
+            size_t length = (status & 0xE0) == 0xC0 ? 1 : 2;
+
+            if (status >= 0xF0)
+            {
+                if (status == 0xFF)
+                    bytes.push_back (d[pos++]);
+
+                const auto start = pos;
+                length = number();
+                bytes.insert (bytes.end(), d + start, d + pos);
+            }
+
+            bytes.insert (bytes.end(), d + pos, d + pos + length);
+            pos += length;
+
+            if (bytes[0] != 0xFF || bytes[1] != 0x2F)
+                events.push_back ({ tick, bytes });
+        }
+
+        return events;
+    }
+
+    bool isSequencerEvent (const Bytes& event) { return event[0] == 0xFF && event[1] == 0x7F; }
+
+    /** Every field of the played steps, and the tempo, length and steps per bar. */
+    juce::String playedFields (const juce::uint8* record)
+    {
+        juce::String text;
+        text << "tempo " << record[Pattern::tempoHigh] * 128 + record[Pattern::tempoLow] << " length " << record[Pattern::patternLength]
+             << " steps per bar " << record[Pattern::stepsPerBar] << "\n";
+
+        for (int s = 0; s < Pattern::playedSteps (record); ++s)
+            text << s + 1 << ": type " << record[Pattern::stepType + s] << " note " << record[Pattern::stepNote + s]
+                 << " level " << record[Pattern::stepLevel + s] << " gate " << record[Pattern::stepGate + s] << "\n";
+
+        return text;
+    }
+
+    /** A pattern whose steps are Rests with notes, levels and gates of their
+        own, but for the steps given as (step, type, note, level, gate). */
+    struct StepsGiven
+    {
+        const char* what;
+        int type, perBar, bars;
+        std::vector<std::tuple<int, int, int, int, int>> steps;
+
+        void writeTo (juce::uint8* record) const
+        {
+            record[Pattern::type] = (juce::uint8) type;
+            record[Pattern::stepsPerBar] = perBar == 16 ? 1 : 0;
+            record[Pattern::patternLength] = (juce::uint8) (bars - 1);
+
+            for (int s = 0; s < Pattern::numSteps; ++s)
+            {
+                record[Pattern::stepType + s] = StepType::rest;
+                record[Pattern::stepNote + s] = (juce::uint8) (90 + s);
+                record[Pattern::stepLevel + s] = (juce::uint8) (3 * s);
+                record[Pattern::stepGate + s] = (juce::uint8) (2 * s);
+            }
+
+            for (auto& [s, stepType, note, level, gate] : steps)
+            {
+                record[Pattern::stepType + s] = (juce::uint8) stepType;
+                record[Pattern::stepNote + s] = (juce::uint8) note;
+                record[Pattern::stepLevel + s] = (juce::uint8) level;
+                record[Pattern::stepGate + s] = (juce::uint8) gate;
+            }
+        }
+    };
+
+    constexpr int normal = StepType::normal, tie = StepType::tie, slide = StepType::slide, accent = StepType::accent;
 }
 
 TEST (VeskMidiFile, ExportThenImportGivesThePatternBack)
@@ -183,16 +294,28 @@ TEST (VeskMidiFile, ExportThenImportGivesThePatternBack)
                     EXPECT_EQ (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), 3).message, "imported " + juce::String (numSteps) + " steps");
                     EXPECT_TRUE (same.bytes == image.bytes);
 
-                    // Into a default pattern of the same type: all that is heard.
-                    Image other;
-                    other.record (7)[Pattern::type] = (juce::uint8) type;
-                    ASSERT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
-                    auto* back = other.record (7);
+                    // Into a default pattern of the same type: all that is heard, also
+                    // from a file without our own event, as other programs write it.
+                    auto events = eventsOf (file);
+                    events.erase (std::remove_if (events.begin(), events.end(), [] (auto& e)
+                                                  { return isSequencerEvent (e.second); }),
+                                  events.end());
+                    const auto foreign = header (0, 1, 480) + track (events);
+                    ASSERT_LT (foreign.size(), file.getSize());
 
-                    for (int offset : { (int) Pattern::tempoHigh, (int) Pattern::tempoLow, (int) Pattern::patternLength, (int) Pattern::stepsPerBar, (int) Pattern::type })
-                        EXPECT_EQ (back[offset], record[offset]) << "offset " << offset;
+                    for (auto [data, size] : { std::pair (file.getData(), file.getSize()), std::pair ((const void*) foreign.data(), foreign.size()) })
+                    {
+                        SCOPED_TRACE (size == file.getSize() ? "as exported" : "without its own event");
+                        Image other;
+                        other.record (7)[Pattern::type] = (juce::uint8) type;
+                        ASSERT_FALSE (VeskMidiFile::importInto (data, size, other.data(), 7).failed);
+                        auto* back = other.record (7);
 
-                    EXPECT_EQ (sounding (back, numSteps), sounding (record, numSteps));
+                        for (int offset : { (int) Pattern::tempoHigh, (int) Pattern::tempoLow, (int) Pattern::patternLength, (int) Pattern::stepsPerBar, (int) Pattern::type })
+                            EXPECT_EQ (back[offset], record[offset]) << "offset " << offset;
+
+                        EXPECT_EQ (sounding (back, numSteps), sounding (record, numSteps));
+                    }
                 }
 }
 
@@ -364,4 +487,196 @@ TEST (VeskMidiFile, HostileFilesChangeNothing)
     Image image;
     EXPECT_EQ (import (many + track ({ { 0, tempo (500000) } }) + good, image, 2).message, "imported 16 steps");
     EXPECT_EQ (image.record (2)[Pattern::stepNote], 60);
+}
+
+TEST (VeskMidiFile, TheWorstFilesWithinTheBoundsAreReadWhole)
+{
+    for (const auto& file : HostileMidiFiles::all())
+    {
+        SCOPED_TRACE (file.what);
+        ASSERT_LE (file.bytes.size(), VeskMidiFile::maxFileSize);
+        ASSERT_GT (file.bytes.size(), VeskMidiFile::maxFileSize - 16) << "filled up to the bound";
+
+        Image image;
+        image.record (2)[Pattern::type] = PartType::lead;
+        const Image before = image;
+        const auto result = import (file.bytes, image, 2);
+
+        if (file.firstStep < 0)
+        {
+            EXPECT_TRUE (result.failed);
+            EXPECT_TRUE (result.message.contains (file.message)) << result.message;
+            EXPECT_TRUE (image.bytes == before.bytes);
+        }
+        else
+        {
+            EXPECT_EQ (result.message, file.message);
+            EXPECT_EQ (image.record (2)[Pattern::stepType], file.firstStep);
+        }
+    }
+}
+
+TEST (VeskMidiFile, OwnFilesBringBackWhatTheirNotesCannotSay)
+{
+    const StepsGiven cases[] = {
+        { "12 steps whose notes all fall on quarters", PartType::rythm, 12, 1, { { 0, normal, 36, 100, 50 }, { 3, normal, 36, 100, 50 }, { 6, normal, 36, 100, 50 }, { 9, normal, 36, 100, 50 } } },
+        { "a second bar of Rests", PartType::bass, 16, 2, { { 0, normal, 40, 90, 80 }, { 8, accent, 43, 90, 80 } } },
+        { "a Tie after a Rest", PartType::lead, 16, 1, { { 0, normal, 60, 90, 80 }, { 2, tie, 61, 91, 81 }, { 3, normal, 62, 92, 82 } } },
+        { "a Tie on the first step", PartType::lead, 12, 1, { { 0, tie, 60, 90, 80 }, { 1, normal, 62, 92, 82 } } },
+        { "level 0", PartType::bass, 16, 1, { { 0, normal, 40, 0, 80 }, { 1, accent, 41, 0, 80 } } },
+        { "a Slide into a Rest", PartType::bass, 16, 1, { { 0, slide, 40, 90, 80 }, { 2, normal, 41, 90, 80 } } },
+        { "a Tie that ends early in its step", PartType::lead, 16, 1, { { 0, normal, 60, 90, 80 }, { 1, tie, 0, 0, 3 }, { 2, normal, 62, 90, 80 } } },
+        { "a Slide into a short note of its own key", PartType::bass, 16, 1, { { 0, slide, 40, 90, 80 }, { 1, normal, 40, 90, 20 } } },
+        { "a long note into a note of no length on its key", PartType::lead, 16, 1, { { 0, normal, 60, 90, 105 }, { 1, normal, 60, 90, 0 } } },
+        { "two bars of triplets", PartType::lead, 12, 2, { { 0, accent, 60, 127, 100 }, { 12, normal, 60, 1, 0 } } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image image;
+        c.writeTo (image.record (3));
+        const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+
+        Image other;
+        other.record (7)[Pattern::type] = (juce::uint8) c.type;
+        EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
+        EXPECT_EQ (playedFields (other.record (7)), playedFields (image.record (3)));
+    }
+}
+
+TEST (VeskMidiFile, EveryPlayedFieldOfARandomPatternComesBack)
+{
+    constexpr juce::int64 seed = 20240611;
+    juce::Random random (seed);
+    const int types[] = { PartType::lead, PartType::bass, PartType::rythm };
+
+    for (int t = 0; t < 3; ++t)
+        for (int perBar : { 12, 16 })
+            for (int bars : { 1, 2 })
+                for (int round = 0; round < 25; ++round)
+                {
+                    SCOPED_TRACE ("seed " + juce::String (seed) + ": type " + juce::String (types[t]) + ", " + juce::String (perBar) + " steps x "
+                                  + juce::String (bars) + ", round " + juce::String (round));
+                    Image image;
+                    auto* record = image.record (3);
+                    const int tenths = 400 + random.nextInt (2001);
+                    record[Pattern::type] = (juce::uint8) types[t];
+                    record[Pattern::tempoHigh] = (juce::uint8) (tenths >> 7);
+                    record[Pattern::tempoLow] = (juce::uint8) (tenths & 127);
+                    record[Pattern::stepsPerBar] = perBar == 16 ? 1 : 0;
+                    record[Pattern::patternLength] = (juce::uint8) (bars - 1);
+
+                    for (int s = 0; s < Pattern::numSteps; ++s)
+                    {
+                        record[Pattern::stepType + s] = (juce::uint8) random.nextInt (StepType::numTypes);
+                        record[Pattern::stepNote + s] = (juce::uint8) random.nextInt (128);
+                        record[Pattern::stepLevel + s] = (juce::uint8) random.nextInt (128);
+                        record[Pattern::stepGate + s] = (juce::uint8) random.nextInt (Pattern::maxGate + 1);
+                    }
+
+                    // One note at least: a file without notes is refused.
+                    record[Pattern::stepType + random.nextInt (perBar * bars)] = StepType::normal;
+                    const auto file = VeskMidiFile::exportPattern (image.data(), 3);
+
+                    Image same = image;
+                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), 3).failed);
+                    EXPECT_TRUE (same.bytes == image.bytes);
+
+                    // Into a pattern of another type: the played steps come back, the
+                    // type, the sound and the steps after the played ones stay.
+                    Image other;
+                    auto* into = other.record (7);
+                    into[Pattern::type] = (juce::uint8) types[(t + 1) % 3];
+                    Image expected = other;
+                    std::copy (record, record + Pattern::stepsPerBar + 1, expected.record (7));
+
+                    for (int array : { (int) Pattern::stepNote, (int) Pattern::stepLevel, (int) Pattern::stepGate, (int) Pattern::stepType })
+                        std::copy (record + array, record + array + perBar * bars, expected.record (7) + array);
+
+                    EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), other.data(), 7).failed);
+                    EXPECT_EQ (playedFields (into), playedFields (record));
+                    EXPECT_TRUE (other.bytes == expected.bytes);
+                }
+}
+
+TEST (VeskMidiFile, OwnFilesChangedElsewhereAreReadByTheirNotes)
+{
+    // Kicks on every beat of a 12-step bar, a Tie after a Rest and level 0.
+    const StepsGiven kicks { "kicks", PartType::rythm, 12, 1, { { 0, normal, 36, 100, 50 }, { 3, normal, 36, 0, 50 }, { 5, tie, 1, 2, 3 }, { 6, accent, 36, 100, 50 }, { 9, normal, 36, 100, 50 } } };
+    Image image;
+    kicks.writeTo (image.record (3));
+    const auto events = eventsOf (VeskMidiFile::exportPattern (image.data(), 3));
+
+    /** Changes the event of the nth note-on. */
+    const auto withNote = [&] (int n, std::function<void (std::pair<juce::uint32, Bytes>&)> change)
+    {
+        auto changed = events;
+
+        for (auto& e : changed)
+            if ((e.second[0] & 0xF0) == 0x90 && n-- == 0)
+                change (e);
+
+        std::stable_sort (changed.begin(), changed.end(), [] (auto& a, auto& b)
+                          { return a.first < b.first; });
+        return header (0, 1, 480) + track (changed);
+    };
+
+    auto atTwiceTheResolution = events;
+
+    for (auto& e : atTwiceTheResolution)
+        e.first *= 2;
+
+    auto withoutOwnEvent = events;
+    withoutOwnEvent.erase (std::remove_if (withoutOwnEvent.begin(), withoutOwnEvent.end(), [] (auto& e)
+                                           { return isSequencerEvent (e.second); }),
+                           withoutOwnEvent.end());
+
+    struct Case
+    {
+        const char* what;
+        Bytes file;
+        int stepsPerBar, bars;
+        std::vector<std::pair<int, int>> types; // (step, type) after the import
+        std::pair<int, int> level; // (step, level)
+    };
+
+    const Case cases[] = {
+        { "as exported but at 960 ticks a quarter", header (0, 1, 960) + track (atTwiceTheResolution), 12, 1, { { 5, StepType::rest }, { 6, tie }, { 7, accent } }, { 4, 0 } },
+        { "without its own event: the guesses", header (0, 1, 480) + track (withoutOwnEvent), 16, 1, { { 5, normal }, { 9, accent } }, { 5, 1 } },
+        { "a velocity changed: the grid stays", withNote (1, [] (auto& e)
+                                                          { e.second[2] = 99; }),
+          12,
+          1,
+          { { 6, StepType::rest }, { 7, accent } },
+          { 4, 99 } },
+        { "a note started off the triplets, running into the next", withNote (1, [] (auto& e)
+                                                                              { e.first += 120; }),
+          16,
+          1,
+          { { 5, StepType::rest }, { 6, slide } },
+          { 6, 1 } },
+        { "a note moved into a second bar", withNote (3, [] (auto& e)
+                                                      { e.first += 1920; }),
+          12,
+          2,
+          { { 10, StepType::rest }, { 22, normal } },
+          { 4, 1 } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image other;
+        auto* into = other.record (7);
+        into[Pattern::type] = PartType::rythm;
+        const auto result = import (c.file, other, 7);
+        ASSERT_FALSE (result.failed) << result.message;
+        EXPECT_EQ (into[Pattern::stepsPerBar], c.stepsPerBar == 16 ? 1 : 0);
+        EXPECT_EQ (into[Pattern::patternLength], c.bars - 1);
+        EXPECT_EQ (into[Pattern::stepLevel + c.level.first - 1], c.level.second) << "level of step " << c.level.first;
+
+        for (auto [step, type] : c.types)
+            EXPECT_EQ (into[Pattern::stepType + step - 1], type) << "step " << step;
+    }
 }

@@ -59,6 +59,20 @@ TEST (VeskPatternText, AnythingButPatternDataSetsIsRefusedWholeSayingWhy)
     const auto system = VeskProtocol::systemBulk (image.data());
     const auto oneByte = VeskProtocol::dataSet (1, 0, 10, 64);
 
+    // User 06's bytes as another device would take them, or written from
+    // inside a record: each with a checksum that holds.
+    auto changed = [&image] (std::initializer_list<std::pair<size_t, juce::uint8>> changes)
+    {
+        const auto m = VeskProtocol::patternBulk (Area::userPattern, 5, image.data() + patternRecordOffset (6));
+        std::vector<juce::uint8> bytes (m.getRawData(), m.getRawData() + m.getRawDataSize());
+
+        for (auto [at, value] : changes)
+            bytes[at] = value;
+
+        bytes[bytes.size() - 2] = VeskProtocol::computeChecksum (bytes.data() + 1, (int) bytes.size() - 2);
+        return juce::String::toHexString (bytes.data(), (int) bytes.size());
+    };
+
     struct Case
     {
         juce::String text, why;
@@ -74,6 +88,14 @@ TEST (VeskPatternText, AnythingButPatternDataSetsIsRefusedWholeSayingWhy)
         { juce::String::toHexString (system.getRawData(), system.getRawDataSize()), "line 1 is the system block" },
         { juce::String::toHexString (oneByte.getRawData(), oneByte.getRawDataSize()), "line 1 is not a pattern of this unit: truncated" },
         { good.replace ("F0 41", "F0 43"), "not this unit" },
+        { good.dropLastCharacters (2) + "7F", "line 1 is not one exclusive message" },
+        { good + "\n" + good.dropLastCharacters (2) + "00", "line 2 is not one exclusive message" },
+        { changed ({ { 2, 0x11 } }), "line 1 is not a pattern of this unit: another device's" },
+        { changed ({ { 2, 0x7F } }), "another device's" },
+        { changed ({ { 8, 0x01 } }), "line 1 is not a pattern of this unit: not at a record's start" },
+        { changed ({ { 9, 0x05 } }), "not at a record's start" },
+        { changed ({ { 6, 0x01 } }), "not at a record's start" }, // the temporary pattern's, with an index
+        { changed ({ { 6, 0x00 }, { 7, 0x00 }, { 9, 0x01 } }), "not at a record's start" }, // the system block's
         { juce::String::repeatedString (good + "\n", 200), "more than 64 KiB" },
     };
 

@@ -190,6 +190,65 @@ TEST (VeskSyxFile, TheReportListsTheFirstProblemsInFileOrderAndCountsAll)
     EXPECT_TRUE (summary.startsWith ("applied 1 dump, ignored 27 messages (13 interrupted, 14 not this unit's)")) << summary;
 }
 
+TEST (VeskSyxFile, OnlyWholeRecordsOfTheUnitsDeviceApply)
+{
+    std::vector<juce::uint8> record (VeskImage::patternSize, 9);
+
+    // A dump of User 04 with some of its bytes changed, its checksum kept right.
+    auto dump = [&record] (std::initializer_list<std::pair<size_t, juce::uint8>> changes)
+    {
+        const auto m = VeskProtocol::patternBulk (2, 3, record.data());
+        Bytes bytes (m.getRawData(), m.getRawData() + m.getRawDataSize());
+
+        for (auto [at, value] : changes)
+            bytes[at] = value;
+
+        bytes[bytes.size() - 2] = VeskProtocol::computeChecksum (bytes.data() + 1, (int) bytes.size() - 2);
+        return bytes;
+    };
+
+    struct Case
+    {
+        const char* what;
+        Bytes message;
+        const char* why; // nullptr: applied
+    };
+
+    const Case cases[] = {
+        { "the unit's own", dump ({}), nullptr },
+        { "device 0x11", dump ({ { 2, 0x11 } }), "another device's" },
+        { "device 0x7F", dump ({ { 2, 0x7F } }), "another device's" },
+        { "at offset 128", dump ({ { 8, 0x01 } }), "not at a record's start" },
+        { "at offset 1", dump ({ { 9, 0x01 } }), "not at a record's start" },
+        { "temporary, with an index", dump ({ { 6, 0x01 } }), "not at a record's start" },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        std::vector<juce::uint8> image (VeskImage::imageSize, 0);
+        Bytes file { 0xF0, 0x43, 0xF7 }; // something before it, so its place is not 0
+        file.insert (file.end(), c.message.begin(), c.message.end());
+
+        const auto contents = parse (file);
+        const auto import = VeskSyxFile::applyDumps (contents, image.data());
+        const auto report = VeskSyxFile::describeImport (contents, import);
+
+        if (c.why == nullptr)
+        {
+            EXPECT_EQ (import.applied, 1);
+            EXPECT_TRUE (std::equal (record.begin(), record.end(), image.data() + VeskImage::patternRecordOffset (4)));
+            continue;
+        }
+
+        EXPECT_EQ (import.applied, 0);
+        EXPECT_EQ (std::count (image.begin(), image.end(), 0), (long) image.size()) << "nothing written";
+        EXPECT_TRUE (report.summary.contains (juce::String ("ignored 2 messages (1 ") + c.why)) << report.summary;
+        ASSERT_EQ (report.details.size(), 2u);
+        EXPECT_EQ (report.details[1], juce::String ("message at byte 3 ignored: ") + c.why);
+    }
+}
+
 TEST (VeskSyxFile, ReadRefusesAFileOverTheBoundBeforeReadingIt)
 {
     juce::TemporaryFile temp (".syx");

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+/**
+    A folder only this user can enter: a real folder (not a link), owned by
+    the user, mode 0700. The single-instance hand-over and the files for drags
+    out of the window live in one.
+
+    Everything in it is reached through the handle opened when it was checked,
+    so a folder renamed or swapped for another after the check is not the one
+    written into; and since nobody else can add an entry, whatever has a name
+    in it was put there by this user.
+*/
+class PrivateFolder
+{
+public:
+    /** Opens folder; with create, a missing one is made (mode 0700, whatever
+        the umask). One found is taken as it is, or not at all. */
+    PrivateFolder (const juce::File& folder, bool create);
+    ~PrivateFolder();
+
+    bool isOpen() const noexcept { return handle >= 0; }
+
+    /** The open folder, for the *at() calls; -1 when it is not open. */
+    int getHandle() const noexcept { return handle; }
+
+    const juce::File& getFolder() const noexcept { return folder; }
+
+    /** Why the folder cannot be used; names the folder. */
+    const juce::String& getProblem() const noexcept { return problem; }
+
+    /** Writes data as the file name in the folder. Whatever had that name
+        before (an earlier file, a link) is removed, never followed; the new
+        file is made afresh through the whole-file writer, with the given
+        permission bits less the umask. */
+    juce::Result replaceFile (const juce::String& name, const void* data, size_t size, int permissions) const;
+    juce::Result replaceFile (const juce::String& name, const juce::MemoryBlock& data, int permissions) const;
+
+    /** $XDG_RUNTIME_DIR's child name when that runtime folder is usable (an
+        absolute path to a folder of this user that nobody else may write
+        into), else fallback. A runtime folder of another user, as after
+        "sudo -E", or one everybody may write into, is never used. */
+    static juce::File inRuntimeFolder (const juce::String& name, const juce::File& fallback);
+
+private:
+    juce::File folder;
+    int handle = -1;
+    juce::String problem;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PrivateFolder)
+};

@@ -1,0 +1,220 @@
+#include "VeskTransfer.h"
+
+#include <algorithm>
+
+// What a transfer tells the person who started it: its progress and its summary.
+
+namespace
+{
+    using Status = VeskTransfer::BlockResult::Status;
+
+    juce::String times (int count, const juce::String& what)
+    {
+        return juce::String (count) + " " + what + (count == 1 ? "" : "s");
+    }
+
+    /** "System, Temporary, User 01-04, User 06-20". */
+    juce::String listOfBlocks (std::vector<int> blocks)
+    {
+        std::sort (blocks.begin(), blocks.end());
+        juce::StringArray parts;
+
+        for (size_t i = 0; i < blocks.size();)
+        {
+            size_t end = i + 1;
+
+            if (blocks[i] >= 1)
+                while (end < blocks.size() && blocks[end] == blocks[end - 1] + 1)
+                    ++end;
+
+            parts.add (VeskFields::blockName (blocks[i])
+                       + (end - i > 1 ? "-" + juce::String (blocks[end - 1]).paddedLeft ('0', 2) : juce::String()));
+            i = end;
+        }
+
+        return parts.joinIntoString (", ");
+    }
+
+    /** "no answer (3 tries)", "bad checksum, no answer (3 tries)". */
+    juce::String whySkipped (const VeskTransfer::BlockResult& b)
+    {
+        juce::StringArray reasons (b.failedTries);
+        reasons.removeDuplicates (false);
+        return reasons.joinIntoString (", ") + " (" + juce::String (b.failedTries.size()) + (b.failedTries.size() == 1 ? " try" : " tries") + ")";
+    }
+
+    constexpr int maxDifferenceLines = 30;
+
+    /** "a dump of User 01, 2 dumps of System nobody asked for", blocks in order of first arrival. */
+    juce::String describeIgnored (const std::vector<int>& ignored)
+    {
+        std::vector<std::pair<int, int>> counts;
+
+        for (int block : ignored)
+        {
+            auto it = std::find_if (counts.begin(), counts.end(), [block] (auto& c)
+                                    { return c.first == block; });
+
+            if (it == counts.end())
+                counts.push_back ({ block, 1 });
+            else
+                ++it->second;
+        }
+
+        juce::StringArray parts;
+
+        for (auto& [block, count] : counts)
+            parts.add ((count == 1 ? juce::String ("a dump") : juce::String (count) + " dumps") + " of " + VeskFields::blockName (block));
+
+        return parts.joinIntoString (", ") + " nobody asked for";
+    }
+
+    juce::String gerund (VeskTransfer::Kind kind)
+    {
+        switch (kind)
+        {
+            case VeskTransfer::Kind::getAll: return "getting";
+            case VeskTransfer::Kind::sendAll: return "sending";
+            case VeskTransfer::Kind::verify: return "verifying";
+        }
+
+        return {};
+    }
+}
+
+//==============================================================================
+int VeskTransfer::Report::numDone() const
+{
+    return (int) std::count_if (blocks.begin(), blocks.end(), [] (auto& b)
+                                { return b.status == Status::done; });
+}
+
+juce::String VeskTransfer::Report::progressText() const
+{
+    const int index = juce::jmin (current, (int) blocks.size() - 1);
+
+    if (index < 0)
+        return {};
+
+    return VeskFields::blockName (blocks[(size_t) index].block) + " (" + juce::String (index + 1) + " of "
+           + juce::String ((int) blocks.size()) + ")" + (attempt > 1 ? ", try " + juce::String (attempt) : juce::String());
+}
+
+juce::String VeskTransfer::Report::summary() const
+{
+    const int total = (int) blocks.size();
+    const int done = numDone();
+    std::vector<int> matching;
+    juce::StringArray skipped;
+
+    for (auto& b : blocks)
+    {
+        if (b.status == Status::skipped)
+            skipped.add ("  " + VeskFields::blockName (b.block) + ": " + whySkipped (b));
+
+        if (b.status == Status::done
+            && std::none_of (differences.begin(), differences.end(), [&b] (auto& d)
+                             { return d.block == b.block; }))
+            matching.push_back (b.block);
+    }
+
+    juce::StringArray text;
+    juce::String ignoredLine;
+
+    if (kind == Kind::sendAll)
+    {
+        if (cancelled)
+            text.add ("Cancelled after sending " + juce::String (done) + " of " + juce::String (total)
+                      + " blocks: nothing further was sent. The unit has the blocks sent before.");
+        else if (total == (int) blockOrder (kind).size())
+            text.add ("Sent all " + juce::String (total) + " blocks to the unit: the system block, "
+                      + "user patterns 1 to 20 and the temporary pattern.");
+        else
+        {
+            std::vector<int> sent;
+
+            for (auto& b : blocks)
+                sent.push_back (b.block);
+
+            text.add ("Sent " + times (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
+        }
+
+        if (! ignored.empty())
+            text.add ("\nIgnored while sending: " + describeIgnored (ignored) + ".");
+
+        return text.joinIntoString ("\n");
+    }
+
+    if (! ignored.empty())
+        ignoredLine = "\nIgnored while " + gerund (kind) + ": " + describeIgnored (ignored) + ".";
+
+    // Knobs turned on the unit reach the library while a transfer runs.
+    const juce::String unchanged = libraryChangedBesides ? "\nNothing of it went into the library, but knob moves the unit sent meanwhile changed it: it is marked changed."
+                                                         : "\nThe library is unchanged.";
+
+    if (cancelled)
+        text.add ("Cancelled at " + progressText() + ": nothing further was asked for.");
+
+    if (kind == Kind::getAll)
+    {
+        if (! cancelled)
+            text.add (done == total ? "Got all " + juce::String (total) + " blocks from the unit: the system block, "
+                                          + "the temporary pattern and user patterns 1 to 20."
+                                    : "Got " + juce::String (done) + " of " + juce::String (total) + " blocks from the unit.");
+        else
+            text.add ("Got " + times (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
+
+        if (! skipped.isEmpty())
+            text.add ("\nNot received, so the library keeps its own:\n" + skipped.joinIntoString ("\n"));
+
+        if (ignoredLine.isNotEmpty())
+            text.add (ignoredLine);
+
+        text.add (done > 0 ? "\nThe library is marked changed: save it to keep what arrived." : unchanged);
+        return text.joinIntoString ("\n");
+    }
+
+    // Verify
+    std::vector<int> differing;
+
+    for (auto& d : differences)
+        if (std::find (differing.begin(), differing.end(), d.block) == differing.end())
+            differing.push_back (d.block);
+
+    if (! cancelled)
+    {
+        if (differences.empty() && done == total)
+            text.add ("The unit matches the library: all " + juce::String (total) + " blocks are the same.");
+        else if (differences.empty())
+            text.add ("The unit matches the library in every block compared (" + juce::String (done) + " of " + juce::String (total) + ").");
+        else
+            text.add ("The unit differs from the library in " + times ((int) differences.size(), "field") + " of "
+                      + times ((int) differing.size(), "block") + ".");
+    }
+
+    if (! differences.empty())
+    {
+        text.add ("\nDiffers (library -> unit):");
+
+        for (size_t i = 0; i < differences.size() && i < (size_t) maxDifferenceLines; ++i)
+        {
+            auto& d = differences[i];
+            text.add ("  " + d.where.paddedRight (' ', 10) + d.field.paddedRight (' ', 26) + d.valueA + " -> " + d.valueB);
+        }
+
+        if (differences.size() > (size_t) maxDifferenceLines)
+            text.add ("  ... and " + juce::String ((int) differences.size() - maxDifferenceLines) + " more");
+    }
+
+    if (! matching.empty() && (int) matching.size() < total)
+        text.add ("\nSame as the library: " + listOfBlocks (matching));
+
+    if (! skipped.isEmpty())
+        text.add ("\nNot compared (no good answer):\n" + skipped.joinIntoString ("\n"));
+
+    if (ignoredLine.isNotEmpty())
+        text.add (ignoredLine);
+
+    text.add (unchanged);
+    return text.joinIntoString ("\n");
+}
