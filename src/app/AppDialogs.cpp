@@ -2,6 +2,7 @@
 #include "AboutComponent.h"
 #include "HelpComponent.h"
 #include "MidiDeviceSelectorComponent.h"
+#include "SessionTexts.h"
 
 namespace
 {
@@ -61,7 +62,7 @@ bool AppDialogs::refusedWhileBusy (const juce::String& what)
     if (progressDialog != nullptr)
         progressDialog->toFront (true);
 
-    showMessage (juce::MessageBoxIconType::InfoIcon, what, session.describeBusy (what));
+    showMessage (juce::MessageBoxIconType::InfoIcon, what, SessionTexts::describe (session.refusalWhileBusy (what)));
     return true;
 }
 
@@ -204,7 +205,7 @@ void AppDialogs::jobChanged()
         return;
     }
 
-    lastMessage = job->getSummary();
+    lastMessage = job->getSummary (SessionTexts::finderAdvice());
 
     if (progressPanel != nullptr && ! progressPanel->isFinished())
     {

@@ -1,5 +1,6 @@
 #include "ContentComp.h"
 #include "AppCommands.h"
+#include "SessionTexts.h"
 #include "midi/MidiSettingsFile.h"
 #include "model/VeskLibraryFile.h"
 
@@ -245,7 +246,7 @@ void ContentComp::startTransfer (VeskTransfer::Kind kind)
     const auto result = session.startTransfer (kind);
 
     if (result.failed())
-        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, title, result.getErrorMessage());
+        dialogs->showMessage (juce::MessageBoxIconType::WarningIcon, title, SessionTexts::describe (result));
 }
 
 //==============================================================================
@@ -387,8 +388,8 @@ void ContentComp::importSyxFile (const juce::File& file)
         return;
 
     const auto outcome = session.importSyx (file);
-    dialogs->showMessage (outcome.failed ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
-                          "Import .syx", outcome.text);
+    dialogs->showMessage (outcome.failed() ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
+                          "Import .syx", SessionTexts::describe (outcome));
 }
 
 void ContentComp::exportSyxFile (const juce::File& file)

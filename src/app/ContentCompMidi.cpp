@@ -1,4 +1,5 @@
 #include "ContentComp.h"
+#include "SessionTexts.h"
 #include "model/VeskMidiFile.h"
 
 // The shown pattern to and from Standard MIDI Files.
@@ -32,8 +33,8 @@ void ContentComp::importMidiFile (const juce::File& file)
 
     editor->setCurrentTabIndex (0);
     const auto outcome = session.importMidi (file);
-    dialogs->showMessage (outcome.failed ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
-                          title, outcome.text);
+    dialogs->showMessage (outcome.failed() ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
+                          title, SessionTexts::describe (outcome));
 }
 
 void ContentComp::exportMidiFile (const juce::File& file)

@@ -1,5 +1,6 @@
 #include "LibraryCommands.h"
 #include "ClipboardReader.h"
+#include "SessionTexts.h"
 #include "model/VeskPatternText.h"
 
 namespace
@@ -28,8 +29,8 @@ LibraryCommands::LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialog
       dialogs (dialogsToUse),
       commandManager (commandManagerToUse)
 {
-    page.onMessage = [this] (const juce::String& title, const juce::String& text)
-    { report (title, juce::Result::fail (text)); };
+    page.onMessage = [this] (const juce::String& title, const SessionResult& result)
+    { report (title, result); };
     page.onOpenOtherRequested = [this]
     { chooseOtherLibrary(); };
     page.onCommandsChanged = [this]
@@ -118,11 +119,11 @@ void LibraryCommands::chooseOtherLibrary()
                                 editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library")); });
 }
 
-void LibraryCommands::report (const juce::String& title, juce::Result result)
+void LibraryCommands::report (const juce::String& title, const SessionResult& result)
 {
     if (result.failed())
         dialogs.showMessage (page.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
-                             title, result.getErrorMessage());
+                             title, SessionTexts::describe (result));
 
     commandManager.commandStatusChanged();
 }

@@ -43,7 +43,7 @@ public:
     void chooseOtherLibrary();
 
 private:
-    void report (const juce::String& title, juce::Result result);
+    void report (const juce::String& title, const SessionResult& result);
 
     VeskComponent& editor;
     LibraryComponent& page;

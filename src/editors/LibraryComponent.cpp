@@ -32,16 +32,16 @@ namespace
         return VeskPatternSlots::isSlot (slots.back()) ? slots : std::vector<int>();
     }
 
-    juce::Result refusedPaste (const juce::String& why)
+    SessionResult refusedPaste (const juce::String& why)
     {
-        return juce::Result::fail ("The clipboard holds no patterns that can be pasted: " + why
-                                   + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
+        return SessionResult::fail ("The clipboard holds no patterns that can be pasted: " + why
+                                    + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
     }
 
-    juce::Result pastTheEnd (size_t count, int first)
+    SessionResult pastTheEnd (size_t count, int first)
     {
-        return juce::Result::fail (juce::String ((int) count) + " patterns from " + VeskFields::recordName (first)
-                                   + " would run past User 20. Nothing was changed.");
+        return SessionResult::fail (juce::String ((int) count) + " patterns from " + VeskFields::recordName (first)
+                                    + " would run past User 20. Nothing was changed.");
     }
 
     enum MenuItems
@@ -117,12 +117,12 @@ void LibraryComponent::commandsChanged()
         onCommandsChanged();
 }
 
-void LibraryComponent::run (const juce::String& title, const std::function<juce::Result()>& operation)
+void LibraryComponent::run (const juce::String& title, const std::function<SessionResult()>& operation)
 {
     const auto result = operation();
 
     if (result.failed() && onMessage != nullptr)
-        onMessage (title, result.getErrorMessage());
+        onMessage (title, result);
 }
 
 //==============================================================================
@@ -144,27 +144,27 @@ juce::String LibraryComponent::copyText()
     return canCopy() ? VeskPatternText::fromSlots (getCopySource().getImage(), getCopySource().getSelectedSlots()) : juce::String();
 }
 
-juce::Result LibraryComponent::copySelected()
+SessionResult LibraryComponent::copySelected()
 {
     if (! canCopy())
-        return juce::Result::fail ("Select the patterns to copy first.");
+        return SessionResult::fail ("Select the patterns to copy first.");
 
     juce::SystemClipboard::copyTextToClipboard (copyText());
-    return juce::Result::ok();
+    return SessionResult::ok();
 }
 
-juce::Result LibraryComponent::checkCanPaste() const
+SessionResult LibraryComponent::checkCanPaste() const
 {
     if (session.isBusy())
-        return juce::Result::fail (session.describeBusy ("Paste"));
+        return session.refusalWhileBusy ("Paste");
 
     if (ourList.getSelectedSlots().empty())
-        return juce::Result::fail ("Select the slot to paste onto first.");
+        return SessionResult::fail ("Select the slot to paste onto first.");
 
-    return juce::Result::ok();
+    return SessionResult::ok();
 }
 
-juce::Result LibraryComponent::pasteFromClipboard()
+SessionResult LibraryComponent::pasteFromClipboard()
 {
     // Nothing is asked of the clipboard's owner for a paste that cannot happen.
     if (const auto can = checkCanPaste(); can.failed())
@@ -180,7 +180,7 @@ juce::Result LibraryComponent::pasteFromClipboard()
     return paste (text);
 }
 
-juce::Result LibraryComponent::paste (const juce::String& text)
+SessionResult LibraryComponent::paste (const juce::String& text)
 {
     if (const auto can = checkCanPaste(); can.failed())
         return can;
@@ -206,7 +206,7 @@ juce::Result LibraryComponent::paste (const juce::String& text)
     return putRecords ("Paste onto " + slotsName (targets), records, targets);
 }
 
-juce::Result LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<int>& targets)
+SessionResult LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<int>& targets)
 {
     auto* image = model.image;
     const auto result = session.changeRecords (name, targets, [image, records, targets]
@@ -220,18 +220,18 @@ juce::Result LibraryComponent::putRecords (const juce::String& name, const std::
     return result;
 }
 
-juce::Result LibraryComponent::swapSelectedWith (int slot)
+SessionResult LibraryComponent::swapSelectedWith (int slot)
 {
     if (session.isBusy())
-        return juce::Result::fail (session.describeBusy ("Swap With..."));
+        return session.refusalWhileBusy ("Swap With...");
 
     if (! canSwap())
-        return juce::Result::fail ("Select the one slot to swap first.");
+        return SessionResult::fail ("Select the one slot to swap first.");
 
     const int selected = ourList.getSelectedSlots().front();
 
     if (selected == slot)
-        return juce::Result::ok();
+        return SessionResult::ok();
 
     const auto result = VeskSlotSteps::swap (session, selected, slot);
 
@@ -268,15 +268,15 @@ void LibraryComponent::chooseSwapPartner()
                                                      { return safeThis->swapSelectedWith (item - firstSwapItem); }); });
 }
 
-juce::Result LibraryComponent::initialiseSelected()
+SessionResult LibraryComponent::initialiseSelected()
 {
     if (session.isBusy())
-        return juce::Result::fail (session.describeBusy ("Initialise"));
+        return session.refusalWhileBusy ("Initialise");
 
     const auto slots = ourList.getSelectedSlots();
 
     if (slots.empty())
-        return juce::Result::fail ("Select the slots to initialise first.");
+        return SessionResult::fail ("Select the slots to initialise first.");
 
     if (slots.size() == 1)
         return VeskSlotSteps::initialise (session, slots.front());
@@ -288,23 +288,23 @@ juce::Result LibraryComponent::initialiseSelected()
                                           VeskPatternSlots::initialise (image, slot); });
 }
 
-juce::Result LibraryComponent::drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap)
+SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap)
 {
     if (slots.empty() || ! VeskPatternSlots::isSlot (to))
-        return juce::Result::ok();
+        return SessionResult::ok();
 
     if (session.isBusy())
-        return juce::Result::fail (session.describeBusy (swap ? "Swap" : "Copy"));
+        return session.refusalWhileBusy (swap ? "Swap" : "Copy");
 
     const bool fromOurs = &from == &ourList;
 
     if (swap && fromOurs)
     {
         if (slots.size() != 1)
-            return juce::Result::fail ("Shift swaps one pattern at a time: drag a single row.");
+            return SessionResult::fail ("Shift swaps one pattern at a time: drag a single row.");
 
         if (slots.front() == to)
-            return juce::Result::ok();
+            return SessionResult::ok();
 
         const auto result = VeskSlotSteps::swap (session, slots.front(), to);
 
@@ -314,7 +314,7 @@ juce::Result LibraryComponent::drop (const LibraryList& from, const std::vector<
         return result;
     }
 
-    juce::Result result = juce::Result::ok();
+    SessionResult result = SessionResult::ok();
 
     if (slots.size() == 1)
     {
@@ -344,13 +344,13 @@ juce::Result LibraryComponent::drop (const LibraryList& from, const std::vector<
 }
 
 //==============================================================================
-juce::Result LibraryComponent::openOtherLibrary (const juce::File& file)
+SessionResult LibraryComponent::openOtherLibrary (const juce::File& file)
 {
     auto source = std::make_unique<VeskPatternSource>();
     const auto result = VeskPatternSource::read (file, *source);
 
     if (result.failed())
-        return juce::Result::fail (result.getErrorMessage() + "\n\nNothing was opened, and nothing was changed.");
+        return SessionResult::fail (result.getErrorMessage() + "\n\nNothing was opened, and nothing was changed.");
 
     closeOtherLibrary();
     other = std::move (source);
@@ -373,7 +373,7 @@ juce::Result LibraryComponent::openOtherLibrary (const juce::File& file)
     closeOtherButton.setVisible (true);
     resized();
     commandsChanged();
-    return result;
+    return SessionResult::ok();
 }
 
 void LibraryComponent::closeOtherLibrary()

@@ -50,13 +50,13 @@ public:
     juce::String copyText();
 
     /** Copy: copyText onto the system clipboard. */
-    juce::Result copySelected();
+    SessionResult copySelected();
 
     /** Records of clipboard text (see VeskPatternText) onto the selection. */
-    juce::Result paste (const juce::String& text);
+    SessionResult paste (const juce::String& text);
 
     /** paste with the text readClipboard gives, or refused with its reason. */
-    juce::Result pasteFromClipboard();
+    SessionResult pasteFromClipboard();
 
     /** Reads the clipboard's text for Paste, or fails saying why there is
         none to paste ("it is more than 64 KiB of text"). The window sets one
@@ -64,19 +64,19 @@ public:
         read. */
     std::function<juce::Result (juce::String& text)> readClipboard;
 
-    juce::Result swapSelectedWith (int slot);
+    SessionResult swapSelectedWith (int slot);
 
     /** The menu of the 20 slots the selected one can swap with. */
     juce::PopupMenu swapMenu();
     void chooseSwapPartner();
 
-    juce::Result initialiseSelected();
+    SessionResult initialiseSelected();
 
     /** Rows of a list dropped on slot to of ours: copied there, or swapped. */
-    juce::Result drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap);
+    SessionResult drop (const LibraryList& from, const std::vector<int>& slots, int to, bool swap);
 
     //==============================================================================
-    juce::Result openOtherLibrary (const juce::File& file);
+    SessionResult openOtherLibrary (const juce::File& file);
     void closeOtherLibrary();
     bool isOtherLibraryOpen() const noexcept { return otherList != nullptr; }
     LibraryList* getOtherList() noexcept { return otherList.get(); }
@@ -85,7 +85,7 @@ public:
     std::function<void()> onOpenOtherRequested;
 
     /** A refused or failed operation, for an alert: its title and why. */
-    std::function<void (const juce::String& title, const juce::String& text)> onMessage;
+    std::function<void (const juce::String& title, const SessionResult& result)> onMessage;
 
     /** A double-click or Return: the Patterns page should show the slot. */
     std::function<void (int slot)> onShowPattern;
@@ -107,16 +107,16 @@ public:
 
 private:
     /** Runs an operation from the page itself, telling onMessage of a failure. */
-    void run (const juce::String& title, const std::function<juce::Result()>& operation);
+    void run (const juce::String& title, const std::function<SessionResult()>& operation);
     void showMenu (LibraryList& list);
     void commandsChanged();
 
     /** Why Paste cannot run now (busy, nothing selected), or ok. */
-    juce::Result checkCanPaste() const;
+    SessionResult checkCanPaste() const;
 
     /** Records onto consecutive slots from first, as one step. */
-    juce::Result putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
-                             const std::vector<int>& targets);
+    SessionResult putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
+                              const std::vector<int>& targets);
 
     std::unique_ptr<VeskPatternSource> other;
     std::unique_ptr<LibraryList> otherList;

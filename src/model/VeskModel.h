@@ -36,6 +36,9 @@ public:
     /** -1 while the temporary pattern is edited, 0-19 for user patterns 1-20. */
     int currentPatternIndex = -1;
 
+    /** The same as a pattern item: 0 temporary, 1-20 user patterns. */
+    int getShownPattern() const noexcept { return currentPatternIndex + 1; }
+
     /** The 159-byte record being edited. */
     juce::uint8* currentPattern = nullptr;
 

@@ -1,63 +1,150 @@
 #include "UnitJobs.h"
+#include "VeskFinderJob.h"
+#include "VeskTransferJob.h"
 
-VeskTransferJob::VeskTransferJob (VeskTransfer& transferToShow, const juce::String& titleToShow)
-    : transfer (transferToShow),
-      title (titleToShow)
+#include <utility>
+
+UnitJobs::UnitJobs (VeskModel& modelToUse, VeskClock& clockToUse, VeskUnitLink& linkToUse, SessionListeners& listenersToTell)
+    : model (modelToUse),
+      clock (clockToUse),
+      link (linkToUse),
+      listeners (listenersToTell),
+      transfer (modelToUse, clockToUse)
 {
+    transfer.onProgress = [this]
+    { listeners.jobChanged(); };
+    transfer.onFinished = [this]
+    { transferFinished(); };
+
+    imageAtJobStart.allocate (VeskImage::imageSize, true);
 }
 
-double VeskTransferJob::getProgress() const
+UnitJobs::~UnitJobs()
+{
+    job = nullptr;
+    finder = nullptr;
+}
+
+bool UnitJobs::isBusy() const noexcept
+{
+    return transfer.isRunning() || (finder != nullptr && finder->isRunning());
+}
+
+bool UnitJobs::isSendingSomeRecords() const noexcept
 {
     const auto& report = transfer.getReport();
-    return report.numDone() / (double) juce::jmax ((size_t) 1, report.blocks.size());
+    return transfer.isRunning() && report.kind == VeskTransfer::Kind::sendAll
+           && report.blocks.size() < VeskTransfer::blockOrder (VeskTransfer::Kind::sendAll).size();
 }
 
-juce::String VeskTransferJob::getProgressText() const
+bool UnitJobs::isGettingAll() const noexcept
 {
-    if (! transfer.isRunning())
-        return {};
+    return transfer.isRunning() && transfer.getReport().kind == VeskTransfer::Kind::getAll;
+}
 
+SessionResult UnitJobs::refusalWhileBusy (const juce::String& command) const
+{
+    if (! isBusy())
+        return SessionResult::ok();
+
+    return SessionResult::busy (command, job->getTitle(), ! isSendingSomeRecords());
+}
+
+void UnitJobs::startJob (std::unique_ptr<VeskJob> newJob)
+{
+    job = std::move (newJob);
+    listeners.jobChanged();
+}
+
+void UnitJobs::cancelJob()
+{
+    if (job != nullptr)
+        job->cancel();
+}
+
+//==============================================================================
+SessionResult UnitJobs::startTransfer (VeskTransfer::Kind kind)
+{
+    const auto title = VeskTransfer::title (kind);
+
+    if (isBusy())
+        return refusalWhileBusy (title);
+
+    const auto missing = link.whatIsMissing (kind != VeskTransfer::Kind::sendAll);
+
+    if (missing != SessionResult::Refusal::none)
+        return SessionResult::refused (missing);
+
+    std::copy (model.image, model.image + VeskImage::imageSize, imageAtJobStart.get());
+    startJob (std::make_unique<VeskTransferJob> (transfer, title));
+    transfer.start (kind);
+    return SessionResult::ok();
+}
+
+void UnitJobs::sendRecords (const std::vector<int>& blocks, const juce::String& title)
+{
+    auto sends = [&blocks] (int block)
+    { return std::find (blocks.begin(), blocks.end(), block) != blocks.end(); };
+
+    // The records go into the unit's memory (the temporary one into its edit
+    // buffer), so a user pattern selected before they arrive would be edited
+    // from its old copy: the shown one is selected once they are in.
+    startJob (std::make_unique<VeskTransferJob> (transfer, title));
+    const bool sending = transfer.startSending (blocks);
+    const int shown = model.getShownPattern();
+    selectShownPatternAfterSending = sending && shown >= 1 && (sends (shown) || sends (0));
+}
+
+void UnitJobs::transferFinished()
+{
     const auto& report = transfer.getReport();
-    return (report.kind == VeskTransfer::Kind::sendAll ? "Sending " : "Asking for ") + report.progressText();
-}
 
-juce::String VeskTransferJob::getHeadline() const
-{
-    return transfer.getReport().cancelled ? "Cancelled" : "Done";
-}
+    if (std::exchange (selectShownPatternAfterSending, false) && model.getShownPattern() >= 1)
+        model.selectUserPattern();
 
-juce::String VeskTransferJob::getSummary() const
-{
-    return transfer.getReport().summary();
-}
-
-double VeskFinderJob::getProgress() const
-{
-    const auto& result = finder.getResult();
-    return finder.isRunning() ? result.outputsTried / (double) juce::jmax (1, result.numOutputs) : 1.0;
-}
-
-juce::String VeskFinderJob::getProgressText() const
-{
-    return finder.isRunning() ? "Asking on " + finder.getCurrentOutputName() : juce::String();
-}
-
-void VeskFinderJob::describeEnd (bool found)
-{
-    const auto& result = finder.getResult();
-
-    if (! found)
+    if (report.kind == VeskTransfer::Kind::getAll && onGotAll != nullptr)
     {
-        headline = result.cancelled ? "Cancelled" : (result.answered.empty() ? "Not found" : "More than one answered");
-        summary = result.describe();
-        return;
+        std::vector<int> arrived;
+
+        for (auto& block : report.blocks)
+            if (block.status == VeskTransfer::BlockResult::Status::done)
+                arrived.push_back (block.block);
+
+        onGotAll (arrived, imageAtJobStart, report.libraryChangedBesides);
     }
 
-    const auto& pair = result.answered.front();
-    headline = "Found";
-    summary = "The unit answered on output " + pair.output.name + " and input " + pair.input.name
-              + ".\n\nBoth are chosen and saved to MidiSettings.xml.";
+    listeners.jobChanged();
+}
 
-    if (result.unusable.size() > 0)
-        summary << "\n\nNot searched:\n  " << result.unusable.joinIntoString ("\n  ");
+//==============================================================================
+SessionResult UnitJobs::findUnit()
+{
+    if (isBusy())
+        return refusalWhileBusy ("Find Unit");
+
+    finder = std::make_unique<VeskUnitFinder> (MidiDeviceLists::system(), clock);
+    auto finderJob = std::make_unique<VeskFinderJob> (*finder);
+
+    finder->onProgress = [this]
+    { listeners.jobChanged(); };
+    finder->onFinished = [this]
+    { finderFinished(); };
+
+    startJob (std::move (finderJob));
+    finder->start();
+    return SessionResult::ok();
+}
+
+void UnitJobs::finderFinished()
+{
+    const auto& result = finder->getResult();
+    const bool found = result.answered.size() == 1 && ! result.cancelled;
+
+    if (found)
+        link.useFoundPair (result.answered.front());
+
+    if (auto* finderJob = dynamic_cast<VeskFinderJob*> (job.get()))
+        finderJob->ended (found);
+
+    listeners.jobChanged();
 }

@@ -1,46 +1,71 @@
 #pragma once
 
+#include "SessionListeners.h"
 #include "VeskJob.h"
+#include "VeskUnitLink.h"
 #include "unit/VeskTransfer.h"
-#include "unit/VeskUnitFinder.h"
 
-/** A transfer as the progress window shows it. */
-class VeskTransferJob : public VeskJob
+/**
+    What the session does with the unit over time, one at a time: the
+    transfers (Get All, Send All, Verify), Find Unit, and the paced sends of
+    the few records a library step or its undo changed.
+
+    Message thread only.
+*/
+class UnitJobs
 {
 public:
-    VeskTransferJob (VeskTransfer& transferToShow, const juce::String& titleToShow);
+    UnitJobs (VeskModel& model, VeskClock& clock, VeskUnitLink& link, SessionListeners& listeners);
+    ~UnitJobs();
 
-    juce::String getTitle() const override { return title; }
-    bool isRunning() const override { return transfer.isRunning(); }
-    void cancel() override { transfer.cancel(); }
-    double getProgress() const override;
-    juce::String getProgressText() const override;
-    juce::String getHeadline() const override;
-    juce::String getSummary() const override;
+    /** A transfer or a search runs. */
+    bool isBusy() const noexcept;
+
+    /** The job sends only the few records an undo step or a library step
+        changed: it takes a moment, ends by itself and shows no window. */
+    bool isSendingSomeRecords() const noexcept;
+
+    /** A Get All runs: what arrives is its own undo step, taken when it ends. */
+    bool isGettingAll() const noexcept;
+
+    /** The refusal of command while a job runs, or ok when none runs. */
+    SessionResult refusalWhileBusy (const juce::String& command) const;
+
+    /** Starts Get All, Send All or Verify; refused while busy, without an
+        output, or (but for Send All) without an input. */
+    SessionResult startTransfer (VeskTransfer::Kind kind);
+
+    /** Sends the records of blocks as Send All does, paced, as a job named
+        title; the shown user pattern is selected on the unit once they are in. */
+    void sendRecords (const std::vector<int>& blocks, const juce::String& title);
+
+    /** Looks for the unit on every port; one answering pair is chosen and saved. */
+    SessionResult findUnit();
+
+    /** The running job, or the last one; nullptr before the first. */
+    VeskJob* getJob() noexcept { return job.get(); }
+    void cancelJob();
+
+    VeskTransfer& getTransfer() noexcept { return transfer; }
+
+    /** A Get All ended: the blocks that arrived, the library as it was when
+        it started, and whether the unit changed it besides. */
+    std::function<void (const std::vector<int>& arrived, const juce::uint8* before, bool changedBesides)> onGotAll;
 
 private:
-    VeskTransfer& transfer;
-    juce::String title;
-};
+    void startJob (std::unique_ptr<VeskJob> newJob);
+    void transferFinished();
+    void finderFinished();
 
-/** Find Unit as the progress window shows it; the session writes the end. */
-class VeskFinderJob : public VeskJob
-{
-public:
-    explicit VeskFinderJob (VeskUnitFinder& finderToShow) : finder (finderToShow) {}
+    VeskModel& model;
+    VeskClock& clock;
+    VeskUnitLink& link;
+    SessionListeners& listeners;
+    VeskTransfer transfer;
+    std::unique_ptr<VeskUnitFinder> finder;
+    std::unique_ptr<VeskJob> job;
+    bool selectShownPatternAfterSending = false; // when the records of an undo or redo have gone out
+    juce::HeapBlock<juce::uint8> imageAtJobStart;
 
-    juce::String getTitle() const override { return "Find Unit"; }
-    bool isRunning() const override { return finder.isRunning(); }
-    void cancel() override { finder.cancel(); }
-    double getProgress() const override;
-    juce::String getProgressText() const override;
-    juce::String getHeadline() const override { return headline; }
-    juce::String getSummary() const override { return summary; }
-
-    /** Once it has ended; found: the one pair that answered is now chosen and saved. */
-    void describeEnd (bool found);
-
-private:
-    VeskUnitFinder& finder;
-    juce::String headline, summary;
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (UnitJobs)
 };

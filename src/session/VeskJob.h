@@ -1,6 +1,6 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "unit/VeskUnitFinder.h"
 
 /**
     Something the session does with the unit over time (a transfer, Find
@@ -21,7 +21,8 @@ struct VeskJob
     /** "Asking for User 05 (7 of 22)"; empty once it has ended. */
     virtual juce::String getProgressText() const = 0;
 
-    /** Once it has ended: "Done", "Cancelled", "Found" ... and what a person reads. */
+    /** Once it has ended: "Done", "Cancelled", "Found" ... and what a person
+        reads, with the next steps in the words of whoever shows it. */
     virtual juce::String getHeadline() const = 0;
-    virtual juce::String getSummary() const = 0;
+    virtual juce::String getSummary (const VeskUnitFinder::Advice& advice) const = 0;
 };

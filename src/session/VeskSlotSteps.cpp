@@ -10,28 +10,28 @@ namespace
     }
 }
 
-juce::Result VeskSlotSteps::copy (VeskSession& session, int from, int to)
+SessionResult VeskSlotSteps::copy (VeskSession& session, int from, int to)
 {
     auto* image = session.getModel().image;
     return session.changeRecords (copyName (from, to), { from, to }, [=]
                                   { VeskPatternSlots::copy (image, from, to); });
 }
 
-juce::Result VeskSlotSteps::copyFrom (VeskSession& session, const juce::uint8* otherImage, int from, int to)
+SessionResult VeskSlotSteps::copyFrom (VeskSession& session, const juce::uint8* otherImage, int from, int to)
 {
     auto* image = session.getModel().image;
     return session.changeRecords (copyName (from, to), { from, to }, [=]
                                   { VeskPatternSlots::copy (image, otherImage, from, to); });
 }
 
-juce::Result VeskSlotSteps::swap (VeskSession& session, int a, int b)
+SessionResult VeskSlotSteps::swap (VeskSession& session, int a, int b)
 {
     auto* image = session.getModel().image;
     return session.changeRecords ("Swap " + VeskFields::recordName (a) + " and " + VeskFields::recordName (b), { a, b }, [=]
                                   { VeskPatternSlots::swap (image, a, b); });
 }
 
-juce::Result VeskSlotSteps::initialise (VeskSession& session, int slot)
+SessionResult VeskSlotSteps::initialise (VeskSession& session, int slot)
 {
     auto* image = session.getModel().image;
     return session.changeRecords ("Initialise " + VeskFields::recordName (slot), { slot }, [=]

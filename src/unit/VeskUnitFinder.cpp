@@ -138,7 +138,7 @@ void VeskUnitFinder::finish()
         onFinished();
 }
 
-juce::String VeskUnitFinder::Result::describe() const
+juce::String VeskUnitFinder::Result::describe (const Advice& advice) const
 {
     juce::StringArray text;
 
@@ -153,7 +153,8 @@ juce::String VeskUnitFinder::Result::describe() const
                           : "No unit answered on any of the " + juce::String (numInputs) + " inputs after a request on each of the "
                                 + juce::String (outputsTried) + " outputs.");
 
-        text.add ("Check the cables and that the unit is switched on, or try the program with Unit > Virtual Unit.");
+        if (advice.whenNoneAnswered.isNotEmpty())
+            text.add (advice.whenNoneAnswered);
     }
     else if (answered.size() > 1)
     {
@@ -162,7 +163,8 @@ juce::String VeskUnitFinder::Result::describe() const
         for (auto& pair : answered)
             text.add ("  output " + pair.output.name + ", input " + pair.input.name);
 
-        text.add ("Choose the pair of the unit in Setup > Midi Settings.");
+        if (advice.whenSeveralAnswered.isNotEmpty())
+            text.add (advice.whenSeveralAnswered);
     }
 
     if (! unusable.isEmpty())

@@ -32,6 +32,14 @@ public:
         juce::MidiDeviceInfo output, input;
     };
 
+    /** What a person can do next when no single pair answered, in the words
+        of whoever shows the result: they name the program's menus. A line
+        left empty is left out. */
+    struct Advice
+    {
+        juce::String whenNoneAnswered, whenSeveralAnswered;
+    };
+
     struct Result
     {
         std::vector<Pair> answered;
@@ -39,8 +47,8 @@ public:
         int numOutputs = 0, numInputs = 0, outputsTried = 0;
         bool cancelled = false;
 
-        /** The dialog's text for anything but one answering pair. */
-        juce::String describe() const;
+        /** The text for anything but one answering pair. */
+        juce::String describe (const Advice& advice) const;
     };
 
     const Result& getResult() const noexcept { return result; }

@@ -2,6 +2,7 @@
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "app/LayoutReport.h"
+#include "app/SessionTexts.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskImage.h"
 #include "model/VeskProtocol.h"
@@ -479,6 +480,61 @@ TEST_F (ContentCompTest, CtrlCIsCopyOnTheLibraryPageAndCloseElsewhere)
     commandManager.removeListener (&invoked);
 }
 
+TEST_F (ContentCompTest, ACommandRefusedWhileAJobRunsNamesTheJobAndHowToEndIt)
+{
+    auto& session = content.getSession();
+    session.setVirtualUnitInUse (true);
+
+    auto untilIdle = [&session]
+    {
+        const auto giveUp = juce::Time::getMillisecondCounter() + 10000;
+
+        while (session.isBusy() && juce::Time::getMillisecondCounter() < giveUp)
+            juce::dispatchNextMessageOnSystemQueue (false);
+    };
+
+    const struct
+    {
+        const char* what;
+        std::function<void()> start;
+        juce::String expected;
+    } cases[] = {
+        { "a transfer, with its window", [&]
+          { ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk()); },
+          "The unit is busy with \"" + VeskTransfer::title (VeskTransfer::Kind::sendAll)
+              + "\".\n\nUndo waits until it has ended: wait, or press Cancel in its window." },
+        { "a few records, sent quietly", [&]
+          {
+              auto& model = session.getModel();
+              ASSERT_TRUE (session.changeRecords ("Level Of User 03", { 3 }, [&model]
+                                                  { model.userPattern (2)[VeskImage::Pattern::level] ^= 1; })
+                               .wasOk());
+          },
+          "The unit is busy with \"Level Of User 03\".\n\nUndo waits until it has ended: wait a moment." },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        c.start();
+        content.lastMessage.clear();
+        EXPECT_TRUE (perform (ContentComp::undoEdit));
+        EXPECT_EQ (content.lastMessage, c.expected);
+        session.cancelJob();
+        untilIdle();
+    }
+}
+
+TEST_F (ContentCompTest, FindUnitWithoutAnyPortSaysWhatToTryInstead)
+{
+    // No port exists here: the search ends at once.
+    EXPECT_TRUE (perform (ContentComp::findUnit));
+    dispatchPendingMessages();
+    EXPECT_FALSE (content.getSession().isBusy());
+    EXPECT_EQ (content.lastMessage, "No unit can answer: there is no MIDI output on this computer.\n"
+                                    "Check the cables and that the unit is switched on, or try the program with Unit > Virtual Unit.");
+}
+
 TEST_F (ContentCompTest, LibraryOperationsWhileATransferRunsAreRefusedAsNewAndOpenAre)
 {
     auto& session = content.getSession();
@@ -494,7 +550,7 @@ TEST_F (ContentCompTest, LibraryOperationsWhileATransferRunsAreRefusedAsNewAndOp
     {
         content.lastMessage.clear();
         EXPECT_TRUE (perform (id));
-        EXPECT_EQ (content.lastMessage, session.describeBusy (what));
+        EXPECT_EQ (content.lastMessage, SessionTexts::describe (session.refusalWhileBusy (what)));
     }
 
     session.cancelJob();

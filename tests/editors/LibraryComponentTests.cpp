@@ -37,7 +37,7 @@ namespace
         void select (const std::vector<int>& slots) { page.ourList.selectSlots (slots); }
 
         /** Copies the slots of from and pastes them onto ours selected. */
-        juce::Result copyPaste (LibraryList& from, const std::vector<int>& slots, const std::vector<int>& onto)
+        SessionResult copyPaste (LibraryList& from, const std::vector<int>& slots, const std::vector<int>& onto)
         {
             from.selectSlots (slots);
             const auto text = page.copyText();
@@ -254,11 +254,11 @@ TEST_F (LibraryPage, ForeignClipboardTextIsRefusedAndChangesNothing)
         SCOPED_TRACE (text);
         const auto result = page.paste (text);
         EXPECT_TRUE (result.failed());
-        EXPECT_TRUE (result.getErrorMessage().contains ("Nothing was changed")) << result.getErrorMessage();
+        EXPECT_TRUE (result.getText().contains ("Nothing was changed")) << result.getText();
     }
 
     // Too many patterns for the slots after the one selected.
-    EXPECT_TRUE (copyPaste (page.ourList, { 1, 2, 3 }, { 19 }).getErrorMessage().contains ("past User 20"));
+    EXPECT_TRUE (copyPaste (page.ourList, { 1, 2, 3 }, { 19 }).getText().contains ("past User 20"));
 
     EXPECT_EQ (image(), start);
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
@@ -285,14 +285,14 @@ TEST_F (LibraryPage, PasteReadsTheClipboardThroughItsReaderOnlyWhenItCanPaste)
     select ({ 11 });
     const auto start = image();
     const auto refused = page.pasteFromClipboard();
-    EXPECT_TRUE (refused.getErrorMessage().startsWith ("The clipboard holds no patterns that can be pasted: it is more than 64 KiB of text.")) << refused.getErrorMessage();
-    EXPECT_TRUE (refused.getErrorMessage().contains ("Nothing was changed"));
+    EXPECT_TRUE (refused.getText().startsWith ("The clipboard holds no patterns that can be pasted: it is more than 64 KiB of text.")) << refused.getText();
+    EXPECT_TRUE (refused.getText().contains ("Nothing was changed"));
     EXPECT_EQ (image(), start);
     EXPECT_EQ (reads, 1);
 
     // Nothing selected: the clipboard's owner is not even asked.
     select ({});
-    EXPECT_TRUE (page.pasteFromClipboard().getErrorMessage().contains ("Select the slot"));
+    EXPECT_TRUE (page.pasteFromClipboard().getText().contains ("Select the slot"));
     EXPECT_EQ (reads, 1);
 
     why = juce::Result::ok();
@@ -312,7 +312,7 @@ TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
     ASSERT_TRUE (session.isBusy());
     const auto start = image();
 
-    const std::pair<const char*, std::function<juce::Result()>> cases[] = {
+    const std::pair<const char*, std::function<SessionResult()>> cases[] = {
         { "Paste", [&]
           { return page.paste (copied); } },
         { "Swap With...", [&]
@@ -326,7 +326,7 @@ TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
     };
 
     for (const auto& [what, action] : cases)
-        EXPECT_EQ (action().getErrorMessage(), session.describeBusy (what));
+        EXPECT_EQ (action(), session.refusalWhileBusy (what));
 
     EXPECT_EQ (image(), start);
     clock.runUntilIdle();

@@ -98,11 +98,11 @@ TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPac
     ASSERT_TRUE (syx.getFile().replaceWithData (bytes.getData(), bytes.getDataSize()));
 
     const auto before = image();
-    VeskSession::Outcome outcome;
+    SessionResult outcome;
     EXPECT_TRUE (sentBy ([&]
                          { outcome = session.importSyx (syx.getFile()); })
                      .empty());
-    ASSERT_FALSE (outcome.failed) << outcome.text;
+    ASSERT_FALSE (outcome.failed()) << outcome.getText();
     EXPECT_EQ (image(), imported);
     EXPECT_EQ (session.getHistory().getNumSteps(), 1);
     EXPECT_EQ (session.getUndoName(), "Import .syx");
@@ -126,7 +126,7 @@ TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPac
     EXPECT_EQ (image(), imported);
     EXPECT_EQ (hexLines (out.messages), bulksOf (imported, { -1, 3, 0 }));
 
-    ASSERT_FALSE (session.importSyx (syx.getFile()).failed);
+    ASSERT_FALSE (session.importSyx (syx.getFile()).failed());
     EXPECT_EQ (session.getHistory().getNumSteps(), 1) << "the same file again changes nothing";
 
     session.showPattern (7);
@@ -136,7 +136,7 @@ TEST_F (SessionTest, ImportIsOneStepWhoseUndoSendsTheChangedRecordsAtSendAllsPac
                      .empty());
     EXPECT_EQ (session.getHistory().getNumSteps(), 2) << "an export is no step";
     SessionRig other;
-    ASSERT_FALSE (other.session.importSyx (syx.getFile()).failed);
+    ASSERT_FALSE (other.session.importSyx (syx.getFile()).failed());
     EXPECT_EQ (blocks (other.model.image), blocks (model.image));
 }
 
@@ -160,25 +160,27 @@ TEST_F (SessionTest, GetAllIsOneStepWhoseUndoGivesEveryByteBackAndSendsTheChange
     ASSERT_TRUE (session.startTransfer (Kind::getAll).wasOk());
 
     // While it runs, nothing else that moves the library or talks to the unit starts.
-    const std::pair<const char*, std::function<juce::String()>> refusals[] = {
+    const std::pair<const char*, std::function<SessionResult()>> refusals[] = {
         { "Undo", [this]
-          { return session.undo().getErrorMessage(); } },
+          { return session.undo(); } },
         { "Redo", [this]
-          { return session.redo().getErrorMessage(); } },
+          { return session.redo(); } },
         { "Find Unit", [this]
-          { return session.findUnit().getErrorMessage(); } },
+          { return session.findUnit(); } },
         { "Send All", [this]
-          { return session.startTransfer (Kind::sendAll).getErrorMessage(); } },
+          { return session.startTransfer (Kind::sendAll); } },
         { "Import", [this]
-          { return session.importSyx (juce::File::getCurrentWorkingDirectory().getChildFile ("any.syx")).text; } },
+          { return session.importSyx (juce::File::getCurrentWorkingDirectory().getChildFile ("any.syx")); } },
         { "Import MIDI File", [this]
-          { return session.importMidi (juce::File::getCurrentWorkingDirectory().getChildFile ("any.mid")).text; } },
+          { return session.importMidi (juce::File::getCurrentWorkingDirectory().getChildFile ("any.mid")); } },
     };
 
     for (auto& [what, attempt] : refusals)
     {
         SCOPED_TRACE (what);
-        EXPECT_TRUE (attempt().contains ("busy with \"Get All From Unit\""));
+        const auto refusal = attempt();
+        EXPECT_EQ (refusal.getRefusal(), SessionResult::Refusal::busy);
+        EXPECT_EQ (refusal.getJobTitle(), "Get All From Unit");
         EXPECT_EQ (session.getHistory().getNumDone(), 1);
     }
 
@@ -260,7 +262,7 @@ TEST_F (SessionTest, SendAllAndVerifyGoOnlyToTheVirtualUnitInUseAndAreNoSteps)
         {
             SCOPED_TRACE (VeskTransfer::title (kind));
             EXPECT_TRUE (sentBy ([&]
-                                 { EXPECT_TRUE (session.startTransfer (kind).getErrorMessage().contains ("No MIDI output")); })
+                                 { EXPECT_EQ (session.startTransfer (kind).getRefusal(), SessionResult::Refusal::noOutput); })
                              .empty());
             EXPECT_FALSE (session.isBusy());
         }
@@ -307,7 +309,7 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
     struct Case
     {
         const char* name;
-        std::function<juce::Result()> step;
+        std::function<SessionResult()> step;
         std::vector<int> sent;
         std::function<void (std::vector<juce::uint8>&)> expect;
     };
@@ -353,7 +355,8 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
 
         out.clear();
         ASSERT_TRUE (c.step().wasOk());
-        EXPECT_TRUE (session.describeBusy ("Undo").endsWith ("wait a moment.")) << "no window to cancel in";
+        const auto busy = session.refusalWhileBusy ("Undo");
+        EXPECT_TRUE (busy.getRefusal() == SessionResult::Refusal::busy && ! busy.jobHasWindow()) << "no window to cancel in";
         EXPECT_EQ (image(), expected) << "the target records and no other byte";
         EXPECT_EQ (session.getUndoName(), c.name);
         EXPECT_TRUE (model.hasChangedSinceSaved());

@@ -81,7 +81,7 @@ TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUnd
     out.clear();
     const auto melodyFile = write ("melody.mid", melody());
     const auto outcome = session.importMidi (melodyFile);
-    ASSERT_FALSE (outcome.failed) << outcome.text;
+    ASSERT_FALSE (outcome.failed()) << outcome.getText();
     const auto after = image();
 
     EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
@@ -102,7 +102,7 @@ TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUnd
 
     // The same file again changes nothing: no step, nothing sent.
     EXPECT_TRUE (sentBy ([&]
-                         { EXPECT_FALSE (session.importMidi (melodyFile).failed); })
+                         { EXPECT_FALSE (session.importMidi (melodyFile).failed()); })
                      .empty());
     EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
 }
@@ -115,12 +115,12 @@ TEST_F (SessionMidi, AFileThatCannotBeImportedLeavesThePatternAndTheUnitAlone)
     for (auto& file : { folder.getChildFile ("none.mid"), write ("text.mid", juce::MemoryBlock ("hello, this is text", 19)) })
     {
         SCOPED_TRACE (file.getFileName());
-        VeskSession::Outcome outcome;
+        SessionResult outcome;
         EXPECT_TRUE (sentBy ([&]
                              { outcome = session.importMidi (file); })
                          .empty());
-        EXPECT_TRUE (outcome.failed);
-        EXPECT_TRUE (outcome.text.contains (file.getFileName()) && outcome.text.contains ("left as it was")) << outcome.text;
+        EXPECT_TRUE (outcome.failed());
+        EXPECT_TRUE (outcome.getText().contains (file.getFileName()) && outcome.getText().contains ("left as it was")) << outcome.getText();
         EXPECT_EQ (image(), before);
         EXPECT_FALSE (session.canUndo());
     }

@@ -3,6 +3,10 @@
 
 namespace
 {
+    // The next steps as the program words them.
+    const VeskUnitFinder::Advice advice { "Check the cables and that the unit is switched on, or try the program with Unit > Virtual Unit.",
+                                          "Choose the pair of the unit in Setup > Midi Settings." };
+
     /**
         Fake MIDI ports. Each output may lead to a virtual unit; each unit's
         answers come out on one input, delivered to whatever callback has that
@@ -127,13 +131,13 @@ TEST (VeskUnitFinder, SaysSoWhenNothingAnswers)
 
     const auto result = find (ports);
     EXPECT_TRUE (result.answered.empty());
-    EXPECT_EQ (result.describe(),
+    EXPECT_EQ (result.describe (advice),
                "No unit answered on any of the 2 inputs after a request on each of the 1 outputs.\n"
                "Check the cables and that the unit is switched on, or try the program with Unit > Virtual Unit.\n"
                "\nNot searched:\n  Out 2 (output): cannot be opened");
 
     FakePorts none (0, 0);
-    EXPECT_TRUE (find (none).describe().startsWith ("No unit can answer: there is no MIDI output on this computer."));
+    EXPECT_TRUE (find (none).describe (advice).startsWith ("No unit can answer: there is no MIDI output on this computer."));
 }
 
 TEST (VeskUnitFinder, ListsEveryPairWhenTwoAnswer)
@@ -144,7 +148,7 @@ TEST (VeskUnitFinder, ListsEveryPairWhenTwoAnswer)
 
     const auto result = find (ports);
     ASSERT_EQ (result.answered.size(), 2u);
-    EXPECT_TRUE (result.describe().contains ("  output Out 1, input In 1\n  output Out 2, input In 2"));
+    EXPECT_TRUE (result.describe (advice).contains ("  output Out 1, input In 1\n  output Out 2, input In 2"));
 }
 
 TEST (VeskUnitFinder, ADamagedOrForeignAnswerIsNoAnswer)

@@ -1,0 +1,48 @@
+#include "SessionListeners.h"
+
+#include <algorithm>
+
+void SessionListeners::add (Listener* listener)
+{
+    if (std::find (listeners.begin(), listeners.end(), listener) == listeners.end())
+        listeners.push_back (listener);
+}
+
+void SessionListeners::remove (Listener* listener)
+{
+    listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end());
+}
+
+void SessionListeners::call (const std::function<void (Listener&)>& tell)
+{
+    // A listener may remove itself or another while it is told.
+    const auto toTell = listeners;
+
+    for (auto* listener : toTell)
+        if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+            tell (*listener);
+}
+
+void SessionListeners::libraryRestored (int block)
+{
+    call ([block] (Listener& l)
+          { l.libraryRestored (block); });
+}
+
+void SessionListeners::patternShown (int patternItem)
+{
+    call ([patternItem] (Listener& l)
+          { l.patternShown (patternItem); });
+}
+
+void SessionListeners::jobChanged()
+{
+    call ([] (Listener& l)
+          { l.jobChanged(); });
+}
+
+void SessionListeners::historyChanged()
+{
+    call ([] (Listener& l)
+          { l.historyChanged(); });
+}

@@ -1,0 +1,137 @@
+#include "VeskUnitLink.h"
+#include "midi/MidiOutLog.h"
+#include "midi/MidiOutTee.h"
+#include "midi/MidiSettingsFile.h"
+
+VeskUnitLink::VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen)
+    : virtualUnit (clock),
+      tap (makeTap (wireTap, midiOut)),
+      startGate (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut))
+{
+    if (openDevices)
+        startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
+
+    // With the start-up reset off the whole start sends nothing, the pattern
+    // page's first word to the unit included, until the gate opens.
+    startGate.setOpen (startGateOpen);
+}
+
+VeskUnitLink::~VeskUnitLink()
+{
+    detachReceivers();
+}
+
+std::unique_ptr<MidiOut> VeskUnitLink::makeTap (MidiOut* wireTap, MidiOut& destination)
+{
+    if (wireTap != nullptr)
+        return std::make_unique<MidiOutTee> (*wireTap, destination);
+
+    return MidiOutLog::fromEnvironment (destination);
+}
+
+void VeskUnitLink::connect (VeskModel& modelToUse, std::vector<MyMidiInputCallback::Listener*> firstListeners)
+{
+    model = &modelToUse;
+    firstReceiverListeners = std::move (firstListeners);
+    attachReceivers();
+}
+
+void VeskUnitLink::addReceiverListener (MyMidiInputCallback::Listener* listener)
+{
+    receiverListeners.push_back (listener);
+
+    for (auto* receiver : receivers)
+        receiver->addListener (listener);
+}
+
+void VeskUnitLink::removeReceiverListener (MyMidiInputCallback::Listener* listener)
+{
+    receiverListeners.erase (std::remove (receiverListeners.begin(), receiverListeners.end(), listener), receiverListeners.end());
+
+    for (auto* receiver : receivers)
+        receiver->removeListener (listener);
+}
+
+void VeskUnitLink::attachReceivers()
+{
+    detachReceivers();
+
+    if (model == nullptr)
+        return;
+
+    auto addReceiver = [this] (const juce::String& identifier)
+    {
+        auto* receiver = receivers.add (std::make_unique<MyMidiInputCallback> (*model));
+
+        for (auto* listener : firstReceiverListeners)
+            receiver->addListener (listener);
+
+        for (auto* listener : receiverListeners)
+            receiver->addListener (listener);
+
+        receiverInputs.add (identifier);
+        return receiver;
+    };
+
+    if (virtualUnitInUse)
+    {
+        virtualUnit.connectTo (addReceiver ({}));
+        return;
+    }
+
+    for (const auto& input : juce::MidiInput::getAvailableDevices())
+        if (deviceManager.isMidiInputDeviceEnabled (input.identifier))
+            deviceManager.addMidiInputDeviceCallback (input.identifier, addReceiver (input.identifier));
+}
+
+void VeskUnitLink::detachReceivers()
+{
+    virtualUnit.connectTo (nullptr);
+
+    for (int i = 0; i < receivers.size(); ++i)
+        if (receiverInputs[i].isNotEmpty())
+            deviceManager.removeMidiInputDeviceCallback (receiverInputs[i], receivers[i]);
+
+    receivers.clear();
+    receiverInputs.clear();
+}
+
+void VeskUnitLink::setVirtualUnitInUse (bool shouldBeInUse)
+{
+    virtualUnitInUse = shouldBeInUse;
+    midiOut.setTarget (shouldBeInUse ? static_cast<MidiOut&> (virtualUnit) : static_cast<MidiOut&> (deviceOut));
+    attachReceivers();
+}
+
+SessionResult::Refusal VeskUnitLink::whatIsMissing (bool needsAnswers) const
+{
+    if (virtualUnitInUse)
+        return SessionResult::Refusal::none;
+
+    if (deviceManager.getDefaultMidiOutput() == nullptr)
+        return SessionResult::Refusal::noOutput;
+
+    if (needsAnswers && receivers.isEmpty())
+        return SessionResult::Refusal::noInput;
+
+    return SessionResult::Refusal::none;
+}
+
+void VeskUnitLink::useFoundPair (const VeskUnitFinder::Pair& pair)
+{
+    deviceManager.setDefaultMidiOutputDevice (pair.output.identifier);
+    deviceManager.setMidiInputDeviceEnabled (pair.input.identifier, true);
+    outputChosenSinceStart = true;
+    MidiSettingsFile::save (deviceManager, true);
+
+    if (virtualUnitInUse)
+        setVirtualUnitInUse (false);
+    else
+        attachReceivers();
+}
+
+void VeskUnitLink::midiSettingsClosed()
+{
+    MidiSettingsFile::save (deviceManager, outputChosenSinceStart);
+    attachReceivers();
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "SessionTestSupport.h"
+
+/** The session's parts wired as the session wires them, without the front,
+    on a recorder in virtual time; a step's pattern is shown by hand. */
+struct SessionParts
+{
+    explicit SessionParts (bool startGateOpen = true) : link (clock, false, &out, startGateOpen)
+    {
+        history.showPattern = [this] (int patternItem, bool selectOnUnit)
+        {
+            shown.push_back ({ patternItem, selectOnUnit });
+            model.currentPatternIndex = patternItem - 1;
+            model.currentPattern = model.userPattern (model.currentPatternIndex);
+        };
+
+        link.connect (model, { &history, &jobs.getTransfer() });
+    }
+
+    VirtualClock clock;
+    RecordingMidiOut out;
+    SessionListeners listeners;
+    VeskUnitLink link;
+    VeskModel model { link.getOutput() };
+    UnitJobs jobs { model, clock, link, listeners };
+    EditHistory history { model, clock, jobs, listeners };
+    FileExchange files { model, jobs, history, listeners };
+    std::vector<std::pair<int, bool>> shown; // what the history showed, and whether selected on the unit
+};
