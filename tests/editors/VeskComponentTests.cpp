@@ -110,7 +110,7 @@ TEST_F (TabbedEditor, AGridThatGrowsOrShrinksKeepsTheScrollPositionWhereItStillF
     model.currentPattern[Pattern::type] = PartType::filter;
     editor.refreshPatternsPage (0);
 
-    auto* grid = new GridSizedEditor (session);
+    auto* grid = new GridSizedEditor (session, VeskImage::PartType::lead);
     page.partEditor = grid;
     page.addAndMakeVisible (grid);
 
