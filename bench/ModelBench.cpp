@@ -28,6 +28,18 @@ namespace
         state.counters["bytesSent"] = benchmark::Counter ((double) out.bytes, benchmark::Counter::kAvgIterations);
     }
 
+    /** The image of a new library, as `vesk new`, the virtual unit and the slot tools take it. */
+    void writeDefaults (benchmark::State& state)
+    {
+        std::vector<juce::uint8> image ((size_t) VeskImage::imageSize);
+
+        for (auto _ : state)
+        {
+            VeskModel::writeDefaults (image.data());
+            benchmark::DoNotOptimize (image.data());
+        }
+    }
+
     void saveLibrary (benchmark::State& state)
     {
         CountingMidiOut out;
@@ -68,6 +80,7 @@ namespace
 }
 
 BENCHMARK (resetToDefaults);
+BENCHMARK (writeDefaults);
 BENCHMARK (saveLibrary);
 BENCHMARK (loadLibrary);
 BENCHMARK (decodePatternDump);

@@ -18,10 +18,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
       session (withStartChoice (options, settings))
 {
     dialogs = std::make_unique<AppDialogs> (*this, session, lastMessage, showDialogs);
-
-    if (session.getStartError().isNotEmpty())
-        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Midi Settings",
-                                                MidiSettingsFile::describeOpenError (session.getStartError()), "ok");
+    reportStartError();
 
     editor = std::make_unique<VeskComponent> (session);
     addAndMakeVisible (editor.get());
@@ -42,6 +39,22 @@ ContentComp::~ContentComp()
     libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
+}
+
+void ContentComp::finishStart()
+{
+    if (session.isStarted())
+        return;
+
+    session.start();
+    reportStartError();
+}
+
+void ContentComp::reportStartError()
+{
+    if (session.getStartError().isNotEmpty())
+        juce::AlertWindow::showMessageBoxAsync (juce::MessageBoxIconType::WarningIcon, "Midi Settings",
+                                                MidiSettingsFile::describeOpenError (session.getStartError()), "ok");
 }
 
 void ContentComp::resized()
@@ -189,6 +202,9 @@ bool ContentComp::perform (const InvocationInfo& info)
         commandManager.commandStatusChanged();
         return true;
     };
+
+    // A command that comes before the deferred start has run finds the ports open.
+    finishStart();
 
     if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID))
         return true;

@@ -76,6 +76,11 @@ public:
         keeps everything as it was and next does not run. */
     void saveIfNeededThen (std::function<void()> next);
 
+    /** With VeskSession::Options::deferStart, once the window is on screen:
+        opens the ports and sends what waited (the start-up reset first), and
+        says if the saved output could not be opened. Does nothing later on. */
+    void finishStart();
+
     /** A file from the command line, a later start or a drop: a .syx file is
         imported into the library, a MIDI file into the shown pattern, anything
         else opened as a library. */
@@ -123,6 +128,7 @@ private:
     void chooseMidiFile (bool forImport);
     void startTransfer (VeskTransfer::Kind kind);
     void historyChanged() override;
+    void reportStartError();
 
     juce::ApplicationCommandManager& commandManager;
     UserSettings settings;

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 #include "ContentComp.h"
 
+#include <utility>
+
 MainWindow::MainWindow()
     : juce::DocumentWindow ("Vesk Edit", juce::Colour (0xff999999), juce::DocumentWindow::allButtons)
 {
@@ -11,7 +13,10 @@ MainWindow::MainWindow()
 
     setResizable (true, false);
 
-    auto content = std::make_unique<ContentComp> (*commandManager);
+    // The ports are opened, and the start-up reset sent, once the window shows.
+    VeskSession::Options options;
+    options.deferStart = true;
+    auto content = std::make_unique<ContentComp> (*commandManager, options);
 
     // Without this, a key press finds no target once no window is active
     // (after a dialog closes, or with no window manager at all).
@@ -51,6 +56,14 @@ ContentComp& MainWindow::getContentComp() noexcept
 void MainWindow::closeButtonPressed()
 {
     juce::JUCEApplication::getInstance()->systemRequestedQuit();
+}
+
+void MainWindow::paint (juce::Graphics& g)
+{
+    juce::DocumentWindow::paint (g);
+
+    if (onFirstPaint != nullptr)
+        juce::MessageManager::callAsync (std::exchange (onFirstPaint, nullptr));
 }
 
 void MainWindow::applyColours (juce::LookAndFeel& lf)

@@ -17,6 +17,11 @@ public:
     ~MainWindow() override;
 
     void closeButtonPressed() override;
+    void paint (juce::Graphics& g) override;
+
+    /** Posted to the message thread once the window has been painted for the
+        first time: what the first look at the program need not wait for. */
+    std::function<void()> onFirstPaint;
 
     /** Installs the program's colours on a look-and-feel. */
     static void applyColours (juce::LookAndFeel& lf);

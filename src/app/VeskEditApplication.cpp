@@ -54,12 +54,30 @@ void VeskEditApplication::initialise (const juce::String&)
 
     layoutReport = LayoutReport::fromEnvironment (*mainWindow);
 
-    if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
-                                                   { openFromOutside (paths); }))
-        std::cerr << "VeskEdit: later starts cannot hand files to this one: " << handover->getProblem() << std::endl;
+    // The ports and the listener wait until the window has been painted; a
+    // later start meanwhile finds the lock taken and keeps trying for its 5 s.
+    mainWindow->onFirstPaint = [this]
+    { finishStart(); };
+
+    // A window that is not painted soon (started minimised) does not keep the unit waiting.
+    juce::Timer::callAfterDelay (1000, [this]
+                                 { finishStart(); });
 
     if (! files.isEmpty())
         mainWindow->getContentComp().openFileFromOutside (juce::File (files[0]));
+}
+
+void VeskEditApplication::finishStart()
+{
+    if (mainWindow == nullptr || startFinished)
+        return;
+
+    startFinished = true;
+    mainWindow->getContentComp().finishStart();
+
+    if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
+                                                   { openFromOutside (paths); }))
+        std::cerr << "VeskEdit: later starts cannot hand files to this one: " << handover->getProblem() << std::endl;
 }
 
 void VeskEditApplication::shutdown()

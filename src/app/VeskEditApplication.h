@@ -23,10 +23,12 @@ public:
 
 private:
     void openFromOutside (const juce::StringArray& paths);
+    void finishStart();
 
     std::unique_ptr<InstanceHandover> handover;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<LayoutReport> layoutReport;
+    bool startFinished = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskEditApplication)
 };

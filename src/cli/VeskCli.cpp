@@ -92,43 +92,6 @@ namespace
 
     constexpr size_t maxDumpBodySize = (size_t) VeskProtocol::patternBulkBodySize;
 
-    juce::var rawAndValue (int raw, const juce::String& value)
-    {
-        auto* object = new juce::DynamicObject();
-        object->setProperty ("raw", raw);
-        object->setProperty ("value", value);
-        return object;
-    }
-
-    juce::var patternJson (const juce::uint8* image, VeskBlock block)
-    {
-        const auto* record = image + block.imageOffset();
-        auto* object = new juce::DynamicObject();
-        object->setProperty ("name", block.name());
-
-        for (auto& field : VeskFields::patternFields())
-            object->setProperty (field.name, rawAndValue (record[field.offset], VeskFields::patternValue (record, field.offset)));
-
-        juce::Array<juce::var> steps;
-
-        for (int s = 0; s < Pattern::numSteps; ++s)
-        {
-            auto* step = new juce::DynamicObject();
-            step->setProperty ("step", s + 1);
-
-            for (auto& field : VeskFields::stepFields())
-                step->setProperty (field.name, rawAndValue (record[field.offset + s], VeskFields::patternValue (record, field.offset + s)));
-
-            steps.add (step);
-        }
-
-        object->setProperty ("steps", steps);
-        return object;
-    }
-
-    juce::String padded (const juce::String& text, int width) { return text.paddedRight (' ', width); }
-
-    constexpr int nameWidth = 26;
 }
 
 VeskCli::VeskCli (std::ostream& o, std::ostream& e)
@@ -308,21 +271,6 @@ int VeskCli::newLibrary (const juce::StringArray& files, bool force)
     return finish (path, bytes, holdsExactly (path, bytes));
 }
 
-int VeskCli::show (const juce::String& path, bool json)
-{
-    Image image;
-
-    if (! readLibrary (path, image))
-        return exitFailed;
-
-    if (json)
-        showJson (path, image);
-    else
-        showText (path, image);
-
-    return exitOk;
-}
-
 int VeskCli::exportSyx (const juce::String& libraryPath, const juce::String& syxPath, bool force)
 {
     // Also through a link or another name for the same folder: not even
@@ -388,122 +336,6 @@ int VeskCli::importSyx (const juce::String& syxPath, const juce::String& library
     }
 
     return finishLibrary (libraryPath, image, existed && image == before);
-}
-
-int VeskCli::diff (const juce::String& pathA, const juce::String& pathB)
-{
-    Image a, b;
-
-    if (! readLibrary (pathA, a) || ! readLibrary (pathB, b))
-        return exitUsage;
-
-    const auto differences = VeskFields::differences (a.data(), b.data());
-
-    for (auto& d : differences)
-        out << padded (d.where, 10) << padded (d.field, nameWidth) << d.valueA << " -> " << d.valueB << "\n";
-
-    return differences.empty() ? exitOk : exitFailed;
-}
-
-//==============================================================================
-void VeskCli::showText (const juce::String& path, const Image& image)
-{
-    auto row = [this] (const juce::String& name, const juce::String& value)
-    {
-        out << "  " << padded (name, nameWidth) << value << "\n";
-    };
-
-    out << "Library " << path << "\n\nSystem\n";
-
-    for (int offset = 0; offset < systemBlockSize; ++offset)
-    {
-        const auto name = VeskFields::systemFieldName (offset);
-
-        // Reserved bytes are listed only when something put a value there.
-        if (! name.startsWith ("reserved") || image[(size_t) offset] != 0)
-            row (name, VeskFields::systemValue (image.data(), offset));
-    }
-
-    for (const auto block : VeskBlock::patterns())
-    {
-        auto* pattern = image.data() + block.imageOffset();
-        out << "\n"
-            << block.name() << "\n";
-
-        for (auto& field : VeskFields::patternFields())
-            row (field.name, VeskFields::patternValue (pattern, field.offset));
-
-        juce::String header ("  step");
-
-        for (auto& field : VeskFields::stepFields())
-            header << "  " << padded (field.name, 9);
-
-        out << header.trimEnd() << "\n";
-
-        for (int s = 0; s < Pattern::numSteps; ++s)
-        {
-            auto line = "  " + juce::String (s + 1).paddedLeft (' ', 4);
-
-            for (auto& field : VeskFields::stepFields())
-                line << "  " << padded (VeskFields::patternValue (pattern, field.offset + s), 9);
-
-            out << line.trimEnd() << "\n";
-        }
-    }
-
-    int nonZero = 0;
-
-    for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
-        nonZero += image[(size_t) offset] != 0 ? 1 : 0;
-
-    out << "\nReserved\n";
-    row ("reservedArea", juce::String (reservedAreaSize) + " bytes, "
-                             + (nonZero == 0 ? juce::String ("all zero") : juce::String (nonZero) + " not zero"));
-}
-
-void VeskCli::showJson (const juce::String& path, const Image& image)
-{
-    auto* root = new juce::DynamicObject();
-    juce::var document (root);
-    root->setProperty ("file", path);
-
-    auto* system = new juce::DynamicObject();
-
-    for (auto& field : VeskFields::systemFields())
-        system->setProperty (field.name, rawAndValue (image[(size_t) field.offset], VeskFields::systemValue (image.data(), field.offset)));
-
-    juce::Array<juce::var> reserved;
-
-    for (int offset = 0; offset < systemBlockSize; ++offset)
-    {
-        if (VeskFields::systemFieldName (offset).startsWith ("reserved"))
-        {
-            auto* byte = new juce::DynamicObject();
-            byte->setProperty ("offset", offset);
-            byte->setProperty ("raw", image[(size_t) offset]);
-            reserved.add (byte);
-        }
-    }
-
-    system->setProperty ("reserved", reserved);
-    root->setProperty ("systemBlock", system);
-    root->setProperty ("temporaryPattern", patternJson (image.data(), VeskBlock::temporary()));
-
-    juce::Array<juce::var> users;
-
-    for (const auto block : VeskBlock::patterns())
-        if (block.isUser())
-            users.add (patternJson (image.data(), block));
-
-    root->setProperty ("userPatterns", users);
-
-    auto* area = new juce::DynamicObject();
-    area->setProperty ("offset", reservedAreaOffset);
-    area->setProperty ("size", reservedAreaSize);
-    area->setProperty ("raw", juce::String::toHexString (image.data() + reservedAreaOffset, reservedAreaSize, 0));
-    root->setProperty ("reservedArea", area);
-
-    out << juce::JSON::toString (document) << "\n";
 }
 
 //==============================================================================

@@ -29,7 +29,7 @@ juce::String LibraryRows::typeText (const juce::uint8* record)
 
 juce::String LibraryRows::tempoText (const juce::uint8* record)
 {
-    return juce::String ((record[Pattern::tempoHigh] * 128 + record[Pattern::tempoLow]) / 10);
+    return juce::String (Pattern::tempo (record) / 10);
 }
 
 juce::String LibraryRows::lengthText (const juce::uint8* record)

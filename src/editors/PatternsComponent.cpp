@@ -4,6 +4,7 @@
 #include "VeskLeadComponent.h"
 #include "VeskLineinComponent.h"
 #include "VeskRythmComponent.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -30,6 +31,11 @@ namespace
             toggle->setRadioGroupId (radioGroup);
 
         return toggle;
+    }
+
+    const VeskFieldTable::Entry& entryOf (const VeskModel& model, int offset)
+    {
+        return VeskFieldTable::pattern (offset, model.currentPattern);
     }
 }
 
@@ -64,7 +70,8 @@ PatternsComponent::PatternsComponent (VeskSession& sessionToUse)
     commonGroup->addAndMakeVisible (tempoSlider);
     tempoSlider->addListener (this);
     tempoSlider->addListener (&tempoGestures);
-    tempoSlider->setRange (40.0, 240.0, 1.0);
+    const auto& tempo = entryOf (*model, VeskImage::Pattern::tempoHigh);
+    tempoSlider->setRange (tempo.lowest, tempo.highest, tempo.interval);
     tempoSlider->setPopupMenuEnabled (true);
     tempoSlider->setSliderStyle (juce::Slider::SliderStyle::IncDecButtons);
     tempoSlider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 30, 15);
@@ -177,7 +184,7 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
     if (controllerNumber == 0)
     {
         const int shownType = typeCombo->getSelectedItemIndex();
-        typeCombo->setSelectedItemIndex (pattern[type], juce::dontSendNotification);
+        typeCombo->setSelectedItemIndex ((int) entryOf (*model, type).shownAt (pattern, type), juce::dontSendNotification);
 
         if (typeCombo->getSelectedItemIndex() != shownType)
         {
@@ -185,13 +192,15 @@ void PatternsComponent::updateFromPattern (int controllerNumber)
             editorIsNew = true;
         }
 
-        tempoSlider->setValue ((pattern[tempoHigh] * 128 + pattern[tempoLow]) / 10.0, juce::dontSendNotification);
+        tempoSlider->setValue (entryOf (*model, tempoHigh).shownAt (pattern, tempoHigh), juce::dontSendNotification);
 
-        (pattern[patternLength] == 0 ? oneBarToggle : twoBarsToggle)->setToggleState (true, juce::dontSendNotification);
-        (pattern[stepsPerBar] == 0 ? twelveStepsToggle : sixteenStepsToggle)->setToggleState (true, juce::dontSendNotification);
+        const bool oneBar = entryOf (*model, patternLength).shownAt (pattern, patternLength) == 1;
+        const bool twelveSteps = entryOf (*model, stepsPerBar).shownAt (pattern, stepsPerBar) == 12;
+        (oneBar ? oneBarToggle : twoBarsToggle)->setToggleState (true, juce::dontSendNotification);
+        (twelveSteps ? twelveStepsToggle : sixteenStepsToggle)->setToggleState (true, juce::dontSendNotification);
 
         // The unit is told the loop control again when the shown one changes.
-        loopCtrlCombo->setSelectedItemIndex (pattern[loopCtrl], juce::sendNotificationAsync);
+        loopCtrlCombo->setSelectedItemIndex ((int) entryOf (*model, loopCtrl).shownAt (pattern, loopCtrl), juce::sendNotificationAsync);
     }
 
     // A new editor has read the whole pattern already.
@@ -221,7 +230,7 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        session.edit (VeskField::pattern (type), value);
+        session.edit (VeskField::pattern (type), entryOf (*model, type).stored (value));
         synthSeqToggle->setToggleState (false, juce::dontSendNotification);
         rebuildPartEditor();
     }
@@ -234,14 +243,14 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         if (value < 0)
             return;
 
-        session.edit (VeskField::pattern (loopCtrl), value);
+        session.edit (VeskField::pattern (loopCtrl), entryOf (*model, loopCtrl).stored (value));
     }
 }
 
 void PatternsComponent::sliderValueChanged (juce::Slider* slider)
 {
     if (slider == tempoSlider)
-        session.edit (VeskField::tempo(), VeskModel::tempoValue (tempoSlider->getValue()));
+        session.edit (VeskField::tempo(), entryOf (*model, VeskImage::Pattern::tempoHigh).stored (tempoSlider->getValue()));
 }
 
 void PatternsComponent::buttonClicked (juce::Button* button)
@@ -256,16 +265,16 @@ void PatternsComponent::buttonClicked (juce::Button* button)
 
     if (button == oneBarToggle || button == twoBarsToggle)
     {
-        const int value = oneBarToggle->getToggleState() ? 0 : 1;
-        session.edit (VeskField::pattern (patternLength), value);
+        const int bars = oneBarToggle->getToggleState() ? 1 : 2;
+        session.edit (VeskField::pattern (patternLength), entryOf (*model, patternLength).stored (bars));
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);
     }
     else if (button == twelveStepsToggle || button == sixteenStepsToggle)
     {
-        const int value = twelveStepsToggle->getToggleState() ? 0 : 1;
-        session.edit (VeskField::pattern (stepsPerBar), value);
+        const int steps = twelveStepsToggle->getToggleState() ? 12 : 16;
+        session.edit (VeskField::pattern (stepsPerBar), entryOf (*model, stepsPerBar).stored (steps));
 
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);

@@ -1,6 +1,7 @@
 #include "SequencerComponent.h"
 
 #include "VeskFonts.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -155,7 +156,7 @@ juce::Rectangle<int> SequencerComponent::getVisibleBox() const
 //==============================================================================
 void SequencerComponent::storeStepAndSend (int field, int step, int value)
 {
-    session.edit (VeskField::step (field, step), value);
+    session.edit (VeskField::step (field, step), VeskFieldTable::pattern (field, model->currentPattern).stored (value));
 }
 
 void SequencerComponent::mouseMove (const juce::MouseEvent& e)
@@ -186,8 +187,10 @@ void SequencerComponent::mouseDown (const juce::MouseEvent&)
 void SequencerComponent::mouseDrag (const juce::MouseEvent& e)
 {
     // Always from the stored values, so only the total distance from the press counts.
-    pendingLevel = juce::jlimit (0, 127, stepByte (Pattern::stepLevel, hoverStep) - e.getDistanceFromDragStartY());
-    pendingGate = juce::jlimit (0, Pattern::maxGate, stepByte (Pattern::stepGate, hoverStep) + e.getDistanceFromDragStartX());
+    // What each would store, so the bar shown is the one that stays.
+    const auto* record = model->currentPattern;
+    pendingLevel = VeskFieldTable::pattern (Pattern::stepLevel, record).stored (stepByte (Pattern::stepLevel, hoverStep) - e.getDistanceFromDragStartY());
+    pendingGate = VeskFieldTable::pattern (Pattern::stepGate, record).stored (stepByte (Pattern::stepGate, hoverStep) + e.getDistanceFromDragStartX());
     repaint();
 }
 
@@ -212,7 +215,7 @@ void SequencerComponent::mouseWheelMove (const juce::MouseEvent&, const juce::Mo
         return;
 
     const int stored = stepByte (Pattern::stepType, hoverStep);
-    storeStepAndSend (Pattern::stepType, hoverStep, VeskModel::stepTypeValue (wheel.deltaY > 0.0f ? stored + 1 : stored - 1));
+    storeStepAndSend (Pattern::stepType, hoverStep, wheel.deltaY > 0.0f ? stored + 1 : stored - 1);
     repaint();
 }
 

@@ -1,4 +1,5 @@
 #include "SystemComponent.h"
+#include "model/VeskFieldTable.h"
 
 SystemComponent::SystemComponent (VeskSession& sessionToUse)
     : session (sessionToUse),
@@ -8,7 +9,8 @@ SystemComponent::SystemComponent (VeskSession& sessionToUse)
 
     masterTuneSlider = new juce::Slider ("Master Tune");
     masterTuneSlider->setSliderStyle (juce::Slider::SliderStyle::LinearHorizontal);
-    masterTuneSlider->setRange (427.4, 452.6, 0.2);
+    const auto& masterTune = VeskFieldTable::system (VeskImage::System::masterTune);
+    masterTuneSlider->setRange (masterTune.lowest, masterTune.highest, masterTune.interval);
     masterTuneSlider->setNumDecimalPlacesToDisplay (1);
     masterTuneSlider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 70, 20);
     masterTuneSlider->setTextValueSuffix (" Hz");
@@ -19,10 +21,10 @@ SystemComponent::SystemComponent (VeskSession& sessionToUse)
     addAndMakeVisible (masterTuneSlider);
     masterTuneLabel = attachLabel ("mt", "Master Tune ", masterTuneSlider);
 
-    transposeSlider = createStepper ("Transpose", -12.0, 12.0);
+    transposeSlider = createStepper ("Transpose", VeskImage::System::transpose);
     transposeLabel = attachLabel ("t", "Transpose ", transposeSlider);
 
-    midiChannelSlider = createStepper ({}, 0.0, 16.0);
+    midiChannelSlider = createStepper ({}, VeskImage::System::midiChannel);
     midiChannelLabel = attachLabel ("mc", "MIDI Channel ", midiChannelSlider);
 
     receiveProgramChangeButton = createSwitch ("Receive Program Change");
@@ -48,12 +50,13 @@ SystemComponent::~SystemComponent()
     setLookAndFeel (nullptr);
 }
 
-juce::Slider* SystemComponent::createStepper (const juce::String& name, double minimum, double maximum)
+juce::Slider* SystemComponent::createStepper (const juce::String& name, int offset)
 {
+    const auto& field = VeskFieldTable::system (offset);
     auto* slider = new juce::Slider (name);
     slider->setSliderStyle (juce::Slider::SliderStyle::IncDecButtons);
     slider->setIncDecButtonsMode (juce::Slider::IncDecButtonMode::incDecButtonsDraggable_Vertical);
-    slider->setRange (minimum, maximum, 1.0);
+    slider->setRange (field.lowest, field.highest, field.interval);
     slider->setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxLeft, false, 30, 20);
     slider->setPopupMenuEnabled (true);
     slider->addListener (this);
@@ -83,13 +86,16 @@ void SystemComponent::updateFromSystemBlock()
     using namespace VeskImage::System;
     const auto* block = model->systemBlock;
 
-    masterTuneSlider->setValue (427.4 + 0.2 * block[masterTune], juce::dontSendNotification);
-    transposeSlider->setValue (block[transpose] - 12, juce::dontSendNotification);
-    midiChannelSlider->setValue (model->getMidiChannel(), juce::dontSendNotification);
-    receiveProgramChangeButton->setToggleState (block[receiveProgramChange] != 0, juce::dontSendNotification);
-    transmitProgramChangeButton->setToggleState (block[transmitProgramChange] != 0, juce::dontSendNotification);
-    receiveControlChangeButton->setToggleState (block[receiveControlChange] != 0, juce::dontSendNotification);
-    receivePitchBendButton->setToggleState (block[receivePitchBend] != 0, juce::dontSendNotification);
+    auto shown = [block] (int offset)
+    { return VeskFieldTable::system (offset).shownAt (block, offset); };
+
+    masterTuneSlider->setValue (shown (masterTune), juce::dontSendNotification);
+    transposeSlider->setValue (shown (transpose), juce::dontSendNotification);
+    midiChannelSlider->setValue (shown (midiChannel), juce::dontSendNotification);
+    receiveProgramChangeButton->setToggleState (shown (receiveProgramChange) != 0, juce::dontSendNotification);
+    transmitProgramChangeButton->setToggleState (shown (transmitProgramChange) != 0, juce::dontSendNotification);
+    receiveControlChangeButton->setToggleState (shown (receiveControlChange) != 0, juce::dontSendNotification);
+    receivePitchBendButton->setToggleState (shown (receivePitchBend) != 0, juce::dontSendNotification);
 }
 
 void SystemComponent::resized()
@@ -110,22 +116,21 @@ void SystemComponent::sliderValueChanged (juce::Slider* slider)
     using namespace VeskImage::System;
 
     if (slider == masterTuneSlider)
-    {
-        session.edit (VeskField::system (masterTune), VeskModel::masterTuneValue (masterTuneSlider->getValue()));
-    }
+        store (masterTune, masterTuneSlider->getValue());
     else if (slider == midiChannelSlider)
-    {
-        session.edit (VeskField::system (midiChannel), VeskModel::midiChannelValue ((int) midiChannelSlider->getValue()));
-    }
+        store (midiChannel, midiChannelSlider->getValue());
     else if (slider == transposeSlider)
-    {
-        session.edit (VeskField::system (transpose), (int) (transposeSlider->getValue() + 12.0));
-    }
+        store (transpose, transposeSlider->getValue());
+}
+
+void SystemComponent::store (int offset, double controlValue)
+{
+    session.edit (VeskField::system (offset), VeskFieldTable::system (offset).stored (controlValue));
 }
 
 void SystemComponent::storeSwitch (juce::Button* button, int offset)
 {
-    session.edit (VeskField::system (offset), button->getToggleState() ? 1 : 0);
+    store (offset, button->getToggleState() ? 1.0 : 0.0);
 }
 
 void SystemComponent::buttonClicked (juce::Button* button)

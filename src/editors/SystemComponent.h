@@ -41,9 +41,12 @@ public:
     juce::LookAndFeel_V4 pageLookAndFeel { juce::LookAndFeel_V4::getLightColourScheme() };
 
 private:
-    juce::Slider* createStepper (const juce::String& name, double minimum, double maximum);
+    /** A +/- stepper over the range of the system field at offset. */
+    juce::Slider* createStepper (const juce::String& name, int offset);
     juce::Label* attachLabel (const juce::String& name, const juce::String& text, juce::Slider* slider);
     juce::ToggleButton* createSwitch (const juce::String& text);
+    /** Edits the system field at offset with a control's value. */
+    void store (int offset, double controlValue);
     void storeSwitch (juce::Button* button, int offset);
 
     SliderGestures gestures { session };

@@ -1,9 +1,10 @@
 #include "VeskBassComponent.h"
 
+#include "model/VeskFieldTable.h"
 #include "model/VeskNames.h"
 
 VeskBassComponent::VeskBassComponent (VeskSession& sessionToUse)
-    : VeskTypeComponent (sessionToUse)
+    : VeskTypeComponent (sessionToUse, VeskImage::PartType::bass)
 {
     using namespace VeskImage::Pattern;
 
@@ -25,7 +26,7 @@ VeskBassComponent::VeskBassComponent (VeskSession& sessionToUse)
     amplifierLfoDepthSlider = addKnob (*lfoGroup, "amplifierLfoDepthSlider", { 7, 154, 45, 45 }, amplifierLfoDepth);
     waveCombo = addCombo (*oscGroup, "waveCombo", { 7, 46, 45, 17 }, wave, VeskNames::waves());
     toneCombo = addCombo (*oscGroup, "toneCombo", { 59, 46, 263, 17 }, toneOrKit, VeskNames::tones());
-    tuneSlider = addKnob (*oscGroup, "tuneSlider", { 330, 32, 45, 45 }, tuneOrEffectParam1, true);
+    tuneSlider = addKnob (*oscGroup, "tuneSlider", { 330, 32, 45, 45 }, tuneOrEffectParam1);
     filterAttackSlider = addKnob (*filterGroup, "filterAttackSlider", { 0, 32, 45, 45 }, filterAttack);
     filterDecaySlider = addKnob (*filterGroup, "filterDecaySlider", { 45, 32, 45, 45 }, filterDecayOrHhLevel);
     filterSustainSlider = addKnob (*filterGroup, "filterSustainSlider", { 90, 32, 45, 45 }, filterSustain);
@@ -41,7 +42,7 @@ VeskBassComponent::VeskBassComponent (VeskSession& sessionToUse)
     amplifierEnvDepthSlider = addKnob (*amplifierGroup, "amplifierEnvDepthSlider", { 193, 32, 45, 45 }, amplifierEnvDepth);
     accentSlider = addKnob (*amplifierGroup, "accentSlider", { 238, 32, 45, 45 }, accentOrEffectParam3);
     levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan);
 
     vintageButton = new juce::ToggleButton ("On / Off");
     vintageButton->setName ("On / Off");
@@ -60,7 +61,8 @@ VeskBassComponent::~VeskBassComponent()
 
 void VeskBassComponent::updateFromPattern (int controllerNumber)
 {
-    const bool vintage = model->currentPattern[VeskImage::Pattern::vintageOrEffectType] == 1;
+    using namespace VeskImage::Pattern;
+    const bool vintage = VeskFieldTable::pattern (vintageOrEffectType, partType).shownAt (model->currentPattern, vintageOrEffectType) != 0;
 
     readControls (controllerNumber);
 
@@ -99,7 +101,8 @@ void VeskBassComponent::buttonClicked (juce::Button* button)
         return;
 
     const bool isOn = vintageButton->getToggleState();
-    storePatternField (VeskImage::Pattern::vintageOrEffectType, isOn ? 1 : 0);
+    using namespace VeskImage::Pattern;
+    storePatternField (vintageOrEffectType, VeskFieldTable::pattern (vintageOrEffectType, partType).stored (isOn ? 1 : 0));
     applyVintageMode (isOn);
 }
 

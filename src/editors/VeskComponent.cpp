@@ -1,5 +1,17 @@
 #include "VeskComponent.h"
 
+/** A tab's place for a page built when it is first needed; it owns the page. */
+struct VeskComponent::LazyPage : public juce::Component
+{
+    void resized() override
+    {
+        if (page != nullptr)
+            page->setBounds (getLocalBounds());
+    }
+
+    std::unique_ptr<juce::Component> page;
+};
+
 VeskComponent::VeskComponent (VeskSession& sessionToUse)
     : juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop),
       session (sessionToUse),
@@ -11,8 +23,8 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
     patternsPage = new PatternsComponent (session);
     patternsViewport->setViewedComponent (patternsPage, true);
 
-    systemPage = new SystemComponent (session);
-    addTab ("System", juce::Colour (0xFFF0FFFF), systemPage, true);
+    systemTab = new LazyPage();
+    addTab ("System", juce::Colour (0xFFF0FFFF), systemTab, true);
 
     libraryPage = new LibraryComponent (session);
     addTab ("Library", juce::Colour (0xFF666666), libraryPage, true);
@@ -40,6 +52,24 @@ VeskComponent::~VeskComponent()
     clearTabs();
 }
 
+SystemComponent* VeskComponent::getSystemPage()
+{
+    if (systemPage == nullptr)
+    {
+        auto page = std::make_unique<SystemComponent> (session);
+        systemPage = page.get();
+        systemTab->addAndMakeVisible (systemPage);
+
+        // Its text boxes were made with the default look before the page had a
+        // parent; a page in the window when it came on screen was told then.
+        systemPage->sendLookAndFeelChange();
+        systemTab->page = std::move (page);
+        systemTab->resized();
+    }
+
+    return systemPage;
+}
+
 void VeskComponent::refreshPatternsPage (int controllerNumber)
 {
     if (patternsPage != nullptr && getCurrentTabName() == "Patterns")
@@ -63,7 +93,10 @@ void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabNam
     if (newCurrentTabName == "Patterns")
         refreshPatternsPage (0);
     else if (newCurrentTabName == "System")
+    {
+        getSystemPage();
         refreshSystemPage();
+    }
     else
         refreshLibraryPage();
 }

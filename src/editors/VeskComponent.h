@@ -48,13 +48,20 @@ public:
     /** An undo or redo may have changed records the library page shows. */
     void historyChanged() override;
 
+    /** The system page, built the first time it is shown or asked for: until
+        then its tab holds an empty place, and the start does not wait for it. */
+    SystemComponent* getSystemPage();
+
     VeskSession& session;
     VeskModel& model;
     juce::Viewport* patternsViewport = nullptr;
     PatternsComponent* patternsPage = nullptr;
-    SystemComponent* systemPage = nullptr;
     LibraryComponent* libraryPage = nullptr;
 
 private:
+    struct LazyPage;
+    LazyPage* systemTab = nullptr;
+    SystemComponent* systemPage = nullptr;
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskComponent)
 };

@@ -9,7 +9,7 @@ namespace
 }
 
 VeskLeadComponent::VeskLeadComponent (VeskSession& sessionToUse)
-    : VeskTypeComponent (sessionToUse)
+    : VeskTypeComponent (sessionToUse, VeskImage::PartType::lead)
 {
     using namespace VeskImage::Pattern;
 
@@ -48,7 +48,7 @@ VeskLeadComponent::VeskLeadComponent (VeskSession& sessionToUse)
     amplifierReleaseSlider = addKnob (*amplifierGroup, "amplifierReleaseSlider", { 135, 32, 45, 45 }, amplifierRelease);
     amplifierEnvDepthSlider = addKnob (*amplifierGroup, "amplifierEnvDepthSlider", { 193, 32, 45, 45 }, amplifierEnvDepth);
     levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan);
     effectTypeCombo = addCombo (*effectGroup, "effectTypeCombo", { 142, 46, 45, 17 }, vintageOrEffectType, VeskNames::effectTypes());
     effectParam1Slider = addKnob (*effectGroup, "effectParam1Slider", { 0, 32, 45, 45 }, tuneOrEffectParam1);
     effectParam2Slider = addKnob (*effectGroup, "effectParam2Slider", { 45, 32, 45, 45 }, envModOrEffectParam2);

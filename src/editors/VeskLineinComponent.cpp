@@ -1,7 +1,8 @@
 #include "VeskLineinComponent.h"
+#include "model/VeskFieldTable.h"
 
 VeskLineinComponent::VeskLineinComponent (VeskSession& sessionToUse)
-    : VeskTypeComponent (sessionToUse),
+    : VeskTypeComponent (sessionToUse, VeskImage::PartType::lineIn),
       outputPicture (panelPicture ("lineinOutputGroup"))
 {
     paramsGroup = new MyGroupComponent ("paramsGroup", nullptr);
@@ -25,7 +26,8 @@ VeskLineinComponent::~VeskLineinComponent()
 void VeskLineinComponent::updateFromPattern (int)
 {
     // Any refresh re-reads the one knob: cheaper than telling controllers apart.
-    levelSlider->setValue (model->currentPattern[VeskImage::Pattern::level], juce::dontSendNotification);
+    using namespace VeskImage::Pattern;
+    levelSlider->setValue (VeskFieldTable::pattern (level, partType).shownAt (model->currentPattern, level), juce::dontSendNotification);
 }
 
 void VeskLineinComponent::resized()
@@ -39,5 +41,5 @@ void VeskLineinComponent::resized()
 void VeskLineinComponent::sliderValueChanged (juce::Slider* slider)
 {
     if (slider == levelSlider)
-        storePatternField (VeskImage::Pattern::level, VeskModel::knobValue (VeskImage::Pattern::level, levelSlider->getValue(), false));
+        storePatternField (VeskImage::Pattern::level, VeskFieldTable::pattern (VeskImage::Pattern::level, partType).stored (levelSlider->getValue()));
 }

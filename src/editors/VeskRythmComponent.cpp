@@ -3,7 +3,7 @@
 #include "model/VeskNames.h"
 
 VeskRythmComponent::VeskRythmComponent (VeskSession& sessionToUse)
-    : VeskTypeComponent (sessionToUse)
+    : VeskTypeComponent (sessionToUse, VeskImage::PartType::rythm)
 {
     using namespace VeskImage::Pattern;
 
@@ -21,7 +21,7 @@ VeskRythmComponent::VeskRythmComponent (VeskSession& sessionToUse)
 
     outputGroup = addGroup (*paramsGroup, "outputGroup", { 0, 133, 90, 84 }, "outputGroup");
     levelSlider = addKnob (*outputGroup, "levelSlider", { 0, 32, 45, 45 }, level);
-    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan, true);
+    panSlider = addKnob (*outputGroup, "panSlider", { 45, 32, 45, 45 }, pan);
 
     sequencer = new SequencerComponent (session);
     addChildComponent (sequencer);

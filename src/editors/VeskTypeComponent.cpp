@@ -3,6 +3,7 @@
 #include "PanelPictures.h"
 #include "VeskKnob.h"
 #include "model/VeskDecoder.h"
+#include "model/VeskFieldTable.h"
 
 #include <optional>
 
@@ -23,9 +24,10 @@ namespace
     }
 }
 
-VeskTypeComponent::VeskTypeComponent (VeskSession& sessionToUse)
+VeskTypeComponent::VeskTypeComponent (VeskSession& sessionToUse, int partTypeToEdit)
     : session (sessionToUse),
-      model (&sessionToUse.getModel())
+      model (&sessionToUse.getModel()),
+      partType (partTypeToEdit)
 {
 }
 
@@ -63,10 +65,9 @@ juce::ComboBox* VeskTypeComponent::createCombo (const juce::String& id, juce::Co
     return combo;
 }
 
-void VeskTypeComponent::setKnobDefault (juce::Slider& knob, int offset)
+void VeskTypeComponent::setKnobDefault (juce::Slider& knob, int offset) const
 {
-    const int stored = VeskImage::Pattern::headerDefaults[offset];
-    knob.setDoubleClickReturnValue (true, knob.getMinimum() < 0.0 ? stored - 64 : stored);
+    knob.setDoubleClickReturnValue (true, VeskFieldTable::pattern (offset, partType).shown (VeskImage::Pattern::headerDefaults[offset]));
 }
 
 juce::Image VeskTypeComponent::panelPicture (const juce::String& pictureName)
@@ -91,12 +92,12 @@ MyGroupComponent* VeskTypeComponent::addGroup (juce::Component& parent, const ju
     return group;
 }
 
-juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, bool isSigned)
+juce::Slider* VeskTypeComponent::addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset)
 {
     auto* listener = dynamic_cast<juce::Slider::Listener*> (this);
     jassert (listener != nullptr); // an editor with knobs listens to them
 
-    auto* knob = createKnob (id, listener, isSigned);
+    auto* knob = createKnob (id, listener, VeskFieldTable::pattern (offset, partType).lowest < 0.0);
     setKnobDefault (*knob, offset);
     group.addAndMakeVisible (knob);
     trackGestures (*knob);
@@ -128,10 +129,11 @@ bool VeskTypeComponent::storeControl (juce::Component* control)
         if (binding.control != control || binding.offset < 0)
             continue;
 
+        const auto& field = VeskFieldTable::pattern (binding.offset, partType);
+
         if (auto* knob = dynamic_cast<juce::Slider*> (control))
         {
-            storePatternField (binding.offset, VeskModel::knobValue (binding.offset, knob->getValue(), knob->getMinimum() < 0.0));
-
+            storePatternField (binding.offset, field.stored (knob->getValue()));
             return true;
         }
 
@@ -143,7 +145,7 @@ bool VeskTypeComponent::storeControl (juce::Component* control)
             if (index < 0)
                 return false;
 
-            storePatternField (binding.offset, index);
+            storePatternField (binding.offset, field.stored (index));
             return true;
         }
     }
@@ -166,12 +168,12 @@ void VeskTypeComponent::readControls (int controllerNumber)
         if (binding.offset < 0 || (controllerNumber != 0 && binding.offset != controllerOffset))
             continue;
 
-        const int stored = model->currentPattern[binding.offset];
+        const double shown = VeskFieldTable::pattern (binding.offset, partType).shownAt (model->currentPattern, binding.offset);
 
         if (auto* knob = dynamic_cast<juce::Slider*> (binding.control))
-            knob->setValue (knob->getMinimum() < 0.0 ? stored - 64 : stored, juce::dontSendNotification);
+            knob->setValue (shown, juce::dontSendNotification);
         else if (auto* combo = dynamic_cast<juce::ComboBox*> (binding.control))
-            combo->setSelectedItemIndex (stored, juce::dontSendNotification);
+            combo->setSelectedItemIndex ((int) shown, juce::dontSendNotification);
     }
 }
 

@@ -20,7 +20,8 @@
 class VeskTypeComponent : public juce::Component
 {
 public:
-    explicit VeskTypeComponent (VeskSession& sessionToUse);
+    /** An editor for patterns of partTypeToEdit (a VeskImage::PartType). */
+    VeskTypeComponent (VeskSession& sessionToUse, int partTypeToEdit);
     ~VeskTypeComponent() override;
 
     /** Brings the controls in line with currentPattern: everything for 0, only the
@@ -41,7 +42,7 @@ public:
 
     /** A double-click on the knob returns it to the default of the pattern
         field at offset, as a drag of its own. */
-    static void setKnobDefault (juce::Slider& knob, int offset);
+    void setKnobDefault (juce::Slider& knob, int offset) const;
 
     /** A combo box holding items with IDs 1, 2, 3 ... in red text. Not yet added
         to a parent. */
@@ -59,6 +60,10 @@ public:
     VeskSession& session;
     VeskModel* model;
 
+    /** The type of pattern the editor is for: its controls read and convert
+        the fields as that type has them. */
+    const int partType;
+
 protected:
     /** A panel picture kept for as long as the editor lives, for a group to paint. */
     juce::Image* keepPicture (const juce::String& pictureName);
@@ -66,9 +71,10 @@ protected:
     /** A group on parent painting the named picture (flat grey for an empty name). */
     MyGroupComponent* addGroup (juce::Component& parent, const juce::String& id, juce::Rectangle<int> bounds, const juce::String& pictureName);
 
-    /** A knob on group bound to a field of currentPattern: a plain field is sent
-        as a data set, a controller-carried one as its controller. */
-    juce::Slider* addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset, bool isSigned = false);
+    /** A knob on group bound to a field of currentPattern, signed when the
+        field is: a plain field is sent as a data set, a controller-carried one
+        as its controller. */
+    juce::Slider* addKnob (juce::Component& group, const juce::String& id, juce::Rectangle<int> bounds, int offset);
 
     /** Makes a knob's drags, double-clicks and typed values undo steps of their own. */
     void trackGestures (juce::Slider& knob) { knob.addListener (&gestures); }

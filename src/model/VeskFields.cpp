@@ -1,30 +1,7 @@
 #include "VeskFields.h"
-#include "VeskImage.h"
-#include "VeskNames.h"
+#include "VeskFieldTable.h"
 
-namespace
-{
-    using namespace VeskImage;
-
-    juce::String outOfRange (int byte) { return juce::String (byte) + " (out of range)"; }
-
-    juce::String itemOrNumber (const juce::StringArray& list, int byte)
-    {
-        auto text = VeskNames::item (list, byte);
-        return text.isEmpty() ? outOfRange (byte) : text;
-    }
-
-    juce::String signedText (int value) { return value > 0 ? "+" + juce::String (value) : juce::String (value); }
-
-    /** A knob stored plus 64: 0 is -64, 64 is centre, 127 is +63. */
-    juce::String signedKnob (int byte) { return signedText (byte - 64); }
-
-    juce::String onOff (int byte) { return byte == 0 ? "off" : (byte == 1 ? "on" : outOfRange (byte)); }
-
-    juce::String number (int byte) { return juce::String (byte); }
-
-    juce::String tenths (int tenths) { return juce::String (tenths / 10) + "." + juce::String (tenths % 10); }
-}
+using namespace VeskImage;
 
 const std::vector<VeskFields::Field>& VeskFields::systemFields()
 {
@@ -96,97 +73,12 @@ const std::vector<VeskFields::Field>& VeskFields::stepFields()
 
 juce::String VeskFields::systemValue (const juce::uint8* block, int offset)
 {
-    const int b = block[offset];
-
-    switch (offset)
-    {
-        case System::masterTune:
-            return b <= 126 ? tenths (4274 + 2 * b) + " Hz" : outOfRange (b);
-
-        case System::receiveProgramChange:
-        case System::receiveControlChange:
-        case System::receivePitchBend:
-        case System::transmitProgramChange:
-            return onOff (b);
-
-        case System::midiChannel:
-            return b < System::channelOff ? juce::String (b + 1) : (b == System::channelOff ? "off" : outOfRange (b));
-
-        case System::transpose:
-            return b <= 24 ? signedText (b - 12) + " semitones" : outOfRange (b);
-
-        default:
-            return number (b);
-    }
+    return VeskFieldTable::system (offset).textAt (block, offset);
 }
 
 juce::String VeskFields::patternValue (const juce::uint8* record, int offset)
 {
-    using namespace Pattern;
-
-    const int b = record[offset];
-    const int partType = record[type];
-    const bool lead = partType == PartType::lead;
-    const bool bass = partType == PartType::bass;
-    const bool rythm = partType == PartType::rythm;
-
-    if (offset >= stepType)
-    {
-        if (! rythm)
-            return itemOrNumber (VeskNames::stepTypes(), b);
-
-        // The grid leaves the last Rythm label blank; a blank reads badly in a listing.
-        auto label = VeskNames::item (VeskNames::rythmStepTypes(), b).trim();
-        return label.isNotEmpty() ? label : (b < VeskNames::rythmStepTypes().size() ? "-" : outOfRange (b));
-    }
-
-    if (offset >= stepGate)
-        return b <= maxGate ? number (b) : outOfRange (b);
-
-    if (offset >= stepLevel)
-        return number (b);
-
-    if (offset >= stepNote)
-        return (lead || bass) ? VeskNames::noteLabel (partType, b) : number (b);
-
-    switch (offset)
-    {
-        case tempoHigh:
-        case tempoLow:
-            return tenths (record[tempoHigh] * 128 + record[tempoLow]) + " BPM";
-
-        case patternLength:
-            return b == 0 ? "1 bar" : (b == 1 ? "2 bars" : outOfRange (b));
-
-        case stepsPerBar:
-            return b == 1 ? "16" : (b == 0 ? "12" : outOfRange (b));
-
-        case loopCtrl: return itemOrNumber (VeskNames::loopCtrls(), b);
-        case type: return itemOrNumber (VeskNames::partTypes(), b);
-
-        case toneOrKit:
-            if (lead || bass)
-                return itemOrNumber (VeskNames::tones(), b);
-
-            return rythm ? itemOrNumber (VeskNames::kits(), b) : number (b);
-
-        case tuneOrEffectParam1:
-            return bass ? signedKnob (b) : number (b);
-
-        case pan: return signedKnob (b);
-        case lfoWave: return (lead || bass) ? itemOrNumber (VeskNames::lfoWaves(), b) : number (b);
-        case wave: return (lead || bass) ? itemOrNumber (VeskNames::waves(), b) : number (b);
-        case filterType: return (lead || bass) ? itemOrNumber (VeskNames::filterTypes(), b) : number (b);
-
-        case vintageOrEffectType:
-            if (bass)
-                return onOff (b);
-
-            return lead ? itemOrNumber (VeskNames::effectTypes(), b) : number (b);
-
-        default:
-            return number (b);
-    }
+    return VeskFieldTable::pattern (offset, record).textAt (record, offset);
 }
 
 juce::String VeskFields::systemFieldName (int offset)

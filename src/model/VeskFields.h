@@ -10,7 +10,8 @@
 
 /**
     The named fields of the image and the values a person reads for them
-    ("440.0 Hz", "Rythm", "C# 4" ...), as the editor's pages show them.
+    ("440.0 Hz", "Rythm", "C# 4" ...), as the editor's pages show them; the
+    texts are those of VeskFieldTable.
 
     Values depend on the record they are read from (a pattern's type decides
     whether offset 6 is a tone or a kit), so every lookup takes the whole

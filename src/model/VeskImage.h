@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 /**
@@ -50,6 +52,9 @@ namespace VeskImage
 
         /** The stored channel byte that means "off"; 0-15 are channels 1-16. */
         constexpr int channelOff = 16;
+
+        /** The unit's defaults: 440 Hz, every receive and transmit on, channel 1, no transpose. */
+        constexpr std::uint8_t defaults[systemBlockSize] = { 63, 1, 0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 12 };
     }
 
     /** Offsets within a pattern record. */
@@ -112,6 +117,17 @@ namespace VeskImage
         constexpr std::uint8_t defaultStepLevel = 64;
         constexpr std::uint8_t defaultStepGate = 80;
         constexpr std::uint8_t defaultStepType = 0;
+
+        /** The tempo in tenths of a beat per minute, kept in two 7-bit bytes. */
+        constexpr int tempo (const std::uint8_t* record) noexcept { return record[tempoHigh] * 128 + record[tempoLow]; }
+
+        /** Stores a tempo in tenths, limited to what the two bytes hold. */
+        constexpr void storeTempo (std::uint8_t* record, int tenths) noexcept
+        {
+            const int t = tenths < 0 ? 0 : (tenths > 0x3FFF ? 0x3FFF : tenths);
+            record[tempoHigh] = (std::uint8_t) (t >> 7);
+            record[tempoLow] = (std::uint8_t) (t & 0x7F);
+        }
     }
 
     /** Values of the pattern's type field. */
@@ -155,4 +171,34 @@ namespace VeskImage
             userPattern = 2
         };
     }
+
+    /** The image of a new library, as a reset leaves it: the system defaults,
+        every record at the pattern defaults, the reserved tail zero. */
+    constexpr std::array<std::uint8_t, imageSize> makeDefaults() noexcept
+    {
+        std::array<std::uint8_t, imageSize> image {};
+
+        for (int i = 0; i < systemBlockSize; ++i)
+            image[(std::size_t) (systemBlockOffset + i)] = System::defaults[i];
+
+        for (int record = 0; record < numPatternRecords; ++record)
+        {
+            const auto at = (std::size_t) patternRecordOffset (record);
+
+            for (int i = 0; i < Pattern::stepNote; ++i)
+                image[at + (std::size_t) i] = Pattern::headerDefaults[i];
+
+            for (int s = 0; s < Pattern::numSteps; ++s)
+            {
+                image[at + (std::size_t) (Pattern::stepNote + s)] = Pattern::defaultStepNote;
+                image[at + (std::size_t) (Pattern::stepLevel + s)] = Pattern::defaultStepLevel;
+                image[at + (std::size_t) (Pattern::stepGate + s)] = Pattern::defaultStepGate;
+                image[at + (std::size_t) (Pattern::stepType + s)] = Pattern::defaultStepType;
+            }
+        }
+
+        return image;
+    }
+
+    inline constexpr std::array<std::uint8_t, imageSize> defaults = makeDefaults();
 }

@@ -26,8 +26,6 @@ namespace
 
     const juce::uint8* recordOf (const juce::uint8* image, VeskBlock slot) { return image + slot.imageOffset(); }
 
-    int tempoTenths (const juce::uint8* record) { return record[Pattern::tempoHigh] * 128 + record[Pattern::tempoLow]; }
-
     struct Layout
     {
         int stepsPerBar, numSteps, stepTicks;
@@ -300,7 +298,7 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, VeskBlo
     const auto name = trackName (image, slot);
     events.push_back ({ 0, -1, meta (0x03, { name.toRawUTF8(), name.toRawUTF8() + name.getNumBytesAsUTF8() }) });
 
-    const auto micros = (juce::uint32) std::lround (600000000.0 / juce::jlimit (1, 16383, tempoTenths (record)));
+    const auto micros = (juce::uint32) std::lround (600000000.0 / juce::jlimit (1, 16383, Pattern::tempo (record)));
     events.push_back ({ 0, -1, meta (0x51, { (juce::uint8) (micros >> 16), (juce::uint8) (micros >> 8), (juce::uint8) micros }) });
     events.push_back ({ 0, -1, meta (0x58, { 4, 2, 24, 8 }) }); // 4/4, a click per quarter
 
@@ -431,8 +429,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     if (contents.firstTempo.has_value())
     {
         const auto tenths = juce::jlimit (minTempo, maxTempo, (int) std::lround (600000000.0 / *contents.firstTempo));
-        record[Pattern::tempoHigh] = (juce::uint8) (tenths >> 7);
-        record[Pattern::tempoLow] = (juce::uint8) (tenths & 127);
+        Pattern::storeTempo (record.data(), tenths);
     }
 
     std::memcpy (target, record.data(), record.size());

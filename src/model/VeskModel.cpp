@@ -1,31 +1,15 @@
 #include "VeskModel.h"
+#include "VeskFieldTable.h"
 #include "VeskLibraryFile.h"
 #include "VeskProtocol.h"
 
-#include <cmath>
-#include <cstring>
+#include <algorithm>
+#include <array>
 
 namespace
 {
     // Shared by the whole program, kept in memory only: the file choosers start here.
     juce::File lastDocumentOpened;
-
-    /** Whole part of a control's value, safe for any double. */
-    int wholePart (double value) noexcept
-    {
-        if (! std::isfinite (value))
-            return 0;
-
-        return (int) juce::jlimit (-100000.0, 100000.0, value);
-    }
-
-    /** Above 127 becomes 0 and below 0 becomes 127: the unit's knobs wrap. */
-    int wrap7 (int value) noexcept
-    {
-        return value > 127 ? 0 : (value < 0 ? 127 : value);
-    }
-
-    int clamp7 (int value) noexcept { return juce::jlimit (0, 127, value); }
 }
 
 VeskModel::VeskModel (MidiOut& output)
@@ -43,33 +27,25 @@ void VeskModel::resetToDefaults()
 {
     using namespace VeskImage;
 
-    std::memset (image, 0, sizeof (image));
+    std::copy (defaults.begin(), defaults.end(), image);
 
-    auto setSystem = [this] (int offset, int value)
-    {
-        systemBlock[offset] = (juce::uint8) value;
-        sendSystemField (offset);
-    };
-
-    setSystem (System::masterTune, 63);
-    setSystem (System::transpose, 12);
-    setSystem (System::receiveProgramChange, 1);
-    setSystem (System::transmitProgramChange, 1);
-    setSystem (System::receiveControlChange, 1);
-    setSystem (System::receivePitchBend, 1);
-    setMidiChannel (1);
+    // The unit's own order: the channel last, once the rest of the block is set.
+    for (int offset : { (int) System::masterTune, (int) System::transpose, (int) System::receiveProgramChange,
+                        (int) System::transmitProgramChange, (int) System::receiveControlChange,
+                        (int) System::receivePitchBend, (int) System::midiChannel })
+        sendField (VeskField::system (offset));
 
     for (const auto block : VeskBlock::patterns())
     {
         if (block.isUser())
         {
             currentPattern = bytesOf (block);
-            resetPattern();
+            sendPatternFields();
         }
     }
 
     currentPattern = temporaryPattern;
-    resetPattern();
+    sendPatternFields();
 
     // Leave the record being edited the one the pattern selector names.
     currentPattern = bytesOf (getShownBlock());
@@ -82,54 +58,30 @@ void VeskModel::resetToDefaults()
 
 void VeskModel::writeDefaults (juce::uint8* destination)
 {
-    struct Discard : MidiOut
-    {
-        void send (const juce::MidiMessage&) override {}
-    };
-
-    // The reset is the one definition of the defaults.
-    Discard discard;
-    VeskModel model (discard);
-    std::memcpy (destination, model.image, sizeof (model.image));
+    std::copy (VeskImage::defaults.begin(), VeskImage::defaults.end(), destination);
 }
 
 void VeskModel::resetPattern()
 {
+    const auto* record = VeskImage::defaults.data() + VeskImage::temporaryPatternOffset;
+
+    std::copy (record, record + VeskImage::patternSize, currentPattern);
+    sendPatternFields();
+    setChangedFlag (true);
+}
+
+void VeskModel::sendPatternFields()
+{
     using namespace VeskImage::Pattern;
-    const auto* d = headerDefaults;
 
-    currentPattern[type] = d[type];
-    sendPatternField (type);
-    currentPattern[tempoHigh] = d[tempoHigh];
-    currentPattern[tempoLow] = d[tempoLow];
-    sendPatternField (tempoHigh);
-    sendPatternField (tempoLow);
+    // The type first, so the unit takes the rest as fields of that part; the
+    // steps are not sent.
+    sendField (VeskField::pattern (type));
+    sendField (VeskField::tempo());
 
-    for (int offset : { (int) patternLength, (int) stepsPerBar, (int) loopCtrl, (int) toneOrKit })
-    {
-        currentPattern[offset] = d[offset];
-        sendPatternField (offset);
-    }
-
-    setControl16 (d[tuneOrEffectParam1]);
-    setControl17 (d[envModOrEffectParam2]);
-    setControl18 (d[accentOrEffectParam3]);
-    setControl74 (d[filterCutoffOrBdLevel]);
-    setControl71 (d[filterResonanceOrSdLevel]);
-    setControl83 (d[filterDecayOrHhLevel]);
-    setLevel (d[level]);
-    setPan (0);
-
-    for (int offset = lfoRate; offset <= vintageOrEffectType; ++offset)
-    {
-        currentPattern[offset] = d[offset];
-        sendPatternField (offset);
-    }
-
-    std::memset (currentPattern + stepNote, defaultStepNote, numSteps);
-    std::memset (currentPattern + stepLevel, defaultStepLevel, numSteps);
-    std::memset (currentPattern + stepGate, defaultStepGate, numSteps);
-    std::memset (currentPattern + stepType, defaultStepType, numSteps);
+    for (int offset = patternLength; offset <= vintageOrEffectType; ++offset)
+        if (offset != type)
+            sendField (VeskField::pattern (offset));
 }
 
 void VeskModel::showBlock (VeskBlock block) noexcept
@@ -175,56 +127,37 @@ void VeskModel::sendDataSet (int a0, int a2, int a3, int value)
 
 void VeskModel::sendPatternField (int offset)
 {
-    setChangedFlag (true);
-    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, currentPattern[offset]));
+    sendDataSet (VeskImage::Area::temporaryPattern, offset >> 7, offset & 0x7F, currentPattern[offset]);
 }
 
 void VeskModel::storePatternField (int offset, int value)
 {
-    const auto byte = (juce::uint8) (value & 0x7F);
-
-    // Sent either way, but storing the byte that is there (the pattern page
-    // telling the unit the shown loop control again) is no edit of the library.
-    if (currentPattern[offset] != byte)
+    // Sent either way, but storing the byte that is there is no edit of the library.
+    if (storeAndSend (VeskField::pattern (offset), value))
         setChangedFlag (true);
-
-    currentPattern[offset] = byte;
-    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::temporaryPattern, offset, byte));
 }
 
 void VeskModel::sendSystemField (int offset)
 {
-    setChangedFlag (true);
-    send (VeskProtocol::dataSetAtOffset (VeskImage::Area::system, offset, systemBlock[offset]));
-}
-
-int VeskModel::masterTuneValue (double hz) noexcept
-{
-    // Nearest 0.2 Hz step: a slider's 440.0 may arrive as 439.99999...
-    const double steps = std::isfinite (hz) ? (hz * 10.0 - 4274.0) * 0.5 : 63.0;
-    return clamp7 (juce::roundToInt (juce::jlimit (-1.0, 200.0, steps)));
-}
-
-int VeskModel::midiChannelValue (int channel) noexcept
-{
-    return (channel <= 0 || channel > 16) ? VeskImage::System::channelOff : channel - 1;
+    sendDataSet (VeskImage::Area::system, offset >> 7, offset & 0x7F, systemBlock[offset]);
 }
 
 void VeskModel::setMasterTune (double hz)
 {
-    systemBlock[VeskImage::System::masterTune] = (juce::uint8) masterTuneValue (hz);
-    sendSystemField (VeskImage::System::masterTune);
+    using namespace VeskImage::System;
+    setField (VeskField::system (masterTune), VeskFieldTable::system (masterTune).stored (hz));
 }
 
 void VeskModel::setMidiChannel (int channel)
 {
-    systemBlock[VeskImage::System::midiChannel] = (juce::uint8) midiChannelValue (channel);
-    sendSystemField (VeskImage::System::midiChannel);
+    using namespace VeskImage::System;
+    setField (VeskField::system (midiChannel), VeskFieldTable::system (midiChannel).stored (channel));
 }
 
 int VeskModel::getMidiChannel() const noexcept
 {
-    return channelIsOn() ? systemBlock[VeskImage::System::midiChannel] + 1 : 0;
+    using namespace VeskImage::System;
+    return (int) VeskFieldTable::system (midiChannel).shownAt (systemBlock, midiChannel);
 }
 
 bool VeskModel::channelIsOn() const noexcept
@@ -243,52 +176,32 @@ void VeskModel::requestSystemBlock()
 }
 
 //==============================================================================
-int VeskModel::tempoValue (double bpm) noexcept
-{
-    // Whole beats per minute only; the tenths are dropped.
-    return juce::jlimit (0, 0x3FFF, wholePart (bpm) * 10);
-}
-
 void VeskModel::setTempo (double bpm)
 {
-    using namespace VeskImage::Pattern;
-
-    const int t = tempoValue (bpm);
-    currentPattern[tempoHigh] = (juce::uint8) (t >> 7);
-    currentPattern[tempoLow] = (juce::uint8) (t & 0x7F);
-    sendPatternField (tempoHigh);
-    sendPatternField (tempoLow);
+    setPatternField (VeskImage::Pattern::tempoHigh, bpm);
 }
 
-void VeskModel::storeAndSendController (int controllerNumber, int offset, int value)
+void VeskModel::setPatternField (int offset, int partType, double value)
 {
-    currentPattern[offset] = (juce::uint8) value;
-    setChangedFlag (true);
-
-    if (channelIsOn())
-        send (juce::MidiMessage::controllerEvent (systemBlock[VeskImage::System::midiChannel] + 1,
-                                                  controllerNumber, value));
-    else
-        sendPatternField (offset); // no channel to send the controller on: the data-set form reaches the unit
+    const auto& entry = VeskFieldTable::pattern (offset, partType);
+    setField (entry.kind == VeskFieldTable::Kind::tempo ? VeskField::tempo() : VeskField::pattern (offset), entry.stored (value));
 }
 
-void VeskModel::setControl16 (double value) { storeAndSendController (16, VeskImage::Pattern::tuneOrEffectParam1, wrap7 (wholePart (value))); }
-void VeskModel::setControl16Signed (double value) { storeAndSendController (16, VeskImage::Pattern::tuneOrEffectParam1, wrap7 (wholePart (value) + 64)); }
-void VeskModel::setControl17 (double value) { storeAndSendController (17, VeskImage::Pattern::envModOrEffectParam2, wrap7 (wholePart (value))); }
-void VeskModel::setControl18 (double value) { storeAndSendController (18, VeskImage::Pattern::accentOrEffectParam3, wrap7 (wholePart (value))); }
-void VeskModel::setControl74 (double value) { storeAndSendController (74, VeskImage::Pattern::filterCutoffOrBdLevel, clamp7 (wholePart (value))); }
-void VeskModel::setControl71 (double value) { storeAndSendController (71, VeskImage::Pattern::filterResonanceOrSdLevel, clamp7 (wholePart (value))); }
-void VeskModel::setControl83 (double value) { storeAndSendController (83, VeskImage::Pattern::filterDecayOrHhLevel, clamp7 (wholePart (value))); }
-void VeskModel::setLevel (double value) { storeAndSendController (7, VeskImage::Pattern::level, clamp7 (wholePart (value))); }
-void VeskModel::setPan (double value) { storeAndSendController (10, VeskImage::Pattern::pan, wrap7 (wholePart (value) + 64)); }
-
-int VeskModel::stepTypeValue (int value) noexcept
+void VeskModel::setPatternField (int offset, double value)
 {
-    using namespace VeskImage;
-
-    // The wheel wraps: past the last type comes the first, before the first the last.
-    return value >= StepType::numTypes ? StepType::normal : (value < 0 ? StepType::accent : value);
+    setPatternField (offset, currentPattern[VeskImage::Pattern::type], value);
 }
+
+// Controller 16 is a plain effect knob but for the Bass's signed tune, whatever the record's type.
+void VeskModel::setControl16 (double value) { setPatternField (VeskImage::Pattern::tuneOrEffectParam1, VeskImage::PartType::lead, value); }
+void VeskModel::setControl16Signed (double value) { setPatternField (VeskImage::Pattern::tuneOrEffectParam1, VeskImage::PartType::bass, value); }
+void VeskModel::setControl17 (double value) { setPatternField (VeskImage::Pattern::envModOrEffectParam2, value); }
+void VeskModel::setControl18 (double value) { setPatternField (VeskImage::Pattern::accentOrEffectParam3, value); }
+void VeskModel::setControl74 (double value) { setPatternField (VeskImage::Pattern::filterCutoffOrBdLevel, value); }
+void VeskModel::setControl71 (double value) { setPatternField (VeskImage::Pattern::filterResonanceOrSdLevel, value); }
+void VeskModel::setControl83 (double value) { setPatternField (VeskImage::Pattern::filterDecayOrHhLevel, value); }
+void VeskModel::setLevel (double value) { setPatternField (VeskImage::Pattern::level, value); }
+void VeskModel::setPan (double value) { setPatternField (VeskImage::Pattern::pan, value); }
 
 void VeskModel::setStepType (int stepIndex, int value)
 {
@@ -297,8 +210,7 @@ void VeskModel::setStepType (int stepIndex, int value)
     if (stepIndex < 0 || stepIndex >= Pattern::numSteps)
         return;
 
-    currentPattern[Pattern::stepType + stepIndex] = (juce::uint8) stepTypeValue (value);
-    sendPatternField (Pattern::stepType + stepIndex);
+    setPatternField (Pattern::stepType + stepIndex, value);
 }
 
 void VeskModel::sendCurrentPattern (bool editBufferOnly)
@@ -327,36 +239,19 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 //==============================================================================
 int VeskModel::controllerForOffset (int offset) noexcept
 {
-    for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
-        if (VeskDecoder::patternOffsetForController (controller) == offset)
-            return controller;
-
-    return -1;
-}
-
-int VeskModel::knobValue (int offset, double value, bool isSigned) noexcept
-{
-    using namespace VeskImage::Pattern;
-    const int whole = wholePart (value) + (isSigned ? 64 : 0);
-
-    switch (offset)
+    // Asked for every field a reset sends, so the answers are looked up once.
+    static const auto controllers = []
     {
-        // The unit's effect knobs and pan wrap; its levels and filter stop at the ends.
-        case tuneOrEffectParam1:
-        case envModOrEffectParam2:
-        case accentOrEffectParam3:
-        case pan:
-            return wrap7 (whole);
+        std::array<int, VeskImage::patternSize> c;
+        c.fill (-1);
 
-        case filterCutoffOrBdLevel:
-        case filterResonanceOrSdLevel:
-        case filterDecayOrHhLevel:
-        case level:
-            return clamp7 (whole);
+        for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
+            c[(size_t) VeskDecoder::patternOffsetForController (controller)] = controller;
 
-        default:
-            return whole & 0x7F;
-    }
+        return c;
+    }();
+
+    return juce::isPositiveAndBelow (offset, VeskImage::patternSize) ? controllers[(size_t) offset] : -1;
 }
 
 int VeskModel::imageOffsetOf (VeskField field) const noexcept
@@ -368,7 +263,7 @@ int VeskModel::imageOffsetOf (VeskField field) const noexcept
 int VeskModel::readField (VeskField field) const noexcept
 {
     const auto* bytes = image + imageOffsetOf (field);
-    return field.width == 2 ? bytes[0] * 128 + bytes[1] : bytes[0];
+    return field.width == 2 ? VeskImage::Pattern::tempo (bytes) : bytes[0];
 }
 
 void VeskModel::storeField (VeskField field, int value) noexcept
@@ -376,14 +271,23 @@ void VeskModel::storeField (VeskField field, int value) noexcept
     auto* bytes = image + imageOffsetOf (field);
 
     if (field.width == 2)
-    {
-        const int v = juce::jlimit (0, 0x3FFF, value);
-        bytes[0] = (juce::uint8) (v >> 7);
-        bytes[1] = (juce::uint8) (v & 0x7F);
-        return;
-    }
+        VeskImage::Pattern::storeTempo (bytes, value);
+    else
+        bytes[0] = (juce::uint8) (value & 0x7F);
+}
 
-    bytes[0] = (juce::uint8) (value & 0x7F);
+bool VeskModel::storeAndSend (VeskField field, int value)
+{
+    const int before = readField (field);
+    storeField (field, value);
+    sendField (field);
+    return readField (field) != before;
+}
+
+void VeskModel::setField (VeskField field, int value)
+{
+    storeAndSend (field, value);
+    setChangedFlag (true);
 }
 
 void VeskModel::sendField (VeskField field)

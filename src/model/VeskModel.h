@@ -14,13 +14,16 @@
     operations that change it. Every change is stored first and then sent to
     the unit at once through owner.
 
-    Editors read bytes of systemBlock and currentPattern directly. Plain fields
-    are written directly and then sent with sendDataSet; the setters below store
-    (and convert) their values themselves.
+    Editors read bytes of systemBlock and currentPattern directly. A field is
+    changed through storeAndSend, which VeskSession::edit calls for the user's
+    edits; the setters are its names for their fields, converting a control's
+    value as VeskFieldTable does. sendDataSet, sendPatternField and
+    sendSystemField send a byte the caller has stored itself.
 
-    Every edit that is sent, and every dump or controller applied from the unit,
-    marks the library changed; loading, saving and resetToDefaults leave it
-    unchanged. Nothing is broadcast.
+    Every edit a setter or a send makes, and every dump or controller applied
+    from the unit, marks the library changed (storePatternField only when the
+    byte changes; the session keeps the mark for its edits); loading, saving
+    and resetToDefaults leave it unchanged. Nothing is broadcast.
 */
 class VeskModel : public juce::FileBasedDocument
 {
@@ -54,14 +57,16 @@ public:
     juce::uint8* bytesOf (VeskBlock block) noexcept { return image + block.imageOffset(); }
 
     //==============================================================================
-    /** Whole image to the unit's defaults, each value sent as it is stored; the
+    /** Whole image to the unit's defaults (VeskImage::defaults), each field
+        sent as an edit of it is: the system block's, then user patterns 1-20
+        and the temporary pattern, all to the unit's temporary pattern. The
         result is a new library without a file, unchanged. */
     void resetToDefaults();
 
     /** The image a reset leaves, written into image without sending anything. */
     static void writeDefaults (juce::uint8* image);
 
-    /** currentPattern to the pattern defaults, each value sent as it is stored. */
+    /** currentPattern to the pattern defaults, its fields sent as the reset sends them. */
     void resetPattern();
 
     /** Makes the temporary pattern the one being edited; sends nothing. */
@@ -78,7 +83,7 @@ public:
     /** Sends currentPattern[offset] as a data set to the unit's temporary pattern. */
     void sendPatternField (int offset);
 
-    /** Writes a plain field of currentPattern, then sends it; the library counts
+    /** storeAndSend for a one-byte field of currentPattern; the library counts
         as changed only when the byte does. */
     void storePatternField (int offset, int value);
 
@@ -115,6 +120,11 @@ public:
     /** Stores a field's value without sending it or marking anything. */
     void storeField (VeskField field, int value) noexcept;
 
+    /** The one way a field is changed: stores its value (see VeskField) and
+        sends it as sendField does. Marks nothing, as the callers count edits
+        differently; true when a byte changed. */
+    bool storeAndSend (VeskField field, int value);
+
     /** Sends a field's stored value as an edit of it does: the controller that
         carries it while the unit's channel is on, else a data set to the
         unit's temporary pattern (or system block); the tempo as two data sets. */
@@ -122,15 +132,6 @@ public:
 
     /** Image offset of a field's first byte, in the record being edited. */
     int imageOffsetOf (VeskField field) const noexcept;
-
-    /** The stored values the controls give: knobs (plain, controller-carried,
-        signed), the tempo in whole beats, the master tune in Hz, the channel
-        (0 off, 1-16) and the step type, each limited or wrapped as its setter does. */
-    static int knobValue (int offset, double value, bool isSigned) noexcept;
-    static int tempoValue (double bpm) noexcept;
-    static int masterTuneValue (double hz) noexcept;
-    static int midiChannelValue (int channel) noexcept;
-    static int stepTypeValue (int value) noexcept;
 
     /** The controller that carries a pattern offset, or -1. */
     static int controllerForOffset (int offset) noexcept;
@@ -160,7 +161,14 @@ public:
     void setLastDocumentOpened (const juce::File& file) override;
 
 private:
-    void storeAndSendController (int controllerNumber, int offset, int value);
+    /** A field of currentPattern set from a control's value, as its entry
+        for that type converts it. */
+    void setPatternField (int offset, int partType, double value);
+
+    /** What every setter does: storeAndSend, and the library counts as changed. */
+    void setField (VeskField field, int value);
+    void setPatternField (int offset, double value);
+    void sendPatternFields();
     void send (const juce::MidiMessage& message) { owner.send (message); }
     bool channelIsOn() const noexcept;
 

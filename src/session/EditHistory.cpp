@@ -17,8 +17,7 @@ void EditHistory::edit (VeskField field, int value)
     const int start = model.imageOffsetOf (field);
     const juce::uint8 before[2] = { image[start], image[start + (field.width > 1 ? 1 : 0)] };
 
-    model.storeField (field, value);
-    model.sendField (field);
+    model.storeAndSend (field, value);
 
     std::vector<VeskHistory::Change> changes;
 
@@ -172,8 +171,8 @@ SessionResult EditHistory::editShownPattern (const juce::String& name, const juc
     const auto* shown = model.currentPattern;
     std::vector<std::pair<VeskField, int>> edits;
 
-    if (shown[tempoHigh] != record[tempoHigh] || shown[tempoLow] != record[tempoLow])
-        edits.push_back ({ VeskField::tempo(), (record[tempoHigh] << 7) | record[tempoLow] });
+    if (tempo (shown) != tempo (record))
+        edits.push_back ({ VeskField::tempo(), tempo (record) });
 
     for (int offset = tempoLow + 1; offset < VeskImage::patternSize; ++offset)
         if (shown[offset] != record[offset])

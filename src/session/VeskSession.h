@@ -34,6 +34,10 @@ public:
         /** Opens the MIDI ports MidiSettings.xml names. */
         bool openDevices = true;
 
+        /** Opens no port and sends nothing until start(): what is sent
+            meanwhile (the start-up reset, early edits) waits there, in order. */
+        bool deferStart = false;
+
         /** No ports: everything sent goes to out, on the given clock (tests, benchmarks, tools). */
         static Options headless (VeskClock& clockToUse, MidiOut& out)
         {
@@ -62,6 +66,11 @@ public:
 
     /** Why the MIDI ports of the settings could not be opened at start, or empty. */
     const juce::String& getStartError() const noexcept { return link.getStartError(); }
+
+    /** With Options::deferStart: opens the ports, attaches the receivers and
+        lets out what waited, in order. Does nothing the second time. */
+    void start() { link.start(); }
+    bool isStarted() const noexcept { return link.isStarted(); }
 
     /** Lets the start's own messages through; until then, with the start-up
         reset off, nothing reaches the unit. */

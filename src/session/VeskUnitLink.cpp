@@ -3,12 +3,15 @@
 #include "midi/MidiOutTee.h"
 #include "midi/MidiSettingsFile.h"
 
-VeskUnitLink::VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen)
+VeskUnitLink::VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen, bool deferStart)
     : virtualUnit (clock),
       tap (makeTap (wireTap, midiOut)),
-      startGate (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut))
+      startHold (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut), deferStart),
+      startGate (startHold),
+      openDevicesAtStart (openDevices),
+      started (! deferStart)
 {
-    if (openDevices)
+    if (openDevices && ! deferStart)
         startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
 
     // With the start-up reset off the whole start sends nothing, the pattern
@@ -33,7 +36,23 @@ void VeskUnitLink::connect (VeskModel& modelToUse, std::vector<MyMidiInputCallba
 {
     model = &modelToUse;
     firstReceiverListeners = std::move (firstListeners);
+
+    if (started)
+        attachReceivers();
+}
+
+void VeskUnitLink::start()
+{
+    if (started)
+        return;
+
+    started = true;
+
+    if (openDevicesAtStart)
+        startError = MidiSettingsFile::initialiseDeviceManager (deviceManager);
+
     attachReceivers();
+    startHold.release();
 }
 
 void VeskUnitLink::addReceiverListener (MyMidiInputCallback::Listener* listener)

@@ -3,6 +3,7 @@
 #include "SessionResult.h"
 #include "midi/DeviceMidiOut.h"
 #include "midi/MidiOutGate.h"
+#include "midi/MidiOutHold.h"
 #include "midi/MyMidiInputCallback.h"
 #include "midi/SelectableMidiOut.h"
 #include "unit/VeskUnitFinder.h"
@@ -23,8 +24,9 @@ class VeskUnitLink
 public:
     /** openDevices opens the ports MidiSettings.xml names; wireTap sees every
         message on its way out (tests); startGateOpen lets the start's own
-        messages through at once. */
-    VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen);
+        messages through at once. With deferStart no port is opened and
+        nothing sent leaves until start(): it waits, in order. */
+    VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen, bool deferStart = false);
     ~VeskUnitLink();
 
     /** Where everything sent to the unit goes first. */
@@ -37,6 +39,11 @@ public:
     const juce::String& getStartError() const noexcept { return startError; }
 
     void openStartGate() noexcept { startGate.setOpen (true); }
+
+    /** After a deferred start: opens the ports, attaches the receivers and
+        lets out what waited, in order. Does nothing the second time. */
+    void start();
+    bool isStarted() const noexcept { return started; }
 
     /** From now on the receivers apply what arrives to model and tell these
         first, in this order, then the receiver listeners; attaches them. */
@@ -74,6 +81,7 @@ private:
     VeskVirtualUnit virtualUnit;
     SelectableMidiOut midiOut { deviceOut };
     std::unique_ptr<MidiOut> tap; // the log or the tests' tap, when there is one
+    MidiOutHold startHold; // between the gate and the tap, so the tap sees what leaves
     MidiOutGate startGate;
 
     VeskModel* model = nullptr;
@@ -82,6 +90,8 @@ private:
     juce::StringArray receiverInputs; // the input each receiver was added for; empty for the virtual unit's
     bool virtualUnitInUse = false;
     bool outputChosenSinceStart = false;
+    bool openDevicesAtStart;
+    bool started;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskUnitLink)
 };

@@ -190,17 +190,17 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
     editor.setCurrentTabIndex (0);
     model.setTempo (141.0);
     editor.refreshPatternsPage (0);
-    ASSERT_EQ (editor.systemPage->masterTuneSlider->getValue(), 430.0);
+    ASSERT_EQ (editor.getSystemPage()->masterTuneSlider->getValue(), 430.0);
     ASSERT_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
     model.setChangedFlag (false);
 
     EXPECT_TRUE (perform (ContentComp::newLibrary));
 
     EXPECT_EQ (editor.patternsPage->tempoSlider->getValue(), 130.0);
-    EXPECT_EQ (editor.systemPage->masterTuneSlider->getValue(), 430.0) << "a hidden page is not refreshed";
+    EXPECT_EQ (editor.getSystemPage()->masterTuneSlider->getValue(), 430.0) << "a hidden page is not refreshed";
 
     editor.setCurrentTabIndex (1);
-    EXPECT_EQ (editor.systemPage->masterTuneSlider->getValue(), 440.0) << "but read again when its tab is chosen";
+    EXPECT_EQ (editor.getSystemPage()->masterTuneSlider->getValue(), 440.0) << "but read again when its tab is chosen";
 }
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)

@@ -77,12 +77,13 @@ TEST_F (LayoutOfTheEditor, ListsTheHiddenPageWhereItLiesOnceShown)
     window.setSize (446, 492);
     editor.setBounds (0, 54, 446, 438);
     window.addAndMakeVisible (editor);
+    editor.getSystemPage(); // built, as after a visit to its tab, and hidden again
     const auto hidden = placeOf (window, "Transpose/+");
     const auto tab = placeOf (window, "System");
     ASSERT_TRUE (hidden.isNotEmpty());
 
     editor.setCurrentTabIndex (1);
-    auto* plus = findNamed (*editor.systemPage->transposeSlider, "+");
+    auto* plus = findNamed (*editor.getSystemPage()->transposeSlider, "+");
     ASSERT_NE (plus, nullptr);
     EXPECT_EQ (hidden, window.getLocalArea (plus, plus->getLocalBounds()).toString());
     EXPECT_EQ (placeOf (window, "Transpose/+"), hidden);

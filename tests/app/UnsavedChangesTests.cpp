@@ -385,7 +385,7 @@ TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenALibraryOrImportASyxFile)
     content.filesDropped (dropped, 10, 10);
     dispatchPendingMessages();
     EXPECT_EQ (model.getFile(), library);
-    EXPECT_EQ (content.getEditor().systemPage->masterTuneSlider->getValue(), 450.0);
+    EXPECT_EQ (content.getEditor().getSystemPage()->masterTuneSlider->getValue(), 450.0);
 
     // A .syx file is imported into the library, which keeps its file and asks nothing.
     std::vector<juce::uint8> dumped (model.image, model.image + VeskImage::imageSize);

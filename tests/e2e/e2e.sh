@@ -461,6 +461,7 @@ place()
 # below PATH PIXELS: a point that many pixels below the control's bottom edge, "X Y".
 below()
 {
+    wait_for 2 place "$1" > /dev/null
     awk -F'\t' -v path="$1" -v by="$2" '$1 == path { split($2, r, " "); print r[1] + 1, r[2] + r[4] + by; found = 1 }
         END { exit ! found }' "$layout"
 }
@@ -468,6 +469,8 @@ below()
 click_on()
 {
     local xy
+    # A page built when its tab is first chosen is listed at the report's next round.
+    wait_for 2 place "$1" > /dev/null
     xy=$(place "$1") || fail "the layout report lists no '$1': $(cut -f1 "$layout" | tr '\n' ' ')"
     click "$main" $xy
 }

@@ -147,7 +147,7 @@ TEST_F (EditorUndo, TheTemposWheelTicksMergeAndEachClickOfItsButtonsIsAStep)
 
 TEST_F (EditorUndo, AnUndoBringsThePageAndThePartEditorOfItsStepBack)
 {
-    auto& pitchBend = *editor.systemPage->receivePitchBendButton;
+    auto& pitchBend = *editor.getSystemPage()->receivePitchBendButton;
     const bool pitchBendBefore = pitchBend.getToggleState();
     const auto before = image();
 

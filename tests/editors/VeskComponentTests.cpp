@@ -49,12 +49,13 @@ TEST_F (TabbedEditor, HasItsThreeTabsWithPatternsCurrent)
 
 TEST_F (TabbedEditor, RefreshesReachOnlyTheCurrentPage)
 {
+    editor.getSystemPage(); // built while hidden, as after a visit to its tab
     model.systemBlock[System::transpose] = 14;
     model.currentPattern[Pattern::tempoHigh] = 11;
     model.currentPattern[Pattern::tempoLow] = 2;
 
     editor.refreshSystemPage(); // "Patterns" is current
-    EXPECT_DOUBLE_EQ (editor.systemPage->transposeSlider->getValue(), 0.0);
+    EXPECT_DOUBLE_EQ (editor.getSystemPage()->transposeSlider->getValue(), 0.0);
 
     editor.refreshPatternsPage (0);
     EXPECT_DOUBLE_EQ (editor.patternsPage->tempoSlider->getValue(), 141.0);
@@ -66,7 +67,7 @@ TEST_F (TabbedEditor, RefreshesReachOnlyTheCurrentPage)
 
     model.systemBlock[System::transpose] = 10;
     editor.refreshSystemPage();
-    EXPECT_DOUBLE_EQ (editor.systemPage->transposeSlider->getValue(), -2.0);
+    EXPECT_DOUBLE_EQ (editor.getSystemPage()->transposeSlider->getValue(), -2.0);
 
     dispatchPendingMessages();
     EXPECT_TRUE (out.messages.empty());
@@ -85,7 +86,7 @@ TEST_F (TabbedEditor, APageHiddenDuringAChangeIsReadAgainWhenItsTabIsChosen)
 
     model.systemBlock[System::masterTune] = 0;
     editor.setCurrentTabIndex (1);
-    EXPECT_DOUBLE_EQ (editor.systemPage->masterTuneSlider->getValue(), 427.4);
+    EXPECT_DOUBLE_EQ (editor.getSystemPage()->masterTuneSlider->getValue(), 427.4);
 
     dispatchPendingMessages();
     EXPECT_TRUE (out.messages.empty());
@@ -109,7 +110,7 @@ TEST_F (TabbedEditor, AGridThatGrowsOrShrinksKeepsTheScrollPositionWhereItStillF
     model.currentPattern[Pattern::type] = PartType::filter;
     editor.refreshPatternsPage (0);
 
-    auto* grid = new GridSizedEditor (session);
+    auto* grid = new GridSizedEditor (session, VeskImage::PartType::lead);
     page.partEditor = grid;
     page.addAndMakeVisible (grid);
 

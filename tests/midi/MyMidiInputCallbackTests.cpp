@@ -150,7 +150,7 @@ TEST_F (IncomingMidi, SystemDumpNeedsTheRightChecksum)
     editor.setCurrentTabIndex (1);
     receive (sysex (body));
     EXPECT_TRUE (std::equal (block, block + 13, model.systemBlock));
-    EXPECT_DOUBLE_EQ (editor.systemPage->masterTuneSlider->getValue(), 427.4);
+    EXPECT_DOUBLE_EQ (editor.getSystemPage()->masterTuneSlider->getValue(), 427.4);
 }
 
 TEST_F (IncomingMidi, PatternDumpsReplaceTheAddressedRecord)

@@ -158,3 +158,72 @@ TEST (VeskModelReset, ResetPatternTouchesOnlyTheCurrentRecord)
     EXPECT_EQ (model.currentPattern[Pattern::tempoHigh], 10);
     EXPECT_EQ (model.currentPattern[Pattern::stepGate + 31], 80);
 }
+
+namespace
+{
+    /** FNV-1a over every message, each preceded by its length, so a message
+        split in two or moved hashes differently. */
+    std::uint64_t hashOf (const std::vector<std::vector<juce::uint8>>& messages)
+    {
+        std::uint64_t h = 14695981039346656037ull;
+        auto mix = [&h] (juce::uint8 b)
+        {
+            h ^= b;
+            h *= 1099511628211ull;
+        };
+
+        for (auto& m : messages)
+        {
+            mix ((juce::uint8) m.size());
+
+            for (auto b : m)
+                mix (b);
+        }
+
+        return h;
+    }
+
+    std::uint64_t hashOf (const juce::uint8* bytes, int size)
+    {
+        return hashOf ({ std::vector<juce::uint8> (bytes, bytes + size) });
+    }
+}
+
+TEST (VeskModelReset, SendsAndLeavesWhatItAlwaysHasWhateverItStartsFrom)
+{
+    // Recorded from the reset as it was when it built the defaults field by field.
+    constexpr std::uint64_t resetMessages = 7564692133244236039ull, defaultImage = 3432804567413328779ull;
+
+    struct Start
+    {
+        const char* name;
+        juce::uint8 fill;
+        int patternIndex;
+    };
+
+    // 0x55 also leaves the unit's channel off until the reset stores channel 1.
+    const Start starts[] = { { "a fresh library", 0, -1 }, { "every byte 0x55", 0x55, -1 }, { "user pattern 5 shown", 0x11, 4 } };
+
+    for (auto& start : starts)
+    {
+        SCOPED_TRACE (start.name);
+        RecordingMidiOut out;
+        VeskModel model (out);
+
+        if (start.fill != 0)
+            std::fill (std::begin (model.image), std::end (model.image), start.fill);
+
+        model.currentPatternIndex = start.patternIndex;
+        model.selectUserPattern();
+        out.clear();
+        model.resetToDefaults();
+
+        EXPECT_EQ (out.messages.size(), 658u);
+        EXPECT_EQ (hashOf (out.messages), resetMessages);
+        EXPECT_EQ (hashOf (model.image, imageSize), defaultImage);
+        EXPECT_TRUE (std::equal (defaults.begin(), defaults.end(), model.image));
+        EXPECT_FALSE (model.hasChangedSinceSaved());
+    }
+
+    EXPECT_EQ (hashOf (defaults.data(), imageSize), defaultImage);
+}

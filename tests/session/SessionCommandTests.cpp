@@ -2,6 +2,7 @@
 // without a window, against the virtual unit in virtual time.
 
 #include "SessionTestSupport.h"
+#include "model/VeskFieldTable.h"
 #include "session/VeskSlotSteps.h"
 
 using namespace VeskImage;
@@ -273,7 +274,7 @@ TEST_F (SessionTest, SendAllAndVerifyGoOnlyToTheVirtualUnitInUseAndAreNoSteps)
 
     session.setVirtualUnitInUse (true);
     session.showPattern (slotBlock (4));
-    session.edit (VeskField::tempo(), VeskModel::tempoValue (99.0));
+    session.edit (VeskField::tempo(), VeskFieldTable::pattern (VeskImage::Pattern::tempoHigh, VeskImage::PartType::lead).stored (99.0));
     const auto library = image();
 
     ASSERT_TRUE (session.startTransfer (Kind::sendAll).wasOk());

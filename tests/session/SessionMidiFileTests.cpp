@@ -1,6 +1,7 @@
 // A MIDI file into and out of the shown pattern, on a session without a window.
 
 #include "SessionTestSupport.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskMidiFile.h"
 
 using namespace VeskImage;
@@ -86,7 +87,7 @@ TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUnd
     EXPECT_EQ (session.getHistory().getNumSteps(), steps + 1);
     EXPECT_EQ (session.getUndoName(), "Import MIDI File");
     EXPECT_EQ (after[patternRecordOffset (3) + Pattern::stepNote + 4], 62) << "the second quarter on step 5";
-    EXPECT_EQ (VeskModel::tempoValue (100.0), (after[patternRecordOffset (3)] << 7) | after[patternRecordOffset (3) + 1]);
+    EXPECT_EQ (VeskFieldTable::pattern (VeskImage::Pattern::tempoHigh, VeskImage::PartType::lead).stored (100.0), (after[patternRecordOffset (3)] << 7) | after[patternRecordOffset (3) + 1]);
 
     for (int i = 0; i < imageSize; ++i)
         if (i < patternRecordOffset (3) || i >= patternRecordOffset (4))

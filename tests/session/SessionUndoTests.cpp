@@ -2,6 +2,7 @@
 // mark against the saved state, and the history's bounds.
 
 #include "SessionTestSupport.h"
+#include "model/VeskFieldTable.h"
 #include "session/VeskSlotSteps.h"
 
 using namespace VeskImage;
@@ -36,23 +37,23 @@ TEST (SessionUndo, EveryKindOfEditIsUndoneAndRedoneAsAnEditOfTheOldAndNewValue)
 
     const Case cases[] = {
         { "a system switch", VeskField::system (System::receiveProgramChange), 0 },
-        { "master tune", VeskField::system (System::masterTune), VeskModel::masterTuneValue (445.0) },
-        { "MIDI channel", VeskField::system (System::midiChannel), VeskModel::midiChannelValue (5) },
-        { "MIDI channel off", VeskField::system (System::midiChannel), VeskModel::midiChannelValue (0) },
+        { "master tune", VeskField::system (System::masterTune), VeskFieldTable::system (VeskImage::System::masterTune).stored (445.0) },
+        { "MIDI channel", VeskField::system (System::midiChannel), VeskFieldTable::system (VeskImage::System::midiChannel).stored (5) },
+        { "MIDI channel off", VeskField::system (System::midiChannel), VeskFieldTable::system (VeskImage::System::midiChannel).stored (0) },
         { "transpose", VeskField::system (System::transpose), 20 },
-        { "tempo", VeskField::tempo(), VeskModel::tempoValue (141.0) },
+        { "tempo", VeskField::tempo(), VeskFieldTable::pattern (VeskImage::Pattern::tempoHigh, VeskImage::PartType::lead).stored (141.0) },
         { "type", VeskField::pattern (Pattern::type), PartType::bass },
         { "loop control", VeskField::pattern (Pattern::loopCtrl), 2 },
         { "length", VeskField::pattern (Pattern::patternLength), 1 },
         { "scale", VeskField::pattern (Pattern::stepsPerBar), 0 },
-        { "a plain knob", VeskField::pattern (Pattern::lfoRate), VeskModel::knobValue (Pattern::lfoRate, 100.0, false) },
-        { "a controller knob, channel on", cutoff, VeskModel::knobValue (Pattern::filterCutoffOrBdLevel, 100.0, false) },
-        { "a controller knob, channel off", cutoff, VeskModel::knobValue (Pattern::filterCutoffOrBdLevel, 100.0, false), channelOff },
-        { "pan", VeskField::pattern (Pattern::pan), VeskModel::knobValue (Pattern::pan, -20.0, true) },
+        { "a plain knob", VeskField::pattern (Pattern::lfoRate), VeskFieldTable::pattern (Pattern::lfoRate, VeskImage::PartType::lead).stored (100.0) },
+        { "a controller knob, channel on", cutoff, VeskFieldTable::pattern (Pattern::filterCutoffOrBdLevel, VeskImage::PartType::lead).stored (100.0) },
+        { "a controller knob, channel off", cutoff, VeskFieldTable::pattern (Pattern::filterCutoffOrBdLevel, VeskImage::PartType::lead).stored (100.0), channelOff },
+        { "pan", VeskField::pattern (Pattern::pan), VeskFieldTable::pattern (Pattern::pan, VeskImage::PartType::lead).stored (-20.0) },
         { "a step note", VeskField::step (Pattern::stepNote, 3), 70 },
         { "a step level", VeskField::step (Pattern::stepLevel, 31), 5 },
         { "a step gate", VeskField::step (Pattern::stepGate, 0), Pattern::maxGate },
-        { "a step type", VeskField::step (Pattern::stepType, 4), VeskModel::stepTypeValue (StepType::slide) },
+        { "a step type", VeskField::step (Pattern::stepType, 4), VeskFieldTable::pattern (VeskImage::Pattern::stepType, VeskImage::PartType::lead).stored (StepType::slide) },
         { "a knob of user pattern 5", cutoff, 100, [] (VeskSession& s)
           { s.showPattern (slotBlock (5)); } },
     };
