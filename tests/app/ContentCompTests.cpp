@@ -236,7 +236,9 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 
         // Nothing to undo yet, and the Library page is not in front.
         if (editIds[i] != 0)
+        {
             EXPECT_EQ (edit[i].enabled, editIds[i] == 0x2504) << edit[i].text;
+        }
     }
 
     const auto setup = menu (2);

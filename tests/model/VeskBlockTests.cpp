@@ -55,7 +55,9 @@ TEST (VeskBlock, EveryNumberingOfEveryBlockComesBackToIt)
         EXPECT_EQ (block.isUser(), block.userNumber() > 0);
 
         if (block.isUser())
+        {
             EXPECT_EQ (VeskBlock::user (block.userNumber()), block);
+        }
     }
 
     EXPECT_EQ (VeskBlock::temporary().patternIndex(), -1);

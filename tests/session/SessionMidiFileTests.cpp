@@ -63,8 +63,8 @@ namespace
             rig.session.edit (VeskField::tempo(), (to[Pattern::tempoHigh] << 7) | to[Pattern::tempoLow]);
 
         for (int offset = Pattern::tempoLow + 1; offset < patternSize; ++offset)
-            if (to[offset] != start[patternRecordOffset (slot) + offset])
-                rig.session.edit (VeskField::pattern (offset), to[offset]);
+            if (to[(size_t) offset] != start[(size_t) (patternRecordOffset (slot) + offset)])
+                rig.session.edit (VeskField::pattern (offset), to[(size_t) offset]);
 
         return hexLines (rig.out.messages);
     }
@@ -90,8 +90,12 @@ TEST_F (SessionMidi, AnImportIsOneNamedStepSentAsEditsOfTheFieldsItChangedAndUnd
     EXPECT_EQ (VeskFieldTable::pattern (VeskImage::Pattern::tempoHigh, VeskImage::PartType::lead).stored (100.0), (after[patternRecordOffset (3)] << 7) | after[patternRecordOffset (3) + 1]);
 
     for (int i = 0; i < imageSize; ++i)
+    {
         if (i < patternRecordOffset (3) || i >= patternRecordOffset (4))
+        {
             ASSERT_EQ (after[(size_t) i], before[(size_t) i]) << "only the shown pattern changes, offset " << i;
+        }
+    }
 
     EXPECT_EQ (hexLines (out.messages), editsFromTo (3, before, recordOf (after, 3)));
 
