@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the program and the tests need,
-# asking apt only when something is missing.
+# asking apt only when something is missing. Extra arguments are further
+# packages a script needs (scripts/package.sh: lintian).
 set -euo pipefail
 
 packages=(
@@ -13,9 +14,11 @@ packages=(
     clang libclang-rt-14-dev
     xvfb xdotool x11-utils imagemagick fonts-dejavu-core xclip jq iproute2
     python3-mido
-    help2man dpkg-dev lintian
+    help2man dpkg-dev
     desktop-file-utils appstream-util shared-mime-info libglib2.0-bin libxml2-utils
 )
+
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -5,7 +5,7 @@
 # warning. Prints the package's path and size.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh lintian
 scripts/build.sh VeskEdit vesk vesk_man package_docs
 
 # A group-writable umask, so that lintian sees the package's permissions do
