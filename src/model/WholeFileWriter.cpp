@@ -26,6 +26,55 @@ namespace
 
     juce::String describeErrno (int error) { return WholeFileWriter::describeError (error); }
 
+    /** Every byte of data to fd, each write checked (a short write is a
+        failure), then the size on disk: the last word on a short write. A
+        test's fault fills the disk after failAfterBytes (-1: never). */
+    juce::Result writeWhole (int fd, const void* data, size_t size, juce::int64 failAfterBytes)
+    {
+        auto* bytes = static_cast<const char*> (data);
+        size_t written = 0;
+
+        auto shortWrite = [&] (int error)
+        {
+            return juce::Result::fail (describeErrno (error) + " (wrote " + WholeFileWriter::formatCount ((juce::int64) written)
+                                       + " of " + WholeFileWriter::formatCount ((juce::int64) size) + " bytes)");
+        };
+
+        while (written < size)
+        {
+            auto chunk = size - written;
+
+            if (failAfterBytes >= 0)
+            {
+                if ((juce::int64) written >= failAfterBytes)
+                    return shortWrite (ENOSPC);
+
+                chunk = juce::jmin (chunk, (size_t) (failAfterBytes - (juce::int64) written));
+            }
+
+            const auto n = ::write (fd, bytes + written, chunk);
+
+            if (n < 0 && errno == EINTR)
+                continue;
+
+            if (n <= 0)
+                return shortWrite (n < 0 ? errno : ENOSPC);
+
+            written += (size_t) n;
+        }
+
+        struct stat done;
+
+        if (::fstat (fd, &done) != 0)
+            return juce::Result::fail ("the new file cannot be checked (" + describeErrno (errno) + ")");
+
+        if ((size_t) done.st_size != size)
+            return juce::Result::fail ("the file came out " + WholeFileWriter::formatCount ((juce::int64) done.st_size) + " of "
+                                       + WholeFileWriter::formatCount ((juce::int64) size) + " bytes long");
+
+        return juce::Result::ok();
+    }
+
     /** Closes and removes the temporary file unless told it was renamed. */
     struct TemporaryFile
     {
@@ -260,47 +309,8 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
         return juce::Result::fail ("the folder cannot be written to (" + describeErrno (error) + ")");
     }
 
-    auto* bytes = static_cast<const char*> (data);
-    size_t written = 0;
-
-    auto shortWrite = [&] (int error)
-    {
-        return juce::Result::fail (describeErrno (error) + " (wrote " + formatCount ((juce::int64) written)
-                                   + " of " + formatCount ((juce::int64) size) + " bytes)");
-    };
-
-    while (written < size)
-    {
-        auto chunk = size - written;
-
-        if (injected.failAfterBytes >= 0)
-        {
-            if ((juce::int64) written >= injected.failAfterBytes)
-                return shortWrite (ENOSPC);
-
-            chunk = juce::jmin (chunk, (size_t) (injected.failAfterBytes - (juce::int64) written));
-        }
-
-        const auto n = ::write (temp.fd, bytes + written, chunk);
-
-        if (n < 0 && errno == EINTR)
-            continue;
-
-        if (n <= 0)
-            return shortWrite (n < 0 ? errno : ENOSPC);
-
-        written += (size_t) n;
-    }
-
-    // The size on disk, not what the calls said: the last word on a short write.
-    struct stat done;
-
-    if (::fstat (temp.fd, &done) != 0)
-        return juce::Result::fail ("the new file cannot be checked (" + describeErrno (errno) + ")");
-
-    if ((size_t) done.st_size != size)
-        return juce::Result::fail ("the file came out " + formatCount ((juce::int64) done.st_size) + " of "
-                                   + formatCount ((juce::int64) size) + " bytes long");
+    if (const auto whole = writeWhole (temp.fd, data, size, injected.failAfterBytes); whole.failed())
+        return whole;
 
     if (exists)
     {
@@ -389,46 +399,8 @@ juce::Result WholeFileWriter::writeNew (int folderHandle, const juce::String& na
     if (temp.fd < 0)
         return juce::Result::fail ("the folder cannot be written to (" + describeErrno (errno) + ")");
 
-    auto* bytes = static_cast<const char*> (data);
-    size_t written = 0;
-
-    auto shortWrite = [&] (int error)
-    {
-        return juce::Result::fail (describeErrno (error) + " (wrote " + formatCount ((juce::int64) written)
-                                   + " of " + formatCount ((juce::int64) size) + " bytes)");
-    };
-
-    while (written < size)
-    {
-        auto chunk = size - written;
-
-        if (injected.failAfterBytes >= 0)
-        {
-            if ((juce::int64) written >= injected.failAfterBytes)
-                return shortWrite (ENOSPC);
-
-            chunk = juce::jmin (chunk, (size_t) (injected.failAfterBytes - (juce::int64) written));
-        }
-
-        const auto n = ::write (temp.fd, bytes + written, chunk);
-
-        if (n < 0 && errno == EINTR)
-            continue;
-
-        if (n <= 0)
-            return shortWrite (n < 0 ? errno : ENOSPC);
-
-        written += (size_t) n;
-    }
-
-    struct stat done;
-
-    if (::fstat (temp.fd, &done) != 0)
-        return juce::Result::fail ("the new file cannot be checked (" + describeErrno (errno) + ")");
-
-    if ((size_t) done.st_size != size)
-        return juce::Result::fail ("the file came out " + formatCount ((juce::int64) done.st_size) + " of "
-                                   + formatCount ((juce::int64) size) + " bytes long");
+    if (const auto whole = writeWhole (temp.fd, data, size, injected.failAfterBytes); whole.failed())
+        return whole;
 
     if (injected.failAtSync || ::fsync (temp.fd) != 0)
         return juce::Result::fail ("the data could not be flushed to the disk ("
