@@ -75,6 +75,22 @@ namespace
         return juce::Result::ok();
     }
 
+    /** The new file flushed to the disk and closed; fd is -1 afterwards either way. */
+    juce::Result flushAndClose (int& fd, bool failAtSync)
+    {
+        if (failAtSync || ::fsync (fd) != 0)
+            return juce::Result::fail ("the data could not be flushed to the disk ("
+                                       + describeErrno (failAtSync ? EIO : errno) + ")");
+
+        const int closed = ::close (fd);
+        fd = -1;
+
+        if (closed != 0)
+            return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
+
+        return juce::Result::ok();
+    }
+
     /** Closes and removes the temporary file unless told it was renamed. */
     struct TemporaryFile
     {
@@ -324,15 +340,8 @@ juce::Result WholeFileWriter::write (const juce::File& requestedTarget, const vo
         juce::ignoreUnused (::fchmod (temp.fd, existing.st_mode & 07777));
     }
 
-    if (injected.failAtSync || ::fsync (temp.fd) != 0)
-        return juce::Result::fail ("the data could not be flushed to the disk ("
-                                   + describeErrno (injected.failAtSync ? EIO : errno) + ")");
-
-    const int closed = ::close (temp.fd);
-    temp.fd = -1;
-
-    if (closed != 0)
-        return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
+    if (const auto flushed = flushAndClose (temp.fd, injected.failAtSync); flushed.failed())
+        return flushed;
 
     if (injected.failAtRename || ::rename (temp.path.toRawUTF8(), path.toRawUTF8()) != 0)
         return juce::Result::fail ("the new file could not take the old one's place ("
@@ -402,15 +411,8 @@ juce::Result WholeFileWriter::writeNew (int folderHandle, const juce::String& na
     if (const auto whole = writeWhole (temp.fd, data, size, injected.failAfterBytes); whole.failed())
         return whole;
 
-    if (injected.failAtSync || ::fsync (temp.fd) != 0)
-        return juce::Result::fail ("the data could not be flushed to the disk ("
-                                   + describeErrno (injected.failAtSync ? EIO : errno) + ")");
-
-    const int closed = ::close (temp.fd);
-    temp.fd = -1;
-
-    if (closed != 0)
-        return juce::Result::fail ("the file could not be closed (" + describeErrno (errno) + ")");
+    if (const auto flushed = flushAndClose (temp.fd, injected.failAtSync); flushed.failed())
+        return flushed;
 
     // The last step refuses an entry that appeared meanwhile, rather than replace it.
     int placed = injected.failAtRename ? -1 : ::renameat2 (folderHandle, temp.name.toRawUTF8(), folderHandle, name.toRawUTF8(), RENAME_NOREPLACE);

@@ -357,24 +357,20 @@ TEST_F (ClipboardPaste, TextWithinTheBoundPastesFromWhoeverHoldsIt)
     ASSERT_NE (display, nullptr) << "these run under a display of their own";
     const auto primary = write ("primary.txt", lineFor (9, primaryLevel).toStdString());
 
-    {
-        SCOPED_TRACE ("a pattern from xclip");
-        XclipOwner primaryOwner (display, "primary", primary);
-        XclipOwner clipboardOwner (display, "clipboard", write ("one.txt", lineFor (9, 61).toStdString()));
-        ASSERT_TRUE (primaryOwner.owns && clipboardOwner.owns);
-        pasteOnto (5);
-        EXPECT_FALSE (pasteAlertIsOpen()) << content.lastMessage;
-        EXPECT_EQ (record (5), recordWithLevel (61));
-    }
+    const std::tuple<const char*, juce::File, int, int> fromXclip[] = {
+        { "a pattern from xclip", write ("one.txt", lineFor (9, 61).toStdString()), 5, 61 },
+        { "a pattern padded to the bound exactly", write ("bound.txt", paddedTo (lineFor (9, 62), bound)), 6, 62 },
+    };
 
+    for (const auto& [what, text, slot, level] : fromXclip)
     {
-        SCOPED_TRACE ("a pattern padded to the bound exactly");
+        SCOPED_TRACE (what);
         XclipOwner primaryOwner (display, "primary", primary);
-        XclipOwner clipboardOwner (display, "clipboard", write ("bound.txt", paddedTo (lineFor (9, 62), bound)));
+        XclipOwner clipboardOwner (display, "clipboard", text);
         ASSERT_TRUE (primaryOwner.owns && clipboardOwner.owns);
-        pasteOnto (6);
+        pasteOnto (slot);
         EXPECT_FALSE (pasteAlertIsOpen()) << content.lastMessage;
-        EXPECT_EQ (record (6), recordWithLevel (62));
+        EXPECT_EQ (record (slot), recordWithLevel (level));
     }
 
     {
