@@ -148,31 +148,51 @@ void AppDialogs::chooseFile (const juce::String& title, const juce::File& start,
                                   chosen (fc.getResult()); });
 }
 
+void AppDialogs::chooseFolder (const juce::String& title, const juce::File& start, std::function<void (const juce::File&)> chosen)
+{
+    chooser = std::make_unique<juce::FileChooser> (title, start);
+
+    chooser->launchAsync (juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectDirectories,
+                          [chosen] (const juce::FileChooser& fc)
+                          {
+                              if (fc.getResult() != juce::File())
+                                  chosen (fc.getResult()); });
+}
+
 //==============================================================================
+AppDialogs::ProgressWindow AppDialogs::openProgressWindow (const juce::String& title, std::function<void()> cancel)
+{
+    if (! showDialogs)
+        return {};
+
+    auto panel = std::make_unique<TransferProgressComponent>();
+    panel->setSize (430, 300);
+    panel->onCancel = cancel;
+    ProgressWindow window { nullptr, panel.get() };
+
+    juce::DialogWindow::LaunchOptions options;
+    setDialogOptions (options, title, &owner);
+    options.content.setOwned (panel.release());
+    window.dialog = options.launchAsync();
+
+    // Closing the window while it runs is a cancel.
+    juce::Component::SafePointer<juce::Component> safeOwner (&owner);
+    whenClosed (window.dialog, [cancel, safeOwner] (int)
+                {
+                    if (safeOwner != nullptr)
+                        cancel(); });
+
+    return window;
+}
+
 void AppDialogs::openJobWindow (VeskJob& job)
 {
     delete progressDialog.getComponent();
 
-    if (! showDialogs)
-        return;
-
-    auto panel = std::make_unique<TransferProgressComponent>();
-    panel->setSize (430, 300);
-    panel->onCancel = [this]
-    { session.cancelJob(); };
-    progressPanel = panel.get();
-
-    juce::DialogWindow::LaunchOptions options;
-    setDialogOptions (options, job.getTitle(), &owner);
-    options.content.setOwned (panel.release());
-    progressDialog = options.launchAsync();
-
-    // Closing the window while it runs is a cancel.
-    juce::Component::SafePointer<juce::Component> safeOwner (&owner);
-    whenClosed (progressDialog, [this, safeOwner] (int)
-                {
-                    if (safeOwner != nullptr)
-                        session.cancelJob(); });
+    const auto window = openProgressWindow (job.getTitle(), [this]
+                                            { session.cancelJob(); });
+    progressDialog = window.dialog;
+    progressPanel = window.panel;
 }
 
 void AppDialogs::jobChanged()

@@ -33,6 +33,19 @@ public:
     void chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
                      std::function<void (const juce::File&)> chosen);
 
+    /** A folder chooser, as chooseFile. */
+    void chooseFolder (const juce::String& title, const juce::File& start, std::function<void (const juce::File&)> chosen);
+
+    struct ProgressWindow
+    {
+        juce::Component::SafePointer<juce::DialogWindow> dialog;
+        juce::Component::SafePointer<TransferProgressComponent> panel;
+    };
+
+    /** A progress window as a transfer's (modal); its Cancel, and closing it
+        while it runs, call cancel. Nothing is opened without a screen. */
+    ProgressWindow openProgressWindow (const juce::String& title, std::function<void()> cancel);
+
 private:
     void jobChanged() override;
     void openJobWindow (VeskJob& job);

@@ -9,6 +9,7 @@ namespace
     VeskSession::Options withStartChoice (VeskSession::Options options, const UserSettings& settings)
     {
         options.resetUnitAtStart = settings.getResetUnitAtStart();
+        options.addToCollection = settings.getAddToCollection();
         return options;
     }
 }
@@ -23,6 +24,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     editor = std::make_unique<VeskComponent> (session);
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
+    collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -36,6 +38,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    collectionCommands = nullptr;
     libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
@@ -103,7 +106,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
         menu.addSubMenu ("Open Recent", recent, numRecent > 0);
 
         add ({ saveLibrary, saveLibraryAs, 0, importSyx, exportSyx, 0, exportMidi, importMidi, 0,
-               juce::StandardApplicationCommandIDs::quit });
+               CollectionCommands::addFolderToCollection, 0, juce::StandardApplicationCommandIDs::quit });
     }
     else if (topLevelMenuIndex == 1)
     {
@@ -112,7 +115,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     }
     else if (topLevelMenuIndex == 2)
     {
-        add ({ midiSettings, resetUnitAtStart });
+        add ({ midiSettings, resetUnitAtStart, CollectionCommands::addToCollectionByItself });
         viewOptions.addToSetupMenu (menu);
     }
     else if (topLevelMenuIndex == 3)
@@ -155,11 +158,13 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
     commands.add (resetUnitAtStart, clearRecentFiles, undoEdit, redoEdit);
     viewOptions.getAllCommands (commands);
+    collectionCommands->getAllCommands (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result))
+    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
+        || collectionCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -206,7 +211,8 @@ bool ContentComp::perform (const InvocationInfo& info)
     // A command that comes before the deferred start has run finds the ports open.
     finishStart();
 
-    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID))
+    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID)
+        || collectionCommands->perform (info.commandID))
         return true;
 
     switch (info.commandID)

@@ -3,6 +3,16 @@
 
 #include <utility>
 
+namespace
+{
+    // VESK_COLLECTION names another database, as it does for vesk.
+    juce::File collectionFile()
+    {
+        const auto named = juce::SystemStats::getEnvironmentVariable ("VESK_COLLECTION", {});
+        return named.isNotEmpty() ? juce::File::getCurrentWorkingDirectory().getChildFile (named) : CollectionStore::defaultFile();
+    }
+}
+
 MainWindow::MainWindow()
     : juce::DocumentWindow ("Vesk Edit", juce::Colour (0xff999999), juce::DocumentWindow::allButtons)
 {
@@ -16,6 +26,7 @@ MainWindow::MainWindow()
     // The ports are opened, and the start-up reset sent, once the window shows.
     VeskSession::Options options;
     options.deferStart = true;
+    options.collectionFile = collectionFile();
     auto content = std::make_unique<ContentComp> (*commandManager, options);
 
     // Without this, a key press finds no target once no window is active

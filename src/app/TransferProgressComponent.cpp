@@ -36,6 +36,11 @@ TransferProgressComponent::TransferProgressComponent()
 
 TransferProgressComponent::~TransferProgressComponent() = default;
 
+void TransferProgressComponent::setNote (const juce::String& note)
+{
+    noteLabel.setText (note, juce::dontSendNotification);
+}
+
 void TransferProgressComponent::showProgress (double fraction, const juce::String& line)
 {
     progress = juce::jlimit (0.0, 1.0, fraction);

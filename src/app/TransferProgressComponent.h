@@ -3,15 +3,18 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /**
-    The window of a transfer with the unit (or of Find Unit): which block,
-    how many of how many and a bar while it runs, with Cancel; at the end a
-    summary to read, and Close.
+    The window of a transfer with the unit (or of Find Unit, or of a folder
+    going into the collection): which block, how many of how many and a bar
+    while it runs, with Cancel; at the end a summary to read, and Close.
 */
 class TransferProgressComponent : public juce::Component
 {
 public:
     TransferProgressComponent();
     ~TransferProgressComponent() override;
+
+    /** What the window says under the bar while it runs; a transfer's own note by default. */
+    void setNote (const juce::String& note);
 
     /** fraction 0-1; line says what is in hand ("Asking for User 05 (7 of 22)"). */
     void showProgress (double fraction, const juce::String& line);

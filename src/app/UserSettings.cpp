@@ -8,6 +8,7 @@ namespace
     const char* const recentFilesKey = "recentFiles";
     const char* const knobDragKey = "knobDrag";
     const char* const zoomKey = "zoom";
+    const char* const addToCollectionKey = "addToCollection";
     const char* const verticalKnobDrag = "vertical";
     const char* const circularKnobDrag = "circular";
 
@@ -111,6 +112,16 @@ bool UserSettings::getResetUnitAtStart() const
 void UserSettings::setResetUnitAtStart (bool shouldReset)
 {
     setValue (resetUnitAtStartKey, shouldReset ? "1" : "0");
+}
+
+bool UserSettings::getAddToCollection() const
+{
+    return values.getBoolValue (addToCollectionKey, true);
+}
+
+void UserSettings::setAddToCollection (bool shouldAdd)
+{
+    setValue (addToCollectionKey, shouldAdd ? "1" : "0");
 }
 
 bool UserSettings::getVerticalKnobDrag() const

@@ -8,8 +8,8 @@
 /**
     The user's own settings, kept between runs in the user's configuration
     folder ($XDG_CONFIG_HOME/VeskEdit, normally ~/.config/VeskEdit): whether a
-    start resets the unit, the libraries used last, how knobs are dragged and
-    the zoom.
+    start resets the unit, whether patterns go into the collection by
+    themselves, the libraries used last, how knobs are dragged and the zoom.
 
     Every change is written at once, whole. A damaged, unreadable or oversized
     file counts as no file: the defaults apply and the next change replaces it.
@@ -27,6 +27,11 @@ public:
 
     bool getResetUnitAtStart() const;
     void setResetUnitAtStart (bool shouldReset);
+
+    /** Patterns of the libraries opened and saved, .syx and MIDI files
+        imported and Get All go into the collection by themselves. */
+    bool getAddToCollection() const;
+    void setAddToCollection (bool shouldAdd);
 
     /** Knobs turn with an up-and-down drag instead of round their centre. */
     bool getVerticalKnobDrag() const;

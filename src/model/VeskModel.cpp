@@ -358,7 +358,7 @@ juce::Result VeskModel::loadDocument (const juce::File& file)
     setLastDocumentOpened (file);
 
     if (onLoaded != nullptr)
-        onLoaded();
+        onLoaded (file);
 
     return juce::Result::ok();
 }
@@ -374,7 +374,7 @@ juce::Result VeskModel::saveDocument (const juce::File& file)
                                    + ". The library is unchanged on disk and still open here.");
 
     if (onSaved != nullptr)
-        onSaved();
+        onSaved (file);
 
     return juce::Result::ok();
 }

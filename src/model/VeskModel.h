@@ -136,8 +136,8 @@ public:
     /** The controller that carries a pattern offset, or -1. */
     static int controllerForOffset (int offset) noexcept;
 
-    /** Told after a library was read or written by the document operations. */
-    std::function<void()> onLoaded, onSaved;
+    /** Told after a library was read or written by the document operations, with its file. */
+    std::function<void (const juce::File&)> onLoaded, onSaved;
 
     //==============================================================================
     /** Applies an exclusive body received from the unit (see VeskDecoder). */

@@ -8,6 +8,20 @@ namespace
 {
     // An import names at most this many messages it ignored; the summary counts them all.
     constexpr size_t maxImportDetails = 12;
+
+    // The pattern slots an import filled, each once, in image order.
+    std::vector<VeskBlock> patternsOf (const VeskSyxFile::Import& import)
+    {
+        std::vector<VeskBlock> slots;
+
+        for (const auto& dump : import.appliedDumps)
+            if (dump.block.has_value() && dump.block->isPattern())
+                slots.push_back (*dump.block);
+
+        std::sort (slots.begin(), slots.end());
+        slots.erase (std::unique (slots.begin(), slots.end()), slots.end());
+        return slots;
+    }
 }
 
 FileExchange::FileExchange (VeskModel& modelToUse, UnitJobs& jobsToUse, EditHistory& historyToUse, SessionListeners& listenersToTell)
@@ -44,6 +58,9 @@ SessionResult FileExchange::importSyx (const juce::File& file)
 
     const bool changedAnything = history.recordWholeBlocks ("Import .syx", before, VeskBlock::all());
     listeners.libraryRestored (std::nullopt);
+
+    if (onSyxImported != nullptr)
+        onSyxImported (file, patternsOf (import));
     text.add (changedAnything ? "The library is marked changed: save it to keep them. Nothing was sent to the unit."
                               : "The library already held every byte of them. Nothing was sent to the unit.");
 
@@ -84,6 +101,9 @@ SessionResult FileExchange::importMidi (const juce::File& file, int track)
 
     if (edited.failed())
         return edited;
+
+    if (onMidiImported != nullptr)
+        onMidiImported (file, { slot });
 
     return SessionResult::ok (file.getFileName() + ": " + result.message + ".");
 }

@@ -30,6 +30,11 @@ public:
     /** The shown pattern as a Standard MIDI File. */
     juce::Result exportMidi (const juce::File& file);
 
+    /** Told once what a file brought in is in the library: the file and the
+        pattern slots it filled (each pattern dump of a .syx file; the shown
+        pattern for a MIDI file). */
+    std::function<void (const juce::File&, const std::vector<VeskBlock>&)> onSyxImported, onMidiImported;
+
 private:
     VeskModel& model;
     UnitJobs& jobs;

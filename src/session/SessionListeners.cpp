@@ -46,3 +46,9 @@ void SessionListeners::historyChanged()
     call ([] (Listener& l)
           { l.historyChanged(); });
 }
+
+void SessionListeners::collectionFailed (const CollectionProblem& problem, const juce::File& movedAside)
+{
+    call ([&problem, &movedAside] (Listener& l)
+          { l.collectionFailed (problem, movedAside); });
+}

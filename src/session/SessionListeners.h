@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collection/CollectionStore.h"
 #include "model/VeskBlock.h"
 
 #include <functional>
@@ -29,6 +30,14 @@ public:
 
         /** What undo and redo would do, or the changed mark, may differ. */
         virtual void historyChanged() {}
+
+        /** The collection failed (told once, until a write succeeds again), or,
+            with movedAside, the damaged file found at start was kept there and
+            a new collection begun. The library is never touched by either. */
+        virtual void collectionFailed (const CollectionProblem& problem, const juce::File& movedAside)
+        {
+            juce::ignoreUnused (problem, movedAside);
+        }
     };
 
     void add (Listener* listener);
@@ -38,6 +47,7 @@ public:
     void patternShown (VeskBlock pattern);
     void jobChanged();
     void historyChanged();
+    void collectionFailed (const CollectionProblem& problem, const juce::File& movedAside);
 
 private:
     void call (const std::function<void (Listener&)>& tell);

@@ -11,11 +11,24 @@ VeskSession::VeskSession (Options options)
     jobs = std::make_unique<UnitJobs> (*model, *clock, link, listeners);
     history = std::make_unique<EditHistory> (*model, *clock, *jobs, listeners);
     files = std::make_unique<FileExchange> (*model, *jobs, *history, listeners);
+    intake = std::make_unique<CollectionIntake> (*model, options.collectionFile, options.addToCollection, listeners);
 
-    model->onLoaded = [this]
-    { history->forget(); };
-    model->onSaved = [this]
-    { history->librarySaved(); };
+    model->onLoaded = [this] (const juce::File& file)
+    {
+        history->forget();
+        intake->libraryReadOrWritten (file);
+    };
+
+    model->onSaved = [this] (const juce::File& file)
+    {
+        history->librarySaved();
+        intake->libraryReadOrWritten (file);
+    };
+
+    files->onSyxImported = [this] (const juce::File& file, const std::vector<VeskBlock>& slots)
+    { intake->syxImported (file, slots); };
+    files->onMidiImported = [this] (const juce::File& file, const std::vector<VeskBlock>& slots)
+    { intake->midiImported (file, slots); };
 
     history->showPattern = [this] (VeskBlock pattern, bool selectOnUnit)
     { showPattern (pattern, selectOnUnit); };
@@ -27,6 +40,7 @@ VeskSession::VeskSession (Options options)
 
         history->recordWholeBlocks (VeskTransfer::title (VeskTransfer::Kind::getAll), before, arrived);
         listeners.libraryRestored (std::nullopt);
+        intake->gotAll (arrived);
     };
 
     // The history keeps the changed mark, a transfer waits for its dumps,
@@ -37,6 +51,7 @@ VeskSession::VeskSession (Options options)
 VeskSession::~VeskSession()
 {
     link.detachReceivers();
+    intake = nullptr;
     files = nullptr;
     history = nullptr;
     jobs = nullptr; // stops the transfer's timer; nothing more is sent

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CollectionIntake.h"
 #include "FileExchange.h"
 
 /**
@@ -10,7 +11,8 @@
       (start gate, log, port or virtual unit) and the receivers;
     - EditHistory: edits, gestures, undo and redo, the changed mark;
     - UnitJobs: transfers, Find Unit, the paced sends of a few records;
-    - FileExchange: .syx and MIDI files in and out.
+    - FileExchange: .syx and MIDI files in and out;
+    - CollectionIntake: the collection, and what goes into it.
 
     Every change of a library byte the user makes goes through edit. Pages
     read the model directly and are told through Listener what changed under
@@ -33,6 +35,13 @@ public:
 
         /** Opens the MIDI ports MidiSettings.xml names. */
         bool openDevices = true;
+
+        /** The collection's database (the program's is CollectionStore::defaultFile());
+            none: a throwaway one, and nothing goes in by itself. */
+        juce::File collectionFile;
+
+        /** The patterns of libraries, imports and Get All go into the collection by themselves. */
+        bool addToCollection = true;
 
         /** Opens no port and sends nothing until start(): what is sent
             meanwhile (the start-up reset, early edits) waits there, in order. */
@@ -58,6 +67,8 @@ public:
     UnitJobs& getJobs() noexcept { return *jobs; }
     EditHistory& getEditHistory() noexcept { return *history; }
     FileExchange& getFiles() noexcept { return *files; }
+    CollectionIntake& getCollectionIntake() noexcept { return *intake; }
+    Collection& getCollection() { return intake->getCollection(); }
 
     juce::AudioDeviceManager& getDeviceManager() noexcept { return link.getDeviceManager(); }
     VeskVirtualUnit& getVirtualUnit() noexcept { return link.getVirtualUnit(); }
@@ -175,6 +186,13 @@ public:
     void midiSettingsClosed() { link.midiSettingsClosed(); }
     void noteOutputChosen() noexcept { link.noteOutputChosen(); }
 
+    //==============================================================================
+    /** See CollectionIntake: the switch, Add Folder to Collection, quitting. */
+    void setAddingToCollection (bool shouldAdd) noexcept { intake->setAddingByItself (shouldAdd); }
+    bool isAddingToCollection() const noexcept { return intake->isAddingByItself(); }
+    bool addFoldersToCollection (const juce::Array<juce::File>& paths) { return intake->addFolders (paths); }
+    bool finishCollectionWrites (int timeoutMs) { return intake->finishWrites (timeoutMs); }
+
 private:
     void showPattern (VeskBlock pattern, bool selectOnUnit);
 
@@ -186,6 +204,7 @@ private:
     std::unique_ptr<UnitJobs> jobs;
     std::unique_ptr<EditHistory> history;
     std::unique_ptr<FileExchange> files;
+    std::unique_ptr<CollectionIntake> intake;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };

@@ -1,0 +1,338 @@
+// What goes into the collection by itself, on a session without a window and
+// a real database file: which sightings each way in records, that a failing
+// collection never fails the library's own open or save, and the switch.
+// Add Folder's job, cancelled halfway, keeps what it added.
+
+#include "DispatchMessages.h"
+#include "ScopedTmpfs.h"
+#include "SessionTestSupport.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskMidiFile.h"
+
+#include <set>
+#include <tuple>
+
+using namespace VeskImage;
+
+namespace
+{
+    constexpr int waitMs = 20000;
+
+    struct FailureCount : VeskSession::Listener
+    {
+        void collectionFailed (const CollectionProblem& problem, const juce::File& aside) override
+        {
+            problems.push_back (problem);
+            movedAside = aside;
+        }
+
+        std::vector<CollectionProblem> problems;
+        juce::File movedAside;
+    };
+
+    /** A session on a recorder in virtual time, its collection in a folder of its own. */
+    struct IntakeRig
+    {
+        explicit IntakeRig (bool addByItself = true, juce::File databaseToUse = {})
+            : database (databaseToUse != juce::File() ? databaseToUse : folder.getChildFile ("collection.db"))
+        {
+            folder.createDirectory();
+            auto options = VeskSession::Options::headless (clock, out);
+            options.collectionFile = database;
+            options.addToCollection = addByItself;
+            session = std::make_unique<VeskSession> (options);
+            session->addListener (&failures);
+        }
+
+        ~IntakeRig()
+        {
+            session->removeListener (&failures);
+            session = nullptr;
+            folder.deleteRecursively();
+        }
+
+        /** Lets the writer finish and its reports reach the message thread. */
+        void settle()
+        {
+            ASSERT_TRUE (session->getCollection().waitUntilIdle (waitMs));
+            dispatchPendingMessages();
+        }
+
+        /** Every sighting the database holds, as (source, path, slot), each checked against bytes. */
+        std::set<std::tuple<CollectionSource, juce::String, int>> seen (const juce::uint8* image)
+        {
+            settle();
+            std::set<std::tuple<CollectionSource, juce::String, int>> result;
+            auto opened = CollectionStore::open (database);
+            EXPECT_NE (opened.store, nullptr) << opened.problem.detail;
+
+            if (opened.store == nullptr)
+                return result;
+
+            CollectionQuery all;
+            all.limit = 100000;
+
+            for (const auto& pattern : opened.store->search (all).patterns)
+            {
+                for (const auto& s : opened.store->sightings (pattern.id))
+                {
+                    result.insert ({ s.source, s.sourcePath, s.slot.index() });
+                    EXPECT_TRUE (std::equal (s.bytes.begin(), s.bytes.end(), image + s.slot.imageOffset())) << s.slot;
+                }
+            }
+
+            return result;
+        }
+
+        int patternsHeld()
+        {
+            settle();
+            auto opened = CollectionStore::open (database);
+            return opened.store != nullptr ? opened.store->size() : -1;
+        }
+
+        juce::File folder { juce::File::createTempFile ("vesk-intake") };
+        juce::File database;
+        VirtualClock clock;
+        TimedRecording out { clock };
+        FailureCount failures;
+        std::unique_ptr<VeskSession> session;
+    };
+
+    /** Makes each user pattern of an image differ from every other image's. */
+    void makeDistinct (juce::uint8* image, int seed)
+    {
+        for (int n = 1; n <= 20; ++n)
+        {
+            auto* record = image + VeskBlock::user (n)->imageOffset();
+            record[Pattern::stepNote] = (juce::uint8) n;
+            record[Pattern::stepNote + 1] = (juce::uint8) (seed % 120);
+            record[Pattern::stepNote + 2] = (juce::uint8) (seed / 120);
+        }
+    }
+
+    juce::File writeLibrary (const juce::File& folder, const juce::String& name, int seed)
+    {
+        juce::HeapBlock<juce::uint8> image (imageSize);
+        VeskModel::writeDefaults (image.get());
+        makeDistinct (image.get(), seed);
+        const auto file = folder.getChildFile (name);
+        EXPECT_TRUE (VeskLibraryFile::write (file, image.get()).wasOk());
+        return file;
+    }
+
+    juce::MemoryBlock fourNotes()
+    {
+        juce::MidiMessageSequence track;
+
+        for (int i = 0; i < 4; ++i)
+        {
+            track.addEvent (juce::MidiMessage::noteOn (1, 60 + i, (juce::uint8) 90), i * 480);
+            track.addEvent (juce::MidiMessage::noteOff (1, 60 + i), i * 480 + 240);
+        }
+
+        juce::MidiFile file;
+        file.setTicksPerQuarterNote (480);
+        file.addTrack (track);
+        juce::MemoryOutputStream stream;
+        file.writeTo (stream, 0);
+        return stream.getMemoryBlock();
+    }
+
+    /** How many different records an image's 21 patterns are. */
+    int distinctPatterns (const juce::uint8* image)
+    {
+        std::set<std::vector<juce::uint8>> records;
+
+        for (auto block : VeskBlock::patterns())
+            records.insert ({ image + block.imageOffset(), image + block.imageOffset() + patternSize });
+
+        return (int) records.size();
+    }
+
+    std::vector<int> indices (const std::vector<VeskBlock>& blocks)
+    {
+        std::vector<int> result;
+
+        for (auto b : blocks)
+            result.push_back (b.index());
+
+        return result;
+    }
+}
+
+TEST (CollectionIntake, EachWayInRecordsItsSourceFileAndSlots)
+{
+    using Source = CollectionSource;
+    const auto patterns = indices (VeskBlock::patterns());
+
+    const struct
+    {
+        const char* what;
+        Source source;
+        const char* file; // the source's name in the rig's folder, or none
+        std::vector<int> slots;
+        std::function<void (IntakeRig&, const juce::File&)> act;
+    } ways[] = {
+        { "a library opened", Source::library, "Set1.vsk", patterns, [] (IntakeRig& rig, const juce::File& file)
+          {
+              writeLibrary (rig.folder, file.getFileName(), 3);
+              ASSERT_TRUE (rig.session->getModel().loadDocument (file).wasOk());
+          } },
+        { "a library saved", Source::library, "Saved.vsk", patterns, [] (IntakeRig& rig, const juce::File& file)
+          {
+              makeDistinct (rig.session->getModel().image, 5);
+              ASSERT_TRUE (rig.session->getModel().saveDocument (file).wasOk());
+          } },
+        { "a .syx file of two patterns", Source::syx, "Two.syx", { 3, 17 }, [] (IntakeRig& rig, const juce::File& file)
+          {
+              juce::HeapBlock<juce::uint8> image (imageSize);
+              VeskModel::writeDefaults (image.get());
+              makeDistinct (image.get(), 9);
+              juce::MemoryOutputStream bytes;
+
+              for (int n : { 17, 3 })
+              {
+                  const auto dump = VeskProtocol::blockBulk (image.get(), *VeskBlock::user (n));
+                  bytes.write (dump.getRawData(), (size_t) dump.getRawDataSize());
+              }
+
+              ASSERT_TRUE (file.replaceWithData (bytes.getData(), bytes.getDataSize()));
+              ASSERT_TRUE (rig.session->importSyx (file).wasOk());
+          } },
+        { "a Get All", Source::getAll, nullptr, patterns, [] (IntakeRig& rig, const juce::File&)
+          {
+              rig.session->setVirtualUnitInUse (true);
+              makeDistinct (rig.session->getVirtualUnit().memory, 11);
+              ASSERT_TRUE (rig.session->startTransfer (VeskTransfer::Kind::getAll).wasOk());
+              rig.clock.runUntilIdle();
+              ASSERT_FALSE (rig.session->isBusy());
+          } },
+        { "a MIDI file imported", Source::midiImport, "Tune.mid", { 5 }, [] (IntakeRig& rig, const juce::File& file)
+          {
+              const auto data = fourNotes();
+              ASSERT_TRUE (file.replaceWithData (data.getData(), data.getSize()));
+              rig.session->showPattern (*VeskBlock::user (5));
+              ASSERT_TRUE (rig.session->importMidi (file).wasOk());
+          } },
+    };
+
+    for (const auto& way : ways)
+    {
+        SCOPED_TRACE (way.what);
+        IntakeRig rig;
+        const auto file = way.file != nullptr ? rig.folder.getChildFile (way.file) : juce::File();
+        way.act (rig, file);
+
+        std::set<std::tuple<CollectionSource, juce::String, int>> expected;
+
+        for (int slot : way.slots)
+            expected.insert ({ way.source, file == juce::File() ? juce::String() : file.getFullPathName(), slot });
+
+        EXPECT_EQ (rig.seen (rig.session->getModel().image), expected);
+        EXPECT_TRUE (rig.failures.problems.empty());
+    }
+}
+
+TEST (CollectionIntake, SwitchedOffNothingGoesInUntilSwitchedOnAgain)
+{
+    IntakeRig rig (false);
+    auto& model = rig.session->getModel();
+    const auto library = writeLibrary (rig.folder, "Set1.vsk", 1);
+
+    rig.session->setVirtualUnitInUse (true);
+    ASSERT_TRUE (rig.session->startTransfer (VeskTransfer::Kind::getAll).wasOk());
+    rig.clock.runUntilIdle();
+    ASSERT_TRUE (model.loadDocument (library).wasOk());
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Set2.vsk")).wasOk());
+    EXPECT_EQ (rig.patternsHeld(), 0);
+
+    rig.session->setAddingToCollection (true);
+    ASSERT_TRUE (model.saveDocument (library).wasOk());
+    EXPECT_EQ (rig.patternsHeld(), 21) << "20 distinct user patterns and the default temporary one";
+}
+
+TEST (CollectionIntake, AFailingCollectionNeverFailsTheLibraryAndIsSaidOnce)
+{
+    // A damaged database: kept aside as it was, a new one begun, and said.
+    {
+        juce::TemporaryFile damaged (".db");
+        ASSERT_TRUE (damaged.getFile().replaceWithText ("not a database, but somebody's bytes"));
+        IntakeRig rig (true, damaged.getFile());
+        const auto library = rig.folder.getChildFile ("Set1.vsk");
+        ASSERT_TRUE (rig.session->getModel().saveDocument (library).wasOk());
+        EXPECT_EQ (rig.patternsHeld(), distinctPatterns (rig.session->getModel().image)) << "the new collection took the saved library";
+        ASSERT_EQ (rig.failures.problems.size(), 1u);
+        ASSERT_TRUE (rig.failures.movedAside.existsAsFile());
+        EXPECT_EQ (rig.failures.movedAside.loadFileAsString(), "not a database, but somebody's bytes");
+        rig.failures.movedAside.deleteFile();
+    }
+
+    // A full disk under the database, the library's folder elsewhere.
+    ScopedTmpfs disk ("512k");
+
+    if (! disk.isMounted())
+    {
+        GTEST_SKIP() << disk.whyNot;
+    }
+
+    IntakeRig rig (true, disk.folder.getChildFile ("VeskEdit/collection.db"));
+    auto& model = rig.session->getModel();
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("First.vsk")).wasOk());
+    const auto heldBefore = rig.patternsHeld();
+    ASSERT_EQ (heldBefore, distinctPatterns (model.image));
+    ASSERT_TRUE (disk.fillLeaving (0));
+
+    for (int i = 0; i < 3; ++i)
+    {
+        SCOPED_TRACE (i);
+        makeDistinct (model.image, 20 + i);
+        const auto library = rig.folder.getChildFile ("Full" + juce::String (i) + ".vsk");
+        ASSERT_TRUE (model.saveDocument (library).wasOk());
+
+        juce::HeapBlock<juce::uint8> back (imageSize);
+        ASSERT_TRUE (VeskLibraryFile::read (library, back.get()).wasOk());
+        EXPECT_TRUE (std::equal (model.image, model.image + imageSize, back.get())) << "the library is written whole";
+        rig.settle();
+    }
+
+    ASSERT_EQ (rig.failures.problems.size(), 1u) << "said once, not at every save";
+    EXPECT_EQ (rig.failures.problems[0].kind, CollectionProblem::Kind::diskFull);
+    ASSERT_TRUE (disk.removeFiller());
+    EXPECT_EQ (rig.patternsHeld(), heldBefore) << "the collection is as it was";
+}
+
+TEST (CollectionIntake, AddFolderCancelledStopsAtTheNextFileAndKeepsWhatItAdded)
+{
+    IntakeRig rig;
+    const auto folder = rig.folder.getChildFile ("Libraries");
+    ASSERT_TRUE (folder.createDirectory());
+    constexpr int numFiles = 12;
+
+    for (int i = 0; i < numFiles; ++i)
+        writeLibrary (folder, "Set" + juce::String (i) + ".vsk", 100 + i);
+
+    CollectionFolderJob job (rig.session->getCollection(), { folder });
+    job.onProgressInJob = [&job] (const CollectionFolderImport::Progress& progress)
+    {
+        if (progress.filesRead == 3)
+            job.cancel();
+    };
+
+    job.start();
+    ASSERT_TRUE (job.waitForEnd (waitMs));
+    const auto report = job.getReport();
+    EXPECT_TRUE (report.cancelled);
+    EXPECT_EQ (report.filesRead, 3);
+    EXPECT_EQ (report.added, 3 * 20 + 1) << "20 patterns a file, and the default temporary one";
+    EXPECT_EQ (rig.patternsHeld(), report.added) << "what was added stays";
+
+    // Again, to the end: what the first one added is already there.
+    CollectionFolderJob again (rig.session->getCollection(), { folder });
+    again.start();
+    ASSERT_TRUE (again.waitForEnd (waitMs));
+    EXPECT_FALSE (again.getReport().cancelled);
+    EXPECT_EQ (again.getReport().filesRead, numFiles);
+    EXPECT_EQ (again.getReport().added, (numFiles - 3) * 20);
+    EXPECT_EQ (rig.patternsHeld(), numFiles * 20 + 1);
+}
