@@ -208,10 +208,11 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Edit", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
-    ASSERT_EQ (file.size(), 13u);
-    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x2107, 0x2108, 0, 0x1001 };
+    ASSERT_EQ (file.size(), 15u);
+    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x2107, 0x2108, 0, 0x2600, 0, 0x1001 };
     const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Import .syx...", "Export .syx...", "",
-                                "Export Pattern as MIDI File...", "Import MIDI File into Pattern...", "", "Quit" };
+                                "Export Pattern as MIDI File...", "Import MIDI File into Pattern...", "",
+                                "Add Folder to Collection...", "", "Quit" };
 
     for (size_t i = 0; i < file.size(); ++i)
     {
@@ -242,11 +243,13 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     }
 
     const auto setup = menu (2);
-    ASSERT_EQ (setup.size(), 5u) << "and after a separator, the view options' two submenus";
+    ASSERT_EQ (setup.size(), 6u) << "and after a separator, the view options' two submenus";
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
     EXPECT_EQ (setup[1].id, 0x2200);
     EXPECT_EQ (setup[1].text, "Reset Unit At Start");
+    EXPECT_EQ (setup[2].id, 0x2601);
+    EXPECT_EQ (setup[2].text, "Add Patterns to Collection");
 
     const auto unit = menu (3);
     ASSERT_EQ (unit.size(), 6u);
