@@ -111,12 +111,10 @@ void CollectionCommands::showFolderProgress()
 
     if (! job->isFinished())
     {
-        const auto progress = job->getProgress();
-        const auto done = progress.filesRead + progress.damaged;
-
+        // The folders are read as they are walked, so how much is left is not known.
         if (folderPanel != nullptr)
-            folderPanel->showProgress (progress.filesFound > 0 ? (double) done / progress.filesFound : 0.0,
-                                       CollectionTexts::describeProgress (progress));
+            folderPanel->showProgress (-1.0, CollectionTexts::describeProgress (job->getProgress()));
+
         return;
     }
 

@@ -45,13 +45,11 @@ juce::String CollectionTexts::describeFailure (const CollectionProblem& problem,
 
 juce::String CollectionTexts::describeProgress (const CollectionFolderImport::Progress& progress)
 {
-    const auto done = progress.filesRead + progress.damaged;
-
     if (progress.current == juce::File())
         return "Looking for libraries and .syx files";
 
-    return "Reading " + progress.current.getFileName() + " (" + juce::String (done) + " of "
-           + count (juce::jmax (done, progress.filesFound), "file", "files") + ")";
+    return "Reading " + progress.current.getFileName() + " (" + count (progress.filesFound, "file", "files") + " so far"
+           + (progress.damaged > 0 ? ", " + juce::String (progress.damaged) + " damaged)" : juce::String (")"));
 }
 
 juce::String CollectionTexts::headline (const CollectionFolderImport::Report& report)

@@ -43,7 +43,7 @@ void TransferProgressComponent::setNote (const juce::String& note)
 
 void TransferProgressComponent::showProgress (double fraction, const juce::String& line)
 {
-    progress = juce::jlimit (0.0, 1.0, fraction);
+    progress = fraction < 0.0 ? -1.0 : juce::jlimit (0.0, 1.0, fraction);
     stepLabel.setText (line, juce::dontSendNotification);
 }
 

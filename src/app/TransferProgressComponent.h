@@ -16,7 +16,7 @@ public:
     /** What the window says under the bar while it runs; a transfer's own note by default. */
     void setNote (const juce::String& note);
 
-    /** fraction 0-1; line says what is in hand ("Asking for User 05 (7 of 22)"). */
+    /** fraction 0-1, or below 0 while how much is left is not known (a moving bar); line says what is in hand ("Asking for User 05 (7 of 22)"). */
     void showProgress (double fraction, const juce::String& line);
 
     /** The end: the summary replaces the note, Cancel becomes Close. */

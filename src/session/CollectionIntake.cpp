@@ -90,23 +90,6 @@ bool CollectionIntake::addFolders (const juce::Array<juce::File>& paths)
     return true;
 }
 
-bool CollectionIntake::finishWrites (int timeoutMs)
-{
-    const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMs;
-
-    // A folder still being read stops at its next file; what it added stays.
-    if (folderJob != nullptr)
-    {
-        folderJob->cancel();
-
-        if (! folderJob->waitForEnd (timeoutMs))
-            return false;
-    }
-
-    const auto left = (int) (deadline - juce::jmin (deadline, juce::Time::getMillisecondCounter()));
-    return collection == nullptr || collection->waitUntilIdle (left);
-}
-
 void CollectionIntake::collectionFailed (const CollectionProblem& problem)
 {
     listeners.collectionFailed (problem, {});

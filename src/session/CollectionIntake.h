@@ -16,6 +16,10 @@
     and its file are untouched. A failure of the collection is told to the
     session's listeners once, when it starts.
 
+    At the end (quitting), a folder job is cancelled at its next file, what
+    it added staying, and the writes still queued finish: each is one short
+    transaction.
+
     Without a collection file (tests), a throwaway collection in a temporary
     folder is made when first asked for, and nothing goes in by itself.
     Message thread only.
@@ -45,10 +49,6 @@ public:
     /** The running folder job, or the last one; nullptr before the first. */
     CollectionFolderJob* getFolderJob() noexcept { return folderJob.get(); }
     bool isAddingFolders() const noexcept { return folderJob != nullptr && ! folderJob->isFinished(); }
-
-    /** At quit: cancels a folder job and waits at most timeoutMs for it and
-        for the writes asked for so far; true when they all ran. */
-    bool finishWrites (int timeoutMs);
 
 private:
     void add (CollectionSource source, const juce::File& file, const std::vector<VeskBlock>& slots);

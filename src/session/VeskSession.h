@@ -187,11 +187,10 @@ public:
     void noteOutputChosen() noexcept { link.noteOutputChosen(); }
 
     //==============================================================================
-    /** See CollectionIntake: the switch, Add Folder to Collection, quitting. */
+    /** See CollectionIntake: the switch, and Add Folder to Collection. */
     void setAddingToCollection (bool shouldAdd) noexcept { intake->setAddingByItself (shouldAdd); }
     bool isAddingToCollection() const noexcept { return intake->isAddingByItself(); }
     bool addFoldersToCollection (const juce::Array<juce::File>& paths) { return intake->addFolders (paths); }
-    bool finishCollectionWrites (int timeoutMs) { return intake->finishWrites (timeoutMs); }
 
 private:
     void showPattern (VeskBlock pattern, bool selectOnUnit);

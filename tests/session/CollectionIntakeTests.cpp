@@ -315,7 +315,7 @@ TEST (CollectionIntake, AddFolderCancelledStopsAtTheNextFileAndKeepsWhatItAdded)
     CollectionFolderJob job (rig.session->getCollection(), { folder });
     job.onProgressInJob = [&job] (const CollectionFolderImport::Progress& progress)
     {
-        if (progress.filesRead == 3)
+        if (progress.filesFound == 3)
             job.cancel();
     };
 
