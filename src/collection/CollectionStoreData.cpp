@@ -198,6 +198,7 @@ static std::vector<CollectionSighting> readSightings (SqliteStatement& rows)
 
 std::vector<CollectionSighting> CollectionStore::sightings (const juce::String& id)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     try
     {
         const auto row = CollectionRows::resolve (*db, id);
@@ -219,6 +220,7 @@ std::vector<CollectionSighting> CollectionStore::sightings (const juce::String& 
 
 std::vector<CollectionSighting> CollectionStore::slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     try
     {
         auto& rows = db->cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sources src "
@@ -235,6 +237,7 @@ std::vector<CollectionSighting> CollectionStore::slotHistory (CollectionSource s
 
 juce::StringArray CollectionStore::allTags()
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     juce::StringArray tags;
 
     try
@@ -254,6 +257,7 @@ juce::StringArray CollectionStore::allTags()
 
 CollectionCheck CollectionStore::check()
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     CollectionCheck result;
 
     try

@@ -14,6 +14,8 @@ public:
 
     ~SqliteTransaction()
     {
+        db.resetAll();
+
         if (! committed)
         {
             try
@@ -29,6 +31,7 @@ public:
 
     void commit()
     {
+        db.resetAll();
         db.exec ("COMMIT");
         committed = true;
     }
