@@ -139,7 +139,7 @@ static int countMatches (SqliteDatabase& db, const CollectionQuery& query)
 // Past this many matches a page is found faster in the sort's order.
 static bool walksInOrder (const CollectionQuery& query, int matches)
 {
-    return matches > 1500 && query.offset < 1000;
+    return matches > 1500 && query.offset < 1000 && query.limit <= 1000;
 }
 
 CollectionPage CollectionStore::search (const CollectionQuery& query)

@@ -223,6 +223,36 @@ TEST_F (SearchTest, EveryFilterAndTheTextUseAnIndexNotAScanOfPatterns)
     }
 }
 
+TEST_F (SearchTest, APageOfManyMatchesIsTheSameWhicheverWayItIsFound)
+{
+    // Past a few thousand matches a page is found another way: each page of
+    // a query must then be the slice of the whole sorted list of matches.
+    std::vector<CollectionSighting> more;
+    for (int i = 0; i < 4000; ++i)
+        more.push_back (sighting (withFields (2000 + i, i % 3, i % 5, 1000 + i % 37, 1 + i % 2, i % 4 != 0), "/m/Many.vsk", 1 + i % 20, i % 97));
+    ASSERT_TRUE (store->add (more).ok());
+
+    for (auto sort : { CollectionQuery::Sort::name, CollectionQuery::Sort::lastSeen, CollectionQuery::Sort::tempo, CollectionQuery::Sort::type })
+    {
+        SCOPED_TRACE ((int) sort);
+        CollectionQuery query;
+        query.sort = sort;
+        query.bars = 2;
+        query.text = "many";
+        query.limit = 100000;
+        const auto all = store->search (query);
+        ASSERT_EQ (all.total, 2000);
+        ASSERT_EQ ((int) all.patterns.size(), 2000);
+
+        query.limit = 50;
+        query.offset = 120;
+        const auto page = store->search (query);
+        ASSERT_EQ (page.patterns.size(), 50u);
+        for (size_t i = 0; i < 50; ++i)
+            EXPECT_EQ (page.patterns[i].id, all.patterns[120 + i].id);
+    }
+}
+
 TEST_F (SearchTest, TheUsersOwnDataIsCheckedAndKept)
 {
     const auto id = idOf (1, VeskImage::PartType::bass, 5, 1200, 1, true);
