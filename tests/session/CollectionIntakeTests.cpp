@@ -1,7 +1,7 @@
 // What goes into the collection by itself, on a session without a window and
 // a real database file: which sightings each way in records, that a failing
-// collection never fails the library's own open or save, and the switch.
-// Add Folder's job, cancelled halfway, keeps what it added.
+// collection never fails the library's own open or save, and Add Folder's
+// job, cancelled halfway, keeps what it added. The switch is the window's test.
 
 #include "DispatchMessages.h"
 #include "ScopedTmpfs.h"
@@ -232,24 +232,6 @@ TEST (CollectionIntake, EachWayInRecordsItsSourceFileAndSlots)
         EXPECT_EQ (rig.seen (rig.session->getModel().image), expected);
         EXPECT_TRUE (rig.failures.problems.empty());
     }
-}
-
-TEST (CollectionIntake, SwitchedOffNothingGoesInUntilSwitchedOnAgain)
-{
-    IntakeRig rig (false);
-    auto& model = rig.session->getModel();
-    const auto library = writeLibrary (rig.folder, "Set1.vsk", 1);
-
-    rig.session->setVirtualUnitInUse (true);
-    ASSERT_TRUE (rig.session->startTransfer (VeskTransfer::Kind::getAll).wasOk());
-    rig.clock.runUntilIdle();
-    ASSERT_TRUE (model.loadDocument (library).wasOk());
-    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Set2.vsk")).wasOk());
-    EXPECT_EQ (rig.patternsHeld(), 0);
-
-    rig.session->setAddingToCollection (true);
-    ASSERT_TRUE (model.saveDocument (library).wasOk());
-    EXPECT_EQ (rig.patternsHeld(), 21) << "20 distinct user patterns and the default temporary one";
 }
 
 TEST (CollectionIntake, AFailingCollectionNeverFailsTheLibraryAndIsSaidOnce)
