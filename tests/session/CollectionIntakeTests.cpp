@@ -121,24 +121,6 @@ namespace
         return file;
     }
 
-    juce::MemoryBlock fourNotes()
-    {
-        juce::MidiMessageSequence track;
-
-        for (int i = 0; i < 4; ++i)
-        {
-            track.addEvent (juce::MidiMessage::noteOn (1, 60 + i, (juce::uint8) 90), i * 480);
-            track.addEvent (juce::MidiMessage::noteOff (1, 60 + i), i * 480 + 240);
-        }
-
-        juce::MidiFile file;
-        file.setTicksPerQuarterNote (480);
-        file.addTrack (track);
-        juce::MemoryOutputStream stream;
-        file.writeTo (stream, 0);
-        return stream.getMemoryBlock();
-    }
-
     /** How many different records an image's 21 patterns are. */
     int distinctPatterns (const juce::uint8* image)
     {
@@ -210,7 +192,7 @@ TEST (CollectionIntake, EachWayInRecordsItsSourceFileAndSlots)
           } },
         { "a MIDI file imported", Source::midiImport, "Tune.mid", { 5 }, [] (IntakeRig& rig, const juce::File& file)
           {
-              const auto data = fourNotes();
+              const auto data = melody();
               ASSERT_TRUE (file.replaceWithData (data.getData(), data.getSize()));
               rig.session->showPattern (*VeskBlock::user (5));
               ASSERT_TRUE (rig.session->importMidi (file).wasOk());

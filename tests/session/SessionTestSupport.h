@@ -19,6 +19,26 @@ inline Messages hexLines (const std::vector<std::vector<juce::uint8>>& messages)
     return lines;
 }
 
+/** Four quarter notes from middle C up, at 100 BPM. */
+inline juce::MemoryBlock melody()
+{
+    juce::MidiMessageSequence track;
+    track.addEvent (juce::MidiMessage::tempoMetaEvent (600000), 0);
+
+    for (int i = 0; i < 4; ++i)
+    {
+        track.addEvent (juce::MidiMessage::noteOn (1, 60 + 2 * i, (juce::uint8) (70 + 10 * i)), i * 480);
+        track.addEvent (juce::MidiMessage::noteOff (1, 60 + 2 * i), i * 480 + 240);
+    }
+
+    juce::MidiFile file;
+    file.setTicksPerQuarterNote (480);
+    file.addTrack (track);
+    juce::MemoryOutputStream stream;
+    file.writeTo (stream, 0);
+    return stream.getMemoryBlock();
+}
+
 /** Every message the session sends, with the virtual time it left at. */
 struct TimedRecording : RecordingMidiOut
 {
