@@ -4,6 +4,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <array>
+
 /**
     A pattern's steps as a Standard MIDI File, both ways: plain byte code with
     no model object, no GUI and nothing sent, so the window can import into a
@@ -76,6 +78,35 @@ struct VeskMidiFile
         int stepsImported = 0;
         int notesLeftOut = 0; // notes that start after the pattern's last step
     };
+
+    /** What to take from a file made by another program, which often starts
+        with a count-in or an intro. */
+    struct ImportOptions
+    {
+        int track = -1; // 1-based, or -1 for the first track with notes
+        int bar = 1; // the file's bar (from 1, 4/4 at the file's ticks per quarter) that becomes step 1
+        int channel = 0; // 1-16, or 0 for every channel; a Rythm pattern then takes channel 10 when the track has notes there
+    };
+
+    static constexpr int maxBar = 9999;
+
+    /** What a file offers for ImportOptions, for a window to offer it. */
+    struct Survey
+    {
+        int numTracks = 0;
+        int track = 0; // the track read (1-based)
+        int bars = 0; // bars the track's notes reach into
+        std::array<int, 16> notesPerChannel {}; // notes of the track, by channel 1-16 at [0]-[15]
+    };
+
+    /** Fills survey from the notes of track (-1: the first with notes). */
+    static juce::Result survey (const void* fileData, size_t size, int track, Survey& survey);
+
+    /** Reads file data into the pattern in slot as options say; bar past
+        the last note, a channel without notes or values outside their
+        ranges fail with the image untouched. */
+    static ImportResult importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, const ImportOptions& options);
+    static ImportResult importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, const ImportOptions& options);
 
     /** Reads a whole file into the pattern in slot. track is the 1-based
         track to read, or -1 for the first track with notes. On failure the
