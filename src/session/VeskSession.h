@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileExchange.h"
+#include "PatternAudition.h"
 
 /**
     Everything the program does with the library and the unit, without a
@@ -58,6 +59,9 @@ public:
     UnitJobs& getJobs() noexcept { return *jobs; }
     EditHistory& getEditHistory() noexcept { return *history; }
     FileExchange& getFiles() noexcept { return *files; }
+
+    /** Versions of the shown pattern heard before one is kept (Variations). */
+    PatternAudition& getAudition() noexcept { return *audition; }
 
     juce::AudioDeviceManager& getDeviceManager() noexcept { return link.getDeviceManager(); }
     VeskVirtualUnit& getVirtualUnit() noexcept { return link.getVirtualUnit(); }
@@ -186,6 +190,7 @@ private:
     std::unique_ptr<UnitJobs> jobs;
     std::unique_ptr<EditHistory> history;
     std::unique_ptr<FileExchange> files;
+    std::unique_ptr<PatternAudition> audition;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };
