@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <optional>
+#include <utility>
 
 /**
     Every field's range and conversions in one place: a control's value to
@@ -71,6 +72,10 @@ struct VeskFieldTable
             a note by its label ("C#4"), "on"/"off". Nothing for a text that
             names no value of the field or lies outside its range. */
         std::optional<int> parse (const juce::String& text) const;
+
+        /** The lowest and highest stored value the field's control reaches
+            (the tempo in tenths, the channel's 0-16 with 16 for off). */
+        std::pair<int, int> storedRange() const noexcept;
 
         /** The stored value at offset of a system block or record: its byte,
             or the whole tempo at either of the tempo's bytes. */

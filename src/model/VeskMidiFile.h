@@ -1,10 +1,9 @@
 #pragma once
 
 #include "VeskBlock.h"
+#include "VeskMidiImportChoices.h"
 
 #include <juce_core/juce_core.h>
-
-#include <array>
 
 /**
     A pattern's steps as a Standard MIDI File, both ways: plain byte code with
@@ -79,28 +78,14 @@ struct VeskMidiFile
         int notesLeftOut = 0; // notes that start after the pattern's last step
     };
 
-    /** What to take from a file made by another program, which often starts
-        with a count-in or an intro. */
-    struct ImportOptions
+    /** What to take from a file and what a file offers; see VeskMidiImportChoices. */
+    using ImportOptions = VeskMidiImportChoices::Options;
+    using Survey = VeskMidiImportChoices::Survey;
+
+    static juce::Result survey (const void* fileData, size_t size, int track, Survey& survey)
     {
-        int track = -1; // 1-based, or -1 for the first track with notes
-        int bar = 1; // the file's bar (from 1, 4/4 at the file's ticks per quarter) that becomes step 1
-        int channel = 0; // 1-16, or 0 for every channel; a Rythm pattern then takes channel 10 when the track has notes there
-    };
-
-    static constexpr int maxBar = 9999;
-
-    /** What a file offers for ImportOptions, for a window to offer it. */
-    struct Survey
-    {
-        int numTracks = 0;
-        int track = 0; // the track read (1-based)
-        int bars = 0; // bars the track's notes reach into
-        std::array<int, 16> notesPerChannel {}; // notes of the track, by channel 1-16 at [0]-[15]
-    };
-
-    /** Fills survey from the notes of track (-1: the first with notes). */
-    static juce::Result survey (const void* fileData, size_t size, int track, Survey& survey);
+        return VeskMidiImportChoices::survey (fileData, size, track, survey);
+    }
 
     /** Reads file data into the pattern in slot as options say; bar past
         the last note, a channel without notes or values outside their

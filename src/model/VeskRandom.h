@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 /**
     The seeded generator of the pattern tools: SplitMix64, whose sequence is
@@ -24,6 +25,9 @@ public:
 
     /** True about percent times in 100 (0 never, 100 always). */
     bool chance (int percent) noexcept;
+
+    /** count different values of 0 to n - 1 (all of them when count >= n), in the order drawn. */
+    std::vector<int> pick (int count, int n);
 
     /** The seed of item index of a round: a fixed mix of both, so the
         variations of one round seed are made again exactly. */

@@ -29,8 +29,8 @@ struct VeskVariations
 
     /** Variation index (0-7) of a round. */
     static VeskToolResult::Record make (const std::uint8_t* record, std::uint64_t roundSeed, int index,
-                                        const Options& options = {});
+                                        const Options& options);
 
     /** All 8 of a round. */
-    static Round round (const std::uint8_t* record, std::uint64_t roundSeed, const Options& options = {});
+    static Round round (const std::uint8_t* record, std::uint64_t roundSeed, const Options& options);
 };
