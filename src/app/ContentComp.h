@@ -100,7 +100,11 @@ public:
 
     /** File > Import MIDI File into Pattern with the chosen file (or one
         dropped): into the shown pattern, one undo step, reported. */
-    void importMidiFile (const juce::File& file);
+    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {});
+
+    /** File > Import MIDI File into Pattern with the chosen file: first the
+        choices of track, bar and channel the file offers. */
+    void offerMidiImport (const juce::File& file);
 
     /** The shown pattern as a Standard MIDI File; a failure is reported. */
     void exportMidiFile (const juce::File& file);

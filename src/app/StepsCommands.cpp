@@ -303,7 +303,10 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
     { AppDialogs::close (*shown); };
     panel->onRefused = [this, name] (const SessionResult& result)
     { dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, SessionTexts::describe (result)); };
-    dialogs.showToolWindow (name, std::move (panel));
+
+    // Its number keys, Return and Escape reach it at once.
+    if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
+        shown->grabKeyboardFocus();
 }
 
 bool StepsCommands::canBlend() const

@@ -142,7 +142,7 @@ public:
     /** See FileExchange. */
     SessionResult importSyx (const juce::File& file) { return files->importSyx (file); }
     juce::Result exportSyx (const juce::File& file) { return files->exportSyx (file); }
-    SessionResult importMidi (const juce::File& file, int track = -1) { return files->importMidi (file, track); }
+    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { return files->importMidi (file, options); }
     juce::Result exportMidi (const juce::File& file) { return files->exportMidi (file); }
 
     //==============================================================================
