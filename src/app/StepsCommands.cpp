@@ -304,9 +304,16 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
     panel->onRefused = [this, name] (const SessionResult& result)
     { dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, SessionTexts::describe (result)); };
 
-    // Its number keys, Return and Escape reach it at once.
+    // Its number keys and Return reach it at once: the focus is taken once
+    // the window is on screen, as the window takes it first for itself.
     if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
-        shown->grabKeyboardFocus();
+    {
+        juce::Component::SafePointer<VariationsComponent> safePanel (shown);
+        juce::MessageManager::callAsync ([safePanel]
+                                         {
+                                             if (safePanel != nullptr)
+                                                 safePanel->grabKeyboardFocus(); });
+    }
 }
 
 bool StepsCommands::canBlend() const
