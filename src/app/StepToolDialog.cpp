@@ -16,6 +16,9 @@ namespace
         slider.setValue (value, juce::dontSendNotification);
     }
 
+    // The four lanes in one row, the six panels in two.
+    int locksPerRow (int numLocks) { return numLocks == 4 ? 4 : 3; }
+
     bool takesLanes (StepToolDialog::Kind kind)
     {
         using Kind = StepToolDialog::Kind;
@@ -38,6 +41,7 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
     if (seeded)
     {
         seedEditor.setInputRestrictions (20, "0123456789");
+        seedEditor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
         seedEditor.setText (juce::String ((juce::uint64) initial.seed), false);
         addRow ("Seed", seedEditor);
         addAndMakeVisible (newSeedButton);
@@ -119,7 +123,7 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
             onClose();
     };
 
-    const int lockRows = (locks.size() + 2) / 3;
+    const int lockRows = (locks.size() + locksPerRow (locks.size()) - 1) / locksPerRow (locks.size());
     setSize (width, margin + ((int) rows.size() + lockRows + (lockRows > 0 ? 1 : 0)) * rowHeight + 2 * rowHeight + 30 + margin);
 }
 
@@ -153,12 +157,14 @@ void StepToolDialog::resized()
     {
         locksLabel.setBounds (area.removeFromTop (rowHeight));
 
-        for (int i = 0; i < locks.size(); i += 3)
+        const int perRow = locksPerRow (locks.size());
+
+        for (int i = 0; i < locks.size(); i += perRow)
         {
             auto line = area.removeFromTop (rowHeight);
 
-            for (int j = i; j < juce::jmin (i + 3, locks.size()); ++j)
-                locks[j]->setBounds (line.removeFromLeft (line.getWidth() / (3 - (j - i))));
+            for (int j = i; j < juce::jmin (i + perRow, locks.size()); ++j)
+                locks[j]->setBounds (line.removeFromLeft (line.getWidth() / (perRow - (j - i))));
         }
     }
 
