@@ -388,9 +388,12 @@ int VeskToolsCli::setField()
     auto* block = image.data() + slot.imageOffset();
     const auto& entry = slot.isSystem() ? VeskFieldTable::system (field->offset) : VeskFieldTable::pattern (field->offset, block);
 
-    // One tempo byte with --raw is that byte; otherwise the tempo is one value in both.
+    // One tempo byte with --raw is that byte; otherwise the tempo is one value in both. A raw
+    // byte may be any the image holds, so a byte outside the field's range (the unit's own
+    // default of the Bass's vintage switch is one) can be put back as it was.
     const bool oneTempoByte = raw && entry.kind == VeskFieldTable::Kind::tempo && field->width == 1;
-    const auto range = oneTempoByte ? std::make_pair (0, 127) : entry.storedRange();
+    const bool wholeTempo = entry.kind == VeskFieldTable::Kind::tempo && ! oneTempoByte;
+    const auto range = ! raw ? entry.storedRange() : std::make_pair (0, wholeTempo ? 0x3FFF : 127);
     const auto& text = positional[3];
     std::optional<int> stored;
 
@@ -411,7 +414,7 @@ int VeskToolsCli::setField()
     const auto before = image;
     const auto old = raw ? juce::String (field->width == 2 ? Pattern::tempo (block) : block[field->offset]) : entry.textAt (block, field->offset);
 
-    if (entry.kind == VeskFieldTable::Kind::tempo && ! oneTempoByte)
+    if (wholeTempo)
         Pattern::storeTempo (block, *stored);
     else
         block[field->offset] = (juce::uint8) *stored;
