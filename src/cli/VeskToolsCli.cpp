@@ -212,6 +212,14 @@ int VeskToolsCli::transform()
         return usage (op + (withArgument.contains (op) ? " takes one number" : " takes no argument") + ", got "
                       + juce::String (positional.size() - 3));
 
+    // An option the operation does not use would be ignored without a word.
+    const bool seeded = op == "humanize" || op == "randomize" || op == "mutate";
+
+    for (const auto& [name, value] : options)
+        if ((! seeded && name != "--density") || (name == "--density" && op != "randomize")
+            || ((name == "--scale" || name == "--root") && op == "humanize"))
+            return usage (name + " does nothing for " + op);
+
     std::uint64_t seed = (std::uint64_t) juce::Random::getSystemRandom().nextInt64();
 
     if (options.count ("--seed") != 0)
@@ -255,7 +263,6 @@ int VeskToolsCli::transform()
 
     const auto* record = image.data() + slot.imageOffset();
     const int n = (int) *argument;
-    const bool seeded = op == "humanize" || op == "randomize" || op == "mutate";
     VeskToolResult result;
     juce::String what;
 

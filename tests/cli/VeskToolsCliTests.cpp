@@ -132,6 +132,8 @@ TEST_F (ToolsCli, WrongValuesExitTwoAndLeaveTheFileByteForByte)
         "transform LIB 1 mutate 5 --seed -1",
         "transform LIB 1 mutate 5 --seed 5 --seed 6",
         "transform LIB 1 randomize --scale dorian",
+        "transform LIB 1 reverse --seed 3",
+        "transform LIB 1 mutate 5 --density 50",
         "transform LIB 21 reverse",
         "transform LIB system reverse",
         "transform LIB 2 double",
