@@ -95,6 +95,12 @@ namespace
         return std::nullopt;
     }
 
+    /** The field's entry as the block now has it: a record's type decides what its fields mean. */
+    const VeskFieldTable::Entry& entryOf (VeskBlock slot, VeskField field, const juce::uint8* block)
+    {
+        return slot.isSystem() ? VeskFieldTable::system (field.offset) : VeskFieldTable::pattern (field.offset, block);
+    }
+
     juce::String plural (int count, const juce::String& noun)
     {
         return juce::String (count) + " " + noun + (count == 1 ? "" : "s");
@@ -206,6 +212,14 @@ int VeskToolsCli::transform()
         return usage (op + (withArgument.contains (op) ? " takes one number" : " takes no argument") + ", got "
                       + juce::String (positional.size() - 3));
 
+    // An option the operation does not use would be ignored without a word.
+    const bool seeded = op == "humanize" || op == "randomize" || op == "mutate";
+
+    for (const auto& [name, value] : options)
+        if ((! seeded && name != "--density") || (name == "--density" && op != "randomize")
+            || ((name == "--scale" || name == "--root") && op == "humanize"))
+            return usage (name + " does nothing for " + op);
+
     std::uint64_t seed = (std::uint64_t) juce::Random::getSystemRandom().nextInt64();
 
     if (options.count ("--seed") != 0)
@@ -249,7 +263,6 @@ int VeskToolsCli::transform()
 
     const auto* record = image.data() + slot.imageOffset();
     const int n = (int) *argument;
-    const bool seeded = op == "humanize" || op == "randomize" || op == "mutate";
     VeskToolResult result;
     juce::String what;
 
@@ -344,53 +357,66 @@ int VeskToolsCli::generate()
 }
 
 //==============================================================================
-int VeskToolsCli::getField()
+std::optional<VeskField> VeskToolsCli::readField (const juce::String& form, Image& image, VeskBlock& slot)
 {
-    if (positional.size() != 3)
-        return usage ("get takes FILE.vsk SLOT FIELD, got " + plural (positional.size(), "argument"));
+    const int wanted = command == "set" ? 4 : 3;
 
-    Image image;
-    VeskBlock slot = VeskBlock::temporary();
+    if (positional.size() != wanted)
+    {
+        usage (command + " takes " + form + ", got " + plural (positional.size(), "argument"));
+        return std::nullopt;
+    }
 
     if (! readSlot (true, image, slot))
-        return VeskCli::exitUsage;
+        return std::nullopt;
 
     const auto field = VeskFields::named (positional[2], slot.isSystem());
 
     if (! field.has_value())
-        return usage ("'" + positional[2] + "' is no field of " + (slot.isSystem() ? "the system block" : "a pattern")
-                      + "; fields are named as vesk show --json names them" + (slot.isSystem() ? "" : ", and tempo"));
+        usage ("'" + positional[2] + "' is no field of " + (slot.isSystem() ? "the system block" : "a pattern")
+               + "; fields are named as vesk show --json names them" + (slot.isSystem() ? "" : ", and tempo"));
 
-    const auto* block = image.data() + slot.imageOffset();
-    const auto& entry = slot.isSystem() ? VeskFieldTable::system (field->offset) : VeskFieldTable::pattern (field->offset, block);
-    const auto value = raw ? juce::String (field->width == 2 ? Pattern::tempo (block) : block[field->offset]) : entry.textAt (block, field->offset);
+    return field;
+}
 
-    return cli.print (value + "\n") ? VeskCli::exitOk : VeskCli::exitFailed;
+juce::String VeskToolsCli::valueText (VeskBlock slot, VeskField field, const juce::uint8* block) const
+{
+    if (raw)
+        return juce::String (field.width == 2 ? Pattern::tempo (block) : block[field.offset]);
+
+    return entryOf (slot, field, block).textAt (block, field.offset);
+}
+
+int VeskToolsCli::getField()
+{
+    Image image;
+    VeskBlock slot = VeskBlock::temporary();
+    const auto field = readField ("FILE.vsk SLOT FIELD", image, slot);
+
+    if (! field.has_value())
+        return VeskCli::exitUsage;
+
+    return cli.print (valueText (slot, *field, image.data() + slot.imageOffset()) + "\n") ? VeskCli::exitOk : VeskCli::exitFailed;
 }
 
 int VeskToolsCli::setField()
 {
-    if (positional.size() != 4)
-        return usage ("set takes FILE.vsk SLOT FIELD VALUE, got " + plural (positional.size(), "argument"));
-
     Image image;
     VeskBlock slot = VeskBlock::temporary();
-
-    if (! readSlot (true, image, slot))
-        return VeskCli::exitUsage;
-
-    const auto field = VeskFields::named (positional[2], slot.isSystem());
+    const auto field = readField ("FILE.vsk SLOT FIELD VALUE", image, slot);
 
     if (! field.has_value())
-        return usage ("'" + positional[2] + "' is no field of " + (slot.isSystem() ? "the system block" : "a pattern")
-                      + "; fields are named as vesk show --json names them" + (slot.isSystem() ? "" : ", and tempo"));
+        return VeskCli::exitUsage;
 
     auto* block = image.data() + slot.imageOffset();
-    const auto& entry = slot.isSystem() ? VeskFieldTable::system (field->offset) : VeskFieldTable::pattern (field->offset, block);
+    const auto& entry = entryOf (slot, *field, block);
 
-    // One tempo byte with --raw is that byte; otherwise the tempo is one value in both.
+    // One tempo byte with --raw is that byte; otherwise the tempo is one value in both. A raw
+    // byte may be any the image holds, so a byte outside the field's range (the unit's own
+    // default of the Bass's vintage switch is one) can be put back as it was.
     const bool oneTempoByte = raw && entry.kind == VeskFieldTable::Kind::tempo && field->width == 1;
-    const auto range = oneTempoByte ? std::make_pair (0, 127) : entry.storedRange();
+    const bool wholeTempo = entry.kind == VeskFieldTable::Kind::tempo && ! oneTempoByte;
+    const auto range = ! raw ? entry.storedRange() : std::make_pair (0, wholeTempo ? 0x3FFF : 127);
     const auto& text = positional[3];
     std::optional<int> stored;
 
@@ -409,15 +435,13 @@ int VeskToolsCli::setField()
     }
 
     const auto before = image;
-    const auto old = raw ? juce::String (field->width == 2 ? Pattern::tempo (block) : block[field->offset]) : entry.textAt (block, field->offset);
+    const auto old = valueText (slot, *field, block);
 
-    if (entry.kind == VeskFieldTable::Kind::tempo && ! oneTempoByte)
+    if (wholeTempo)
         Pattern::storeTempo (block, *stored);
     else
         block[field->offset] = (juce::uint8) *stored;
 
-    // Read back as the record now has it: setting the type changes what its fields mean.
-    const auto& now = slot.isSystem() ? VeskFieldTable::system (field->offset) : VeskFieldTable::pattern (field->offset, block);
-    const auto shown = raw ? juce::String (*stored) : now.textAt (block, field->offset);
-    return cli.finishLibrary (positional[0], image, image == before, slot.name() + " " + positional[2] + ": " + old + " -> " + shown + "\n");
+    const auto printed = slot.name() + " " + positional[2] + ": " + old + " -> " + valueText (slot, *field, block) + "\n";
+    return cli.finishLibrary (positional[0], image, image == before, printed);
 }

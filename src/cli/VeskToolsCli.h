@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskCli.h"
+#include "model/VeskField.h"
 
 #include <map>
 #include <optional>
@@ -33,6 +34,10 @@ private:
 
     /** Reads the library and its pattern slot (or, where allowed, the system block). */
     bool readSlot (bool allowSystem, Image& image, VeskBlock& slot);
+    /** Checks the arguments of set or get (form names them), reads the library and finds the field. */
+    std::optional<VeskField> readField (const juce::String& form, Image& image, VeskBlock& slot);
+    /** The field's value as get prints it: shown, or stored with --raw. */
+    juce::String valueText (VeskBlock slot, VeskField field, const juce::uint8* block) const;
     std::optional<long long> number (const juce::String& text, long long lowest, long long highest, const juce::String& what);
     std::optional<int> option (const juce::String& name, int lowest, int highest, int fallback);
     int usage (const juce::String& message);

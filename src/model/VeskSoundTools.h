@@ -42,7 +42,8 @@ struct VeskSoundTools
         (a list: any of its items). */
     static VeskToolResult randomize (const std::uint8_t* record, std::uint64_t seed, int lockedPanels = 0);
 
-    /** About percent (0-100) of the unlocked shown fields changed a little:
+    /** percent (0-100) of the unlocked shown fields, rounded and at least one
+        when percent is above 0, changed a little (refused past 100):
         a knob by up to a tenth of its range, a list item to its neighbour, a
         switch flipped. */
     static VeskToolResult mutate (const std::uint8_t* record, int percent, std::uint64_t seed, int lockedPanels = 0);

