@@ -221,3 +221,37 @@ TEST (StepsCommands, RefusedSettingsChangeNothingAndClampedNotesAreCounted)
     ASSERT_EQ (commands.apply (StepsCommands::octaveUp, {}), "");
     EXPECT_TRUE (rig.content.lastMessage.startsWith (juce::String (topped) + " note")) << rig.content.lastMessage;
 }
+
+TEST (StepsCommands, BlendMixesTheSecondSelectedLibraryRowIntoTheFirstAsOneStep)
+{
+    StepsRig rig;
+    auto& model = rig.content.getModel();
+    auto& editor = rig.content.getEditor();
+    auto* a = model.bytesOf (slotBlock (3));
+    auto* b = model.bytesOf (slotBlock (4));
+    writeSteps (b);
+    b[Pattern::filterCutoffOrBdLevel] = 120;
+    const Record firstBefore (a, a + patternSize), second (b, b + patternSize);
+
+    editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library"));
+    editor.libraryPage->ourList.selectSlots (slotBlocks ({ 3, 4 }));
+    StepToolDialog::Settings halfway;
+    halfway.amount = 50;
+    const auto mixed = VeskSoundTools::blend (a, b, 50);
+    ASSERT_NE (Record (mixed.record.begin(), mixed.record.end()), firstBefore);
+
+    EXPECT_EQ (rig.content.getStepsCommands().apply (StepsCommands::blend, halfway), "");
+    EXPECT_EQ (Record (a, a + patternSize), Record (mixed.record.begin(), mixed.record.end()));
+    EXPECT_EQ (Record (b, b + patternSize), second);
+    EXPECT_EQ (rig.session.getUndoName(), "Blend");
+    rig.clock.runUntilIdle();
+
+    // Of two types, nothing is mixed.
+    ASSERT_TRUE (rig.session.undo().wasOk());
+    rig.clock.runUntilIdle();
+    b[Pattern::type] = (juce::uint8) (a[Pattern::type] == PartType::bass ? PartType::lead : PartType::bass);
+    const auto steps = rig.session.getHistory().getNumSteps();
+    EXPECT_NE (rig.content.getStepsCommands().apply (StepsCommands::blend, halfway), "");
+    EXPECT_EQ (Record (a, a + patternSize), firstBefore);
+    EXPECT_EQ (rig.session.getHistory().getNumSteps(), steps);
+}

@@ -539,6 +539,22 @@ PY
 notes_of() { "$vesk" show --json "$1" | jq -r "[.temporaryPattern.steps[${2:-0,4,8,12}].stepNote.raw] | join(\" \")"; }
 notes_are() { [ "$(notes_of "$1" "${3:-0,4,8,12}")" = "$2" ]; }
 files_same() { cmp -s "$1" "$2"; }
+
+# start_on_melody_grid: Song.vsk with the melody in the temporary pattern (and
+# opened.vsk a copy of it), opened with the MIDI log on and the step grid shown.
+start_on_melody_grid()
+{
+    export VESKEDIT_MIDI_LOG=$work/sent.txt
+    "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+    write_melody "$work/melody.mid"
+    "$vesk" import-mid melody.mid Song.vsk temp > /dev/null || fail "vesk import-mid failed"
+    cp Song.vsk opened.vsk
+    start_app Song.vsk
+    log_settled
+    click "$main" $synth_seq_x $synth_seq_y
+    wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
+    xdotool mousemove --window "$main" 300 450 2> /dev/null
+}
 files_differ() { ! cmp -s "$1" "$2"; }
 
 start_x
@@ -1269,15 +1285,7 @@ case "$case_name" in
         # Rotate Right on the step grid with its key: the grid follows, the
         # melody moves one step later; Ctrl+Z takes it back, and the library
         # saved each time says so.
-        export VESKEDIT_MIDI_LOG=$work/sent.txt
-        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
-        write_melody "$work/melody.mid"
-        "$vesk" import-mid melody.mid Song.vsk temp > /dev/null || fail "vesk import-mid failed"
-        start_app Song.vsk
-        log_settled
-        click "$main" $synth_seq_x $synth_seq_y
-        wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
-        xdotool mousemove --window "$main" 300 450 2> /dev/null
+        start_on_melody_grid
         shoot_settled grid
         shot steps-grid-before
 
@@ -1301,16 +1309,7 @@ case "$case_name" in
         # The Variations window: the third heard and cancelled leaves the
         # library byte for byte as it was; the third heard and kept is one
         # step of the steps alone, saved, and Ctrl+Z takes it back.
-        export VESKEDIT_MIDI_LOG=$work/sent.txt
-        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
-        write_melody "$work/melody.mid"
-        "$vesk" import-mid melody.mid Song.vsk temp > /dev/null || fail "vesk import-mid failed"
-        cp Song.vsk opened.vsk
-        start_app Song.vsk
-        log_settled
-        click "$main" $synth_seq_x $synth_seq_y
-        wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
-        xdotool mousemove --window "$main" 300 450 2> /dev/null
+        start_on_melody_grid
         shoot_settled page
 
         for ending in Escape Return; do
