@@ -9,7 +9,7 @@ trap 'rm -f "$include" "${output%.gz}"' EXIT
 
 {
     echo "[COMMANDS]"
-    for command in new show export-syx import-syx diff copy swap init export-mid import-mid; do
+    for command in new show export-syx import-syx diff copy swap init export-mid import-mid transform generate set get; do
         help=$("$vesk" "$command" --help)
         echo ".TP"
         echo "\\fB$(sed -n '1s/^Usage: //p' <<< "$help" | sed 's/-/\\-/g')\\fR"
