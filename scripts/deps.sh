@@ -9,6 +9,7 @@ packages=(
     juce-modules-source
     libasound2-dev libfreetype-dev libfontconfig1-dev libx11-dev libxrandr-dev
     libxinerama-dev libxcursor-dev libxext-dev libgl-dev libpng-dev libjpeg-dev
+    libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-format
     clang libclang-rt-14-dev

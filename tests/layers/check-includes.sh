@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # check-includes.sh [SOURCE_DIR]: checks every file under SOURCE_DIR (by
 # default src/) against the layers, from the bottom: model, link (midi/),
-# unit, session, editors, app; cli on the model. A file may include its own
+# unit, session, editors, app; the collection on the model, beside the link;
+# cli on the model and the collection. A file may include its own
 # folder and the folders below it, JUCE's modules below the GUI unless its
 # layer is a GUI one, and nothing by "..". Headers that no target compiles
 # are checked as well. Prints each break and exits 1 if there is any.
@@ -12,16 +13,18 @@ src=${1:-"$(dirname "$0")/../../src"}
 declare -A below=(
     [model]=""
     [midi]="model"
+    [collection]="model"
     [unit]="model midi"
-    [session]="model midi unit"
-    [editors]="model midi unit session"
-    [app]="model midi unit session editors"
-    [cli]="model")
+    [session]="model midi unit collection"
+    [editors]="model midi unit collection session"
+    [app]="model midi unit collection session editors"
+    [cli]="model collection")
 
 plain="juce_core juce_events juce_data_structures juce_audio_basics"
 declare -A modules=(
     [model]="$plain"
     [midi]="$plain juce_audio_devices"
+    [collection]="$plain"
     [unit]="$plain juce_audio_devices"
     [session]="$plain juce_audio_devices"
     [editors]="*"
