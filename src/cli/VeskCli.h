@@ -79,6 +79,9 @@ private:
     /** "vesk: PATH: MESSAGE" on err. */
     void report (const juce::String& path, const juce::String& message);
 
+    // The collection's commands write libraries and report as every command does.
+    friend class VeskCollectionCli;
+
     std::ostream& out;
     std::ostream& err;
     int failureStatus = exitFailed;
