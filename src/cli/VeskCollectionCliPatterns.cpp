@@ -122,8 +122,11 @@ int VeskCollectionCli::search (const Options& options)
             text << "  (seen " << juce::String (p.seen) << ")\n";
         }
 
-        text << juce::String ((int) page.patterns.size()) << " of " << juce::String (page.total)
-             << (page.total == 1 ? " pattern" : " patterns") << " that match\n";
+        if (page.total == 0)
+            text << "no pattern matches\n";
+        else
+            text << juce::String ((int) page.patterns.size()) << " of " << juce::String (page.total)
+                 << (page.total == 1 ? " matching pattern\n" : " matching patterns\n");
     }
 
     return cli.print (text) ? VeskCli::exitOk : VeskCli::exitFailed;
