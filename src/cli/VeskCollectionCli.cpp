@@ -17,7 +17,7 @@ namespace
     };
 
     const Subcommand subcommands[] = {
-        { "add", "vesk collection add PATH...", "Adds the patterns of library (.vsk) and .syx files to the collection, and of every such file under a folder, however deep. Prints how many patterns were new and how many already there. A damaged file is named on stderr and the others still go in; the exit status is then 1. A PATH that does not exist adds nothing at all.", 1, INT_MAX, "" },
+        { "add", "vesk collection add PATH...", "Adds the patterns of library (.vsk) and .syx files to the collection, and of every such file under a folder, however deep. Prints how many patterns were new and how many already there. A damaged file is named on stderr and the others still go in; the exit status is then 1, as it is when no file could be taken in at all. A PATH that does not exist adds nothing at all.", 1, INT_MAX, "" },
         { "search", "vesk collection search [TEXT] [--type TYPE] [--tag TAG] [--favourite] [--limit N] [--json]", "Lists the patterns whose names, tags, comments or source file names have words beginning with each word of TEXT, in any case; --type (Lead, Bass, Rythm, ...), --tag (a whole tag) and --favourite narrow it. At most N (50) patterns are listed, and the total of all that match. --json writes one object with total and patterns.", 0, INT_MAX, "--type --tag --favourite --limit --json" },
         { "show", "vesk collection show ID [--json]", "Shows the pattern with that ID (or a unique prefix of at least 6 of its digits) and every place it was seen: library and .syx files and their slots, Get Alls, MIDI file imports, with the times.", 1, 1, "--json" },
         { "put", "vesk collection put ID FILE.vsk SLOT", "Puts the pattern into SLOT (temp or 1 to 20) of FILE.vsk: the whole pattern, its type included. Nothing else in FILE.vsk changes.", 3, 3, "" },
@@ -281,7 +281,11 @@ int VeskCollectionCli::add (const juce::StringArray& paths)
     if (! cli.print (summary + "\n"))
         return VeskCli::exitFailed;
 
-    return report.damaged.empty() ? VeskCli::exitOk : VeskCli::exitFailed;
+    // Nothing taken in is a failure a script should see: a device, an empty folder.
+    if (report.filesRead == 0 && report.damaged.empty())
+        cli.report (paths.joinIntoString (" "), "holds no library or .syx file; nothing was added");
+
+    return report.damaged.empty() && report.filesRead > 0 ? VeskCli::exitOk : VeskCli::exitFailed;
 }
 
 int VeskCollectionCli::check()

@@ -131,6 +131,8 @@ TEST_F (CollectionCli, AddedPatternsAreFoundByWordPrefixesOfFileNamesTagsAndName
     EXPECT_EQ (run ({ "add", path ("libs") }), VeskCli::exitFailed);
     EXPECT_NE (out.find ("added 63 patterns, 0 already there, from 3 files; 1 file damaged"), std::string::npos) << out;
     EXPECT_NE (err.find ("broken.vsk"), std::string::npos) << err;
+    EXPECT_EQ (run ({ "add", "/dev/null" }), VeskCli::exitFailed);
+    EXPECT_NE (out.find ("added 0 patterns, 0 already there, from 0 files"), std::string::npos) << out;
     EXPECT_EQ (run ({ "add", path ("libs/Deep Acid Set.vsk") }), 0) << err;
     EXPECT_NE (out.find ("added 0 patterns, 21 already there, from 1 file"), std::string::npos) << out;
 
