@@ -210,6 +210,21 @@ namespace
         }
     }
 
+    /** "Find Similar" on one pattern: every other pattern's onsets compared over all rotations. */
+    void findSimilar (benchmark::State& state)
+    {
+        auto& store = collectionOf ((int) state.range (0));
+        CollectionQuery first;
+        first.limit = 1;
+        const auto id = store.search (first).patterns.at (0).id;
+
+        for (auto _ : state)
+        {
+            const auto similar = store.similar (id, 50);
+            benchmark::DoNotOptimize (similar.data());
+        }
+    }
+
     /** Bytes per pattern on disk, with the log checkpointed into the file, and the time to open it. */
     void bytesPerPatternAndOpen (benchmark::State& state)
     {
@@ -230,5 +245,6 @@ namespace
 
 BENCHMARK (typeAheadOneWord)->Arg (1000)->Arg (10000)->Arg (100000)->Iterations (600)->Unit (benchmark::kMillisecond);
 BENCHMARK (filterChange)->Arg (1000)->Arg (10000)->Arg (100000)->Iterations (600)->Unit (benchmark::kMillisecond);
+BENCHMARK (findSimilar)->Arg (10000)->Arg (100000)->Iterations (10)->Unit (benchmark::kMillisecond);
 BENCHMARK (addThousandLibraries)->Iterations (3)->Unit (benchmark::kMillisecond);
 BENCHMARK (bytesPerPatternAndOpen)->Arg (1000)->Arg (10000)->Arg (100000)->Iterations (5)->Unit (benchmark::kMillisecond);

@@ -18,7 +18,7 @@ section() {
 
 {
     echo "[COMMANDS]"
-    for command in new show export-syx import-syx diff copy swap init export-mid import-mid; do
+    for command in new show export-syx import-syx diff copy swap init export-mid import-mid transform generate set get; do
         section "$command"
     done
     echo "[COLLECTION]"

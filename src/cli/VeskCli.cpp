@@ -1,5 +1,6 @@
 #include "VeskCli.h"
 #include "VeskCollectionCli.h"
+#include "VeskToolsCli.h"
 #include "model/BoundedFileReader.h"
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
@@ -38,7 +39,11 @@ namespace
         { "swap", "vesk swap FILE.vsk A B", "Swaps the patterns in slots A and B (temp or 1 to 20). Nothing else in FILE.vsk changes.", 3 },
         { "init", "vesk init FILE.vsk SLOT", "Sets the pattern in SLOT (temp or 1 to 20) to the pattern defaults, as a new library holds them. Nothing else in FILE.vsk changes.", 2 },
         { "export-mid", "vesk export-mid FILE.vsk SLOT OUT.mid [--force]", "Writes the steps of the pattern in SLOT (temp or 1 to 20, a Lead, Bass or Rythm pattern) as a Standard MIDI File: one note per played step, with the pattern's tempo. An existing OUT.mid is kept unless --force is given.", 3 },
-        { "import-mid", "vesk import-mid IN.mid FILE.vsk SLOT [--track N]", "Reads the notes of IN.mid into the steps of the pattern in SLOT (temp or 1 to 20), with the file's tempo, and prints what was imported. The pattern's type and sound stay. --track N reads track N (from 1) instead of the first track with notes. IN.mid is never changed; one over 4 MiB is refused unread.", 3 },
+        { "import-mid", "vesk import-mid IN.mid FILE.vsk SLOT [--track N] [--bar N] [--channel C]", "Reads the notes of IN.mid into the steps of the pattern in SLOT (temp or 1 to 20), with the file's tempo, and prints what was imported. The pattern's type and sound stay. --track N reads track N (from 1) instead of the first track with notes; --bar N starts at bar N (from 1, past a count-in or an intro); --channel C takes only the notes on channel C (1 to 16). A Rythm pattern takes channel 10 when the track has notes there and no channel is given. IN.mid is never changed; one over 4 MiB is refused unread.", 3 },
+        { "transform", "vesk transform FILE.vsk SLOT OP [ARG] [--seed S] [--lock LANES]", "Changes the played steps of the pattern in SLOT (temp or 1 to 20). OP is rotate N (positive: later; the steps wrap), reverse, transpose N (semitones; notes stop at 0 and 127), double (bar 1 copied into bar 2 of a one-bar pattern), clear (every step a Rest), humanize AMOUNT (levels and gates moved by up to AMOUNT), randomize or mutate PERCENT (that share of the steps changed a little). humanize, randomize and mutate print their seed; --seed S makes that result again. --lock LANES keeps lanes as they are: note, level, gate, type, joined by commas. randomize and mutate take --scale chromatic|major|minor|minor-pentatonic and --root C..B; randomize --density PERCENT of the steps that sound (75).", 0 },
+        { "generate", "vesk generate FILE.vsk SLOT euclid HITS STEPS [--rotate R] [--note N]", "Spreads HITS as evenly as possible over a cycle of STEPS, repeated over the played steps of the pattern in SLOT: hits become Normal steps, the others Rests. STEPS is at most the steps the pattern plays, HITS at most STEPS. --rotate R moves the cycle R steps later; --note N (0 to 127) gives the hits that note, else they keep theirs.", 0 },
+        { "set", "vesk set FILE.vsk SLOT FIELD VALUE [--raw]", "Sets one field of the pattern in SLOT (temp or 1 to 20), or of the system block with SLOT system. FIELD is named as vesk show --json names it, or tempo; step fields as \"stepNote 3\" or stepNote3. VALUE is written as vesk show shows it (a unit such as BPM may be left out; a list item by its name, such as Rythm), or as the stored byte (0 to 127; the tempo in tenths of a beat) with --raw. A value out of range, an unknown field or item changes nothing.", 0 },
+        { "get", "vesk get FILE.vsk SLOT FIELD [--raw]", "Prints one field of the pattern in SLOT (or of the system block) as vesk show shows it, or its stored value with --raw.", 0 },
     };
 
     const Command* findCommand (const juce::String& name)
@@ -67,8 +72,12 @@ namespace
         "     1 to 20, or a file that does not exist, cannot be read or does not\n"
         "     hold that slot; export-mid and import-mid: also a pattern without\n"
         "     notes, a MIDI file that cannot be read, or an OUT.mid that exists;\n"
-        "     collection: also an unknown, ambiguous or malformed pattern ID, or a\n"
-        "     PATH to add that does not exist)\n";
+        "     import-mid: also a bar or channel that is none or has no notes;\n"
+        "     transform, generate, set and get: also a number, field, item or\n"
+        "     value out of range or unknown, or a tool that cannot be done, and\n"
+        "     the file is left byte for byte as it was; collection: also an\n"
+        "     unknown, ambiguous or malformed pattern ID, or a PATH to add that\n"
+        "     does not exist)\n";
 
     bool movesPatterns (const juce::String& command)
     {
@@ -83,7 +92,7 @@ namespace
         if (option == "--from")
             return command == "copy";
 
-        if (option == "--track")
+        if (option == "--track" || option == "--bar" || option == "--channel")
             return command == "import-mid";
 
         if (option == "--force")
@@ -178,9 +187,12 @@ int VeskCli::runCommand (const juce::StringArray& args)
     if (command == nullptr)
         return usageError ("unknown command '" + first + "'", {});
 
+    if (VeskToolsCli::handles (first))
+        return VeskToolsCli (*this).run (args);
+
     const juce::String name (command->name);
     juce::StringArray files;
-    std::optional<juce::String> otherPath, track;
+    std::optional<juce::String> otherPath, track, bar, channel;
     bool json = false, force = false, optionsEnded = false;
 
     // diff's 1 means "they differ", so its failures are 2.
@@ -208,10 +220,12 @@ int VeskCli::runCommand (const juce::StringArray& args)
         {
             return usageError ("unknown option '" + arg + "'", command->name);
         }
-        else if (arg == "--from" || arg == "--track")
+        else if (arg == "--from" || arg == "--track" || arg == "--bar" || arg == "--channel")
         {
             // A second value would silently win over the first.
-            auto& value = arg == "--from" ? otherPath : track;
+            auto& value = arg == "--from" ? otherPath : arg == "--track" ? track
+                                                    : arg == "--bar"     ? bar
+                                                                         : channel;
 
             if (value.has_value())
                 return usageError (arg + " is given twice", command->name);
@@ -259,7 +273,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
     if (name == "export-mid")
         return exportMid (files, force);
     if (name == "import-mid")
-        return importMid (files, track.value_or (juce::String()));
+        return importMid (files, track.value_or (juce::String()), bar.value_or (juce::String()), channel.value_or (juce::String()));
 
     return diff (files[0], files[1]);
 }

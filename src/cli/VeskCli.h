@@ -50,7 +50,7 @@ private:
     bool parseSlots (const juce::StringArray& args, const juce::String& command, std::vector<VeskBlock>& slots, int numSlots);
     // Patterns as MIDI files (VeskCliMidi.cpp); exit codes as for copy.
     int exportMid (const juce::StringArray& args, bool force);
-    int importMid (const juce::StringArray& args, const juce::String& track);
+    int importMid (const juce::StringArray& args, const juce::String& track, const juce::String& bar, const juce::String& channel);
 
     bool readPatternSource (const juce::String& path, VeskBlock slot, Image& image);
 
@@ -86,6 +86,9 @@ private:
     std::ostream& err;
     int failureStatus = exitFailed;
     bool outputFailureReported = false;
+
+    // The pattern tools' commands read, write and report through this class.
+    friend class VeskToolsCli;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };

@@ -193,7 +193,7 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
                 quickCheck (*db);
             }
 
-            SqliteTransaction transaction (*db);
+            SqliteTransaction transaction (*db, ! inspecting);
             const auto found = CollectionSchema::inspect (*db);
             const auto version = CollectionSchema::version (*db);
 

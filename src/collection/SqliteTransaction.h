@@ -10,7 +10,11 @@
 class SqliteTransaction
 {
 public:
-    explicit SqliteTransaction (SqliteDatabase& database) : db (database) { db.exec ("BEGIN IMMEDIATE"); }
+    /** immediate false: a read-only look that takes no write lock (and works on a file that cannot be written). */
+    explicit SqliteTransaction (SqliteDatabase& database, bool immediate = true) : db (database)
+    {
+        db.exec (immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    }
 
     ~SqliteTransaction()
     {

@@ -545,6 +545,8 @@ TEST_F (Cli, EveryCommandChecksItsStandardOutput)
         { { "--help" }, 1 },
         { { "--version" }, 1 },
         { { "export-syx", "--help" }, 1 },
+        { { "get", lib, "1", "level" }, 1 },
+        { { "transform", lib, "1", "reverse" }, 1 },
     };
 
     for (const auto& [args, failure] : commands)
