@@ -79,16 +79,15 @@ private:
     /** "vesk: PATH: MESSAGE" on err. */
     void report (const juce::String& path, const juce::String& message);
 
-    // The collection's commands write libraries and report as every command does.
-    friend class VeskCollectionCli;
-
     std::ostream& out;
     std::ostream& err;
     int failureStatus = exitFailed;
     bool outputFailureReported = false;
 
-    // The pattern tools' commands read, write and report through this class.
+    // The pattern tools' and the collection's commands read, write and
+    // report through this class, as every command does.
     friend class VeskToolsCli;
+    friend class VeskCollectionCli;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };
