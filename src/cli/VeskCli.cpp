@@ -1,4 +1,5 @@
 #include "VeskCli.h"
+#include "VeskCollectionCli.h"
 #include "VeskToolsCli.h"
 #include "model/BoundedFileReader.h"
 #include "model/VeskFields.h"
@@ -62,7 +63,9 @@ namespace
         "  0  done (diff: the libraries are the same)\n"
         "  1  failed: a file could not be read, written or replaced, or the output\n"
         "     could not be printed; one line on stderr says why, and no file was\n"
-        "     changed (diff: the libraries differ)\n"
+        "     changed (diff: the libraries differ; collection: also a collection\n"
+        "     that cannot be opened or written, a damaged file among those added,\n"
+        "     or a check that finds the collection unsound)\n"
         "  2  wrong usage: no or an unknown command, an unknown option, an option\n"
         "     given twice or a wrong number of files (diff: also any failure; copy,\n"
         "     swap, init, export-mid and import-mid: also a slot other than temp or\n"
@@ -72,7 +75,9 @@ namespace
         "     import-mid: also a bar or channel that is none or has no notes;\n"
         "     transform, generate, set and get: also a number, field, item or\n"
         "     value out of range or unknown, or a tool that cannot be done, and\n"
-        "     the file is left byte for byte as it was)\n";
+        "     the file is left byte for byte as it was; collection: also an\n"
+        "     unknown, ambiguous or malformed pattern ID, or a PATH to add that\n"
+        "     does not exist)\n";
 
     bool movesPatterns (const juce::String& command)
     {
@@ -173,6 +178,9 @@ int VeskCli::runCommand (const juce::StringArray& args)
         out << "vesk " << JUCE_APPLICATION_VERSION_STRING << "\n";
         return exitOk;
     }
+
+    if (first == "collection")
+        return VeskCollectionCli (*this).run (juce::StringArray (args.begin() + 1, args.size() - 1));
 
     auto* command = findCommand (first);
 
@@ -442,6 +450,12 @@ int VeskCli::usageError (const juce::String& message, const juce::String& comman
 
 void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
 {
+    if (commandName == "collection")
+    {
+        VeskCollectionCli::printHelp (stream, {});
+        return;
+    }
+
     if (auto* command = findCommand (commandName))
     {
         stream << "Usage: " << command->usage << "\n\n"
@@ -455,6 +469,7 @@ void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
     for (auto& c : commands)
         stream << "  " << c.usage << "\n";
 
+    VeskCollectionCli::printUsages (stream);
     stream << "  vesk --version\n\n"
            << "vesk COMMAND --help tells more about a command. \"--\" ends the options:\n"
            << "what follows it are file names, even those that begin with \"-\".\n\n"
@@ -462,6 +477,9 @@ void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
            << "a read-only file) leaves the old file as it was. A command prints what\n"
            << "it has to say before it writes, and one whose result is the file as it\n"
            << "is writes nothing and says so.\n\n"
+           << "The collection commands work on the collection's database\n"
+           << "(vesk collection --help tells where it is); each takes\n"
+           << "--collection FILE to name another.\n\n"
            << exitStatusHelp;
 }
 

@@ -84,8 +84,10 @@ private:
     int failureStatus = exitFailed;
     bool outputFailureReported = false;
 
-    // The pattern tools' commands read, write and report through this class.
+    // The pattern tools' and the collection's commands read, write and
+    // report through this class, as every command does.
     friend class VeskToolsCli;
+    friend class VeskCollectionCli;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };

@@ -645,6 +645,10 @@ TEST_F (Cli, TheManPageHasTheExitCodeTable)
     for (const auto* meaning : { "done", "failed", "wrong usage" })
         EXPECT_TRUE (exitStatus.contains (meaning)) << meaning << "\n"
                                                     << text;
+
+    // The collection's commands have their section, each one with its help.
+    const auto collection = text.fromFirstOccurrenceOf (".SH COLLECTION", false, false).upToFirstOccurrenceOf (".SH", false, false);
+    EXPECT_TRUE (collection.contains ("collection search") && collection.contains ("collection check")) << text;
 }
 
 TEST_F (Cli, PatternsAreCopiedSwappedAndInitialisedAsWholeRecords)
