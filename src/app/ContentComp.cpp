@@ -25,6 +25,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
+    stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -39,6 +40,7 @@ ContentComp::~ContentComp()
 {
     session.removeListener (this);
     collectionCommands = nullptr;
+    stepsCommands = nullptr;
     libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
@@ -74,11 +76,14 @@ void ContentComp::historyChanged()
 //==============================================================================
 juce::StringArray ContentComp::getMenuBarNames()
 {
-    return { "File", "Edit", "Setup", "Unit", "Help" };
+    return { "File", "Edit", "Steps", "Setup", "Unit", "Help" };
 }
 
-juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce::String&)
+juce::PopupMenu ContentComp::getMenuForIndex (int, const juce::String& menuName)
 {
+    if (menuName == "Steps")
+        return stepsCommands->getMenu();
+
     juce::PopupMenu menu;
     auto add = [&menu, this] (std::initializer_list<int> ids)
     {
@@ -89,7 +94,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
                 menu.addCommandItem (&commandManager, id);
     };
 
-    if (topLevelMenuIndex == 0)
+    if (menuName == "File")
     {
         add ({ newLibrary, openLibrary });
 
@@ -108,21 +113,21 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
         add ({ saveLibrary, saveLibraryAs, 0, importSyx, exportSyx, 0, exportMidi, importMidi, 0,
                CollectionCommands::addFolderToCollection, 0, juce::StandardApplicationCommandIDs::quit });
     }
-    else if (topLevelMenuIndex == 1)
+    else if (menuName == "Edit")
     {
         add ({ undoEdit, redoEdit });
         libraryCommands->addToEditMenu (menu);
     }
-    else if (topLevelMenuIndex == 2)
+    else if (menuName == "Setup")
     {
         add ({ midiSettings, resetUnitAtStart, CollectionCommands::addToCollectionByItself });
         viewOptions.addToSetupMenu (menu);
     }
-    else if (topLevelMenuIndex == 3)
+    else if (menuName == "Unit")
     {
         add ({ getAllFromUnit, sendAllToUnit, verifyUnit, 0, findUnit, useVirtualUnit });
     }
-    else if (topLevelMenuIndex == 4)
+    else if (menuName == "Help")
     {
         add ({ showAbout });
     }
@@ -159,12 +164,13 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
     commands.add (resetUnitAtStart, clearRecentFiles, undoEdit, redoEdit);
     viewOptions.getAllCommands (commands);
     collectionCommands->getAllCommands (commands);
+    stepsCommands->getAllCommands (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
     if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
-        || collectionCommands->getCommandInfo (commandID, result))
+        || collectionCommands->getCommandInfo (commandID, result) || stepsCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -211,7 +217,7 @@ bool ContentComp::perform (const InvocationInfo& info)
     // A command that comes before the deferred start has run finds the ports open.
     finishStart();
 
-    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID)
+    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID) || stepsCommands->perform (info.commandID)
         || collectionCommands->perform (info.commandID))
         return true;
 

@@ -12,6 +12,7 @@ VeskSession::VeskSession (Options options)
     history = std::make_unique<EditHistory> (*model, *clock, *jobs, listeners);
     files = std::make_unique<FileExchange> (*model, *jobs, *history, listeners);
     intake = std::make_unique<CollectionIntake> (*model, options.collectionFile, options.addToCollection, listeners);
+    audition = std::make_unique<PatternAudition> (*model, *history, *jobs, listeners);
 
     model->onLoaded = [this] (const juce::File& file)
     {
@@ -52,6 +53,7 @@ VeskSession::~VeskSession()
 {
     link.detachReceivers();
     intake = nullptr;
+    audition = nullptr;
     files = nullptr;
     history = nullptr;
     jobs = nullptr; // stops the transfer's timer; nothing more is sent

@@ -2,6 +2,7 @@
 
 #include "CollectionIntake.h"
 #include "FileExchange.h"
+#include "PatternAudition.h"
 
 /**
     Everything the program does with the library and the unit, without a
@@ -69,6 +70,9 @@ public:
     FileExchange& getFiles() noexcept { return *files; }
     CollectionIntake& getCollectionIntake() noexcept { return *intake; }
     Collection& getCollection() { return intake->getCollection(); }
+
+    /** Versions of the shown pattern heard before one is kept (Variations). */
+    PatternAudition& getAudition() noexcept { return *audition; }
 
     juce::AudioDeviceManager& getDeviceManager() noexcept { return link.getDeviceManager(); }
     VeskVirtualUnit& getVirtualUnit() noexcept { return link.getVirtualUnit(); }
@@ -149,7 +153,7 @@ public:
     /** See FileExchange. */
     SessionResult importSyx (const juce::File& file) { return files->importSyx (file); }
     juce::Result exportSyx (const juce::File& file) { return files->exportSyx (file); }
-    SessionResult importMidi (const juce::File& file, int track = -1) { return files->importMidi (file, track); }
+    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { return files->importMidi (file, options); }
     juce::Result exportMidi (const juce::File& file) { return files->exportMidi (file); }
 
     //==============================================================================
@@ -204,6 +208,7 @@ private:
     std::unique_ptr<EditHistory> history;
     std::unique_ptr<FileExchange> files;
     std::unique_ptr<CollectionIntake> intake;
+    std::unique_ptr<PatternAudition> audition;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };
