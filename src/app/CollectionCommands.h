@@ -20,8 +20,8 @@ public:
 
     enum CommandIDs
     {
-        addFolderToCollection = 0x2600,
-        addToCollectionByItself = 0x2601
+        addFolderToCollection = 0x2a00,
+        addToCollectionByItself = 0x2a01
     };
 
     void getAllCommands (juce::Array<juce::CommandID>& commands) const;

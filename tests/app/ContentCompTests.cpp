@@ -209,7 +209,7 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 
     const auto file = menu (0);
     ASSERT_EQ (file.size(), 15u);
-    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x2107, 0x2108, 0, 0x2600, 0, 0x1001 };
+    const int fileIds[] = { 0x2000, 0x2001, 0, 0x2003, 0x2004, 0, 0x2105, 0x2106, 0, 0x2107, 0x2108, 0, 0x2a00, 0, 0x1001 };
     const char* fileTexts[] = { "New", "Open", "Open Recent", "Save", "Save As", "", "Import .syx...", "Export .syx...", "",
                                 "Export Pattern as MIDI File...", "Import MIDI File into Pattern...", "",
                                 "Add Folder to Collection...", "", "Quit" };
@@ -257,7 +257,7 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_EQ (setup[0].text, "Midi Settings");
     EXPECT_EQ (setup[1].id, 0x2200);
     EXPECT_EQ (setup[1].text, "Reset Unit At Start");
-    EXPECT_EQ (setup[2].id, 0x2601);
+    EXPECT_EQ (setup[2].id, 0x2a01);
     EXPECT_EQ (setup[2].text, "Add Patterns to Collection");
 
     const auto unit = menu (4);
