@@ -23,6 +23,10 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     editor = std::make_unique<VeskComponent> (session);
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
+    collectionCommands = std::make_unique<CollectionCommands> (*editor, *dialogs, commandManager, [this] (std::function<void()> next)
+                                                               {
+                                                                   if (! dialogs->refusedWhileBusy ("New Library from Selection"))
+                                                                       saveIfNeededThen (std::move (next)); });
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -36,6 +40,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    collectionCommands = nullptr;
     libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
@@ -109,6 +114,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
     {
         add ({ undoEdit, redoEdit });
         libraryCommands->addToEditMenu (menu);
+        collectionCommands->addToEditMenu (menu);
     }
     else if (topLevelMenuIndex == 2)
     {
@@ -146,6 +152,7 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
     // First: a key goes to the first enabled command registered for it, and
     // the Library page's Ctrl+C must win over Close's where Copy is enabled.
     libraryCommands->getAllCommands (commands);
+    collectionCommands->getAllCommands (commands);
 
     for (juce::CommandID id = newLibrary; id <= showAbout; ++id)
         commands.add (id);
@@ -159,7 +166,8 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result))
+    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
+        || collectionCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -206,7 +214,8 @@ bool ContentComp::perform (const InvocationInfo& info)
     // A command that comes before the deferred start has run finds the ports open.
     finishStart();
 
-    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID))
+    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID)
+        || collectionCommands->perform (info.commandID))
         return true;
 
     switch (info.commandID)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CollectionCommands.h"
 #include "LibraryCommands.h"
 #include "UserSettings.h"
 #include "ViewOptions.h"
@@ -111,6 +112,7 @@ public:
     VeskComponent& getEditor() noexcept { return *editor; }
     AppDialogs& getDialogs() noexcept { return *dialogs; }
     LibraryCommands& getLibraryCommands() noexcept { return *libraryCommands; }
+    CollectionCommands& getCollectionCommands() noexcept { return *collectionCommands; }
 
     /** The text of the last alert or job summary shown. */
     juce::String lastMessage;
@@ -137,6 +139,7 @@ private:
     std::unique_ptr<AppDialogs> dialogs;
     std::unique_ptr<VeskComponent> editor;
     std::unique_ptr<LibraryCommands> libraryCommands;
+    std::unique_ptr<CollectionCommands> collectionCommands;
     juce::TooltipWindow tooltipWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)

@@ -4,7 +4,8 @@
 VeskSession::VeskSession (Options options)
     : ownClock (options.clock == nullptr ? std::make_unique<MessageThreadClock>() : nullptr),
       clock (options.clock != nullptr ? options.clock : ownClock.get()),
-      link (*clock, options.openDevices, options.wireTap, options.resetUnitAtStart, options.deferStart)
+      link (*clock, options.openDevices, options.wireTap, options.resetUnitAtStart, options.deferStart),
+      collectionFile (options.collectionFile)
 {
     // The model sends its defaults at once, through the start gate.
     model = std::make_unique<VeskModel> (link.getOutput());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileExchange.h"
+#include "collection/Collection.h"
 
 /**
     Everything the program does with the library and the unit, without a
@@ -34,6 +35,9 @@ public:
         /** Opens the MIDI ports MidiSettings.xml names. */
         bool openDevices = true;
 
+        /** The collection's database; the user's own (CollectionStore::defaultFile) when unset. */
+        juce::File collectionFile;
+
         /** Opens no port and sends nothing until start(): what is sent
             meanwhile (the start-up reset, early edits) waits there, in order. */
         bool deferStart = false;
@@ -63,6 +67,16 @@ public:
     VeskVirtualUnit& getVirtualUnit() noexcept { return link.getVirtualUnit(); }
     VeskTransfer& getTransfer() noexcept { return jobs->getTransfer(); }
     const VeskHistory& getHistory() const noexcept { return history->getSteps(); }
+
+    /** Every pattern seen, opened the first time it is asked for (so a session
+        that never uses it never touches the file). */
+    Collection& getCollection()
+    {
+        if (collection == nullptr)
+            collection = std::make_unique<Collection> (collectionFile != juce::File() ? collectionFile : CollectionStore::defaultFile());
+
+        return *collection;
+    }
 
     /** Why the MIDI ports of the settings could not be opened at start, or empty. */
     const juce::String& getStartError() const noexcept { return link.getStartError(); }
@@ -186,6 +200,8 @@ private:
     std::unique_ptr<UnitJobs> jobs;
     std::unique_ptr<EditHistory> history;
     std::unique_ptr<FileExchange> files;
+    juce::File collectionFile;
+    std::unique_ptr<Collection> collection;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };
