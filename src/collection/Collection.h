@@ -4,9 +4,12 @@
 
 #include <juce_events/juce_events.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
+
+class CollectionWorker;
 
 /**
     The program's collection: one database file behind one writer thread and
@@ -52,8 +55,8 @@ public:
 
     const juce::File& getFile() const noexcept { return file; }
 
-    void addListener (Listener* listener) { listeners.add (listener); }
-    void removeListener (Listener* listener) { listeners.remove (listener); }
+    void addListener (Listener* listener) { listeners.push_back (listener); }
+    void removeListener (Listener* listener) { listeners.erase (std::remove (listeners.begin(), listeners.end(), listener), listeners.end()); }
 
     /** Queues the sightings; the caller never waits. */
     void add (std::vector<CollectionSighting> sightings);
@@ -108,8 +111,6 @@ public:
         message loop. */
     bool waitUntilIdle (int timeoutMs);
 
-    struct Worker; // one thread with one connection and a queue
-
 private:
     using ReadJob = std::function<std::function<void()> (CollectionStore*)>;
     void queueRead (ReadJob job);
@@ -118,12 +119,20 @@ private:
     void noteOutcome (const CollectionProblem& problem, bool changed);
 
     juce::File file;
-    juce::ListenerList<Listener> listeners;
+    template <typename Call>
+    void tell (Call&& call)
+    {
+        for (auto* listener : std::vector<Listener*> (listeners))
+            if (std::find (listeners.begin(), listeners.end(), listener) != listeners.end())
+                call (*listener);
+    }
+
+    std::vector<Listener*> listeners;
     std::atomic<juce::uint64> searchGeneration { 0 };
 
     struct Shared;
     std::shared_ptr<Shared> shared;
-    std::unique_ptr<Worker> writer, reader;
+    std::unique_ptr<CollectionWorker> writer, reader;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Collection)
 };

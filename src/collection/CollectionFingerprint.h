@@ -10,12 +10,13 @@
     fingerprint of what it plays, equal for patterns that differ only in
     bytes nobody hears.
 
-    Heard: the tempo, the played length and steps per bar, the type, and the
-    fields that type uses (a line-in pattern no tone; an effect type only its
-    effect's three parameters and effect type), and of each played step what
-    its step type lets sound: a Rest step only its type, a Tie step no note
-    (it holds the one before); the steps past the played length not at all.
-    The loop control is heard (it decides how the pattern ends).
+    Heard: the tempo, the played length and steps per bar, the loop control,
+    the type and level, and the fields the type's editor sets (Line In none
+    more; Rythm the kit and offsets 10-14; Lead, Bass and the types without an
+    editor all of offsets 6-30, as nothing says what the unit ignores there).
+    Of each played step what its type lets sound: a Rest step only its type, a
+    Tie step no note (it holds the one before); steps past the played length
+    not at all.
 */
 struct CollectionFingerprint
 {

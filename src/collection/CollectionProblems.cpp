@@ -1,0 +1,35 @@
+#include "CollectionProblems.h"
+
+#include <cerrno>
+#include <sqlite3.h>
+
+bool CollectionProblems::isDamage (const SqliteError& error)
+{
+    return error.primaryCode() == SQLITE_NOTADB || error.primaryCode() == SQLITE_CORRUPT;
+}
+
+CollectionProblem CollectionProblems::of (const SqliteError& error, const juce::File& file)
+{
+    using Kind = CollectionProblem::Kind;
+
+    CollectionProblem problem;
+    problem.detail = error.message;
+    problem.file = file;
+
+    // A full disk shows as SQLITE_FULL, or as a failed write whose errno says so.
+    if (error.primaryCode() == SQLITE_FULL || error.systemError == ENOSPC || error.systemError == EDQUOT)
+        problem.kind = Kind::diskFull;
+    else if (isDamage (error))
+        problem.kind = Kind::damaged;
+    else if (error.primaryCode() == SQLITE_BUSY || error.primaryCode() == SQLITE_LOCKED)
+        problem.kind = Kind::busy;
+    else if (error.primaryCode() == SQLITE_READONLY || error.primaryCode() == SQLITE_PERM
+             || error.systemError == EACCES || error.systemError == EROFS)
+        problem.kind = Kind::readOnly;
+    else if (error.primaryCode() == SQLITE_CANTOPEN)
+        problem.kind = Kind::cannotOpen;
+    else
+        problem.kind = Kind::other;
+
+    return problem;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "CollectionStore.h"
+#include "SqliteError.h"
+
+/** How SQLite's failures read as the collection's problems. */
+struct CollectionProblems
+{
+    static CollectionProblem of (const SqliteError& error, const juce::File& file);
+
+    /** Whether the file itself is bad (not a database, or damaged inside). */
+    static bool isDamage (const SqliteError& error);
+};

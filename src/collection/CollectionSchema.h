@@ -1,0 +1,39 @@
+#pragma once
+
+#include "SqliteDatabase.h"
+
+/**
+    The collection's tables, by version (PRAGMA user_version), and the steps
+    from each older version to the current one. Our files carry
+    applicationId, so a database of another program is told from ours.
+*/
+struct CollectionSchema
+{
+    static constexpr int current = 2;
+    static constexpr juce::int64 applicationId = 0x5665734b; // "VesK"
+
+    /** What a file holds, read inside the caller's transaction. */
+    enum class Found
+    {
+        empty, // a new file: no tables, no id
+        ours, // version() tells which
+        foreign // another program's database
+    };
+
+    static Found inspect (SqliteDatabase& db);
+    static int version (SqliteDatabase& db);
+
+    /** Makes the current tables in an empty database. */
+    static void create (SqliteDatabase& db);
+
+    /** The first version's tables (a sighting's path in its own row, tags in
+        one text column, no search index), kept so that the migration is
+        tested on files made with them. */
+    static void createVersion1 (SqliteDatabase& db);
+
+    /** Brings an older database up to current, in the caller's transaction. */
+    static void migrate (SqliteDatabase& db, int fromVersion);
+
+    /** The tables and indexes the current version must have, for check(). */
+    static juce::StringArray missingParts (SqliteDatabase& db);
+};

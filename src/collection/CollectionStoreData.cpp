@@ -1,0 +1,294 @@
+#include "CollectionStore.h"
+
+#include "CollectionProblems.h"
+#include "CollectionRows.h"
+#include "CollectionSchema.h"
+#include "CollectionSearchIndex.h"
+#include "SqliteTransaction.h"
+
+namespace
+{
+    using EditOutcome = CollectionEdit::Outcome;
+
+    CollectionEdit outcome (EditOutcome kind)
+    {
+        CollectionEdit edit;
+        edit.outcome = kind;
+        return edit;
+    }
+
+    juce::StringArray cleanTags (const juce::StringArray& tags, bool& bad)
+    {
+        juce::StringArray clean;
+
+        for (const auto& tag : tags)
+        {
+            const auto text = tag.trim();
+
+            if (text.isEmpty() || text.length() > CollectionEdit::maxTagLength)
+                bad = true;
+            else
+                clean.addIfNotAlreadyThere (text, true);
+        }
+
+        return clean;
+    }
+
+    void ensureUserData (SqliteDatabase& db, juce::int64 row)
+    {
+        db.cached ("INSERT OR IGNORE INTO user_data (pattern) VALUES (?)").bind (1, row).run();
+    }
+}
+
+// Each edit: find the row, change it in one transaction, tell whether
+// anything changed, and refresh the search row when a searched text did.
+template <typename Change>
+static CollectionEdit editRow (SqliteDatabase& db, const juce::File& file, const juce::String& id, bool reindex, Change&& change)
+{
+    try
+    {
+        SqliteTransaction transaction (db);
+        const auto row = CollectionRows::resolve (db, id);
+
+        if (! row.has_value())
+            return outcome (EditOutcome::unknownPattern);
+
+        ensureUserData (db, *row);
+        const bool changed = change (*row);
+
+        if (changed && reindex)
+            CollectionSearchIndex::update (db, *row);
+
+        transaction.commit();
+        return outcome (changed ? EditOutcome::changed : EditOutcome::unchanged);
+    }
+    catch (const SqliteError& error)
+    {
+        auto failed = outcome (EditOutcome::failed);
+        failed.problem = CollectionProblems::of (error, file);
+        return failed;
+    }
+}
+
+CollectionEdit CollectionStore::setName (const juce::String& id, const juce::String& name)
+{
+    const auto text = name.trim();
+
+    if (text.length() > CollectionEdit::maxTextLength)
+        return outcome (EditOutcome::badValue);
+
+    return editRow (*db, file, id, true, [&] (juce::int64 row)
+                    {
+                        if (text.isEmpty())
+                            db->cached ("UPDATE user_data SET own_name = NULL WHERE pattern = ? AND own_name IS NOT NULL").bind (1, row).run();
+                        else
+                            db->cached ("UPDATE user_data SET own_name = ?1 WHERE pattern = ?2 AND (own_name IS NULL OR own_name IS NOT ?1)")
+                                .bind (1, text)
+                                .bind (2, row)
+                                .run();
+
+                        if (db->changes() == 0)
+                            return false;
+
+                        db->cached ("UPDATE patterns SET name = coalesce ((SELECT own_name FROM user_data WHERE pattern = ?1), first_name) WHERE id = ?1")
+                            .bind (1, row)
+                            .run();
+                        return true; });
+}
+
+CollectionEdit CollectionStore::addTags (const juce::String& id, const juce::StringArray& tags)
+{
+    bool bad = false;
+    const auto clean = cleanTags (tags, bad);
+
+    if (bad)
+        return outcome (EditOutcome::badValue);
+
+    return editRow (*db, file, id, true, [&] (juce::int64 row)
+                    {
+                        int added = 0;
+
+                        for (const auto& tag : clean)
+                        {
+                            db->cached ("INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)").bind (1, row).bind (2, tag).run();
+                            added += db->changes();
+                        }
+
+                        return added > 0; });
+}
+
+CollectionEdit CollectionStore::removeTags (const juce::String& id, const juce::StringArray& tags)
+{
+    bool bad = false;
+    const auto clean = cleanTags (tags, bad);
+
+    if (bad)
+        return outcome (EditOutcome::badValue);
+
+    return editRow (*db, file, id, true, [&] (juce::int64 row)
+                    {
+                        int removed = 0;
+
+                        for (const auto& tag : clean)
+                        {
+                            db->cached ("DELETE FROM tags WHERE pattern = ? AND tag = ?").bind (1, row).bind (2, tag).run();
+                            removed += db->changes();
+                        }
+
+                        return removed > 0; });
+}
+
+CollectionEdit CollectionStore::setFavourite (const juce::String& id, bool favourite)
+{
+    return editRow (*db, file, id, false, [&] (juce::int64 row)
+                    {
+                        db->cached ("UPDATE user_data SET favourite = ?1 WHERE pattern = ?2 AND favourite <> ?1")
+                            .bind (1, favourite ? 1 : 0)
+                            .bind (2, row)
+                            .run();
+                        return db->changes() > 0; });
+}
+
+CollectionEdit CollectionStore::setRating (const juce::String& id, int rating)
+{
+    if (rating < 0 || rating > 5)
+        return outcome (EditOutcome::badValue);
+
+    return editRow (*db, file, id, false, [&] (juce::int64 row)
+                    {
+                        db->cached ("UPDATE user_data SET rating = ?1 WHERE pattern = ?2 AND rating <> ?1").bind (1, rating).bind (2, row).run();
+                        return db->changes() > 0; });
+}
+
+CollectionEdit CollectionStore::setComment (const juce::String& id, const juce::String& comment)
+{
+    if (comment.length() > CollectionEdit::maxTextLength)
+        return outcome (EditOutcome::badValue);
+
+    return editRow (*db, file, id, true, [&] (juce::int64 row)
+                    {
+                        db->cached ("UPDATE user_data SET comment = ?1 WHERE pattern = ?2 AND comment IS NOT ?1").bind (1, comment).bind (2, row).run();
+                        return db->changes() > 0; });
+}
+
+static std::vector<CollectionSighting> readSightings (SqliteStatement& rows)
+{
+    std::vector<CollectionSighting> sightings;
+
+    while (rows.next())
+    {
+        CollectionSighting sighting;
+        sighting.source = (CollectionSource) rows.getInt (0);
+        sighting.sourcePath = rows.getText (1);
+        sighting.slot = VeskBlock::fromRecord (rows.getInt (2)).value_or (VeskBlock::temporary());
+        sighting.timeMs = rows.getInt64 (3);
+        sighting.lastTimeMs = rows.getInt64 (4);
+
+        size_t size = 0;
+        const auto* bytes = rows.getBlob (5, size);
+        std::memcpy (sighting.bytes.data(), bytes, juce::jmin (size, sighting.bytes.size()));
+
+        const auto* hash = rows.getBlob (6, size);
+        sighting.patternId = juce::String::toHexString (hash, (int) size, 0);
+        sightings.push_back (std::move (sighting));
+    }
+
+    return sightings;
+}
+
+std::vector<CollectionSighting> CollectionStore::sightings (const juce::String& id)
+{
+    try
+    {
+        const auto row = CollectionRows::resolve (*db, id);
+
+        if (! row.has_value())
+            return {};
+
+        auto& rows = db->cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sightings s "
+                                 "JOIN sources src ON src.id = s.source JOIN patterns p ON p.id = s.pattern "
+                                 "WHERE s.pattern = ? ORDER BY s.first_time, s.id");
+        rows.bind (1, *row);
+        return readSightings (rows);
+    }
+    catch (const SqliteError&)
+    {
+        return {};
+    }
+}
+
+std::vector<CollectionSighting> CollectionStore::slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot)
+{
+    try
+    {
+        auto& rows = db->cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sources src "
+                                 "JOIN sightings s ON s.source = src.id JOIN patterns p ON p.id = s.pattern "
+                                 "WHERE src.kind = ? AND src.path = ? AND s.slot = ? ORDER BY s.first_time, s.id");
+        rows.bind (1, (int) source).bind (2, sourcePath).bind (3, slot.index());
+        return readSightings (rows);
+    }
+    catch (const SqliteError&)
+    {
+        return {};
+    }
+}
+
+juce::StringArray CollectionStore::allTags()
+{
+    juce::StringArray tags;
+
+    try
+    {
+        auto& rows = db->cached ("SELECT DISTINCT tag FROM tags ORDER BY tag");
+
+        while (rows.next())
+            tags.add (rows.getText (0));
+    }
+    catch (const SqliteError&)
+    {
+        tags.clear();
+    }
+
+    return tags;
+}
+
+CollectionCheck CollectionStore::check()
+{
+    CollectionCheck result;
+
+    try
+    {
+        result.schemaVersion = CollectionSchema::version (*db);
+
+        SqliteStatement integrity (db->get(), "PRAGMA integrity_check (20)");
+        while (integrity.next())
+            if (integrity.getText (0) != "ok")
+                result.problems.add (integrity.getText (0));
+
+        SqliteStatement keys (db->get(), "PRAGMA foreign_key_check");
+        while (keys.next())
+            result.problems.add ("row " + juce::String (keys.getInt64 (1)) + " of " + keys.getText (0) + " refers to a missing "
+                                 + keys.getText (2));
+
+        if (CollectionSchema::inspect (*db) != CollectionSchema::Found::ours)
+            result.problems.add ("not a VeskEdit collection");
+        else if (result.schemaVersion != CollectionSchema::current)
+            result.problems.add ("schema version " + juce::String (result.schemaVersion) + ", not " + juce::String (CollectionSchema::current));
+        else
+            for (const auto& part : CollectionSchema::missingParts (*db))
+                result.problems.add ("missing " + part);
+
+        if (result.problems.isEmpty())
+        {
+            result.patterns = (int) db->queryInt ("SELECT count(*) FROM patterns");
+            result.sightings = (int) db->queryInt ("SELECT count(*) FROM sightings");
+        }
+    }
+    catch (const SqliteError& error)
+    {
+        result.problems.add (error.message);
+    }
+
+    result.ok = result.problems.isEmpty();
+    return result;
+}

@@ -1,0 +1,305 @@
+#include "CollectionStore.h"
+
+#include "CollectionFingerprint.h"
+#include "CollectionProblems.h"
+#include "CollectionRows.h"
+#include "CollectionSearchIndex.h"
+#include "SqliteDatabase.h"
+
+#include <algorithm>
+
+namespace
+{
+    // A search as SQL: the row source that narrows most drives the join (the
+    // full-text match, a tag, the favourites), the rest are indexed columns.
+    struct SearchSql
+    {
+        juce::String from, where, order;
+        juce::StringArray texts; // bound in order, then the numbers
+        std::vector<juce::int64> numbers;
+        bool textOnly = false;
+
+        explicit SearchSql (const CollectionQuery& query)
+        {
+            const auto match = CollectionSearchIndex::matchExpression (query.text);
+            juce::StringArray conditions;
+            juce::String driver;
+
+            const auto addDriver = [&] (const juce::String& subquery)
+            {
+                if (driver.isEmpty())
+                    driver = subquery;
+                else
+                    conditions.add ("p.id IN (" + subquery + ")");
+            };
+
+            if (match.isNotEmpty())
+            {
+                addDriver ("SELECT rowid AS id FROM search WHERE search MATCH ?");
+                texts.add (match);
+            }
+
+            if (query.tag.trim().isNotEmpty())
+            {
+                addDriver ("SELECT pattern AS id FROM tags WHERE tag = ?");
+                texts.add (query.tag.trim());
+            }
+
+            if (query.favouriteOnly)
+                addDriver ("SELECT pattern AS id FROM user_data WHERE favourite <> 0");
+
+            const auto addNumber = [&] (const char* condition, std::optional<int> value)
+            {
+                if (value.has_value())
+                {
+                    conditions.add (condition);
+                    numbers.push_back (*value);
+                }
+            };
+
+            addNumber ("p.type = ?", query.type);
+            addNumber ("p.tone = ?", query.toneOrKit);
+            addNumber ("p.tempo >= ?", query.tempoMin);
+            addNumber ("p.tempo <= ?", query.tempoMax);
+            addNumber ("p.bars = ?", query.bars);
+            addNumber ("p.steps_per_bar = ?", query.stepsPerBar);
+
+            textOnly = match.isNotEmpty() && texts.size() == 1 && ! query.favouriteOnly && conditions.isEmpty();
+
+            // CROSS JOIN keeps the driver outermost: it narrows the most.
+            from = driver.isEmpty() ? juce::String ("patterns p")
+                                    : "(" + driver + ") d CROSS JOIN patterns p ON p.id = d.id";
+            where = conditions.isEmpty() ? juce::String() : " WHERE " + conditions.joinIntoString (" AND ");
+
+            const bool reverse = query.reverse;
+            const auto way = [reverse] (bool ascending)
+            { return ascending != reverse ? " ASC" : " DESC"; };
+
+            switch (query.sort)
+            {
+                case CollectionQuery::Sort::lastSeen:
+                    order = juce::String (" ORDER BY p.last_seen") + way (false) + ", p.id";
+                    break;
+                case CollectionQuery::Sort::tempo:
+                    order = juce::String (" ORDER BY p.tempo") + way (true) + ", p.name, p.id";
+                    break;
+                case CollectionQuery::Sort::type:
+                    order = juce::String (" ORDER BY p.type") + way (true) + ", p.name" + way (true) + ", p.id";
+                    break;
+                case CollectionQuery::Sort::name:
+                default:
+                    order = juce::String (" ORDER BY p.name") + way (true) + ", p.id";
+                    break;
+            }
+        }
+
+        juce::String pageSql() const
+        {
+            return "SELECT " + juce::String (CollectionRows::columns) + " FROM " + from
+                   + " LEFT JOIN user_data u ON u.pattern = p.id" + where + order + " LIMIT ? OFFSET ?";
+        }
+
+        juce::String countSql() const
+        {
+            if (textOnly)
+                return "SELECT count(*) FROM search WHERE search MATCH ?";
+
+            return "SELECT count(*) FROM " + from + where;
+        }
+
+        int bind (SqliteStatement& statement) const
+        {
+            int index = 1;
+
+            for (const auto& text : texts)
+                statement.bind (index++, text);
+
+            for (auto number : numbers)
+                statement.bind (index++, number);
+
+            return index;
+        }
+    };
+}
+
+CollectionPage CollectionStore::search (const CollectionQuery& query)
+{
+    CollectionPage page;
+
+    try
+    {
+        const SearchSql sql (query);
+
+        SqliteStatement count (db->get(), sql.countSql().toRawUTF8());
+        sql.bind (count);
+        page.total = count.next() ? count.getInt (0) : 0;
+
+        SqliteStatement rows (db->get(), sql.pageSql().toRawUTF8());
+        const auto next = sql.bind (rows);
+        rows.bind (next, juce::jlimit (0, 100000, query.limit)).bind (next + 1, juce::jmax (0, query.offset));
+
+        while (rows.next())
+        {
+            auto pattern = CollectionRows::read (rows);
+            CollectionRows::readTags (*db, rows.getInt64 (0), pattern);
+            page.patterns.push_back (std::move (pattern));
+        }
+    }
+    catch (const SqliteError& error)
+    {
+        page = {};
+        page.problem = CollectionProblems::of (error, file);
+    }
+
+    return page;
+}
+
+juce::StringArray CollectionStore::queryPlan (const CollectionQuery& query)
+{
+    juce::StringArray plan;
+    const SearchSql sql (query);
+
+    for (const auto& text : { sql.countSql(), sql.pageSql() })
+    {
+        SqliteStatement explain (db->get(), ("EXPLAIN QUERY PLAN " + text).toRawUTF8());
+        const auto next = sql.bind (explain);
+
+        if (text.contains ("LIMIT"))
+            explain.bind (next, 50).bind (next + 1, 0);
+
+        while (explain.next())
+            plan.add (explain.getText (3));
+    }
+
+    return plan;
+}
+
+CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
+{
+    CollectionLookup lookup;
+    const auto text = idOrPrefix.trim();
+
+    if (! CollectionRows::isIdText (text))
+    {
+        lookup.outcome = CollectionLookup::Outcome::invalid;
+        return lookup;
+    }
+
+    try
+    {
+        const auto rows = CollectionRows::rowsWithPrefix (*db, text, 10);
+
+        if (rows.empty())
+        {
+            lookup.outcome = CollectionLookup::Outcome::unknown;
+            return lookup;
+        }
+
+        for (auto row : rows)
+        {
+            auto pattern = CollectionRows::byRow (*db, row);
+
+            if (! pattern.has_value())
+                continue;
+
+            if (rows.size() > 1)
+                lookup.candidates.add (pattern->id);
+            else
+                lookup.pattern = std::move (pattern);
+        }
+
+        lookup.outcome = rows.size() > 1 ? CollectionLookup::Outcome::ambiguous : CollectionLookup::Outcome::found;
+    }
+    catch (const SqliteError& error)
+    {
+        lookup = {};
+        lookup.problem = CollectionProblems::of (error, file);
+    }
+
+    return lookup;
+}
+
+std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id, int limit)
+{
+    std::vector<CollectionSimilar> found;
+
+    try
+    {
+        const auto row = CollectionRows::resolve (*db, id);
+
+        if (! row.has_value() || limit <= 0)
+            return found;
+
+        auto& target = db->cached ("SELECT onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id = ?");
+        target.bind (1, *row);
+
+        if (! target.next())
+            return found;
+
+        const auto onsets = (std::uint32_t) target.getInt64 (0);
+        const auto length = juce::jlimit (1, 32, target.getInt (1));
+        const auto type = target.getInt (2), tone = target.getInt (3), tempo = target.getInt (4);
+        const auto play = target.getInt64 (5);
+
+        struct Candidate
+        {
+            juce::int64 row;
+            int distance, rotation, typeDiffers, toneDiffers, tempoDifference;
+            bool samePlay;
+
+            bool operator<(const Candidate& other) const noexcept
+            {
+                return std::tie (distance, typeDiffers, toneDiffers, tempoDifference, row)
+                       < std::tie (other.distance, other.typeDiffers, other.toneDiffers, other.tempoDifference, other.row);
+            }
+        };
+
+        std::vector<Candidate> candidates;
+        SqliteStatement all (db->get(), "SELECT id, onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id <> ?");
+        all.bind (1, *row);
+
+        while (all.next())
+        {
+            // A shorter pattern repeats to fill the longer one's length, as it plays.
+            auto theirs = (std::uint32_t) all.getInt64 (1);
+            const auto theirLength = juce::jlimit (1, 32, all.getInt (2));
+
+            for (int at = theirLength; at < length; at += theirLength)
+                theirs |= theirs << theirLength;
+
+            Candidate c;
+            c.row = all.getInt64 (0);
+            c.distance = CollectionFingerprint::onsetDistance (onsets, theirs, length, c.rotation);
+            c.typeDiffers = all.getInt (3) != type ? 1 : 0;
+            c.toneDiffers = all.getInt (4) != tone ? 1 : 0;
+            c.tempoDifference = std::abs (all.getInt (5) - tempo);
+            c.samePlay = all.getInt64 (6) == play;
+            candidates.push_back (c);
+        }
+
+        const auto count = std::min ((size_t) limit, candidates.size());
+        std::partial_sort (candidates.begin(), candidates.begin() + (std::ptrdiff_t) count, candidates.end());
+        candidates.resize (count);
+
+        for (const auto& c : candidates)
+        {
+            auto pattern = CollectionRows::byRow (*db, c.row);
+
+            if (! pattern.has_value())
+                continue;
+
+            CollectionSimilar similarOne;
+            similarOne.pattern = std::move (*pattern);
+            similarOne.onsetDistance = c.distance;
+            similarOne.rotation = c.rotation;
+            similarOne.samePlay = c.samePlay;
+            found.push_back (similarOne);
+        }
+    }
+    catch (const SqliteError&)
+    {
+        found.clear();
+    }
+
+    return found;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "SqliteStatement.h"
+
+#include <map>
+#include <memory>
+
+/**
+    One SQLite connection, closed with the object, with a cache of prepared
+    statements so that a hot path prepares each of its statements once.
+*/
+class SqliteDatabase
+{
+public:
+    /** Opens file read-write (never creating it: the caller makes it with
+        the right permission bits first). Throws SqliteError. */
+    explicit SqliteDatabase (const juce::File& file);
+    ~SqliteDatabase();
+
+    /** Runs one or more statements that give no rows. */
+    void exec (const char* sql);
+
+    /** A cached statement for sql (a string literal: its address is the
+        key), reset and ready to bind. */
+    SqliteStatement& cached (const char* sql);
+
+    /** The first column of the first row of sql, or fallback if it gives none. */
+    juce::int64 queryInt (const char* sql, juce::int64 fallback = 0);
+
+    juce::int64 lastInsertRowId() const;
+    int changes() const;
+
+    sqlite3* get() const noexcept { return db; }
+
+    /** Throws the connection's last error. */
+    [[noreturn]] static void fail (sqlite3* database);
+
+private:
+    sqlite3* db = nullptr;
+    std::map<const char*, std::unique_ptr<SqliteStatement>> statements;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SqliteDatabase)
+};

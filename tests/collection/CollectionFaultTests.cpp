@@ -1,0 +1,275 @@
+#include "CollectionTestSupport.h"
+
+#include "ScopedTmpfs.h"
+#include "collection/CollectionFingerprint.h"
+#include "collection/CollectionSchema.h"
+
+#include <csignal>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace
+{
+    using Outcome = CollectionStore::OpenResult::Outcome;
+
+    std::vector<CollectionSighting> libraryOf (int firstSeed, int count, const juce::String& path)
+    {
+        std::vector<CollectionSighting> sightings;
+        for (int i = 0; i < count; ++i)
+            sightings.push_back (sighting (patternBytes (firstSeed + i), path, 1 + i % 20, firstSeed + i));
+        return sightings;
+    }
+
+    // Runs body in a child process; its exit code (or -signal).
+    template <typename Body>
+    pid_t fork (Body&& body)
+    {
+        const auto pid = ::fork();
+
+        if (pid == 0)
+            ::_exit (body());
+
+        return pid;
+    }
+
+    int waitFor (pid_t pid)
+    {
+        int status = 0;
+        ::waitpid (pid, &status, 0);
+        return WIFEXITED (status) ? WEXITSTATUS (status) : -WTERMSIG (status);
+    }
+
+    juce::MemoryBlock bytesOf (const juce::File& file)
+    {
+        juce::MemoryBlock data;
+        file.loadFileAsData (data);
+        return data;
+    }
+}
+
+TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
+{
+    const auto makeForeign = [] (const juce::File& file)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+        sqlite3_exec (db, "CREATE TABLE presets (name TEXT); INSERT INTO presets VALUES ('mine')", nullptr, nullptr, nullptr);
+        sqlite3_close (db);
+    };
+
+    const auto makeCorruptInside = [] (const juce::File& file)
+    {
+        {
+            auto store = openStore (file);
+            store->add (libraryOf (0, 400, "/x/Big.vsk"));
+        }
+
+        // Pages in the middle overwritten: the header still says SQLite.
+        juce::MemoryBlock data = bytesOf (file);
+        ASSERT_GT (data.getSize(), 40000u);
+        std::memset (static_cast<char*> (data.getData()) + 8192, 0x5a, 16384);
+        file.replaceWithData (data.getData(), data.getSize());
+    };
+
+    const struct
+    {
+        const char* what;
+        std::function<void (const juce::File&)> make;
+    } cases[] = {
+        { "text", [] (const juce::File& f)
+          { f.replaceWithText ("these are my notes, not a database\n"); } },
+        { "a header cut short", [] (const juce::File& f)
+          { f.replaceWithText ("SQLite format 3"); } },
+        { "another program's database", makeForeign },
+        { "damaged pages", makeCorruptInside },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        ScopedFolder folder;
+        const auto file = folder.file ("collection.db");
+        c.make (file);
+        file.getSiblingFile ("collection.db-wal").deleteFile();
+        const auto before = bytesOf (file);
+
+        // vesk's check reports it and leaves it be.
+        const auto inspected = CollectionStore::open (file, CollectionStore::Mode::inspect);
+        if (inspected.store != nullptr)
+            EXPECT_FALSE (inspected.store->check().ok);
+        else
+            EXPECT_EQ (inspected.problem.kind, CollectionProblem::Kind::damaged);
+        EXPECT_EQ (bytesOf (file), before);
+
+        auto opened = CollectionStore::open (file);
+        ASSERT_EQ (opened.outcome, Outcome::replaced) << opened.problem.detail;
+        ASSERT_NE (opened.store, nullptr);
+        EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::damaged);
+        EXPECT_TRUE (opened.movedAside.getFileName().startsWith ("collection.db.damaged-"));
+        EXPECT_EQ (bytesOf (opened.movedAside), before);
+        EXPECT_TRUE (opened.store->check().ok);
+        EXPECT_TRUE (opened.store->add (libraryOf (0, 3, "/x/A.vsk")).ok());
+    }
+}
+
+TEST (CollectionFaults, ANewerSchemaIsLeftAlone)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    openStore (file).reset();
+
+    sqlite3* db = nullptr;
+    sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+    sqlite3_exec (db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr);
+    sqlite3_close (db);
+
+    const auto opened = CollectionStore::open (file);
+    EXPECT_EQ (opened.outcome, Outcome::failed);
+    EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::newerSchema);
+    EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles, "*damaged*"), 0);
+}
+
+TEST (CollectionFaults, AFileOfTheFirstSchemaIsMigratedWithItsData)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    const auto bytes = patternBytes (42);
+    const auto hash = CollectionFingerprint::hash (bytes);
+
+    {
+        file.create();
+        SqliteDatabase db (file);
+        CollectionSchema::createVersion1 (db);
+        db.cached ("INSERT INTO patterns VALUES (7, ?, ?, 2, 5, 1300, 1, 16, 'Set1 User 03', 1000, 3000)")
+            .bindBlob (1, hash.data(), hash.size())
+            .bindBlob (2, bytes.data(), bytes.size())
+            .run();
+        db.exec ("INSERT INTO sightings VALUES (1, 7, 0, '/m/Set1.vsk', 3, 1000);"
+                 "INSERT INTO sightings VALUES (2, 7, 0, '/m/Set1.vsk', 3, 3000);"
+                 "INSERT INTO user_data VALUES (7, 'Old Friend', 1, 9, 'from the first days', 'acid, deep ,,');");
+    }
+
+    auto opened = CollectionStore::open (file);
+    ASSERT_EQ (opened.outcome, Outcome::migrated) << opened.problem.detail;
+    EXPECT_EQ (opened.fromVersion, 1);
+    auto& store = *opened.store;
+    EXPECT_TRUE (store.check().ok) << store.check().problems.joinIntoString ("\n");
+
+    const auto pattern = store.find (CollectionFingerprint::id (bytes)).pattern;
+    ASSERT_TRUE (pattern.has_value());
+    EXPECT_EQ (pattern->name, "Old Friend");
+    EXPECT_EQ (pattern->tags, (juce::StringArray { "acid", "deep" }));
+    EXPECT_TRUE (pattern->favourite);
+    EXPECT_EQ (pattern->rating, 5); // what the old file held out of range is brought within it
+    EXPECT_EQ (pattern->seen, 2);
+    EXPECT_EQ (pattern->playId, CollectionFingerprint::playHex (CollectionFingerprint::play (bytes)));
+    EXPECT_EQ (store.sightings (pattern->id).size(), 2u);
+
+    // The search knows what the old file held.
+    for (const auto* word : { "friend", "deep", "first", "set1" })
+    {
+        SCOPED_TRACE (word);
+        CollectionQuery query;
+        query.text = word;
+        EXPECT_EQ (store.search (query).total, 1);
+    }
+
+    // And a second opening finds it current.
+    opened.store.reset();
+    EXPECT_EQ (CollectionStore::open (file).outcome, Outcome::opened);
+}
+
+TEST (CollectionFaults, AFullDiskRollsTheAddBackAndKeepsTheCollection)
+{
+    ScopedTmpfs disk ("4m");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    const auto file = disk.folder.getChildFile ("collection.db");
+    auto store = openStore (file);
+    ASSERT_TRUE (store->add (libraryOf (0, 21, "/m/Kept.vsk")).ok());
+    ASSERT_TRUE (disk.fillLeaving (16384));
+
+    // Far more than the disk has left, in one add.
+    const auto report = store->add (libraryOf (1000, 2000, "/m/Too Much.vsk"));
+    EXPECT_FALSE (report.ok());
+    EXPECT_EQ (report.problem.kind, CollectionProblem::Kind::diskFull) << report.problem.detail;
+    EXPECT_EQ (report.added, 0);
+
+    // Once there is room, the collection is what it was, whole, and the same
+    // add goes through.
+    disk.removeFiller();
+    EXPECT_EQ (store->size(), 21);
+    EXPECT_TRUE (store->check().ok) << store->check().problems.joinIntoString ("\n");
+    EXPECT_EQ (openStore (file)->size(), 21);
+
+    const auto later = store->add (libraryOf (1000, 2000, "/m/Too Much.vsk"));
+    EXPECT_TRUE (later.ok()) << later.problem.detail;
+    EXPECT_EQ (store->size(), 2021);
+}
+
+TEST (CollectionFaults, TwoProcessesAddingAtOnceBothSucceed)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    openStore (file).reset();
+
+    // Many short adds each, interleaved, the same patterns in part.
+    const auto writer = [&file] (int firstSeed)
+    {
+        auto opened = CollectionStore::open (file);
+        if (opened.store == nullptr)
+            return 3;
+        for (int batch = 0; batch < 60; ++batch)
+            if (! opened.store->add (libraryOf (firstSeed + batch * 21, 21, "/m/Lib" + juce::String (batch) + ".vsk")).ok())
+                return 4;
+        return 0;
+    };
+
+    const auto one = fork ([&]
+                           { return writer (0); });
+    const auto two = fork ([&]
+                           { return writer (630); });
+    EXPECT_EQ (waitFor (one), 0);
+    EXPECT_EQ (waitFor (two), 0);
+
+    auto store = openStore (file);
+    EXPECT_EQ (store->size(), 1890); // seeds 0 to 1889, each once
+    EXPECT_TRUE (store->check().ok);
+}
+
+TEST (CollectionFaults, AKillInTheMiddleOfAnAddLeavesAWholeDatabase)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    openStore (file).reset();
+    const auto big = libraryOf (0, 20000, "/m/Huge.vsk");
+
+    for (int delayMs : { 5, 40, 150 })
+    {
+        SCOPED_TRACE (delayMs);
+        const auto child = fork ([&]
+                                 {
+                                     auto opened = CollectionStore::open (file);
+                                     for (;;)
+                                         if (opened.store != nullptr)
+                                             opened.store->add (big);
+                                     return 0; });
+        ::usleep ((useconds_t) delayMs * 1000);
+        ::kill (child, SIGKILL);
+        EXPECT_EQ (waitFor (child), -SIGKILL);
+
+        auto store = openStore (file);
+        ASSERT_NE (store, nullptr);
+        const auto check = store->check();
+        EXPECT_TRUE (check.ok) << check.problems.joinIntoString ("\n");
+        EXPECT_TRUE (store->size() == 0 || store->size() == 20000);
+    }
+
+    auto store = openStore (file);
+    const auto again = store->add (big);
+    EXPECT_TRUE (again.ok());
+    EXPECT_EQ (store->size(), 20000);
+}

@@ -1,0 +1,340 @@
+#include "CollectionTestSupport.h"
+
+#include "collection/CollectionFingerprint.h"
+
+namespace
+{
+    CollectionBytes withFields (int seed, int type, int tone, int tempo, int bars, bool sixteen)
+    {
+        auto bytes = patternBytes (seed);
+        bytes[VeskImage::Pattern::type] = (juce::uint8) type;
+        bytes[VeskImage::Pattern::toneOrKit] = (juce::uint8) tone;
+        VeskImage::Pattern::storeTempo (bytes.data(), tempo);
+        bytes[VeskImage::Pattern::patternLength] = (juce::uint8) (bars - 1);
+        bytes[VeskImage::Pattern::stepsPerBar] = sixteen ? 1 : 0;
+        return bytes;
+    }
+
+    // Five patterns that differ in every field a search narrows by.
+    struct SearchTest : public ::testing::Test
+    {
+        SearchTest()
+        {
+            store->add ({ sighting (withFields (1, VeskImage::PartType::bass, 5, 1200, 1, true), "/m/Acid Lines.vsk", 1, 100),
+                          sighting (withFields (2, VeskImage::PartType::bass, 6, 1300, 2, true), "/m/Acid Lines.vsk", 2, 200),
+                          sighting (withFields (3, VeskImage::PartType::rythm, 5, 900, 1, false), "/m/Drums_Breaks.syx", 1, 300,
+                                    CollectionSource::syx),
+                          sighting (withFields (4, VeskImage::PartType::lead, 0, 1400, 2, false), "/m/Lead.vsk", 4, 400),
+                          sighting (withFields (5, VeskImage::PartType::lineIn, 0, 1350, 1, true), {}, 5, 500,
+                                    CollectionSource::getAll) });
+
+            idOf = [] (int seed, int type, int tone, int tempo, int bars, bool sixteen)
+            { return CollectionFingerprint::id (withFields (seed, type, tone, tempo, bars, sixteen)); };
+
+            const auto drums = idOf (3, VeskImage::PartType::rythm, 5, 900, 1, false);
+            EXPECT_EQ (store->addTags (drums, { "Breakbeat", "dusty" }).outcome, CollectionEdit::Outcome::changed);
+            EXPECT_EQ (store->setComment (idOf (4, VeskImage::PartType::lead, 0, 1400, 2, false), juce::String (juce::CharPointer_UTF8 ("Squelchy \xc3\x84rger riff"))).outcome,
+                       CollectionEdit::Outcome::changed);
+            EXPECT_EQ (store->setFavourite (drums, true).outcome, CollectionEdit::Outcome::changed);
+            EXPECT_EQ (store->setName (idOf (2, VeskImage::PartType::bass, 6, 1300, 2, true), "Wobble Monster").outcome,
+                       CollectionEdit::Outcome::changed);
+        }
+
+        juce::StringArray names (CollectionQuery query)
+        {
+            const auto page = store->search (query);
+            EXPECT_FALSE (page.problem.failed()) << page.problem.detail;
+            juce::StringArray result;
+            for (const auto& p : page.patterns)
+                result.add (p.name);
+            return result;
+        }
+
+        ScopedFolder folder;
+        std::unique_ptr<CollectionStore> store = openStore (folder.file ("c.db"));
+        std::function<juce::String (int, int, int, int, int, bool)> idOf;
+    };
+}
+
+TEST_F (SearchTest, NarrowsByWordsAndFilters)
+{
+    const auto text = [] (const char* words)
+    {
+        CollectionQuery q;
+        q.text = words;
+        return q;
+    };
+
+    const auto with = [] (auto change)
+    {
+        CollectionQuery q;
+        change (q);
+        return q;
+    };
+
+    const struct
+    {
+        const char* what;
+        CollectionQuery query;
+        juce::StringArray expected; // sorted by name
+    } cases[] = {
+        { "a word of a source's file name, any case", text ("acid"), { "Acid Lines User 01", "Wobble Monster" } },
+        { "a prefix of a name", text ("wob"), { "Wobble Monster" } },
+        { "every word must match", text ("acid us"), { "Acid Lines User 01" } },
+        { "a tag", text ("BREAK"), { "Drums_Breaks User 01" } },
+        { "a word of a comment, accents folded", text ("arger"), { "Lead User 04" } },
+        { "FTS syntax is only text", text ("\"acid\" OR NOT*"), {} },
+        { "nothing searchable is no text filter", text ("  -- "), { "Acid Lines User 01", "Drums_Breaks User 01", "Lead User 04", "Unit User 05", "Wobble Monster" } },
+        { "type", with ([] (auto& q)
+                        { q.type = VeskImage::PartType::bass; }),
+          { "Acid Lines User 01", "Wobble Monster" } },
+        { "tone or kit", with ([] (auto& q)
+                               { q.toneOrKit = 5; }),
+          { "Acid Lines User 01", "Drums_Breaks User 01" } },
+        { "tempo range", with ([] (auto& q)
+                               { q.tempoMin = 1300; q.tempoMax = 1350; }),
+          { "Unit User 05", "Wobble Monster" } },
+        { "bars", with ([] (auto& q)
+                        { q.bars = 2; }),
+          { "Lead User 04", "Wobble Monster" } },
+        { "steps per bar", with ([] (auto& q)
+                                 { q.stepsPerBar = 12; }),
+          { "Drums_Breaks User 01", "Lead User 04" } },
+        { "favourites", with ([] (auto& q)
+                              { q.favouriteOnly = true; }),
+          { "Drums_Breaks User 01" } },
+        { "a whole tag, any case", with ([] (auto& q)
+                                         { q.tag = "DUSTY"; }),
+          { "Drums_Breaks User 01" } },
+        { "a tag is not a prefix", with ([] (auto& q)
+                                         { q.tag = "dust"; }),
+          {} },
+        { "words and a filter", with ([] (auto& q)
+                                      { q.text = "acid"; q.bars = 2; }),
+          { "Wobble Monster" } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        EXPECT_EQ (names (c.query), c.expected);
+    }
+}
+
+TEST_F (SearchTest, SortsAndPagesWithTheTotalOfAllThatMatch)
+{
+    const struct
+    {
+        CollectionQuery::Sort sort;
+        bool reverse;
+        juce::StringArray expected;
+    } cases[] = {
+        { CollectionQuery::Sort::tempo, false, { "Drums_Breaks User 01", "Acid Lines User 01", "Wobble Monster", "Unit User 05", "Lead User 04" } },
+        { CollectionQuery::Sort::lastSeen, false, { "Unit User 05", "Lead User 04", "Drums_Breaks User 01", "Wobble Monster", "Acid Lines User 01" } },
+        { CollectionQuery::Sort::type, false, { "Unit User 05", "Lead User 04", "Acid Lines User 01", "Wobble Monster", "Drums_Breaks User 01" } },
+        { CollectionQuery::Sort::name, true, { "Wobble Monster", "Unit User 05", "Lead User 04", "Drums_Breaks User 01", "Acid Lines User 01" } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE ((int) c.sort);
+        CollectionQuery query;
+        query.sort = c.sort;
+        query.reverse = c.reverse;
+        EXPECT_EQ (names (query), c.expected);
+
+        query.limit = 2;
+        query.offset = 1;
+        const auto page = store->search (query);
+        EXPECT_EQ (page.total, 5);
+        EXPECT_EQ (names (query), (juce::StringArray { c.expected[1], c.expected[2] }));
+    }
+}
+
+TEST_F (SearchTest, EveryFilterAndTheTextUseAnIndexNotAScanOfPatterns)
+{
+    // Enough rows that SQLite's planner has a real choice to make.
+    std::vector<CollectionSighting> more;
+    for (int i = 0; i < 2000; ++i)
+        more.push_back (sighting (patternBytes (1000 + i), "/m/Many" + juce::String (i / 20) + ".vsk", 1 + i % 20, i));
+    ASSERT_TRUE (store->add (more).ok());
+    store->addTags (idOf (1, VeskImage::PartType::bass, 5, 1200, 1, true), { "acid" });
+
+    const struct
+    {
+        const char* what;
+        std::function<void (CollectionQuery&)> set;
+    } cases[] = {
+        { "text", [] (auto& q)
+          { q.text = "acid"; } },
+        { "type", [] (auto& q)
+          { q.type = 2; } },
+        { "type, sorted by type", [] (auto& q)
+          { q.type = 2; q.sort = CollectionQuery::Sort::type; } },
+        { "tone", [] (auto& q)
+          { q.toneOrKit = 5; } },
+        { "tempo", [] (auto& q)
+          { q.tempoMin = 1000; q.tempoMax = 1100; } },
+        { "bars", [] (auto& q)
+          { q.bars = 2; } },
+        { "steps", [] (auto& q)
+          { q.stepsPerBar = 12; } },
+        { "favourite", [] (auto& q)
+          { q.favouriteOnly = true; } },
+        { "tag", [] (auto& q)
+          { q.tag = "acid"; } },
+        { "text and tag", [] (auto& q)
+          { q.text = "acid"; q.tag = "acid"; } },
+        { "none, by name", [] (auto&) {} },
+        { "none, by last seen", [] (auto& q)
+          { q.sort = CollectionQuery::Sort::lastSeen; } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        CollectionQuery query;
+        c.set (query);
+        const auto plan = store->queryPlan (query);
+        ASSERT_FALSE (plan.isEmpty());
+
+        for (const auto& line : plan)
+        {
+            SCOPED_TRACE (line.toStdString());
+            // A bare "SCAN" reads a whole table; through an index it is a walk
+            // in order that stops at the page's end (or the favourites' own index).
+            EXPECT_FALSE (line.startsWith ("SCAN ") && ! line.contains ("INDEX") && ! line.contains ("VIRTUAL TABLE"));
+        }
+
+        // Where something narrows, patterns are searched, not walked.
+        if (query.text.isNotEmpty() || query.type || query.toneOrKit || query.tempoMin || query.bars || query.stepsPerBar)
+        {
+            EXPECT_TRUE (plan.joinIntoString ("\n").contains ("SEARCH p") || plan.joinIntoString ("\n").contains ("search VIRTUAL TABLE"))
+                << plan.joinIntoString ("\n");
+        }
+    }
+}
+
+TEST_F (SearchTest, TheUsersOwnDataIsCheckedAndKept)
+{
+    const auto id = idOf (1, VeskImage::PartType::bass, 5, 1200, 1, true);
+    using Outcome = CollectionEdit::Outcome;
+
+    const struct
+    {
+        const char* what;
+        std::function<CollectionEdit()> edit;
+        Outcome outcome;
+    } cases[] = {
+        { "a rating", [&]
+          { return store->setRating (id, 4); },
+          Outcome::changed },
+        { "the same rating", [&]
+          { return store->setRating (id, 4); },
+          Outcome::unchanged },
+        { "a rating over 5", [&]
+          { return store->setRating (id, 6); },
+          Outcome::badValue },
+        { "a negative rating", [&]
+          { return store->setRating (id, -1); },
+          Outcome::badValue },
+        { "an empty tag", [&]
+          { return store->addTags (id, { "ok", " " }); },
+          Outcome::badValue },
+        { "an over-long tag", [&]
+          { return store->addTags (id, { juce::String::repeatedString ("t", 65) }); },
+          Outcome::badValue },
+        { "tags, one twice in other case", [&]
+          { return store->addTags (id, { "Deep", "deep", "303" }); },
+          Outcome::changed },
+        { "a tag it has, in other case", [&]
+          { return store->addTags (id, { "DEEP" }); },
+          Outcome::unchanged },
+        { "removing a tag it lacks", [&]
+          { return store->removeTags (id, { "nope" }); },
+          Outcome::unchanged },
+        { "removing a tag, any case", [&]
+          { return store->removeTags (id, { "DEEP" }); },
+          Outcome::changed },
+        { "a name", [&]
+          { return store->setName (id, "  Night Bass  "); },
+          Outcome::changed },
+        { "the same name", [&]
+          { return store->setName (id, "Night Bass"); },
+          Outcome::unchanged },
+        { "an unknown pattern", [&]
+          { return store->setName (juce::String::repeatedString ("0", 64), "x"); },
+          Outcome::unknownPattern },
+        { "favourite", [&]
+          { return store->setFavourite (id, true); },
+          Outcome::changed },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        EXPECT_EQ (c.edit().outcome, c.outcome);
+    }
+
+    auto pattern = store->find (id).pattern;
+    ASSERT_TRUE (pattern.has_value());
+    EXPECT_EQ (pattern->rating, 4);
+    EXPECT_EQ (pattern->tags, (juce::StringArray { "303" }));
+    EXPECT_EQ (pattern->name, "Night Bass");
+    EXPECT_TRUE (pattern->hasOwnName && pattern->favourite);
+    EXPECT_EQ (store->allTags(), (juce::StringArray { "303", "Breakbeat", "dusty" }));
+
+    // The search follows: the new name is found, the old tag is not; an
+    // empty name goes back to the first sighting's.
+    EXPECT_EQ (names ([]
+                      { CollectionQuery q; q.text = "night"; return q; }()),
+               (juce::StringArray { "Night Bass" }));
+    EXPECT_TRUE (names ([]
+                        { CollectionQuery q; q.text = "deep"; return q; }())
+                     .isEmpty());
+    EXPECT_EQ (store->setName (id, "").outcome, Outcome::changed);
+    EXPECT_EQ (store->find (id).pattern->name, "Acid Lines User 01");
+    EXPECT_FALSE (store->find (id).pattern->hasOwnName);
+}
+
+TEST (CollectionSimilar, NearestOnsetsFirstOverRotationsThenToneAndTempo)
+{
+    ScopedFolder folder;
+    auto store = openStore (folder.file ("c.db"));
+
+    // Onsets from a step mask: a set bit plays, the others rest.
+    const auto make = [] (std::uint32_t mask, int tone, int tempo)
+    {
+        auto bytes = patternBytes ((int) mask ^ tone);
+        bytes[VeskImage::Pattern::toneOrKit] = (juce::uint8) tone;
+        VeskImage::Pattern::storeTempo (bytes.data(), tempo);
+        for (int s = 0; s < 16; ++s)
+            bytes[(size_t) (VeskImage::Pattern::stepType + s)] = (mask >> s) & 1 ? 0 : VeskImage::StepType::rest;
+        return bytes;
+    };
+
+    const auto target = make (0x1111, 1, 1200);
+    const struct
+    {
+        std::uint32_t mask;
+        int tone, tempo;
+    } others[] = { { 0x8888, 2, 1200 }, { 0x1111 | 0x0002, 1, 1250 }, { 0x1111 | 0x0002, 1, 1210 }, { 0x2222, 1, 1200 }, { 0xffff, 1, 1200 } };
+
+    std::vector<CollectionSighting> sightings { sighting (target, "/a.vsk", 1, 1) };
+    for (const auto& o : others)
+        sightings.push_back (sighting (make (o.mask, o.tone, o.tempo), "/a.vsk", 2 + (int) sightings.size(), 1));
+    ASSERT_TRUE (store->add (sightings).ok());
+
+    const auto similar = store->similar (CollectionFingerprint::id (target), 4);
+    ASSERT_EQ (similar.size(), 4u);
+
+    // Rotated copies first (the same tone before another), then one step off (nearer tempo first).
+    EXPECT_EQ (similar[0].pattern.id, CollectionFingerprint::id (make (0x2222, 1, 1200)));
+    EXPECT_EQ (similar[0].onsetDistance, 0);
+    EXPECT_NE (similar[0].rotation, 0);
+    EXPECT_EQ (similar[1].pattern.id, CollectionFingerprint::id (make (0x8888, 2, 1200)));
+    EXPECT_EQ (similar[2].pattern.id, CollectionFingerprint::id (make (0x1111 | 0x0002, 1, 1210)));
+    EXPECT_EQ (similar[2].onsetDistance, 1);
+    EXPECT_EQ (similar[3].pattern.tempo, 1250);
+    EXPECT_TRUE (store->similar (juce::String::repeatedString ("0", 64), 4).empty());
+}

@@ -1,0 +1,214 @@
+#include "CollectionTestSupport.h"
+
+#include "DispatchMessages.h"
+#include "ScopedTmpfs.h"
+#include "collection/Collection.h"
+#include "collection/CollectionFingerprint.h"
+#include "collection/CollectionFolderImport.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskSyxFile.h"
+
+#include <juce_events/juce_events.h>
+#include <sys/stat.h>
+
+namespace
+{
+    struct Told : public Collection::Listener
+    {
+        void collectionChanged (juce::uint64) override { ++changes; }
+        void collectionFailed (const CollectionProblem& problem) override { failures.push_back (problem); }
+        void collectionReplaced (const juce::File& aside, const CollectionProblem&) override { replacedBy = aside; }
+
+        int changes = 0;
+        std::vector<CollectionProblem> failures;
+        juce::File replacedBy;
+    };
+
+    void settle (Collection& collection)
+    {
+        ASSERT_TRUE (collection.waitUntilIdle (20000));
+        dispatchPendingMessages();
+    }
+
+    // A library whose user patterns each differ by seed.
+    void writeLibrary (const juce::File& file, int seed)
+    {
+        auto image = VeskImage::defaults;
+
+        for (int user = 1; user <= 20; ++user)
+        {
+            const auto bytes = patternBytes (seed * 100 + user);
+            std::copy (bytes.begin(), bytes.end(), image.begin() + VeskImage::userPatternOffset (user - 1));
+        }
+
+        ASSERT_TRUE (VeskLibraryFile::write (file, image.data()).wasOk());
+    }
+}
+
+TEST (CollectionService, AddsOffTheMessageThreadAndAnswersTheLatestSearchOnly)
+{
+    ScopedFolder folder;
+    Collection collection (folder.file ("c.db"));
+    Told told;
+    collection.addListener (&told);
+
+    collection.add ({ sighting (patternBytes (1), "/m/Acid.vsk", 1, 1), sighting (patternBytes (2), "/m/Acid.vsk", 2, 1) });
+    settle (collection);
+    EXPECT_EQ (told.changes, 1);
+
+    // Type-ahead: three searches in a row, only the last one's answer is shown.
+    std::vector<std::pair<juce::String, int>> answers;
+    for (const auto* text : { "a", "ac", "acid" })
+    {
+        CollectionQuery query;
+        query.text = text;
+        collection.search (query, [&answers, text] (const CollectionPage& page)
+                           { answers.emplace_back (text, page.total); });
+    }
+
+    settle (collection);
+    ASSERT_EQ (answers.size(), 1u);
+    EXPECT_EQ (answers[0].first, "acid");
+    EXPECT_EQ (answers[0].second, 2);
+
+    // Other reads come back on the message thread too.
+    std::optional<int> seen;
+    collection.read<int> ([] (CollectionStore& store)
+                          { return store.find (CollectionFingerprint::id (patternBytes (1))).pattern->seen; },
+                          [&seen] (int value)
+                          {
+                              EXPECT_TRUE (juce::MessageManager::getInstance()->isThisTheMessageThread());
+                              seen = value;
+                          });
+
+    std::optional<CollectionEdit::Outcome> edited;
+    collection.edit ([] (CollectionStore& store)
+                     { return store.setFavourite (CollectionFingerprint::id (patternBytes (2)), true); },
+                     [&edited] (const CollectionEdit& edit)
+                     { edited = edit.outcome; });
+    settle (collection);
+    EXPECT_EQ (seen, 1);
+    EXPECT_EQ (edited, CollectionEdit::Outcome::changed);
+    EXPECT_EQ (told.changes, 2);
+    collection.removeListener (&told);
+}
+
+TEST (CollectionService, AFailureIsToldOnceAndClearedByASuccess)
+{
+    ScopedTmpfs disk ("4m");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    Collection collection (disk.folder.getChildFile ("c.db"));
+    Told told;
+    collection.addListener (&told);
+    settle (collection);
+    ASSERT_TRUE (disk.fillLeaving (8192));
+
+    std::vector<CollectionSighting> big;
+    for (int i = 0; i < 2000; ++i)
+        big.push_back (sighting (patternBytes (i), "/m/A.vsk", 1 + i % 20, i));
+
+    for (int i = 0; i < 3; ++i)
+        collection.add (big);
+    settle (collection);
+    ASSERT_EQ (told.failures.size(), 1u);
+    EXPECT_EQ (told.failures[0].kind, CollectionProblem::Kind::diskFull);
+    EXPECT_TRUE (collection.getStatus().problem.failed());
+
+    disk.removeFiller();
+    collection.add (big);
+    settle (collection);
+    EXPECT_FALSE (collection.getStatus().problem.failed());
+    EXPECT_EQ (told.changes, 1);
+
+    // A failure after the success is news again.
+    ASSERT_TRUE (disk.fillLeaving (8192));
+    for (auto& s : big)
+        s.bytes[VeskImage::Pattern::stepGate] = 7;
+    collection.add (big);
+    settle (collection);
+    EXPECT_EQ (told.failures.size(), 2u);
+    collection.removeListener (&told);
+}
+
+TEST (CollectionService, ADamagedFileAtStartIsToldAndANewOneUsed)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("c.db");
+    file.replaceWithText ("not a database");
+
+    Told told;
+    Collection collection (file);
+    collection.addListener (&told);
+    settle (collection);
+    EXPECT_TRUE (told.replacedBy.existsAsFile());
+    EXPECT_EQ (told.replacedBy.loadFileAsString(), "not a database");
+    EXPECT_EQ (collection.getStatus().outcome, CollectionStore::OpenResult::Outcome::replaced) << collection.getStatus().problem.detail;
+
+    CollectionQuery query;
+    std::optional<int> total;
+    collection.add ({ sighting (patternBytes (1), "/m/A.vsk", 1, 1) });
+    collection.waitUntilIdle (20000);
+    collection.search (query, [&total] (const CollectionPage& page)
+                       { total = page.total; });
+    settle (collection);
+    EXPECT_EQ (total, 1);
+    collection.removeListener (&told);
+}
+
+TEST (CollectionFolderImport, WalksFoldersSkippingLoopsAndDevicesAndNamesDamagedFiles)
+{
+    ScopedFolder folder;
+    const auto music = folder.file ("music");
+    music.getChildFile ("old/deeper").createDirectory();
+    writeLibrary (music.getChildFile ("Set1.vsk"), 1);
+    writeLibrary (music.getChildFile ("old/deeper/Set2.VSK"), 2);
+    writeLibrary (music.getChildFile ("old/Copy of Set1.vsk"), 1);
+    music.getChildFile ("old/notes.txt").replaceWithText ("not read");
+    music.getChildFile ("Broken.vsk").replaceWithText ("VSK but far too short");
+
+    // One .syx file holding user pattern 7 only.
+    auto image = VeskImage::defaults;
+    const auto seven = patternBytes (777);
+    std::copy (seven.begin(), seven.end(), image.begin() + VeskImage::userPatternOffset (6));
+    ASSERT_TRUE (VeskSyxFile::writeImage (music.getChildFile ("dump.syx"), image.data()).wasOk());
+
+    ASSERT_EQ (::symlink ("..", music.getChildFile ("old/loop").getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::mkfifo (music.getChildFile ("pipe.vsk").getFullPathName().toRawUTF8(), 0600), 0);
+
+    auto store = openStore (folder.file ("c.db"));
+    std::atomic<bool> cancel { false };
+    int progressCalls = 0;
+    CollectionFolderImport import (*store);
+    const auto report = import.run ({ music }, cancel, [&] (const CollectionFolderImport::Progress&)
+                                    { ++progressCalls; });
+
+    EXPECT_FALSE (report.problem.failed());
+    EXPECT_FALSE (report.cancelled);
+    EXPECT_EQ (report.filesRead, 4);
+    ASSERT_EQ (report.damaged.size(), 1u);
+    EXPECT_EQ (report.damaged[0].file.getFileName(), "Broken.vsk");
+    EXPECT_TRUE (report.damaged[0].reason.isNotEmpty());
+    EXPECT_GE (report.skipped, 2); // the loop and the FIFO
+    EXPECT_GE (progressCalls, 5);
+
+    // Set1 and its copy hold the same 21 records; the .syx file's defaults
+    // are the temporary patterns of the libraries already.
+    EXPECT_EQ (store->size(), 1 + 20 + 20 + 1);
+    EXPECT_EQ (report.added, store->size());
+    EXPECT_EQ (store->sightings (CollectionFingerprint::id (patternBytes (101))).size(), 2u);
+    EXPECT_EQ (store->sightings (CollectionFingerprint::id (seven)).at (0).source, CollectionSource::syx);
+
+    // A second run adds nothing new.
+    const auto again = import.run ({ music }, cancel);
+    EXPECT_EQ (again.added, 0);
+    EXPECT_EQ (again.sightings, 0);
+
+    // A cancel before the walk keeps nothing half done.
+    cancel = true;
+    const auto cancelled = import.run ({ music }, cancel);
+    EXPECT_TRUE (cancelled.cancelled);
+    EXPECT_EQ (cancelled.filesRead, 0);
+}
