@@ -115,6 +115,7 @@ void CollectionComponent::answerArrived()
         text = juce::String (results.getTotal()) + (results.getTotal() == 1 ? " pattern" : " patterns");
 
     status.setText (text, juce::dontSendNotification);
+    status.setTooltip (text); // in full where the label is too narrow
 
     // The details follow the selected row once its new version is read.
     if (const auto pattern = list.getSelectedPattern(); pattern.has_value() && pattern->id == details.getShownId())
