@@ -179,11 +179,7 @@ juce::String CollectionList::getTooltipForRow (int row)
     if (pattern == nullptr)
         return {};
 
-    auto text = pattern->name + ": " + LibraryRows::typeText (pattern->bytes.data()) + ", " + LibraryRows::tempoText (pattern->bytes.data())
-                + " BPM, " + LibraryRows::lengthText (pattern->bytes.data());
-
-    if (const auto sound = LibraryRows::soundText (pattern->bytes.data()); sound.isNotEmpty())
-        text << ", " << sound;
+    auto text = pattern->name + ": " + LibraryRows::summary (pattern->bytes.data());
 
     if (! pattern->tags.isEmpty())
         text << "\nTags: " << pattern->tags.joinIntoString (", ");

@@ -114,9 +114,11 @@ namespace
             }
         }
 
+        /** The box's text changed, told at once (the box itself tells it by a posted message). */
         void type (const juce::String& text)
         {
-            page.filters.searchBox.setText (text, true);
+            page.filters.searchBox.setText (text, false);
+            page.filters.searchBox.onTextChange();
         }
 
         /** Every row of the answer, read page by page as a scroll would. */
