@@ -7,13 +7,24 @@ output=$2
 include=$(mktemp)
 trap 'rm -f "$include" "${output%.gz}"' EXIT
 
+# One command's --help as a tagged paragraph: its usage, then what it does.
+section() {
+    local help
+    help=$("$vesk" "$@" --help)
+    echo ".TP"
+    echo "\\fB$(sed -n '1s/^Usage: //p' <<< "$help" | sed 's/-/\\-/g')\\fR"
+    sed '1,2d' <<< "$help" | sed 's/-/\\-/g'
+}
+
 {
     echo "[COMMANDS]"
-    for command in new show export-syx import-syx diff copy swap init export-mid import-mid; do
-        help=$("$vesk" "$command" --help)
-        echo ".TP"
-        echo "\\fB$(sed -n '1s/^Usage: //p' <<< "$help" | sed 's/-/\\-/g')\\fR"
-        sed '1,2d' <<< "$help" | sed 's/-/\\-/g'
+    for command in new show export-syx import-syx diff copy swap init export-mid import-mid transform generate set get; do
+        section "$command"
+    done
+    echo "[COLLECTION]"
+    "$vesk" collection --help | sed -n '3,/^$/p' | sed 's/-/\\-/g'
+    for command in add search show put name tag untag favourite check; do
+        section collection "$command"
     done
     # The table --help ends with, as a section of its own.
     echo "[EXIT STATUS]"

@@ -41,6 +41,7 @@ AppDialogs::~AppDialogs()
     delete midiSettingsDialog.getComponent();
     delete aboutDialog.getComponent();
     delete progressDialog.getComponent();
+    delete toolDialog.getComponent();
     helpWindow = nullptr;
     chooser = nullptr;
 }
@@ -131,6 +132,26 @@ void AppDialogs::showHelp()
 
     helpWindow->setVisible (true);
     helpWindow->toFront (true);
+}
+
+juce::DialogWindow* AppDialogs::showToolWindow (const juce::String& title, std::unique_ptr<juce::Component> content)
+{
+    delete toolDialog.getComponent();
+
+    if (! showDialogs)
+        return nullptr;
+
+    juce::DialogWindow::LaunchOptions options;
+    setDialogOptions (options, title, &owner);
+    options.content.setOwned (content.release());
+    toolDialog = options.launchAsync();
+    return toolDialog;
+}
+
+void AppDialogs::close (juce::Component& content)
+{
+    if (auto* window = content.findParentComponentOfClass<juce::DialogWindow>())
+        window->exitModalState (0);
 }
 
 void AppDialogs::chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,

@@ -29,6 +29,11 @@ public:
     void showAbout();
     void showHelp();
 
+    /** A tool's window (modal, as the other dialogs), or null with no screen;
+        the content closes it by calling close. */
+    juce::DialogWindow* showToolWindow (const juce::String& title, std::unique_ptr<juce::Component> content);
+    static void close (juce::Component& content);
+
     /** A file chooser; chosen runs with the file picked, not when cancelled. */
     void chooseFile (const juce::String& title, const juce::File& start, const juce::String& patterns, bool forSaving,
                      std::function<void (const juce::File&)> chosen);
@@ -44,7 +49,7 @@ private:
     const VeskJob* jobShown = nullptr;
     bool quiet = false; // jobShown has no window
 
-    juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog;
+    juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog, toolDialog;
     juce::Component::SafePointer<TransferProgressComponent> progressPanel;
     std::unique_ptr<juce::DialogWindow> helpWindow;
     std::unique_ptr<juce::FileChooser> chooser;

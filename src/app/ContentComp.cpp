@@ -27,6 +27,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
                                                                {
                                                                    if (! dialogs->refusedWhileBusy ("New Library from Selection"))
                                                                        saveIfNeededThen (std::move (next)); });
+    stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -41,6 +42,7 @@ ContentComp::~ContentComp()
 {
     session.removeListener (this);
     collectionCommands = nullptr;
+    stepsCommands = nullptr;
     libraryCommands = nullptr;
     dialogs = nullptr;
     editor = nullptr;
@@ -76,11 +78,14 @@ void ContentComp::historyChanged()
 //==============================================================================
 juce::StringArray ContentComp::getMenuBarNames()
 {
-    return { "File", "Edit", "Setup", "Unit", "Help" };
+    return { "File", "Edit", "Steps", "Setup", "Unit", "Help" };
 }
 
-juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce::String&)
+juce::PopupMenu ContentComp::getMenuForIndex (int, const juce::String& menuName)
 {
+    if (menuName == "Steps")
+        return stepsCommands->getMenu();
+
     juce::PopupMenu menu;
     auto add = [&menu, this] (std::initializer_list<int> ids)
     {
@@ -91,7 +96,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
                 menu.addCommandItem (&commandManager, id);
     };
 
-    if (topLevelMenuIndex == 0)
+    if (menuName == "File")
     {
         add ({ newLibrary, openLibrary });
 
@@ -110,22 +115,22 @@ juce::PopupMenu ContentComp::getMenuForIndex (int topLevelMenuIndex, const juce:
         add ({ saveLibrary, saveLibraryAs, 0, importSyx, exportSyx, 0, exportMidi, importMidi, 0,
                juce::StandardApplicationCommandIDs::quit });
     }
-    else if (topLevelMenuIndex == 1)
+    else if (menuName == "Edit")
     {
         add ({ undoEdit, redoEdit });
         libraryCommands->addToEditMenu (menu);
         collectionCommands->addToEditMenu (menu);
     }
-    else if (topLevelMenuIndex == 2)
+    else if (menuName == "Setup")
     {
         add ({ midiSettings, resetUnitAtStart });
         viewOptions.addToSetupMenu (menu);
     }
-    else if (topLevelMenuIndex == 3)
+    else if (menuName == "Unit")
     {
         add ({ getAllFromUnit, sendAllToUnit, verifyUnit, 0, findUnit, useVirtualUnit });
     }
-    else if (topLevelMenuIndex == 4)
+    else if (menuName == "Help")
     {
         add ({ showAbout });
     }
@@ -162,12 +167,13 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
     commands.add (resetUnitAtStart, clearRecentFiles, undoEdit, redoEdit);
     viewOptions.getAllCommands (commands);
+    stepsCommands->getAllCommands (commands);
 }
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
     if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
-        || collectionCommands->getCommandInfo (commandID, result))
+        || collectionCommands->getCommandInfo (commandID, result) || stepsCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -215,7 +221,7 @@ bool ContentComp::perform (const InvocationInfo& info)
     finishStart();
 
     if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID)
-        || collectionCommands->perform (info.commandID))
+        || collectionCommands->perform (info.commandID) || stepsCommands->perform (info.commandID))
         return true;
 
     switch (info.commandID)

@@ -3,6 +3,7 @@
 #include "AppDialogs.h"
 #include "CollectionCommands.h"
 #include "LibraryCommands.h"
+#include "StepsCommands.h"
 #include "UserSettings.h"
 #include "ViewOptions.h"
 #include "editors/VeskComponent.h"
@@ -100,7 +101,11 @@ public:
 
     /** File > Import MIDI File into Pattern with the chosen file (or one
         dropped): into the shown pattern, one undo step, reported. */
-    void importMidiFile (const juce::File& file);
+    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {});
+
+    /** File > Import MIDI File into Pattern with the chosen file: first the
+        choices of track, bar and channel the file offers. */
+    void offerMidiImport (const juce::File& file);
 
     /** The shown pattern as a Standard MIDI File; a failure is reported. */
     void exportMidiFile (const juce::File& file);
@@ -113,6 +118,7 @@ public:
     AppDialogs& getDialogs() noexcept { return *dialogs; }
     LibraryCommands& getLibraryCommands() noexcept { return *libraryCommands; }
     CollectionCommands& getCollectionCommands() noexcept { return *collectionCommands; }
+    StepsCommands& getStepsCommands() noexcept { return *stepsCommands; }
 
     /** The text of the last alert or job summary shown. */
     juce::String lastMessage;
@@ -140,6 +146,7 @@ private:
     std::unique_ptr<VeskComponent> editor;
     std::unique_ptr<LibraryCommands> libraryCommands;
     std::unique_ptr<CollectionCommands> collectionCommands;
+    std::unique_ptr<StepsCommands> stepsCommands;
     juce::TooltipWindow tooltipWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)

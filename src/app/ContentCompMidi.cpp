@@ -1,4 +1,5 @@
 #include "ContentComp.h"
+#include "MidiImportDialog.h"
 #include "SessionTexts.h"
 #include "model/VeskMidiFile.h"
 
@@ -19,12 +20,42 @@ void ContentComp::chooseMidiFile (bool forImport)
                                  return;
 
                              if (forImport)
-                                 safeThis->importMidiFile (file);
+                                 safeThis->offerMidiImport (file);
                              else
                                  safeThis->exportMidiFile (file.hasFileExtension ("mid;midi") ? file : file.withFileExtension ("mid")); });
 }
 
-void ContentComp::importMidiFile (const juce::File& file)
+void ContentComp::offerMidiImport (const juce::File& file)
+{
+    VeskMidiFile::Survey survey;
+
+    // A file that cannot be read is refused as the import refuses it.
+    if (FileExchange::surveyMidi (file, -1, survey).failed() || ! showDialogs)
+    {
+        importMidiFile (file);
+        return;
+    }
+
+    auto panel = std::make_unique<MidiImportDialog> (survey, [file] (int track)
+                                                     {
+                                                         VeskMidiFile::Survey other;
+                                                         FileExchange::surveyMidi (file, track, other);
+                                                         return other; });
+    auto* shown = panel.get();
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    panel->onClose = [shown]
+    { AppDialogs::close (*shown); };
+    panel->onImport = [safeThis, shown, file] (const VeskMidiFile::ImportOptions& options)
+    {
+        AppDialogs::close (*shown);
+
+        if (safeThis != nullptr)
+            safeThis->importMidiFile (file, options);
+    };
+    dialogs->showToolWindow ("Import MIDI File", std::move (panel));
+}
+
+void ContentComp::importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options)
 {
     const juce::String title ("Import MIDI File");
 
@@ -32,7 +63,7 @@ void ContentComp::importMidiFile (const juce::File& file)
         return;
 
     editor->setCurrentTabIndex (0);
-    const auto outcome = session.importMidi (file);
+    const auto outcome = session.importMidi (file, options);
     dialogs->showMessage (outcome.failed() ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
                           title, SessionTexts::describe (outcome));
 }

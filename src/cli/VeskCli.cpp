@@ -1,4 +1,6 @@
 #include "VeskCli.h"
+#include "VeskCollectionCli.h"
+#include "VeskToolsCli.h"
 #include "model/BoundedFileReader.h"
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
@@ -37,7 +39,11 @@ namespace
         { "swap", "vesk swap FILE.vsk A B", "Swaps the patterns in slots A and B (temp or 1 to 20). Nothing else in FILE.vsk changes.", 3 },
         { "init", "vesk init FILE.vsk SLOT", "Sets the pattern in SLOT (temp or 1 to 20) to the pattern defaults, as a new library holds them. Nothing else in FILE.vsk changes.", 2 },
         { "export-mid", "vesk export-mid FILE.vsk SLOT OUT.mid [--force]", "Writes the steps of the pattern in SLOT (temp or 1 to 20, a Lead, Bass or Rythm pattern) as a Standard MIDI File: one note per played step, with the pattern's tempo. An existing OUT.mid is kept unless --force is given.", 3 },
-        { "import-mid", "vesk import-mid IN.mid FILE.vsk SLOT [--track N]", "Reads the notes of IN.mid into the steps of the pattern in SLOT (temp or 1 to 20), with the file's tempo, and prints what was imported. The pattern's type and sound stay. --track N reads track N (from 1) instead of the first track with notes. IN.mid is never changed; one over 4 MiB is refused unread.", 3 },
+        { "import-mid", "vesk import-mid IN.mid FILE.vsk SLOT [--track N] [--bar N] [--channel C]", "Reads the notes of IN.mid into the steps of the pattern in SLOT (temp or 1 to 20), with the file's tempo, and prints what was imported. The pattern's type and sound stay. --track N reads track N (from 1) instead of the first track with notes; --bar N starts at bar N (from 1, past a count-in or an intro); --channel C takes only the notes on channel C (1 to 16). A Rythm pattern takes channel 10 when the track has notes there and no channel is given. IN.mid is never changed; one over 4 MiB is refused unread.", 3 },
+        { "transform", "vesk transform FILE.vsk SLOT OP [ARG] [--seed S] [--lock LANES]", "Changes the played steps of the pattern in SLOT (temp or 1 to 20). OP is rotate N (positive: later; the steps wrap), reverse, transpose N (semitones; notes stop at 0 and 127), double (bar 1 copied into bar 2 of a one-bar pattern), clear (every step a Rest), humanize AMOUNT (levels and gates moved by up to AMOUNT), randomize or mutate PERCENT (that share of the steps changed a little). humanize, randomize and mutate print their seed; --seed S makes that result again. --lock LANES keeps lanes as they are: note, level, gate, type, joined by commas. randomize and mutate take --scale chromatic|major|minor|minor-pentatonic and --root C..B; randomize --density PERCENT of the steps that sound (75).", 0 },
+        { "generate", "vesk generate FILE.vsk SLOT euclid HITS STEPS [--rotate R] [--note N]", "Spreads HITS as evenly as possible over a cycle of STEPS, repeated over the played steps of the pattern in SLOT: hits become Normal steps, the others Rests. STEPS is at most the steps the pattern plays, HITS at most STEPS. --rotate R moves the cycle R steps later; --note N (0 to 127) gives the hits that note, else they keep theirs.", 0 },
+        { "set", "vesk set FILE.vsk SLOT FIELD VALUE [--raw]", "Sets one field of the pattern in SLOT (temp or 1 to 20), or of the system block with SLOT system. FIELD is named as vesk show --json names it, or tempo; step fields as \"stepNote 3\" or stepNote3. VALUE is written as vesk show shows it (a unit such as BPM may be left out; a list item by its name, such as Rythm), or as the stored byte (0 to 127; the tempo in tenths of a beat) with --raw. A value out of range, an unknown field or item changes nothing.", 0 },
+        { "get", "vesk get FILE.vsk SLOT FIELD [--raw]", "Prints one field of the pattern in SLOT (or of the system block) as vesk show shows it, or its stored value with --raw.", 0 },
     };
 
     const Command* findCommand (const juce::String& name)
@@ -57,13 +63,21 @@ namespace
         "  0  done (diff: the libraries are the same)\n"
         "  1  failed: a file could not be read, written or replaced, or the output\n"
         "     could not be printed; one line on stderr says why, and no file was\n"
-        "     changed (diff: the libraries differ)\n"
+        "     changed (diff: the libraries differ; collection: also a collection\n"
+        "     that cannot be opened or written, a damaged file among those added,\n"
+        "     or a check that finds the collection unsound)\n"
         "  2  wrong usage: no or an unknown command, an unknown option, an option\n"
         "     given twice or a wrong number of files (diff: also any failure; copy,\n"
         "     swap, init, export-mid and import-mid: also a slot other than temp or\n"
         "     1 to 20, or a file that does not exist, cannot be read or does not\n"
         "     hold that slot; export-mid and import-mid: also a pattern without\n"
-        "     notes, a MIDI file that cannot be read, or an OUT.mid that exists)\n";
+        "     notes, a MIDI file that cannot be read, or an OUT.mid that exists;\n"
+        "     import-mid: also a bar or channel that is none or has no notes;\n"
+        "     transform, generate, set and get: also a number, field, item or\n"
+        "     value out of range or unknown, or a tool that cannot be done, and\n"
+        "     the file is left byte for byte as it was; collection: also an\n"
+        "     unknown, ambiguous or malformed pattern ID, or a PATH to add that\n"
+        "     does not exist)\n";
 
     bool movesPatterns (const juce::String& command)
     {
@@ -78,7 +92,7 @@ namespace
         if (option == "--from")
             return command == "copy";
 
-        if (option == "--track")
+        if (option == "--track" || option == "--bar" || option == "--channel")
             return command == "import-mid";
 
         if (option == "--force")
@@ -165,14 +179,20 @@ int VeskCli::runCommand (const juce::StringArray& args)
         return exitOk;
     }
 
+    if (first == "collection")
+        return VeskCollectionCli (*this).run (juce::StringArray (args.begin() + 1, args.size() - 1));
+
     auto* command = findCommand (first);
 
     if (command == nullptr)
         return usageError ("unknown command '" + first + "'", {});
 
+    if (VeskToolsCli::handles (first))
+        return VeskToolsCli (*this).run (args);
+
     const juce::String name (command->name);
     juce::StringArray files;
-    std::optional<juce::String> otherPath, track;
+    std::optional<juce::String> otherPath, track, bar, channel;
     bool json = false, force = false, optionsEnded = false;
 
     // diff's 1 means "they differ", so its failures are 2.
@@ -200,10 +220,12 @@ int VeskCli::runCommand (const juce::StringArray& args)
         {
             return usageError ("unknown option '" + arg + "'", command->name);
         }
-        else if (arg == "--from" || arg == "--track")
+        else if (arg == "--from" || arg == "--track" || arg == "--bar" || arg == "--channel")
         {
             // A second value would silently win over the first.
-            auto& value = arg == "--from" ? otherPath : track;
+            auto& value = arg == "--from" ? otherPath : arg == "--track" ? track
+                                                    : arg == "--bar"     ? bar
+                                                                         : channel;
 
             if (value.has_value())
                 return usageError (arg + " is given twice", command->name);
@@ -251,7 +273,7 @@ int VeskCli::runCommand (const juce::StringArray& args)
     if (name == "export-mid")
         return exportMid (files, force);
     if (name == "import-mid")
-        return importMid (files, track.value_or (juce::String()));
+        return importMid (files, track.value_or (juce::String()), bar.value_or (juce::String()), channel.value_or (juce::String()));
 
     return diff (files[0], files[1]);
 }
@@ -428,6 +450,12 @@ int VeskCli::usageError (const juce::String& message, const juce::String& comman
 
 void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
 {
+    if (commandName == "collection")
+    {
+        VeskCollectionCli::printHelp (stream, {});
+        return;
+    }
+
     if (auto* command = findCommand (commandName))
     {
         stream << "Usage: " << command->usage << "\n\n"
@@ -441,6 +469,7 @@ void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
     for (auto& c : commands)
         stream << "  " << c.usage << "\n";
 
+    VeskCollectionCli::printUsages (stream);
     stream << "  vesk --version\n\n"
            << "vesk COMMAND --help tells more about a command. \"--\" ends the options:\n"
            << "what follows it are file names, even those that begin with \"-\".\n\n"
@@ -448,6 +477,9 @@ void VeskCli::printHelp (std::ostream& stream, const juce::String& commandName)
            << "a read-only file) leaves the old file as it was. A command prints what\n"
            << "it has to say before it writes, and one whose result is the file as it\n"
            << "is writes nothing and says so.\n\n"
+           << "The collection commands work on the collection's database\n"
+           << "(vesk collection --help tells where it is); each takes\n"
+           << "--collection FILE to name another.\n\n"
            << exitStatusHelp;
 }
 

@@ -50,7 +50,7 @@ private:
     bool parseSlots (const juce::StringArray& args, const juce::String& command, std::vector<VeskBlock>& slots, int numSlots);
     // Patterns as MIDI files (VeskCliMidi.cpp); exit codes as for copy.
     int exportMid (const juce::StringArray& args, bool force);
-    int importMid (const juce::StringArray& args, const juce::String& track);
+    int importMid (const juce::StringArray& args, const juce::String& track, const juce::String& bar, const juce::String& channel);
 
     bool readPatternSource (const juce::String& path, VeskBlock slot, Image& image);
 
@@ -83,6 +83,11 @@ private:
     std::ostream& err;
     int failureStatus = exitFailed;
     bool outputFailureReported = false;
+
+    // The pattern tools' and the collection's commands read, write and
+    // report through this class, as every command does.
+    friend class VeskToolsCli;
+    friend class VeskCollectionCli;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskCli)
 };

@@ -43,7 +43,7 @@ int VeskCli::exportMid (const juce::StringArray& args, bool force)
     return finish (outPath, bytes, holdsExactly (outPath, bytes));
 }
 
-int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText)
+int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText, const juce::String& barText, const juce::String& channelText)
 {
     std::vector<VeskBlock> slots;
     const auto& midiPath = args[0];
@@ -55,15 +55,24 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
 
     const auto slot = slots[0];
 
-    int track = -1;
-
-    if (trackText.isNotEmpty())
+    VeskMidiFile::ImportOptions options;
+    auto wholeIn = [] (const juce::String& text, int& value, int lowest, int highest)
     {
-        track = trackText.containsOnly ("0123456789") && trackText.length() <= 5 ? trackText.getIntValue() : 0;
+        if (text.isEmpty())
+            return true;
 
-        if (track < 1)
-            return usageError ("'" + trackText + "' is not a track: 1 or more", "import-mid");
-    }
+        value = text.containsOnly ("0123456789") && text.length() <= 5 ? text.getIntValue() : -1;
+        return value >= lowest && value <= highest;
+    };
+
+    if (! wholeIn (trackText, options.track, 1, 99999))
+        return usageError ("'" + trackText + "' is not a track: 1 or more", "import-mid");
+
+    if (! wholeIn (barText, options.bar, 1, VeskMidiImportChoices::maxBar))
+        return usageError ("'" + barText + "' is not a bar: 1 to " + juce::String (VeskMidiImportChoices::maxBar), "import-mid");
+
+    if (! wholeIn (channelText, options.channel, 1, 16))
+        return usageError ("'" + channelText + "' is not a channel: 1 to 16", "import-mid");
 
     if (WholeFileWriter::isSameFile (resolve (midiPath), resolve (libraryPath)))
     {
@@ -96,7 +105,7 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
         return exitUsage;
     }
 
-    const auto result = VeskMidiFile::importFile (midiFile, image.data(), slot, track);
+    const auto result = VeskMidiFile::importFile (midiFile, image.data(), slot, options);
 
     if (result.failed)
     {

@@ -193,7 +193,7 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
                 quickCheck (*db);
             }
 
-            SqliteTransaction transaction (*db);
+            SqliteTransaction transaction (*db, ! inspecting);
             const auto found = CollectionSchema::inspect (*db);
             const auto version = CollectionSchema::version (*db);
 
@@ -395,6 +395,9 @@ CollectionAddReport CollectionStore::add (const std::vector<CollectionSighting>&
             CollectionSearchIndex::update (*db, pattern);
 
         transaction.commit();
+
+        if (report.added > 0)
+            refreshStatistics();
     }
     catch (const SqliteError& error)
     {
@@ -403,6 +406,26 @@ CollectionAddReport CollectionStore::add (const std::vector<CollectionSighting>&
     }
 
     return report;
+}
+
+void CollectionStore::refreshStatistics()
+{
+    // The planner needs to know that a filter such as the bars keeps half of
+    // all patterns, or it sorts that half instead of walking the sort's
+    // index. Sampled, and again only when the collection has doubled.
+    try
+    {
+        const auto hasStatistics = db->queryInt ("SELECT count(*) FROM sqlite_master WHERE name = 'sqlite_stat1'") > 0;
+        const auto known = hasStatistics ? db->queryInt ("SELECT CAST (stat AS INTEGER) FROM sqlite_stat1 WHERE tbl = 'patterns' LIMIT 1") : 0;
+        const auto now = db->queryInt ("SELECT max (id) FROM patterns");
+
+        if (now >= 200 && now >= 2 * known)
+            db->exec ("PRAGMA analysis_limit = 1000; ANALYZE patterns; ANALYZE tags; ANALYZE user_data");
+    }
+    catch (const SqliteError&)
+    {
+        // Only a plan's speed depends on it.
+    }
 }
 
 int CollectionStore::size()

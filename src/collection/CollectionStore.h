@@ -288,6 +288,7 @@ public:
 
 private:
     CollectionStore (const juce::File& file, std::unique_ptr<SqliteDatabase> database);
+    void refreshStatistics();
 
     juce::File file;
     std::unique_ptr<SqliteDatabase> db;

@@ -96,7 +96,9 @@ CollectionEdit CollectionStore::setName (const juce::String& id, const juce::Str
                         return true; });
 }
 
-CollectionEdit CollectionStore::addTags (const juce::String& id, const juce::StringArray& tags)
+// Each tag through the one statement (which binds the row, then the tag);
+// changed when it changed any row.
+static CollectionEdit changeTags (SqliteDatabase& db, const juce::File& file, const juce::String& id, const juce::StringArray& tags, const char* sql)
 {
     bool bad = false;
     const auto clean = cleanTags (tags, bad);
@@ -104,38 +106,27 @@ CollectionEdit CollectionStore::addTags (const juce::String& id, const juce::Str
     if (bad)
         return outcome (EditOutcome::badValue);
 
-    return editRow (*db, file, id, true, [&] (juce::int64 row)
+    return editRow (db, file, id, true, [&] (juce::int64 row)
                     {
-                        int added = 0;
+                        int changed = 0;
 
                         for (const auto& tag : clean)
                         {
-                            db->cached ("INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)").bind (1, row).bind (2, tag).run();
-                            added += db->changes();
+                            db.cached (sql).bind (1, row).bind (2, tag).run();
+                            changed += db.changes();
                         }
 
-                        return added > 0; });
+                        return changed > 0; });
+}
+
+CollectionEdit CollectionStore::addTags (const juce::String& id, const juce::StringArray& tags)
+{
+    return changeTags (*db, file, id, tags, "INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)");
 }
 
 CollectionEdit CollectionStore::removeTags (const juce::String& id, const juce::StringArray& tags)
 {
-    bool bad = false;
-    const auto clean = cleanTags (tags, bad);
-
-    if (bad)
-        return outcome (EditOutcome::badValue);
-
-    return editRow (*db, file, id, true, [&] (juce::int64 row)
-                    {
-                        int removed = 0;
-
-                        for (const auto& tag : clean)
-                        {
-                            db->cached ("DELETE FROM tags WHERE pattern = ? AND tag = ?").bind (1, row).bind (2, tag).run();
-                            removed += db->changes();
-                        }
-
-                        return removed > 0; });
+    return changeTags (*db, file, id, tags, "DELETE FROM tags WHERE pattern = ? AND tag = ?");
 }
 
 CollectionEdit CollectionStore::setFavourite (const juce::String& id, bool favourite)
@@ -198,6 +189,7 @@ static std::vector<CollectionSighting> readSightings (SqliteStatement& rows)
 
 std::vector<CollectionSighting> CollectionStore::sightings (const juce::String& id)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     try
     {
         const auto row = CollectionRows::resolve (*db, id);
@@ -219,6 +211,7 @@ std::vector<CollectionSighting> CollectionStore::sightings (const juce::String& 
 
 std::vector<CollectionSighting> CollectionStore::slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     try
     {
         auto& rows = db->cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sources src "
@@ -235,6 +228,7 @@ std::vector<CollectionSighting> CollectionStore::slotHistory (CollectionSource s
 
 juce::StringArray CollectionStore::allTags()
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     juce::StringArray tags;
 
     try
@@ -254,6 +248,7 @@ juce::StringArray CollectionStore::allTags()
 
 CollectionCheck CollectionStore::check()
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     CollectionCheck result;
 
     try

@@ -19,7 +19,11 @@ namespace
         std::vector<juce::int64> numbers;
         bool textOnly = false;
 
-        explicit SearchSql (const CollectionQuery& query)
+        // walkInOrder: for a page of a search that many patterns match. The
+        // sort's own index is walked and each row tested (against the word
+        // and tag lists, made once), which stops after a page's worth; the
+        // usual plan would fetch and sort every match first.
+        SearchSql (const CollectionQuery& query, bool walkInOrder)
         {
             const auto match = CollectionSearchIndex::matchExpression (query.text);
             juce::StringArray conditions;
@@ -27,7 +31,7 @@ namespace
 
             const auto addDriver = [&] (const juce::String& subquery)
             {
-                if (driver.isEmpty())
+                if (driver.isEmpty() && ! walkInOrder)
                     driver = subquery;
                 else
                     conditions.add ("p.id IN (" + subquery + ")");
@@ -52,7 +56,7 @@ namespace
             {
                 if (value.has_value())
                 {
-                    conditions.add (condition);
+                    conditions.add ((walkInOrder ? "+" : "") + juce::String (condition));
                     numbers.push_back (*value);
                 }
             };
@@ -78,7 +82,7 @@ namespace
             switch (query.sort)
             {
                 case CollectionQuery::Sort::lastSeen:
-                    order = juce::String (" ORDER BY p.last_seen") + way (false) + ", p.id";
+                    order = juce::String (" ORDER BY p.last_seen") + way (false) + ", p.id" + way (false);
                     break;
                 case CollectionQuery::Sort::tempo:
                     order = juce::String (" ORDER BY p.tempo") + way (true) + ", p.name, p.id";
@@ -93,10 +97,12 @@ namespace
             }
         }
 
+        // The page's rows are chosen on the narrow keys alone, then read:
+        // sorting thousands of whole rows (bytes and all) is what costs.
         juce::String pageSql() const
         {
-            return "SELECT " + juce::String (CollectionRows::columns) + " FROM " + from
-                   + " LEFT JOIN user_data u ON u.pattern = p.id" + where + order + " LIMIT ? OFFSET ?";
+            return "SELECT " + juce::String (CollectionRows::columns) + " FROM (SELECT p.id AS id FROM " + from + where + order
+                   + " LIMIT ? OFFSET ?) k JOIN patterns p ON p.id = k.id LEFT JOIN user_data u ON u.pattern = p.id" + order;
         }
 
         juce::String countSql() const
@@ -122,17 +128,29 @@ namespace
     };
 }
 
+static int countMatches (SqliteDatabase& db, const CollectionQuery& query)
+{
+    const SearchSql sql (query, false);
+    SqliteStatement count (db.get(), sql.countSql().toRawUTF8());
+    sql.bind (count);
+    return count.next() ? count.getInt (0) : 0;
+}
+
+// Past this many matches a page is found faster in the sort's order.
+static bool walksInOrder (const CollectionQuery& query, int matches)
+{
+    return matches > 1500 && query.offset < 1000 && query.limit <= 1000;
+}
+
 CollectionPage CollectionStore::search (const CollectionQuery& query)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     CollectionPage page;
 
     try
     {
-        const SearchSql sql (query);
-
-        SqliteStatement count (db->get(), sql.countSql().toRawUTF8());
-        sql.bind (count);
-        page.total = count.next() ? count.getInt (0) : 0;
+        page.total = countMatches (*db, query);
+        const SearchSql sql (query, walksInOrder (query, page.total));
 
         SqliteStatement rows (db->get(), sql.pageSql().toRawUTF8());
         const auto next = sql.bind (rows);
@@ -156,8 +174,9 @@ CollectionPage CollectionStore::search (const CollectionQuery& query)
 
 juce::StringArray CollectionStore::queryPlan (const CollectionQuery& query)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     juce::StringArray plan;
-    const SearchSql sql (query);
+    const SearchSql sql (query, walksInOrder (query, countMatches (*db, query)));
 
     for (const auto& text : { sql.countSql(), sql.pageSql() })
     {
@@ -176,6 +195,7 @@ juce::StringArray CollectionStore::queryPlan (const CollectionQuery& query)
 
 CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     CollectionLookup lookup;
     const auto text = idOrPrefix.trim();
 
@@ -221,6 +241,7 @@ CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
 
 std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id, int limit)
 {
+    const SqliteDatabase::ResetOnExit reset { *db };
     std::vector<CollectionSimilar> found;
 
     try

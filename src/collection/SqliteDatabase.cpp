@@ -51,6 +51,12 @@ SqliteStatement& SqliteDatabase::cached (const char* sql)
     return *statement;
 }
 
+void SqliteDatabase::resetAll()
+{
+    for (auto& statement : statements)
+        statement.second->reset();
+}
+
 juce::int64 SqliteDatabase::queryInt (const char* sql, juce::int64 fallback)
 {
     SqliteStatement statement (db, sql);

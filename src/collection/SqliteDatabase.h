@@ -24,6 +24,18 @@ public:
         key), reset and ready to bind. */
     SqliteStatement& cached (const char* sql);
 
+    /** Resets every cached statement. A statement left on a row holds its
+        read open, and an open read keeps the log from being checkpointed:
+        every transaction and read ends with this. */
+    void resetAll();
+
+    /** Calls resetAll() when it goes out of scope. */
+    struct ResetOnExit
+    {
+        SqliteDatabase& db;
+        ~ResetOnExit() { db.resetAll(); }
+    };
+
     /** The first column of the first row of sql, or fallback if it gives none. */
     juce::int64 queryInt (const char* sql, juce::int64 fallback = 0);
 

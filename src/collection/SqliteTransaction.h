@@ -10,10 +10,16 @@
 class SqliteTransaction
 {
 public:
-    explicit SqliteTransaction (SqliteDatabase& database) : db (database) { db.exec ("BEGIN IMMEDIATE"); }
+    /** immediate false: a read-only look that takes no write lock (and works on a file that cannot be written). */
+    explicit SqliteTransaction (SqliteDatabase& database, bool immediate = true) : db (database)
+    {
+        db.exec (immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+    }
 
     ~SqliteTransaction()
     {
+        db.resetAll();
+
         if (! committed)
         {
             try
@@ -29,6 +35,7 @@ public:
 
     void commit()
     {
+        db.resetAll();
         db.exec ("COMMIT");
         committed = true;
     }

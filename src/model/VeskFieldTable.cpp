@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 namespace
 {
@@ -42,6 +43,72 @@ namespace
     {
         auto label = VeskNames::noteLabel (partType, value);
         return label.isNotEmpty() ? label : outOfRange (value);
+    }
+
+    /** A decimal number, with one of units (any case) after it or not. */
+    std::optional<double> numberIn (juce::String text, std::initializer_list<const char*> units = {})
+    {
+        text = text.trim();
+
+        for (auto* unit : units)
+            if (text.endsWithIgnoreCase (unit))
+            {
+                text = text.dropLastCharacters ((int) std::strlen (unit)).trimEnd();
+                break;
+            }
+
+        const auto digits = text.trimCharactersAtStart ("+-");
+
+        if (text.length() - digits.length() > 1 || digits.isEmpty() || ! digits.containsOnly ("0123456789.")
+            || digits.indexOfChar ('.') != digits.lastIndexOfChar ('.') || digits.startsWithChar ('.') || digits.endsWithChar ('.'))
+            return std::nullopt;
+
+        return text.getDoubleValue();
+    }
+
+    /** A whole number from lowest to highest. */
+    std::optional<int> wholeIn (const juce::String& text, int lowest, int highest, std::initializer_list<const char*> units = {})
+    {
+        const auto number = numberIn (text, units);
+
+        if (! number.has_value() || *number != std::floor (*number) || *number < lowest || *number > highest)
+            return std::nullopt;
+
+        return (int) *number;
+    }
+
+    std::optional<int> itemIn (const juce::StringArray& list, const juce::String& text)
+    {
+        for (int i = 0; i < list.size(); ++i)
+            if (list[i].trim().equalsIgnoreCase (text.trim()) && list[i].trim().isNotEmpty())
+                return i;
+
+        return std::nullopt;
+    }
+
+    std::optional<int> noteIn (int partType, const juce::String& text)
+    {
+        if (auto number = wholeIn (text, 0, 127))
+            return number;
+
+        const auto wanted = text.removeCharacters (" ").toLowerCase();
+
+        for (int note = 0; note < 128; ++note)
+            if (VeskNames::noteLabel (partType, note).removeCharacters (" ").toLowerCase() == wanted)
+                return note;
+
+        return std::nullopt;
+    }
+
+    std::optional<int> onOffIn (const juce::String& text)
+    {
+        if (text.trim().equalsIgnoreCase ("on"))
+            return 1;
+
+        if (text.trim().equalsIgnoreCase ("off"))
+            return 0;
+
+        return wholeIn (text, 0, 1);
     }
 
     //==============================================================================
@@ -284,6 +351,93 @@ juce::String Entry::text (int value) const
         case Kind::limited:
         default: return juce::String (value);
     }
+}
+
+std::optional<int> Entry::parse (const juce::String& text) const
+{
+    switch (kind)
+    {
+        case Kind::signedKnob:
+            if (auto v = wholeIn (text, -64, 63))
+                return *v + 64;
+            return std::nullopt;
+
+        case Kind::choice: return itemIn (items(), text);
+        case Kind::stepType: return itemIn (items(), text);
+        case Kind::onOff:
+        case Kind::vintage: return onOffIn (text);
+
+        case Kind::tempo:
+        {
+            const auto bpm = numberIn (text, { "BPM" });
+            const int tenthsOf = bpm.has_value() ? juce::roundToInt (*bpm * 10.0) : -1;
+
+            if (! bpm.has_value() || std::abs (*bpm * 10.0 - tenthsOf) > 1.0e-6 || tenthsOf < 400 || tenthsOf > 2400)
+                return std::nullopt;
+
+            return tenthsOf;
+        }
+
+        case Kind::masterTune:
+        {
+            // Only the unit's 0.2 Hz steps: 440.1 is no value of the field.
+            const auto hz = numberIn (text, { "Hz" });
+            const int steps = hz.has_value() ? juce::roundToInt ((*hz * 10.0 - 4274.0) * 0.5) : -1;
+
+            if (! hz.has_value() || steps < 0 || steps > 126 || std::abs ((4274.0 + 2.0 * steps) - *hz * 10.0) > 1.0e-6)
+                return std::nullopt;
+
+            return steps;
+        }
+
+        case Kind::midiChannel:
+            if (text.trim().equalsIgnoreCase ("off"))
+                return (int) System::channelOff;
+            if (auto v = wholeIn (text, 0, 16))
+                return *v == 0 ? (int) System::channelOff : *v - 1;
+            return std::nullopt;
+
+        case Kind::transpose:
+            if (auto v = wholeIn (text, -12, 12, { "semitones", "semitone" }))
+                return *v + 12;
+            return std::nullopt;
+
+        case Kind::bars:
+            if (auto v = wholeIn (text, 1, 2, { "bars", "bar" }))
+                return *v - 1;
+            return std::nullopt;
+
+        case Kind::stepsPerBar:
+            if (auto v = wholeIn (text, 12, 16); v == 12 || v == 16)
+                return *v == 16 ? 1 : 0;
+            return std::nullopt;
+
+        case Kind::leadNote: return noteIn (PartType::lead, text);
+        case Kind::bassNote: return noteIn (PartType::bass, text);
+        case Kind::gate: return wholeIn (text, 0, Pattern::maxGate);
+
+        case Kind::rythmStepType:
+            // As a listing prints it ("CA", "-" for the blank last label) or by the plain step names.
+            if (text.trim() == "-")
+                return items().size() - 1;
+            if (auto v = itemIn (items(), text))
+                return v;
+            return itemIn (VeskNames::stepTypes(), text);
+
+        case Kind::plain:
+        case Kind::wrapping:
+        case Kind::limited:
+        default: return wholeIn (text, 0, 127);
+    }
+}
+
+std::pair<int, int> Entry::storedRange() const noexcept
+{
+    if (kind == Kind::midiChannel)
+        return { 0, System::channelOff };
+
+    const int a = stored (lowest), b = stored (highest);
+    return { std::min (a, b), std::max (a, b) };
 }
 
 int Entry::read (const juce::uint8* block, int offset) const noexcept

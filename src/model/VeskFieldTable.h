@@ -4,6 +4,9 @@
 
 #include <juce_core/juce_core.h>
 
+#include <optional>
+#include <utility>
+
 /**
     Every field's range and conversions in one place: a control's value to
     the stored value, the stored value to what the control shows, and the
@@ -62,6 +65,17 @@ struct VeskFieldTable
 
         /** A stored value as a listing prints it. */
         juce::String text (int storedValue) const;
+
+        /** The stored value for a text as text() prints it or a control
+            shows it: a number (a unit such as "BPM", "Hz", "bars" or
+            "semitones" may be left out), a list item by its name (any case),
+            a note by its label ("C#4"), "on"/"off". Nothing for a text that
+            names no value of the field or lies outside its range. */
+        std::optional<int> parse (const juce::String& text) const;
+
+        /** The lowest and highest stored value the field's control reaches
+            (the tempo in tenths, the channel's 0-16 with 16 for off). */
+        std::pair<int, int> storedRange() const noexcept;
 
         /** The stored value at offset of a system block or record: its byte,
             or the whole tempo at either of the tempo's bytes. */

@@ -1,6 +1,8 @@
 #include "VeskFields.h"
 #include "VeskFieldTable.h"
 
+#include <cstring>
+
 using namespace VeskImage;
 
 const std::vector<VeskFields::Field>& VeskFields::systemFields()
@@ -101,6 +103,38 @@ juce::String VeskFields::patternFieldName (int offset)
     const int array = (offset - Pattern::stepNote) / Pattern::numSteps;
     const int step = (offset - Pattern::stepNote) % Pattern::numSteps + 1;
     return juce::String (stepFields()[(size_t) array].name) + " " + juce::String (step);
+}
+
+std::optional<VeskField> VeskFields::named (const juce::String& name, bool system)
+{
+    const auto wanted = name.trim();
+
+    if (system)
+    {
+        for (auto& field : systemFields())
+            if (wanted.equalsIgnoreCase (field.name))
+                return VeskField::system (field.offset);
+
+        return std::nullopt;
+    }
+
+    if (wanted.equalsIgnoreCase ("tempo"))
+        return VeskField::tempo();
+
+    for (auto& field : patternFields())
+        if (wanted.equalsIgnoreCase (field.name))
+            return VeskField::pattern (field.offset);
+
+    for (auto& field : stepFields())
+    {
+        const auto step = wanted.substring ((int) std::strlen (field.name)).trim();
+
+        if (wanted.startsWithIgnoreCase (field.name) && step.isNotEmpty() && step.containsOnly ("0123456789") && step.length() <= 2
+            && juce::isPositiveAndNotGreaterThan (step.getIntValue(), Pattern::numSteps) && step.getIntValue() > 0)
+            return VeskField::step (field.offset, step.getIntValue() - 1);
+    }
+
+    return std::nullopt;
 }
 
 std::vector<VeskFields::Difference> VeskFields::differences (const juce::uint8* a, const juce::uint8* b)

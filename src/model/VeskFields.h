@@ -47,6 +47,12 @@ struct VeskFields
     /** "tempoHigh" ... for offsets 0-30, "stepNote 1" ... "stepType 32" for the steps. */
     static juce::String patternFieldName (int offset);
 
+    /** A field by its name: a system field's (with system true), or a
+        pattern field's as `vesk show --json` names it, "tempo" for the tempo's
+        two bytes and "stepNote 3" (or "stepNote3") for step 3's note. Names
+        match in any case; nothing for an unknown name or step. */
+    static std::optional<VeskField> named (const juce::String& name, bool system);
+
     /** A byte that differs between two images, named as the pages show it. */
     struct Difference
     {

@@ -346,6 +346,20 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, VeskBlo
 //==============================================================================
 VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, int track)
 {
+    ImportOptions options;
+    options.track = track;
+    return importFile (file, image, slot, options);
+}
+
+VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, int track)
+{
+    ImportOptions options;
+    options.track = track;
+    return importInto (fileData, size, image, slot, options);
+}
+
+VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, const ImportOptions& options)
+{
     ImportResult result;
     const auto size = file.getSize();
 
@@ -365,13 +379,21 @@ VeskMidiFile::ImportResult VeskMidiFile::importFile (const juce::File& file, juc
         return result;
     }
 
-    return importInto (data.getData(), data.getSize(), image, slot, track);
+    return importInto (data.getData(), data.getSize(), image, slot, options);
 }
 
-VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, int track)
+VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, const ImportOptions& options)
 {
+    const int track = options.track;
     ImportResult result;
     auto* target = image + slot.imageOffset();
+
+    if (! VeskMidiImportChoices::isValid (options))
+    {
+        result.message = "cannot be read from bar " + juce::String (options.bar) + ", channel " + juce::String (options.channel)
+                         + ", track " + juce::String (track) + ": bars count from 1, channels are 1 to 16";
+        return result;
+    }
 
     if (size > maxFileSize)
     {
@@ -394,11 +416,17 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
         return result;
     }
 
+    const auto whole = contents.notes.size();
+
+    if (! VeskMidiImportChoices::take (contents, options, target[Pattern::type] == PartType::rythm, result.message))
+        return result;
+
     std::array<juce::uint8, patternSize> record;
     std::memcpy (record.data(), target, record.size());
 
-    // Our own export comes back as it was written, unless its notes were changed since.
-    const auto own = contents.sequencerData.has_value() ? VeskMidiSteps::read (*contents.sequencerData, target) : std::nullopt;
+    // Our own export comes back as it was written, unless its notes were changed since or only some are taken.
+    const bool allNotes = options.bar == 1 && contents.notes.size() == whole;
+    const auto own = contents.sequencerData.has_value() && allNotes ? VeskMidiSteps::read (*contents.sequencerData, target) : std::nullopt;
     int numSteps = 0;
 
     if (own.has_value() && playsAsWritten (own->data(), contents))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskBlock.h"
+#include "VeskMidiImportChoices.h"
 
 #include <juce_core/juce_core.h>
 
@@ -76,6 +77,21 @@ struct VeskMidiFile
         int stepsImported = 0;
         int notesLeftOut = 0; // notes that start after the pattern's last step
     };
+
+    /** What to take from a file and what a file offers; see VeskMidiImportChoices. */
+    using ImportOptions = VeskMidiImportChoices::Options;
+    using Survey = VeskMidiImportChoices::Survey;
+
+    static juce::Result survey (const void* fileData, size_t size, int track, Survey& survey)
+    {
+        return VeskMidiImportChoices::survey (fileData, size, track, survey);
+    }
+
+    /** Reads file data into the pattern in slot as options say; bar past
+        the last note, a channel without notes or values outside their
+        ranges fail with the image untouched. */
+    static ImportResult importInto (const void* fileData, size_t size, juce::uint8* image, VeskBlock slot, const ImportOptions& options);
+    static ImportResult importFile (const juce::File& file, juce::uint8* image, VeskBlock slot, const ImportOptions& options);
 
     /** Reads a whole file into the pattern in slot. track is the 1-based
         track to read, or -1 for the first track with notes. On failure the

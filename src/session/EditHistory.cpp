@@ -167,16 +167,7 @@ SessionResult EditHistory::editShownPattern (const juce::String& name, const juc
     if (jobs.isBusy())
         return jobs.refusalWhileBusy (name);
 
-    using namespace VeskImage::Pattern;
-    const auto* shown = model.currentPattern;
-    std::vector<std::pair<VeskField, int>> edits;
-
-    if (tempo (shown) != tempo (record))
-        edits.push_back ({ VeskField::tempo(), tempo (record) });
-
-    for (int offset = tempoLow + 1; offset < VeskImage::patternSize; ++offset)
-        if (shown[offset] != record[offset])
-            edits.push_back ({ VeskField::pattern (offset), record[offset] });
+    const auto edits = fieldEdits (model.currentPattern, record);
 
     if (edits.empty())
         return SessionResult::ok();
@@ -195,6 +186,21 @@ SessionResult EditHistory::editShownPattern (const juce::String& name, const juc
     listeners.historyChanged();
     listeners.libraryRestored (model.getShownBlock());
     return SessionResult::ok();
+}
+
+std::vector<std::pair<VeskField, int>> EditHistory::fieldEdits (const juce::uint8* shown, const juce::uint8* record)
+{
+    using namespace VeskImage::Pattern;
+    std::vector<std::pair<VeskField, int>> edits;
+
+    if (tempo (shown) != tempo (record))
+        edits.push_back ({ VeskField::tempo(), tempo (record) });
+
+    for (int offset = tempoLow + 1; offset < VeskImage::patternSize; ++offset)
+        if (shown[offset] != record[offset])
+            edits.push_back ({ VeskField::pattern (offset), record[offset] });
+
+    return edits;
 }
 
 bool EditHistory::recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<VeskBlock>& blocks)

@@ -47,6 +47,10 @@ public:
     /** The shown pattern's record becomes record (see VeskSession::editShownPattern). */
     SessionResult editShownPattern (const juce::String& name, const juce::uint8* record);
 
+    /** The edits that make the shown record into record, in the order they
+        are sent: the tempo first, then every other byte that differs. */
+    static std::vector<std::pair<VeskField, int>> fieldEdits (const juce::uint8* shown, const juce::uint8* record);
+
     /** The blocks changed from before: one step called name, without sending
         anything; false when they hold what they held (no step). */
     bool recordWholeBlocks (const juce::String& name, const juce::uint8* before, const std::vector<VeskBlock>& blocks);

@@ -1,4 +1,5 @@
 #include "FileExchange.h"
+#include "model/BoundedFileReader.h"
 #include "model/VeskMidiFile.h"
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
@@ -64,7 +65,17 @@ juce::Result FileExchange::exportSyx (const juce::File& file)
     return result;
 }
 
-SessionResult FileExchange::importMidi (const juce::File& file, int track)
+juce::Result FileExchange::surveyMidi (const juce::File& file, int track, VeskMidiFile::Survey& survey)
+{
+    juce::MemoryBlock data;
+
+    if (const auto read = BoundedFileReader::read (file, VeskMidiFile::maxFileSize, data); read.failed())
+        return read;
+
+    return VeskMidiFile::survey (data.getData(), data.getSize(), track, survey);
+}
+
+SessionResult FileExchange::importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options)
 {
     const juce::String what ("Import MIDI File");
 
@@ -75,7 +86,7 @@ SessionResult FileExchange::importMidi (const juce::File& file, int track)
     std::copy (model.image, model.image + VeskImage::imageSize, scratch.get());
 
     const auto slot = model.getShownBlock();
-    const auto result = VeskMidiFile::importFile (file, scratch.get(), slot, track);
+    const auto result = VeskMidiFile::importFile (file, scratch.get(), slot, options);
 
     if (result.failed)
         return SessionResult::fail (file.getFileName() + ": " + result.message + "\n\nThe pattern was left as it was.");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditHistory.h"
+#include "model/VeskMidiFile.h"
 
 /**
     The library's exchange with other files: .syx files (the unit's dumps)
@@ -25,7 +26,11 @@ public:
     /** The file's notes into the steps, tempo, length and steps per bar of
         the shown pattern, as one undo step sent as edits of those fields;
         its type and sound stay. */
-    SessionResult importMidi (const juce::File& file, int track);
+    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options);
+
+    /** What a MIDI file offers the import's choices: its tracks, the bars of
+        track (-1: the first with notes), the notes on each channel. */
+    static juce::Result surveyMidi (const juce::File& file, int track, VeskMidiFile::Survey& survey);
 
     /** The shown pattern as a Standard MIDI File. */
     juce::Result exportMidi (const juce::File& file);

@@ -12,6 +12,7 @@ VeskSession::VeskSession (Options options)
     jobs = std::make_unique<UnitJobs> (*model, *clock, link, listeners);
     history = std::make_unique<EditHistory> (*model, *clock, *jobs, listeners);
     files = std::make_unique<FileExchange> (*model, *jobs, *history, listeners);
+    audition = std::make_unique<PatternAudition> (*model, *history, *jobs, listeners);
 
     model->onLoaded = [this]
     { history->forget(); };
@@ -38,6 +39,7 @@ VeskSession::VeskSession (Options options)
 VeskSession::~VeskSession()
 {
     link.detachReceivers();
+    audition = nullptr;
     files = nullptr;
     history = nullptr;
     jobs = nullptr; // stops the transfer's timer; nothing more is sent

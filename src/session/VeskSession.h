@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FileExchange.h"
+#include "PatternAudition.h"
 #include "collection/Collection.h"
 
 /**
@@ -62,6 +63,9 @@ public:
     UnitJobs& getJobs() noexcept { return *jobs; }
     EditHistory& getEditHistory() noexcept { return *history; }
     FileExchange& getFiles() noexcept { return *files; }
+
+    /** Versions of the shown pattern heard before one is kept (Variations). */
+    PatternAudition& getAudition() noexcept { return *audition; }
 
     juce::AudioDeviceManager& getDeviceManager() noexcept { return link.getDeviceManager(); }
     VeskVirtualUnit& getVirtualUnit() noexcept { return link.getVirtualUnit(); }
@@ -152,7 +156,7 @@ public:
     /** See FileExchange. */
     SessionResult importSyx (const juce::File& file) { return files->importSyx (file); }
     juce::Result exportSyx (const juce::File& file) { return files->exportSyx (file); }
-    SessionResult importMidi (const juce::File& file, int track = -1) { return files->importMidi (file, track); }
+    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { return files->importMidi (file, options); }
     juce::Result exportMidi (const juce::File& file) { return files->exportMidi (file); }
 
     //==============================================================================
@@ -200,6 +204,7 @@ private:
     std::unique_ptr<UnitJobs> jobs;
     std::unique_ptr<EditHistory> history;
     std::unique_ptr<FileExchange> files;
+    std::unique_ptr<PatternAudition> audition;
     juce::File collectionFile;
     std::unique_ptr<Collection> collection;
 

@@ -205,7 +205,7 @@ TEST_F (ContentCompTest, NewShowsTheDefaultsOnTheShownPageAndTheHiddenOneOnItsTa
 
 TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
 {
-    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Edit", "Setup", "Unit", "Help" }));
+    EXPECT_EQ (content.getMenuBarNames(), juce::StringArray ({ "File", "Edit", "Steps", "Setup", "Unit", "Help" }));
 
     const auto file = menu (0);
     ASSERT_EQ (file.size(), 13u);
@@ -242,21 +242,30 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
         }
     }
 
-    const auto setup = menu (2);
+    // The Patterns page is in front: its tools can run, Blend (of two Library rows) not.
+    for (const auto& item : menu (2))
+    {
+        if (item.id != 0)
+        {
+            EXPECT_EQ (item.enabled, item.id != StepsCommands::blend) << item.text;
+        }
+    }
+
+    const auto setup = menu (3);
     ASSERT_EQ (setup.size(), 5u) << "and after a separator, the view options' two submenus";
     EXPECT_EQ (setup[0].id, 0x2005);
     EXPECT_EQ (setup[0].text, "Midi Settings");
     EXPECT_EQ (setup[1].id, 0x2200);
     EXPECT_EQ (setup[1].text, "Reset Unit At Start");
 
-    const auto unit = menu (3);
+    const auto unit = menu (4);
     ASSERT_EQ (unit.size(), 6u);
     const int unitIds[] = { 0x2100, 0x2101, 0x2102, 0, 0x2103, 0x2104 };
 
     for (size_t i = 0; i < unit.size(); ++i)
         EXPECT_EQ (unit[i].id, unitIds[i]);
 
-    const auto help = menu (4);
+    const auto help = menu (5);
     ASSERT_EQ (help.size(), 1u);
     EXPECT_EQ (help[0].id, 0x2008);
     EXPECT_EQ (help[0].text, "About");

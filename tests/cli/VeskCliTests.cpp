@@ -545,6 +545,8 @@ TEST_F (Cli, EveryCommandChecksItsStandardOutput)
         { { "--help" }, 1 },
         { { "--version" }, 1 },
         { { "export-syx", "--help" }, 1 },
+        { { "get", lib, "1", "level" }, 1 },
+        { { "transform", lib, "1", "reverse" }, 1 },
     };
 
     for (const auto& [args, failure] : commands)
@@ -643,6 +645,10 @@ TEST_F (Cli, TheManPageHasTheExitCodeTable)
     for (const auto* meaning : { "done", "failed", "wrong usage" })
         EXPECT_TRUE (exitStatus.contains (meaning)) << meaning << "\n"
                                                     << text;
+
+    // The collection's commands have their section, each one with its help.
+    const auto collection = text.fromFirstOccurrenceOf (".SH COLLECTION", false, false).upToFirstOccurrenceOf (".SH", false, false);
+    EXPECT_TRUE (collection.contains ("collection search") && collection.contains ("collection check")) << text;
 }
 
 TEST_F (Cli, PatternsAreCopiedSwappedAndInitialisedAsWholeRecords)

@@ -113,6 +113,28 @@ TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
     }
 }
 
+TEST (CollectionFaults, ACheckIsNotHeldUpByAWriter)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    auto writer = openStore (file);
+    writer->add (libraryOf (0, 21, "/m/A.vsk"));
+
+    // Another copy in the middle of a write holds the write lock.
+    sqlite3* other = nullptr;
+    ASSERT_EQ (sqlite3_open (file.getFullPathName().toRawUTF8(), &other), SQLITE_OK);
+    ASSERT_EQ (sqlite3_exec (other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    const auto inspected = CollectionStore::open (file, CollectionStore::Mode::inspect);
+    ASSERT_NE (inspected.store, nullptr) << inspected.problem.detail;
+    const auto check = inspected.store->check();
+    EXPECT_TRUE (check.ok);
+    EXPECT_EQ (check.patterns, 21);
+
+    sqlite3_exec (other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close (other);
+}
+
 TEST (CollectionFaults, ANewerSchemaIsLeftAlone)
 {
     ScopedFolder folder;

@@ -518,6 +518,45 @@ log_settled()
 transpose_in() { "$vesk" show --json "$1" | jq -r '.systemBlock.transpose.raw'; }
 saved_transpose_is() { [ "$(transpose_in "$1")" = "$2" ]; }
 
+
+# --- The pattern tools ---------------------------------------------------------
+# write_melody FILE: four quarter notes at 100 BPM, C, D, E, F, each half a beat
+# long, as another program writes them.
+write_melody()
+{
+    /usr/bin/python3 - "$1" <<'PY' || fail "could not write $1"
+import struct, sys
+events = b"\x00\xff\x51\x03\x09\x27\xc0"
+for i, key in enumerate((60, 62, 64, 65)):
+    events += (b"\x00" if i == 0 else b"\x81\x70") + bytes((0x90, key, 100)) + b"\x81\x70" + bytes((0x80, key, 0))
+events += b"\x00\xff\x2f\x00"
+with open(sys.argv[1], "wb") as f:
+    f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 480) + b"MTrk" + struct.pack(">I", len(events)) + events)
+PY
+}
+
+# The notes of steps 1, 5, 9 and 13 (or those named) of the temporary pattern in a library.
+notes_of() { "$vesk" show --json "$1" | jq -r "[.temporaryPattern.steps[${2:-0,4,8,12}].stepNote.raw] | join(\" \")"; }
+notes_are() { [ "$(notes_of "$1" "${3:-0,4,8,12}")" = "$2" ]; }
+files_same() { cmp -s "$1" "$2"; }
+
+# start_on_melody_grid: Song.vsk with the melody in the temporary pattern (and
+# opened.vsk a copy of it), opened with the MIDI log on and the step grid shown.
+start_on_melody_grid()
+{
+    export VESKEDIT_MIDI_LOG=$work/sent.txt
+    "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+    write_melody "$work/melody.mid"
+    "$vesk" import-mid melody.mid Song.vsk temp > /dev/null || fail "vesk import-mid failed"
+    cp Song.vsk opened.vsk
+    start_app Song.vsk
+    log_settled
+    click "$main" $synth_seq_x $synth_seq_y
+    wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
+    xdotool mousemove --window "$main" 300 450 2> /dev/null
+}
+files_differ() { ! cmp -s "$1" "$2"; }
+
 start_x
 
 case "$case_name" in
@@ -1187,16 +1226,7 @@ case "$case_name" in
         # sent to the unit; saved, the library holds it.
         export VESKEDIT_MIDI_LOG=$work/sent.txt
         "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
-        # Four quarter notes at 100 BPM: C, D, E, F, each half a beat long.
-        /usr/bin/python3 - "$work/melody.mid" <<'PY' || fail "could not write melody.mid"
-import struct, sys
-events = b"\x00\xff\x51\x03\x09\x27\xc0"
-for i, key in enumerate((60, 62, 64, 65)):
-    events += (b"\x00" if i == 0 else b"\x81\x70") + bytes((0x90, key, 100)) + b"\x81\x70" + bytes((0x80, key, 0))
-events += b"\x00\xff\x2f\x00"
-with open(sys.argv[1], "wb") as f:
-    f.write(b"MThd" + struct.pack(">IHHH", 6, 0, 1, 480) + b"MTrk" + struct.pack(">I", len(events)) + events)
-PY
+        write_melody "$work/melody.mid"
         start_app Song.vsk
         log_settled
         before=$(lines_in "$VESKEDIT_MIDI_LOG")
@@ -1210,14 +1240,12 @@ PY
         has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 4)) || fail "the import sent nothing to the unit"
 
         press "$main" ctrl+s
-        notes() { "$vesk" show --json Song.vsk | jq -r '[.temporaryPattern.steps[0,4,8,12].stepNote.raw] | join(" ")'; }
-        notes_are() { [ "$(notes)" = "$1" ]; }
-        wait_for 10 notes_are "60 62 64 65" || fail "Song.vsk holds the notes $(notes) on steps 1, 5, 9 and 13, not the melody's"
+        wait_for 10 notes_are Song.vsk "60 62 64 65" || fail "Song.vsk holds the notes $(notes_of Song.vsk) on steps 1, 5, 9 and 13, not the melody's"
 
         # One Ctrl+Z takes the whole import back.
         press "$main" ctrl+z
         press "$main" ctrl+s
-        wait_for 10 notes_are "64 64 64 64" || fail "after Ctrl+Z Song.vsk holds the notes $(notes), not the pattern's own"
+        wait_for 10 notes_are Song.vsk "64 64 64 64" || fail "after Ctrl+Z Song.vsk holds the notes $(notes_of Song.vsk), not the pattern's own"
         quit_cleanly
         ;;
 
@@ -1305,6 +1333,69 @@ PY
         wait_for 10 saved_user05 || fail "Song.vsk's User 05 is not the tagged pattern: $(changes Opened.vsk Song.vsk | head)"
         others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.4\.')
         [ -z "$others" ] || fail "besides User 05, the library changed in: $others"
+    steps)
+        # Rotate Right on the step grid with its key: the grid follows, the
+        # melody moves one step later; Ctrl+Z takes it back, and the library
+        # saved each time says so.
+        start_on_melody_grid
+        shoot_settled grid
+        shot steps-grid-before
+
+        before=$(lines_in "$VESKEDIT_MIDI_LOG")
+        press "$main" ctrl+bracketright
+        wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 4)) || fail "Ctrl+] sent no steps to the unit"
+        wait_for 5 eval '! same_as grid' || fail "the step grid did not follow Rotate Right"
+        shot steps-grid-rotated
+        press "$main" ctrl+s
+        wait_for 10 notes_are Song.vsk "60 62 64 65" 1,5,9,13 \
+            || fail "after Rotate Right steps 2, 6, 10 and 14 hold $(notes_of Song.vsk 1,5,9,13), not the melody"
+
+        press "$main" ctrl+z
+        expect_as_before grid "Ctrl+Z"
+        press "$main" ctrl+s
+        wait_for 10 notes_are Song.vsk "60 62 64 65" || fail "after Ctrl+Z steps 1, 5, 9 and 13 hold $(notes_of Song.vsk), not the melody"
+        quit_cleanly
+        ;;
+
+    variations)
+        # The Variations window: the third heard and cancelled leaves the
+        # library byte for byte as it was; the third heard and kept is one
+        # step of the steps alone, saved, and Ctrl+Z takes it back.
+        start_on_melody_grid
+        shoot_settled page
+
+        for ending in Escape Return; do
+            press "$main" ctrl+shift+v
+            wait_for 10 has_window "$app_pid" '^Variations$' || fail "Ctrl+Shift+V opened no Variations window"
+            dialog=$(window '^Variations$')
+            before=$(lines_in "$VESKEDIT_MIDI_LOG")
+            press "$dialog" 3
+            wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((before + 1)) || fail "choosing the third variation sent nothing"
+            sleep 0.5
+            # The README's picture, with the third chosen.
+            [ $ending = Escape ] && [ -n "${VESK_E2E_SHOTS:-}" ] && import -window "$dialog" "$VESK_E2E_SHOTS/variations.png"
+            heard=$(lines_in "$VESKEDIT_MIDI_LOG")
+            press "$dialog" $ending
+            wait_for 5 no_window "$app_pid" '^Variations$' || fail "$ending did not close the Variations window"
+
+            if [ $ending = Escape ]; then
+                wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((heard + 1)) || fail "Cancel did not send the pattern back"
+                expect_as_before page "the Variations window was cancelled"
+                press "$main" ctrl+s
+                sleep 1
+                files_same Song.vsk opened.vsk || fail "after Cancel the library differs: $(changes opened.vsk Song.vsk)"
+            fi
+        done
+
+        press "$main" ctrl+s
+        wait_for 10 files_differ Song.vsk opened.vsk || fail "Keep and Ctrl+S left the library as it was"
+        kept=$(changes opened.vsk Song.vsk)
+        [ -n "$kept" ] && ! grep -qv '^temporaryPattern\.steps\.' <<< "$kept" \
+            || fail "Keep changed more than the pattern's steps: $kept"
+
+        press "$main" ctrl+z
+        press "$main" ctrl+s
+        wait_for 10 files_same Song.vsk opened.vsk || fail "after Ctrl+Z the library differs: $(changes opened.vsk Song.vsk)"
         quit_cleanly
         ;;
 

@@ -179,3 +179,69 @@ TEST (VeskFieldTable, DamagedBytesShowAtAnEndAndReadAsOutOfRange)
         EXPECT_EQ (c.field.text (c.stored), c.text);
     }
 }
+
+TEST (VeskFieldTable, EveryTextReadsBackAsItsStoredValue)
+{
+    std::vector<std::pair<juce::String, const VeskFieldTable::Entry*>> fields;
+
+    for (int offset = 0; offset < systemBlockSize; ++offset)
+        fields.push_back ({ "system " + juce::String (offset), &VeskFieldTable::system (offset) });
+
+    for (int type = 0; type < PartType::numTypes; ++type)
+        for (int offset = 0; offset < patternSize; ++offset)
+            fields.push_back ({ "type " + juce::String (type) + " offset " + juce::String (offset), &VeskFieldTable::pattern (offset, type) });
+
+    for (const auto& [name, field] : fields)
+    {
+        SCOPED_TRACE (name);
+        const auto range = field->storedRange();
+        const int step = field->kind == VeskFieldTable::Kind::tempo ? 10 : 1; // whole tenths only as vesk show prints them
+
+        for (int stored = range.first; stored <= range.second; stored += step)
+            ASSERT_EQ (field->parse (field->text (stored)), stored) << field->text (stored);
+
+        EXPECT_FALSE (field->parse (juce::String (range.second + (field->kind == VeskFieldTable::Kind::midiChannel ? 2 : 1) + 1000)).has_value());
+        EXPECT_FALSE (field->parse ("").has_value());
+        EXPECT_FALSE (field->parse ("nonsense").has_value());
+    }
+}
+
+TEST (VeskFieldTable, TextsAsAPersonTypesThem)
+{
+    using namespace Pattern;
+    const auto& lead = [] (int offset) -> const VeskFieldTable::Entry&
+    { return VeskFieldTable::pattern (offset, PartType::lead); };
+
+    const std::tuple<const VeskFieldTable::Entry&, const char*, std::optional<int>> cases[] = {
+        { lead (tempoHigh), "120", 1200 },
+        { lead (tempoHigh), "120.5 bpm", 1205 },
+        { lead (tempoHigh), "39.9", std::nullopt },
+        { lead (tempoHigh), "120.55", std::nullopt },
+        { VeskFieldTable::system (System::masterTune), "440", 63 },
+        { VeskFieldTable::system (System::masterTune), "440.1 Hz", std::nullopt },
+        { lead (type), "rythm", PartType::rythm },
+        { lead (type), "Rythmx", std::nullopt },
+        { lead (patternLength), "2", 1 },
+        { lead (patternLength), "3 bars", std::nullopt },
+        { lead (pan), "-64", 0 },
+        { lead (pan), "+63", 127 },
+        { lead (pan), "64", std::nullopt },
+        { lead (stepNote), "C#4", 61 },
+        { lead (stepNote), "c -1", 0 },
+        { VeskFieldTable::pattern (stepNote, PartType::bass), "C1", 60 },
+        { lead (stepGate), "106", std::nullopt },
+        { lead (stepType), "slide", StepType::slide },
+        { VeskFieldTable::pattern (stepType, PartType::rythm), "Accent", StepType::accent },
+        { VeskFieldTable::system (System::midiChannel), "off", System::channelOff },
+        { VeskFieldTable::system (System::midiChannel), "1", 0 },
+        { VeskFieldTable::system (System::transpose), "-13", std::nullopt },
+        { lead (level), "1e2", std::nullopt },
+        { lead (level), "--5", std::nullopt },
+    };
+
+    for (const auto& [field, text, expected] : cases)
+    {
+        SCOPED_TRACE (text);
+        EXPECT_EQ (field.parse (text), expected);
+    }
+}

@@ -681,3 +681,86 @@ TEST (VeskMidiFile, OwnFilesChangedElsewhereAreReadByTheirNotes)
             EXPECT_EQ (into[Pattern::stepType + step - 1], type) << "step " << step;
     }
 }
+
+TEST (VeskMidiFile, ImportFromABarAndAChannelOfAnotherProgramsFile)
+{
+    // A count-in bar of clicks on channel 1, then a melody on channel 1 and drums on channel 10.
+    constexpr juce::uint32 x = 120, bar = 16 * x;
+    auto on = [] (int channel, int key)
+    { return Bytes { (juce::uint8) (0x90 + channel - 1), (juce::uint8) key, 100 }; };
+    auto off = [] (int channel, int key)
+    { return Bytes { (juce::uint8) (0x80 + channel - 1), (juce::uint8) key, 0 }; };
+    std::vector<std::pair<juce::uint32, Bytes>> events;
+
+    for (juce::uint32 beat = 0; beat < 4; ++beat)
+        events.insert (events.end(), { { beat * 4 * x, on (1, 37) }, { beat * 4 * x + x, off (1, 37) } });
+
+    events.insert (events.end(), { { bar, on (1, 60) }, { bar, on (10, 36) }, { bar + x, off (1, 60) }, { bar + x, off (10, 36) }, { bar + 2 * x, on (10, 38) }, { bar + 3 * x, off (10, 38) } });
+    const auto file = header (0, 1, 480) + track (events);
+
+    struct Case
+    {
+        const char* what;
+        int type, bar, channel;
+        const char* message;
+        int firstStep, thirdStep, seventeenthStep; // a note, or -1 for a Rest, -2 for unchanged
+    };
+
+    const Case cases[] = {
+        { "the count-in too", PartType::lead, 1, 0, "imported 32 steps", 37, -1, 60 },
+        { "from bar 2", PartType::lead, 2, 0, "imported 16 steps", 60, 38, -2 },
+        { "one channel", PartType::lead, 2, 1, "imported 16 steps", 60, -1, -2 },
+        { "Rythm takes channel 10", PartType::rythm, 1, 0, "imported 32 steps", -1, -1, 36 },
+        { "Rythm from bar 2", PartType::rythm, 2, 0, "imported 16 steps", 36, 38, -2 },
+        { "a chosen channel wins", PartType::rythm, 2, 1, "imported 16 steps", 60, -1, -2 },
+        { "a channel without notes", PartType::lead, 1, 5, "has no notes on channel 5 in track 1", -2, -2, -2 },
+        { "past the last note", PartType::lead, 3, 0, "has no notes from bar 3 in track 1", -2, -2, -2 },
+        { "bar 0", PartType::lead, 0, 0, nullptr, -2, -2, -2 },
+        { "channel 17", PartType::lead, 1, 17, nullptr, -2, -2, -2 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        Image image;
+        auto* record = image.record (2);
+        record[Pattern::type] = (juce::uint8) c.type;
+        const Image before = image;
+
+        VeskMidiFile::ImportOptions options;
+        options.bar = c.bar;
+        options.channel = c.channel;
+        const auto result = VeskMidiFile::importInto (file.data(), file.size(), image.data(), slotBlock (2), options);
+
+        if (c.firstStep == -2)
+        {
+            EXPECT_TRUE (result.failed);
+            EXPECT_TRUE (c.message == nullptr || result.message == c.message) << result.message;
+            EXPECT_EQ (image.bytes, before.bytes);
+            continue;
+        }
+
+        EXPECT_EQ (result.message, c.message);
+        const std::pair<int, int> expected[] = { { 0, c.firstStep }, { 2, c.thirdStep }, { 16, c.seventeenthStep } };
+
+        for (const auto& [step, note] : expected)
+        {
+            SCOPED_TRACE (step);
+
+            if (note == -1)
+            {
+                EXPECT_EQ (record[Pattern::stepType + step], StepType::rest);
+            }
+            else if (note >= 0)
+            {
+                EXPECT_EQ (record[Pattern::stepNote + step], note);
+            }
+        }
+    }
+
+    VeskMidiFile::Survey survey;
+    ASSERT_TRUE (VeskMidiFile::survey (file.data(), file.size(), -1, survey).wasOk());
+    EXPECT_EQ (survey.bars, 2);
+    EXPECT_EQ (survey.notesPerChannel[0], 5);
+    EXPECT_EQ (survey.notesPerChannel[9], 2);
+}

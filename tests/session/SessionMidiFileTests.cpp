@@ -149,3 +149,53 @@ TEST_F (SessionMidi, TheShownPatternIsExportedButNeverOntoTheLibrarysOwnFile)
     ASSERT_TRUE (library.loadFileAsData (now));
     EXPECT_EQ (now, saved);
 }
+
+TEST_F (SessionMidi, TheWindowsChoicesOfBarAndChannelSkipACountInAndOtherParts)
+{
+    // A bar of count-in clicks on channel 10, then the melody on channel 2 from bar 2.
+    juce::MidiMessageSequence track;
+
+    for (int beat = 0; beat < 4; ++beat)
+    {
+        track.addEvent (juce::MidiMessage::noteOn (10, 37, (juce::uint8) 100), beat * 480);
+        track.addEvent (juce::MidiMessage::noteOff (10, 37), beat * 480 + 120);
+    }
+
+    for (int i = 0; i < 4; ++i)
+    {
+        track.addEvent (juce::MidiMessage::noteOn (2, 60 + 2 * i, (juce::uint8) 90), 1920 + i * 480);
+        track.addEvent (juce::MidiMessage::noteOff (2, 60 + 2 * i), 1920 + i * 480 + 240);
+    }
+
+    juce::MidiFile midi;
+    midi.setTicksPerQuarterNote (480);
+    midi.addTrack (track);
+    juce::MemoryOutputStream stream;
+    midi.writeTo (stream, 0);
+    const auto file = write ("count-in.mid", stream.getMemoryBlock());
+
+    VeskMidiFile::Survey survey;
+    ASSERT_TRUE (FileExchange::surveyMidi (file, -1, survey).wasOk());
+    EXPECT_EQ (survey.numTracks, 1);
+    EXPECT_EQ (survey.bars, 2);
+    EXPECT_EQ (survey.notesPerChannel[9], 4);
+    EXPECT_EQ (survey.notesPerChannel[1], 4);
+
+    const auto before = image();
+    VeskMidiFile::ImportOptions options;
+    options.bar = 2;
+    options.channel = 3; // no notes there
+    EXPECT_TRUE (session.importMidi (file, options).failed());
+    EXPECT_EQ (image(), before);
+
+    options.channel = 2;
+    ASSERT_TRUE (session.importMidi (file, options).wasOk());
+
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ (model.currentPattern[Pattern::stepNote + 4 * i], 60 + 2 * i) << "step " << 4 * i + 1;
+
+    EXPECT_EQ (session.getUndoName(), "Import MIDI File");
+
+    VeskMidiFile::Survey missing;
+    EXPECT_TRUE (FileExchange::surveyMidi (folder.getChildFile ("none.mid"), -1, missing).failed());
+}

@@ -1,0 +1,210 @@
+#include "StepToolDialog.h"
+#include "model/VeskSoundTools.h"
+
+static_assert (VeskStepTools::typeLane == 1 << 3 && VeskSoundTools::outputPanel == 1 << 5, "the lock toggles are the bits in order");
+
+namespace
+{
+    constexpr int rowHeight = 24, labelWidth = 110, margin = 10, width = 380;
+
+    void setUpSlider (juce::Slider& slider, int lowest, int highest, int value, const char* suffix = "")
+    {
+        slider.setSliderStyle (juce::Slider::SliderStyle::LinearHorizontal);
+        slider.setTextBoxStyle (juce::Slider::TextEntryBoxPosition::TextBoxRight, false, 50, 20);
+        slider.setRange (lowest, highest, 1);
+        slider.setTextValueSuffix (suffix);
+        slider.setValue (value, juce::dontSendNotification);
+    }
+
+    // The four lanes in one row, the six panels in two.
+    int locksPerRow (int numLocks) { return numLocks == 4 ? 4 : 3; }
+
+    bool takesLanes (StepToolDialog::Kind kind)
+    {
+        using Kind = StepToolDialog::Kind;
+        return kind == Kind::humanize || kind == Kind::randomize || kind == Kind::mutate;
+    }
+
+    bool takesPanels (StepToolDialog::Kind kind)
+    {
+        using Kind = StepToolDialog::Kind;
+        return kind == Kind::randomizeSound || kind == Kind::mutateSound;
+    }
+}
+
+StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, const Settings& initial)
+    : applyButton (title),
+      kind (kindToShow)
+{
+    const bool seeded = kind != Kind::euclid && kind != Kind::blend;
+
+    if (seeded)
+    {
+        seedEditor.setInputRestrictions (20, "0123456789");
+        seedEditor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
+        seedEditor.setText (juce::String ((juce::uint64) initial.seed), false);
+        addRow ("Seed", seedEditor);
+        addAndMakeVisible (newSeedButton);
+        newSeedButton.onClick = [this]
+        { seedEditor.setText (juce::String ((juce::uint64) juce::Random::getSystemRandom().nextInt64() & 0xffffffffu)); };
+    }
+
+    if (kind == Kind::humanize)
+    {
+        setUpSlider (amountSlider, 0, 127, initial.amount);
+        addRow ("At most", amountSlider);
+    }
+    else if (kind == Kind::mutate || kind == Kind::mutateSound || kind == Kind::blend)
+    {
+        setUpSlider (amountSlider, 0, 100, initial.amount, " %");
+        addRow (kind == Kind::blend ? "Towards B" : "Changed", amountSlider);
+    }
+
+    if (kind == Kind::randomize || kind == Kind::mutate)
+    {
+        scaleCombo.addItemList ({ "Chromatic", "Major", "Minor", "Minor Pentatonic" }, 1);
+        scaleCombo.setSelectedItemIndex ((int) initial.scale, juce::dontSendNotification);
+        addRow ("Scale", scaleCombo);
+        rootCombo.addItemList ({ "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B" }, 1);
+        rootCombo.setSelectedItemIndex (initial.root, juce::dontSendNotification);
+        addRow ("Root", rootCombo);
+    }
+
+    if (kind == Kind::randomize)
+    {
+        setUpSlider (densitySlider, 0, 100, initial.density, " %");
+        addRow ("Density", densitySlider);
+    }
+
+    if (kind == Kind::euclid)
+    {
+        setUpSlider (hitsSlider, 0, VeskImage::Pattern::numSteps, initial.hits);
+        addRow ("Hits", hitsSlider);
+        setUpSlider (stepsSlider, 1, VeskImage::Pattern::numSteps, initial.steps);
+        addRow ("Steps", stepsSlider);
+        setUpSlider (rotationSlider, 0, VeskImage::Pattern::numSteps - 1, initial.rotation);
+        addRow ("Rotation", rotationSlider);
+        setUpSlider (noteSlider, 0, 127, initial.note.value_or (36));
+        noteToggle.setToggleState (initial.note.has_value(), juce::dontSendNotification);
+        addAndMakeVisible (noteToggle);
+        addRow ("", noteSlider);
+    }
+
+    const juce::StringArray laneNames { "Note", "Level", "Gate", "Type" };
+    const juce::StringArray panelNames { "LFO", "Oscillator", "Filter", "Amplifier", "Effect", "Output" };
+
+    if (takesLanes (kind) || takesPanels (kind))
+    {
+        const auto& names = takesLanes (kind) ? laneNames : panelNames;
+        const int locked = takesLanes (kind) ? initial.lockedLanes : initial.lockedPanels;
+
+        for (int i = 0; i < names.size(); ++i)
+        {
+            auto* lock = locks.add (std::make_unique<juce::ToggleButton> (names[i]));
+            lock->setToggleState ((locked & (1 << i)) != 0, juce::dontSendNotification);
+            addAndMakeVisible (lock);
+        }
+
+        locksLabel.setText ("Keep as it is", juce::dontSendNotification);
+        addAndMakeVisible (locksLabel);
+    }
+
+    refusalLabel.setColour (juce::Label::textColourId, juce::Colours::darkred);
+    addAndMakeVisible (refusalLabel);
+
+    for (auto* button : { &applyButton, &cancelButton })
+        addAndMakeVisible (button);
+
+    applyButton.onClick = [this]
+    { apply(); };
+    cancelButton.onClick = [this]
+    {
+        if (onClose != nullptr)
+            onClose();
+    };
+
+    const int lockRows = (locks.size() + locksPerRow (locks.size()) - 1) / locksPerRow (locks.size());
+    setSize (width, margin + ((int) rows.size() + lockRows + (lockRows > 0 ? 1 : 0)) * rowHeight + 2 * rowHeight + 30 + margin);
+}
+
+void StepToolDialog::addRow (const juce::String& text, juce::Component& control)
+{
+    auto label = std::make_unique<juce::Label> (juce::String(), text);
+    addAndMakeVisible (*label);
+    addAndMakeVisible (control);
+    rows.push_back ({ std::move (label), &control });
+}
+
+void StepToolDialog::resized()
+{
+    auto area = getLocalBounds().reduced (margin);
+
+    for (auto& row : rows)
+    {
+        auto line = area.removeFromTop (rowHeight).reduced (0, 2);
+        auto labelArea = line.removeFromLeft (labelWidth);
+        row.label->setBounds (labelArea);
+
+        if (row.control == &seedEditor)
+            newSeedButton.setBounds (line.removeFromRight (80));
+        else if (row.control == &noteSlider)
+            noteToggle.setBounds (labelArea);
+
+        row.control->setBounds (line.withTrimmedRight (row.control == &seedEditor ? 6 : 0));
+    }
+
+    if (! locks.isEmpty())
+    {
+        locksLabel.setBounds (area.removeFromTop (rowHeight));
+
+        const int perRow = locksPerRow (locks.size());
+
+        for (int i = 0; i < locks.size(); i += perRow)
+        {
+            auto line = area.removeFromTop (rowHeight);
+
+            for (int j = i; j < juce::jmin (i + perRow, locks.size()); ++j)
+                locks[j]->setBounds (line.removeFromLeft (line.getWidth() / (perRow - (j - i))));
+        }
+    }
+
+    refusalLabel.setBounds (area.removeFromTop (2 * rowHeight));
+    auto buttons = area.removeFromBottom (26);
+    cancelButton.setBounds (buttons.removeFromRight (90));
+    buttons.removeFromRight (10);
+    applyButton.setBounds (buttons.removeFromRight (110));
+}
+
+StepToolDialog::Settings StepToolDialog::getSettings() const
+{
+    Settings settings;
+    settings.seed = (std::uint64_t) seedEditor.getText().getLargeIntValue();
+    settings.amount = (int) amountSlider.getValue();
+    settings.scale = (VeskStepTools::Scale) juce::jmax (0, scaleCombo.getSelectedItemIndex());
+    settings.root = juce::jmax (0, rootCombo.getSelectedItemIndex());
+    settings.density = (int) densitySlider.getValue();
+    settings.hits = (int) hitsSlider.getValue();
+    settings.steps = (int) stepsSlider.getValue();
+    settings.rotation = (int) rotationSlider.getValue();
+
+    if (noteToggle.getToggleState())
+        settings.note = (int) noteSlider.getValue();
+
+    int locked = 0;
+
+    for (int i = 0; i < locks.size(); ++i)
+        if (locks[i]->getToggleState())
+            locked |= 1 << i;
+
+    (takesPanels (kind) ? settings.lockedPanels : settings.lockedLanes) = locked;
+    return settings;
+}
+
+void StepToolDialog::apply()
+{
+    const auto refusal = onApply != nullptr ? onApply (getSettings()) : juce::String();
+    refusalLabel.setText (refusal, juce::dontSendNotification);
+
+    if (refusal.isEmpty() && onClose != nullptr)
+        onClose();
+}

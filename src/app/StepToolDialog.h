@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/VeskStepTools.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <optional>
+
+/**
+    The small window of a pattern tool that takes settings: the seed (shown,
+    and typed to make a result again), the lanes or panels to keep, and the
+    tool's own values. Its button hands the settings to onApply, which gives
+    back why the tool refused them (shown in the window, which stays open)
+    or nothing, and then the window closes.
+*/
+class StepToolDialog : public juce::Component
+{
+public:
+    enum class Kind
+    {
+        humanize,
+        randomize,
+        mutate,
+        euclid,
+        randomizeSound,
+        mutateSound,
+        blend
+    };
+
+    struct Settings
+    {
+        std::uint64_t seed = 1;
+        int lockedLanes = 0; // VeskStepTools::Lane
+        int lockedPanels = 0; // VeskSoundTools::Panel
+        int amount = 25; // Humanize's amount, the percent of Mutate and Blend
+        VeskStepTools::Scale scale = VeskStepTools::Scale::chromatic;
+        int root = 0;
+        int density = 75;
+        int hits = 4, steps = 16, rotation = 0;
+        std::optional<int> note; // Euclid's hits; none keeps each step's note
+    };
+
+    /** title is the tool's name, which its button bears. */
+    StepToolDialog (Kind kind, const juce::String& title, const Settings& initial);
+
+    Settings getSettings() const;
+
+    /** Why the settings were refused, or empty when the tool ran. */
+    std::function<juce::String (const Settings&)> onApply;
+    std::function<void()> onClose;
+
+    void resized() override;
+
+    juce::TextEditor seedEditor;
+    juce::TextButton newSeedButton { "New Seed" }, applyButton, cancelButton { "Cancel" };
+    juce::OwnedArray<juce::ToggleButton> locks;
+    juce::Slider amountSlider, densitySlider, hitsSlider, stepsSlider, rotationSlider, noteSlider;
+    juce::ComboBox scaleCombo, rootCombo;
+    juce::ToggleButton noteToggle { "Note of the hits" };
+    juce::Label refusalLabel;
+
+private:
+    struct Row
+    {
+        std::unique_ptr<juce::Label> label;
+        juce::Component* control;
+    };
+
+    void addRow (const juce::String& text, juce::Component& control);
+    void apply();
+
+    const Kind kind;
+    std::vector<Row> rows;
+    juce::Label locksLabel;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (StepToolDialog)
+};

@@ -1,0 +1,194 @@
+#include "VariationsComponent.h"
+#include "LibraryRows.h"
+#include "model/VeskRandom.h"
+
+namespace
+{
+    constexpr int margin = 10, gap = 8, columns = 4, buttonHeight = 24, labelHeight = 20;
+}
+
+struct VariationsComponent::Sketch : public juce::Button
+{
+    Sketch (VariationsComponent& ownerToUse, int indexToShow)
+        : juce::Button ("Variation " + juce::String (indexToShow + 1)),
+          owner (ownerToUse),
+          index (indexToShow)
+    {
+        setWantsKeyboardFocus (false);
+    }
+
+    void paintButton (juce::Graphics& g, bool highlighted, bool down) override
+    {
+        const bool isChosen = owner.chosen == index;
+        auto area = getLocalBounds();
+        g.setColour (isChosen ? LibraryRows::selectedBackground : LibraryRows::background);
+        g.fillRect (area);
+        g.setColour (isChosen || highlighted || down ? LibraryRows::markColour : LibraryRows::headerColour);
+        g.drawRect (area, isChosen ? 2 : 1);
+
+        area.reduce (4, 3);
+        g.setColour (LibraryRows::textColour);
+        g.setFont (12.0f);
+        g.drawText (juce::String (index + 1), area.removeFromTop (14), juce::Justification::topLeft);
+        LibraryRows::paintSteps (g, owner.round[(size_t) index].data(), area);
+    }
+
+    void clicked() override
+    {
+        const auto result = owner.choose (index);
+
+        if (result.failed() && owner.onRefused != nullptr)
+            owner.onRefused (result);
+    }
+
+    VariationsComponent& owner;
+    const int index;
+};
+
+VariationsComponent::VariationsComponent (VeskSession& sessionToUse, std::uint64_t firstSeed)
+    : session (sessionToUse)
+{
+    jassert (session.getAudition().isOpen());
+
+    for (int i = 0; i < VeskVariations::count; ++i)
+        addAndMakeVisible (sketches.add (std::make_unique<Sketch> (*this, i)));
+
+    seedLabel.setJustificationType (juce::Justification::centredLeft);
+    addAndMakeVisible (seedLabel);
+
+    for (auto* button : { &moreButton, &keepButton, &cancelButton })
+    {
+        addAndMakeVisible (button);
+        button->setWantsKeyboardFocus (false);
+    }
+
+    moreButton.onClick = [this]
+    { moreLikeThis(); };
+    keepButton.onClick = [this]
+    {
+        const auto result = keep();
+
+        if (result.failed() && onRefused != nullptr)
+            onRefused (result);
+    };
+    cancelButton.onClick = [this]
+    { cancel(); };
+
+    setWantsKeyboardFocus (true);
+    makeRound (session.getAudition().getOriginal(), firstSeed);
+
+    const int rows = VeskVariations::count / columns;
+    setSize (2 * margin + columns * sketchWidth + (columns - 1) * gap,
+             2 * margin + labelHeight + gap + rows * sketchHeight + (rows - 1) * gap + gap + buttonHeight);
+}
+
+VariationsComponent::~VariationsComponent()
+{
+    session.getAudition().cancel();
+}
+
+void VariationsComponent::makeRound (const juce::uint8* base, std::uint64_t seed)
+{
+    roundSeed = seed;
+    ++roundNumber;
+    round = VeskVariations::round (base, seed, VeskVariations::Options());
+
+    chosen = -1;
+    update();
+}
+
+SessionResult VariationsComponent::choose (int index)
+{
+    if (index < 0 || index >= VeskVariations::count)
+        return SessionResult::ok();
+
+    const auto result = session.getAudition().audition (round[(size_t) index].data());
+
+    if (result.wasOk())
+    {
+        chosen = index;
+        update();
+    }
+
+    return result;
+}
+
+void VariationsComponent::moreLikeThis()
+{
+    if (chosen < 0)
+        return;
+
+    // The next round's seed follows from this one's, so a session of rounds
+    // can be made again from the first seed.
+    const auto base = round[(size_t) chosen];
+    makeRound (base.data(), VeskRandom::derive (roundSeed, VeskVariations::count));
+}
+
+SessionResult VariationsComponent::keep()
+{
+    const auto result = session.getAudition().keep();
+
+    if (result.wasOk() && onFinished != nullptr)
+        onFinished (result);
+
+    return result;
+}
+
+void VariationsComponent::cancel()
+{
+    session.getAudition().cancel();
+
+    if (onFinished != nullptr)
+        onFinished (SessionResult::ok());
+}
+
+void VariationsComponent::update()
+{
+    seedLabel.setText ("Round " + juce::String (roundNumber) + ", seed " + juce::String ((juce::uint64) roundSeed),
+                       juce::dontSendNotification);
+    moreButton.setEnabled (chosen >= 0);
+    keepButton.setEnabled (chosen >= 0);
+    repaint();
+}
+
+void VariationsComponent::paint (juce::Graphics& g)
+{
+    g.fillAll (LibraryRows::background);
+}
+
+void VariationsComponent::resized()
+{
+    auto area = getLocalBounds().reduced (margin);
+    seedLabel.setBounds (area.removeFromTop (labelHeight));
+    area.removeFromTop (gap);
+
+    auto buttons = area.removeFromBottom (buttonHeight);
+    cancelButton.setBounds (buttons.removeFromRight (90));
+    buttons.removeFromRight (gap);
+    keepButton.setBounds (buttons.removeFromRight (90));
+    buttons.removeFromRight (gap);
+    moreButton.setBounds (buttons.removeFromRight (120));
+
+    for (int i = 0; i < sketches.size(); ++i)
+        sketches[i]->setBounds (area.getX() + (i % columns) * (sketchWidth + gap), area.getY() + (i / columns) * (sketchHeight + gap),
+                                sketchWidth, sketchHeight);
+}
+
+bool VariationsComponent::keyPressed (const juce::KeyPress& key)
+{
+    const auto c = key.getTextCharacter();
+
+    if (c >= '1' && c < '1' + VeskVariations::count && ! key.getModifiers().isAnyModifierKeyDown())
+    {
+        sketches[(int) (c - '1')]->triggerClick();
+        return true;
+    }
+
+    if (key == juce::KeyPress::returnKey && keepButton.isEnabled())
+    {
+        keepButton.triggerClick();
+        return true;
+    }
+
+    return false;
+}

@@ -1,0 +1,245 @@
+#include "cli/VeskCli.h"
+#include "model/VeskFieldTable.h"
+#include "model/VeskFields.h"
+#include "model/VeskLibraryFile.h"
+#include "model/VeskModel.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace VeskImage;
+
+namespace
+{
+    using Bytes = std::vector<juce::uint8>;
+
+    /** lib.vsk: user 1 a one-bar Lead with distinct notes, user 2 a two-bar Bass, user 3 a Rythm pattern. */
+    struct ToolsCli : ::testing::Test
+    {
+        juce::File folder { juce::File::createTempFile ("vesk-tools-cli-tests") };
+        juce::String lib = folder.getChildFile ("lib.vsk").getFullPathName();
+        std::ostringstream out, err;
+
+        ToolsCli()
+        {
+            folder.createDirectory();
+            Bytes image ((size_t) imageSize);
+            VeskModel::writeDefaults (image.data());
+
+            for (int s = 0; s < Pattern::numSteps; ++s)
+                image[(size_t) (patternRecordOffset (1) + Pattern::stepNote + s)] = (juce::uint8) (40 + s);
+
+            image[(size_t) (patternRecordOffset (2) + Pattern::type)] = PartType::bass;
+            image[(size_t) (patternRecordOffset (2) + Pattern::patternLength)] = 1;
+            image[(size_t) (patternRecordOffset (3) + Pattern::type)] = PartType::rythm;
+            EXPECT_TRUE (VeskLibraryFile::write (juce::File (lib), image.data()).wasOk());
+        }
+
+        ~ToolsCli() override { folder.deleteRecursively(); }
+
+        /** Words split at spaces; LIB is the library. */
+        int run (const juce::String& line)
+        {
+            out.str ({});
+            err.str ({});
+            auto args = juce::StringArray::fromTokens (line, " ", "\"");
+
+            for (auto& arg : args)
+                arg = arg == "LIB" ? lib : arg.unquoted();
+
+            VeskCli cli (out, err);
+            return cli.run (args);
+        }
+
+        Bytes image() const
+        {
+            Bytes bytes ((size_t) imageSize);
+            EXPECT_TRUE (VeskLibraryFile::read (juce::File (lib), bytes.data()).wasOk());
+            return bytes;
+        }
+
+        Bytes record (int slot) const
+        {
+            const auto all = image();
+            return { all.begin() + patternRecordOffset (slot), all.begin() + patternRecordOffset (slot) + patternSize };
+        }
+
+        juce::String output() const { return juce::String (out.str()).trim(); }
+    };
+}
+
+TEST_F (ToolsCli, TransformAndGenerateChangeOnlyTheirSlotsSteps)
+{
+    const auto before = image();
+
+    const struct
+    {
+        const char* line;
+        int stepOne, typeOne; // user 1's first step afterwards: note, type
+    } cases[] = {
+        { "transform LIB 1 rotate 1", 55, StepType::normal }, // the 16th step wrapped to the front
+        { "transform LIB 1 rotate -1", 40, StepType::normal }, // and back
+        { "transform LIB 1 transpose -5", 35, StepType::normal },
+        { "transform LIB 1 reverse", 50, StepType::normal },
+        { "generate LIB 1 euclid 3 8 --rotate 1 --note 36", 50, StepType::rest },
+        { "transform LIB 1 clear", 50, StepType::rest },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.line);
+        ASSERT_EQ (run (c.line), 0) << err.str();
+        const auto now = image();
+        EXPECT_EQ (now[(size_t) (patternRecordOffset (1) + Pattern::stepNote)], c.stepOne);
+        EXPECT_EQ (now[(size_t) (patternRecordOffset (1) + Pattern::stepType)], c.typeOne);
+
+        for (int i = 0; i < imageSize; ++i)
+        {
+            const int offset = i - patternRecordOffset (1);
+            const bool playedStep = offset >= Pattern::stepNote && (offset - Pattern::stepNote) % Pattern::numSteps < 16;
+            ASSERT_TRUE (playedStep || now[(size_t) i] == before[(size_t) i]) << "image offset " << i;
+        }
+    }
+
+    // Seeded: the seed printed makes the same bytes again.
+    ASSERT_EQ (run ("transform LIB 2 randomize --lock type --scale minor --root A"), 0) << err.str();
+    const auto seed = output().fromFirstOccurrenceOf ("(seed ", false, false).upToFirstOccurrenceOf (")", false, false);
+    const auto first = record (2);
+    EXPECT_NE (first, Bytes (before.begin() + patternRecordOffset (2), before.begin() + patternRecordOffset (3)));
+    ASSERT_EQ (run ("init LIB 2"), 0);
+    ASSERT_EQ (run ("set LIB 2 type Bass"), 0);
+    ASSERT_EQ (run ("set LIB 2 patternLength 2"), 0);
+    ASSERT_EQ (run ("transform LIB 2 randomize --lock type --scale minor --root A --seed " + seed), 0) << err.str();
+    EXPECT_EQ (record (2), first);
+
+    ASSERT_EQ (run ("transform LIB 1 rotate 16"), 0);
+    EXPECT_TRUE (output().contains ("nothing changed")) << output();
+}
+
+TEST_F (ToolsCli, WrongValuesExitTwoAndLeaveTheFileByteForByte)
+{
+    const auto before = juce::File (lib).loadFileAsString();
+
+    const char* const lines[] = {
+        "transform LIB 1 rotate",
+        "transform LIB 1 rotate x",
+        "transform LIB 1 reverse 3",
+        "transform LIB 1 frobnicate",
+        "transform LIB 1 mutate 101",
+        "transform LIB 1 humanize 128",
+        "transform LIB 1 mutate 5 --lock note,pitch",
+        "transform LIB 1 mutate 5 --seed -1",
+        "transform LIB 1 mutate 5 --seed 5 --seed 6",
+        "transform LIB 1 randomize --scale dorian",
+        "transform LIB 1 reverse --seed 3",
+        "transform LIB 1 mutate 5 --density 50",
+        "transform LIB 21 reverse",
+        "transform LIB system reverse",
+        "transform LIB 2 double",
+        "transform LIB 1 reverse --raw",
+        "generate LIB 1 euclid 9 8",
+        "generate LIB 1 euclid 3 17",
+        "generate LIB 1 euclid 3 8 --note 128",
+        "generate LIB 1 shuffle 3 8",
+        "set LIB 1 level 128",
+        "set LIB 1 type Rythmx",
+        "set LIB 1 frobnicate 1",
+        "set LIB system midiChannel 17",
+        "set LIB system level 3",
+        "set LIB 1 stepNote 33 60",
+        "set LIB 1 tempo 241",
+        "set LIB 1 stepGate3 106",
+        "set LIB 1 level 200 --raw",
+        "set LIB 1 level",
+        "get LIB 1 frobnicate",
+        "get LIB 22 level",
+        "import-mid missing.mid LIB 1 --bar 0",
+    };
+
+    for (const auto* line : lines)
+    {
+        SCOPED_TRACE (line);
+        EXPECT_EQ (run (line), 2);
+        EXPECT_EQ (juce::StringArray::fromLines (juce::String (err.str()).trim()).size(), 1) << err.str();
+        EXPECT_EQ (juce::File (lib).loadFileAsString(), before);
+    }
+
+    EXPECT_EQ (run ("transform --help"), 0);
+    EXPECT_TRUE (output().contains ("Usage: vesk transform FILE.vsk SLOT OP"));
+}
+
+TEST_F (ToolsCli, EveryFieldIsSetAsShownAndReadBack)
+{
+    for (int slot : { 1, 2, 3 })
+    {
+        const auto slotName = juce::String (slot);
+        const auto current = record (slot);
+        juce::StringArray names { "tempo", "stepNote 5", "stepType32" };
+
+        for (auto& field : VeskFields::patternFields())
+            names.add (field.name);
+
+        for (auto& name : names)
+        {
+            SCOPED_TRACE (slotName + " " + name);
+            const auto field = VeskFields::named (name, false).value();
+            const auto& entry = VeskFieldTable::pattern (field.offset, current[Pattern::type]);
+            const auto range = entry.storedRange();
+
+            for (int stored : { range.second, range.first })
+            {
+                const auto text = entry.text (stored);
+                ASSERT_EQ (run ("set LIB " + slotName + " \"" + name + "\" \"" + text + "\""), 0) << err.str();
+                ASSERT_EQ (run ("get LIB " + slotName + " \"" + name + "\""), 0) << err.str();
+                EXPECT_EQ (output(), text);
+                ASSERT_EQ (run ("get LIB " + slotName + " \"" + name + "\" --raw"), 0);
+                const bool oneTempoByte = entry.kind == VeskFieldTable::Kind::tempo && field.width == 1;
+                EXPECT_EQ (output().getIntValue(), oneTempoByte ? (int) record (slot)[(size_t) field.offset] : stored);
+            }
+
+            // Put back, so the type and the length keep meaning what they meant.
+            ASSERT_EQ (run ("set LIB " + slotName + " \"" + name + "\" " + juce::String (field.width == 2 ? Pattern::tempo (current.data()) : current[(size_t) field.offset]) + " --raw"), 0);
+        }
+    }
+
+    for (auto& field : VeskFields::systemFields())
+    {
+        SCOPED_TRACE (field.name);
+        const auto range = VeskFieldTable::system (field.offset).storedRange();
+        ASSERT_EQ (run ("set LIB system " + juce::String (field.name) + " " + juce::String (range.first) + " --raw"), 0) << err.str();
+        ASSERT_EQ (run ("get LIB system " + juce::String (field.name)), 0);
+        EXPECT_EQ (output(), VeskFieldTable::system (field.offset).text (range.first));
+    }
+
+    // Units left out, negative values, one byte of the tempo.
+    ASSERT_EQ (run ("set LIB 1 tempo 97.5"), 0);
+    EXPECT_EQ (Pattern::tempo (record (1).data()), 975);
+    ASSERT_EQ (run ("set LIB 1 pan -20"), 0);
+    EXPECT_EQ (record (1)[Pattern::pan], 44);
+    ASSERT_EQ (run ("set LIB 1 tempoLow 3 --raw"), 0);
+    EXPECT_EQ (record (1)[Pattern::tempoLow], 3);
+    EXPECT_TRUE (output().contains ("User 01 tempoLow")) << output();
+}
+
+TEST_F (ToolsCli, ImportMidTakesABarAndAChannel)
+{
+    const auto mid = folder.getChildFile ("two.mid").getFullPathName();
+    ASSERT_EQ (run ("set LIB 1 patternLength 2"), 0);
+    ASSERT_EQ (run ("export-mid LIB 1 " + mid), 0) << err.str();
+
+    // Bar 2 of user 1 becomes bar 1 of user 4: its first step is user 1's seventeenth.
+    ASSERT_EQ (run ("import-mid " + mid + " LIB 4 --bar 2 --channel 1"), 0) << err.str();
+    EXPECT_EQ (record (4)[Pattern::stepNote], record (1)[Pattern::stepNote + 16]);
+    EXPECT_EQ (output(), mid + ": imported 16 steps");
+
+    const auto before = juce::File (lib).loadFileAsString();
+
+    for (const auto* options : { "--bar 3", "--bar 0", "--bar x", "--channel 2", "--channel 0", "--channel 17", "--bar 2 --bar 2" })
+    {
+        SCOPED_TRACE (options);
+        EXPECT_EQ (run ("import-mid " + mid + " LIB 4 " + options), 2);
+        EXPECT_FALSE (err.str().empty());
+        EXPECT_EQ (juce::File (lib).loadFileAsString(), before);
+    }
+}

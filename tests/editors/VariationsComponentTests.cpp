@@ -1,0 +1,131 @@
+// The Variations window without a screen: what choosing one sends, rounds
+// made again from their seed, Keep as one step and Cancel as the pattern was.
+
+#include "EditorTestSupport.h"
+#include "editors/VariationsComponent.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    using Record = std::vector<juce::uint8>;
+
+    struct VariationsTest : ModelFixture
+    {
+        VariationsTest()
+        {
+            for (int s = 0; s < Pattern::numSteps; ++s)
+            {
+                model.currentPattern[Pattern::stepNote + s] = (juce::uint8) (50 + (s * 5) % 24);
+                model.currentPattern[Pattern::stepType + s] = (juce::uint8) (s % 3 == 2 ? StepType::rest : StepType::normal);
+            }
+
+            original = shown();
+            EXPECT_TRUE (session.getAudition().begin ("Variations").wasOk());
+        }
+
+        Record shown() const { return { model.currentPattern, model.currentPattern + patternSize }; }
+
+        /** What editShownPattern sends from `from` to `to`, on a session of its own. */
+        std::vector<std::string> editSends (const Record& from, const Record& to)
+        {
+            RecordingMidiOut otherOut;
+            VirtualClock otherClock;
+            VeskSession other { VeskSession::Options::headless (otherClock, otherOut) };
+            std::copy (from.begin(), from.end(), other.getModel().currentPattern);
+            otherOut.clear();
+            EXPECT_TRUE (other.editShownPattern ("Any", to.data()).wasOk());
+            return hexes (otherOut);
+        }
+
+        static std::vector<std::string> hexes (const RecordingMidiOut& recording)
+        {
+            std::vector<std::string> lines;
+
+            for (const auto& m : recording.messages)
+                lines.push_back (RecordingMidiOut::hex (m));
+
+            return lines;
+        }
+
+        Record original;
+    };
+}
+
+TEST_F (VariationsTest, ChoosingOneSendsItAndRoundsComeAgainFromTheirSeeds)
+{
+    VariationsComponent window (session, 777);
+    EXPECT_TRUE (window.seedLabel.getText().contains ("777"));
+    EXPECT_FALSE (window.keepButton.isEnabled()) << "nothing chosen yet";
+
+    // The third, by its number key as by a click.
+    out.clear();
+    EXPECT_TRUE (window.keyPressed (juce::KeyPress ('3', {}, '3')));
+    dispatchPendingMessages();
+    ASSERT_EQ (window.getChosen(), 2);
+    const Record third (window.getRound()[2].begin(), window.getRound()[2].end());
+    EXPECT_NE (third, original);
+    EXPECT_EQ (shown(), third);
+    EXPECT_EQ (hexes (out), editSends (original, third));
+    EXPECT_FALSE (session.canUndo()) << "listening is no step";
+
+    const auto firstRound = window.getRound();
+    window.moreLikeThis();
+    EXPECT_EQ (window.getRoundNumber(), 2);
+    EXPECT_NE (window.getRoundSeed(), 777u);
+    EXPECT_EQ (window.getRound(), VeskVariations::round (third.data(), window.getRoundSeed(), VeskVariations::Options()));
+    EXPECT_TRUE (window.seedLabel.getText().contains (juce::String ((juce::uint64) window.getRoundSeed())));
+
+    // The same first seed and choices make the same rounds, in another window.
+    const auto secondSeed = window.getRoundSeed();
+    window.cancel();
+    ASSERT_TRUE (session.getAudition().begin ("Variations").wasOk());
+    VariationsComponent again (session, 777);
+    EXPECT_EQ (again.getRound(), firstRound);
+    ASSERT_TRUE (again.choose (2).wasOk());
+    again.moreLikeThis();
+    EXPECT_EQ (again.getRoundSeed(), secondSeed);
+}
+
+TEST_F (VariationsTest, KeepIsOneStepOfTheChosenAndCancelOrClosingPutsThePatternBack)
+{
+    {
+        VariationsComponent window (session, 5);
+        int finished = 0;
+        window.onFinished = [&] (const SessionResult& result)
+        { finished += result.wasOk() ? 1 : 100; };
+
+        ASSERT_TRUE (window.choose (0).wasOk());
+        ASSERT_TRUE (window.choose (5).wasOk());
+        const auto chosen = shown();
+        EXPECT_TRUE (window.keep().wasOk());
+        EXPECT_EQ (finished, 1);
+        EXPECT_EQ (shown(), chosen);
+        EXPECT_EQ (session.getHistory().getNumSteps(), 1);
+        EXPECT_EQ (session.getUndoName(), "Variations");
+    }
+
+    ASSERT_TRUE (session.undo().wasOk());
+    ASSERT_EQ (shown(), original);
+    const std::vector<juce::uint8> library (model.image, model.image + imageSize);
+
+    for (bool byClosing : { false, true })
+    {
+        SCOPED_TRACE (byClosing ? "the window closed" : "Cancel");
+        ASSERT_TRUE (session.getAudition().begin ("Variations").wasOk());
+        auto window = std::make_unique<VariationsComponent> (session, 6);
+        ASSERT_TRUE (window->choose (1).wasOk());
+        const auto heard = shown();
+        out.clear();
+
+        if (byClosing)
+            window = nullptr;
+        else
+            window->cancel();
+
+        EXPECT_EQ (hexes (out), editSends (heard, original));
+        EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + imageSize), library);
+        EXPECT_EQ (session.getHistory().getNumDone(), 0);
+        EXPECT_FALSE (session.getAudition().isOpen());
+    }
+}
