@@ -19,11 +19,11 @@ public:
 
     enum CommandIDs
     {
-        findInCollection = 0x2600,
-        auditionPattern = 0x2601,
-        copyToSlot = 0x2602,
-        findSimilar = 0x2603,
-        newLibraryFromSelection = 0x2604
+        findInCollection = 0x2700,
+        auditionPattern = 0x2701,
+        copyToSlot = 0x2702,
+        findSimilar = 0x2703,
+        newLibraryFromSelection = 0x2704
     };
 
     void addToEditMenu (juce::PopupMenu& menu);
