@@ -1333,6 +1333,9 @@ case "$case_name" in
         wait_for 10 saved_user05 || fail "Song.vsk's User 05 is not the tagged pattern: $(changes Opened.vsk Song.vsk | head)"
         others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.4\.')
         [ -z "$others" ] || fail "besides User 05, the library changed in: $others"
+        quit_cleanly
+        ;;
+
     steps)
         # Rotate Right on the step grid with its key: the grid follows, the
         # melody moves one step later; Ctrl+Z takes it back, and the library
