@@ -25,6 +25,10 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
+    collectionPageCommands = std::make_unique<CollectionPageCommands> (*editor, *dialogs, commandManager, [this] (std::function<void()> next)
+                                                                       {
+                                                                           if (! dialogs->refusedWhileBusy ("New Library from Selection"))
+                                                                               saveIfNeededThen (std::move (next)); });
     stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
     session.addListener (this);
 
@@ -39,6 +43,7 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    collectionPageCommands = nullptr;
     collectionCommands = nullptr;
     stepsCommands = nullptr;
     libraryCommands = nullptr;
@@ -117,6 +122,7 @@ juce::PopupMenu ContentComp::getMenuForIndex (int, const juce::String& menuName)
     {
         add ({ undoEdit, redoEdit });
         libraryCommands->addToEditMenu (menu);
+        collectionPageCommands->addToEditMenu (menu);
     }
     else if (menuName == "Setup")
     {
@@ -154,6 +160,7 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
     // First: a key goes to the first enabled command registered for it, and
     // the Library page's Ctrl+C must win over Close's where Copy is enabled.
     libraryCommands->getAllCommands (commands);
+    collectionPageCommands->getAllCommands (commands);
 
     for (juce::CommandID id = newLibrary; id <= showAbout; ++id)
         commands.add (id);
@@ -170,7 +177,8 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
     if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
-        || collectionCommands->getCommandInfo (commandID, result) || stepsCommands->getCommandInfo (commandID, result))
+        || collectionCommands->getCommandInfo (commandID, result) || collectionPageCommands->getCommandInfo (commandID, result)
+        || stepsCommands->getCommandInfo (commandID, result))
         return;
 
     AppCommands::describe (commandID, result);
@@ -218,7 +226,7 @@ bool ContentComp::perform (const InvocationInfo& info)
     finishStart();
 
     if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID) || stepsCommands->perform (info.commandID)
-        || collectionCommands->perform (info.commandID))
+        || collectionCommands->perform (info.commandID) || collectionPageCommands->perform (info.commandID))
         return true;
 
     switch (info.commandID)

@@ -2,6 +2,7 @@
 
 #include "AppDialogs.h"
 #include "CollectionCommands.h"
+#include "CollectionPageCommands.h"
 #include "LibraryCommands.h"
 #include "StepsCommands.h"
 #include "UserSettings.h"
@@ -146,6 +147,7 @@ private:
     std::unique_ptr<VeskComponent> editor;
     std::unique_ptr<LibraryCommands> libraryCommands;
     std::unique_ptr<CollectionCommands> collectionCommands;
+    std::unique_ptr<CollectionPageCommands> collectionPageCommands;
     std::unique_ptr<StepsCommands> stepsCommands;
     juce::TooltipWindow tooltipWindow;
 

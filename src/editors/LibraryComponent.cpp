@@ -20,34 +20,10 @@ namespace
         return slots.size() == 1 ? slots.front().name() : juce::String ((int) slots.size()) + " slots";
     }
 
-    /** count slots in record order from first, or none when they would run past the last. */
-    std::vector<VeskBlock> slotsFrom (VeskBlock first, size_t count)
-    {
-        std::vector<VeskBlock> slots;
-
-        for (size_t i = 0; i < count; ++i)
-        {
-            const auto slot = VeskBlock::fromRecord (first.record() + (int) i);
-
-            if (! slot.has_value())
-                return {};
-
-            slots.push_back (*slot);
-        }
-
-        return slots;
-    }
-
     SessionResult refusedPaste (const juce::String& why)
     {
         return SessionResult::fail ("The clipboard holds no patterns that can be pasted: " + why
                                     + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
-    }
-
-    SessionResult pastTheEnd (size_t count, VeskBlock first)
-    {
-        return SessionResult::fail (juce::String ((int) count) + " patterns from " + first.name()
-                                    + " would run past User 20. Nothing was changed.");
     }
 
     enum MenuItems
@@ -83,6 +59,9 @@ LibraryComponent::LibraryComponent (VeskSession& sessionToUse)
     ourList.onDrop = [this] (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)
     { run (swap ? "Swap" : "Copy", [&]
            { return drop (from, slots, to, swap); }); };
+    ourList.onDropRecords = [this] (const PatternDrag::Contents& dropped, VeskBlock to)
+    { run ("Copy", [&]
+           { return dropRecords (dropped, to); }); };
     ourList.onSelectionChanged = [this]
     {
         copySource = &ourList;
@@ -199,10 +178,10 @@ SessionResult LibraryComponent::paste (const juce::String& text)
         return refusedPaste (parsed.getErrorMessage());
 
     // One pattern goes onto every selected slot; several onto the slots from the first selected on.
-    const auto targets = pasted.size() == 1 ? selected : slotsFrom (selected.front(), pasted.size());
+    const auto targets = pasted.size() == 1 ? selected : VeskSlotSteps::slotsFrom (selected.front(), pasted.size());
 
     if (targets.empty())
-        return pastTheEnd (pasted.size(), selected.front());
+        return VeskSlotSteps::pastTheEnd (pasted.size(), selected.front());
 
     std::vector<Record> records;
 
@@ -214,11 +193,7 @@ SessionResult LibraryComponent::paste (const juce::String& text)
 
 SessionResult LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<VeskBlock>& targets)
 {
-    auto* image = model.image;
-    const auto result = session.changeRecords (name, targets, [image, records, targets]
-                                               {
-                                                   for (size_t i = 0; i < targets.size(); ++i)
-                                                       std::copy (records[i].begin(), records[i].end(), image + targets[i].imageOffset()); });
+    const auto result = VeskSlotSteps::put (session, name, records, targets);
 
     if (result.wasOk())
         ourList.selectSlots (targets);
@@ -338,10 +313,10 @@ SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector
         return result;
     }
 
-    const auto targets = slotsFrom (to, slots.size());
+    const auto targets = VeskSlotSteps::slotsFrom (to, slots.size());
 
     if (targets.empty())
-        return pastTheEnd (slots.size(), to);
+        return VeskSlotSteps::pastTheEnd (slots.size(), to);
 
     std::vector<Record> records;
 
@@ -349,6 +324,22 @@ SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector
         records.push_back (recordOf (from.getImage(), slot));
 
     return putRecords ("Copy " + slotsName (slots) + " to " + to.name(), records, targets);
+}
+
+SessionResult LibraryComponent::dropRecords (const PatternDrag::Contents& dropped, VeskBlock to)
+{
+    if (dropped.records.empty() || ! to.isPattern())
+        return SessionResult::ok();
+
+    if (session.isBusy())
+        return session.refusalWhileBusy ("Copy");
+
+    const auto targets = VeskSlotSteps::slotsFrom (to, dropped.records.size());
+
+    if (targets.empty())
+        return VeskSlotSteps::pastTheEnd (dropped.records.size(), to);
+
+    return putRecords ("Copy " + dropped.name + " to " + to.name(), dropped.records, targets);
 }
 
 //==============================================================================

@@ -17,6 +17,7 @@
     - Swap With... exchanges the selected slot with one chosen from a menu;
       Initialise sets the selected slots to the pattern defaults.
     - Dragging rows onto a row copies them there; with Shift, swaps the two.
+      Patterns dragged from the Collection page are copied there too.
     - Open Other Library... shows another library or .syx file, read-only,
       beside ours; its rows drag into ours.
     - A double-click or Return shows the pattern on the Patterns page.
@@ -74,6 +75,10 @@ public:
 
     /** Rows of a list dropped on slot to of ours: copied there, or swapped. */
     SessionResult drop (const LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap);
+
+    /** Records from outside the library (PatternDrag) dropped on slot to:
+        onto it and the slots after it, as one step. */
+    SessionResult dropRecords (const PatternDrag::Contents& dropped, VeskBlock to);
 
     //==============================================================================
     SessionResult openOtherLibrary (const juce::File& file);

@@ -207,7 +207,10 @@ LibraryList* LibraryList::sourceOf (const SourceDetails& details)
 
 bool LibraryList::isInterestedInDragSource (const SourceDetails& details)
 {
-    return ! readOnly && sourceOf (details) != nullptr && details.description.isArray();
+    if (readOnly)
+        return false;
+
+    return (sourceOf (details) != nullptr && details.description.isArray()) || PatternDrag::isPatternDrag (details.description);
 }
 
 std::optional<VeskBlock> LibraryList::slotAt (juce::Point<int> positionInList) const
@@ -247,6 +250,10 @@ void LibraryList::itemDropped (const SourceDetails& details)
     const auto to = slotAt (details.localPosition.toInt());
     setDropTarget (std::nullopt, false);
     auto* from = sourceOf (details);
+
+    if (to.has_value() && from == nullptr && onDropRecords != nullptr)
+        if (const auto dropped = PatternDrag::read (details.description); ! dropped.records.empty())
+            return onDropRecords (dropped, *to);
 
     if (! to.has_value() || from == nullptr || onDrop == nullptr)
         return;

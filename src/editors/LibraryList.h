@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LibraryRows.h"
+#include "PatternDrag.h"
 
 /**
     One library's 21 pattern slots as a list: a header of column titles, then
@@ -53,6 +54,9 @@ public:
 
     /** Rows of from dropped on slot to; swap when Shift was held. */
     std::function<void (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)> onDrop;
+
+    /** Whole records from outside (see PatternDrag) dropped on slot to. */
+    std::function<void (const PatternDrag::Contents& dropped, VeskBlock to)> onDropRecords;
 
     std::function<void()> onSelectionChanged;
 

@@ -48,12 +48,16 @@ juce::String LibraryRows::soundText (const juce::uint8* record)
     }
 }
 
-juce::String LibraryRows::describe (const juce::uint8* record, VeskBlock slot)
+juce::String LibraryRows::summary (const juce::uint8* record)
 {
-    auto text = slot.name() + ": " + typeText (record) + ", " + tempoText (record) + " BPM, "
-                + lengthText (record);
+    auto text = typeText (record) + ", " + tempoText (record) + " BPM, " + lengthText (record);
     const auto sound = soundText (record);
     return sound.isEmpty() ? text : text + ", " + sound;
+}
+
+juce::String LibraryRows::describe (const juce::uint8* record, VeskBlock slot)
+{
+    return slot.name() + ": " + summary (record);
 }
 
 //==============================================================================

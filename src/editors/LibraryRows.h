@@ -28,6 +28,9 @@ struct LibraryRows
     /** The tone of a Lead or Bass pattern, the kit of a Rythm one, else empty. */
     static juce::String soundText (const juce::uint8* record);
 
+    /** Type, tempo, length and sound: "Bass, 120 BPM, 1 x 16, 04 - ...". */
+    static juce::String summary (const juce::uint8* record);
+
     /** Everything a row says, in one line: for the tooltip of a row too
         narrow to show every column. */
     static juce::String describe (const juce::uint8* record, VeskBlock slot);

@@ -12,6 +12,24 @@ struct VeskComponent::LazyPage : public juce::Component
     std::unique_ptr<juce::Component> page;
 };
 
+/** A tab that comes to the front while patterns are dragged over it. */
+class VeskComponent::TabButton : public juce::TabBarButton,
+                                 public juce::DragAndDropTarget
+{
+public:
+    using juce::TabBarButton::TabBarButton;
+
+    bool isInterestedInDragSource (const SourceDetails& details) override { return PatternDrag::isPatternDrag (details.description); }
+
+    void itemDragEnter (const SourceDetails&) override
+    {
+        if (! isFrontTab())
+            getTabbedButtonBar().setCurrentTabIndex (getIndex());
+    }
+
+    void itemDropped (const SourceDetails&) override {}
+};
+
 VeskComponent::VeskComponent (VeskSession& sessionToUse)
     : juce::TabbedComponent (juce::TabbedButtonBar::TabsAtTop),
       session (sessionToUse),
@@ -28,6 +46,9 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
 
     libraryPage = new LibraryComponent (session);
     addTab ("Library", juce::Colour (0xFF666666), libraryPage, true);
+
+    collectionTab = new LazyPage();
+    addTab ("Collection", juce::Colour (0xFF666666), collectionTab, true);
 
     // A double-click on a slot shows it as the pattern selector would.
     libraryPage->onShowPattern = [this] (VeskBlock slot)
@@ -49,6 +70,7 @@ VeskComponent::~VeskComponent()
     patternsPage = nullptr;
     systemPage = nullptr;
     libraryPage = nullptr;
+    collectionPage = nullptr;
     clearTabs();
 }
 
@@ -68,6 +90,30 @@ SystemComponent* VeskComponent::getSystemPage()
     }
 
     return systemPage;
+}
+
+CollectionComponent* VeskComponent::getCollectionPage()
+{
+    if (collectionPage == nullptr)
+    {
+        auto page = std::make_unique<CollectionComponent> (session, session.getCollection());
+        collectionPage = page.get();
+        collectionTab->addAndMakeVisible (collectionPage);
+        collectionPage->sendLookAndFeelChange();
+        collectionTab->page = std::move (page);
+        collectionTab->resized();
+
+        if (onCollectionPageBuilt != nullptr)
+            onCollectionPageBuilt (*collectionPage);
+    }
+
+    return collectionPage;
+}
+
+juce::TabBarButton* VeskComponent::createTabButton (const juce::String& tabName, int tabIndex)
+{
+    juce::ignoreUnused (tabIndex);
+    return std::make_unique<TabButton> (tabName, getTabbedButtonBar()).release();
 }
 
 void VeskComponent::refreshPatternsPage (int controllerNumber)
@@ -97,6 +143,8 @@ void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabNam
         getSystemPage();
         refreshSystemPage();
     }
+    else if (newCurrentTabName == "Collection")
+        getCollectionPage();
     else
         refreshLibraryPage();
 }

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "CollectionComponent.h"
 #include "LibraryComponent.h"
 #include "PatternsComponent.h"
 #include "SystemComponent.h"
 #include "midi/MyMidiInputCallback.h"
 
-/** The tabbed editor of the main window: "Patterns", "System" and "Library". It listens
+/** The tabbed editor of the main window: "Patterns", "System", "Library" and
+    "Collection". A pattern dragged from the Collection page over the Library
+    tab brings that page to the front, so it can be dropped on a slot. It listens
     to the receivers and shows what the unit sent on the page it concerns, and
     to the session, and shows what an undo or redo brought back. */
 class VeskComponent : public juce::TabbedComponent,
+                      public juce::DragAndDropContainer,
                       public MyMidiInputCallback::Listener,
                       public VeskSession::Listener
 {
@@ -23,6 +27,13 @@ public:
 
     /** Re-reads the system page if its tab is current. Sends nothing. */
     void refreshSystemPage();
+
+    /** The Collection page, built the first time it is shown or asked for
+        (it opens the collection). */
+    CollectionComponent* getCollectionPage();
+
+    /** Called with the Collection page once it is built, for the window to wire. */
+    std::function<void (CollectionComponent& page)> onCollectionPageBuilt;
 
     /** Paints the library page's rows again if its tab is current. */
     void refreshLibraryPage();
@@ -58,10 +69,15 @@ public:
     PatternsComponent* patternsPage = nullptr;
     LibraryComponent* libraryPage = nullptr;
 
+    juce::TabBarButton* createTabButton (const juce::String& tabName, int tabIndex) override;
+
 private:
     struct LazyPage;
+    class TabButton;
     LazyPage* systemTab = nullptr;
     SystemComponent* systemPage = nullptr;
+    LazyPage* collectionTab = nullptr;
+    CollectionComponent* collectionPage = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskComponent)
 };

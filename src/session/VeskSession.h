@@ -3,6 +3,7 @@
 #include "CollectionIntake.h"
 #include "FileExchange.h"
 #include "PatternAudition.h"
+#include "collection/Collection.h"
 
 /**
     Everything the program does with the library and the unit, without a

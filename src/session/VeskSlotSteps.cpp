@@ -36,3 +36,47 @@ SessionResult VeskSlotSteps::initialise (VeskSession& session, VeskBlock slot)
     return session.changeRecords ("Initialise " + slot.name(), { slot }, [=]
                                   { VeskPatternSlots::initialise (image, slot); });
 }
+
+std::vector<VeskBlock> VeskSlotSteps::slotsFrom (VeskBlock first, size_t count)
+{
+    std::vector<VeskBlock> slots;
+
+    for (size_t i = 0; i < count; ++i)
+    {
+        const auto slot = VeskBlock::fromRecord (first.record() + (int) i);
+
+        if (! slot.has_value())
+            return {};
+
+        slots.push_back (*slot);
+    }
+
+    return slots;
+}
+
+SessionResult VeskSlotSteps::pastTheEnd (size_t count, VeskBlock first)
+{
+    return SessionResult::fail (juce::String ((int) count) + " patterns from " + first.name()
+                                + " would run past User 20. Nothing was changed.");
+}
+
+SessionResult VeskSlotSteps::putFrom (VeskSession& session, const juce::String& name, const std::vector<Record>& records, VeskBlock first)
+{
+    const auto slots = slotsFrom (first, records.size());
+
+    if (slots.empty() && ! records.empty())
+        return pastTheEnd (records.size(), first);
+
+    return put (session, name, records, slots);
+}
+
+SessionResult VeskSlotSteps::put (VeskSession& session, const juce::String& name, const std::vector<Record>& records,
+                                  const std::vector<VeskBlock>& slots)
+{
+    jassert (records.size() == slots.size());
+    auto* image = session.getModel().image;
+    return session.changeRecords (name, slots, [image, records, slots]
+                                  {
+                                      for (size_t i = 0; i < slots.size() && i < records.size(); ++i)
+                                          std::copy (records[i].begin(), records[i].end(), image + slots[i].imageOffset()); });
+}

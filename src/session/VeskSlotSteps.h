@@ -9,12 +9,28 @@
 */
 struct VeskSlotSteps
 {
+    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+
     static SessionResult copy (VeskSession& session, VeskBlock from, VeskBlock to);
 
     /** A record of another library (its whole image) onto slot to. */
     static SessionResult copyFrom (VeskSession& session, const juce::uint8* otherImage, VeskBlock from, VeskBlock to);
 
     static SessionResult swap (VeskSession& session, VeskBlock a, VeskBlock b);
+
+    /** Records onto consecutive slots from first on, as one step called name;
+        refused, changing nothing, when they would run past User 20. */
+    static SessionResult putFrom (VeskSession& session, const juce::String& name, const std::vector<Record>& records, VeskBlock first);
+
+    /** records[i] onto slots[i], as one step called name. */
+    static SessionResult put (VeskSession& session, const juce::String& name, const std::vector<Record>& records,
+                              const std::vector<VeskBlock>& slots);
+
+    /** count slots in record order from first, or none when they would run past the last. */
+    static std::vector<VeskBlock> slotsFrom (VeskBlock first, size_t count);
+
+    /** How putFrom refuses count records from first. */
+    static SessionResult pastTheEnd (size_t count, VeskBlock first);
 
     /** The slot back to the pattern defaults. */
     static SessionResult initialise (VeskSession& session, VeskBlock slot);

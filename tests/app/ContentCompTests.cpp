@@ -226,19 +226,20 @@ TEST_F (ContentCompTest, MenusListTheirCommandsInOrder)
     EXPECT_FALSE (file[2].enabled) << "no recent file yet";
 
     const auto edit = menu (1);
-    ASSERT_EQ (edit.size(), 10u);
-    const int editIds[] = { 0x2400, 0x2401, 0, 0x2500, 0x2501, 0x2502, 0x2503, 0, 0x2504, 0x2505 };
-    const char* editTexts[] = { "Undo", "Redo", "", "Copy", "Paste", "Swap With...", "Initialise", "", "Open Other Library...", "Close Other Library" };
+    ASSERT_EQ (edit.size(), 16u);
+    const int editIds[] = { 0x2400, 0x2401, 0, 0x2500, 0x2501, 0x2502, 0x2503, 0, 0x2504, 0x2505, 0, 0x2700, 0x2701, 0x2702, 0x2703, 0x2704 };
+    const char* editTexts[] = { "Undo", "Redo", "", "Copy", "Paste", "Swap With...", "Initialise", "", "Open Other Library...", "Close Other Library",
+                                "", "Find in Collection", "Audition", "Copy to Slot...", "Find Similar", "New Library from Selection" };
 
     for (size_t i = 0; i < edit.size(); ++i)
     {
         EXPECT_EQ (edit[i].id, editIds[i]);
         EXPECT_EQ (edit[i].text, editTexts[i]);
 
-        // Nothing to undo yet, and the Library page is not in front.
+        // Nothing to undo yet, and neither the Library nor the Collection page is in front.
         if (editIds[i] != 0)
         {
-            EXPECT_EQ (edit[i].enabled, editIds[i] == 0x2504) << edit[i].text;
+            EXPECT_EQ (edit[i].enabled, editIds[i] == 0x2504 || editIds[i] == 0x2700) << edit[i].text;
         }
     }
 

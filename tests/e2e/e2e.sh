@@ -1281,6 +1281,61 @@ case "$case_name" in
         quit_cleanly
         ;;
 
+    collection)
+        # Two libraries opened, so their patterns are in the collection; one
+        # of them tagged. On the Collection page the tag typed into the search
+        # box finds it; dragged over the Library tab and onto User 05, then
+        # saved, the library holds it there.
+        fill=${VESK_COLLECTION_FILL:-$(dirname "$binary")/tests/collection_fill}
+        [ -x "$fill" ] || fail "no collection_fill at $fill"
+        write_library "$work/Zeros.vsk"
+        "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
+        cp Song.vsk Opened.vsk
+        start_app Zeros.vsk
+        quit_cleanly
+        start_app Song.vsk
+        "$fill" "$HOME/.local/share/VeskEdit/collection.db" nightbass Zeros.vsk 3 Song.vsk || fail "could not fill the collection"
+
+        click_on Collection
+        shot collection-page
+        click_on collectionSearch
+        press "$main" n i g h t b
+        # Both libraries' patterns are listed until the search narrows them to the tagged one.
+        one_row() { place "collectionList/Row 1" > /dev/null && ! place "collectionList/Row 2" > /dev/null; }
+        wait_for 5 one_row || fail "typing the tag did not find its one pattern: $(cut -f1 "$layout" | grep collectionList | tr '\n' ' ')"
+        shot collection-found
+
+        from=$(place "collectionList/Row 1")
+        tab=$(place Library) || fail "the layout report lists no Library tab"
+        to=$(place "ourList/User 05") || fail "the layout report lists no row User 05"
+        fx=${from% *} fy=${from#* } tx=${tab% *} ty=${tab#* }
+        xdotool mousemove --window "$main" "$fx" "$fy" mousedown 1 2> /dev/null
+        for xy in "$fx $((fy + 4))" "$fx $((fy + 10))" "$(((fx + tx) / 2)) $(((fy + ty) / 2))" "$tx $ty"; do
+            sleep 0.1
+            xdotool mousemove --window "$main" $xy 2> /dev/null
+        done
+        # Held over the Library tab, the page comes to the front; then onto User 05.
+        sleep 0.5
+        tx=${to% *} ty=${to#* }
+        for xy in "$tx $((ty - 40))" "$tx $((ty - 10))" "$tx $ty"; do
+            sleep 0.1
+            xdotool mousemove --window "$main" $xy 2> /dev/null
+        done
+        sleep 0.2
+        xdotool mouseup 1 2> /dev/null
+        sleep 0.5
+        shot collection-dropped
+        press "$main" ctrl+s
+        no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
+
+        saved_user05() { [ "$(fields Song.vsk | grep '^userPatterns\.4\.' | sed 's/^userPatterns\.4\.//')" \
+                            = "$(fields Zeros.vsk | grep '^userPatterns\.2\.' | sed 's/^userPatterns\.2\.//')" ]; }
+        wait_for 10 saved_user05 || fail "Song.vsk's User 05 is not the tagged pattern: $(changes Opened.vsk Song.vsk | head)"
+        others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.4\.')
+        [ -z "$others" ] || fail "besides User 05, the library changed in: $others"
+        quit_cleanly
+        ;;
+
     steps)
         # Rotate Right on the step grid with its key: the grid follows, the
         # melody moves one step later; Ctrl+Z takes it back, and the library

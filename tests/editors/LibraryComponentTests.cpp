@@ -81,7 +81,7 @@ namespace
 
 TEST_F (LibraryPage, IsTheThirdTabWithOneNamedRowPerSlot)
 {
-    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library"));
+    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library", "Collection"));
 
     for (int slot = 0; slot < numPatternRecords; ++slot)
     {

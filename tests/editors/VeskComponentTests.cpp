@@ -36,10 +36,10 @@ namespace
     };
 }
 
-TEST_F (TabbedEditor, HasItsThreeTabsWithPatternsCurrent)
+TEST_F (TabbedEditor, HasItsFourTabsWithPatternsCurrent)
 {
-    ASSERT_EQ (editor.getNumTabs(), 3);
-    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library"));
+    ASSERT_EQ (editor.getNumTabs(), 4);
+    EXPECT_EQ (editor.getTabNames(), juce::StringArray ("Patterns", "System", "Library", "Collection"));
     EXPECT_EQ (editor.getCurrentTabName(), "Patterns");
     EXPECT_EQ (editor.getTabBackgroundColour (0), juce::Colour (0xFF666666));
     EXPECT_EQ (editor.getTabBackgroundColour (1), juce::Colour (0xFFF0FFFF));

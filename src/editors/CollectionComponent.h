@@ -1,0 +1,102 @@
+#pragma once
+
+#include "CollectionDetails.h"
+#include "CollectionFilters.h"
+#include "CollectionList.h"
+#include "PatternsLookAndFeel.h"
+
+/**
+    The "Collection" page: every pattern the collection holds, found as the
+    search is typed and narrowed by the filters, and what a librarian does
+    with them:
+
+    - Copy to Slot... (or a drag onto a Library page slot) puts the selected
+      patterns onto a slot and the ones after it: one undo step that sends
+      them to the unit as the Library page's copies do.
+    - Audition (or a double-click, or Return) puts the one selected into the
+      temporary pattern as edits, one undo step, so the unit plays it at once.
+    - Find Similar lists the patterns that play closest to the selected one.
+    - New Library from Selection starts a fresh library (the window asks
+      about unsaved changes first, as New does) with the selected patterns
+      in User 01 onwards; the other slots keep the defaults.
+    - The name, tags, favourite, rating and comment of the selected pattern
+      are edited in place (CollectionDetails).
+
+    The searches and the edits run on the collection's threads; the page
+    never waits for them.
+*/
+class CollectionComponent : public juce::Component,
+                            private Collection::Listener
+{
+public:
+    CollectionComponent (VeskSession& sessionToUse, Collection& collectionToUse);
+    ~CollectionComponent() override;
+
+    /** Searches again with the controls' query. */
+    void search();
+
+    //==============================================================================
+    bool hasSelection() { return ! list.getSelectedPatterns().empty(); }
+    bool hasOneSelected() { return list.getSelectedPattern().has_value(); }
+
+    /** The selected patterns onto slot and the ones after it, one undo step. */
+    SessionResult copyToSlot (VeskBlock slot);
+
+    /** The menu of the slots Copy to Slot... can put the selection on. */
+    juce::PopupMenu slotMenu();
+    void chooseSlot();
+
+    /** The one selected pattern into the temporary pattern, one undo step. */
+    SessionResult audition();
+
+    /** Lists the patterns that play like the one selected; backToSearch ends it. */
+    SessionResult findSimilar();
+    void backToSearch();
+
+    /** Why New Library from Selection cannot run now, or ok. */
+    SessionResult checkNewLibrary();
+
+    /** A fresh library with the selected patterns from User 01 on: its
+        defaults are sent, the patterns are one undo step. The window asks
+        about unsaved changes before it calls this. */
+    SessionResult newLibraryFromSelection();
+
+    //==============================================================================
+    /** New Library from Selection was asked for (menu, button): the window
+        asks about unsaved changes and then calls newLibraryFromSelection. */
+    std::function<void()> onNewLibraryRequested;
+
+    /** A refused or failed operation, for an alert: its title and why. */
+    std::function<void (const juce::String& title, const SessionResult& result)> onMessage;
+
+    /** The selection changed: the commands may have. */
+    std::function<void()> onCommandsChanged;
+
+    //==============================================================================
+    void resized() override;
+    void paint (juce::Graphics& g) override;
+
+    VeskSession& session;
+    Collection& collection;
+    PatternsLookAndFeel pageLookAndFeel;
+    CollectionResults results { collection };
+    CollectionFilters filters;
+    CollectionList list { results };
+    CollectionDetails details;
+    juce::Label status;
+    juce::TextButton auditionButton { "Audition" }, copyToSlotButton { "Copy to Slot..." }, similarButton { "Find Similar" };
+
+private:
+    void collectionChanged (juce::uint64 changeNumber) override;
+    void answerArrived();
+    void selectionChanged();
+    void readTags();
+    void showMenu();
+    void run (const juce::String& title, const std::function<SessionResult()>& operation);
+    void edit (CollectionDetails::Change change);
+
+    juce::String similarName;
+
+    JUCE_DECLARE_WEAK_REFERENCEABLE (CollectionComponent)
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CollectionComponent)
+};

@@ -1,0 +1,265 @@
+#include "CollectionList.h"
+
+namespace
+{
+    juce::Font rowFont (bool bold = false) { return juce::Font (12.0f, bold ? juce::Font::bold : juce::Font::plain); }
+
+    juce::String ratingText (int rating)
+    {
+        return rating > 0 ? juce::String::repeatedString ("*", juce::jlimit (0, 5, rating)) : juce::String();
+    }
+}
+
+/** A row's face, named after its place in the answer; the list box's row
+    underneath takes the mouse. */
+class CollectionList::Row : public juce::Component
+{
+public:
+    explicit Row (CollectionList& listToShow) : list (listToShow)
+    {
+        setInterceptsMouseClicks (false, false);
+        setOpaque (true);
+    }
+
+    void show (int rowToShow, bool isSelected)
+    {
+        if (row != rowToShow)
+            setName ("Row " + juce::String (rowToShow + 1));
+
+        row = rowToShow;
+        selected = isSelected;
+        repaint();
+    }
+
+    void paint (juce::Graphics& g) override
+    {
+        paintRow (g, list.results.getRow (row), getWidth(), getHeight(), selected);
+    }
+
+private:
+    CollectionList& list;
+    int row = -1;
+    bool selected = false;
+};
+
+//==============================================================================
+CollectionList::CollectionList (CollectionResults& resultsToShow)
+    : juce::Component ("collectionList"),
+      results (resultsToShow)
+{
+    listBox.setModel (this);
+    listBox.setRowHeight (LibraryRows::rowHeight);
+    listBox.setMultipleSelectionEnabled (true);
+    listBox.setColour (juce::ListBox::backgroundColourId, LibraryRows::background);
+    listBox.setOutlineThickness (0);
+    addAndMakeVisible (listBox);
+}
+
+CollectionList::~CollectionList()
+{
+    listBox.setModel (nullptr);
+}
+
+void CollectionList::refresh()
+{
+    listBox.updateContent();
+    listBox.repaint();
+}
+
+std::vector<CollectionPattern> CollectionList::getSelectedPatterns()
+{
+    std::vector<CollectionPattern> patterns;
+    const auto rows = listBox.getSelectedRows();
+
+    for (int i = 0; i < rows.size(); ++i)
+    {
+        const auto* pattern = results.getRow (rows[i]);
+
+        if (pattern == nullptr)
+            return {};
+
+        patterns.push_back (*pattern);
+    }
+
+    return patterns;
+}
+
+std::optional<CollectionPattern> CollectionList::getSelectedPattern()
+{
+    if (listBox.getNumSelectedRows() != 1)
+        return std::nullopt;
+
+    if (const auto* pattern = results.getRow (listBox.getSelectedRow()))
+        return *pattern;
+
+    return std::nullopt;
+}
+
+PatternDrag::Contents CollectionList::dragContents (const std::vector<CollectionPattern>& patterns)
+{
+    PatternDrag::Contents contents;
+
+    for (const auto& pattern : patterns)
+        contents.records.push_back (pattern.bytes);
+
+    contents.name = patterns.size() == 1 ? patterns.front().name : juce::String ((int) patterns.size()) + " patterns";
+    return contents;
+}
+
+//==============================================================================
+int CollectionList::getNumRows()
+{
+    return results.getTotal();
+}
+
+void CollectionList::paintListBoxItem (int, juce::Graphics&, int, int, bool)
+{
+    // Each row's own component paints it.
+}
+
+juce::Component* CollectionList::refreshComponentForRow (int row, bool isRowSelected, juce::Component* existing)
+{
+    if (row < 0 || row >= results.getTotal())
+    {
+        delete existing;
+        return nullptr;
+    }
+
+    auto* face = dynamic_cast<Row*> (existing);
+
+    if (face == nullptr)
+    {
+        delete existing;
+        face = new Row (*this);
+    }
+
+    face->show (row, isRowSelected);
+    return face;
+}
+
+void CollectionList::listBoxItemClicked (int row, const juce::MouseEvent& e)
+{
+    if (e.mods.isPopupMenu() && onMenu != nullptr)
+    {
+        if (! listBox.isRowSelected (row))
+            listBox.selectRow (row);
+
+        onMenu();
+    }
+}
+
+void CollectionList::listBoxItemDoubleClicked (int, const juce::MouseEvent&)
+{
+    if (onOpen != nullptr)
+        onOpen();
+}
+
+void CollectionList::returnKeyPressed (int)
+{
+    if (onOpen != nullptr)
+        onOpen();
+}
+
+void CollectionList::selectedRowsChanged (int)
+{
+    if (onSelectionChanged != nullptr)
+        onSelectionChanged();
+}
+
+juce::var CollectionList::getDragSourceDescription (const juce::SparseSet<int>&)
+{
+    const auto patterns = getSelectedPatterns();
+    return patterns.empty() ? juce::var() : PatternDrag::describe (dragContents (patterns));
+}
+
+juce::String CollectionList::getTooltipForRow (int row)
+{
+    const auto* pattern = results.getRow (row);
+
+    if (pattern == nullptr)
+        return {};
+
+    auto text = pattern->name + ": " + LibraryRows::summary (pattern->bytes.data());
+
+    if (! pattern->tags.isEmpty())
+        text << "\nTags: " << pattern->tags.joinIntoString (", ");
+
+    text << "\nSeen " << pattern->seen << (pattern->seen == 1 ? " time" : " times");
+    return text;
+}
+
+//==============================================================================
+CollectionList::Columns::Columns (int width)
+{
+    juce::Rectangle<int> row (0, 0, width, LibraryRows::rowHeight);
+    star = row.removeFromLeft (12);
+    steps = row.removeFromRight (32 * 3 + 6).reduced (3, 0);
+    length = row.removeFromRight (44);
+    tempo = row.removeFromRight (32);
+    type = row.removeFromRight (46);
+    name = row.reduced (2, 0);
+}
+
+void CollectionList::paintHeader (juce::Graphics& g, int width, int height)
+{
+    const Columns columns (width);
+    g.setColour (LibraryRows::headerColour);
+    g.fillRect (0, 0, width, height);
+    g.setColour (LibraryRows::textColour);
+    g.setFont (rowFont (true));
+
+    auto title = [&] (juce::Rectangle<int> column, const char* text)
+    { g.drawText (text, column.withHeight (height), juce::Justification::centredLeft, true); };
+
+    title (columns.name, "Name");
+    title (columns.type, "Type");
+    title (columns.tempo, "BPM");
+    title (columns.length, "Length");
+    title (columns.steps, "Steps");
+}
+
+void CollectionList::paintRow (juce::Graphics& g, const CollectionPattern* pattern, int width, int height, bool selected)
+{
+    g.fillAll (selected ? LibraryRows::selectedBackground : LibraryRows::background);
+
+    // A row whose page is on its way stays blank for the moment it takes.
+    if (pattern == nullptr)
+        return;
+
+    const Columns columns (width);
+    const auto* record = pattern->bytes.data();
+
+    auto text = [&] (juce::Rectangle<int> column, const juce::String& value)
+    { g.drawText (value, column.withHeight (height), juce::Justification::centredLeft, true); };
+
+    if (pattern->favourite)
+    {
+        juce::Path star;
+        const auto centre = columns.star.toFloat().getCentre();
+        star.addStar (centre, 5, 2.0f, 5.0f);
+        g.setColour (LibraryRows::markColour);
+        g.fillPath (star);
+    }
+
+    g.setColour (LibraryRows::textColour);
+    g.setFont (rowFont (pattern->hasOwnName));
+    const auto rating = ratingText (pattern->rating);
+    text (columns.name, rating.isEmpty() ? pattern->name : pattern->name + "  " + rating);
+    g.setFont (rowFont());
+    text (columns.type, LibraryRows::typeText (record));
+    text (columns.tempo, LibraryRows::tempoText (record));
+    text (columns.length, LibraryRows::lengthText (record));
+    LibraryRows::paintSteps (g, record, columns.steps.withHeight (height).reduced (0, 2));
+}
+
+//==============================================================================
+void CollectionList::paint (juce::Graphics& g)
+{
+    g.fillAll (LibraryRows::background);
+    paintHeader (g, getWidth(), LibraryRows::headerHeight);
+}
+
+void CollectionList::resized()
+{
+    listBox.setBounds (getLocalBounds().withTrimmedTop (LibraryRows::headerHeight));
+}

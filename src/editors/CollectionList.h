@@ -1,0 +1,79 @@
+#pragma once
+
+#include "CollectionResults.h"
+#include "LibraryRows.h"
+#include "PatternDrag.h"
+
+/**
+    The Collection page's list: one row per pattern that matches, painted as
+    the Library page paints a slot (type, tempo, length and the step sketch)
+    with the pattern's name, a star for a favourite and its rating. Only the
+    rows on screen have components, each named "Row 1", "Row 2" ... from the
+    top of the answer; their patterns are read a page at a time
+    (CollectionResults).
+
+    Rows can be selected (several at once) and dragged onto the Library page.
+*/
+class CollectionList : public juce::Component,
+                       public juce::ListBoxModel
+{
+public:
+    explicit CollectionList (CollectionResults& resultsToShow);
+    ~CollectionList() override;
+
+    /** The answer changed: rows painted again, the count of rows set. */
+    void refresh();
+
+    juce::ListBox& getListBox() noexcept { return listBox; }
+
+    /** The selected rows' patterns, top first; empty if any of them is still
+        being read (it comes back at once, so the user can simply try again). */
+    std::vector<CollectionPattern> getSelectedPatterns();
+
+    /** The one selected row's pattern, if exactly one is selected and held. */
+    std::optional<CollectionPattern> getSelectedPattern();
+
+    /** What a drag of these patterns carries, and its name ("3 patterns"). */
+    static PatternDrag::Contents dragContents (const std::vector<CollectionPattern>& patterns);
+
+    /** A double-click or Return on a row. */
+    std::function<void()> onOpen;
+
+    /** A right-click, after the row clicked on has been selected. */
+    std::function<void()> onMenu;
+
+    std::function<void()> onSelectionChanged;
+
+    //==============================================================================
+    int getNumRows() override;
+    void paintListBoxItem (int row, juce::Graphics& g, int width, int height, bool rowIsSelected) override;
+    juce::Component* refreshComponentForRow (int row, bool isRowSelected, juce::Component* existing) override;
+    void listBoxItemClicked (int row, const juce::MouseEvent& e) override;
+    void listBoxItemDoubleClicked (int row, const juce::MouseEvent& e) override;
+    void returnKeyPressed (int lastRowSelected) override;
+    void selectedRowsChanged (int lastRowSelected) override;
+    juce::var getDragSourceDescription (const juce::SparseSet<int>& rowsToDescribe) override;
+    juce::String getTooltipForRow (int row) override;
+
+    void paint (juce::Graphics& g) override;
+    void resized() override;
+
+    /** Where each column of a row lies. */
+    struct Columns
+    {
+        explicit Columns (int width);
+
+        juce::Rectangle<int> star, name, type, tempo, length, steps;
+    };
+
+    static void paintRow (juce::Graphics& g, const CollectionPattern* pattern, int width, int height, bool selected);
+    static void paintHeader (juce::Graphics& g, int width, int height);
+
+private:
+    class Row;
+
+    CollectionResults& results;
+    juce::ListBox listBox;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CollectionList)
+};

@@ -1,0 +1,517 @@
+// The Collection page on a real database file: type-ahead and filters find
+// what they should and never show a stale answer, a pattern brought into the
+// library is one undo step sent as the Library page's copies are, Audition
+// fills the temporary pattern, and edits in place land in the database.
+
+#include "EditorTestSupport.h"
+#include "collection/CollectionFingerprint.h"
+#include "editors/VeskComponent.h"
+
+using namespace VeskImage;
+
+namespace
+{
+    using Bytes = std::vector<juce::uint8>;
+
+    struct Made
+    {
+        int type, toneOrKit, tempo, length, perBar;
+        const char* tag; // or null
+    };
+
+    // User 01-05 of "Set1.vsk"; the rest of the library is plain but distinct.
+    const Made made[] = {
+        { PartType::bass, 3, 1200, 0, 1, "wobble" },
+        { PartType::bass, 7, 1250, 1, 1, nullptr },
+        { PartType::lead, 3, 900, 3, 0, "dark" },
+        { PartType::rythm, 2, 1400, 0, 1, "dark" },
+        { PartType::rythm, 2, 1800, 1, 0, nullptr },
+    };
+
+    constexpr int numPatterns = 150; // more than two of the list's pages
+
+    struct CollectionTab : ::testing::Test
+    {
+        CollectionTab()
+        {
+            editor.setSize (446, 470);
+            editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Collection"));
+            settle();
+            out.clear();
+        }
+
+        ~CollectionTab() override { session.getCollection().waitUntilIdle (5000); }
+
+        /** Library images, each with a different level per slot, seen as Set1.vsk ...
+            Set8.vsk; before the page opens. Returns the number of patterns. */
+        int fill()
+        {
+            auto opened = CollectionStore::open (dbFile.getFile());
+
+            if (opened.store == nullptr)
+                return 0;
+
+            Bytes image (imageSize);
+            int n = 0;
+            auto users = VeskBlock::patterns();
+            users.erase (users.begin()); // the temporary pattern: the same defaults everywhere
+
+            for (int library = 1; n < numPatterns; ++library)
+            {
+                VeskModel::writeDefaults (image.data());
+
+                // Plain: a one-bar Lead at 100 BPM, 16 steps per bar.
+                for (int slot = 1; slot <= 20; ++slot, ++n)
+                {
+                    auto* r = image.data() + patternRecordOffset (slot);
+                    r[Pattern::level] = (juce::uint8) (n % 128);
+                    r[Pattern::type] = PartType::lead;
+                    r[Pattern::toneOrKit] = 0;
+                    Pattern::storeTempo (r, 1000);
+                    r[Pattern::patternLength] = 0;
+                    r[Pattern::stepsPerBar] = 1;
+                }
+
+                image[patternRecordOffset (1) + Pattern::pan] = (juce::uint8) library;
+
+                if (library == 1)
+                    for (int i = 0; i < 5; ++i)
+                    {
+                        auto* r = image.data() + patternRecordOffset (i + 1);
+                        r[Pattern::type] = (juce::uint8) made[i].type;
+                        r[Pattern::toneOrKit] = (juce::uint8) made[i].toneOrKit;
+                        Pattern::storeTempo (r, made[i].tempo);
+                        r[Pattern::patternLength] = (juce::uint8) made[i].length;
+                        r[Pattern::stepsPerBar] = (juce::uint8) made[i].perBar;
+                    }
+
+                const auto path = dbFile.getFile().getSiblingFile ("Set" + juce::String (library) + ".vsk").getFullPathName();
+                EXPECT_TRUE (opened.store->add (CollectionSighting::fromImage (CollectionSource::library, path, image.data(), 1000 * library, users)).ok());
+
+                if (library == 1)
+                    for (int i = 0; i < 5; ++i)
+                        if (made[i].tag != nullptr)
+                            opened.store->addTags (idOf (image.data() + patternRecordOffset (i + 1)), { made[i].tag });
+            }
+
+            return opened.store->size();
+        }
+
+        static juce::String idOf (const juce::uint8* record)
+        {
+            CollectionBytes bytes;
+            std::copy (record, record + patternSize, bytes.begin());
+            return CollectionFingerprint::id (bytes);
+        }
+
+        /** Lets the collection's threads answer and the page take the answers in. */
+        void settle()
+        {
+            for (int round = 0; round < 6; ++round)
+            {
+                ASSERT_TRUE (session.getCollection().waitUntilIdle (5000));
+                dispatchPendingMessages();
+            }
+        }
+
+        /** The box's text changed, told at once (the box itself tells it by a posted message). */
+        void type (const juce::String& text)
+        {
+            page.filters.searchBox.setText (text, false);
+            page.filters.searchBox.onTextChange();
+        }
+
+        /** Every row of the answer, read page by page as a scroll would. */
+        std::vector<CollectionPattern> rows()
+        {
+            std::vector<CollectionPattern> all;
+
+            for (int row = 0; row < page.results.getTotal(); ++row)
+            {
+                if (page.results.getRow (row) == nullptr)
+                    settle();
+
+                if (const auto* pattern = page.results.getRow (row))
+                    all.push_back (*pattern);
+            }
+
+            return all;
+        }
+
+        void selectRows (const std::vector<int>& rowsToSelect)
+        {
+            juce::SparseSet<int> set;
+
+            for (int r : rowsToSelect)
+                set.addRange ({ r, r + 1 });
+
+            page.list.getListBox().setSelectedRows (set);
+        }
+
+        Bytes record (int slot) const { return { model.image + patternRecordOffset (slot), model.image + patternRecordOffset (slot) + patternSize }; }
+        Bytes image() const { return { model.image, model.image + imageSize }; }
+
+        std::vector<std::string> sentRecords() const
+        {
+            std::vector<std::string> sent;
+
+            for (auto& m : out.messages)
+                if (m.front() == 0xF0)
+                    sent.push_back (RecordingMidiOut::hex (m));
+
+            return sent;
+        }
+
+        juce::TemporaryFile dbFile { ".db" };
+        const int total = fill();
+        RecordingMidiOut out;
+        VirtualClock clock;
+        VeskSession session { [this]
+                              {
+                                  auto options = VeskSession::Options::headless (clock, out);
+                                  options.collectionFile = dbFile.getFile();
+                                  return options;
+                              }() };
+        VeskModel& model = session.getModel();
+        VeskComponent editor { session };
+        CollectionComponent& page = *editor.getCollectionPage();
+    };
+}
+
+TEST_F (CollectionTab, TypeAheadFindsByPrefixesOfNamesAndTags)
+{
+    ASSERT_EQ (page.results.getTotal(), total) << "an empty search lists everything";
+
+    const std::pair<const char*, int> cases[] = {
+        { "wob", 1 }, // a tag's start
+        { "WOBBLE", 1 }, // any case
+        { "dark", 2 },
+        { "set1", 20 }, // the name of the first sighting, "Set1 User 03"
+        { "set1 dark", 2 }, // every word narrows
+        { "obble", 0 }, // a word's middle is no prefix
+    };
+
+    for (const auto& [text, expected] : cases)
+    {
+        SCOPED_TRACE (text);
+        type (text);
+        settle();
+        EXPECT_EQ (page.results.getTotal(), expected);
+        EXPECT_EQ ((int) rows().size(), expected);
+    }
+}
+
+TEST_F (CollectionTab, AnAnswerOvertakenByANewerSearchIsDropped)
+{
+    // A later page of the full list is on its way when the search changes.
+    ASSERT_GT (page.results.getTotal(), CollectionResults::pageSize * 2);
+    EXPECT_EQ (page.results.getRow (CollectionResults::pageSize * 2 + 1), nullptr);
+    std::vector<int> shown; // the total of each answer the list takes in
+    page.results.onChange = [&, showAnswer = page.results.onChange]
+    {
+        shown.push_back (page.results.getTotal());
+        showAnswer();
+    };
+
+    type ("w");
+    type ("wobble");
+    settle();
+
+    EXPECT_EQ (shown, std::vector<int> { 1 }) << "no older answer is ever shown";
+    ASSERT_NE (page.results.getRow (0), nullptr);
+    EXPECT_TRUE (page.results.getRow (0)->tags.contains ("wobble"));
+    EXPECT_EQ (page.results.getRow (CollectionResults::pageSize * 2 + 1), nullptr) << "no row of the older answer";
+    EXPECT_EQ (page.list.getListBox().getModel()->getNumRows(), 1);
+}
+
+TEST_F (CollectionTab, FiltersNarrowTheSearch)
+{
+    auto& f = page.filters;
+    auto choose = [] (juce::ComboBox& box, const juce::String& item)
+    {
+        for (int i = 0; i < box.getNumItems(); ++i)
+            if (box.getItemText (i) == item)
+                return box.setSelectedItemIndex (i, juce::sendNotificationSync);
+
+        FAIL() << "no item " << item;
+    };
+    auto reset = [&]
+    {
+        for (auto* box : { &f.typeBox, &f.lengthBox, &f.stepsBox, &f.tagBox })
+            box->setSelectedItemIndex (0, juce::sendNotificationSync);
+
+        f.tempoRange.setMinAndMaxValues (CollectionFilters::lowestTempo, CollectionFilters::highestTempo, juce::sendNotificationSync);
+        f.favouriteButton.setToggleState (false, juce::sendNotificationSync);
+    };
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> set;
+        std::function<bool (const CollectionPattern&)> matches;
+        int expected;
+    };
+
+    const std::vector<Case> cases = {
+        { "Bass", [&]
+          { choose (f.typeBox, "Bass"); },
+          [] (auto& p)
+          { return p.type == PartType::bass; },
+          2 },
+        { "a Rythm kit", [&]
+          { choose (f.typeBox, "Rythm"); f.soundBox.setSelectedId (f.soundBox.getItemId (3), juce::sendNotificationSync); },
+          [] (auto& p)
+          { return p.type == PartType::rythm && p.toneOrKit == 2; },
+          2 },
+        { "121 to 140 BPM", [&]
+          { f.tempoRange.setMinAndMaxValues (121, 140, juce::sendNotificationSync); },
+          [] (auto& p)
+          { return p.tempo >= 1210 && p.tempo < 1410; },
+          2 },
+        { "4 bars", [&]
+          { choose (f.lengthBox, "4 Bars"); },
+          [] (auto& p)
+          { return p.bars == 4; },
+          1 },
+        { "12 steps per bar", [&]
+          { choose (f.stepsBox, "12 per Bar"); },
+          [] (auto& p)
+          { return p.stepsPerBar == 12; },
+          2 },
+        { "tag dark", [&]
+          { choose (f.tagBox, "dark"); },
+          [] (auto& p)
+          { return p.tags.contains ("dark"); },
+          2 },
+        { "favourites, none yet", [&]
+          { f.favouriteButton.setToggleState (true, juce::sendNotificationSync); },
+          [] (auto& p)
+          { return p.favourite; },
+          0 },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        reset();
+        c.set();
+        settle();
+        const auto found = rows();
+        EXPECT_EQ ((int) found.size(), c.expected);
+        EXPECT_TRUE (std::all_of (found.begin(), found.end(), c.matches));
+    }
+}
+
+TEST_F (CollectionTab, BringingPatternsIntoTheLibraryIsOneStepSentAsTheLibraryPageSendsIt)
+{
+    type ("set1");
+    settle();
+    auto& library = editor.libraryPage->ourList;
+    library.setBounds (0, 0, 446, 400);
+    const auto start = image();
+
+    auto dropOn = [&] (int slot)
+    {
+        // The drag carries what the list gives it; the slot's row takes it.
+        const auto area = library.getListBox().getRowPosition (slot, true) + library.getListBox().getPosition();
+        const juce::DragAndDropTarget::SourceDetails details (page.list.getDragSourceDescription ({}), &page.list.getListBox(), area.getCentre());
+        ASSERT_TRUE (library.isInterestedInDragSource (details));
+        library.itemDropped (details);
+    };
+
+    struct Case
+    {
+        const char* name;
+        std::vector<int> rows;
+        int onto;
+        std::function<void (int slot)> bring;
+    };
+
+    const Case cases[] = {
+        { "drag one onto User 05", { 0 }, 5, dropOn },
+        { "Copy to Slot... User 05", { 0 }, 5, [&] (int slot)
+          { EXPECT_TRUE (page.copyToSlot (slotBlock (slot)).wasOk()); } },
+        { "drag two onto User 19", { 2, 3 }, 19, dropOn },
+        { "Copy two to the Temporary", { 1, 4 }, 0, [&] (int slot)
+          { EXPECT_TRUE (page.copyToSlot (slotBlock (slot)).wasOk()); } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        selectRows (c.rows);
+        const auto chosen = page.list.getSelectedPatterns();
+        ASSERT_EQ (chosen.size(), c.rows.size());
+        const int stepsBefore = session.getHistory().getNumDone();
+        out.clear();
+        c.bring (c.onto);
+        clock.runUntilIdle();
+
+        auto expected = start;
+        std::vector<std::string> expectedSent;
+
+        for (size_t i = 0; i < chosen.size(); ++i)
+            std::copy (chosen[i].bytes.begin(), chosen[i].bytes.end(), expected.begin() + patternRecordOffset (c.onto + (int) i));
+
+        // What the Library page's copies send: the changed records whole, in Send All's order.
+        for (int slot = 1; slot <= numPatternRecords; ++slot)
+            if (const int r = slot % numPatternRecords; r >= c.onto && r < c.onto + (int) chosen.size())
+                expectedSent.push_back (hexOf (r == 0 ? VeskProtocol::patternBulk (Area::temporaryPattern, 0, expected.data() + patternRecordOffset (0))
+                                                      : VeskProtocol::patternBulk (Area::userPattern, r - 1, expected.data() + patternRecordOffset (r))));
+
+        EXPECT_EQ (image(), expected);
+        EXPECT_EQ (session.getHistory().getNumDone(), stepsBefore + 1) << "one step";
+        EXPECT_EQ (sentRecords(), expectedSent);
+
+        ASSERT_TRUE (session.undo().wasOk());
+        clock.runUntilIdle();
+        EXPECT_EQ (image(), start);
+    }
+
+    // Three from User 19 would run past User 20.
+    selectRows ({ 0, 1, 2 });
+    EXPECT_TRUE (page.copyToSlot (slotBlock (19)).getText().contains ("past User 20"));
+    EXPECT_EQ (image(), start);
+}
+
+TEST_F (CollectionTab, AuditionPutsThePatternIntoTheTemporaryPatternAsOneStep)
+{
+    type ("wobble");
+    settle();
+    selectRows ({ 0 });
+    const auto pattern = page.list.getSelectedPattern();
+    ASSERT_TRUE (pattern.has_value());
+    const auto start = image();
+
+    ASSERT_TRUE (page.audition().wasOk());
+    clock.runUntilIdle();
+
+    EXPECT_EQ (record (0), Bytes (pattern->bytes.begin(), pattern->bytes.end()));
+    EXPECT_EQ (session.getShownPattern(), VeskBlock::temporary());
+    EXPECT_EQ (session.getHistory().getNumDone(), 1);
+    EXPECT_TRUE (session.getUndoName().contains (pattern->name)) << session.getUndoName();
+    EXPECT_FALSE (out.messages.empty()) << "the unit hears it at once";
+
+    auto restOf = [] (Bytes bytes)
+    {
+        std::fill (bytes.begin() + patternRecordOffset (0), bytes.begin() + patternRecordOffset (0) + patternSize, 0);
+        return bytes;
+    };
+    EXPECT_EQ (restOf (image()), restOf (start)) << "only the temporary pattern changed";
+
+    ASSERT_TRUE (session.undo().wasOk());
+    EXPECT_EQ (image(), start);
+}
+
+TEST_F (CollectionTab, NewLibraryFromSelectionFillsUserPatternsFromTheFirst)
+{
+    type ("dark");
+    settle();
+    selectRows ({ 0, 1 });
+    const auto chosen = page.list.getSelectedPatterns();
+    ASSERT_EQ (chosen.size(), 2u);
+    model.image[patternRecordOffset (7) + Pattern::level] = 99;
+
+    ASSERT_TRUE (page.newLibraryFromSelection().wasOk());
+    clock.runUntilIdle();
+
+    Bytes expected (imageSize);
+    VeskModel::writeDefaults (expected.data());
+
+    for (int i = 0; i < 2; ++i)
+        std::copy (chosen[(size_t) i].bytes.begin(), chosen[(size_t) i].bytes.end(), expected.begin() + patternRecordOffset (i + 1));
+
+    EXPECT_EQ (image(), expected) << "the rest are the defaults";
+    EXPECT_EQ (model.getFile(), juce::File());
+    EXPECT_TRUE (model.hasChangedSinceSaved());
+
+    // More than a library holds: refused before anything is asked or changed.
+    type ("");
+    settle();
+    page.list.getListBox().selectRangeOfRows (0, 20);
+    EXPECT_TRUE (page.checkNewLibrary().getText().contains ("Nothing was changed"));
+    EXPECT_TRUE (page.newLibraryFromSelection().failed());
+    EXPECT_EQ (image(), expected);
+}
+
+TEST_F (CollectionTab, EditsInPlaceLandInTheDatabase)
+{
+    // A search the pattern stays in while its name and tags change (its file's name).
+    type ("set1");
+    settle();
+    selectRows ({ 0 });
+    const auto id = page.details.getShownId();
+    ASSERT_TRUE (id.isNotEmpty());
+    auto& d = page.details;
+
+    auto enter = [] (juce::TextEditor& box, const juce::String& text)
+    {
+        box.setText (text, true);
+        box.onReturnKey();
+    };
+
+    struct Case
+    {
+        const char* name;
+        std::function<void()> edit;
+        std::function<bool (const CollectionPattern&)> landed;
+    };
+
+    const std::vector<Case> cases = {
+        { "name", [&]
+          { enter (d.nameEditor, "Night Bass"); },
+          [] (auto& p)
+          { return p.name == "Night Bass" && p.hasOwnName; } },
+        { "tags: one renamed, one added", [&]
+          { enter (d.tagsEditor, "wub, acid"); },
+          [] (auto& p)
+          { return p.tags.size() == 2 && p.tags.contains ("wub") && p.tags.contains ("acid"); } },
+        { "favourite", [&]
+          { d.favouriteButton.triggerClick(); },
+          [] (auto& p)
+          { return p.favourite; } },
+        { "rating", [&]
+          { d.ratingBox.setSelectedId (5, juce::sendNotificationSync); },
+          [] (auto& p)
+          { return p.rating == 4; } },
+        { "comment", [&]
+          { enter (d.commentEditor, "from the night set"); },
+          [] (auto& p)
+          { return p.comment == "from the night set"; } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        c.edit();
+        dispatchPendingMessages();
+        settle();
+
+        // Read back through a connection of its own, as another program would.
+        auto opened = CollectionStore::open (dbFile.getFile());
+        ASSERT_NE (opened.store, nullptr);
+        const auto found = opened.store->find (id);
+        ASSERT_TRUE (found.pattern.has_value());
+        EXPECT_TRUE (c.landed (*found.pattern));
+    }
+
+    // The list shows the new name once its rows are read again.
+    type ("night");
+    settle();
+    ASSERT_EQ (page.results.getTotal(), 1);
+    EXPECT_EQ (page.results.getRow (0)->name, "Night Bass");
+}
+
+TEST_F (CollectionTab, APatternDraggedOverTheLibraryTabBringsItsPageToTheFront)
+{
+    selectRows ({ 0 });
+    const juce::DragAndDropTarget::SourceDetails details (page.list.getDragSourceDescription ({}), &page.list.getListBox(), {});
+    auto* tab = dynamic_cast<juce::DragAndDropTarget*> (editor.getTabbedButtonBar().getTabButton (editor.getTabNames().indexOf ("Library")));
+    ASSERT_NE (tab, nullptr);
+    ASSERT_TRUE (tab->isInterestedInDragSource (details));
+    tab->itemDragEnter (details);
+    EXPECT_EQ (editor.getCurrentTabName(), "Library");
+
+    // A drag of something else (a library row) leaves the tabs alone.
+    EXPECT_FALSE (tab->isInterestedInDragSource ({ juce::var (juce::Array<juce::var> { 3 }), &editor.libraryPage->ourList.getListBox(), {} }));
+}
