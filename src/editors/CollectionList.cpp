@@ -1,4 +1,5 @@
 #include "CollectionList.h"
+#include "ListRowFace.h"
 
 namespace
 {
@@ -10,48 +11,12 @@ namespace
     }
 }
 
-/** A row's face, named after its place in the answer; the list box's row
-    underneath takes the mouse. */
-class CollectionList::Row : public juce::Component
-{
-public:
-    explicit Row (CollectionList& listToShow) : list (listToShow)
-    {
-        setInterceptsMouseClicks (false, false);
-        setOpaque (true);
-    }
-
-    void show (int rowToShow, bool isSelected)
-    {
-        if (row != rowToShow)
-            setName ("Row " + juce::String (rowToShow + 1));
-
-        row = rowToShow;
-        selected = isSelected;
-        repaint();
-    }
-
-    void paint (juce::Graphics& g) override
-    {
-        paintRow (g, list.results.getRow (row), getWidth(), getHeight(), selected);
-    }
-
-private:
-    CollectionList& list;
-    int row = -1;
-    bool selected = false;
-};
-
 //==============================================================================
 CollectionList::CollectionList (CollectionResults& resultsToShow)
     : juce::Component ("collectionList"),
       results (resultsToShow)
 {
-    listBox.setModel (this);
-    listBox.setRowHeight (LibraryRows::rowHeight);
-    listBox.setMultipleSelectionEnabled (true);
-    listBox.setColour (juce::ListBox::backgroundColourId, LibraryRows::background);
-    listBox.setOutlineThickness (0);
+    ListRowFace::setUpList (listBox, this, LibraryRows::rowHeight, LibraryRows::background);
     addAndMakeVisible (listBox);
 }
 
@@ -125,15 +90,9 @@ juce::Component* CollectionList::refreshComponentForRow (int row, bool isRowSele
         return nullptr;
     }
 
-    auto* face = dynamic_cast<Row*> (existing);
-
-    if (face == nullptr)
-    {
-        delete existing;
-        face = new Row (*this);
-    }
-
-    face->show (row, isRowSelected);
+    auto* face = ListRowFace::reuse (existing);
+    face->show ("Row " + juce::String (row + 1), isRowSelected, [this, row] (juce::Graphics& g, int width, int height, bool selected)
+                { paintRow (g, results.getRow (row), width, height, selected); });
     return face;
 }
 

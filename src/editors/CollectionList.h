@@ -70,8 +70,6 @@ public:
     static void paintHeader (juce::Graphics& g, int width, int height);
 
 private:
-    class Row;
-
     CollectionResults& results;
     juce::ListBox listBox;
 

@@ -1,49 +1,12 @@
 #include "LibraryList.h"
-
-/** A row's face: named after its slot, painted from the record; the list's
-    row underneath takes the mouse. */
-class LibraryList::Row : public juce::Component
-{
-public:
-    explicit Row (LibraryList& listToShow) : list (listToShow)
-    {
-        setInterceptsMouseClicks (false, false);
-        setOpaque (true);
-    }
-
-    void show (VeskBlock slotToShow, bool isSelected)
-    {
-        if (slot != slotToShow)
-            setName (slotToShow.name());
-
-        slot = slotToShow;
-        selected = isSelected;
-        repaint();
-    }
-
-    void paint (juce::Graphics& g) override
-    {
-        if (list.image != nullptr && slot.has_value())
-            LibraryRows::paintRow (g, list.image + slot->imageOffset(), *slot, getWidth(), getHeight(),
-                                   list.rowState (*slot, selected));
-    }
-
-private:
-    LibraryList& list;
-    std::optional<VeskBlock> slot;
-    bool selected = false;
-};
+#include "ListRowFace.h"
 
 //==============================================================================
 LibraryList::LibraryList (const juce::String& listName, bool isReadOnly)
     : juce::Component (listName),
       readOnly (isReadOnly)
 {
-    listBox.setModel (this);
-    listBox.setRowHeight (LibraryRows::rowHeight);
-    listBox.setMultipleSelectionEnabled (true);
-    listBox.setColour (juce::ListBox::backgroundColourId, LibraryRows::background);
-    listBox.setOutlineThickness (0);
+    ListRowFace::setUpList (listBox, this, LibraryRows::rowHeight, LibraryRows::background);
     addAndMakeVisible (listBox);
 }
 
@@ -126,15 +89,11 @@ juce::Component* LibraryList::refreshComponentForRow (int row, bool isRowSelecte
         return nullptr;
     }
 
-    auto* face = dynamic_cast<Row*> (existing);
-
-    if (face == nullptr)
-    {
-        delete existing;
-        face = new Row (*this);
-    }
-
-    face->show (*slot, isRowSelected);
+    auto* face = ListRowFace::reuse (existing);
+    face->show (slot->name(), isRowSelected, [this, slot = *slot] (juce::Graphics& g, int width, int height, bool selected)
+                {
+                    if (image != nullptr)
+                        LibraryRows::paintRow (g, image + slot.imageOffset(), slot, width, height, rowState (slot, selected)); });
     return face;
 }
 

@@ -87,8 +87,6 @@ public:
     static LibraryList* sourceOf (const SourceDetails& details);
 
 private:
-    class Row;
-
     std::optional<VeskBlock> slotAt (juce::Point<int> positionInList) const;
     void setDropTarget (std::optional<VeskBlock> slot, bool swap);
 
