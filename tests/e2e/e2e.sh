@@ -420,6 +420,20 @@ edit_grid()
 fields() { "$vesk" show "$1" --json | jq -r 'paths(scalars) as $p | select($p[-1] == "raw") | "\($p[:-1] | map(tostring) | join(".")) \(getpath($p))"' | sort; }
 changes() { comm -13 <(fields "$1") <(fields "$2"); }
 
+# slot_fields FILE N: the fields of user pattern index N (0-19), without their prefix.
+slot_fields() { fields "$1" | grep "^userPatterns\.$2\." | sed "s/^userPatterns\.$2\.//"; }
+
+# saved_slot_is SAVED N FROM M OPENED: SAVED's user pattern index N holds FROM's
+# index M, and nothing else in SAVED differs from OPENED; fails with what does.
+saved_slot_is()
+{
+    local saved=$1 n=$2 from=$3 m=$4 opened=$5 others
+    same_slot() { [ "$(slot_fields "$saved" "$n")" = "$(slot_fields "$from" "$m")" ]; }
+    wait_for 10 same_slot || fail "$saved's User $(printf %02d $((n + 1))) is not $from's User $(printf %02d $((m + 1))): $(changes "$opened" "$saved" | head)"
+    others=$(changes "$opened" "$saved" | grep -v "^userPatterns\.$n\.")
+    [ -z "$others" ] || fail "besides User $(printf %02d $((n + 1))), the library changed in: $others"
+}
+
 # save_and_check KNOB_FIELD EXPECTED_LINE...: saves the library and checks that
 # it differs from the defaults in exactly the expected fields, and in the knob's
 # field, turned from its default towards three o'clock (about 103 of 127).
@@ -1212,11 +1226,7 @@ case "$case_name" in
         no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
 
         # User 07 is User 03 now; every other field is as opened.
-        saved_user07() { [ "$(fields Song.vsk | grep '^userPatterns\.6\.' | sed 's/^userPatterns\.6\.//')" \
-                            = "$(fields Opened.vsk | grep '^userPatterns\.2\.' | sed 's/^userPatterns\.2\.//')" ]; }
-        wait_for 10 saved_user07 || fail "Song.vsk's User 07 is not Opened.vsk's User 03: $(changes Opened.vsk Song.vsk | head)"
-        others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.6\.')
-        [ -z "$others" ] || fail "besides User 07, the library changed in: $others"
+        saved_slot_is Song.vsk 6 Opened.vsk 2 Opened.vsk
         quit_cleanly
         ;;
 
@@ -1330,11 +1340,7 @@ case "$case_name" in
         press "$main" ctrl+s
         no_window "$app_pid" '^Save$' || fail "Ctrl+S asked for a file, though the library came from one"
 
-        saved_user05() { [ "$(fields Song.vsk | grep '^userPatterns\.4\.' | sed 's/^userPatterns\.4\.//')" \
-                            = "$(fields Zeros.vsk | grep '^userPatterns\.2\.' | sed 's/^userPatterns\.2\.//')" ]; }
-        wait_for 10 saved_user05 || fail "Song.vsk's User 05 is not the tagged pattern: $(changes Opened.vsk Song.vsk | head)"
-        others=$(changes Opened.vsk Song.vsk | grep -v '^userPatterns\.4\.')
-        [ -z "$others" ] || fail "besides User 05, the library changed in: $others"
+        saved_slot_is Song.vsk 4 Zeros.vsk 2 Opened.vsk
         quit_cleanly
         ;;
 
