@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CollectionStore.h"
+#include "CollectionTypes.h"
 #include "SqliteError.h"
 
 /** How SQLite's failures read as the collection's problems. */

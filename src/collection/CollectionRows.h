@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CollectionStore.h"
+#include "CollectionTypes.h"
 #include "SqliteDatabase.h"
 
 /**
