@@ -126,7 +126,7 @@ juce::File CollectionStore::defaultFile()
 }
 
 CollectionStore::CollectionStore (const juce::File& fileToUse, std::unique_ptr<SqliteDatabase> database)
-    : file (fileToUse), db (std::move (database))
+    : file (fileToUse), db (std::move (database)), reader (*db, file)
 {
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CollectionReader.h"
 #include "CollectionTypes.h"
 
 #include <memory>
@@ -57,17 +58,20 @@ public:
     /** Records the sightings, adding each pattern not yet held, in one transaction. */
     CollectionAddReport add (const std::vector<CollectionSighting>& sightings);
 
-    CollectionPage search (const CollectionQuery& query);
+    CollectionPage search (const CollectionQuery& query) { return reader.search (query); }
 
     /** A full ID or a unique prefix of at least minimumPrefix hex digits, any case. */
-    CollectionLookup find (const juce::String& idOrPrefix);
+    CollectionLookup find (const juce::String& idOrPrefix) { return reader.find (idOrPrefix); }
 
     /** Where a pattern was seen, oldest first; empty for an unknown full ID. */
-    std::vector<CollectionSighting> sightings (const juce::String& id);
+    std::vector<CollectionSighting> sightings (const juce::String& id) { return reader.sightings (id); }
 
     /** What one slot of one source held over time, oldest first (sourcePath
         empty with getAll for the unit's own slots). */
-    std::vector<CollectionSighting> slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot);
+    std::vector<CollectionSighting> slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot)
+    {
+        return reader.slotHistory (source, sourcePath, slot);
+    }
 
     /** The user's own data. An empty name goes back to the name of the first sighting. */
     CollectionEdit setName (const juce::String& id, const juce::String& name);
@@ -78,11 +82,11 @@ public:
     CollectionEdit setComment (const juce::String& id, const juce::String& comment);
 
     /** Every tag in use, sorted, for the page's tag filter. */
-    juce::StringArray allTags();
+    juce::StringArray allTags() { return reader.allTags(); }
 
     /** The patterns that play closest to id's: onset masks compared over all
         rotations, then same tone or kit, then nearest tempo. */
-    std::vector<CollectionSimilar> similar (const juce::String& id, int limit = 20);
+    std::vector<CollectionSimilar> similar (const juce::String& id, int limit = 20) { return reader.similar (id, limit); }
 
     /** PRAGMA integrity_check, foreign keys and the schema's version and tables. */
     CollectionCheck check();
@@ -92,7 +96,7 @@ public:
 
     /** The plans SQLite chooses for the query's statements (EXPLAIN QUERY PLAN's
         detail lines), for tests and benchmarks that see no scan of patterns. */
-    juce::StringArray queryPlan (const CollectionQuery& query);
+    juce::StringArray queryPlan (const CollectionQuery& query) { return reader.queryPlan (query); }
 
 private:
     CollectionStore (const juce::File& file, std::unique_ptr<SqliteDatabase> database);
@@ -100,6 +104,7 @@ private:
 
     juce::File file;
     std::unique_ptr<SqliteDatabase> db;
+    CollectionReader reader;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CollectionStore)
 };

@@ -1,4 +1,4 @@
-#include "CollectionStore.h"
+#include "CollectionReader.h"
 
 #include "CollectionFingerprint.h"
 #include "CollectionProblems.h"
@@ -142,24 +142,29 @@ static bool walksInOrder (const CollectionQuery& query, int matches)
     return matches > 1500 && query.offset < 1000 && query.limit <= 1000;
 }
 
-CollectionPage CollectionStore::search (const CollectionQuery& query)
+CollectionReader::CollectionReader (SqliteDatabase& database, const juce::File& fileToUse)
+    : db (database), file (fileToUse)
 {
-    const SqliteDatabase::ResetOnExit reset { *db };
+}
+
+CollectionPage CollectionReader::search (const CollectionQuery& query)
+{
+    const SqliteDatabase::ResetOnExit reset { db };
     CollectionPage page;
 
     try
     {
-        page.total = countMatches (*db, query);
+        page.total = countMatches (db, query);
         const SearchSql sql (query, walksInOrder (query, page.total));
 
-        SqliteStatement rows (db->get(), sql.pageSql().toRawUTF8());
+        SqliteStatement rows (db.get(), sql.pageSql().toRawUTF8());
         const auto next = sql.bind (rows);
         rows.bind (next, juce::jlimit (0, 100000, query.limit)).bind (next + 1, juce::jmax (0, query.offset));
 
         while (rows.next())
         {
             auto pattern = CollectionRows::read (rows);
-            CollectionRows::readTags (*db, rows.getInt64 (0), pattern);
+            CollectionRows::readTags (db, rows.getInt64 (0), pattern);
             page.patterns.push_back (std::move (pattern));
         }
     }
@@ -172,15 +177,15 @@ CollectionPage CollectionStore::search (const CollectionQuery& query)
     return page;
 }
 
-juce::StringArray CollectionStore::queryPlan (const CollectionQuery& query)
+juce::StringArray CollectionReader::queryPlan (const CollectionQuery& query)
 {
-    const SqliteDatabase::ResetOnExit reset { *db };
+    const SqliteDatabase::ResetOnExit reset { db };
     juce::StringArray plan;
-    const SearchSql sql (query, walksInOrder (query, countMatches (*db, query)));
+    const SearchSql sql (query, walksInOrder (query, countMatches (db, query)));
 
     for (const auto& text : { sql.countSql(), sql.pageSql() })
     {
-        SqliteStatement explain (db->get(), ("EXPLAIN QUERY PLAN " + text).toRawUTF8());
+        SqliteStatement explain (db.get(), ("EXPLAIN QUERY PLAN " + text).toRawUTF8());
         const auto next = sql.bind (explain);
 
         if (text.contains ("LIMIT"))
@@ -193,9 +198,9 @@ juce::StringArray CollectionStore::queryPlan (const CollectionQuery& query)
     return plan;
 }
 
-CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
+CollectionLookup CollectionReader::find (const juce::String& idOrPrefix)
 {
-    const SqliteDatabase::ResetOnExit reset { *db };
+    const SqliteDatabase::ResetOnExit reset { db };
     CollectionLookup lookup;
     const auto text = idOrPrefix.trim();
 
@@ -207,7 +212,7 @@ CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
 
     try
     {
-        const auto rows = CollectionRows::rowsWithPrefix (*db, text, 10);
+        const auto rows = CollectionRows::rowsWithPrefix (db, text, 10);
 
         if (rows.empty())
         {
@@ -217,7 +222,7 @@ CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
 
         for (auto row : rows)
         {
-            auto pattern = CollectionRows::byRow (*db, row);
+            auto pattern = CollectionRows::byRow (db, row);
 
             if (! pattern.has_value())
                 continue;
@@ -239,19 +244,19 @@ CollectionLookup CollectionStore::find (const juce::String& idOrPrefix)
     return lookup;
 }
 
-std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id, int limit)
+std::vector<CollectionSimilar> CollectionReader::similar (const juce::String& id, int limit)
 {
-    const SqliteDatabase::ResetOnExit reset { *db };
+    const SqliteDatabase::ResetOnExit reset { db };
     std::vector<CollectionSimilar> found;
 
     try
     {
-        const auto row = CollectionRows::resolve (*db, id);
+        const auto row = CollectionRows::resolve (db, id);
 
         if (! row.has_value() || limit <= 0)
             return found;
 
-        auto& target = db->cached ("SELECT onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id = ?");
+        auto& target = db.cached ("SELECT onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id = ?");
         target.bind (1, *row);
 
         if (! target.next())
@@ -276,7 +281,7 @@ std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id,
         };
 
         std::vector<Candidate> candidates;
-        SqliteStatement all (db->get(), "SELECT id, onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id <> ?");
+        SqliteStatement all (db.get(), "SELECT id, onsets, bars * steps_per_bar, type, tone, tempo, play FROM patterns WHERE id <> ?");
         all.bind (1, *row);
 
         while (all.next())
@@ -304,7 +309,7 @@ std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id,
 
         for (const auto& c : candidates)
         {
-            auto pattern = CollectionRows::byRow (*db, c.row);
+            auto pattern = CollectionRows::byRow (db, c.row);
 
             if (! pattern.has_value())
                 continue;
@@ -323,4 +328,88 @@ std::vector<CollectionSimilar> CollectionStore::similar (const juce::String& id,
     }
 
     return found;
+}
+
+static std::vector<CollectionSighting> readSightings (SqliteStatement& rows)
+{
+    std::vector<CollectionSighting> sightings;
+
+    while (rows.next())
+    {
+        CollectionSighting sighting;
+        sighting.source = (CollectionSource) rows.getInt (0);
+        sighting.sourcePath = rows.getText (1);
+        sighting.slot = VeskBlock::fromRecord (rows.getInt (2)).value_or (VeskBlock::temporary());
+        sighting.timeMs = rows.getInt64 (3);
+        sighting.lastTimeMs = rows.getInt64 (4);
+
+        size_t size = 0;
+        const auto* bytes = rows.getBlob (5, size);
+        std::memcpy (sighting.bytes.data(), bytes, juce::jmin (size, sighting.bytes.size()));
+
+        const auto* hash = rows.getBlob (6, size);
+        sighting.patternId = juce::String::toHexString (hash, (int) size, 0);
+        sightings.push_back (std::move (sighting));
+    }
+
+    return sightings;
+}
+
+std::vector<CollectionSighting> CollectionReader::sightings (const juce::String& id)
+{
+    const SqliteDatabase::ResetOnExit reset { db };
+    try
+    {
+        const auto row = CollectionRows::resolve (db, id);
+
+        if (! row.has_value())
+            return {};
+
+        auto& rows = db.cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sightings s "
+                                "JOIN sources src ON src.id = s.source JOIN patterns p ON p.id = s.pattern "
+                                "WHERE s.pattern = ? ORDER BY s.first_time, s.id");
+        rows.bind (1, *row);
+        return readSightings (rows);
+    }
+    catch (const SqliteError&)
+    {
+        return {};
+    }
+}
+
+std::vector<CollectionSighting> CollectionReader::slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot)
+{
+    const SqliteDatabase::ResetOnExit reset { db };
+    try
+    {
+        auto& rows = db.cached ("SELECT src.kind, src.path, s.slot, s.first_time, s.last_time, p.bytes, p.hash FROM sources src "
+                                "JOIN sightings s ON s.source = src.id JOIN patterns p ON p.id = s.pattern "
+                                "WHERE src.kind = ? AND src.path = ? AND s.slot = ? ORDER BY s.first_time, s.id");
+        rows.bind (1, (int) source).bind (2, sourcePath).bind (3, slot.index());
+        return readSightings (rows);
+    }
+    catch (const SqliteError&)
+    {
+        return {};
+    }
+}
+
+juce::StringArray CollectionReader::allTags()
+{
+    const SqliteDatabase::ResetOnExit reset { db };
+    juce::StringArray tags;
+
+    try
+    {
+        auto& rows = db.cached ("SELECT DISTINCT tag FROM tags ORDER BY tag");
+
+        while (rows.next())
+            tags.add (rows.getText (0));
+    }
+    catch (const SqliteError&)
+    {
+        tags.clear();
+    }
+
+    return tags;
 }
