@@ -126,7 +126,7 @@ juce::File CollectionStore::defaultFile()
 }
 
 CollectionStore::CollectionStore (const juce::File& fileToUse, std::unique_ptr<SqliteDatabase> database)
-    : file (fileToUse), db (std::move (database)), reader (*db, file)
+    : file (fileToUse), db (std::move (database)), reader (*db, file), userData (*db, file)
 {
 }
 
@@ -401,6 +401,48 @@ void CollectionStore::refreshStatistics()
     {
         // Only a plan's speed depends on it.
     }
+}
+
+CollectionCheck CollectionStore::check()
+{
+    const SqliteDatabase::ResetOnExit reset { *db };
+    CollectionCheck result;
+
+    try
+    {
+        result.schemaVersion = CollectionSchema::version (*db);
+
+        SqliteStatement integrity (db->get(), "PRAGMA integrity_check (20)");
+        while (integrity.next())
+            if (integrity.getText (0) != "ok")
+                result.problems.add (integrity.getText (0));
+
+        SqliteStatement keys (db->get(), "PRAGMA foreign_key_check");
+        while (keys.next())
+            result.problems.add ("row " + juce::String (keys.getInt64 (1)) + " of " + keys.getText (0) + " refers to a missing "
+                                 + keys.getText (2));
+
+        if (CollectionSchema::inspect (*db) != CollectionSchema::Found::ours)
+            result.problems.add ("not a VeskEdit collection");
+        else if (result.schemaVersion != CollectionSchema::current)
+            result.problems.add ("schema version " + juce::String (result.schemaVersion) + ", not " + juce::String (CollectionSchema::current));
+        else
+            for (const auto& part : CollectionSchema::missingParts (*db))
+                result.problems.add ("missing " + part);
+
+        if (result.problems.isEmpty())
+        {
+            result.patterns = (int) db->queryInt ("SELECT count(*) FROM patterns");
+            result.sightings = (int) db->queryInt ("SELECT count(*) FROM sightings");
+        }
+    }
+    catch (const SqliteError& error)
+    {
+        result.problems.add (error.message);
+    }
+
+    result.ok = result.problems.isEmpty();
+    return result;
 }
 
 int CollectionStore::size()

@@ -2,6 +2,7 @@
 
 #include "CollectionReader.h"
 #include "CollectionTypes.h"
+#include "CollectionUserData.h"
 
 #include <memory>
 
@@ -74,12 +75,12 @@ public:
     }
 
     /** The user's own data. An empty name goes back to the name of the first sighting. */
-    CollectionEdit setName (const juce::String& id, const juce::String& name);
-    CollectionEdit addTags (const juce::String& id, const juce::StringArray& tags);
-    CollectionEdit removeTags (const juce::String& id, const juce::StringArray& tags);
-    CollectionEdit setFavourite (const juce::String& id, bool favourite);
-    CollectionEdit setRating (const juce::String& id, int rating);
-    CollectionEdit setComment (const juce::String& id, const juce::String& comment);
+    CollectionEdit setName (const juce::String& id, const juce::String& name) { return userData.setName (id, name); }
+    CollectionEdit addTags (const juce::String& id, const juce::StringArray& tags) { return userData.addTags (id, tags); }
+    CollectionEdit removeTags (const juce::String& id, const juce::StringArray& tags) { return userData.removeTags (id, tags); }
+    CollectionEdit setFavourite (const juce::String& id, bool favourite) { return userData.setFavourite (id, favourite); }
+    CollectionEdit setRating (const juce::String& id, int rating) { return userData.setRating (id, rating); }
+    CollectionEdit setComment (const juce::String& id, const juce::String& comment) { return userData.setComment (id, comment); }
 
     /** Every tag in use, sorted, for the page's tag filter. */
     juce::StringArray allTags() { return reader.allTags(); }
@@ -105,6 +106,7 @@ private:
     juce::File file;
     std::unique_ptr<SqliteDatabase> db;
     CollectionReader reader;
+    CollectionUserData userData;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CollectionStore)
 };
