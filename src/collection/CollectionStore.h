@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CollectionReader.h"
+#include "CollectionSightingWriter.h"
 #include "CollectionTypes.h"
 #include "CollectionUserData.h"
 
@@ -15,6 +16,11 @@ class SqliteDatabase;
     back whole. A busy timeout and WAL let another copy of the program (or
     vesk) read and write the same file at once. Not thread-safe: one object per
     thread (Collection keeps one for writing and one for reading).
+
+    The store opens the file, brings its schema up to date and checks it; the
+    work is done by its parts, on its connection, and forwarded here:
+    CollectionSightingWriter adds, CollectionReader reads, CollectionUserData
+    changes the user's own data.
 */
 class CollectionStore
 {
@@ -57,7 +63,7 @@ public:
     const juce::File& getFile() const noexcept { return file; }
 
     /** Records the sightings, adding each pattern not yet held, in one transaction. */
-    CollectionAddReport add (const std::vector<CollectionSighting>& sightings);
+    CollectionAddReport add (const std::vector<CollectionSighting>& sightings) { return writer.add (sightings); }
 
     CollectionPage search (const CollectionQuery& query) { return reader.search (query); }
 
@@ -101,10 +107,10 @@ public:
 
 private:
     CollectionStore (const juce::File& file, std::unique_ptr<SqliteDatabase> database);
-    void refreshStatistics();
 
     juce::File file;
     std::unique_ptr<SqliteDatabase> db;
+    CollectionSightingWriter writer; // the parts work on *db: made after it, gone before it
     CollectionReader reader;
     CollectionUserData userData;
 
