@@ -23,6 +23,29 @@ function (vesk_layer_root var layer)
     set (${var} "${root}" PARENT_SCOPE)
 endfunction()
 
+# vesk_build_in_batches (TARGET): compiles TARGET's sources a batch at a time,
+# one file including several, when VESK_UNITY_BUILD is on (the default), and
+# with JUCE's headers precompiled when VESK_PRECOMPILED_HEADERS is. A build
+# from clean otherwise spends most of its time reading JUCE's headers again
+# for every file. A file that must stay on its own (one that sees X11's
+# headers, whose macros clash with everything, or that sets up JUCE's headers
+# itself) says so with SKIP_UNITY_BUILD_INCLUSION and SKIP_PRECOMPILE_HEADERS.
+# Names in anonymous namespaces share a batch, so they are unique in their
+# layer or test program.
+function (vesk_build_in_batches target)
+    if (VESK_UNITY_BUILD)
+        set_target_properties (${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${VESK_UNITY_BATCH})
+        # A fixture in an anonymous namespace is "in a header" once its file is included.
+        if (CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+            target_compile_options (${target} PRIVATE -Wno-subobject-linkage)
+        endif()
+    endif()
+
+    if (VESK_PRECOMPILED_HEADERS)
+        target_precompile_headers (${target} REUSE_FROM vesk_juce_headers)
+    endif()
+endfunction()
+
 # vesk_add_layer (LAYER FOLDERS folder... LINKS target... [PRIVATE_LINKS target...]
 #                 [SOURCES file...]): the static library vesk_LAYER. A layer
 # without sources yet is an interface library: its root and what it links.
@@ -33,6 +56,7 @@ function (vesk_add_layer layer)
 
     if (LAYER_SOURCES)
         add_library (${target} STATIC ${LAYER_SOURCES})
+        vesk_build_in_batches (${target})
         target_include_directories (${target} PUBLIC "${root}")
         target_link_libraries (${target}
             PUBLIC

@@ -4,17 +4,35 @@
 # from the committed seed corpus.
 # A crash or a broken invariant fails the run; the input that caused it is kept
 # in build-fuzz/crashes/. FUZZ_SECONDS sets the time per target (default 30).
+#
+# Usage: fuzz.sh [build|run]: both by default; "build" only builds the
+# targets, "run" only runs those built (scripts/test builds them before the
+# tests and runs them beside the end-to-end cases, which mostly wait).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-30}
 targets=(fuzz_library_file fuzz_sysex fuzz_syx_file fuzz_bounded_xml fuzz_midi_file)
+what=${1:-all}
 
-if [ ! -f build-fuzz/build.ninja ]; then
-    cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+case $what in
+    all | build | run) ;;
+    *) echo "usage: $0 [build|run]" >&2; exit 2 ;;
+esac
+
+if [ "$what" != run ]; then
+    if [ ! -f build-fuzz/build.ninja ]; then
+        cmake -S tests/fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+    fi
+
+    cmake --build build-fuzz --parallel "$(nproc 2>/dev/null || echo 2)"
 fi
 
-cmake --build build-fuzz --parallel "$(nproc 2>/dev/null || echo 2)"
+[ "$what" = build ] && exit 0
+
+for target in "${targets[@]}"; do
+    [ -x build-fuzz/"$target" ] || { echo "build-fuzz/$target is not built: run $0 build first" >&2; exit 2; }
+done
 
 mkdir -p build-fuzz/crashes
 jobs=$(nproc 2>/dev/null || echo 2)

@@ -2,7 +2,7 @@
 
 namespace
 {
-    enum MenuItems
+    enum CollectionMenuItems
     {
         auditionItem = 1,
         similarItem,

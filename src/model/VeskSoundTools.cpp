@@ -3,7 +3,6 @@
 #include "VeskRandom.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -57,14 +56,7 @@ namespace
 
     bool isChosen (Kind kind) { return kind == Kind::choice || kind == Kind::onOff || kind == Kind::vintage; }
 
-    VeskToolResult start (const std::uint8_t* record)
-    {
-        VeskToolResult result;
-        std::memcpy (result.record.data(), record, result.record.size());
-        return result;
-    }
-
-    VeskToolResult finish (const std::uint8_t* before, VeskToolResult result)
+    VeskToolResult countChangedFields (const std::uint8_t* before, VeskToolResult result)
     {
         for (size_t i = 0; i < result.record.size(); ++i)
             result.changed += result.record[i] != before[i] ? 1 : 0;
@@ -98,7 +90,7 @@ int VeskSoundTools::panelOf (int offset, int partType)
 
 VeskToolResult VeskSoundTools::randomize (const std::uint8_t* record, std::uint64_t seed, int lockedPanels)
 {
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     VeskRandom random (seed);
     const int type = record[Pattern::type];
 
@@ -112,12 +104,12 @@ VeskToolResult VeskSoundTools::randomize (const std::uint8_t* record, std::uint6
             result.record[(size_t) field.offset] = (std::uint8_t) value;
     }
 
-    return finish (record, result);
+    return countChangedFields (record, result);
 }
 
 VeskToolResult VeskSoundTools::mutate (const std::uint8_t* record, int percent, std::uint64_t seed, int lockedPanels)
 {
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
 
     if (percent < 0 || percent > 100)
     {
@@ -150,12 +142,12 @@ VeskToolResult VeskSoundTools::mutate (const std::uint8_t* record, int percent, 
         byte = (std::uint8_t) (moved != old ? moved : std::clamp (old - direction * by, range.first, range.second));
     }
 
-    return finish (record, result);
+    return countChangedFields (record, result);
 }
 
 VeskToolResult VeskSoundTools::blend (const std::uint8_t* a, const std::uint8_t* b, int percent)
 {
-    auto result = start (a);
+    auto result = VeskToolResult::of (a);
 
     if (a[Pattern::type] != b[Pattern::type])
         result.refusal = Refusal::differentTypes;
@@ -193,5 +185,5 @@ VeskToolResult VeskSoundTools::blend (const std::uint8_t* a, const std::uint8_t*
         choose (Pattern::stepType + step);
     }
 
-    return finish (a, result);
+    return countChangedFields (a, result);
 }

@@ -2,7 +2,6 @@
 #include "VeskRandom.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace
 {
@@ -11,16 +10,9 @@ namespace
 
     constexpr int lanes[] = { Pattern::stepNote, Pattern::stepLevel, Pattern::stepGate, Pattern::stepType };
 
-    VeskToolResult start (const std::uint8_t* record)
-    {
-        VeskToolResult result;
-        std::memcpy (result.record.data(), record, result.record.size());
-        return result;
-    }
-
     VeskToolResult refuse (const std::uint8_t* record, VeskToolResult::Refusal why)
     {
-        auto result = start (record);
+        auto result = VeskToolResult::of (record);
         result.refusal = why;
         return result;
     }
@@ -45,7 +37,7 @@ namespace
     template <typename SourceOf>
     VeskToolResult moveSteps (const std::uint8_t* record, SourceOf sourceOf)
     {
-        auto result = start (record);
+        auto result = VeskToolResult::of (record);
         const int played = Pattern::playedSteps (record);
 
         for (int step = 0; step < played; ++step)
@@ -105,7 +97,7 @@ VeskToolResult VeskStepTools::reverse (const std::uint8_t* record)
 
 VeskToolResult VeskStepTools::transpose (const std::uint8_t* record, int semitones)
 {
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     const int played = Pattern::playedSteps (record);
 
     for (int step = 0; step < played; ++step)
@@ -126,7 +118,7 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
     if (record[Pattern::patternLength] != 0)
         return refuse (record, VeskToolResult::Refusal::alreadyTwoBars);
 
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     const int bar = record[Pattern::stepsPerBar] != 0 ? 16 : 12;
     result.record[Pattern::patternLength] = 1;
 
@@ -139,7 +131,7 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
 
 VeskToolResult VeskStepTools::clear (const std::uint8_t* record)
 {
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
 
     for (int step = 0; step < Pattern::playedSteps (record); ++step)
         at (result.record, Pattern::stepType, step) = StepType::rest;
@@ -152,7 +144,7 @@ VeskToolResult VeskStepTools::humanize (const std::uint8_t* record, int amount, 
     if (amount < 0 || amount > 127)
         return refuse (record, VeskToolResult::Refusal::percentOutOfRange);
 
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     VeskRandom random (seed);
 
     for (int step = 0; step < Pattern::playedSteps (record); ++step)
@@ -189,7 +181,7 @@ VeskToolResult VeskStepTools::randomize (const std::uint8_t* record, const Rando
     if (notes.empty())
         return refuse (record, Refusal::noteOutOfRange);
 
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     VeskRandom random (seed);
 
     for (int step = 0; step < Pattern::playedSteps (record); ++step)
@@ -225,7 +217,7 @@ VeskToolResult VeskStepTools::mutate (const std::uint8_t* record, int percent, s
     if (percent < 0 || percent > 100)
         return refuse (record, VeskToolResult::Refusal::percentOutOfRange);
 
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
     VeskRandom random (seed);
     const int played = Pattern::playedSteps (record);
     const int count = percent == 0 ? 0 : std::max (1, (percent * played + 50) / 100);
@@ -327,7 +319,7 @@ VeskToolResult VeskStepTools::euclid (const std::uint8_t* record, int hits, int 
 
     const auto cycle = euclideanCycle (hits, steps);
     const int shift = (int) (((long long) rotation % steps + steps) % steps);
-    auto result = start (record);
+    auto result = VeskToolResult::of (record);
 
     for (int step = 0; step < played; ++step)
     {

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 /**
     What a pattern tool gives back: the whole new record (the old one where
@@ -36,4 +37,12 @@ struct VeskToolResult
     int changed = 0;
 
     bool refused() const noexcept { return refusal != Refusal::none; }
+
+    /** A result that so far leaves the record as it was. */
+    static VeskToolResult of (const std::uint8_t* record)
+    {
+        VeskToolResult result;
+        std::memcpy (result.record.data(), record, result.record.size());
+        return result;
+    }
 };

@@ -12,8 +12,6 @@
 
 namespace
 {
-    const auto ctrl = juce::ModifierKeys::commandModifier;
-
     struct ContentCompTest : ::testing::Test
     {
         ContentCompTest()

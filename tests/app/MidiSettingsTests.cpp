@@ -23,7 +23,7 @@ namespace
         "</DEVICESETUP>\n";
 
     /** The same, with elements nested depth deep in all, padded with spaces to size bytes. */
-    std::string nestedSettings (int depth, size_t size = 0)
+    std::string nestedMidiSettings (int depth, size_t size = 0)
     {
         const std::string settings = unitUnpluggedSettings;
         const auto open = settings.substr (0, settings.find ("</DEVICESETUP>")) + juce::String::repeatedString ("<KEEP>", depth - 1).toStdString();
@@ -157,11 +157,11 @@ TEST (MidiSettingsFile, KeepsChoicesOfPortsThatAreNotPresent)
 TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
 {
     const std::tuple<const char*, std::string, bool> files[] = {
-        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
-        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
-        { "a byte over 64 KiB", nestedSettings (1, BoundedXml::maxFileSize + 1), false },
+        { "200,000 nested elements, which crashed every start", nestedMidiSettings (200'000), false },
+        { "nested a level too deep", nestedMidiSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedMidiSettings (1, BoundedXml::maxFileSize + 1), false },
         { "a link to a file that never ends", "", false },
-        { "just inside both bounds, with a byte-order mark as some editors write", "\xEF\xBB\xBF" + nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3), true },
+        { "just inside both bounds, with a byte-order mark as some editors write", "\xEF\xBB\xBF" + nestedMidiSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3), true },
     };
 
     for (const auto& [name, content, read] : files)

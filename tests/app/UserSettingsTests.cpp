@@ -11,7 +11,7 @@ namespace
 {
     /** Settings that say "do not reset the unit at start", with a value of
         elements nested depth deep in all, padded with spaces to size bytes. */
-    std::string nestedSettings (int depth, size_t size = 0)
+    std::string nestedUserSettings (int depth, size_t size = 0)
     {
         const auto levels = std::max (0, depth - 2);
         const auto open = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<PROPERTIES><VALUE name=\"resetUnitAtStart\" val=\"0\"/><VALUE name=\"x\">"
@@ -212,10 +212,10 @@ TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesO
     ASSERT_TRUE (file.getParentDirectory().createDirectory());
 
     const std::tuple<const char*, std::string, bool> files[] = {
-        { "200,000 nested elements, which crashed every start", nestedSettings (200'000), false },
-        { "nested a level too deep", nestedSettings (BoundedXml::maxDepth + 1), false },
-        { "a byte over 64 KiB", nestedSettings (2, BoundedXml::maxFileSize + 1), false },
-        { "just inside both bounds", nestedSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize), true },
+        { "200,000 nested elements, which crashed every start", nestedUserSettings (200'000), false },
+        { "nested a level too deep", nestedUserSettings (BoundedXml::maxDepth + 1), false },
+        { "a byte over 64 KiB", nestedUserSettings (2, BoundedXml::maxFileSize + 1), false },
+        { "just inside both bounds", nestedUserSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize), true },
     };
 
     for (const auto& [name, content, read] : files)

@@ -10,8 +10,6 @@
 
 namespace
 {
-    const auto ctrl = juce::ModifierKeys::commandModifier;
-
     /** The drag mode and the zoom are the whole program's: each test leaves
         the defaults behind it. */
     struct ScopedViewDefaults

@@ -836,7 +836,8 @@ case "$case_name" in
         wait_for 10 no_window "$app_pid" '^Closing document...$' || fail "Escape did not cancel the question"
         ! wait_for 1 gone "$app_pid" || fail "the program ended after Cancel"
         show_system_page
-        area_is "$main" 16x16+16+192 "$edited" || fail "the edit is gone after Cancel"
+        # The page's background is up before its switches are painted again.
+        wait_for 5 area_is "$main" 16x16+16+192 "$edited" || fail "the edit is gone after Cancel"
         quit_discarding
         ;;
 

@@ -20,6 +20,9 @@ inline std::string hexOf (const juce::MidiMessage& m)
     return RecordingMidiOut::hex (bytesOf (m));
 }
 
+/** The shortcut modifier of the menus' keys (Ctrl here). */
+inline const auto ctrl = juce::ModifierKeys::commandModifier;
+
 /** A mouse event on c as the window delivers it. */
 inline juce::MouseEvent mouseEventOn (juce::Component& c, juce::Point<float> at, juce::Point<float> downAt, juce::ModifierKeys mods = {}, int clicks = 1, juce::Time when = juce::Time::getCurrentTime())
 {

@@ -9,7 +9,7 @@
 namespace
 {
     using Bytes = std::vector<juce::uint8>;
-    using Kind = VeskSyxFile::Skipped::Kind;
+    using SkipKind = VeskSyxFile::Skipped::Kind;
     constexpr size_t maxBody = (size_t) VeskProtocol::patternBulkBodySize;
 
     VeskSyxFile::Contents parse (const Bytes& bytes, size_t maxBodySize = maxBody)
@@ -45,11 +45,11 @@ TEST (VeskSyxFile, SplitsMessagesAndMergesJunkBetweenThem)
     EXPECT_EQ (m[2].body, (Bytes { 3 }));
 
     ASSERT_EQ (c.skipped.size(), 1u);
-    EXPECT_EQ (c.skipped[0].kind, Kind::junk);
+    EXPECT_EQ (c.skipped[0].kind, SkipKind::junk);
     EXPECT_EQ (c.skipped[0].fileOffset, 4u);
     EXPECT_EQ (c.skipped[0].length, 4u);
-    EXPECT_EQ (c.tally (Kind::junk).runs, 1u);
-    EXPECT_EQ (c.tally (Kind::junk).bytes, 4u);
+    EXPECT_EQ (c.tally (SkipKind::junk).runs, 1u);
+    EXPECT_EQ (c.tally (SkipKind::junk).bytes, 4u);
     EXPECT_EQ (VeskSyxFile::describe (c.skipped[0]), "4 bytes outside any message at byte 4");
 }
 
@@ -63,15 +63,15 @@ TEST (VeskSyxFile, DamagedFramingIsSkippedAndTheNextMessageStillFound)
     EXPECT_EQ (m[0].body, (Bytes { 5 }));
 
     ASSERT_EQ (c.skipped.size(), 4u);
-    EXPECT_EQ (c.skipped[0].kind, Kind::interrupted);
+    EXPECT_EQ (c.skipped[0].kind, SkipKind::interrupted);
     EXPECT_EQ (c.skipped[0].length, 3u);
-    EXPECT_EQ (c.skipped[1].kind, Kind::interrupted);
-    EXPECT_EQ (c.skipped[2].kind, Kind::junk); // the 0x90 itself
-    EXPECT_EQ (c.skipped[3].kind, Kind::unterminated);
+    EXPECT_EQ (c.skipped[1].kind, SkipKind::interrupted);
+    EXPECT_EQ (c.skipped[2].kind, SkipKind::junk); // the 0x90 itself
+    EXPECT_EQ (c.skipped[3].kind, SkipKind::unterminated);
     EXPECT_EQ (c.skipped[3].fileOffset, 9u);
     EXPECT_EQ (c.skipped[3].length, 2u);
-    EXPECT_EQ (c.tally (Kind::interrupted).runs, 2u);
-    EXPECT_EQ (c.tally (Kind::interrupted).bytes, 5u);
+    EXPECT_EQ (c.tally (SkipKind::interrupted).runs, 2u);
+    EXPECT_EQ (c.tally (SkipKind::interrupted).bytes, 5u);
 }
 
 TEST (VeskSyxFile, OverLongMessageIsSkippedWhole)
@@ -86,7 +86,7 @@ TEST (VeskSyxFile, OverLongMessageIsSkippedWhole)
     ASSERT_EQ (m.size(), 1u);
     EXPECT_EQ (m[0].body, (Bytes { 0x22 }));
     ASSERT_EQ (c.skipped.size(), 1u);
-    EXPECT_EQ (c.skipped[0].kind, Kind::tooLong);
+    EXPECT_EQ (c.skipped[0].kind, SkipKind::tooLong);
     EXPECT_EQ (c.skipped[0].length, 172u);
 
     bytes.erase (bytes.begin() + 1); // 169 bytes: the largest dump fits
@@ -133,8 +133,8 @@ TEST (VeskSyxFile, JunkIsCountedExactlyButOnlyAFewRunsAreKept)
 
     const auto flood = parse (statusBytes);
     EXPECT_EQ (flood.skipped.size(), VeskSyxFile::maxDetails);
-    EXPECT_EQ (flood.tally (Kind::interrupted).runs, size - 1);
-    EXPECT_EQ (flood.tally (Kind::unterminated).runs, 1u);
+    EXPECT_EQ (flood.tally (SkipKind::interrupted).runs, size - 1);
+    EXPECT_EQ (flood.tally (SkipKind::unterminated).runs, 1u);
     EXPECT_EQ (parse (emptyMessages).numMessages, size / 2);
 }
 
@@ -264,7 +264,7 @@ TEST (VeskSyxFile, ReadRefusesAFileOverTheBoundBeforeReadingIt)
     VeskSyxFile::Contents contents;
     ASSERT_TRUE (VeskSyxFile::read (file, maxBody, contents).wasOk());
     EXPECT_EQ (contents.numMessages, 1u);
-    EXPECT_EQ (contents.tally (Kind::junk).bytes, bytes.getSize() - (size_t) dump.getRawDataSize());
+    EXPECT_EQ (contents.tally (SkipKind::junk).bytes, bytes.getSize() - (size_t) dump.getRawDataSize());
 
     // One byte more, ten gigabytes that take no room (refused by the size alone,
     // at once), and a device whose size says nothing (not read at all):

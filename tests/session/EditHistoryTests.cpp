@@ -6,11 +6,6 @@
 
 using namespace VeskImage;
 
-namespace
-{
-    const auto cutoff = VeskField::pattern (Pattern::filterCutoffOrBdLevel);
-}
-
 TEST (EditHistory, TheChangedMarkFollowsTheSavedStateUnlessTheUnitChangedTheLibrary)
 {
     SessionParts parts;

@@ -10,7 +10,6 @@ using Kind = VeskTransfer::Kind;
 
 namespace
 {
-    const auto cutoff = VeskField::pattern (Pattern::filterCutoffOrBdLevel);
 
     /** The dump that restores a block of an image: -1 system, 0 temporary, 1-20 user patterns. */
     juce::MidiMessage bulkOf (const std::vector<juce::uint8>& image, int block)

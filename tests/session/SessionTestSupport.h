@@ -6,6 +6,9 @@
 #include <functional>
 #include <map>
 
+/** The field most cases edit: the filter's cutoff (the bass drum's level on Rythm). */
+inline const auto cutoff = VeskField::pattern (VeskImage::Pattern::filterCutoffOrBdLevel);
+
 /** Messages as hex lines, so a failure shows them readably. */
 using Messages = std::vector<std::string>;
 

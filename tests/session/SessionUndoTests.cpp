@@ -9,7 +9,6 @@ using namespace VeskImage;
 
 namespace
 {
-    const auto cutoff = VeskField::pattern (Pattern::filterCutoffOrBdLevel);
     const auto resonance = VeskField::pattern (Pattern::filterResonanceOrSdLevel);
 
     /** Saved as the document saves: the file written, then the document's own mark cleared. */
