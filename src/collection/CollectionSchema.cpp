@@ -2,6 +2,9 @@
 
 #include "CollectionFingerprint.h"
 #include "CollectionSearchIndex.h"
+#include "model/BoundedFileReader.h"
+
+#include <cstring>
 
 namespace
 {
@@ -134,6 +137,38 @@ CollectionSchema::Found CollectionSchema::inspect (SqliteDatabase& db)
         return Found::ours;
 
     return id == 0 && tables == 0 ? Found::empty : Found::foreign;
+}
+
+bool CollectionSchema::headerLooksSound (const juce::File& file)
+{
+    constexpr size_t headerSize = 100;
+
+    if (! file.exists())
+        return true;
+
+    juce::MemoryBlock header;
+
+    if (BoundedFileReader::read (file, headerSize, header).failed())
+        return false;
+
+    if (header.isEmpty())
+        return true;
+
+    // The page size at 16, user_version at 60 and application_id at 68, big-endian.
+    const auto* bytes = static_cast<const juce::uint8*> (header.getData());
+    auto at = [bytes] (int offset)
+    { return (juce::int64) juce::ByteOrder::bigEndianInt (bytes + offset); };
+
+    if (header.getSize() < headerSize || std::memcmp (bytes, "SQLite format 3", 16) != 0 || at (60) > current)
+        return false;
+
+    if (at (68) == applicationId)
+        return true;
+
+    // No id: ours only while it is new, with nothing past its first page but in the log.
+    const auto pageSizeField = bytes[16] * 256 + bytes[17];
+    const juce::int64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
+    return at (68) == 0 && (file.getSize() <= pageSize || file.getSiblingFile (file.getFileName() + "-wal").exists());
 }
 
 int CollectionSchema::version (SqliteDatabase& db)

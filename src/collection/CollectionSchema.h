@@ -21,6 +21,13 @@ struct CollectionSchema
     };
 
     static Found inspect (SqliteDatabase& db);
+
+    /** What the first 100 bytes of a file tell without SQLite: false for a
+        file that is surely no sound collection of a version this program
+        reads (not SQLite's, cut short, another program's id, a newer
+        version). A missing or empty file is a new one and looks sound; so
+        does one whose header is stale behind its write-ahead log. */
+    static bool headerLooksSound (const juce::File& file);
     static int version (SqliteDatabase& db);
 
     /** Makes the current tables in an empty database. */

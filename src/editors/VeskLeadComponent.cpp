@@ -22,9 +22,10 @@ VeskLeadComponent::VeskLeadComponent (VeskSession& sessionToUse)
     amplifierGroup = addGroup (*paramsGroup, "amplifierGroup", { 60, 142, 238, 84 }, "leadAmplifierGroup");
     outputGroup = addGroup (*paramsGroup, "outputGroup", { 299, 142, 90, 84 }, "outputGroup");
 
-    effectPictures[0] = keepPicture ("driveEffectGroup");
-    effectPictures[1] = keepPicture ("phaserEffectGroup");
-    effectPictures[2] = keepPicture ("slicerEffectGroup");
+    // Each decoded when first shown (see effectPicture): one is seen at a time.
+    for (auto*& picture : effectPictures)
+        picture = keepPicture ({});
+
     effectGroup = addGroup (*paramsGroup, "effectGroup", { 60, 227, 194, 84 }, {});
     effectGroup->backgroundImage = effectPictures[0];
 
@@ -96,14 +97,31 @@ void VeskLeadComponent::sliderValueChanged (juce::Slider* slider)
     storeControl (slider);
 }
 
+juce::Image* VeskLeadComponent::effectPicture (int index)
+{
+    static const char* const names[] = { "driveEffectGroup", "phaserEffectGroup", "slicerEffectGroup" };
+
+    if (! effectPictures[index]->isValid())
+        *effectPictures[index] = panelPicture (names[index]);
+
+    return effectPictures[index];
+}
+
 void VeskLeadComponent::applyEffectType()
 {
     const int effectType = model->currentPattern[VeskImage::Pattern::vintageOrEffectType];
 
     if (effectType < effectOff)
     {
-        effectGroup->backgroundImage = effectPictures[effectType < firstPhaser ? 0 : (effectType < firstSlicer ? 1 : 2)];
+        effectGroup->backgroundImage = effectPicture (effectType < firstPhaser ? 0 : (effectType < firstSlicer ? 1 : 2));
         effectGroup->repaint();
+    }
+    else
+    {
+        // OFF keeps the picture shown, the drive's at first.
+        for (int i = 0; i < 3; ++i)
+            if (effectGroup->backgroundImage == effectPictures[i])
+                effectPicture (i);
     }
 
     for (auto* knob : { effectParam1Slider, effectParam2Slider, effectParam3Slider })

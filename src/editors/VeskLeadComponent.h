@@ -63,11 +63,14 @@ public:
 
     SequencerComponent* sequencer = nullptr;
 
-    /** The effect pictures of drive (OD, DS), phaser (PH) and slicer (SL) types. */
+    /** The effect pictures of drive (OD, DS), phaser (PH) and slicer (SL)
+        types; each is decoded the first time the effect group is given it. */
     juce::Image* effectPictures[3] = {};
 
     static constexpr int panelWidth = 389, panelHeight = 311;
 
 private:
+    juce::Image* effectPicture (int index);
+
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskLeadComponent)
 };

@@ -1,4 +1,5 @@
 #include "CollectionIntake.h"
+#include "collection/CollectionSchema.h"
 
 CollectionIntake::CollectionIntake (VeskModel& modelToUse, const juce::File& collectionFile, bool addByItself, SessionListeners& listenersToTell)
     : model (modelToUse),
@@ -6,9 +7,10 @@ CollectionIntake::CollectionIntake (VeskModel& modelToUse, const juce::File& col
       file (collectionFile),
       addingByItself (addByItself)
 {
-    // The program's collection opens at once, so a damaged file is found and
-    // said at start rather than at the first save.
-    if (file != juce::File())
+    // Opening the collection (SQLite, two connections and their threads) waits
+    // until something needs it. A file that is plainly damaged or foreign is
+    // opened at once all the same, so that it is found and said at start.
+    if (file != juce::File() && ! CollectionSchema::headerLooksSound (file))
         getCollection();
 }
 

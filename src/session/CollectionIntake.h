@@ -14,7 +14,8 @@
     Adding only queues the sightings for the collection's writer thread, so
     the user's action is never slowed; whatever becomes of them, the library
     and its file are untouched. A failure of the collection is told to the
-    session's listeners once, when it starts.
+    session's listeners once, when it starts. The collection is opened when
+    first needed, so a start that never needs it never pays for SQLite.
 
     At the end (quitting), a folder job is cancelled at its next file, what
     it added staying, and the writes still queued finish: each is one short
@@ -30,7 +31,10 @@ public:
     CollectionIntake (VeskModel& model, const juce::File& collectionFile, bool addByItself, SessionListeners& listeners);
     ~CollectionIntake() override;
 
+    /** Opened when first asked for (the first pattern to go in, the page, a
+        command), or at once for a file that plainly needs mending. */
     Collection& getCollection();
+    bool isCollectionOpen() const noexcept { return collection != nullptr; }
 
     /** Whether patterns go in by themselves (the user's switch). */
     void setAddingByItself (bool shouldAdd) noexcept { addingByItself = shouldAdd; }

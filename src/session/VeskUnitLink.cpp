@@ -98,6 +98,11 @@ void VeskUnitLink::attachReceivers()
         return;
     }
 
+    // Listing the inputs asks ALSA, which costs the start time and memory when
+    // no input can be enabled anyway.
+    if (! deviceManager.mayHaveEnabledInputs())
+        return;
+
     for (const auto& input : juce::MidiInput::getAvailableDevices())
         if (deviceManager.isMidiInputDeviceEnabled (input.identifier))
             deviceManager.addMidiInputDeviceCallback (input.identifier, addReceiver (input.identifier));

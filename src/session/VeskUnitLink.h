@@ -2,6 +2,7 @@
 
 #include "SessionResult.h"
 #include "midi/DeviceMidiOut.h"
+#include "midi/MidiDeviceManager.h"
 #include "midi/MidiOutGate.h"
 #include "midi/MidiOutHold.h"
 #include "midi/MyMidiInputCallback.h"
@@ -75,7 +76,7 @@ public:
 private:
     static std::unique_ptr<MidiOut> makeTap (MidiOut* wireTap, MidiOut& destination);
 
-    juce::AudioDeviceManager deviceManager;
+    MidiDeviceManager deviceManager;
     juce::String startError;
     DeviceMidiOut deviceOut { deviceManager };
     VeskVirtualUnit virtualUnit;

@@ -76,13 +76,16 @@ TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
     {
         const char* what;
         std::function<void (const juce::File&)> make;
+        bool headerTells; // the window's start opens such a file at once, to say so
     } cases[] = {
         { "text", [] (const juce::File& f)
-          { f.replaceWithText ("these are my notes, not a database\n"); } },
+          { f.replaceWithText ("these are my notes, not a database\n"); },
+          true },
         { "a header cut short", [] (const juce::File& f)
-          { f.replaceWithText ("SQLite format 3"); } },
-        { "another program's database", makeForeign },
-        { "damaged pages", makeCorruptInside },
+          { f.replaceWithText ("SQLite format 3"); },
+          true },
+        { "another program's database", makeForeign, true },
+        { "damaged pages", makeCorruptInside, false },
     };
 
     for (const auto& c : cases)
@@ -93,6 +96,7 @@ TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
         c.make (file);
         file.getSiblingFile ("collection.db-wal").deleteFile();
         const auto before = bytesOf (file);
+        EXPECT_EQ (CollectionSchema::headerLooksSound (file), ! c.headerTells);
 
         // vesk's check reports it and leaves it be.
         const auto inspected = CollectionStore::open (file, CollectionStore::Mode::inspect);
@@ -110,6 +114,9 @@ TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
         EXPECT_EQ (bytesOf (opened.movedAside), before);
         EXPECT_TRUE (opened.store->check().ok);
         EXPECT_TRUE (opened.store->add (libraryOf (0, 3, "/x/A.vsk")).ok());
+        EXPECT_TRUE (CollectionSchema::headerLooksSound (file)) << "the new one, its pages still in the log";
+        opened.store = nullptr;
+        EXPECT_TRUE (CollectionSchema::headerLooksSound (file)) << "the new one, closed";
     }
 }
 
@@ -146,6 +153,7 @@ TEST (CollectionFaults, ANewerSchemaIsLeftAlone)
     sqlite3_exec (db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr);
     sqlite3_close (db);
 
+    EXPECT_FALSE (CollectionSchema::headerLooksSound (file));
     const auto opened = CollectionStore::open (file);
     EXPECT_EQ (opened.outcome, Outcome::failed);
     EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::newerSchema);

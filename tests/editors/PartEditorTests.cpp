@@ -9,6 +9,7 @@
 #include "editors/VeskRythmComponent.h"
 #include "model/VeskDecoder.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -441,6 +442,13 @@ TEST_F (PartEditors, TheEffectTypeChoosesThePictureAndOffDisablesTheEffectKnobs)
         int index, picture;
     };
 
+    // The picture shown is there to paint; the two not shown are not decoded yet.
+    ASSERT_NE (lead.effectGroup->backgroundImage, nullptr);
+    EXPECT_TRUE (lead.effectGroup->backgroundImage->isValid());
+    EXPECT_EQ (std::count_if (std::begin (lead.effectPictures), std::end (lead.effectPictures), [] (const juce::Image* p)
+                              { return p->isValid(); }),
+               1);
+
     // PH1, then OFF keeps the phaser picture; DS2, PH4, SL1, OFF keeps the slicer's.
     for (auto choice : { Choice { 4, 1 }, Choice { 10, 1 }, Choice { 3, 0 }, Choice { 7, 1 }, Choice { 8, 2 }, Choice { 10, 2 } })
     {
@@ -449,6 +457,7 @@ TEST_F (PartEditors, TheEffectTypeChoosesThePictureAndOffDisablesTheEffectKnobs)
         lead.effectTypeCombo->setSelectedItemIndex (choice.index, juce::sendNotificationSync);
 
         EXPECT_EQ (lead.effectGroup->backgroundImage, lead.effectPictures[choice.picture]);
+        EXPECT_TRUE (lead.effectGroup->backgroundImage->isValid());
         EXPECT_TRUE (choice.index == 10 ? effectKnobsDisabled() : effectKnobsEnabled());
         ASSERT_EQ (out.messages.size(), 1u);
         EXPECT_EQ (out.hexAt (0), dataSet (0x01, Pattern::vintageOrEffectType, choice.index));

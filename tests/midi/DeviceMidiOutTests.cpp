@@ -1,4 +1,5 @@
 #include "midi/DeviceMidiOut.h"
+#include "midi/MidiDeviceManager.h"
 #include "model/VeskModel.h"
 
 #include <gtest/gtest.h>
@@ -28,4 +29,24 @@ TEST (DeviceMidiOut, WithoutAnOpenOutputEditsStillChangeTheImage)
     EXPECT_EQ (model.temporaryPattern[VeskImage::Pattern::tempoHigh], 11);
     EXPECT_EQ (model.systemBlock[VeskImage::System::masterTune], 13);
     EXPECT_EQ (model.bytesOf (*VeskBlock::user (4))[VeskImage::Pattern::pan], 54);
+}
+
+// The session's device manager is for MIDI: a saved audio device (an older
+// file's, or one written by hand) is neither looked for nor opened, and the
+// saved MIDI choices are kept as a plain manager keeps them.
+TEST (MidiDeviceManager, OpensNoAudioDeviceAndKeepsTheSavedMidiChoices)
+{
+    const auto saved = juce::parseXML (R"(<DEVICESETUP deviceType="ALSA" audioOutputDeviceName="default" defaultMidiOutput="Vesk Out" defaultMidiOutputDevice="out-id">
+                                          <MIDIINPUT name="Vesk In" identifier="in-id"/></DEVICESETUP>)");
+    ASSERT_NE (saved, nullptr);
+
+    MidiDeviceManager manager;
+    EXPECT_EQ (manager.initialise (0, 0, saved.get(), true), juce::String());
+    EXPECT_TRUE (manager.getAvailableDeviceTypes().isEmpty());
+    EXPECT_EQ (manager.getCurrentAudioDevice(), nullptr);
+    EXPECT_FALSE (manager.mayHaveEnabledInputs()) << "the input is not plugged in, so none is enabled";
+
+    juce::AudioDeviceManager plain;
+    plain.initialise (0, 0, saved.get(), true);
+    EXPECT_EQ (manager.getDefaultMidiOutputIdentifier(), plain.getDefaultMidiOutputIdentifier());
 }

@@ -300,3 +300,62 @@ TEST (CollectionIntake, AddFolderCancelledStopsAtTheNextFileAndKeepsWhatItAdded)
     EXPECT_EQ (again.getReport().added, (numFiles - 3) * 20);
     EXPECT_EQ (rig.patternsHeld(), numFiles * 20 + 1);
 }
+
+TEST (CollectionIntake, OpensTheCollectionWhenFirstNeededAndAPlainlyDamagedOneAtStart)
+{
+    // A start that needs no collection opens none, nor makes its file; the first
+    // pattern to go in opens it and lands.
+    {
+        IntakeRig rig;
+        EXPECT_FALSE (rig.session->getCollectionIntake().isCollectionOpen());
+        EXPECT_FALSE (rig.database.exists());
+        ASSERT_TRUE (rig.session->getModel().saveDocument (rig.folder.getChildFile ("Set1.vsk")).wasOk());
+        EXPECT_TRUE (rig.session->getCollectionIntake().isCollectionOpen());
+        EXPECT_EQ (rig.patternsHeld(), distinctPatterns (rig.session->getModel().image));
+        EXPECT_TRUE (rig.failures.problems.empty());
+    }
+
+    // A collection already there, searched before anything opened it, answers with all it holds.
+    {
+        const auto folder = juce::File::createTempFile ("vesk-intake-held");
+        ASSERT_TRUE (folder.createDirectory());
+        const auto database = folder.getChildFile ("collection.db");
+        juce::HeapBlock<juce::uint8> image (imageSize);
+        VeskModel::writeDefaults (image.get());
+        makeDistinct (image.get(), 7);
+
+        {
+            auto opened = CollectionStore::open (database);
+            ASSERT_NE (opened.store, nullptr) << opened.problem.detail;
+            ASSERT_TRUE (opened.store->add (CollectionSighting::fromImage (CollectionSource::library, "/m/Old.vsk", image.get(), 1000, VeskBlock::patterns())).ok());
+        }
+
+        {
+            IntakeRig rig (true, database);
+            EXPECT_FALSE (rig.session->getCollectionIntake().isCollectionOpen());
+            CollectionQuery all;
+            all.limit = 1000;
+            int found = -1;
+            rig.session->getCollection().search (all, [&found] (const CollectionPage& page)
+                                                 { found = (int) page.patterns.size(); });
+            rig.settle();
+            EXPECT_EQ (found, distinctPatterns (image.get()));
+            EXPECT_TRUE (rig.failures.problems.empty());
+        }
+
+        folder.deleteRecursively();
+    }
+
+    // A file that is plainly no collection is opened at once: kept aside, and said without waiting for a use.
+    {
+        juce::TemporaryFile damaged (".db");
+        ASSERT_TRUE (damaged.getFile().replaceWithText ("these are my notes, not a database"));
+        IntakeRig rig (true, damaged.getFile());
+        EXPECT_TRUE (rig.session->getCollectionIntake().isCollectionOpen());
+        rig.settle();
+        ASSERT_EQ (rig.failures.problems.size(), 1u);
+        ASSERT_TRUE (rig.failures.movedAside.existsAsFile());
+        EXPECT_EQ (rig.failures.movedAside.loadFileAsString(), "these are my notes, not a database");
+        rig.failures.movedAside.deleteFile();
+    }
+}
