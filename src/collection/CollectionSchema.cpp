@@ -130,8 +130,13 @@ DROP TABLE old_patterns;
 
 CollectionSchema::Found CollectionSchema::inspect (SqliteDatabase& db)
 {
-    const auto id = db.queryInt ("PRAGMA application_id");
-    const auto tables = db.queryInt ("SELECT count(*) FROM sqlite_master");
+    // One statement, so one snapshot: read apart, a file another copy made
+    // in between showed its tables without its id, as another program's.
+    SqliteStatement read (db.get(), "SELECT (SELECT application_id FROM pragma_application_id),"
+                                    " (SELECT count(*) FROM sqlite_master)");
+    const auto found = read.next();
+    const auto id = found ? read.getInt64 (0) : 0;
+    const auto tables = found ? read.getInt64 (1) : 0;
 
     if (id == applicationId)
         return Found::ours;

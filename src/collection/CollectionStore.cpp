@@ -95,6 +95,35 @@ namespace
         return {};
     }
 
+    // How long a write waits for another copy of the program to finish its own.
+    constexpr int busyTimeoutMs = 10000;
+
+    // Two copies making a new collection at once both switch it to WAL, and
+    // SQLite answers the later switch "busy" at once, without waiting as the
+    // busy timeout has every other statement wait: so it is asked again.
+    void useWriteAheadLog (SqliteDatabase& db)
+    {
+        const auto giveUp = juce::Time::getMillisecondCounter() + (juce::uint32) busyTimeoutMs;
+
+        for (;;)
+        {
+            try
+            {
+                db.exec ("PRAGMA journal_mode = WAL");
+                break;
+            }
+            catch (const SqliteError& error)
+            {
+                if (error.primaryCode() != 5 /* SQLITE_BUSY */ || juce::Time::getMillisecondCounter() > giveUp)
+                    throw;
+
+                juce::Thread::sleep (20);
+            }
+        }
+
+        db.exec ("PRAGMA synchronous = NORMAL");
+    }
+
     void quickCheck (SqliteDatabase& db)
     {
         SqliteStatement check (db.get(), "PRAGMA quick_check (1)");
@@ -144,7 +173,7 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
         try
         {
             db = std::make_unique<SqliteDatabase> (file);
-            db->exec ("PRAGMA busy_timeout = 10000; PRAGMA foreign_keys = ON");
+            db->exec (("PRAGMA busy_timeout = " + juce::String (busyTimeoutMs) + "; PRAGMA foreign_keys = ON").toRawUTF8());
 
             // Another program's file is told before anything is written to it.
             if (CollectionSchema::inspect (*db) == CollectionSchema::Found::foreign)
@@ -152,7 +181,7 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
 
             if (! inspecting)
             {
-                db->exec ("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL");
+                useWriteAheadLog (*db);
                 quickCheck (*db);
             }
 

@@ -276,6 +276,30 @@ TEST_F (CollectionCli, TwoAddsAtOnceBothSucceed)
     EXPECT_EQ (run ({ "check" }), 0) << err;
 }
 
+// Two copies that make a new collection at the same moment: neither takes
+// the other's half-made file for another program's (and moves it aside), and
+// neither gives up on the other's switch to WAL. Each lost about one round in
+// seven; twenty rounds would show either.
+TEST_F (CollectionCli, TwoFirstAddsAtOnceBothMakeTheOneNewCollection)
+{
+    const auto one = writeLibrary ("one.vsk", 1), two = writeLibrary ("two.vsk", 2);
+
+    for (int round = 0; round < 20; ++round)
+    {
+        for (auto& f : folder.findChildFiles (juce::File::findFiles, false, "collection*"))
+            ASSERT_TRUE (f.deleteFile());
+
+        const auto first = spawn ({ "add", one }), second = spawn ({ "add", two });
+        const auto said = [this] (int i)
+        { return juce::File (path (".stderr-" + juce::String (i))).loadFileAsString(); };
+        ASSERT_EQ (exitStatusOf (first), 0) << "round " << round << ": " << said (spawned - 2);
+        ASSERT_EQ (exitStatusOf (second), 0) << "round " << round << ": " << said (spawned - 1);
+        ASSERT_EQ (said (spawned - 2) + said (spawned - 1), "") << "round " << round;
+        ASSERT_EQ ((int) json ({ "search", "--limit", "0" })["total"], 2 * 21) << "round " << round;
+        ASSERT_EQ (folder.findChildFiles (juce::File::findFiles, false, "collection.db.*").size(), 0) << "round " << round;
+    }
+}
+
 TEST_F (CollectionCli, ADamagedDatabaseIsMovedAsideAndTheCommandGoesOn)
 {
     const auto lib = writeLibrary ("lib.vsk", 1);
