@@ -6,8 +6,8 @@
 # in build-fuzz/crashes/. FUZZ_SECONDS sets the time per target (default 30).
 #
 # Usage: fuzz.sh [build|run]: both by default; "build" only builds the
-# targets, "run" only runs those built (scripts/test builds them before the
-# tests and runs them beside the end-to-end cases, which mostly wait).
+# targets, "run" only runs those built (scripts/test does both in the
+# background, niced, beside the tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
