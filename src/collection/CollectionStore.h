@@ -56,8 +56,6 @@ public:
         where XDG_DATA_HOME is unset or not an absolute path. */
     static juce::File defaultFile();
 
-    static constexpr int schemaVersion = 2;
-
     ~CollectionStore();
 
     const juce::File& getFile() const noexcept { return file; }
