@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 #include "ContentComp.h"
+#include "editors/VeskFonts.h"
+#include "editors/VeskText.h"
 
 #include <utility>
 
@@ -75,6 +77,19 @@ void MainWindow::paint (juce::Graphics& g)
 
     if (onFirstPaint != nullptr)
         juce::MessageManager::callAsync (std::exchange (onFirstPaint, nullptr));
+}
+
+juce::Typeface::Ptr MainWindow::WindowLookAndFeel::getTypefaceForFont (const juce::Font& font)
+{
+    if (auto typeface = VeskFonts::sansSerifTypefaceFor (font))
+        return typeface;
+
+    return juce::LookAndFeel_V2::getTypefaceForFont (font);
+}
+
+void MainWindow::WindowLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)
+{
+    VeskText::drawLabel (*this, g, label);
 }
 
 void MainWindow::applyColours (juce::LookAndFeel& lf)

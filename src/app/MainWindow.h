@@ -31,7 +31,15 @@ public:
     ContentComp& getContentComp() noexcept;
 
 private:
-    juce::LookAndFeel_V2 lookAndFeel; // the classic light scheme the panels and dialogs are drawn for
+    /** The classic light scheme the panels and dialogs are drawn for, with the
+        program's sans-serif typefaces. */
+    struct WindowLookAndFeel : public juce::LookAndFeel_V2
+    {
+        juce::Typeface::Ptr getTypefaceForFont (const juce::Font& font) override;
+        void drawLabel (juce::Graphics& g, juce::Label& label) override;
+    };
+
+    WindowLookAndFeel lookAndFeel;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     X11EventGuard x11EventGuard { *this }; // repaints and refocuses after dialogs without a window manager
 

@@ -1,9 +1,10 @@
 #include "CollectionList.h"
 #include "ListRowFace.h"
+#include "VeskText.h"
 
 namespace
 {
-    juce::Font rowFont (bool bold = false) { return juce::Font (12.0f, bold ? juce::Font::bold : juce::Font::plain); }
+    juce::Font collectionRowFont (bool bold = false) { return juce::Font (12.0f, bold ? juce::Font::bold : juce::Font::plain); }
 
     juce::String ratingText (int rating)
     {
@@ -165,10 +166,10 @@ void CollectionList::paintHeader (juce::Graphics& g, int width, int height)
     g.setColour (LibraryRows::headerColour);
     g.fillRect (0, 0, width, height);
     g.setColour (LibraryRows::textColour);
-    g.setFont (rowFont (true));
+    g.setFont (collectionRowFont (true));
 
     auto title = [&] (juce::Rectangle<int> column, const char* text)
-    { g.drawText (text, column.withHeight (height), juce::Justification::centredLeft, true); };
+    { VeskText::draw (g, text, column.withHeight (height), juce::Justification::centredLeft, true); };
 
     title (columns.name, "Name");
     title (columns.type, "Type");
@@ -189,7 +190,7 @@ void CollectionList::paintRow (juce::Graphics& g, const CollectionPattern* patte
     const auto* record = pattern->bytes.data();
 
     auto text = [&] (juce::Rectangle<int> column, const juce::String& value)
-    { g.drawText (value, column.withHeight (height), juce::Justification::centredLeft, true); };
+    { VeskText::draw (g, value, column.withHeight (height), juce::Justification::centredLeft, true); };
 
     if (pattern->favourite)
     {
@@ -201,10 +202,10 @@ void CollectionList::paintRow (juce::Graphics& g, const CollectionPattern* patte
     }
 
     g.setColour (LibraryRows::textColour);
-    g.setFont (rowFont (pattern->hasOwnName));
+    g.setFont (collectionRowFont (pattern->hasOwnName));
     const auto rating = ratingText (pattern->rating);
     text (columns.name, rating.isEmpty() ? pattern->name : pattern->name + "  " + rating);
-    g.setFont (rowFont());
+    g.setFont (collectionRowFont());
     text (columns.type, LibraryRows::typeText (record));
     text (columns.tempo, LibraryRows::tempoText (record));
     text (columns.length, LibraryRows::lengthText (record));

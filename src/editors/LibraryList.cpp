@@ -1,5 +1,6 @@
 #include "LibraryList.h"
 #include "ListRowFace.h"
+#include "VeskText.h"
 
 //==============================================================================
 LibraryList::LibraryList (const juce::String& listName, bool isReadOnly)
@@ -237,7 +238,7 @@ void LibraryList::paint (juce::Graphics& g)
     {
         g.setColour (LibraryRows::textColour);
         g.setFont (juce::Font (12.0f, juce::Font::bold));
-        g.drawText (caption, area.removeFromTop (LibraryRows::headerHeight).reduced (4, 0), juce::Justification::centredLeft, true);
+        VeskText::draw (g, caption, area.removeFromTop (LibraryRows::headerHeight).reduced (4, 0), juce::Justification::centredLeft, true);
     }
 
     juce::Graphics::ScopedSaveState state (g);

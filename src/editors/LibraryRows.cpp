@@ -1,4 +1,5 @@
 #include "LibraryRows.h"
+#include "VeskText.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -93,7 +94,7 @@ void LibraryRows::paintHeader (juce::Graphics& g, int width, int height)
     auto title = [&] (juce::Rectangle<int> column, const char* text)
     {
         if (! column.isEmpty())
-            g.drawText (text, column.withHeight (height), juce::Justification::centredLeft, true);
+            VeskText::draw (g, text, column.withHeight (height), juce::Justification::centredLeft, true);
     };
 
     title (columns.name, "Slot");
@@ -132,7 +133,7 @@ void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, VeskBl
     auto text = [&] (juce::Rectangle<int> column, const juce::String& value)
     {
         if (! column.isEmpty())
-            g.drawText (value, column.withHeight (height), juce::Justification::centredLeft, true);
+            VeskText::draw (g, value, column.withHeight (height), juce::Justification::centredLeft, true);
     };
 
     g.setFont (rowFont (state.shown));

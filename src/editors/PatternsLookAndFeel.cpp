@@ -1,4 +1,5 @@
 #include "PatternsLookAndFeel.h"
+#include "VeskText.h"
 
 void PatternsLookAndFeel::usePageColours()
 {
@@ -47,7 +48,7 @@ void PatternsLookAndFeel::drawToggleButton (juce::Graphics& g, juce::ToggleButto
     if (! button.isEnabled())
         g.setOpacity (0.5f);
 
-    g.drawFittedText (button.getButtonText(), button.getLocalBounds().withTrimmedLeft (juce::roundToInt (tickWidth) + 3), juce::Justification::centredLeft, 1, 0.8f);
+    VeskText::drawFitted (g, button.getButtonText(), button.getLocalBounds().withTrimmedLeft (juce::roundToInt (tickWidth) + 3), juce::Justification::centredLeft, 1, 0.8f);
 }
 
 void PatternsLookAndFeel::drawComboBox (juce::Graphics& g, int width, int height, bool, int, int, int, int, juce::ComboBox& box)
@@ -133,4 +134,9 @@ juce::Label* PatternsLookAndFeel::createSliderTextBox (juce::Slider& slider)
     box->setFont (juce::Font (11.0f));
     box->setBorderSize ({ 1, 1, 1, 1 });
     return box;
+}
+
+void PatternsLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& label)
+{
+    VeskText::drawLabel (*this, g, label);
 }

@@ -28,6 +28,7 @@ public:
     juce::Font getComboBoxFont (juce::ComboBox& box) override;
     void drawRotarySlider (juce::Graphics& g, int x, int y, int width, int height, float sliderPos, float rotaryStartAngle, float rotaryEndAngle, juce::Slider& slider) override;
     juce::Label* createSliderTextBox (juce::Slider& slider) override;
+    void drawLabel (juce::Graphics& g, juce::Label& label) override;
 
 private:
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PatternsLookAndFeel)

@@ -1,5 +1,6 @@
 #include "VariationsComponent.h"
 #include "LibraryRows.h"
+#include "VeskText.h"
 #include "model/VeskRandom.h"
 
 namespace
@@ -29,7 +30,7 @@ struct VariationsComponent::Sketch : public juce::Button
         area.reduce (4, 3);
         g.setColour (LibraryRows::textColour);
         g.setFont (12.0f);
-        g.drawText (juce::String (index + 1), area.removeFromTop (14), juce::Justification::topLeft);
+        VeskText::draw (g, juce::String (index + 1), area.removeFromTop (14), juce::Justification::topLeft);
         LibraryRows::paintSteps (g, owner.round[(size_t) index].data(), area);
     }
 
