@@ -3,12 +3,17 @@
 #include "LayoutReport.h"
 
 #include <iostream>
+#include <malloc.h>
 
 VeskEditApplication::VeskEditApplication() = default;
 VeskEditApplication::~VeskEditApplication() = default;
 
 void VeskEditApplication::initialise (const juce::String&)
 {
+    // One heap for all the program's threads: each of its few threads would
+    // otherwise get an arena of its own, whose freed blocks no other reuses.
+    mallopt (M_ARENA_MAX, 1);
+
     const auto files = InstanceHandover::filesFromArguments (getCommandLineParameterArray(),
                                                              juce::File::getCurrentWorkingDirectory());
     handover = std::make_unique<InstanceHandover>();
@@ -36,6 +41,9 @@ void VeskEditApplication::initialise (const juce::String&)
         std::cerr << "VeskEdit: " << handover->getProblem() << "; this copy runs on its own and later starts cannot reach it." << std::endl;
         handover = nullptr;
     }
+
+    // The first page's fonts and pictures are read while the display opens.
+    preparation = std::make_unique<StartPreparation>();
 
     // Without a screen JUCE has nowhere to put the window and would crash placing it.
     if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
@@ -73,6 +81,7 @@ void VeskEditApplication::finishStart()
         return;
 
     startFinished = true;
+    preparation = nullptr;
     mainWindow->getContentComp().finishStart();
 
     if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
@@ -83,6 +92,7 @@ void VeskEditApplication::finishStart()
 void VeskEditApplication::shutdown()
 {
     // Also called in a copy that handed its files over and ends at once.
+    preparation = nullptr;
     handover = nullptr;
     layoutReport = nullptr;
     mainWindow = nullptr;

@@ -9,6 +9,9 @@ namespace
 
     juce::Image fromResource (const juce::String& resourceName)
     {
+        // A picture being decoded on another thread is waited for, not decoded twice.
+        static juce::CriticalSection decoding;
+        const juce::ScopedLock sl (decoding);
         int size = 0;
 
         if (auto* data = VeskPanelPictures::getNamedResource (resourceName.toRawUTF8(), size))
@@ -28,12 +31,19 @@ juce::Image PanelPictures::get (const juce::String& name)
     return picture;
 }
 
+void PanelPictures::prepare (const juce::String& name)
+{
+    fromResource (name + "_png");
+}
+
+juce::String PanelPictures::nameOf (const juce::Image& picture)
+{
+    return picture.isValid() ? picture.getProperties()->getWithDefault (pictureNameProperty, {}).toString() : juce::String();
+}
+
 juce::Image PanelPictures::getSharp (const juce::Image& picture)
 {
-    if (! picture.isValid())
-        return {};
-
-    const auto name = picture.getProperties()->getWithDefault (pictureNameProperty, {}).toString();
+    const auto name = nameOf (picture);
     return name.isEmpty() ? juce::Image() : fromResource (name + "_2x_png");
 }
 
