@@ -1,3 +1,4 @@
+#include "ScopedEnvironmentVariable.h"
 #include "cli/VeskCli.h"
 #include "collection/CollectionFingerprint.h"
 #include "model/VeskLibraryFile.h"
@@ -380,5 +381,29 @@ TEST_F (CollectionCli, TheCollectionIsNamedByOptionEnvironmentOrDefaultAndWrongU
         EXPECT_FALSE (err.empty());
     }
 
+    EXPECT_EQ ((int) json ({ "search" })["total"], 21);
+}
+
+TEST_F (CollectionCli, WithoutTheSqliteLibraryTheCommandSaysSoAndTheCollectionStaysAsItWas)
+{
+    ASSERT_EQ (run ({ "add", writeLibrary ("lib.vsk", 1) }), 0) << err;
+    juce::MemoryBlock before;
+    ASSERT_TRUE (database.loadFileAsData (before));
+
+    int status = 0;
+    {
+        const ScopedEnvironmentVariable missing ("VESK_SQLITE_LIBRARY", path ("no-such-libsqlite3.so.0"));
+        status = exitStatusOf (spawn ({ "add", writeLibrary ("other.vsk", 2) }));
+    }
+
+    const auto said = juce::File (path (".stderr-0")).loadFileAsString();
+    EXPECT_EQ (status, VeskCli::exitFailed) << said;
+    EXPECT_TRUE (said.contains ("SQLite could not be loaded")) << said;
+    EXPECT_TRUE (said.contains ("no-such-libsqlite3.so.0")) << said;
+
+    // Nothing was moved aside or written: the collection is as it was.
+    juce::MemoryBlock after;
+    EXPECT_TRUE (database.loadFileAsData (after) && after == before);
+    EXPECT_TRUE (folder.findChildFiles (juce::File::findFiles, false, "*damaged*").isEmpty());
     EXPECT_EQ ((int) json ({ "search" })["total"], 21);
 }
