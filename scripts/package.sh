@@ -26,9 +26,9 @@ field() { dpkg-deb --field "$package" "$1"; }
 
 # Read from the binaries by dpkg-shlibdeps (the C and C++ libraries, ALSA for
 # MIDI, what JUCE reads fonts and pictures with), and the X libraries that JUCE
-# opens at run time, named by hand.
+# and SQLite open at run time, named by hand.
 depends=$(field Depends)
-for library in libc6 libstdc++6 libasound2 libfreetype6 libpng16-16 libx11-6 libxext6; do
+for library in libc6 libstdc++6 libasound2 libfreetype6 libpng16-16 libx11-6 libxext6 libsqlite3-0; do
     grep -q "\b$library\b" <<< "$depends" || fail "Depends lacks $library: $depends"
 done
 
