@@ -262,7 +262,10 @@ std::vector<SansSerifTypeface::Face> SansSerifTypeface::findInstalledFaces()
 
     for (const auto& folder : fontFolders())
     {
-        for (const auto& entry : juce::RangedDirectoryIterator (juce::File::getCurrentWorkingDirectory().getChildFile (folder), true))
+        // JUCE follows every link; a loop of them would keep this walk going.
+        const auto root = juce::File::getCurrentWorkingDirectory().getChildFile (folder);
+
+        for (const auto& entry : juce::RangedDirectoryIterator (root, true, "*", juce::File::findFiles, juce::File::FollowSymlinks::noCycles))
         {
             const auto file = entry.getFile();
 

@@ -80,9 +80,8 @@ void VeskFonts::prepareSansSerif()
     for (juce::juce_wchar c = 0x20; c < 0x7f; ++c)
         ascii += juce::String::charToString (c);
 
-    // The bold style is read when first asked for: only the title uses it at first.
-    SansSerifTypefaces::getInstance()->get (true);
-
+    // Opens both styles. Of the bold one only the title's few glyphs are needed
+    // at first, loaded as the title is drawn.
     if (auto typeface = SansSerifTypefaces::getInstance()->get (false))
         typeface->getStringWidth (ascii);
 }
