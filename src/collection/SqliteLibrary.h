@@ -17,13 +17,13 @@ struct SqliteLibrary
         its functions cannot be found; a later call tries again. */
     static const SqliteLibrary& get();
 
-#define VESK_SQLITE_FUNCTIONS(X)                                                                                         \
-    X (bind_blob)                                                                                                        \
-    X (bind_int64)                                                                                                       \
-    X (bind_null) X (bind_text) X (changes) X (clear_bindings) X (close_v2)                                              \
-        X (column_blob) X (column_bytes) X (column_int64) X (column_text) X (column_type) X (errmsg) X (errstr) X (exec) \
-            X (extended_errcode) X (extended_result_codes) X (finalize) X (last_insert_rowid) X (open_v2) X (prepare_v2) \
-                X (reset) X (step) X (system_errno)
+    // clang-format off
+#define VESK_SQLITE_FUNCTIONS(X) \
+    X (bind_blob) X (bind_int64) X (bind_null) X (bind_text) X (changes) X (clear_bindings) X (close_v2) \
+    X (column_blob) X (column_bytes) X (column_int64) X (column_text) X (column_type) \
+    X (errmsg) X (errstr) X (exec) X (extended_errcode) X (extended_result_codes) X (finalize) \
+    X (last_insert_rowid) X (open_v2) X (prepare_v2) X (reset) X (step) X (system_errno)
+    // clang-format on
 
 #define VESK_SQLITE_POINTER(name) decltype (&::sqlite3_##name) name = nullptr;
     VESK_SQLITE_FUNCTIONS (VESK_SQLITE_POINTER)
