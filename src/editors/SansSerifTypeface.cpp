@@ -29,16 +29,11 @@ namespace
                 FT_Done_FreeType (library);
         }
 
+        /** Made on first use and kept, so the scan and the faces opened after it
+            share one; each face holds it too, whatever the order of the ends. */
         static std::shared_ptr<SharedLibrary> get()
         {
-            static std::mutex mutex;
-            static std::weak_ptr<SharedLibrary> current;
-            const std::lock_guard<std::mutex> guard (mutex);
-            auto library = current.lock();
-
-            if (library == nullptr)
-                current = library = std::make_shared<SharedLibrary>();
-
+            static const auto library = std::make_shared<SharedLibrary>();
             return library;
         }
 
