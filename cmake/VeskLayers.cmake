@@ -23,7 +23,7 @@ function (vesk_layer_root var layer)
     set (${var} "${root}" PARENT_SCOPE)
 endfunction()
 
-# vesk_build_in_batches (TARGET): compiles TARGET's sources a batch at a time,
+# vesk_build_in_batches (TARGET [HEADERS]): compiles TARGET's sources a batch at a time,
 # one file including several, when VESK_UNITY_BUILD is on (the default), and
 # with JUCE's headers precompiled when VESK_PRECOMPILED_HEADERS is. A build
 # from clean otherwise spends most of its time reading JUCE's headers again
@@ -31,8 +31,14 @@ endfunction()
 # headers, whose macros clash with everything, or that sets up JUCE's headers
 # itself) says so with SKIP_UNITY_BUILD_INCLUSION and SKIP_PRECOMPILE_HEADERS.
 # Names in anonymous namespaces share a batch, so they are unique in their
-# layer or test program.
+# layer or test program. HEADERS is the target whose precompiled headers it
+# takes (vesk_juce_headers when not given).
 function (vesk_build_in_batches target)
+    set (headers vesk_juce_headers)
+    if (ARGC GREATER 1)
+        set (headers ${ARGV1})
+    endif()
+
     if (VESK_UNITY_BUILD)
         set_target_properties (${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${VESK_UNITY_BATCH})
         # A fixture in an anonymous namespace is "in a header" once its file is included.
@@ -42,7 +48,7 @@ function (vesk_build_in_batches target)
     endif()
 
     if (VESK_PRECOMPILED_HEADERS)
-        target_precompile_headers (${target} REUSE_FROM vesk_juce_headers)
+        target_precompile_headers (${target} REUSE_FROM ${headers})
     endif()
 endfunction()
 
@@ -56,7 +62,7 @@ function (vesk_add_layer layer)
 
     if (LAYER_SOURCES)
         add_library (${target} STATIC ${LAYER_SOURCES})
-        vesk_build_in_batches (${target})
+        vesk_build_in_batches (${target} vesk_juce_headers_for_size)
         target_include_directories (${target} PUBLIC "${root}")
         target_link_libraries (${target}
             PUBLIC
@@ -64,7 +70,8 @@ function (vesk_add_layer layer)
             PRIVATE
                 ${LAYER_PRIVATE_LINKS}
                 juce::juce_recommended_config_flags
-                juce::juce_recommended_warning_flags)
+                juce::juce_recommended_warning_flags
+                vesk_size_flags)
     else()
         add_library (${target} INTERFACE)
         target_include_directories (${target} INTERFACE "${root}")
