@@ -1,16 +1,18 @@
 /*
-    Draws the panel pictures of the pattern page and the part editors, and the
-    program's icon, into resources/. Run it after changing a title, a caption,
-    a size or the icon here:
+    Draws the letters of the panel pictures of the pattern page and the part
+    editors, and the program's icon, into resources/. Run it after changing a
+    title, a caption, a size or the icon here:
 
         cmake --build build --target panel_pictures
         build/tools/panel_pictures resources
 
     Each picture is drawn twice, at one and at two pixels per unit of the
-    layout (name_2x.png), for screens and zoom levels that show more pixels.
+    layout (name_2x.mask), for screens and zoom levels that show more pixels.
     Every picture has the same style: a striped red title bar (rows 0-14) with
     the title in the same line rhythm, a half-transparent separator (row 15)
     and a striped dark body with small light-grey captions over the controls.
+    The program lays those colours itself (src/editors/PanelPictures.cpp); a
+    .mask file holds only how much the letters cover each pixel.
 
     The icon is the same shapes twice: an SVG for desktops that scale it and a
     256 x 256 PNG, drawn from one list so that the two cannot drift apart.
@@ -69,13 +71,6 @@ namespace
         return list;
     }
 
-    constexpr juce::uint32 titleDark = 0xFF990000, titleBright = 0xFFCC0000;
-    constexpr juce::uint32 titleTextDark = 0xFF999999, titleTextBright = 0xFFCCCCCC;
-    constexpr juce::uint32 separator = 0x40FFFFFF;
-    constexpr juce::uint32 bodyDark = 0xFF262626, bodyBright = 0xFF333333;
-    constexpr juce::uint32 captionColour = 0xFFCCCCCC;
-    constexpr int titleRows = 15;
-
     /** Coverage of text drawn in white on a clear image of scale pixels per
         unit: the alpha of each pixel. */
     juce::Image textMask (const Panel& panel, int scale)
@@ -106,41 +101,26 @@ namespace
         return mask;
     }
 
-    juce::Colour mix (juce::uint32 background, juce::uint32 text, float amount)
+    /** The picture as the program embeds it: two bytes of width and two of
+        height, low byte first, then the coverage of its letters row by row,
+        zlib-compressed. */
+    bool writeMask (const juce::Image& mask, juce::OutputStream& out)
     {
-        return juce::Colour (background).interpolatedWith (juce::Colour (text), amount);
-    }
+        const int width = mask.getWidth(), height = mask.getHeight();
 
-    /** The picture at scale pixels per unit: the stripes keep their rhythm of
-        one unit, so a sharp picture differs from the plain one only in the
-        finer edges of its letters. */
-    juce::Image draw (const Panel& panel, int scale)
-    {
-        const auto mask = textMask (panel, scale);
-        juce::Image image (juce::Image::ARGB, panel.width * scale, panel.height * scale, true);
+        if (! (out.writeByte ((char) (width & 0xFF)) && out.writeByte ((char) (width >> 8))
+               && out.writeByte ((char) (height & 0xFF)) && out.writeByte ((char) (height >> 8))))
+            return false;
 
-        for (int py = 0; py < image.getHeight(); ++py)
-        {
-            const int y = py / scale;
-            const bool bright = (y % 2) != 0;
+        juce::GZIPCompressorOutputStream zipped (out, 9);
 
-            for (int x = 0; x < image.getWidth(); ++x)
-            {
-                const float amount = mask.getPixelAt (x, py).getFloatAlpha();
-                juce::Colour colour;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (! zipped.writeByte ((char) mask.getPixelAt (x, y).getAlpha()))
+                    return false;
 
-                if (y < titleRows)
-                    colour = mix (bright ? titleBright : titleDark, bright ? titleTextBright : titleTextDark, amount);
-                else if (y == titleRows)
-                    colour = juce::Colour (separator);
-                else
-                    colour = mix (bright ? bodyBright : bodyDark, captionColour, amount);
-
-                image.setPixelAt (x, py, colour);
-            }
-        }
-
-        return image;
+        zipped.flush();
+        return true;
     }
 }
 
@@ -301,10 +281,16 @@ int main (int argc, char** argv)
         { return juce::PNGImageFormat().writeImageToStream (image, out); };
     };
 
+    auto mask = [] (juce::Image image)
+    {
+        return [image] (juce::OutputStream& out)
+        { return writeMask (image, out); };
+    };
+
     for (auto& panel : panels())
     {
-        outputs.emplace_back (folder.getChildFile (panel.name + ".png"), png (draw (panel, 1)));
-        outputs.emplace_back (folder.getChildFile (panel.name + "_2x.png"), png (draw (panel, 2)));
+        outputs.emplace_back (folder.getChildFile (panel.name + ".mask"), mask (textMask (panel, 1)));
+        outputs.emplace_back (folder.getChildFile (panel.name + "_2x.mask"), mask (textMask (panel, 2)));
     }
 
     outputs.emplace_back (folder.getChildFile ("icon.svg"), [] (juce::OutputStream& out)
