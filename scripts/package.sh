@@ -24,9 +24,9 @@ field() { dpkg-deb --field "$package" "$1"; }
 [ "$(field Version)" = "$(build/vesk --version | awk '{ print $2 }')" ] || fail "version $(field Version) is not vesk's"
 [ "$(field Section)" = sound ] || fail "section is $(field Section)"
 
-# Read from the binaries by dpkg-shlibdeps (the C and C++ libraries, ALSA for
-# MIDI, what JUCE reads fonts and pictures with), and the X libraries that JUCE
-# and SQLite open at run time, named by hand.
+# Read from the binaries by dpkg-shlibdeps (the C and C++ libraries, what JUCE
+# reads fonts and pictures with), and the libraries opened at run time, named
+# by hand: X for the window, ALSA for MIDI, SQLite for the collection.
 depends=$(field Depends)
 for library in libc6 libstdc++6 libasound2 libfreetype6 libpng16-16 libx11-6 libxext6 libsqlite3-0; do
     grep -q "\b$library\b" <<< "$depends" || fail "Depends lacks $library: $depends"
