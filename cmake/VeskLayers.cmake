@@ -52,17 +52,17 @@ function (vesk_build_in_batches target)
     endif()
 endfunction()
 
-# vesk_add_layer (LAYER FOLDERS folder... LINKS target... [PRIVATE_LINKS target...]
-#                 [SOURCES file...]): the static library vesk_LAYER. A layer
+# vesk_add_layer (LAYER [FOR_SIZE] FOLDERS folder... LINKS target...
+#                 [PRIVATE_LINKS target...] [SOURCES file...]): the static
+# library vesk_LAYER, compiled with -Os when FOR_SIZE is given. A layer
 # without sources yet is an interface library: its root and what it links.
 function (vesk_add_layer layer)
-    cmake_parse_arguments (PARSE_ARGV 1 LAYER "" "" "FOLDERS;LINKS;PRIVATE_LINKS;SOURCES")
+    cmake_parse_arguments (PARSE_ARGV 1 LAYER "FOR_SIZE" "" "FOLDERS;LINKS;PRIVATE_LINKS;SOURCES")
     vesk_layer_root (root ${layer} ${LAYER_FOLDERS})
     set (target vesk_${layer})
 
     if (LAYER_SOURCES)
         add_library (${target} STATIC ${LAYER_SOURCES})
-        vesk_build_in_batches (${target} vesk_juce_headers_for_size)
         target_include_directories (${target} PUBLIC "${root}")
         target_link_libraries (${target}
             PUBLIC
@@ -70,8 +70,15 @@ function (vesk_add_layer layer)
             PRIVATE
                 ${LAYER_PRIVATE_LINKS}
                 juce::juce_recommended_config_flags
-                juce::juce_recommended_warning_flags
-                vesk_size_flags)
+                juce::juce_recommended_warning_flags)
+
+        # After JUCE's flags, whose -O3 it overrides.
+        if (LAYER_FOR_SIZE)
+            target_link_libraries (${target} PRIVATE vesk_size_flags)
+            vesk_build_in_batches (${target} vesk_juce_headers_for_size)
+        else()
+            vesk_build_in_batches (${target})
+        endif()
     else()
         add_library (${target} INTERFACE)
         target_include_directories (${target} INTERFACE "${root}")
