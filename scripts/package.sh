@@ -31,6 +31,8 @@ depends=$(field Depends)
 for library in libc6 libstdc++6 libasound2 libfreetype6 libpng16-16 libx11-6 libxext6 libsqlite3-0; do
     grep -q "\b$library\b" <<< "$depends" || fail "Depends lacks $library: $depends"
 done
+# The programs' packed relocations need glibc 2.36, which dpkg-shlibdeps does not read from them.
+grep -q 'libc6 (>= 2.36)' <<< "$depends" || fail "Depends lacks libc6 (>= 2.36): $depends"
 
 for file in ./usr/bin/VeskEdit ./usr/bin/vesk \
             ./usr/share/applications/org.example.veskedit.VeskEdit.desktop \
