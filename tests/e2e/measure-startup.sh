@@ -36,6 +36,14 @@ trap 'kill $xvfb_pid 2> /dev/null; rm -rf "$work"' EXIT
 until [ -s "$work/display" ]; do sleep 0.05; done
 export DISPLAY=":$(head -1 "$work/display")"
 
+# The X server tells of each window it maps: a window is on screen when its
+# MapNotify arrives (read as it comes, line by line), not when a poll next
+# looks, which on a machine of two cores would also take a core from the
+# program starting with every process it runs.
+coproc maps { exec stdbuf -oL xev -root -event substructure 2> /dev/null; }
+trap 'kill $maps_PID $xvfb_pid 2> /dev/null; rm -rf "$work"' EXIT
+sleep 0.3 # until xev listens
+
 vesk_times=()
 vesk_peaks=()
 bare_times=()
@@ -43,22 +51,41 @@ bare_peaks=()
 
 # Starts $1, waits for its window named $2 to map; sets took (ms) and peak (KiB).
 measure() {
-    local program=$1 name=$2 start pid w
-    start=$(date +%s%N)
+    local program=$1 name=$2 start mapped line window w pid
+
+    # What earlier windows did (menus, closing) is behind us.
+    while read -r -t 0.05 -u "${maps[0]}" line; do :; done
+    line=
+
+    start=$EPOCHREALTIME
     "$program" > /dev/null 2>&1 &
     pid=$!
 
-    until w=$(xdotool search --all --onlyvisible --pid $pid --name "$name" 2> /dev/null); do
-        kill -0 $pid 2> /dev/null || { echo "$program ended without a window (another copy running?)"; exit 1; }
-        sleep 0.005
+    until [[ $line == MapNotify* ]]; do
+        read -r -t 10 -u "${maps[0]}" line || { echo "$program mapped no window in 10 s (another copy running?)"; exit 1; }
     done
 
-    took=$((($(date +%s%N) - start) / 1000000))
+    mapped=$EPOCHREALTIME
+    read -r -u "${maps[0]}" line # "event 0x..., window 0x..., override NO"
+    window=${line#*window }
+    window=$((${window%%,*}))
+
+    # The window mapped first is the program's, with its name.
+    for _ in $(seq 100); do
+        w=$(xdotool search --all --onlyvisible --pid $pid --name "$name" 2> /dev/null) && break
+        sleep 0.02
+    done
+    grep -qx "$window" <<< "$w" || { echo "$program mapped window $window first, not its '$name' ($w)"; exit 1; }
+
+    took=$(((${mapped//[!0-9]/} - ${start//[!0-9]/}) / 1000))
     sleep 1 # let it settle (and run what it does after showing) before reading its peak
     peak=$(awk '/VmHWM/ { print $2 }' /proc/$pid/status)
 
     if [ "$program" = "$binary" ]; then
-        xdotool key --window "${w%%$'\n'*}" ctrl+q 2> /dev/null || true
+        # Typed to the focused window, so that the keys are let go even once
+        # it is gone (sent to a window that is gone, a release is lost and
+        # the key repeats into the next start).
+        xdotool windowfocus --sync "${w%%$'\n'*}" key ctrl+q 2> /dev/null || true
     else
         kill $pid 2> /dev/null || true
     fi
