@@ -24,6 +24,14 @@ MainWindow::MainWindow()
     commandManager = std::make_unique<juce::ApplicationCommandManager>();
 
     setResizable (true, false);
+    addKeyListener (commandManager->getKeyMappings());
+
+    // Shown by the application once it has its size and place, then filled.
+}
+
+void MainWindow::addContent()
+{
+    jassert (getContentComponent() == nullptr);
 
     // The ports are opened, and the start-up reset sent, once the window shows.
     VeskSession::Options options;
@@ -39,15 +47,11 @@ MainWindow::MainWindow()
     if (auto* app = juce::JUCEApplication::getInstance())
         commandManager->registerAllCommandsForTarget (app);
 
-    addKeyListener (commandManager->getKeyMappings());
-
     auto* contentComp = content.release();
     setContentOwned (contentComp, false);
 
     setMenuBar (contentComp);
     contentComp->setApplicationCommandManagerToWatch (commandManager.get());
-
-    // Shown by the application once it has its size and place.
 }
 
 MainWindow::~MainWindow()

@@ -13,8 +13,13 @@ class ContentComp;
 class MainWindow : public juce::DocumentWindow
 {
 public:
+    /** The window without its pages: shown first, it is on its way to the
+        screen while they are built. */
     MainWindow();
     ~MainWindow() override;
+
+    /** Builds the pages, the menu bar and the commands, once. */
+    void addContent();
 
     void closeButtonPressed() override;
     void paint (juce::Graphics& g) override;

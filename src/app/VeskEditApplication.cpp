@@ -42,9 +42,6 @@ void VeskEditApplication::initialise (const juce::String&)
         handover = nullptr;
     }
 
-    // The first page's fonts and pictures are read while the display opens.
-    preparation = std::make_unique<StartPreparation>();
-
     // Without a screen JUCE has nowhere to put the window and would crash placing it.
     if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
     {
@@ -56,9 +53,12 @@ void VeskEditApplication::initialise (const juce::String&)
         return;
     }
 
+    // The window is sent to the screen before its pages are built, which are
+    // then ready before its first paint.
     mainWindow = std::make_unique<MainWindow>();
     mainWindow->centreWithSize (446, 492);
     mainWindow->setVisible (true);
+    mainWindow->addContent();
 
     layoutReport = LayoutReport::fromEnvironment (*mainWindow);
 
@@ -81,7 +81,6 @@ void VeskEditApplication::finishStart()
         return;
 
     startFinished = true;
-    preparation = nullptr;
     mainWindow->getContentComp().finishStart();
 
     if (handover != nullptr && ! handover->listen ([this] (const juce::StringArray& paths)
@@ -92,7 +91,6 @@ void VeskEditApplication::finishStart()
 void VeskEditApplication::shutdown()
 {
     // Also called in a copy that handed its files over and ends at once.
-    preparation = nullptr;
     handover = nullptr;
     layoutReport = nullptr;
     mainWindow = nullptr;

@@ -3,7 +3,6 @@
 #include "InstanceHandover.h"
 #include "LayoutReport.h"
 #include "MainWindow.h"
-#include "StartPreparation.h"
 
 /** Creates the one main window at start and deletes it at shutdown. */
 class VeskEditApplication : public juce::JUCEApplication
@@ -27,7 +26,6 @@ private:
     void finishStart();
 
     std::unique_ptr<InstanceHandover> handover;
-    std::unique_ptr<StartPreparation> preparation;
     std::unique_ptr<MainWindow> mainWindow;
     std::unique_ptr<LayoutReport> layoutReport;
     bool startFinished = false;

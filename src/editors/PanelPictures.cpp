@@ -106,7 +106,7 @@ namespace
 
     juce::Image fromResource (const juce::String& resourceName, int scale)
     {
-        // A picture being decoded on another thread is waited for, not decoded twice.
+        // Decoded once, whichever thread asks first.
         static juce::CriticalSection decoding;
         const juce::ScopedLock sl (decoding);
         const auto hash = resourceName.hashCode64();
@@ -158,11 +158,6 @@ juce::Image PanelPictures::get (const juce::String& name)
         picture.getProperties()->set (pictureNameProperty, name);
 
     return picture;
-}
-
-void PanelPictures::prepare (const juce::String& name)
-{
-    fromResource (name + "_mask", 1);
 }
 
 juce::String PanelPictures::nameOf (const juce::Image& picture)

@@ -24,10 +24,6 @@ struct PanelPictures
     /** The name a picture returned by get() was asked for by; empty for any other image. */
     static juce::String nameOf (const juce::Image& picture);
 
-    /** Decodes the picture get() returns into the ImageCache, for a later get()
-        to find; safe on any thread (a get() meanwhile waits for it). */
-    static void prepare (const juce::String& name);
-
     /** The two-pixels-per-unit drawing of a picture returned by get(), or an
         invalid image for any other. */
     static juce::Image getSharp (const juce::Image& picture);

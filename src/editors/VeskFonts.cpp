@@ -72,16 +72,3 @@ juce::Typeface::Ptr VeskFonts::sansSerifTypefaceFor (const juce::Font& font)
 
     return nullptr;
 }
-
-void VeskFonts::prepareSansSerif()
-{
-    juce::String ascii;
-
-    for (juce::juce_wchar c = 0x20; c < 0x7f; ++c)
-        ascii += juce::String::charToString (c);
-
-    // Opens both styles. Of the bold one only the title's few glyphs are needed
-    // at first, loaded as the title is drawn.
-    if (auto typeface = SansSerifTypefaces::getInstance()->get (false))
-        typeface->getStringWidth (ascii);
-}

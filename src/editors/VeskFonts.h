@@ -25,9 +25,4 @@ struct VeskFonts
         default sans-serif family in its regular or bold style, or null for any
         other font, which JUCE's lookup serves as before. */
     static juce::Typeface::Ptr sansSerifTypefaceFor (const juce::Font& font);
-
-    /** Finds the installed fonts, opens both sans-serif styles and loads the
-        regular one's glyphs of printable ASCII, which the first page's texts
-        are made of. Safe on any thread and at the same time as drawing. */
-    static void prepareSansSerif();
 };

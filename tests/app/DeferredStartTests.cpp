@@ -6,9 +6,6 @@
 #include "RecordingMidiOut.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
-#include "app/StartPreparation.h"
-#include "editors/MyGroupComponent.h"
-#include "editors/PanelPictures.h"
 #include "model/VeskImage.h"
 
 #include <gtest/gtest.h>
@@ -119,34 +116,4 @@ TEST_F (DeferredStart, ACommandBeforeTheStartIsFinishedFindsItFinished)
     EXPECT_TRUE (content.getSession().isVirtualUnitInUse());
     EXPECT_EQ (content.getSession().getNumReceivers(), 1);
     EXPECT_EQ (heard.messages.size(), 659u);
-}
-
-// The pictures decoded while the display opens are those the first page then
-// shows: a page that changes its pictures without the list would start slower
-// and hold pictures nobody shows.
-TEST_F (DeferredStart, ThePicturesPreparedAtStartAreThoseTheFirstPageShows)
-{
-    RecordingMidiOut heard;
-    ContentComp content (commandManager, onRecorder (heard, true));
-    content.setBounds (0, 0, 446, 492);
-    content.setVisible (true);
-
-    juce::StringArray shown;
-    std::function<void (juce::Component&)> collect = [&] (juce::Component& c)
-    {
-        if (auto* group = dynamic_cast<MyGroupComponent*> (&c); group != nullptr && group->backgroundImage != nullptr)
-            shown.addIfNotAlreadyThere (PanelPictures::nameOf (*group->backgroundImage));
-
-        if (c.isVisible())
-            for (auto* child : c.getChildren())
-                collect (*child);
-    };
-
-    collect (content);
-    shown.removeEmptyStrings();
-    shown.sort (false);
-
-    auto prepared = StartPreparation::firstPagePictures();
-    prepared.sort (false);
-    EXPECT_EQ (shown, prepared);
 }

@@ -172,10 +172,10 @@ TEST (VeskFonts, ServesOneTypefacePerStyleOfTheDefaultSansSerifAndLeavesOtherFon
     EXPECT_EQ (VeskFonts::sansSerifTypefaceFor (juce::Font (12.0f, juce::Font::italic)), nullptr);
     EXPECT_EQ (VeskFonts::sansSerifTypefaceFor (VeskFonts::monospaced (12.0f)), nullptr);
 
-    // Preparing on another thread loads into the same typefaces.
-    std::thread preparing ([]
-                           { VeskFonts::prepareSansSerif(); });
-    preparing.join();
+    // Another thread's glyphs load into the same typefaces.
+    std::thread measuring ([]
+                           { VeskFonts::sansSerifTypefaceFor (juce::Font (13.0f))->getStringWidth ("Pattern settings"); });
+    measuring.join();
     EXPECT_EQ (VeskFonts::sansSerifTypefaceFor (juce::Font (15.0f)), plain);
     EXPECT_FLOAT_EQ (plain->getStringWidth ("Patterns"), juceTypeface (false)->getStringWidth ("Patterns"));
 }
