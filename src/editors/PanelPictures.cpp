@@ -6,10 +6,10 @@
 
 namespace
 {
-    // Set on the shared pixel data, so every handle of a picture knows them.
-    const juce::Identifier pictureNameProperty ("panelPicture");
-    const juce::Identifier pictureScaleProperty ("panelPictureScale");
+    // Set on the shared pixel data, so every handle of a picture knows it:
+    // "commonGroup_mask", or "commonGroup_2x_mask" for the sharp one.
     const juce::Identifier pictureResourceProperty ("panelPictureResource");
+    const juce::String plainSuffix ("_mask"), sharpSuffix ("_2x_mask");
 
     constexpr juce::uint32 titleDark = 0xFF990000, titleBright = 0xFFCC0000;
     constexpr juce::uint32 titleTextDark = 0xFF999999, titleTextBright = 0xFFCCCCCC;
@@ -104,7 +104,7 @@ namespace
         return in.read (&beyond, 1) == 0 ? picture : juce::Image();
     }
 
-    juce::Image fromResource (const juce::String& resourceName, int scale)
+    juce::Image fromResource (const juce::String& resourceName)
     {
         // Decoded once, whichever thread asks first.
         static juce::CriticalSection decoding;
@@ -120,7 +120,6 @@ namespace
 
         if (picture.isValid())
         {
-            picture.getProperties()->set (pictureScaleProperty, scale);
             picture.getProperties()->set (pictureResourceProperty, resourceName);
             juce::ImageCache::addImageToCache (picture, hash);
         }
@@ -128,18 +127,25 @@ namespace
         return picture;
     }
 
-    int scaleOf (const juce::Image& picture)
+    juce::String resourceOf (const juce::Image& picture)
     {
         return picture.isValid() && picture.getFormat() == juce::Image::SingleChannel
-                   ? (int) picture.getProperties()->getWithDefault (pictureScaleProperty, 0)
-                   : 0;
+                   ? picture.getProperties()->getWithDefault (pictureResourceProperty, {}).toString()
+                   : juce::String();
+    }
+
+    /** Pixels per unit of one of the panel pictures, 0 for any other image. */
+    int scaleOf (const juce::Image& picture)
+    {
+        const auto resource = resourceOf (picture);
+        return resource.endsWith (sharpSuffix) ? PanelPictures::sharpScale : (resource.endsWith (plainSuffix) ? 1 : 0);
     }
 
     /** The colours of a picture, kept in the ImageCache while they are drawn
         (for the zoomed and scaled screens, which resample them). */
     juce::Image renderedForScaling (const juce::Image& picture)
     {
-        const auto hash = ("colours of " + picture.getProperties()->getWithDefault (pictureResourceProperty, {}).toString()).hashCode64();
+        const auto hash = ("colours of " + resourceOf (picture)).hashCode64();
 
         if (auto cached = juce::ImageCache::getFromHashCode (hash); cached.isValid())
             return cached;
@@ -152,23 +158,18 @@ namespace
 
 juce::Image PanelPictures::get (const juce::String& name)
 {
-    auto picture = fromResource (name + "_mask", 1);
-
-    if (picture.isValid())
-        picture.getProperties()->set (pictureNameProperty, name);
-
-    return picture;
+    return fromResource (name + plainSuffix);
 }
 
 juce::String PanelPictures::nameOf (const juce::Image& picture)
 {
-    return scaleOf (picture) == 1 ? picture.getProperties()->getWithDefault (pictureNameProperty, {}).toString() : juce::String();
+    return scaleOf (picture) == 1 ? resourceOf (picture).dropLastCharacters (plainSuffix.length()) : juce::String();
 }
 
 juce::Image PanelPictures::getSharp (const juce::Image& picture)
 {
     const auto name = nameOf (picture);
-    return name.isEmpty() ? juce::Image() : fromResource (name + "_2x_mask", sharpScale);
+    return name.isEmpty() ? juce::Image() : fromResource (name + sharpSuffix);
 }
 
 juce::Image PanelPictures::render (const juce::Image& picture)
