@@ -331,3 +331,47 @@ int CollectionStore::size()
         return 0;
     }
 }
+
+//==============================================================================
+CollectionStore::Transaction::Transaction (CollectionStore& storeToUse) : store (storeToUse)
+{
+    try
+    {
+        // What the log holds goes into the file first, so that all it holds
+        // after a failure is the failed write, and it can then be emptied.
+        store.db->exec ("PRAGMA wal_checkpoint (PASSIVE)");
+        transaction = std::make_unique<SqliteTransaction> (*store.db);
+    }
+    catch (const SqliteError& error)
+    {
+        problem = CollectionProblems::of (error, store.file);
+    }
+}
+
+CollectionStore::Transaction::~Transaction()
+{
+    if (transaction == nullptr)
+        return;
+
+    transaction = nullptr;
+    store.db->emptyLog (store.file);
+}
+
+bool CollectionStore::Transaction::commit()
+{
+    if (transaction == nullptr)
+        return false;
+
+    try
+    {
+        transaction->commit();
+        transaction = nullptr;
+        store.writer.refreshStatistics();
+        return true;
+    }
+    catch (const SqliteError& error)
+    {
+        problem = CollectionProblems::of (error, store.file);
+        return false;
+    }
+}
