@@ -1,7 +1,7 @@
 // What goes into the collection by itself, on a session without a window and
 // a real database file: which sightings each way in records, that a failing
 // collection never fails the library's own open or save, and Add Folder's
-// job, cancelled halfway, keeps what it added. The switch is the window's test.
+// job, cancelled halfway, keeps what it added; and the user's switch.
 
 #include "DispatchMessages.h"
 #include "ScopedTmpfs.h"
@@ -214,6 +214,33 @@ TEST (CollectionIntake, EachWayInRecordsItsSourceFileAndSlots)
         EXPECT_EQ (rig.seen (rig.session->getModel().image), expected);
         EXPECT_TRUE (rig.failures.problems.empty());
     }
+}
+
+TEST (CollectionIntake, WithTheSwitchOffNothingGoesInByItselfButAFolderAskedFor)
+{
+    IntakeRig rig;
+    rig.session->setAddingToCollection (false);
+    auto& model = rig.session->getModel();
+    const auto library = writeLibrary (rig.folder, "Set1.vsk", 3);
+    ASSERT_TRUE (model.loadDocument (library).wasOk());
+    makeDistinct (model.image, 4);
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Saved.vsk")).wasOk());
+    rig.session->setVirtualUnitInUse (true);
+    ASSERT_TRUE (rig.session->startTransfer (VeskTransfer::Kind::getAll).wasOk());
+    rig.clock.runUntilIdle();
+    rig.session->getCollectionIntake().getCollection(); // opened, so that anything queued would land
+    EXPECT_EQ (rig.patternsHeld(), 0);
+
+    // Add Folder is asked for, so it goes in all the same.
+    ASSERT_TRUE (rig.session->getCollectionIntake().addFolders ({ library }));
+    ASSERT_TRUE (rig.session->getCollectionIntake().getFolderJob()->waitForEnd (waitMs));
+    EXPECT_EQ (rig.patternsHeld(), 21);
+
+    // On again, the next save goes in.
+    rig.session->setAddingToCollection (true);
+    makeDistinct (model.image, 5);
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Later.vsk")).wasOk());
+    EXPECT_EQ (rig.patternsHeld(), 21 + 20);
 }
 
 TEST (CollectionIntake, AFailingCollectionNeverFailsTheLibraryAndIsSaidOnce)
