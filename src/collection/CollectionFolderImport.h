@@ -12,12 +12,12 @@
     Links are followed only to what has not been walked already, so a link
     loop ends, and those that lead out of the folder given are named; the
     system's own folders (/proc, /sys, /dev) are never walked; FIFOs,
-    devices and sockets are skipped unopened; what cannot be read is named. Files are read
-    through the bounded reader; a damaged one is counted and named, never a
-    reason to stop. A sighting's time is its file's modification time, so the
-    versions of a slot are dated as they were saved. Runs on the caller's
-    thread (vesk's, or a background thread of the window) and stops at the
-    next file once cancel is set.
+    devices and sockets are skipped unopened; what cannot be read is named.
+    Files are read through the bounded reader; a damaged one is counted and
+    named, never a reason to stop. A sighting's time is its file's
+    modification time, so the versions of a slot are dated as they were
+    saved. Runs on the caller's thread (vesk's, or a background thread of
+    the window) and stops at the next file once cancel is set.
 */
 class CollectionFolderImport
 {

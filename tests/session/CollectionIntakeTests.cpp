@@ -328,6 +328,31 @@ TEST (CollectionIntake, AddFolderCancelledStopsAtTheNextFileAndKeepsWhatItAdded)
     EXPECT_EQ (rig.patternsHeld(), numFiles * 20 + 1);
 }
 
+TEST (CollectionIntake, AddFolderOnAFullDiskSaysExactlyWhatWentIn)
+{
+    ScopedTmpfs disk ("1m");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    IntakeRig rig (true, disk.folder.getChildFile ("collection.db"));
+    const auto folder = rig.folder.getChildFile ("Libraries");
+    ASSERT_TRUE (folder.createDirectory());
+
+    // About twice what the disk holds, in batches.
+    for (int i = 0; i < 100; ++i)
+        writeLibrary (folder, "Set" + juce::String (i) + ".vsk", 200 + i);
+
+    ASSERT_TRUE (rig.session->getCollectionIntake().addFolders ({ folder }));
+    auto* job = rig.session->getCollectionIntake().getFolderJob();
+    ASSERT_TRUE (job->waitForEnd (waitMs));
+    const auto report = job->getReport();
+    EXPECT_EQ (report.problem.kind, CollectionProblem::Kind::diskFull);
+    EXPECT_GT (report.filesRead, 0);
+    EXPECT_LT (report.filesRead, 100);
+    EXPECT_EQ (rig.patternsHeld(), report.added) << "what the summary counts is what the collection holds";
+}
+
 TEST (CollectionIntake, OpensTheCollectionWhenFirstNeededAndAPlainlyDamagedOneAtStart)
 {
     // A start that needs no collection opens none, nor makes its file; the first
