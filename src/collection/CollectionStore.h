@@ -114,8 +114,11 @@ public:
         CollectionProblem problem;
 
     private:
+        juce::File logFile() const;
+
         CollectionStore& store;
         std::unique_ptr<SqliteTransaction> transaction;
+        juce::int64 logSizeBefore = 0;
 
         JUCE_DECLARE_NON_COPYABLE (Transaction)
     };
