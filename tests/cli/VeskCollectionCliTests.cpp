@@ -507,17 +507,18 @@ TEST_F (CollectionCli, TheSystemsFoldersAreNotWalkedAndALinkOutOfTheFolderIsName
     EXPECT_NE (out.find ("elsewhere\n"), std::string::npos) << out;
 }
 
-TEST_F (CollectionCli, AnotherUsersPrivateFolderIsSaidToBeUnreadable)
+TEST_F (CollectionCli, WhatAnotherUserCannotReadIsSaidToBeUnreadable)
 {
     const OtherUser other;
 
     if (! other.isAvailable())
         GTEST_SKIP() << other.whyNot;
 
-    const auto lib = writeLibrary ("private/lib.vsk", 1);
+    const auto lib = writeLibrary ("private/lib.vsk", 1), mine = writeLibrary ("shared/mine.vsk", 2);
     const auto theirs = folder.getChildFile ("theirs");
     ASSERT_TRUE (theirs.createDirectory());
-    ASSERT_EQ (::chmod (path ("private").toRawUTF8(), 0700) + ::chmod (theirs.getFullPathName().toRawUTF8(), 0777)
+    ASSERT_EQ (::chmod (path ("private").toRawUTF8(), 0700) + ::chmod (mine.toRawUTF8(), 0600) + ::chmod (path ("shared").toRawUTF8(), 0755)
+                   + ::chmod (theirs.getFullPathName().toRawUTF8(), 0777)
                    + ::chmod (folder.getFullPathName().toRawUTF8(), 0755),
                0);
 
@@ -533,12 +534,16 @@ TEST_F (CollectionCli, AnotherUsersPrivateFolderIsSaidToBeUnreadable)
         return process.waitForProcessToFinish (10000) ? (int) process.getExitCode() : -1;
     };
 
-    for (const auto& what : { path ("private"), lib })
+    // A folder they may not list, a file in it they cannot reach, a file of mine in a folder they can list.
+    const std::pair<juce::String, juce::String> cases[] = { { path ("private"), path ("private") }, { lib, lib }, { path ("shared"), mine } };
+
+    for (const auto& [given, unreadable] : cases)
     {
-        SCOPED_TRACE (what);
+        SCOPED_TRACE (given);
         juce::String said;
-        EXPECT_EQ (addAsOther (what, said), VeskCli::exitFailed);
-        EXPECT_TRUE (said.contains (what + ": cannot be read (permission denied)")) << said;
+        EXPECT_EQ (addAsOther (given, said), VeskCli::exitFailed);
+        EXPECT_TRUE (said.contains (unreadable + ": cannot be read (permission denied)")) << said;
+        EXPECT_FALSE (said.contains ("damaged")) << said;
         EXPECT_FALSE (said.contains ("does not exist") || said.contains ("holds no library") || said.contains ("skipped")) << said;
     }
 }
