@@ -8,8 +8,7 @@ class SqliteDatabase;
     What goes into the store: sightings, each pattern not yet held added with
     its fingerprints and search row, all of one add in one transaction (rolled
     back whole when it fails; a savepoint within a transaction already open).
-    Keeps the planner's statistics up to date as
-    the collection grows.
+    Keeps the planner's statistics up to date as the collection grows.
 
     Works on the store's own connection, so on the store's thread.
 */
