@@ -65,26 +65,43 @@ juce::String CollectionTexts::describeReport (const CollectionFolderImport::Repo
     juce::StringArray lines;
 
     if (report.problem.failed())
-        lines.add ("It stopped: " + withDetail (report.problem) + ". What the files before had added stays.");
+        lines.add ("It stopped: " + withDetail (report.problem) + ". What is counted below went in; nothing after it.");
     else if (report.cancelled)
         lines.add ("Stopped where it was; what was added by then stays.");
 
     lines.add (count (report.filesRead, "file read", "files read") + ": " + count (report.added, "pattern added", "patterns added")
-               + ", " + juce::String (report.alreadyThere) + " already there.");
+               + ", " + juce::String (report.alreadyThere) + " already in the collection.");
 
-    if (! report.damaged.empty())
+    const auto named = [&lines] (const std::vector<CollectionFolderImport::Damaged>& entries, const juce::String& heading)
     {
-        lines.add (count ((int) report.damaged.size(), "damaged file", "damaged files") + ", left out:");
+        if (entries.empty())
+            return;
 
-        for (size_t i = 0; i < report.damaged.size() && i < maxDamagedNamed; ++i)
-            lines.add ("  " + report.damaged[i].file.getFullPathName() + ": " + report.damaged[i].reason);
+        lines.add (heading);
 
-        if (report.damaged.size() > maxDamagedNamed)
-            lines.add ("  and " + juce::String (report.damaged.size() - maxDamagedNamed) + " more");
+        for (size_t i = 0; i < entries.size() && i < maxDamagedNamed; ++i)
+            lines.add ("  " + entries[i].file.getFullPathName() + ": " + entries[i].reason);
+
+        if (entries.size() > maxDamagedNamed)
+            lines.add ("  and " + juce::String (entries.size() - maxDamagedNamed) + " more");
+    };
+
+    named (report.damaged, count ((int) report.damaged.size(), "damaged file", "damaged files") + ", left out:");
+    named (report.unreadable, juce::String ((int) report.unreadable.size()) + " that cannot be read, left out:");
+
+    for (const auto& folder : report.systemFolders)
+        lines.add ("Not read: " + folder.getFullPathName() + ", one of the system's own folders.");
+
+    if (! report.linksOut.empty())
+    {
+        lines.add ("Followed " + count ((int) report.linksOut.size(), "link", "links") + " out of the folder chosen:");
+
+        for (size_t i = 0; i < report.linksOut.size() && i < maxDamagedNamed; ++i)
+            lines.add ("  " + report.linksOut[i].link.getFullPathName() + " -> " + report.linksOut[i].target.getFullPathName());
     }
 
     if (report.skipped > 0)
-        lines.add (count (report.skipped, "entry", "entries") + " skipped (links to folders already read, FIFOs, devices, unreadable folders).");
+        lines.add (count (report.skipped, "entry", "entries") + " skipped (links to folders already read, broken links, FIFOs, devices).");
 
     lines.add ("Your library was not changed.");
     return lines.joinIntoString ("\n");

@@ -15,7 +15,7 @@ struct CollectionTexts
     /** What the folder job is doing now ("Reading Set1.vsk (3 of 12 files)"). */
     static juce::String describeProgress (const CollectionFolderImport::Progress& progress);
 
-    /** The summary's headline and text: added, already there, damaged (named). */
+    /** The summary's headline and text: added, already in the collection, damaged and unreadable (named). */
     static juce::String headline (const CollectionFolderImport::Report& report);
     static juce::String describeReport (const CollectionFolderImport::Report& report);
 

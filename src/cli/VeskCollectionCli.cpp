@@ -17,7 +17,7 @@ namespace
     };
 
     const Subcommand subcommands[] = {
-        { "add", "vesk collection add PATH...", "Adds the patterns of library (.vsk) and .syx files to the collection, and of every such file under a folder, however deep. Prints how many patterns were new and how many already there. A damaged file is named on stderr and the others still go in; the exit status is then 1, as it is when no file could be taken in at all. A PATH that does not exist adds nothing at all.", 1, INT_MAX, "" },
+        { "add", "vesk collection add PATH...", "Adds the patterns of library (.vsk) and .syx files to the collection, and of every such file under a folder, however deep. Prints how many different patterns were new to the collection and how many it held already, each counted once however many files hold it, and names the links followed out of the folders given. A damaged file or one that cannot be read is named on stderr and the others still go in; the exit status is then 1, as it is when no file could be taken in at all. The system's own folders (/proc, /sys, /dev) are never read. All is kept or nothing: when the collection cannot take it all (a full disk), or the summary cannot be printed, the collection stays as it was. A PATH that does not exist adds nothing at all.", 1, INT_MAX, "" },
         { "search", "vesk collection search [TEXT] [--type TYPE] [--tag TAG] [--favourite] [--limit N] [--json]", "Lists the patterns whose names, tags, comments or source file names have words beginning with each word of TEXT, in any case; --type (Lead, Bass, Rythm, ...), --tag (a whole tag) and --favourite narrow it. At most N (50) patterns are listed, and the total of all that match. --json writes one object with total and patterns.", 0, INT_MAX, "--type --tag --favourite --limit --json" },
         { "show", "vesk collection show ID [--json]", "Shows the pattern with that ID (or a unique prefix of at least 6 of its digits) and every place it was seen: library and .syx files and their slots, Get Alls, MIDI file imports, with the times.", 1, 1, "--json" },
         { "put", "vesk collection put ID FILE.vsk SLOT", "Puts the pattern into SLOT (temp or 1 to 20) of FILE.vsk: the whole pattern, its type included. Nothing else in FILE.vsk changes.", 3, 3, "" },
@@ -248,44 +248,74 @@ int VeskCollectionCli::add (const juce::StringArray& paths)
     {
         files.add (VeskCli::resolve (path));
 
-        if (! files.getLast().exists())
+        if (! CollectionFolderImport::mayExist (files.getLast()))
         {
             cli.report (path, "does not exist; nothing was added");
             return VeskCli::exitUsage;
         }
     }
 
+    // One transaction, kept once the summary is out: a failure anywhere
+    // (a full disk, an output that cannot be written) keeps nothing.
+    CollectionStore::Transaction whole (*store);
+
+    if (whole.problem.failed())
+        return failed (whole.problem);
+
     const std::atomic<bool> never { false };
     CollectionFolderImport import (*store);
     const auto report = import.run (files, never);
 
-    for (auto& damaged : report.damaged)
-        cli.report (damaged.file.getFullPathName(), damaged.reason);
+    for (auto* list : { &report.damaged, &report.unreadable })
+        for (auto& entry : *list)
+            cli.report (entry.file.getFullPathName(), entry.reason);
 
-    auto summary = "added " + plural (report.added, "pattern", "patterns") + ", " + juce::String (report.alreadyThere)
-                   + " already there, from " + plural (report.filesRead, "file", "files");
-
-    if (! report.damaged.empty())
-        summary << "; " << plural ((int) report.damaged.size(), "file", "files") << " damaged";
-
-    if (report.skipped > 0)
-        summary << "; " << juce::String (report.skipped) << " skipped (pipes, devices, links to what was read already)";
+    for (auto& folder : report.systemFolders)
+        cli.report (folder.getFullPathName(), "is one of the system's own folders (/proc, /sys, /dev); not read");
 
     if (report.problem.failed())
-    {
-        // What went in before the failing batch stays; the summary says how much.
-        cli.print (summary + "\n");
         return failed (report.problem);
-    }
 
-    if (! cli.print (summary + "\n"))
+    if (! cli.print (summary (report) + "\n"))
         return VeskCli::exitFailed;
 
+    if (! whole.commit())
+        return failed (whole.problem);
+
+    const bool allRead = report.damaged.empty() && report.unreadable.empty();
+
     // Nothing taken in is a failure a script should see: a device, an empty folder.
-    if (report.filesRead == 0 && report.damaged.empty())
+    if (report.filesRead == 0 && allRead && report.systemFolders.empty())
         cli.report (paths.joinIntoString (" "), "holds no library or .syx file; nothing was added");
 
-    return report.damaged.empty() && report.filesRead > 0 ? VeskCli::exitOk : VeskCli::exitFailed;
+    return allRead && report.filesRead > 0 ? VeskCli::exitOk : VeskCli::exitFailed;
+}
+
+juce::String VeskCollectionCli::summary (const CollectionFolderImport::Report& report)
+{
+    auto text = "added " + plural (report.added, "pattern", "patterns") + ", " + juce::String (report.alreadyThere)
+                + " already in the collection, from " + plural (report.filesRead, "file", "files");
+
+    if (! report.damaged.empty())
+        text << "; " << plural ((int) report.damaged.size(), "file", "files") << " damaged";
+
+    if (! report.unreadable.empty())
+        text << "; " << juce::String ((int) report.unreadable.size()) << " cannot be read";
+
+    if (! report.systemFolders.empty())
+        text << "; " << plural ((int) report.systemFolders.size(), "system folder", "system folders") << " not read";
+
+    if (report.skipped > 0)
+        text << "; " << juce::String (report.skipped) << " skipped (pipes, devices, broken links, links to what was read already)";
+
+    // Followed, as asked, but the user should know the walk went elsewhere.
+    if (! report.linksOut.empty())
+        text << "; followed " << plural ((int) report.linksOut.size(), "link", "links") << " out of the folders given:";
+
+    for (auto& out : report.linksOut)
+        text << "\n  " << out.link.getFullPathName() << " -> " << out.target.getFullPathName();
+
+    return text;
 }
 
 int VeskCollectionCli::check()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collection/CollectionStore.h"
+#include "collection/CollectionFolderImport.h"
 
 #include <juce_core/juce_core.h>
 
@@ -48,6 +48,7 @@ private:
     juce::File databaseFile (const Options& options) const;
 
     int add (const juce::StringArray& paths);
+    static juce::String summary (const CollectionFolderImport::Report& report);
     int search (const Options& options);
     int show (const juce::String& id, bool json);
     int put (const juce::StringArray& words);
@@ -59,8 +60,12 @@ private:
     /** The pattern an ID or prefix names; empty (said on err) when there is
         none, status then holds the exit status. */
     std::optional<CollectionPattern> lookUp (const juce::String& id, int& status);
-    /** What an edit did, said on out or err; returns the exit status. */
-    int finishEdit (const juce::String& id, const CollectionEdit& edit, const juce::String& done);
+    /** Changes the pattern an ID names, says what it now is (describeDone,
+        on out) or why not (on err), and keeps the change only once said;
+        returns the exit status. */
+    int edit (const juce::String& id,
+              const std::function<CollectionEdit (const juce::String& fullId)>& change,
+              const std::function<juce::String (const CollectionPattern& now)>& describeDone);
     int failed (const CollectionProblem& problem);
 
     static juce::String describe (const CollectionProblem& problem);

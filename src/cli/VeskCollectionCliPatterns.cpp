@@ -246,49 +246,63 @@ int VeskCollectionCli::put (const juce::StringArray& words)
 //==============================================================================
 int VeskCollectionCli::name (const juce::String& id, const juce::String& text)
 {
-    int status = VeskCli::exitOk;
-    const auto pattern = lookUp (id, status);
-
-    if (! pattern.has_value())
-        return status;
-
-    const auto edit = store->setName (pattern->id, text);
-    const auto named = store->find (pattern->id).pattern.value_or (*pattern).name;
-    return finishEdit (pattern->id, edit, text.isEmpty() ? "named after where it was first seen: " + named : "named " + named);
+    return edit (
+        id, [&] (const juce::String& fullId)
+        { return store->setName (fullId, text); },
+        [&] (const CollectionPattern& now)
+        { return text.isEmpty() ? "named after where it was first seen: " + now.name : "named " + now.name; });
 }
 
 int VeskCollectionCli::tag (const juce::String& id, const juce::StringArray& tags, bool adding)
 {
-    int status = VeskCli::exitOk;
-    const auto pattern = lookUp (id, status);
-
-    if (! pattern.has_value())
-        return status;
-
-    const auto edit = adding ? store->addTags (pattern->id, tags) : store->removeTags (pattern->id, tags);
-    const auto now = store->find (pattern->id).pattern.value_or (*pattern).tags;
-    return finishEdit (pattern->id, edit, now.isEmpty() ? juce::String ("no tags") : "tags " + now.joinIntoString (", "));
+    return edit (
+        id, [&] (const juce::String& fullId)
+        { return adding ? store->addTags (fullId, tags) : store->removeTags (fullId, tags); },
+        [] (const CollectionPattern& now)
+        { return now.tags.isEmpty() ? juce::String ("no tags") : "tags " + now.tags.joinIntoString (", "); });
 }
 
 int VeskCollectionCli::favourite (const juce::String& id, bool on)
 {
+    return edit (
+        id, [&] (const juce::String& fullId)
+        { return store->setFavourite (fullId, on); },
+        [on] (const CollectionPattern&)
+        { return juce::String (on ? "a favourite" : "not a favourite"); });
+}
+
+int VeskCollectionCli::edit (const juce::String& id,
+                             const std::function<CollectionEdit (const juce::String&)>& change,
+                             const std::function<juce::String (const CollectionPattern&)>& describeDone)
+{
+    using Outcome = CollectionEdit::Outcome;
     int status = VeskCli::exitOk;
     const auto pattern = lookUp (id, status);
 
     if (! pattern.has_value())
         return status;
 
-    return finishEdit (pattern->id, store->setFavourite (pattern->id, on), on ? "a favourite" : "not a favourite");
-}
+    CollectionStore::Transaction whole (*store);
 
-int VeskCollectionCli::finishEdit (const juce::String& id, const CollectionEdit& edit, const juce::String& done)
-{
-    using Outcome = CollectionEdit::Outcome;
+    if (whole.problem.failed())
+        return failed (whole.problem);
 
-    switch (edit.outcome)
+    const auto result = change (pattern->id);
+
+    switch (result.outcome)
     {
-        case Outcome::changed: return cli.print (shortId (id) + ": " + done + "\n") ? VeskCli::exitOk : VeskCli::exitFailed;
-        case Outcome::unchanged: return cli.print (shortId (id) + ": " + done + "; nothing changed\n") ? VeskCli::exitOk : VeskCli::exitFailed;
+        // Said before it is kept: an output that cannot take it leaves the
+        // collection as it was.
+        case Outcome::changed:
+        case Outcome::unchanged:
+        {
+            const auto now = store->find (pattern->id).pattern.value_or (*pattern);
+
+            if (! cli.print (shortId (pattern->id) + ": " + describeDone (now) + (result.outcome == Outcome::unchanged ? "; nothing changed\n" : "\n")))
+                return VeskCli::exitFailed;
+
+            return whole.commit() ? VeskCli::exitOk : failed (whole.problem);
+        }
         case Outcome::unknownPattern: cli.report (id, "no pattern in the collection has this ID"); return VeskCli::exitUsage;
         case Outcome::badValue:
             return cli.usageError (subcommand == "name" ? "a name is at most " + juce::String (CollectionEdit::maxTextLength) + " characters"
@@ -297,7 +311,7 @@ int VeskCollectionCli::finishEdit (const juce::String& id, const CollectionEdit&
         case Outcome::failed: break;
     }
 
-    return failed (edit.problem);
+    return failed (result.problem);
 }
 
 std::optional<CollectionPattern> VeskCollectionCli::lookUp (const juce::String& id, int& status)

@@ -5,12 +5,55 @@
 #include "model/VeskSyxFile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
 
 namespace
 {
+    juce::String whyNotRead (int error)
+    {
+        if (error == EACCES || error == EPERM)
+            return "cannot be read (permission denied)";
+
+        auto why = juce::String (std::strerror (error));
+        return "cannot be read (" + why.substring (0, 1).toLowerCase() + why.substring (1) + ")";
+    }
+
+    juce::String realPath (const juce::File& path)
+    {
+        char resolved[PATH_MAX];
+        return ::realpath (path.getFullPathName().toRawUTF8(), resolved) != nullptr ? juce::String::fromUTF8 (resolved) : juce::String();
+    }
+
+    bool isWithin (const juce::String& path, const juce::String& folder)
+    {
+        return path == folder || path.startsWith (folder.endsWith ("/") ? folder : folder + "/");
+    }
+
+    // The kernel's views of processes, devices and itself: endless, or
+    // devices that a read can block on, and /proc/self/root leads back to
+    // the whole file system.
+    bool isSystemFolder (const juce::String& real)
+    {
+        for (const auto* folder : { "/proc", "/sys", "/dev" })
+            if (isWithin (real, folder))
+                return true;
+
+        struct statfs info
+        {
+        };
+
+        return ::statfs (real.toRawUTF8(), &info) == 0 && (info.f_type == PROC_SUPER_MAGIC || info.f_type == SYSFS_MAGIC);
+    }
+
     // One walk over the paths given: what it found, what it skipped, and the
     // folders it has been in, by device and inode, so a link loop ends.
     struct Walk
@@ -19,32 +62,58 @@ namespace
         const std::atomic<bool>& cancel;
         std::function<void (const juce::File&, bool givenByName)> onFile;
         std::set<std::pair<dev_t, ino_t>> folders;
+        juce::String given; // the real path of the folder given, now walked
+
+        void visitGiven (const juce::File& path)
+        {
+            given = realPath (path);
+            visit (path, true);
+        }
 
         void visit (const juce::File& path, bool givenByName)
         {
             if (cancel.load())
                 return;
 
-            struct stat info
+            const auto name = path.getFullPathName().toRawUTF8();
+            struct stat link
             {
-            };
+            }, info {};
 
-            if (::stat (path.getFullPathName().toRawUTF8(), &info) != 0)
+            if (::lstat (name, &link) != 0 || ::stat (name, &info) != 0)
             {
-                ++report.skipped; // a dangling link, or gone since it was listed
+                if (errno == EACCES || errno == EPERM)
+                    report.unreadable.push_back ({ path, whyNotRead (errno) });
+                else
+                    ++report.skipped; // a dangling link, or gone since it was listed
+
                 return;
             }
 
             if (S_ISDIR (info.st_mode))
             {
-                if (folders.insert ({ info.st_dev, info.st_ino }).second)
-                    walkFolder (path);
-                else
+                const auto real = realPath (path);
+
+                if (isSystemFolder (real))
+                    report.systemFolders.push_back (path);
+                else if (! folders.insert ({ info.st_dev, info.st_ino }).second)
                     ++report.skipped;
+                else
+                {
+                    if (S_ISLNK (link.st_mode) && ! isWithin (real, given))
+                        report.linksOut.push_back ({ path, juce::File (real) });
+
+                    walkFolder (path);
+                }
             }
             else if (S_ISREG (info.st_mode))
             {
-                if (givenByName || CollectionFolderImport::isCollectable (path))
+                if (! givenByName && ! CollectionFolderImport::isCollectable (path))
+                    return;
+
+                if (::faccessat (AT_FDCWD, name, R_OK, AT_EACCESS) != 0)
+                    report.unreadable.push_back ({ path, whyNotRead (errno) });
+                else
                     onFile (path, givenByName);
             }
             else
@@ -59,7 +128,7 @@ namespace
 
             if (dir == nullptr)
             {
-                ++report.skipped;
+                report.unreadable.push_back ({ folder, whyNotRead (errno) });
                 return;
             }
 
@@ -90,6 +159,15 @@ CollectionFolderImport::CollectionFolderImport (CollectionStore& store)
     : addBatch ([&store] (const std::vector<CollectionSighting>& sightings)
                 { return store.add (sightings); })
 {
+}
+
+bool CollectionFolderImport::mayExist (const juce::File& path)
+{
+    struct stat info
+    {
+    };
+
+    return ::lstat (path.getFullPathName().toRawUTF8(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
 bool CollectionFolderImport::isCollectable (const juce::File& file)
@@ -149,22 +227,32 @@ CollectionFolderImport::Report CollectionFolderImport::run (const juce::Array<ju
     std::vector<CollectionSighting> batch;
     int filesInBatch = 0;
 
+    // Each pattern counted once over all batches: new, or held before the
+    // run began (not one that an earlier batch of this run added).
+    std::set<juce::int64> added, held;
+
     const auto flush = [&]
     {
         if (batch.empty() || report.problem.failed())
             return;
 
-        const auto added = addBatch (batch);
+        const auto done = addBatch (batch);
 
-        if (added.problem.failed())
+        if (done.problem.failed())
         {
-            report.problem = added.problem;
+            report.problem = done.problem;
         }
         else
         {
-            report.added += added.added;
-            report.alreadyThere += added.alreadyThere;
-            report.sightings += added.sightings;
+            added.insert (done.addedRows.begin(), done.addedRows.end());
+
+            for (auto row : done.heldRows)
+                if (added.count (row) == 0)
+                    held.insert (row);
+
+            report.added = (int) added.size();
+            report.alreadyThere = (int) held.size();
+            report.sightings += done.sightings;
             report.filesRead += filesInBatch;
         }
 
@@ -175,7 +263,7 @@ CollectionFolderImport::Report CollectionFolderImport::run (const juce::Array<ju
         now.filesRead = report.filesRead;
     };
 
-    Walk walk { report, cancel, {}, {} };
+    Walk walk { report, cancel, {}, {}, {} };
     walk.onFile = [&] (const juce::File& file, bool)
     {
         if (report.problem.failed())
@@ -205,7 +293,7 @@ CollectionFolderImport::Report CollectionFolderImport::run (const juce::Array<ju
         if (cancel.load() || report.problem.failed())
             break;
 
-        walk.visit (path, true);
+        walk.visitGiven (path);
     }
 
     report.cancelled = cancel.load();

@@ -22,6 +22,16 @@ namespace
 CollectionSightingWriter::CollectionSightingWriter (SqliteDatabase& database, const juce::File& fileToUse)
     : db (database), file (fileToUse)
 {
+    // A log that once grew large (a big folder added while the window held
+    // the file open) is cut back when it is begun again.
+    try
+    {
+        db.exec (("PRAGMA journal_size_limit = " + juce::String (SqliteDatabase::maxLogBytes)).toRawUTF8());
+    }
+    catch (const SqliteError&)
+    {
+        // Only the log's size depends on it.
+    }
 }
 
 CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionSighting>& sightings)
@@ -77,7 +87,10 @@ CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionS
             }
 
             if (touched.insert (pattern).second)
+            {
                 ++(isNew ? report.added : report.alreadyThere);
+                (isNew ? report.addedRows : report.heldRows).push_back (pattern);
+            }
 
             const auto sourceKey = std::make_pair ((int) sighting.source, sighting.sourcePath);
             auto sourceIt = sources.find (sourceKey);
@@ -134,13 +147,17 @@ CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionS
 
         transaction.commit();
 
-        if (report.added > 0)
+        // Within a larger transaction, its end refreshes them.
+        if (report.added > 0 && ! transaction.isNested())
             refreshStatistics();
     }
     catch (const SqliteError& error)
     {
         report = {};
         report.problem = CollectionProblems::of (error, file);
+
+        if (report.problem.kind == CollectionProblem::Kind::diskFull)
+            db.emptyLog (file);
     }
 
     return report;

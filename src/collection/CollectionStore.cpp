@@ -331,3 +331,67 @@ int CollectionStore::size()
         return 0;
     }
 }
+
+//==============================================================================
+CollectionStore::Transaction::Transaction (CollectionStore& storeToUse) : store (storeToUse)
+{
+    // What the log holds goes into the file first, so that all it holds
+    // after a failure is the failed write, and it can then be emptied.
+    try
+    {
+        store.db->exec ("PRAGMA wal_checkpoint (PASSIVE)");
+    }
+    catch (const SqliteError&)
+    {
+        // Another connection's checkpoint is under way: it does the same.
+    }
+
+    logSizeBefore = logFile().getSize();
+
+    try
+    {
+        transaction = std::make_unique<SqliteTransaction> (*store.db);
+    }
+    catch (const SqliteError& error)
+    {
+        problem = CollectionProblems::of (error, store.file);
+    }
+}
+
+CollectionStore::Transaction::~Transaction()
+{
+    if (transaction == nullptr)
+        return;
+
+    transaction = nullptr;
+
+    // Only a write that went into the log leaves pages to take out of it.
+    const auto logSize = logFile().getSize();
+
+    if (logSize > logSizeBefore || logSize > SqliteDatabase::maxLogBytes)
+        store.db->emptyLog (store.file);
+}
+
+juce::File CollectionStore::Transaction::logFile() const
+{
+    return store.file.getSiblingFile (store.file.getFileName() + "-wal");
+}
+
+bool CollectionStore::Transaction::commit()
+{
+    if (transaction == nullptr)
+        return false;
+
+    try
+    {
+        transaction->commit();
+        transaction = nullptr;
+        store.writer.refreshStatistics();
+        return true;
+    }
+    catch (const SqliteError& error)
+    {
+        problem = CollectionProblems::of (error, store.file);
+        return false;
+    }
+}

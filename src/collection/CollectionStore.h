@@ -8,6 +8,7 @@
 #include <memory>
 
 class SqliteDatabase;
+class SqliteTransaction;
 
 /**
     The collection's database: one SQLite connection to one file.
@@ -92,6 +93,35 @@ public:
     /** The patterns that play closest to id's: onset masks compared over all
         rotations, then same tone or kit, then nearest tempo. */
     std::vector<CollectionSimilar> similar (const juce::String& id, int limit = 20) { return reader.similar (id, limit); }
+
+    /**
+        Makes what is done through the store, from its making until commit(),
+        one transaction: kept whole, or not at all (vesk says what a command
+        did before it keeps it, so that an output that cannot take it leaves
+        the collection as it was). Rolled back unless committed; a rollback
+        after a failed write leaves the log no larger than it must be.
+    */
+    class Transaction
+    {
+    public:
+        explicit Transaction (CollectionStore& store);
+        ~Transaction();
+
+        /** Keeps it; false, with problem saying why, when it cannot be kept. */
+        bool commit();
+
+        /** Why it could not begin (another program holds the file) or be kept. */
+        CollectionProblem problem;
+
+    private:
+        juce::File logFile() const;
+
+        CollectionStore& store;
+        std::unique_ptr<SqliteTransaction> transaction;
+        juce::int64 logSizeBefore = 0;
+
+        JUCE_DECLARE_NON_COPYABLE (Transaction)
+    };
 
     /** PRAGMA integrity_check, foreign keys and the schema's version and tables. */
     CollectionCheck check();

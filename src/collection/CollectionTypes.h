@@ -135,6 +135,7 @@ struct CollectionAddReport
     int added = 0; // patterns new to the collection
     int alreadyThere = 0; // patterns it held before
     int sightings = 0; // sightings recorded (a slot seen again holding the same pattern is not a new one)
+    std::vector<juce::int64> addedRows, heldRows; // the patterns counted, by row, so that adds in turn count each once
     CollectionProblem problem; // on failure nothing of the add was kept
 
     bool ok() const noexcept { return ! problem.failed(); }

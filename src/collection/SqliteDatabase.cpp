@@ -72,3 +72,19 @@ int SqliteDatabase::changes() const
 {
     return SqliteLibrary::get().changes (db);
 }
+
+void SqliteDatabase::emptyLog (const juce::File& file)
+{
+    if (openTransactions > 0 || file.getSiblingFile (file.getFileName() + "-wal").getSize() == 0)
+        return;
+
+    try
+    {
+        exec ("PRAGMA wal_checkpoint (TRUNCATE)");
+    }
+    catch (const SqliteError&)
+    {
+        // The disk may be too full to take the log's last committed pages:
+        // the log then stays as it is.
+    }
+}

@@ -44,11 +44,26 @@ public:
 
     sqlite3* get() const noexcept { return db; }
 
+    /** Whether an SqliteTransaction is open on this connection (a further one is then a savepoint within it). */
+    bool isInTransaction() const noexcept { return openTransactions > 0; }
+
+    /** After a failed write, outside any transaction: the log keeps the
+        failed write's pages past its end, and on a full disk they hold the
+        room the next write needs, so the log of file is checkpointed and
+        cut to nothing, as far as the disk allows. */
+    void emptyLog (const juce::File& file);
+
+    /** The size to which the log is cut back when it is begun again. */
+    static constexpr int maxLogBytes = 1024 * 1024;
+
     /** Throws the connection's last error. */
     [[noreturn]] static void fail (sqlite3* database);
 
 private:
+    friend class SqliteTransaction;
+
     sqlite3* db = nullptr;
+    int openTransactions = 0;
     std::map<const char*, std::unique_ptr<SqliteStatement>> statements;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SqliteDatabase)

@@ -6,14 +6,20 @@
     BEGIN IMMEDIATE ... COMMIT, rolled back unless committed. Immediate, so
     that a second writer waits (busy timeout) at the start instead of failing
     when it would upgrade a read to a write.
+
+    Within another one on the same connection it is a savepoint: committed,
+    it becomes part of the outer transaction, kept or rolled back with it.
 */
 class SqliteTransaction
 {
 public:
     /** immediate false: a read-only look that takes no write lock (and works on a file that cannot be written). */
-    explicit SqliteTransaction (SqliteDatabase& database, bool immediate = true) : db (database)
+    explicit SqliteTransaction (SqliteDatabase& database, bool immediate = true)
+        : db (database), nested (database.isInTransaction())
     {
-        db.exec (immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+        db.exec (nested ? "SAVEPOINT inner" : immediate ? "BEGIN IMMEDIATE"
+                                                        : "BEGIN");
+        ++db.openTransactions;
     }
 
     ~SqliteTransaction()
@@ -22,9 +28,11 @@ public:
 
         if (! committed)
         {
+            --db.openTransactions;
+
             try
             {
-                db.exec ("ROLLBACK");
+                db.exec (nested ? "ROLLBACK TO inner; RELEASE inner" : "ROLLBACK");
             }
             catch (const SqliteError&)
             {
@@ -36,12 +44,16 @@ public:
     void commit()
     {
         db.resetAll();
-        db.exec ("COMMIT");
+        db.exec (nested ? "RELEASE inner" : "COMMIT");
         committed = true;
+        --db.openTransactions;
     }
+
+    bool isNested() const noexcept { return nested; }
 
 private:
     SqliteDatabase& db;
+    const bool nested;
     bool committed = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SqliteTransaction)

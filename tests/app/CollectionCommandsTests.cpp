@@ -78,10 +78,15 @@ TEST_F (CollectionCommandsTest, TheSetupSwitchIsKeptAndDecidesWhatGoesInByItself
     EXPECT_GT (patternsHeld (*content, database), 0);
 }
 
-TEST_F (CollectionCommandsTest, AddFolderSaysWhatWasAddedWhatWasThereAndNamesTheDamaged)
+TEST_F (CollectionCommandsTest, AddFolderSaysWhatWasAddedWhatWasThereEachOnceAndNamesTheDamaged)
 {
+    // Copies of one library, more than one batch of them: each pattern is counted once.
     const auto folder = workingDirectory.file ("Libraries");
-    writeLibrary (folder.getChildFile ("A.vsk"), 0);
+    constexpr int copies = CollectionFolderImport::filesPerBatch + 10;
+
+    for (int i = 0; i < copies; ++i)
+        writeLibrary (folder.getChildFile ("Copy " + juce::String (i) + ".vsk"), 0);
+
     const auto damaged = folder.getChildFile ("old/Broken.vsk");
     ASSERT_TRUE (damaged.getParentDirectory().createDirectory());
     ASSERT_TRUE (damaged.replaceWithText ("VSK and then nothing a library holds"));
@@ -95,8 +100,8 @@ TEST_F (CollectionCommandsTest, AddFolderSaysWhatWasAddedWhatWasThereAndNamesThe
         int added, alreadyThere;
         const char* says;
     } runs[] = {
-        { "first", 21, 0, "21 patterns added, 0 already there" },
-        { "again", 0, 21, "0 patterns added, 21 already there" },
+        { "first", 21, 0, "60 files read: 21 patterns added, 0 already in the collection" },
+        { "again", 0, 21, "60 files read: 0 patterns added, 21 already in the collection" },
     };
 
     for (const auto& run : runs)
@@ -109,7 +114,7 @@ TEST_F (CollectionCommandsTest, AddFolderSaysWhatWasAddedWhatWasThereAndNamesThe
         commands.showFolderProgress();
 
         const auto report = job->getReport();
-        EXPECT_EQ (report.filesRead, 1);
+        EXPECT_EQ (report.filesRead, copies);
         EXPECT_EQ (report.added, run.added);
         EXPECT_EQ (report.alreadyThere, run.alreadyThere);
         ASSERT_EQ (report.damaged.size(), 1u);

@@ -1,6 +1,9 @@
+#include "OtherUser.h"
 #include "ScopedEnvironmentVariable.h"
+#include "ScopedTmpfs.h"
 #include "cli/VeskCli.h"
 #include "collection/CollectionFingerprint.h"
+#include "collection/CollectionFolderImport.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
 #include "model/VeskSyxFile.h"
@@ -86,8 +89,8 @@ namespace
 
         juce::String idOf (const Image& image, VeskBlock block) { return CollectionFingerprint::id (recordOf (image, block)); }
 
-        /** The real program, started without waiting for it. */
-        pid_t spawn (const juce::StringArray& args)
+        /** The real program, started without waiting for it; its stderr in .stderr-N. */
+        pid_t spawn (const juce::StringArray& args, const char* output = "/dev/null")
         {
             std::vector<std::string> strings { VESK_BINARY, "collection" };
 
@@ -104,7 +107,7 @@ namespace
             pid_t pid = -1;
             posix_spawn_file_actions_t actions;
             posix_spawn_file_actions_init (&actions);
-            posix_spawn_file_actions_addopen (&actions, 1, "/dev/null", O_WRONLY, 0);
+            posix_spawn_file_actions_addopen (&actions, 1, output, O_WRONLY, 0);
             posix_spawn_file_actions_addopen (&actions, 2, path (".stderr-" + juce::String (spawned++)).toRawUTF8(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             EXPECT_EQ (posix_spawn (&pid, VESK_BINARY, &actions, nullptr, argv.data(), environ), 0);
             posix_spawn_file_actions_destroy (&actions);
@@ -130,12 +133,12 @@ TEST_F (CollectionCli, AddedPatternsAreFoundByWordPrefixesOfFileNamesTagsAndName
 
     // The damaged file is named and fails the command; the others go in.
     EXPECT_EQ (run ({ "add", path ("libs") }), VeskCli::exitFailed);
-    EXPECT_NE (out.find ("added 63 patterns, 0 already there, from 3 files; 1 file damaged"), std::string::npos) << out;
+    EXPECT_NE (out.find ("added 63 patterns, 0 already in the collection, from 3 files; 1 file damaged"), std::string::npos) << out;
     EXPECT_NE (err.find ("broken.vsk"), std::string::npos) << err;
     EXPECT_EQ (run ({ "add", "/dev/null" }), VeskCli::exitFailed);
-    EXPECT_NE (out.find ("added 0 patterns, 0 already there, from 0 files"), std::string::npos) << out;
+    EXPECT_NE (out.find ("added 0 patterns, 0 already in the collection, from 0 files"), std::string::npos) << out;
     EXPECT_EQ (run ({ "add", path ("libs/Deep Acid Set.vsk") }), 0) << err;
-    EXPECT_NE (out.find ("added 0 patterns, 21 already there, from 1 file"), std::string::npos) << out;
+    EXPECT_NE (out.find ("added 0 patterns, 21 already in the collection, from 1 file"), std::string::npos) << out;
 
     const auto tagged = idOf (imageOf (2), *VeskBlock::user (7)), named = idOf (imageOf (1), *VeskBlock::user (9));
     ASSERT_EQ (run ({ "tag", tagged.substring (0, 8), "Wobble", "dub" }) + run ({ "name", named, "Midnight", "Groove" }), 0) << err;
@@ -406,4 +409,141 @@ TEST_F (CollectionCli, WithoutTheSqliteLibraryTheCommandSaysSoAndTheCollectionSt
     EXPECT_TRUE (database.loadFileAsData (after) && after == before);
     EXPECT_TRUE (folder.findChildFiles (juce::File::findFiles, false, "*damaged*").isEmpty());
     EXPECT_EQ ((int) json ({ "search" })["total"], 21);
+}
+
+TEST_F (CollectionCli, AddCountsEachDifferentPatternOnceHoweverManyFilesHoldIt)
+{
+    // More copies than one batch of the walk takes.
+    const int copies = CollectionFolderImport::filesPerBatch + 10;
+
+    for (int i = 0; i < copies; ++i)
+        writeLibrary ("copies/" + juce::String (i) + ".vsk", 1);
+
+    ASSERT_EQ (run ({ "add", path ("copies") }), 0) << err;
+    EXPECT_NE (out.find ("added 21 patterns, 0 already in the collection, from 60 files"), std::string::npos) << out;
+    ASSERT_EQ (run ({ "add", path ("copies"), writeLibrary ("new.vsk", 2) }), 0) << err;
+    EXPECT_NE (out.find ("added 21 patterns, 21 already in the collection, from 61 files"), std::string::npos) << out;
+}
+
+TEST_F (CollectionCli, AnAddTheDiskCannotHoldKeepsNothingSaysSoAndLeavesNoLog)
+{
+    ScopedTmpfs disk ("1m");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    database = disk.folder.getChildFile ("collection.db");
+    ASSERT_EQ (run ({ "add", writeLibrary ("first.vsk", 0) }), 0) << err;
+
+    // About twice what the disk holds, in two or more of the walk's batches.
+    for (int i = 1; i <= 100; ++i)
+        writeLibrary ("many/" + juce::String (i) + ".vsk", i);
+
+    EXPECT_EQ (run ({ "add", path ("many") }), VeskCli::exitFailed);
+    EXPECT_NE (err.find ("the disk is full; nothing of this was kept, the collection is as it was"), std::string::npos) << err;
+
+    const auto log = database.getSiblingFile ("collection.db-wal");
+    EXPECT_TRUE (! log.exists() || log.getSize() == 0) << log.getSize();
+    EXPECT_EQ ((int) json ({ "search", "--limit", "0" })["total"], 21);
+    EXPECT_EQ (run ({ "check" }), 0) << err;
+}
+
+TEST_F (CollectionCli, AnEditOrAddWhoseOutputCannotBePrintedChangesNothing)
+{
+    ASSERT_EQ (run ({ "add", writeLibrary ("lib.vsk", 1) }), 0) << err;
+    const auto id = idOf (imageOf (1), *VeskBlock::user (4));
+    ASSERT_EQ (run ({ "tag", id, "kept" }), 0) << err;
+    const auto before = juce::JSON::toString (json ({ "show", id }));
+
+    const juce::StringArray commands[] = {
+        { "name", id, "Lost" },
+        { "tag", id, "lost" },
+        { "untag", id, "kept" },
+        { "favourite", id },
+        { "add", writeLibrary ("other.vsk", 2) },
+    };
+
+    for (const auto& args : commands)
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        const auto status = exitStatusOf (spawn (args, "/dev/full"));
+        const auto said = juce::File (path (".stderr-" + juce::String (spawned - 1))).loadFileAsString();
+        EXPECT_EQ (status, VeskCli::exitFailed) << said;
+        EXPECT_TRUE (said.contains ("standard output cannot be written")) << said;
+    }
+
+    EXPECT_EQ (juce::JSON::toString (json ({ "show", id })), before);
+    EXPECT_EQ ((int) json ({ "search", "--limit", "0" })["total"], 21);
+}
+
+TEST_F (CollectionCli, AddNamesAFileItCannotTakeAndATagIsOneTo64Characters)
+{
+    const auto good = writeLibrary ("good.vsk", 1), notes = path ("notes.txt");
+    ASSERT_TRUE (juce::File (notes).replaceWithText ("my notes"));
+    EXPECT_EQ (run ({ "add", good, notes }), VeskCli::exitFailed);
+    EXPECT_NE (err.find (notes.toStdString() + ": "), std::string::npos) << err;
+    EXPECT_NE (out.find ("added 21 patterns"), std::string::npos) << out;
+
+    const auto id = idOf (imageOf (1), *VeskBlock::user (2));
+    const auto longest = juce::String::repeatedString ("a", CollectionEdit::maxTagLength);
+    EXPECT_EQ (run ({ "tag", id, longest }), 0) << err;
+    EXPECT_EQ (run ({ "tag", id, longest + "b" }), VeskCli::exitUsage);
+    EXPECT_NE (err.find ("1 to 64 characters"), std::string::npos) << err;
+    EXPECT_EQ (json ({ "show", id })["tags"].size(), 1);
+}
+
+TEST_F (CollectionCli, TheSystemsFoldersAreNotWalkedAndALinkOutOfTheFolderIsNamed)
+{
+    // /proc/self/root leads to the whole file system.
+    EXPECT_EQ (run ({ "add", "/proc/self" }), VeskCli::exitFailed);
+    EXPECT_NE (err.find ("/proc/self: is one of the system's own folders"), std::string::npos) << err;
+    EXPECT_EQ ((int) json ({ "search", "--limit", "0" })["total"], 0);
+
+    writeLibrary ("given/near.vsk", 1);
+    writeLibrary ("elsewhere/far.vsk", 2);
+    ASSERT_EQ (::symlink (path ("elsewhere").toRawUTF8(), path ("given/out").toRawUTF8()), 0);
+    ASSERT_EQ (run ({ "add", path ("given") }), 0) << err;
+    EXPECT_NE (out.find ("from 2 files; followed 1 link out of the folders given:\n  " + path ("given/out").toStdString() + " -> "), std::string::npos) << out;
+    EXPECT_NE (out.find ("elsewhere\n"), std::string::npos) << out;
+}
+
+TEST_F (CollectionCli, WhatAnotherUserCannotReadIsSaidToBeUnreadable)
+{
+    const OtherUser other;
+
+    if (! other.isAvailable())
+        GTEST_SKIP() << other.whyNot;
+
+    const auto lib = writeLibrary ("private/lib.vsk", 1), mine = writeLibrary ("shared/mine.vsk", 2);
+    const auto theirs = folder.getChildFile ("theirs");
+    ASSERT_TRUE (theirs.createDirectory());
+    ASSERT_EQ (::chmod (path ("private").toRawUTF8(), 0700) + ::chmod (mine.toRawUTF8(), 0600) + ::chmod (path ("shared").toRawUTF8(), 0755)
+                   + ::chmod (theirs.getFullPathName().toRawUTF8(), 0777)
+                   + ::chmod (folder.getFullPathName().toRawUTF8(), 0755),
+               0);
+
+    // As the other user, whose collection is theirs.
+    const auto addAsOther = [&] (const juce::String& what, juce::String& said)
+    {
+        juce::ChildProcess process;
+        const juce::StringArray command { "setpriv", "--reuid=" + juce::String (OtherUser::uid), "--regid=" + juce::String (OtherUser::uid),
+                                          "--clear-groups", VESK_BINARY, "collection", "add", what,
+                                          "--collection", theirs.getChildFile ("c.db").getFullPathName() };
+        EXPECT_TRUE (process.start (command));
+        said = process.readAllProcessOutput();
+        return process.waitForProcessToFinish (10000) ? (int) process.getExitCode() : -1;
+    };
+
+    // A folder they may not list, a file in it they cannot reach, a file of mine in a folder they can list.
+    const std::pair<juce::String, juce::String> cases[] = { { path ("private"), path ("private") }, { lib, lib }, { path ("shared"), mine } };
+
+    for (const auto& [given, unreadable] : cases)
+    {
+        SCOPED_TRACE (given);
+        juce::String said;
+        EXPECT_EQ (addAsOther (given, said), VeskCli::exitFailed);
+        EXPECT_TRUE (said.contains (unreadable + ": cannot be read (permission denied)")) << said;
+        EXPECT_FALSE (said.contains ("damaged")) << said;
+        EXPECT_FALSE (said.contains ("does not exist") || said.contains ("holds no library") || said.contains ("skipped")) << said;
+    }
 }

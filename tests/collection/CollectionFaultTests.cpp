@@ -240,6 +240,21 @@ TEST (CollectionFaults, AFullDiskRollsTheAddBackAndKeepsTheCollection)
     EXPECT_EQ (store->size(), 2021);
 }
 
+TEST (CollectionFaults, TheLogIsCutBackAfterABigAddWhileAnotherCopyHoldsTheFile)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    const auto log = folder.file ("collection.db-wal");
+    auto window = openStore (file); // keeps the log from going with the last connection
+    auto store = openStore (file);
+
+    // The add's pages are about ten times the limit.
+    ASSERT_TRUE (store->add (libraryOf (0, 10000, "/m/Huge.vsk")).ok());
+    ASSERT_TRUE (store->add (libraryOf (20000, 21, "/m/Small.vsk")).ok());
+    EXPECT_LE (log.getSize(), (juce::int64) SqliteDatabase::maxLogBytes);
+    EXPECT_EQ (window->size(), 10021);
+}
+
 TEST (CollectionFaults, TwoProcessesAddingAtOnceBothSucceed)
 {
     ScopedFolder folder;

@@ -93,6 +93,30 @@ TEST (CollectionService, AddsOffTheMessageThreadAndAnswersTheLatestSearchOnly)
     collection.removeListener (&told);
 }
 
+TEST (CollectionService, APatternHeldSeenInANewPlaceIsToldAsAChange)
+{
+    ScopedFolder folder;
+    Collection collection (folder.file ("c.db"));
+    Told told;
+    collection.addListener (&told);
+
+    const auto bytes = patternBytes (1);
+    collection.add ({ sighting (bytes, "/m/Acid.vsk", 1, 1) });
+    settle (collection);
+    ASSERT_EQ (told.changes, 1);
+
+    // Nothing new to the collection, but one more place: the page's seen counts change.
+    collection.add ({ sighting (bytes, "/m/Other.vsk", 5, 2) });
+    settle (collection);
+    EXPECT_EQ (told.changes, 2);
+
+    // The same place holding the same pattern again is no change.
+    collection.add ({ sighting (bytes, "/m/Other.vsk", 5, 3) });
+    settle (collection);
+    EXPECT_EQ (told.changes, 2);
+    collection.removeListener (&told);
+}
+
 TEST (CollectionService, AFailureIsToldOnceAndClearedByASuccess)
 {
     ScopedTmpfs disk ("4m");
@@ -211,4 +235,40 @@ TEST (CollectionFolderImport, WalksFoldersSkippingLoopsAndDevicesAndNamesDamaged
     const auto cancelled = import.run ({ music }, cancel);
     EXPECT_TRUE (cancelled.cancelled);
     EXPECT_EQ (cancelled.filesRead, 0);
+}
+
+TEST (CollectionFolderImport, CountsEachPatternOnceOverItsBatchesAndNamesWhereItWentOutside)
+{
+    ScopedFolder folder;
+    const auto copies = folder.file ("copies"), elsewhere = folder.file ("elsewhere");
+    ASSERT_TRUE (copies.createDirectory() && elsewhere.createDirectory());
+    constexpr int numCopies = CollectionFolderImport::filesPerBatch * 2 + 1;
+
+    for (int i = 0; i < numCopies; ++i)
+        writeLibrary (copies.getChildFile ("Copy" + juce::String (i) + ".vsk"), 1);
+
+    writeLibrary (elsewhere.getChildFile ("Far.vsk"), 2);
+    ASSERT_EQ (::symlink (elsewhere.getFullPathName().toRawUTF8(), copies.getChildFile ("out").getFullPathName().toRawUTF8()), 0);
+    ASSERT_EQ (::symlink ("/proc/self", copies.getChildFile ("self").getFullPathName().toRawUTF8()), 0);
+
+    // One of the copies' patterns was held before.
+    auto store = openStore (folder.file ("c.db"));
+    ASSERT_TRUE (store->add ({ sighting (patternBytes (101), "/m/Held.vsk", 1, 1) }).ok());
+
+    std::atomic<bool> cancel { false };
+    CollectionFolderImport import (*store);
+    const auto report = import.run ({ copies }, cancel);
+
+    // 21 patterns in each copy (the temporary one the defaults'), 20 more in Far.vsk.
+    EXPECT_EQ (report.filesRead, numCopies + 1);
+    EXPECT_EQ (report.added, 21 + 20 - 1);
+    EXPECT_EQ (report.alreadyThere, 1);
+    EXPECT_EQ (store->size(), 41);
+
+    ASSERT_EQ (report.linksOut.size(), 1u);
+    EXPECT_EQ (report.linksOut[0].link, copies.getChildFile ("out"));
+    EXPECT_EQ (report.linksOut[0].target, elsewhere.getLinkedTarget());
+    ASSERT_EQ (report.systemFolders.size(), 1u) << "/proc/self/root leads to the whole file system";
+    EXPECT_EQ (report.systemFolders[0], copies.getChildFile ("self"));
+    EXPECT_TRUE (report.unreadable.empty());
 }

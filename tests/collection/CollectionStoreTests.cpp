@@ -138,3 +138,25 @@ TEST_F (StoreTest, IdPrefixesNameAPatternAsLongAsTheyAreUnique)
         }
     }
 }
+
+TEST_F (StoreTest, APatternSeenAgainInAnotherFileIsFoundByThatFilesNameToo)
+{
+    std::vector<CollectionSighting> alpha, zebra;
+
+    for (int user = 1; user <= 3; ++user)
+    {
+        alpha.push_back (sighting (patternBytes (user), "/music/alpha.vsk", user, 1000));
+        zebra.push_back (sighting (patternBytes (user), "/music/zebra.vsk", user, 2000));
+    }
+
+    ASSERT_EQ (store->add (alpha).added, 3);
+    ASSERT_EQ (store->add (zebra).alreadyThere, 3);
+
+    for (const auto* word : { "alpha", "zebra" })
+    {
+        SCOPED_TRACE (word);
+        CollectionQuery query;
+        query.text = word;
+        EXPECT_EQ (store->search (query).total, 3);
+    }
+}

@@ -1,7 +1,7 @@
 // What goes into the collection by itself, on a session without a window and
 // a real database file: which sightings each way in records, that a failing
 // collection never fails the library's own open or save, and Add Folder's
-// job, cancelled halfway, keeps what it added. The switch is the window's test.
+// job, cancelled halfway, keeps what it added; and the user's switch.
 
 #include "DispatchMessages.h"
 #include "ScopedTmpfs.h"
@@ -216,6 +216,33 @@ TEST (CollectionIntake, EachWayInRecordsItsSourceFileAndSlots)
     }
 }
 
+TEST (CollectionIntake, WithTheSwitchOffNothingGoesInByItselfButAFolderAskedFor)
+{
+    IntakeRig rig;
+    rig.session->setAddingToCollection (false);
+    auto& model = rig.session->getModel();
+    const auto library = writeLibrary (rig.folder, "Set1.vsk", 3);
+    ASSERT_TRUE (model.loadDocument (library).wasOk());
+    makeDistinct (model.image, 4);
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Saved.vsk")).wasOk());
+    rig.session->setVirtualUnitInUse (true);
+    ASSERT_TRUE (rig.session->startTransfer (VeskTransfer::Kind::getAll).wasOk());
+    rig.clock.runUntilIdle();
+    rig.session->getCollectionIntake().getCollection(); // opened, so that anything queued would land
+    EXPECT_EQ (rig.patternsHeld(), 0);
+
+    // Add Folder is asked for, so it goes in all the same.
+    ASSERT_TRUE (rig.session->getCollectionIntake().addFolders ({ library }));
+    ASSERT_TRUE (rig.session->getCollectionIntake().getFolderJob()->waitForEnd (waitMs));
+    EXPECT_EQ (rig.patternsHeld(), 21);
+
+    // On again, the next save goes in.
+    rig.session->setAddingToCollection (true);
+    makeDistinct (model.image, 5);
+    ASSERT_TRUE (model.saveDocument (rig.folder.getChildFile ("Later.vsk")).wasOk());
+    EXPECT_EQ (rig.patternsHeld(), 21 + 20);
+}
+
 TEST (CollectionIntake, AFailingCollectionNeverFailsTheLibraryAndIsSaidOnce)
 {
     // A damaged database: kept aside as it was, a new one begun, and said.
@@ -299,6 +326,31 @@ TEST (CollectionIntake, AddFolderCancelledStopsAtTheNextFileAndKeepsWhatItAdded)
     EXPECT_EQ (again.getReport().filesRead, numFiles);
     EXPECT_EQ (again.getReport().added, (numFiles - 3) * 20);
     EXPECT_EQ (rig.patternsHeld(), numFiles * 20 + 1);
+}
+
+TEST (CollectionIntake, AddFolderOnAFullDiskSaysExactlyWhatWentIn)
+{
+    ScopedTmpfs disk ("1m");
+
+    if (! disk.isMounted())
+        GTEST_SKIP() << disk.whyNot;
+
+    IntakeRig rig (true, disk.folder.getChildFile ("collection.db"));
+    const auto folder = rig.folder.getChildFile ("Libraries");
+    ASSERT_TRUE (folder.createDirectory());
+
+    // About twice what the disk holds, in batches.
+    for (int i = 0; i < 100; ++i)
+        writeLibrary (folder, "Set" + juce::String (i) + ".vsk", 200 + i);
+
+    ASSERT_TRUE (rig.session->getCollectionIntake().addFolders ({ folder }));
+    auto* job = rig.session->getCollectionIntake().getFolderJob();
+    ASSERT_TRUE (job->waitForEnd (waitMs));
+    const auto report = job->getReport();
+    EXPECT_EQ (report.problem.kind, CollectionProblem::Kind::diskFull);
+    EXPECT_GT (report.filesRead, 0);
+    EXPECT_LT (report.filesRead, 100);
+    EXPECT_EQ (rig.patternsHeld(), report.added) << "what the summary counts is what the collection holds";
 }
 
 TEST (CollectionIntake, OpensTheCollectionWhenFirstNeededAndAPlainlyDamagedOneAtStart)
