@@ -154,6 +154,37 @@ TEST_F (LibraryPage, StepDrawingShowsPlayedStepsAndLeavesRestsAndUnplayedStepsEm
     }
 }
 
+TEST_F (LibraryPage, StepDrawingOfARythmPatternPaintsItsHitsAndLeavesItsBlankStepsEmpty)
+{
+    auto* r = model.image + patternRecordOffset (2);
+    r[Pattern::type] = PartType::rythm;
+    r[Pattern::patternLength] = 0;
+    r[Pattern::stepsPerBar] = 0;
+
+    // "C ", "O ", "CA", "OA", then blank steps, and an open hit after a blank one.
+    for (int s = 0; s < Pattern::numSteps; ++s)
+        r[Pattern::stepType + s] = (juce::uint8) (s < 4 ? s : 4);
+
+    r[Pattern::stepType + 6] = 1;
+
+    juce::Image picture (juce::Image::ARGB, 32 * 4, 20, true);
+    {
+        juce::Graphics g (picture);
+        g.fillAll (LibraryRows::background);
+        LibraryRows::paintSteps (g, r, { 0, 0, 32 * 4, 20 });
+    }
+
+    for (int step = 0; step < 8; ++step)
+    {
+        bool found = false;
+
+        for (int y = 0; y < 18; ++y)
+            found = found || picture.getPixelAt (step * 4, y).getGreen() > 200;
+
+        EXPECT_EQ (found, step < 4 || step == 6) << "step " << step + 1;
+    }
+}
+
 TEST_F (LibraryPage, EachOperationIsOneUndoStepWithTheRightBytes)
 {
     const auto start = image();
