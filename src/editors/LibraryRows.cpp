@@ -1,5 +1,6 @@
 #include "LibraryRows.h"
 #include "VeskText.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskNames.h"
 #include "model/VeskStepTypes.h"
 
@@ -28,7 +29,10 @@ juce::String LibraryRows::typeText (const juce::uint8* record)
 
 juce::String LibraryRows::tempoText (const juce::uint8* record)
 {
-    return juce::String (Pattern::tempo (record) / 10);
+    // A damaged tempo is marked as vesk show marks it, not shown as a speed the unit cannot play.
+    const auto& tempo = VeskFieldTable::pattern (Pattern::tempoHigh, record);
+    const int tenths = Pattern::tempo (record);
+    return tempo.holds (tenths) ? juce::String (tenths / 10) : tempo.text (tenths);
 }
 
 juce::String LibraryRows::lengthText (const juce::uint8* record)
@@ -49,7 +53,8 @@ juce::String LibraryRows::soundText (const juce::uint8* record)
 
 juce::String LibraryRows::summary (const juce::uint8* record)
 {
-    auto text = typeText (record) + ", " + tempoText (record) + " BPM, " + lengthText (record);
+    const bool tempoHeld = VeskFieldTable::pattern (Pattern::tempoHigh, record).holds (Pattern::tempo (record));
+    auto text = typeText (record) + ", " + tempoText (record) + (tempoHeld ? " BPM, " : ", ") + lengthText (record);
     const auto sound = soundText (record);
     return sound.isEmpty() ? text : text + ", " + sound;
 }

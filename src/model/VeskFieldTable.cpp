@@ -326,12 +326,8 @@ juce::String Entry::text (int value) const
         case Kind::stepType: return itemOrNumber (items(), value);
         case Kind::onOff:
         case Kind::vintage: return onOffText (value);
-        case Kind::tempo:
-        {
-            // Only what the unit plays reads as beats: past it (a damaged file, a raw set) is marked as any other field's.
-            const auto [lowestTenths, highestTenths] = storedRange();
-            return value >= lowestTenths && value <= highestTenths ? tenths (value) + " BPM" : outOfRange (value);
-        }
+        // Only what the unit plays reads as beats: past it (a damaged file, a raw set) is marked as any other field's.
+        case Kind::tempo: return holds (value) ? tenths (value) + " BPM" : outOfRange (value);
         case Kind::masterTune: return value >= 0 && value <= 126 ? tenths (4274 + 2 * value) + " Hz" : outOfRange (value);
 
         case Kind::midiChannel:

@@ -106,6 +106,7 @@ TEST_F (LibraryPage, RowsReadWhatTheLibraryHolds)
         { PartType::rythm, 0, 1800, 1, 1, "User 04: Rythm, 180 BPM, 2 x 16, 808" },
         { PartType::lineIn, 5, 400, 0, 0, "User 04: Line In, 40 BPM, 1 x 12" },
         { PartType::slicer, 0, 2400, 0, 1, "User 04: Slicer, 240 BPM, 1 x 16" },
+        { PartType::bass, 3, 16383, 0, 1, "User 04: Bass, 16383 (out of range), 1 x 16, " }, // a damaged tempo, as vesk show marks it
     };
 
     for (const auto& c : cases)
