@@ -80,8 +80,8 @@ struct VeskFieldTable
         /** True for a stored value within storedRange(). */
         bool holds (int storedValue) const noexcept
         {
-            const auto [lowest, highest] = storedRange();
-            return storedValue >= lowest && storedValue <= highest;
+            const auto [first, last] = storedRange();
+            return storedValue >= first && storedValue <= last;
         }
 
         /** The stored value at offset of a system block or record: its byte,
