@@ -131,7 +131,7 @@ juce::String HelpComponent::getHelpText()
            "(Ctrl+[) and Right (Ctrl+]) move every step by one, the last wrapping round to the first; "
            "Reverse (Ctrl+R); Transpose a semitone (Ctrl+Up, Ctrl+Down) or an octave (with Shift), notes "
            "stopping at the end of their range, which the message counts; Double (Ctrl+D) copies bar 1 "
-           "into bar 2; Clear makes every step a rest. Humanize..., Randomize..., Mutate... and Euclid... "
+           "into bar 2; Clear makes every step a rest (on a Rythm pattern empty). Humanize..., Randomize..., Mutate... and Euclid... "
            "open a small window first: its seed makes the same result again when typed again, and the "
            "lanes ticked under \"Keep as it is\" (note, level, gate, type) stay. Randomize Sound... and "
            "Mutate Sound... change the shown sound's knobs, keeping the panels ticked. Blend... mixes the "

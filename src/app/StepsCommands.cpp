@@ -134,7 +134,7 @@ bool StepsCommands::getCommandInfo (juce::CommandID commandID, juce::Application
         { octaveUp, "Move every step's note an octave up" },
         { octaveDown, "Move every step's note an octave down" },
         { doubleLength, "Copy bar 1 into bar 2 and make the pattern two bars long" },
-        { clearSteps, "Make every played step a rest" },
+        { clearSteps, "Make every played step a rest (on a Rythm pattern empty)" },
         { humanize, "Move the steps' levels and gates by a random amount" },
         { randomize, "New notes from a scale, levels, gates and step types, from a seed" },
         { mutate, "Change some of the steps a little, from a seed" },

@@ -1,10 +1,17 @@
 #include "CollectionFingerprint.h"
 
 #include "Sha256.h"
+#include "model/VeskStepTypes.h"
 
 namespace
 {
     namespace P = VeskImage::Pattern;
+
+    /** A step that is neither silent nor held; a damaged byte past the types counts, as it always has. */
+    bool startsNote (int partType, int stepType) noexcept
+    {
+        return stepType != VeskStepTypes::silent (partType) && ! VeskStepTypes::holds (partType, stepType);
+    }
 
     bool isHeardHeader (int type, int offset) noexcept
     {
@@ -64,10 +71,10 @@ juce::int64 CollectionFingerprint::play (const CollectionBytes& bytes)
         heard.push_back (0x80);
         heard.push_back (stepType);
 
-        if (stepType == VeskImage::StepType::rest)
+        if (stepType == VeskStepTypes::silent (type))
             continue;
 
-        if (stepType != VeskImage::StepType::tie)
+        if (! VeskStepTypes::holds (type, stepType))
             heard.push_back (bytes[(size_t) (P::stepNote + s)]);
 
         heard.push_back (bytes[(size_t) (P::stepLevel + s)]);
@@ -94,12 +101,8 @@ std::uint32_t CollectionFingerprint::onsets (const CollectionBytes& bytes)
     const int steps = playedSteps (bytes);
 
     for (int s = 0; s < steps; ++s)
-    {
-        const auto stepType = bytes[(size_t) (P::stepType + s)];
-
-        if (stepType != VeskImage::StepType::rest && stepType != VeskImage::StepType::tie)
+        if (startsNote (bytes[P::type], bytes[(size_t) (P::stepType + s)]))
             mask |= 1u << s;
-    }
 
     return mask;
 }

@@ -14,9 +14,9 @@
     the type and level, and the fields the type's editor sets (Line In none
     more; Rythm the kit and offsets 10-14; Lead, Bass and the types without an
     editor all of offsets 6-30, as nothing says what the unit ignores there).
-    Of each played step what its type lets sound: a Rest step only its type, a
-    Tie step no note (it holds the one before); steps past the played length
-    not at all.
+    Of each played step what its type lets sound (VeskStepTypes): a Rest or
+    an empty Rythm step only its type, a Tie step no note (it holds the one
+    before); steps past the played length not at all.
 */
 struct CollectionFingerprint
 {
@@ -32,7 +32,7 @@ struct CollectionFingerprint
     static juce::int64 play (const CollectionBytes& bytes);
     static juce::String playHex (juce::int64 play);
 
-    /** Bit s is set when played step s starts a note (not a Rest, not a Tie). */
+    /** Bit s is set when played step s starts a note (not a Rest or an empty Rythm step, not a Tie). */
     static std::uint32_t onsets (const CollectionBytes& bytes);
 
     /** Steps the pattern plays (12 to 32). */

@@ -184,7 +184,7 @@ int CollectionSchema::version (SqliteDatabase& db)
 void CollectionSchema::create (SqliteDatabase& db)
 {
     db.exec (version2Tables);
-    db.exec ("PRAGMA application_id = 1449489227; PRAGMA user_version = 2");
+    db.exec ("PRAGMA application_id = 1449489227; PRAGMA user_version = 3");
 }
 
 void CollectionSchema::createVersion1 (SqliteDatabase& db)
@@ -195,9 +195,33 @@ void CollectionSchema::createVersion1 (SqliteDatabase& db)
 
 void CollectionSchema::migrate (SqliteDatabase& db, int fromVersion)
 {
-    if (fromVersion != 1)
-        return;
+    if (fromVersion == 1)
+        migrateVersion1 (db);
 
+    // Version 3: a Rythm pattern's steps play as the step grid labels them
+    // (VeskStepTypes), so its fingerprint and onsets are made again from its
+    // bytes; the tables stay as they are.
+    SqliteStatement rythm (db.get(), "SELECT id, bytes FROM patterns WHERE type = ?");
+    rythm.bind (1, (juce::int64) VeskImage::PartType::rythm);
+    auto& update = db.cached ("UPDATE patterns SET play = ?, onsets = ? WHERE id = ?");
+
+    while (rythm.next())
+    {
+        CollectionBytes bytes {};
+        size_t size = 0;
+        const auto* data = rythm.getBlob (1, size);
+        std::memcpy (bytes.data(), data, juce::jmin (size, bytes.size()));
+
+        update.reset();
+        update.bind (1, CollectionFingerprint::play (bytes)).bind (2, (juce::int64) CollectionFingerprint::onsets (bytes));
+        update.bind (3, rythm.getInt64 (0)).run();
+    }
+
+    db.exec ("PRAGMA user_version = 3");
+}
+
+void CollectionSchema::migrateVersion1 (SqliteDatabase& db)
+{
     db.exec (version1ToVersion2);
     db.exec (version2Tables);
 

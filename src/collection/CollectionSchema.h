@@ -9,7 +9,7 @@
 */
 struct CollectionSchema
 {
-    static constexpr int current = 2;
+    static constexpr int current = 3;
     static constexpr juce::int64 applicationId = 0x5665734b; // "VesK"
 
     /** What a file holds, read inside the caller's transaction. */
@@ -43,4 +43,8 @@ struct CollectionSchema
 
     /** The tables and indexes the current version must have, for check(). */
     static juce::StringArray missingParts (SqliteDatabase& db);
+
+private:
+    /** The first version's tables into the second's. */
+    static void migrateVersion1 (SqliteDatabase& db);
 };

@@ -1,18 +1,17 @@
 #include "LibraryRows.h"
 #include "VeskText.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskNames.h"
+#include "model/VeskStepTypes.h"
 
 namespace
 {
     namespace Pattern = VeskImage::Pattern;
-    namespace StepType = VeskImage::StepType;
 
     juce::Font rowFont (bool bold = false) { return juce::Font (12.0f, bold ? juce::Font::bold : juce::Font::plain); }
 
     /** The grid's colours for a velocity: loud steps pure yellow, quiet ones pale. */
     juce::Colour stepFill (int level) { return juce::Colour (0xFFFFFF00 + (juce::uint32) (127 - juce::jlimit (0, 127, level))); }
-
-    bool sounds (int type) { return type == StepType::normal || type == StepType::slide || type == StepType::accent; }
 }
 
 const juce::Colour LibraryRows::background (0xFF333333);
@@ -30,7 +29,10 @@ juce::String LibraryRows::typeText (const juce::uint8* record)
 
 juce::String LibraryRows::tempoText (const juce::uint8* record)
 {
-    return juce::String (Pattern::tempo (record) / 10);
+    // A damaged tempo is marked as vesk show marks it, not shown as a speed the unit cannot play.
+    const auto& tempo = VeskFieldTable::pattern (Pattern::tempoHigh, record);
+    const int tenths = Pattern::tempo (record);
+    return tempo.holds (tenths) ? juce::String (tenths / 10) : tempo.text (tenths);
 }
 
 juce::String LibraryRows::lengthText (const juce::uint8* record)
@@ -51,7 +53,8 @@ juce::String LibraryRows::soundText (const juce::uint8* record)
 
 juce::String LibraryRows::summary (const juce::uint8* record)
 {
-    auto text = typeText (record) + ", " + tempoText (record) + " BPM, " + lengthText (record);
+    const bool tempoHeld = VeskFieldTable::pattern (Pattern::tempoHigh, record).holds (Pattern::tempo (record));
+    auto text = typeText (record) + ", " + tempoText (record) + (tempoHeld ? " BPM, " : ", ") + lengthText (record);
     const auto sound = soundText (record);
     return sound.isEmpty() ? text : text + ", " + sound;
 }
@@ -156,8 +159,11 @@ void LibraryRows::paintSteps (juce::Graphics& g, const juce::uint8* record, juce
     const int numSteps = Pattern::playedSteps (record);
     const int cell = juce::jmax (2, area.getWidth() / Pattern::numSteps);
     const int bar = cell > 2 ? cell - 1 : cell;
+    const int partType = record[Pattern::type];
     const auto type = [record] (int s)
     { return (int) record[Pattern::stepType + s]; };
+    const auto sounds = [partType] (int t)
+    { return VeskStepTypes::starts (partType, t); };
     const auto note = [record] (int s)
     { return (int) record[Pattern::stepNote + s]; };
 
@@ -182,8 +188,9 @@ void LibraryRows::paintSteps (juce::Graphics& g, const juce::uint8* record, juce
     for (int s = 0; s < numSteps && (s + 1) * cell <= area.getWidth(); ++s)
     {
         const int t = type (s);
+        const bool holds = VeskStepTypes::holds (partType, t);
 
-        if (t != StepType::tie)
+        if (! holds)
             holding = sounds (t) ? s : -1;
 
         if (holding < 0)
@@ -192,6 +199,6 @@ void LibraryRows::paintSteps (juce::Graphics& g, const juce::uint8* record, juce
         const int span = highest - lowest;
         const int height = span > 0 ? tallest / 3 + (tallest - tallest / 3) * (note (holding) - lowest) / span : (tallest * 2) / 3;
         g.setColour (stepFill (record[Pattern::stepLevel + holding]));
-        g.fillRect (area.getX() + s * cell, area.getBottom() - 1 - height, t == StepType::tie ? cell : bar, height);
+        g.fillRect (area.getX() + s * cell, area.getBottom() - 1 - height, holds ? cell : bar, height);
     }
 }

@@ -61,7 +61,8 @@ struct LibraryRows
 
     /** One bar per played step, its height by the note (within the pattern's
         own range of notes) and its colour by the velocity, as the step grid
-        colours them; a tie draws on the bar it holds, a rest nothing. */
+        colours them; a tie draws on the bar it holds, a rest or an empty
+        Rythm step nothing (VeskStepTypes). */
     static void paintSteps (juce::Graphics& g, const juce::uint8* record, juce::Rectangle<int> area);
 
     static const juce::Colour background, selectedBackground, dropBackground, textColour, headerColour, markColour;

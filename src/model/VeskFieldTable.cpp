@@ -1,5 +1,6 @@
 #include "VeskFieldTable.h"
 #include "VeskNames.h"
+#include "VeskStepTypes.h"
 
 #include <array>
 #include <cmath>
@@ -325,7 +326,8 @@ juce::String Entry::text (int value) const
         case Kind::stepType: return itemOrNumber (items(), value);
         case Kind::onOff:
         case Kind::vintage: return onOffText (value);
-        case Kind::tempo: return tenths (value) + " BPM";
+        // Only what the unit plays reads as beats: past it (a damaged file, a raw set) is marked as any other field's.
+        case Kind::tempo: return holds (value) ? tenths (value) + " BPM" : outOfRange (value);
         case Kind::masterTune: return value >= 0 && value <= 126 ? tenths (4274 + 2 * value) + " Hz" : outOfRange (value);
 
         case Kind::midiChannel:
@@ -417,12 +419,22 @@ std::optional<int> Entry::parse (const juce::String& text) const
         case Kind::gate: return wholeIn (text, 0, Pattern::maxGate);
 
         case Kind::rythmStepType:
-            // As a listing prints it ("CA", "-" for the blank last label) or by the plain step names.
+            // As a listing prints it ("CA", "-" for the blank last label), or a
+            // plain step name that means the same here; a Rythm step has no Tie or Slide.
             if (text.trim() == "-")
                 return items().size() - 1;
             if (auto v = itemIn (items(), text))
                 return v;
-            return itemIn (VeskNames::stepTypes(), text);
+            if (auto v = itemIn (VeskNames::stepTypes(), text))
+            {
+                if (*v == StepType::normal)
+                    return (int) VeskStepTypes::closed;
+                if (*v == StepType::accent)
+                    return (int) VeskStepTypes::closedAccent;
+                if (*v == StepType::rest)
+                    return (int) VeskStepTypes::empty;
+            }
+            return std::nullopt;
 
         case Kind::plain:
         case Kind::wrapping:

@@ -77,6 +77,13 @@ struct VeskFieldTable
             (the tempo in tenths, the channel's 0-16 with 16 for off). */
         std::pair<int, int> storedRange() const noexcept;
 
+        /** True for a stored value within storedRange(). */
+        bool holds (int storedValue) const noexcept
+        {
+            const auto [first, last] = storedRange();
+            return storedValue >= first && storedValue <= last;
+        }
+
         /** The stored value at offset of a system block or record: its byte,
             or the whole tempo at either of the tempo's bytes. */
         int read (const juce::uint8* block, int offset) const noexcept;

@@ -5,6 +5,7 @@
 #include "VeskMidiSteps.h"
 #include "VeskNames.h"
 #include "VeskSmfReader.h"
+#include "VeskStepTypes.h"
 #include "WholeFileWriter.h"
 
 #include <algorithm>
@@ -78,10 +79,12 @@ namespace
     {
         juce::int64 start, end;
         juce::uint8 key, velocity;
-        bool accent;
+        bool accent, open;
     };
 
-    std::vector<Played> playedNotes (const juce::uint8* record)
+    /** partType says what the step types mean: the record's own type, or a
+        Lead's for the files of builds that read every pattern's steps so. */
+    std::vector<Played> playedNotes (const juce::uint8* record, int partType)
     {
         const auto layout = layoutOf (record);
         const int T = layout.stepTicks;
@@ -93,21 +96,22 @@ namespace
             const int type = types[s];
 
             // Rests, and Ties with no note before them, play nothing.
-            if (type != StepType::normal && type != StepType::slide && type != StepType::accent)
+            if (! VeskStepTypes::starts (partType, type))
                 continue;
 
             int ties = 0;
 
-            while (s + ties + 1 < layout.numSteps && types[s + ties + 1] == StepType::tie)
+            while (s + ties + 1 < layout.numSteps && VeskStepTypes::holds (partType, types[s + ties + 1]))
                 ++ties;
 
             const juce::int64 start = (juce::int64) s * T;
             const int gate = std::min ((int) record[Pattern::stepGate + s + ties], Pattern::maxGate);
-            const juce::int64 end = type == StepType::slide ? (juce::int64) (s + ties + 1) * T + T / 2
-                                                            : (juce::int64) (s + ties) * T + (gate * T + fullStep / 2) / fullStep;
+            const juce::int64 end = VeskStepTypes::slides (partType, type) ? (juce::int64) (s + ties + 1) * T + T / 2
+                                                                           : (juce::int64) (s + ties) * T + (gate * T + fullStep / 2) / fullStep;
 
             played.push_back ({ start, end, (juce::uint8) (record[Pattern::stepNote + s] & 0x7F),
-                                (juce::uint8) juce::jlimit (1, 127, (int) record[Pattern::stepLevel + s]), type == StepType::accent });
+                                (juce::uint8) juce::jlimit (1, 127, (int) record[Pattern::stepLevel + s]),
+                                VeskStepTypes::accented (partType, type), VeskStepTypes::isOpen (partType, type) });
         }
 
         // A note running into the next one of the same key ends no later than
@@ -122,9 +126,9 @@ namespace
 
     /** True when the file's notes are exactly those the steps play: the file
         was not changed elsewhere (a new resolution aside). */
-    bool playsAsWritten (const juce::uint8* record, const VeskSmfReader::Contents& contents)
+    bool playsAsWritten (const juce::uint8* record, int partType, const VeskSmfReader::Contents& contents)
     {
-        const auto played = playedNotes (record);
+        const auto played = playedNotes (record, partType);
         const auto& notes = contents.notes;
         const auto Q = (juce::int64) contents.ticksPerQuarter, ours = (juce::int64) VeskMidiFile::ticksPerQuarter;
 
@@ -136,7 +140,8 @@ namespace
             const auto& p = played[i];
             const auto& n = notes[i];
 
-            if (n.start * ours != p.start * Q || n.end * ours != p.end * Q || n.key != p.key || n.velocity != p.velocity || n.accent != p.accent)
+            if (n.start * ours != p.start * Q || n.end * ours != p.end * Q || n.key != p.key || n.velocity != p.velocity || n.accent != p.accent
+                || n.open != p.open)
                 return false;
         }
 
@@ -220,13 +225,17 @@ namespace
         placed.anyNote = std::any_of (winner.begin(), winner.end(), [] (auto* w)
                                       { return w != nullptr; });
 
+        // A Rythm hit is one step: no Tie or Slide, its length only a gate.
+        const int partType = record[Pattern::type];
+        const bool rythm = VeskStepTypes::isRythm (partType);
+
         for (int s = 0; s < numSteps;)
         {
             const auto* n = winner[(size_t) s];
 
             if (n == nullptr)
             {
-                record[Pattern::stepType + s++] = StepType::rest;
+                record[Pattern::stepType + s++] = (juce::uint8) VeskStepTypes::silent (partType);
                 continue;
             }
 
@@ -238,20 +247,21 @@ namespace
             // Length in hundredths of a step, rounded to the nearest.
             const auto length = (int) std::min<juce::int64> (((n->end - n->start) * spq * fullStep * 2 + Q) / (2 * Q), 1 << 20);
             const int free = next - s - 1; // steps after this one where nothing starts
-            const bool slide = length > free * fullStep + Pattern::maxGate;
-            const int ties = slide ? free : std::max (0, (length - Pattern::maxGate + fullStep - 1) / fullStep);
+            const bool slide = ! rythm && length > free * fullStep + Pattern::maxGate;
+            const int ties = slide ? free : (rythm ? 0 : std::max (0, (length - Pattern::maxGate + fullStep - 1) / fullStep));
 
             record[Pattern::stepNote + s] = (juce::uint8) n->key;
             record[Pattern::stepLevel + s] = (juce::uint8) n->velocity;
-            record[Pattern::stepType + s] = (juce::uint8) (slide ? StepType::slide : n->accent ? StepType::accent
-                                                                                               : StepType::normal);
+            record[Pattern::stepType + s] = (juce::uint8) (rythm ? VeskStepTypes::rythmHit (n->accent, n->open)
+                                                                 : (slide ? StepType::slide : n->accent ? StepType::accent
+                                                                                                        : StepType::normal));
 
             for (int t = 1; t <= ties; ++t)
                 record[Pattern::stepType + s + t] = StepType::tie;
 
             // A Slide's gate is not heard: it keeps what it held.
             if (! slide)
-                record[Pattern::stepGate + s + ties] = (juce::uint8) (length - ties * fullStep);
+                record[Pattern::stepGate + s + ties] = (juce::uint8) std::min (length - ties * fullStep, (int) Pattern::maxGate);
 
             s += ties + 1;
         }
@@ -305,13 +315,18 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, VeskBlo
     if (VeskMidiSteps::holdsOnlyValidSteps (record))
         events.push_back ({ 0, -1, meta (0x7F, VeskMidiSteps::write (record)) });
 
-    const auto played = playedNotes (record);
+    const int partType = record[Pattern::type];
+    const auto played = playedNotes (record, partType);
     juce::int64 lastTick = (juce::int64) layout.numSteps * layout.stepTicks;
     const auto status = (juce::uint8) channel;
 
     for (const auto& n : played)
     {
         events.push_back ({ n.start, 1, { (juce::uint8) (0xB0 | status), (juce::uint8) accentController, (juce::uint8) (n.accent ? 127 : 0) } });
+
+        if (VeskStepTypes::isRythm (partType))
+            events.push_back ({ n.start, 1, { (juce::uint8) (0xB0 | status), (juce::uint8) openController, (juce::uint8) (n.open ? 127 : 0) } });
+
         events.push_back ({ n.start, 2, { (juce::uint8) (0x90 | status), n.key, n.velocity } });
         events.push_back ({ n.end, n.end > n.start ? 0 : 3, { (juce::uint8) (0x80 | status), n.key, 0 } });
         lastTick = std::max (lastTick, n.end);
@@ -408,7 +423,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     }
 
     VeskSmfReader::Contents contents;
-    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, VeskMidiSteps::prefix(), contents);
+    const auto read = VeskSmfReader::read (fileData, size, track, maxNotes, accentController, openController, VeskMidiSteps::prefix(), contents);
 
     if (read.failed())
     {
@@ -429,18 +444,22 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     const auto own = contents.sequencerData.has_value() && allNotes ? VeskMidiSteps::read (*contents.sequencerData, target) : std::nullopt;
     int numSteps = 0;
 
-    if (own.has_value() && playsAsWritten (own->data(), contents))
+    // An older export's notes played every pattern's steps as a Lead's.
+    const int meaning = own.has_value() && own->version == VeskMidiSteps::leadMeaningVersion ? (int) PartType::lead : target[Pattern::type];
+
+    if (own.has_value() && playsAsWritten (own->record.data(), meaning, contents))
     {
-        numSteps = Pattern::playedSteps (own->data());
-        record[Pattern::patternLength] = (*own)[Pattern::patternLength];
-        record[Pattern::stepsPerBar] = (*own)[Pattern::stepsPerBar];
+        const auto& carried = own->record;
+        numSteps = Pattern::playedSteps (carried.data());
+        record[Pattern::patternLength] = carried[Pattern::patternLength];
+        record[Pattern::stepsPerBar] = carried[Pattern::stepsPerBar];
 
         for (auto array : VeskMidiSteps::stepArrays)
-            std::copy (own->begin() + array, own->begin() + array + numSteps, record.begin() + array);
+            std::copy (carried.begin() + array, carried.begin() + array + numSteps, record.begin() + array);
     }
     else
     {
-        const auto placed = placeNotes (contents, own.has_value() ? own->data() : nullptr, target[Pattern::type] == PartType::lead, record.data());
+        const auto placed = placeNotes (contents, own.has_value() ? own->record.data() : nullptr, target[Pattern::type] == PartType::lead, record.data());
         numSteps = placed.numSteps;
         result.notesLeftOut = placed.notesLeftOut;
 

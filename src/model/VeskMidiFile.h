@@ -29,6 +29,11 @@
     | Accent        | controller 80 at 127 where the note starts (0 on every    |
     |               | other note)                                               |
 
+    A Rythm step is a hit or empty (VeskStepTypes): every hit one note whose
+    length is its gate, an accented hit ("CA", "OA") with the accent
+    controller, an open one ("O ", "OA") with controller 81 at 127 (0 on the
+    closed ones), an empty step nothing.
+
     The notes cannot say everything (a Tie after a Rest, level 0, a second bar
     of Rests, 12 steps whose notes all fall on sixteenths, the note of a
     Rest), so the export also carries the played steps as they are, with the
@@ -53,6 +58,9 @@ struct VeskMidiFile
 
     /** The controller that marks accented notes; none of the unit's own. */
     static constexpr int accentController = 80;
+
+    /** The controller that marks a Rythm pattern's open hits. */
+    static constexpr int openController = 81;
 
     /** True for the part types whose steps play notes (Lead, Bass, Rythm). */
     static bool hasNotes (int partType) noexcept;

@@ -17,7 +17,9 @@ juce::Result VeskMidiImportChoices::survey (const void* fileData, size_t size, i
     if (size > VeskMidiFile::maxFileSize)
         return juce::Result::fail ("is larger than 4 MiB (" + WholeFileWriter::formatCount ((juce::int64) VeskMidiFile::maxFileSize) + " bytes)");
 
-    if (const auto read = VeskSmfReader::read (fileData, size, track, VeskMidiFile::maxNotes, VeskMidiFile::accentController, {}, contents); read.failed())
+    if (const auto read = VeskSmfReader::read (fileData, size, track, VeskMidiFile::maxNotes, VeskMidiFile::accentController,
+                                               VeskMidiFile::openController, {}, contents);
+        read.failed())
         return read;
 
     survey = {};

@@ -7,7 +7,7 @@ using namespace VeskImage;
 
 const std::vector<juce::uint8>& VeskMidiSteps::prefix()
 {
-    static const std::vector<juce::uint8> bytes { 0x7D, 'V', 'e', 's', 'k', 1 };
+    static const std::vector<juce::uint8> bytes { 0x7D, 'V', 'e', 's', 'k' };
     return bytes;
 }
 
@@ -27,6 +27,7 @@ bool VeskMidiSteps::holdsOnlyValidSteps (const juce::uint8* record)
 std::vector<juce::uint8> VeskMidiSteps::write (const juce::uint8* record)
 {
     auto data = prefix();
+    data.push_back (version);
     const int n = Pattern::playedSteps (record);
     data.push_back (record[Pattern::stepsPerBar]);
     data.push_back (record[Pattern::patternLength]);
@@ -37,25 +38,27 @@ std::vector<juce::uint8> VeskMidiSteps::write (const juce::uint8* record)
     return data;
 }
 
-std::optional<std::array<juce::uint8, patternSize>> VeskMidiSteps::read (const std::vector<juce::uint8>& data, const juce::uint8* target)
+std::optional<VeskMidiSteps::Carried> VeskMidiSteps::read (const std::vector<juce::uint8>& data, const juce::uint8* target)
 {
-    if (data.size() < 2)
+    if (data.size() < 3 || (data[0] != version && data[0] != leadMeaningVersion))
         return {};
 
-    std::array<juce::uint8, patternSize> record;
+    Carried carried;
+    auto& record = carried.record;
+    carried.version = data[0];
     std::memcpy (record.data(), target, record.size());
-    record[Pattern::stepsPerBar] = data[0];
-    record[Pattern::patternLength] = data[1];
+    record[Pattern::stepsPerBar] = data[1];
+    record[Pattern::patternLength] = data[2];
     const auto n = (size_t) Pattern::playedSteps (record.data());
 
-    if (data.size() != 2 + 4 * n)
+    if (data.size() != 3 + 4 * n)
         return {};
 
     for (size_t i = 0; i < 4; ++i)
-        std::copy (data.begin() + (std::ptrdiff_t) (2 + i * n), data.begin() + (std::ptrdiff_t) (2 + (i + 1) * n), record.begin() + stepArrays[i]);
+        std::copy (data.begin() + (std::ptrdiff_t) (3 + i * n), data.begin() + (std::ptrdiff_t) (3 + (i + 1) * n), record.begin() + stepArrays[i]);
 
     if (! holdsOnlyValidSteps (record.data()))
         return {};
 
-    return record;
+    return carried;
 }

@@ -25,10 +25,11 @@ namespace
     class TrackParser
     {
     public:
-        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int controller, const std::vector<juce::uint8>& prefix)
-            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (controller), sequencerPrefix (prefix)
+        TrackParser (const juce::uint8* d, size_t n, int trackNumber, bool keep, int maxNotes, int accent, int open, const std::vector<juce::uint8>& prefix)
+            : data (d), size (n), number (trackNumber), keepNotes (keep), noteLimit (maxNotes), accentController (accent), openController (open), sequencerPrefix (prefix)
         {
             accentAt.fill (0);
+            openAt.fill (0);
         }
 
         /** Empty when the whole chunk was read, else what is wrong with it. */
@@ -171,7 +172,9 @@ namespace
             if (kind == 0x80 || kind == 0x90)
                 noteOff (channel, a);
             else if (kind == 0xB0 && a == accentController)
-                setAccent (channel, b);
+                accentAt[(size_t) channel] = b;
+            else if (kind == 0xB0 && a == openController)
+                openAt[(size_t) channel] = b;
 
             return {};
         }
@@ -193,7 +196,7 @@ namespace
             startedNow[(size_t) channel].push_back (notes.size());
             unsettled = true;
             openNotes[(size_t) (channel * 128 + key)].indices.push_back (notes.size());
-            notes.push_back ({ tick, tick, channel, key, velocity, false });
+            notes.push_back ({ tick, tick, channel, key, velocity, false, false });
             return {};
         }
 
@@ -208,7 +211,10 @@ namespace
                 auto& started = startedNow[channel];
 
                 for (auto index : started)
+                {
                     notes[index].accent = accentAt[channel] >= 64;
+                    notes[index].open = openAt[channel] >= 64;
+                }
 
                 started.clear();
             }
@@ -228,14 +234,12 @@ namespace
                 notes[open.indices[open.head++]].end = tick;
         }
 
-        void setAccent (int channel, int value) { accentAt[(size_t) channel] = value; }
-
         const juce::uint8* data;
         size_t size;
         int number;
         bool keepNotes;
         int noteLimit;
-        int accentController;
+        int accentController, openController;
         const std::vector<juce::uint8>& sequencerPrefix;
 
         size_t pos = 0, eventStart = 0;
@@ -243,7 +247,7 @@ namespace
         juce::uint8 runningStatus = 0;
         bool endOfTrack = false;
 
-        std::array<int, 16> accentAt;
+        std::array<int, 16> accentAt, openAt;
         std::array<std::vector<size_t>, 16> startedNow; // notes started at this tick, by channel
         bool unsettled = false;
 
@@ -258,7 +262,7 @@ namespace
     };
 }
 
-juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController,
+juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, int maxNotes, int accentController, int openController,
                                   const std::vector<juce::uint8>& sequencerPrefix, Contents& contents)
 {
     auto fail = [] (const juce::String& message)
@@ -315,7 +319,7 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
 
         const int number = ++read.numTracks;
         const bool wanted = track == number || (track < 0 && read.notes.empty() && read.track == 0);
-        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController, sequencerPrefix);
+        TrackParser parser (data + body, length, number, wanted, maxNotes, accentController, openController, sequencerPrefix);
         const auto problem = parser.parse();
 
         if (problem.isNotEmpty())

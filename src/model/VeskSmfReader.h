@@ -25,6 +25,7 @@ struct VeskSmfReader
         int key = 0;
         int velocity = 0; // 1-127
         bool accent = false; // the accent controller stood at 64 or more at the end of the note's first tick
+        bool open = false; // the same for the controller of open hits
     };
 
     struct Contents
@@ -41,6 +42,6 @@ struct VeskSmfReader
     /** track is 1-based, or -1 for the first track that holds a note.
         sequencerData gets what follows sequencerPrefix in the first
         sequencer-specific event of that track which starts with it. */
-    static juce::Result read (const void* data, size_t size, int track, int maxNotes, int accentController,
+    static juce::Result read (const void* data, size_t size, int track, int maxNotes, int accentController, int openController,
                               const std::vector<juce::uint8>& sequencerPrefix, Contents& contents);
 };

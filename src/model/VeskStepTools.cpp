@@ -1,5 +1,6 @@
 #include "VeskStepTools.h"
 #include "VeskRandom.h"
+#include "VeskStepTypes.h"
 
 #include <algorithm>
 
@@ -133,8 +134,10 @@ VeskToolResult VeskStepTools::clear (const std::uint8_t* record)
 {
     auto result = VeskToolResult::of (record);
 
+    const auto silent = (std::uint8_t) VeskStepTypes::silent (record[Pattern::type]);
+
     for (int step = 0; step < Pattern::playedSteps (record); ++step)
-        at (result.record, Pattern::stepType, step) = StepType::rest;
+        at (result.record, Pattern::stepType, step) = silent;
 
     return finish (record, result);
 }
@@ -183,6 +186,7 @@ VeskToolResult VeskStepTools::randomize (const std::uint8_t* record, const Rando
 
     auto result = VeskToolResult::of (record);
     VeskRandom random (seed);
+    const int partType = record[Pattern::type];
 
     for (int step = 0; step < Pattern::playedSteps (record); ++step)
     {
@@ -192,9 +196,12 @@ VeskToolResult VeskStepTools::randomize (const std::uint8_t* record, const Rando
         const bool sounds = random.chance (options.density);
         const int kind = random.below (100);
 
-        // Mostly plain notes; some accents, slides and ties for shape.
-        const int type = ! sounds ? StepType::rest
-                                  : (kind < 70 ? StepType::normal : (kind < 85 ? StepType::accent : (kind < 95 ? StepType::slide : StepType::tie)));
+        // Mostly plain notes; some accents, slides and ties for shape (on a
+        // Rythm pattern accents and open hits).
+        const int type = ! sounds ? VeskStepTypes::silent (partType)
+                         : VeskStepTypes::isRythm (partType)
+                             ? VeskStepTypes::rythmHit ((kind >= 70 && kind < 85) || kind >= 95, kind >= 85)
+                             : (kind < 70 ? StepType::normal : (kind < 85 ? StepType::accent : (kind < 95 ? StepType::slide : StepType::tie)));
 
         if ((lockedLanes & noteLane) == 0)
             at (result.record, Pattern::stepNote, step) = (std::uint8_t) note;
@@ -229,6 +236,7 @@ VeskToolResult VeskStepTools::mutate (const std::uint8_t* record, int percent, s
             unlocked.push_back (lane);
 
     const auto& scaleDegrees = degrees (scale);
+    const int silent = VeskStepTypes::silent (record[Pattern::type]), plain = VeskStepTypes::plain (record[Pattern::type]);
 
     for (const int step : random.pick (count, played))
     {
@@ -256,7 +264,7 @@ VeskToolResult VeskStepTools::mutate (const std::uint8_t* record, int percent, s
             case typeLane:
             {
                 auto& type = at (result.record, Pattern::stepType, step);
-                type = (std::uint8_t) (type == StepType::rest ? StepType::normal : StepType::rest);
+                type = (std::uint8_t) (type == silent ? plain : silent);
                 break;
             }
             default: break;
@@ -319,12 +327,13 @@ VeskToolResult VeskStepTools::euclid (const std::uint8_t* record, int hits, int 
 
     const auto cycle = euclideanCycle (hits, steps);
     const int shift = (int) (((long long) rotation % steps + steps) % steps);
+    const int silent = VeskStepTypes::silent (record[Pattern::type]), plain = VeskStepTypes::plain (record[Pattern::type]);
     auto result = VeskToolResult::of (record);
 
     for (int step = 0; step < played; ++step)
     {
         const bool hit = cycle[(size_t) (((step % steps) - shift + steps) % steps)];
-        at (result.record, Pattern::stepType, step) = (std::uint8_t) (hit ? StepType::normal : StepType::rest);
+        at (result.record, Pattern::stepType, step) = (std::uint8_t) (hit ? plain : silent);
 
         if (hit && note.has_value())
             at (result.record, Pattern::stepNote, step) = (std::uint8_t) *note;

@@ -11,7 +11,9 @@
     each takes the 159 bytes and gives back new ones. Steps past the played
     ones and every field outside the step arrays stay byte for byte (Double
     alone also sets the length). The seeded tools give the same bytes for the
-    same seed everywhere (VeskRandom).
+    same seed everywhere (VeskRandom). A Rest is the step type that plays
+    nothing: on a Rythm pattern the empty step, and a Normal step its closed
+    hit (VeskStepTypes).
 */
 struct VeskStepTools
 {

@@ -138,6 +138,9 @@ TEST_F (ToolsCli, WrongValuesExitTwoAndLeaveTheFileByteForByte)
         "transform LIB system reverse",
         "transform LIB 2 double",
         "transform LIB 1 reverse --raw",
+        "transform LIB 1 humanize 10 --scale major",
+        "transform LIB 1 humanize 10 --root D",
+        "set LIB 3 stepType1 Tie",
         "generate LIB 1 euclid 9 8",
         "generate LIB 1 euclid 3 17",
         "generate LIB 1 euclid 3 8 --note 128",
@@ -220,6 +223,50 @@ TEST_F (ToolsCli, EveryFieldIsSetAsShownAndReadBack)
     ASSERT_EQ (run ("set LIB 1 tempoLow 3 --raw"), 0);
     EXPECT_EQ (record (1)[Pattern::tempoLow], 3);
     EXPECT_TRUE (output().contains ("User 01 tempoLow")) << output();
+}
+
+TEST_F (ToolsCli, ATempoOutsideTheUnitsRangeIsMarkedAsEveryDamagedField)
+{
+    for (const auto* raw : { "16383", "399", "2401" })
+    {
+        SCOPED_TRACE (raw);
+        ASSERT_EQ (run ("set LIB 1 tempo " + juce::String (raw) + " --raw"), 0) << err.str();
+        ASSERT_EQ (run ("get LIB 1 tempo"), 0);
+        EXPECT_EQ (output(), juce::String (raw) + " (out of range)");
+        ASSERT_EQ (run ("show LIB"), 0);
+        EXPECT_TRUE (output().contains (juce::String (raw) + " (out of range)")) << output();
+        ASSERT_EQ (run ("get LIB 1 tempo --raw"), 0);
+        EXPECT_EQ (output(), raw);
+    }
+
+    // The ends of the range read as beats and set back as they read.
+    for (const auto* bpm : { "40.0 BPM", "240.0 BPM" })
+    {
+        ASSERT_EQ (run ("set LIB 1 tempo \"" + juce::String (bpm) + "\""), 0) << err.str();
+        ASSERT_EQ (run ("get LIB 1 tempo"), 0);
+        EXPECT_EQ (output(), bpm);
+    }
+}
+
+TEST_F (ToolsCli, ARythmPatternsStepsAreNamedAndClearedAsItsGridShowsThem)
+{
+    // User 3 is a Rythm pattern: its silent step is the blank label, shown "-".
+    ASSERT_EQ (run ("transform LIB 3 clear"), 0) << err.str();
+    EXPECT_EQ (record (3)[Pattern::stepType], 4);
+    ASSERT_EQ (run ("get LIB 3 stepType1"), 0);
+    EXPECT_EQ (output(), "-");
+
+    const std::pair<const char*, int> named[] = { { "OA", 3 }, { "Accent", 2 }, { "O", 1 }, { "rest", 4 }, { "Normal", 0 } };
+
+    for (const auto& [text, stored] : named)
+    {
+        SCOPED_TRACE (text);
+        ASSERT_EQ (run ("set LIB 3 stepType1 " + juce::String (text)), 0) << err.str();
+        EXPECT_EQ (record (3)[Pattern::stepType], stored);
+    }
+
+    ASSERT_EQ (run ("generate LIB 3 euclid 1 4"), 0) << err.str();
+    EXPECT_EQ (juce::String::toHexString (record (3).data() + Pattern::stepType, 5), "00 04 04 04 00");
 }
 
 TEST_F (ToolsCli, ImportMidTakesABarAndAChannel)

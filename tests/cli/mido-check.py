@@ -21,6 +21,7 @@ except ImportError:
 VESK = sys.argv[1]
 NOTE, LEVEL, GATE, TYPE = 31, 63, 95, 127
 NORMAL, TIE, SLIDE, REST, ACCENT = range(5)
+CLOSED, OPEN, CLOSED_ACCENT, OPEN_ACCENT, EMPTY = range(5)  # a Rythm step, as the grid labels it
 failures = []
 
 
@@ -60,13 +61,17 @@ def expected_notes(pattern, raw):
     steps = [(s["stepType"]["raw"], s["stepNote"]["raw"], s["stepLevel"]["raw"], s["stepGate"]["raw"]) for s in pattern["steps"]]
     steps = steps[: per_bar * (raw("patternLength") + 1)]
     t, channel, notes = 480 * 4 // per_bar, 9 if raw("type") == 3 else 0, []
+    if raw("type") == 3:
+        # Every hit its own note, its gate its length; an empty step nothing.
+        return [(s * t, s * t + (min(gate, 105) * t + 50) // 100, note, max(1, level), channel, kind in (CLOSED_ACCENT, OPEN_ACCENT), kind in (OPEN, OPEN_ACCENT))
+                for s, (kind, note, level, gate) in enumerate(steps) if kind != EMPTY]
     for s, (kind, note, level, _) in enumerate(steps):
         if kind in (NORMAL, SLIDE, ACCENT):
             last = s
             while last + 1 < len(steps) and steps[last + 1][0] == TIE:
                 last += 1
             end = (last + 1) * t + t // 2 if kind == SLIDE else last * t + (min(steps[last][3], 105) * t + 50) // 100
-            notes.append([s * t, end, note, max(1, level), channel, kind == ACCENT])
+            notes.append([s * t, end, note, max(1, level), channel, kind == ACCENT, False])
     for a, b in zip(notes, notes[1:]):
         if a[2] == b[2] and a[1] > b[0]:
             a[1] = min(a[1], b[1])
@@ -75,14 +80,15 @@ def expected_notes(pattern, raw):
 
 def notes_in(midi):
     """Notes as mido reads them: note-offs paired first come, first served."""
-    notes, open_notes, accent, tick = [], {}, {}, 0
+    notes, open_notes, controllers, tick = [], {}, {}, 0
     for message in midi.tracks[0]:
         tick += message.time
-        if message.type == "control_change" and message.control == 80:
-            accent[message.channel] = message.value
+        if message.type == "control_change":
+            controllers[(message.channel, message.control)] = message.value
         elif message.type == "note_on" and message.velocity > 0:
             open_notes.setdefault((message.channel, message.note), []).append(len(notes))
-            notes.append([tick, None, message.note, message.velocity, message.channel, accent.get(message.channel, 0) >= 64])
+            notes.append([tick, None, message.note, message.velocity, message.channel, controllers.get((message.channel, 80), 0) >= 64,
+                          controllers.get((message.channel, 81), 0) >= 64])
         elif message.type in ("note_off", "note_on"):
             notes[open_notes[(message.channel, message.note)].pop(0)][1] = tick
     return [tuple(n) for n in notes]
@@ -163,10 +169,12 @@ def through_mido(folder):
         o = record_offset(1)
         image[o + 2:o + 6] = bytes([0, 0, 0, 3])  # one bar of 12 steps, Rythm
         for s in range(32):
-            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 10 + s, s, 2 * s, REST
+            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 10 + s, s, 2 * s, EMPTY
         for s in (0, 3, 6, 9):  # on the beats, so the notes alone would say 16 steps
-            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 36, 0 if s == 3 else 100, 50, NORMAL
-        image[o + TYPE + 5] = TIE  # after a Rest: plays nothing
+            image[o + NOTE + s], image[o + LEVEL + s], image[o + GATE + s], image[o + TYPE + s] = 36, 0 if s == 3 else 100, 50, CLOSED
+        image[o + TYPE + 6], image[o + TYPE + 9] = CLOSED_ACCENT, OPEN
+        for slot in (2, 3):  # imported into Rythm patterns, whose steps mean the same
+            image[record_offset(slot) + 5] = 3
 
     new_library(library, kicks)
     code, _, err = vesk("export-mid", library, "1", path)
@@ -187,7 +195,8 @@ def through_mido(folder):
     check(code == 0, "import of the file mido changed: " + err)
     (length, per_bar), steps = played_steps(library, 3)
     check((length, per_bar, len(steps)) == (0, 0, 12), "the changed file keeps its 12 steps: %s" % ((length, per_bar, len(steps)),))
-    check(steps[0][:3] == (NORMAL, 36, 99) and steps[5][0] == REST, "the changed file by its notes: %s" % (steps,))
+    check(steps[0][:3] == (CLOSED, 36, 99) and steps[5][0] == EMPTY and steps[6][0] == CLOSED_ACCENT and steps[9][0] == OPEN,
+          "the changed file by its notes: %s" % (steps,))
 
 
 with tempfile.TemporaryDirectory() as folder:

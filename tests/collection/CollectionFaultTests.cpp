@@ -210,6 +210,64 @@ TEST (CollectionFaults, AFileOfTheFirstSchemaIsMigratedWithItsData)
     EXPECT_EQ (CollectionStore::open (file).outcome, Outcome::opened);
 }
 
+TEST (CollectionFaults, ASecondSchemaFileHearsItsRythmPatternsAgain)
+{
+    // The second schema's build heard a Rythm pattern's "O " as a Tie, "OA"
+    // as a Rest and the blank as an Accent; its fingerprints and onsets are
+    // made again from the bytes, the rest of the file kept.
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    namespace P = VeskImage::Pattern;
+
+    auto drums = patternBytes (7), moreDrums = patternBytes (7);
+    for (auto* bytes : { &drums, &moreDrums })
+    {
+        (*bytes)[P::type] = VeskImage::PartType::rythm;
+        for (int s = 0; s < P::numSteps; ++s)
+            (*bytes)[(size_t) (P::stepType + s)] = (juce::uint8) (s % 4 == 0 ? 4 : s % 4); // O, CA, OA, blank
+    }
+    moreDrums[P::toneOrKit] = 5;
+    auto lead = patternBytes (8);
+
+    {
+        auto store = openStore (file);
+        ASSERT_TRUE (store->add ({ sighting (drums, "/m/a.vsk", 1, 1), sighting (moreDrums, "/m/a.vsk", 2, 1), sighting (lead, "/m/a.vsk", 3, 1) }).ok());
+        ASSERT_EQ (store->setName (CollectionFingerprint::id (drums), "Kept Name").outcome, CollectionEdit::Outcome::changed);
+    }
+
+    sqlite3* db = nullptr;
+    sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+    sqlite3_exec (db, "UPDATE patterns SET play = 1, onsets = CASE tone WHEN 5 THEN 1 ELSE 3 END WHERE type = 3;"
+                      " PRAGMA user_version = 2",
+                  nullptr, nullptr, nullptr);
+    sqlite3_close (db);
+
+    auto opened = CollectionStore::open (file);
+    ASSERT_EQ (opened.outcome, Outcome::migrated) << opened.problem.detail;
+    EXPECT_EQ (opened.fromVersion, 2);
+    auto& store = *opened.store;
+    EXPECT_TRUE (store.check().ok) << store.check().problems.joinIntoString ("\n");
+
+    for (const auto* bytes : { &drums, &moreDrums, &lead })
+    {
+        const auto pattern = store.find (CollectionFingerprint::id (*bytes)).pattern;
+        ASSERT_TRUE (pattern.has_value());
+        EXPECT_EQ (pattern->playId, CollectionFingerprint::playHex (CollectionFingerprint::play (*bytes)));
+    }
+
+    EXPECT_EQ (store.find (CollectionFingerprint::id (drums)).pattern->name, "Kept Name");
+
+    // The onsets follow: the other kit plays the same hits.
+    const auto similar = store.similar (CollectionFingerprint::id (drums), 1);
+    ASSERT_EQ (similar.size(), 1u);
+    EXPECT_EQ (similar[0].pattern.id, CollectionFingerprint::id (moreDrums));
+    EXPECT_EQ (similar[0].onsetDistance, 0);
+    EXPECT_EQ (similar[0].rotation, 0);
+
+    opened.store.reset();
+    EXPECT_EQ (CollectionStore::open (file).outcome, Outcome::opened);
+}
+
 TEST (CollectionFaults, AFullDiskRollsTheAddBackAndKeepsTheCollection)
 {
     ScopedTmpfs disk ("4m");

@@ -376,3 +376,35 @@ TEST (CollectionSimilar, NearestOnsetsFirstOverRotationsThenToneAndTempo)
     EXPECT_EQ (similar[3].pattern.tempo, 1250);
     EXPECT_TRUE (store->similar (juce::String::repeatedString ("0", 64), 4).empty());
 }
+
+TEST (CollectionSimilar, OfEquallyNearCandidatesTheTargetsTypeComesFirst)
+{
+    ScopedFolder folder;
+
+    // The same steps, tone and tempo; only the type and the first note differ.
+    const auto make = [] (int type, int seed)
+    {
+        auto bytes = patternBytes (seed);
+        bytes[VeskImage::Pattern::type] = (juce::uint8) type;
+        bytes[VeskImage::Pattern::toneOrKit] = 0;
+        VeskImage::Pattern::storeTempo (bytes.data(), 1200);
+        return bytes;
+    };
+
+    for (int targetType : { (int) VeskImage::PartType::lead, (int) VeskImage::PartType::bass })
+    {
+        SCOPED_TRACE (targetType);
+        auto store = openStore (folder.file ("c" + juce::String (targetType) + ".db"));
+        const auto target = make (targetType, 1 + 10 * targetType);
+        const auto otherType = make (targetType == VeskImage::PartType::lead ? VeskImage::PartType::bass : VeskImage::PartType::lead, 2 + 10 * targetType);
+        const auto sameType = make (targetType, 3 + 10 * targetType);
+
+        // The other type is added first, so a row order alone would put it first.
+        ASSERT_TRUE (store->add ({ sighting (target, "/t.vsk", 1, 1), sighting (otherType, "/t.vsk", 2, 1), sighting (sameType, "/t.vsk", 3, 1) }).ok());
+
+        const auto similar = store->similar (CollectionFingerprint::id (target), 2);
+        ASSERT_EQ (similar.size(), 2u);
+        EXPECT_EQ (similar[0].onsetDistance, similar[1].onsetDistance);
+        EXPECT_EQ (similar[0].pattern.id, CollectionFingerprint::id (sameType));
+    }
+}

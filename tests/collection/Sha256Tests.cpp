@@ -119,3 +119,50 @@ TEST (CollectionFingerprint, PlayIgnoresOnlyWhatIsNotHeard)
     EXPECT_EQ (CollectionFingerprint::id (base).length(), 64);
     EXPECT_EQ (CollectionFingerprint::playHex (CollectionFingerprint::play (base)).length(), 16);
 }
+
+TEST (CollectionFingerprint, AKnownPatternPlaysAsAFixedValueForEachType)
+{
+    // A collection of an earlier build holds these: a changed recipe would
+    // no longer match the same sound.
+    namespace P = VeskImage::Pattern;
+    auto bytes = patternBytes (3);
+
+    for (int s = 0; s < 16; ++s)
+        bytes[(size_t) (P::stepType + s)] = (juce::uint8) (s % 5);
+
+    const std::pair<int, const char*> pinned[] = {
+        { VeskImage::PartType::lineIn, "f0c29c62adcb728f" },
+        { VeskImage::PartType::lead, "778093caed560b22" },
+        { VeskImage::PartType::bass, "bc993c76ae1281da" },
+        { VeskImage::PartType::rythm, "cbd5f5273e86dcfb" }, // since its steps play as the grid labels them
+        { VeskImage::PartType::filter, "5a4c1501d6c7d29c" },
+    };
+
+    for (const auto& [type, play] : pinned)
+    {
+        SCOPED_TRACE (type);
+        bytes[P::type] = (juce::uint8) type;
+        EXPECT_EQ (CollectionFingerprint::playHex (CollectionFingerprint::play (bytes)), play);
+    }
+}
+
+TEST (CollectionFingerprint, ARythmPatternsStepsAreHeardAsTheGridLabelsThem)
+{
+    namespace P = VeskImage::Pattern;
+    auto base = patternBytes (5);
+    base[P::type] = VeskImage::PartType::rythm;
+
+    // "C ", "O ", "CA", "OA" on steps 1 to 4, every other step blank.
+    for (int s = 0; s < P::numSteps; ++s)
+        base[(size_t) (P::stepType + s)] = (juce::uint8) (s < 4 ? s : 4);
+
+    EXPECT_EQ (CollectionFingerprint::onsets (base), 0xfu);
+
+    for (int s = 0; s < 6; ++s)
+    {
+        SCOPED_TRACE (s);
+        auto changed = base;
+        changed[(size_t) (P::stepNote + s)] ^= 0x11;
+        EXPECT_EQ (CollectionFingerprint::play (changed) != CollectionFingerprint::play (base), s < 4);
+    }
+}

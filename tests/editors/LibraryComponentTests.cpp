@@ -106,6 +106,7 @@ TEST_F (LibraryPage, RowsReadWhatTheLibraryHolds)
         { PartType::rythm, 0, 1800, 1, 1, "User 04: Rythm, 180 BPM, 2 x 16, 808" },
         { PartType::lineIn, 5, 400, 0, 0, "User 04: Line In, 40 BPM, 1 x 12" },
         { PartType::slicer, 0, 2400, 0, 1, "User 04: Slicer, 240 BPM, 1 x 16" },
+        { PartType::bass, 3, 16383, 0, 1, "User 04: Bass, 16383 (out of range), 1 x 16, " }, // a damaged tempo, as vesk show marks it
     };
 
     for (const auto& c : cases)
@@ -151,6 +152,37 @@ TEST_F (LibraryPage, StepDrawingShowsPlayedStepsAndLeavesRestsAndUnplayedStepsEm
             found = found || picture.getPixelAt (step * 4, y).getGreen() > 200;
 
         EXPECT_EQ (found, painted) << "step " << step + 1;
+    }
+}
+
+TEST_F (LibraryPage, StepDrawingOfARythmPatternPaintsItsHitsAndLeavesItsBlankStepsEmpty)
+{
+    auto* r = model.image + patternRecordOffset (2);
+    r[Pattern::type] = PartType::rythm;
+    r[Pattern::patternLength] = 0;
+    r[Pattern::stepsPerBar] = 0;
+
+    // "C ", "O ", "CA", "OA", then blank steps, and an open hit after a blank one.
+    for (int s = 0; s < Pattern::numSteps; ++s)
+        r[Pattern::stepType + s] = (juce::uint8) (s < 4 ? s : 4);
+
+    r[Pattern::stepType + 6] = 1;
+
+    juce::Image picture (juce::Image::ARGB, 32 * 4, 20, true);
+    {
+        juce::Graphics g (picture);
+        g.fillAll (LibraryRows::background);
+        LibraryRows::paintSteps (g, r, { 0, 0, 32 * 4, 20 });
+    }
+
+    for (int step = 0; step < 8; ++step)
+    {
+        bool found = false;
+
+        for (int y = 0; y < 18; ++y)
+            found = found || picture.getPixelAt (step * 4, y).getGreen() > 200;
+
+        EXPECT_EQ (found, step < 4 || step == 6) << "step " << step + 1;
     }
 }
 

@@ -170,6 +170,8 @@ TEST (VeskFieldTable, DamagedBytesShowAtAnEndAndReadAsOutOfRange)
         { "a type past Slicer", VeskFieldTable::pattern (type, PartType::lead), 8, 8.0, "8 (out of range)" },
         { "a Rythm step type past the labels", VeskFieldTable::pattern (stepType, PartType::rythm), 7, 7.0, "7 (out of range)" },
         { "a gate past 105", VeskFieldTable::pattern (stepGate, PartType::bass), 120, 120.0, "120 (out of range)" },
+        { "a tempo past 240 BPM", VeskFieldTable::pattern (tempoHigh, PartType::lead), 16383, 1638.3, "16383 (out of range)" },
+        { "a tempo below 40 BPM", VeskFieldTable::pattern (tempoLow, PartType::rythm), 399, 39.9, "399 (out of range)" },
     };
 
     for (auto& c : cases)
@@ -231,7 +233,11 @@ TEST (VeskFieldTable, TextsAsAPersonTypesThem)
         { VeskFieldTable::pattern (stepNote, PartType::bass), "C1", 60 },
         { lead (stepGate), "106", std::nullopt },
         { lead (stepType), "slide", StepType::slide },
-        { VeskFieldTable::pattern (stepType, PartType::rythm), "Accent", StepType::accent },
+        // A Rythm step by its label, or by a plain step name that means the same there.
+        { VeskFieldTable::pattern (stepType, PartType::rythm), "OA", 3 },
+        { VeskFieldTable::pattern (stepType, PartType::rythm), "Accent", 2 },
+        { VeskFieldTable::pattern (stepType, PartType::rythm), "rest", 4 },
+        { VeskFieldTable::pattern (stepType, PartType::rythm), "Tie", std::nullopt },
         { VeskFieldTable::system (System::midiChannel), "off", System::channelOff },
         { VeskFieldTable::system (System::midiChannel), "1", 0 },
         { VeskFieldTable::system (System::transpose), "-13", std::nullopt },

@@ -1,7 +1,9 @@
 #include "HostileMidiFiles.h"
 #include "TestBlocks.h"
 #include "model/VeskMidiFile.h"
+#include "model/VeskMidiSteps.h"
 #include "model/VeskModel.h"
+#include "model/VeskStepTypes.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +110,17 @@ namespace
     void fillSteps (juce::uint8* record, int numSteps, juce::Random& random)
     {
         int previous = StepType::rest;
+        const bool rythm = record[Pattern::type] == PartType::rythm;
 
         for (int s = 0; s < numSteps; ++s)
         {
             int type = random.nextInt (5);
 
-            if (type == StepType::tie && (s == 0 || previous == StepType::rest))
+            if (rythm)
+            {
+                // Every kind of hit stands on its own.
+            }
+            else if (type == StepType::tie && (s == 0 || previous == StepType::rest))
                 type = StepType::normal;
 
             // Which note the ties before belong to decides whether a Rest may follow.
@@ -122,13 +129,13 @@ namespace
             while (head > 0 && record[Pattern::stepType + head] == StepType::tie)
                 --head;
 
-            if (type == StepType::rest && s > 0 && record[Pattern::stepType + head] == StepType::slide)
+            if (! rythm && type == StepType::rest && s > 0 && record[Pattern::stepType + head] == StepType::slide)
                 type = StepType::accent;
 
             record[Pattern::stepType + s] = (juce::uint8) type;
             record[Pattern::stepNote + s] = (juce::uint8) random.nextInt (128);
             record[Pattern::stepLevel + s] = (juce::uint8) (1 + random.nextInt (127));
-            record[Pattern::stepGate + s] = (juce::uint8) (type == StepType::tie ? 6 + random.nextInt (100) : random.nextInt (106));
+            record[Pattern::stepGate + s] = (juce::uint8) (! rythm && type == StepType::tie ? 6 + random.nextInt (100) : random.nextInt (106));
             previous = type;
         }
     }
@@ -142,6 +149,18 @@ namespace
         for (int s = 0; s < numSteps; ++s)
         {
             const int type = record[Pattern::stepType + s];
+
+            // A Rythm hit, closed or open, is heard whole; an empty step not at all.
+            if (record[Pattern::type] == PartType::rythm)
+            {
+                text << s << ":" << type;
+
+                if (type != VeskStepTypes::empty)
+                    text << " note " << record[Pattern::stepNote + s] << " level " << record[Pattern::stepLevel + s] << " gate " << record[Pattern::stepGate + s];
+
+                text << "\n";
+                continue;
+            }
             head = type == StepType::tie ? head : type;
             text << s << ":" << type;
 
@@ -244,7 +263,7 @@ namespace
 
             for (int s = 0; s < Pattern::numSteps; ++s)
             {
-                record[Pattern::stepType + s] = StepType::rest;
+                record[Pattern::stepType + s] = (juce::uint8) VeskStepTypes::silent (type);
                 record[Pattern::stepNote + s] = (juce::uint8) (90 + s);
                 record[Pattern::stepLevel + s] = (juce::uint8) (3 * s);
                 record[Pattern::stepGate + s] = (juce::uint8) (2 * s);
@@ -584,11 +603,13 @@ TEST (VeskMidiFile, EveryPlayedFieldOfARandomPatternComesBack)
                     EXPECT_FALSE (VeskMidiFile::importInto (file.getData(), file.getSize(), same.data(), slotBlock (3)).failed);
                     EXPECT_TRUE (same.bytes == image.bytes);
 
-                    // Into a pattern of another type: the played steps come back, the
-                    // type, the sound and the steps after the played ones stay.
+                    // Into another pattern whose steps mean the same (a Lead's into a
+                    // Bass, a Rythm's into another Rythm): the played steps come back,
+                    // the type, the sound and the steps after the played ones stay.
                     Image other;
                     auto* into = other.record (7);
-                    into[Pattern::type] = (juce::uint8) types[(t + 1) % 3];
+                    into[Pattern::type] = (juce::uint8) (types[t] == PartType::lead ? PartType::bass : (types[t] == PartType::bass ? PartType::lead : PartType::rythm));
+                    into[Pattern::filterCutoffOrBdLevel] = 3;
                     Image expected = other;
                     std::copy (record, record + Pattern::stepsPerBar + 1, expected.record (7));
 
@@ -601,10 +622,104 @@ TEST (VeskMidiFile, EveryPlayedFieldOfARandomPatternComesBack)
                 }
 }
 
+TEST (VeskMidiFile, RythmStepsPlayAsTheGridLabelsThem)
+{
+    // "C ", "O ", "CA", "OA" and the blank on steps 1 to 5, the rest blank.
+    constexpr int closed = VeskStepTypes::closed, open = VeskStepTypes::open, closedAccent = VeskStepTypes::closedAccent,
+                  openAccent = VeskStepTypes::openAccent, empty = VeskStepTypes::empty;
+    const StepsGiven drums { "drums", PartType::rythm, 16, 1, { { 0, closed, 36, 100, 50 }, { 1, open, 42, 90, 50 }, { 2, closedAccent, 38, 80, 50 }, { 3, openAccent, 46, 70, 50 }, { 4, empty, 49, 60, 50 } } };
+    Image image;
+    drums.writeTo (image.record (3));
+    const auto file = VeskMidiFile::exportPattern (image.data(), slotBlock (3));
+
+    // One note per hit on channel 10, marked by the accent and the open controllers.
+    juce::StringArray played;
+    std::map<int, int> controllers;
+
+    for (auto& [tick, bytes] : eventsOf (file))
+    {
+        if (bytes[0] == 0xB9)
+            controllers[bytes[1]] = bytes[2];
+
+        if (bytes[0] == 0x99 && bytes[2] > 0)
+            played.add (juce::String ((int) tick) + " key " + juce::String (bytes[1]) + " accent " + juce::String (controllers[VeskMidiFile::accentController])
+                        + " open " + juce::String (controllers[VeskMidiFile::openController]));
+    }
+
+    EXPECT_EQ (played.joinIntoString (", "), "0 key 36 accent 0 open 0, 120 key 42 accent 0 open 127, 240 key 38 accent 127 open 0, 360 key 46 accent 127 open 127");
+
+    // Read by its notes alone (as another program's file), into a Rythm
+    // pattern that held Lead-like bytes: every hit comes back, the steps
+    // without a note are blank, and no long note becomes an open hit.
+    auto events = eventsOf (file);
+    events.erase (std::remove_if (events.begin(), events.end(), [] (auto& e)
+                                  { return isSequencerEvent (e.second) || (e.second[0] == 0x89 && e.second[1] == 36); }),
+                  events.end());
+    events.push_back ({ 1000, { 0x89, 36, 0 } }); // the first hit held over eight steps
+    std::stable_sort (events.begin(), events.end(), [] (auto& a, auto& b)
+                      { return a.first < b.first; });
+
+    Image other;
+    auto* into = other.record (7);
+    into[Pattern::type] = PartType::rythm;
+    std::fill (into + Pattern::stepType, into + Pattern::stepType + Pattern::numSteps, StepType::rest);
+    ASSERT_FALSE (import (header (0, 1, 480) + track (events), other, 7).failed);
+
+    for (int s = 0; s < 16; ++s)
+    {
+        SCOPED_TRACE (s);
+        EXPECT_EQ (into[Pattern::stepType + s], s < 4 ? image.record (3)[Pattern::stepType + s] : (int) empty);
+    }
+
+    EXPECT_EQ (into[Pattern::stepGate], Pattern::maxGate);
+
+    // A Lead line into a Rythm pattern: hits where its notes start, blank elsewhere.
+    const StepsGiven line { "line", PartType::lead, 16, 1, { { 0, normal, 60, 100, 80 }, { 1, tie, 0, 0, 80 }, { 2, slide, 62, 100, 80 }, { 3, accent, 64, 100, 80 } } };
+    Image lead;
+    line.writeTo (lead.record (3));
+    const auto leadFile = VeskMidiFile::exportPattern (lead.data(), slotBlock (3));
+    Image drumsFromLine;
+    drumsFromLine.record (7)[Pattern::type] = PartType::rythm;
+    ASSERT_FALSE (VeskMidiFile::importInto (leadFile.getData(), leadFile.getSize(), drumsFromLine.data(), slotBlock (7)).failed);
+    const auto* hits = drumsFromLine.record (7) + Pattern::stepType;
+    EXPECT_EQ (juce::String::toHexString (hits, 6), "00 04 00 02 04 04");
+}
+
+TEST (VeskMidiFile, AnOlderExportOfARythmPatternComesBackAsItWas)
+{
+    // An older build wrote a Rythm pattern's notes as a Lead's steps play
+    // ("O " held the hit before, "OA" was silent, the blank accented): its
+    // file brings back the pattern's bytes exactly, as it always did.
+    const StepsGiven drums { "drums", PartType::lead, 16, 1, { { 0, 0, 36, 100, 50 }, { 1, 1, 42, 90, 50 }, { 2, 2, 38, 80, 50 }, { 3, 3, 46, 70, 50 }, { 4, 4, 49, 60, 50 }, { 6, 0, 36, 100, 50 } } };
+    Image image;
+    drums.writeTo (image.record (3));
+    auto events = eventsOf (VeskMidiFile::exportPattern (image.data(), slotBlock (3)));
+
+    for (const juce::uint8 version : { VeskMidiSteps::leadMeaningVersion, VeskMidiSteps::version })
+    {
+        SCOPED_TRACE ((int) version);
+
+        for (auto& e : events)
+            if (isSequencerEvent (e.second))
+                e.second[3 + VeskMidiSteps::prefix().size()] = version;
+
+        Image other;
+        auto* into = other.record (7);
+        into[Pattern::type] = PartType::rythm;
+        ASSERT_FALSE (import (header (0, 1, 480) + track (events), other, 7).failed);
+
+        // A file of today says the steps play otherwise: it is read by its notes.
+        const bool asItWas = version == VeskMidiSteps::leadMeaningVersion;
+        EXPECT_EQ (playedFields (into) == playedFields (image.record (3)), asItWas);
+        EXPECT_EQ (into[Pattern::stepType + 3], asItWas ? 3 : VeskStepTypes::empty);
+    }
+}
+
 TEST (VeskMidiFile, OwnFilesChangedElsewhereAreReadByTheirNotes)
 {
-    // Kicks on every beat of a 12-step bar, a Tie after a Rest and level 0.
-    const StepsGiven kicks { "kicks", PartType::rythm, 12, 1, { { 0, normal, 36, 100, 50 }, { 3, normal, 36, 0, 50 }, { 5, tie, 1, 2, 3 }, { 6, accent, 36, 100, 50 }, { 9, normal, 36, 100, 50 } } };
+    // Kicks on every beat of a 12-step bar, accented and open ones, and level 0.
+    constexpr int closed = VeskStepTypes::closed, open = VeskStepTypes::open, closedAccent = VeskStepTypes::closedAccent, empty = VeskStepTypes::empty;
+    const StepsGiven kicks { "kicks", PartType::rythm, 12, 1, { { 0, closed, 36, 100, 50 }, { 3, closed, 36, 0, 50 }, { 6, closedAccent, 36, 100, 50 }, { 9, open, 36, 100, 50 } } };
     Image image;
     kicks.writeTo (image.record (3));
     const auto events = eventsOf (VeskMidiFile::exportPattern (image.data(), slotBlock (3)));
@@ -643,25 +758,25 @@ TEST (VeskMidiFile, OwnFilesChangedElsewhereAreReadByTheirNotes)
     };
 
     const Case cases[] = {
-        { "as exported but at 960 ticks a quarter", header (0, 1, 960) + track (atTwiceTheResolution), 12, 1, { { 5, StepType::rest }, { 6, tie }, { 7, accent } }, { 4, 0 } },
-        { "without its own event: the guesses", header (0, 1, 480) + track (withoutOwnEvent), 16, 1, { { 5, normal }, { 9, accent } }, { 5, 1 } },
+        { "as exported but at 960 ticks a quarter", header (0, 1, 960) + track (atTwiceTheResolution), 12, 1, { { 5, empty }, { 7, closedAccent }, { 10, open } }, { 4, 0 } },
+        { "without its own event: the guesses", header (0, 1, 480) + track (withoutOwnEvent), 16, 1, { { 2, empty }, { 5, closed }, { 9, closedAccent }, { 13, open } }, { 5, 1 } },
         { "a velocity changed: the grid stays", withNote (1, [] (auto& e)
                                                           { e.second[2] = 99; }),
           12,
           1,
-          { { 6, StepType::rest }, { 7, accent } },
+          { { 6, empty }, { 7, closedAccent } },
           { 4, 99 } },
         { "a note started off the triplets, running into the next", withNote (1, [] (auto& e)
                                                                               { e.first += 120; }),
           16,
           1,
-          { { 5, StepType::rest }, { 6, slide } },
+          { { 5, empty }, { 6, closed } },
           { 6, 1 } },
         { "a note moved into a second bar", withNote (3, [] (auto& e)
                                                       { e.first += 1920; }),
           12,
           2,
-          { { 10, StepType::rest }, { 22, normal } },
+          { { 10, empty }, { 22, open } },
           { 4, 1 } },
     };
 
@@ -749,7 +864,7 @@ TEST (VeskMidiFile, ImportFromABarAndAChannelOfAnotherProgramsFile)
 
             if (note == -1)
             {
-                EXPECT_EQ (record[Pattern::stepType + step], StepType::rest);
+                EXPECT_EQ (record[Pattern::stepType + step], VeskStepTypes::silent (c.type));
             }
             else if (note >= 0)
             {

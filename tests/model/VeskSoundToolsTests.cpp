@@ -144,3 +144,42 @@ TEST (VeskVariations, ARoundIsMadeAgainFromItsSeed)
             EXPECT_TRUE (std::equal (record.begin() + lane + 16, record.begin() + lane + 32, variation.begin() + lane + 16)) << lane;
     }
 }
+
+TEST (VeskVariations, AVariationsBytesForASeedArePinned)
+{
+    // Another derivation of the seeds, another mapping to ranges or a lane
+    // mixed up would give other bytes: each variation as the bytes it changed.
+    const auto changes = [] (const Record& before, const Record& after)
+    {
+        juce::StringArray changed;
+
+        for (size_t i = 0; i < before.size(); ++i)
+            if (before[i] != after[i])
+                changed.add (juce::String ((int) i) + "=" + juce::String (after[i]));
+
+        return changed.joinIntoString (" ");
+    };
+
+    VeskVariations::Options options;
+    options.stepPercent = 25;
+    options.scale = VeskStepTools::Scale::major;
+    options.root = 2;
+    options.soundPercent = 10;
+
+    const struct
+    {
+        int type, index;
+        const char* changed;
+    } cases[] = {
+        { PartType::lead, 0, "11=63 16=1 28=10 73=58 95=78 108=82 130=3" },
+        { PartType::lead, 5, "9=56 25=10 29=10 72=60 100=84 110=89 140=3" },
+        { PartType::rythm, 3, "6=1 38=62 39=62 67=74 142=4" }, // the last a closed hit falling silent
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (juce::String (c.type) + " " + juce::String (c.index));
+        const auto record = defaultsOf (c.type);
+        EXPECT_EQ (changes (record, VeskVariations::make (record.data(), 2024, c.index, options)), c.changed);
+    }
+}

@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <algorithm>
+#include <set>
 
 using namespace VeskImage;
 using Record = VeskToolResult::Record;
@@ -311,4 +312,86 @@ TEST (VeskStepTools, RandomizeAndMutateKeepToTheScale)
         EXPECT_LE (std::abs (mutated.record[(size_t) (Pattern::stepNote + s)] - random.record[(size_t) (Pattern::stepNote + s)]), 3);
 
     EXPECT_EQ (VeskStepTools::mutate (record.data(), 101, 1).refusal, VeskToolResult::Refusal::percentOutOfRange);
+}
+
+TEST (VeskStepTools, ARythmPatternsSilentStepIsItsBlankNotARest)
+{
+    // What plays nothing: a Rest (3) on a Lead or Bass, the blank label (4) on a Rythm, whose 3 is "OA".
+    const std::pair<int, int> silentOf[] = { { PartType::lead, 3 }, { PartType::bass, 3 }, { PartType::rythm, 4 } };
+
+    for (const auto& [type, silent] : silentOf)
+    {
+        SCOPED_TRACE (type);
+        const auto record = patternOf (1, 16, type);
+        const auto typeOf = [] (const Record& r, int s)
+        { return (int) r[(size_t) (Pattern::stepType + s)]; };
+
+        const auto cleared = VeskStepTools::clear (record.data());
+        const auto euclid = VeskStepTools::euclid (record.data(), 3, 8);
+        VeskStepTools::RandomizeOptions full;
+        full.density = 100;
+        const auto dense = VeskStepTools::randomize (record.data(), full, 3);
+        const auto flipped = VeskStepTools::mutate (record.data(), 100, 5, VeskStepTools::noteLane | VeskStepTools::levelLane | VeskStepTools::gateLane);
+
+        for (int s = 0; s < 16; ++s)
+        {
+            SCOPED_TRACE (s);
+            EXPECT_EQ (typeOf (cleared.record, s), silent);
+            EXPECT_EQ (typeOf (euclid.record, s), s % 8 == 0 || s % 8 == 3 || s % 8 == 6 ? 0 : silent);
+            EXPECT_NE (typeOf (dense.record, s), silent);
+
+            // Every step flipped: the silent ones sound as plain notes or closed hits, the others fall silent.
+            EXPECT_EQ (typeOf (flipped.record, s), typeOf (record, s) == silent ? 0 : silent);
+        }
+
+        // A Rythm pattern has no Tie or Slide to give, but every kind of hit it has.
+        if (type == PartType::rythm)
+        {
+            std::set<int> kinds;
+
+            for (std::uint64_t seed = 0; seed < 20; ++seed)
+            {
+                const auto r = VeskStepTools::randomize (record.data(), full, seed).record;
+                kinds.insert (r.begin() + Pattern::stepType, r.begin() + Pattern::stepType + 16);
+            }
+
+            EXPECT_EQ (kinds, (std::set<int> { 0, 1, 2, 3 }));
+        }
+    }
+}
+
+TEST (VeskStepTools, RandomizeAtDensityZeroLeavesEveryStepSilentForEverySeed)
+{
+    VeskStepTools::RandomizeOptions none;
+    none.density = 0;
+
+    for (int type : { (int) PartType::lead, (int) PartType::rythm })
+    {
+        const auto record = patternOf (2, 16, type);
+        const int silent = type == PartType::rythm ? 4 : 3;
+        int sounding = 0;
+
+        for (std::uint64_t seed = 0; seed < 2000; ++seed)
+        {
+            const auto result = VeskStepTools::randomize (record.data(), none, seed);
+            sounding += (int) std::count_if (result.record.begin() + Pattern::stepType, result.record.begin() + Pattern::stepType + 32,
+                                             [silent] (int t)
+                                             { return t != silent; });
+        }
+
+        EXPECT_EQ (sounding, 0) << "type " << type;
+    }
+
+    // The chance itself, at both ends.
+    VeskRandom random (99);
+    int never = 0, always = 0;
+
+    for (int i = 0; i < 100000; ++i)
+    {
+        never += random.chance (0) ? 1 : 0;
+        always += random.chance (100) ? 1 : 0;
+    }
+
+    EXPECT_EQ (never, 0);
+    EXPECT_EQ (always, 100000);
 }
