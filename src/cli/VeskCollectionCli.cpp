@@ -205,7 +205,7 @@ int VeskCollectionCli::openStore (const Options& options, CollectionStore::Mode 
 {
     const auto file = databaseFile (options);
 
-    if (mode == CollectionStore::Mode::inspect && ! file.existsAsFile())
+    if (mode == CollectionStore::Mode::check && ! file.existsAsFile())
     {
         cli.report (file.getFullPathName(), "does not exist; no collection has been started there");
         return VeskCli::exitFailed;

@@ -1,19 +1,9 @@
 #pragma once
 
+#include "ScopedFolder.h"
 #include "collection/CollectionStore.h"
 
 #include <gtest/gtest.h>
-
-/** A folder of its own for each test, removed after it. */
-struct ScopedFolder
-{
-    ScopedFolder() { folder.createDirectory(); }
-    ~ScopedFolder() { folder.deleteRecursively(); }
-
-    juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
-
-    juce::File folder { juce::File::createTempFile ("vesk-collection") };
-};
 
 /** A default pattern made different by seed: its tempo and first notes. */
 inline CollectionBytes patternBytes (int seed)
