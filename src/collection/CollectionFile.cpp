@@ -117,25 +117,21 @@ void CollectionFile::lookAtFile (bool create)
     juce::uint8 bytes[CollectionSchema::headerSize] {};
     ssize_t size = -1;
 
+    // What the file is comes first: a library named by mistake is told as one, whoever owns it.
     if (::fstat (fd, &info) != 0)
         fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
     else if (S_ISDIR (info.st_mode))
         fail (CollectionProblem::Kind::notCollection, file, "is a folder, not a collection");
     else if (! S_ISREG (info.st_mode))
         fail (CollectionProblem::Kind::notCollection, file, "is not a file");
+    else if ((size = ::pread (fd, bytes, sizeof (bytes), 0)) < 0)
+        fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
+    else if ((header = CollectionSchema::readHeader (bytes, (size_t) size)).says == CollectionSchema::Header::Says::foreign)
+        fail (CollectionProblem::Kind::notCollection, file, header.what);
     else if (info.st_uid != ::geteuid())
         fail (CollectionProblem::Kind::notPrivate, file, "belongs to another user (uid " + juce::String ((int) info.st_uid) + ")");
     else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         fail (CollectionProblem::Kind::notPrivate, file, "may be written by other users (mode " + modeText (info.st_mode) + ")");
-    else if ((size = ::pread (fd, bytes, sizeof (bytes), 0)) < 0)
-        fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
-    else
-    {
-        header = CollectionSchema::readHeader (bytes, (size_t) size);
-
-        if (header.says == CollectionSchema::Header::Says::foreign)
-            fail (CollectionProblem::Kind::notCollection, file, header.what);
-    }
 
     ::close (fd);
 }

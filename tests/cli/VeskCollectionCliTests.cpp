@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -341,7 +342,9 @@ TEST_F (CollectionCli, ADamagedCollectionIsMovedAsideAndTheCommandGoesOn)
 // collection of ours is named for what it is and left as it is.
 TEST_F (CollectionCli, AFileThatIsNotACollectionIsRefusedAndNeverChanged)
 {
+    // Open to the group's writes: what it is is said first.
     const auto song = writeLibrary ("song.vsk", 1);
+    ASSERT_EQ (::chmod (song.toRawUTF8(), 0664), 0);
     const auto notes = path ("notes.txt");
     ASSERT_TRUE (juce::File (notes).replaceWithText ("remember the milk\n"));
     juce::MemoryBlock garbage;
