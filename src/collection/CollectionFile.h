@@ -39,6 +39,9 @@ public:
     /** Whether a -wal with something in it lies beside the file. */
     bool hasLog() const;
 
+    /** Whether a -journal lay beside the file: a write cut off, to be undone before it is read. */
+    bool hasJournal() const noexcept { return companionFound[2]; }
+
     /** Moves the file and what lay beside it when it was looked at (-wal,
         -shm, -journal) to new names beside it, byte for byte, replacing
         nothing; a -shm made since (by a read) is removed. The file's new

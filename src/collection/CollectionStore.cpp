@@ -108,7 +108,8 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
         // no file is made at all.
         try
         {
-            auto look = std::make_unique<SqliteDatabase> (target.getPathForSqlite(), target.hasLog() ? Access::readOnly : Access::readOnlyAsItIs);
+            const auto readsBeside = target.hasLog() || target.hasJournal();
+            auto look = std::make_unique<SqliteDatabase> (target.getPathForSqlite(), readsBeside ? Access::readOnly : Access::readOnlyAsItIs);
             look->exec (("PRAGMA busy_timeout = " + juce::String (busyTimeoutMs)).toRawUTF8());
             const auto found = CollectionSchema::inspect (*look);
             const auto version = CollectionSchema::version (*look);
@@ -139,8 +140,11 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
         }
         catch (const SqliteError& error)
         {
-            // A journal left by a write that never ended is undone by the next writer, as SQLite always does.
-            if (! (writing && error.code == SQLITE_READONLY_ROLLBACK))
+            // A journal left by a write that was cut off is undone by the next writer, as SQLite always does.
+            if (error.code == SQLITE_READONLY_ROLLBACK && ! writing)
+                return fail (problemWith (Kind::other, "holds a write that was cut off (its -journal); the next command that writes to it undoes it", file));
+
+            if (error.code != SQLITE_READONLY_ROLLBACK)
             {
                 if (! CollectionProblems::isDamage (error))
                     return fail (CollectionProblems::of (error, file));

@@ -243,6 +243,39 @@ TEST (CollectionFaults, CheckChangesNoByteOfAnyFileEvenWithALiveLog)
     EXPECT_EQ (bytesOf (log), logBefore);
 }
 
+// A copy taken in the middle of a write in a rollback journal: its pages half
+// written, the journal holding what they were. Undone, as SQLite does, not
+// taken for damage.
+TEST (CollectionFaults, AWriteCutOffInItsJournalIsUndoneNotMovedAside)
+{
+    ScopedFolder folder, elsewhere;
+    const auto original = elsewhere.file ("collection.db"), file = folder.file ("collection.db");
+    openStore (original)->add (libraryOf (0, 400, "/x/Big.vsk"));
+
+    sqlite3* db = nullptr;
+    sqlite3_open (original.getFullPathName().toRawUTF8(), &db);
+    sqlite3_exec (db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; BEGIN; UPDATE patterns SET name = 'cut off'", nullptr, nullptr, nullptr);
+    ASSERT_TRUE (original.copyFileTo (file));
+    ASSERT_TRUE (original.getSiblingFile ("collection.db-journal").copyFileTo (folder.file ("collection.db-journal")));
+    sqlite3_exec (db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close (db);
+
+    const auto before = bytesOf (file);
+    const auto checked = CollectionStore::open (file, CollectionStore::Mode::check);
+    EXPECT_EQ (checked.store, nullptr);
+    EXPECT_TRUE (checked.problem.detail.contains ("cut off")) << checked.problem.detail;
+    EXPECT_EQ (bytesOf (file), before);
+
+    auto opened = CollectionStore::open (file, CollectionStore::Mode::readWriteChecked);
+    ASSERT_EQ (opened.outcome, Outcome::opened) << opened.problem.detail;
+    EXPECT_EQ (opened.store->size(), 400);
+    CollectionQuery query;
+    query.text = "cut";
+    EXPECT_EQ (opened.store->search (query).total, 0);
+    EXPECT_TRUE (opened.store->check().ok);
+    EXPECT_TRUE (folder.folder.findChildFiles (juce::File::findFiles, false, "*damaged*").isEmpty());
+}
+
 TEST (CollectionFaults, ACheckIsNotHeldUpByAWriter)
 {
     ScopedFolder folder;
