@@ -16,7 +16,7 @@ namespace
             case Kind::cannotOpen: return where + " cannot be opened or made";
             case Kind::newerSchema: return where + " was written by a later VeskEdit, so this one leaves it as it is";
             case Kind::notCollection:
-            case Kind::notPrivate: return where + " " + problem.detail + "; it is left as it is";
+            case Kind::notPrivate: return where + ": " + problem.detail + "; it is left as it is";
             case Kind::none:
             case Kind::other:
             default: return "the collection's database failed";
