@@ -29,10 +29,17 @@ namespace
         made once per run. */
     const juce::File& database()
     {
-        static const juce::TemporaryFile file (".db");
+        // In a folder of its own: the shared temporary folder is open to every user's writes.
+        static const auto file = []
+        {
+            const auto folder = juce::File::getSpecialLocation (juce::File::tempDirectory).getChildFile ("vesk-collection-page-bench");
+            folder.deleteRecursively();
+            folder.createDirectory();
+            return folder.getChildFile ("collection.db");
+        }();
         static const bool made = []
         {
-            auto opened = CollectionStore::open (file.getFile());
+            auto opened = CollectionStore::open (file);
             std::vector<juce::uint8> image (VeskImage::imageSize);
             auto users = VeskBlock::patterns();
             users.erase (users.begin());
@@ -65,7 +72,7 @@ namespace
         if (! made)
             std::fprintf (stderr, "the benchmark's collection holds other than %d patterns\n", numPatterns);
 
-        return file.getFile();
+        return file;
     }
 
     /** Each step's own time, for the median and the 99th percentile. */

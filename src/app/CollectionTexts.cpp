@@ -15,6 +15,8 @@ namespace
             case Kind::damaged: return where + " is damaged";
             case Kind::cannotOpen: return where + " cannot be opened or made";
             case Kind::newerSchema: return where + " was written by a later VeskEdit, so this one leaves it as it is";
+            case Kind::notCollection:
+            case Kind::notPrivate: return where + ": " + problem.detail + "; it is left as it is";
             case Kind::none:
             case Kind::other:
             default: return "the collection's database failed";
@@ -23,7 +25,8 @@ namespace
 
     juce::String withDetail (const CollectionProblem& problem)
     {
-        return why (problem) + (problem.detail.isNotEmpty() ? " (" + problem.detail + ")" : juce::String());
+        const auto detailIsWhy = problem.kind == CollectionProblem::Kind::notCollection || problem.kind == CollectionProblem::Kind::notPrivate;
+        return why (problem) + (problem.detail.isNotEmpty() && ! detailIsWhy ? " (" + problem.detail + ")" : juce::String());
     }
 
     juce::String count (int n, const char* one, const char* many)

@@ -98,7 +98,20 @@ int VeskCollectionCli::run (const juce::StringArray& given)
     }
 
     if (subcommand == "check")
-        return openStore (options, CollectionStore::Mode::inspect) != VeskCli::exitOk ? VeskCli::exitFailed : check();
+        return openStore (options, CollectionStore::Mode::check) != VeskCli::exitOk ? VeskCli::exitFailed : check();
+
+    // Checked before the collection is opened or made: a command that exits 2 changes nothing.
+    if (subcommand == "add")
+    {
+        for (auto& path : words)
+        {
+            if (! CollectionFolderImport::mayExist (VeskCli::resolve (path)))
+            {
+                cli.report (path, "does not exist; nothing was added");
+                return VeskCli::exitUsage;
+            }
+        }
+    }
 
     if (const int status = openStore (options, CollectionStore::Mode::readWrite); status != VeskCli::exitOk)
         return status;
@@ -192,10 +205,17 @@ int VeskCollectionCli::openStore (const Options& options, CollectionStore::Mode 
 {
     const auto file = databaseFile (options);
 
-    if (mode == CollectionStore::Mode::inspect && ! file.existsAsFile())
+    if (mode == CollectionStore::Mode::check && ! file.existsAsFile())
     {
         cli.report (file.getFullPathName(), "does not exist; no collection has been started there");
         return VeskCli::exitFailed;
+    }
+
+    // Only add starts a collection; the others find an empty one where none was started.
+    if (mode == CollectionStore::Mode::readWrite && subcommand != "add" && ! file.exists() && ! file.isSymbolicLink())
+    {
+        store = CollectionStore::empty();
+        return VeskCli::exitOk;
     }
 
     auto opened = CollectionStore::open (file, mode);
@@ -214,7 +234,9 @@ int VeskCollectionCli::openStore (const Options& options, CollectionStore::Mode 
 
 int VeskCollectionCli::failed (const CollectionProblem& problem)
 {
-    cli.report ((problem.file == juce::File() ? store->getFile() : problem.file).getFullPathName(), describe (problem));
+    const auto file = problem.file != juce::File() ? problem.file : store != nullptr ? store->getFile()
+                                                                                     : juce::File();
+    cli.report (file.getFullPathName(), describe (problem));
     return VeskCli::exitFailed;
 }
 
@@ -232,6 +254,8 @@ juce::String VeskCollectionCli::describe (const CollectionProblem& problem)
         case Kind::damaged: text = "is not a sound collection"; break;
         case Kind::cannotOpen: text = "cannot be opened"; break;
         case Kind::newerSchema: text = "was written by a later VeskEdit; left as it is"; break;
+        case Kind::notCollection: return problem.detail + "; left as it is";
+        case Kind::notPrivate: return problem.detail + "; not used";
         case Kind::other: text = "failed"; break;
     }
 
@@ -243,17 +267,8 @@ int VeskCollectionCli::add (const juce::StringArray& paths)
 {
     juce::Array<juce::File> files;
 
-    // A mistyped name is found before anything goes in.
     for (auto& path : paths)
-    {
         files.add (VeskCli::resolve (path));
-
-        if (! CollectionFolderImport::mayExist (files.getLast()))
-        {
-            cli.report (path, "does not exist; nothing was added");
-            return VeskCli::exitUsage;
-        }
-    }
 
     // One transaction, kept once the summary is out: a failure anywhere
     // (a full disk, an output that cannot be written) keeps nothing.
@@ -361,7 +376,9 @@ void VeskCollectionCli::printHelp (std::ostream& stream, const juce::String& nam
            << "environment's VESK_COLLECTION) names the database; by default it is\n"
            << "$XDG_DATA_HOME/VeskEdit/collection.db, or\n"
            << "~/.local/share/VeskEdit/collection.db where XDG_DATA_HOME is not set.\n"
-           << "A damaged database file is moved aside, kept as it was, and a new one\n"
-           << "started.\n\nCommands:\n";
+           << "Only add starts a collection where there is none. A file that is not\n"
+           << "a collection, or not the user's own, is left as it is and the command\n"
+           << "refused; a damaged collection is moved aside, kept as it was, and a new\n"
+           << "one started.\n\nCommands:\n";
     printUsages (stream);
 }

@@ -20,7 +20,8 @@ Collection::Collection (const juce::File& fileToUse) : file (fileToUse), shared 
 {
     writer = std::make_unique<CollectionWorker> ([this, state = shared]
                                                  {
-                                                     auto result = CollectionStore::open (file);
+                                                     // The program's start looks over the whole file once, in the background.
+                                                     auto result = CollectionStore::open (file, CollectionStore::Mode::readWriteChecked);
 
                                                      {
                                                          std::lock_guard<std::mutex> guard (state->lock);
@@ -46,7 +47,7 @@ Collection::Collection (const juce::File& fileToUse) : file (fileToUse), shared 
     reader = std::make_unique<CollectionWorker> ([this, state = shared]() -> std::unique_ptr<CollectionStore>
                                                  {
                                                      state->opened.wait();
-                                                     return CollectionStore::open (file, CollectionStore::Mode::inspect).store; });
+                                                     return CollectionStore::open (file, CollectionStore::Mode::read).store; });
 }
 
 Collection::~Collection()

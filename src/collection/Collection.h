@@ -40,7 +40,7 @@ public:
         /** The first failure after a success (or after opening). */
         virtual void collectionFailed (const CollectionProblem& problem) { juce::ignoreUnused (problem); }
 
-        /** At opening, the file found was damaged or foreign: kept as movedAside, a new one started. */
+        /** At opening, the file found was a damaged collection: kept as movedAside, a new one started. */
         virtual void collectionReplaced (const juce::File& movedAside, const CollectionProblem& whatWasWrong)
         {
             juce::ignoreUnused (movedAside, whatWasWrong);

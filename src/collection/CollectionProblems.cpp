@@ -13,7 +13,7 @@ CollectionProblem CollectionProblems::of (const SqliteError& error, const juce::
     using Kind = CollectionProblem::Kind;
 
     CollectionProblem problem;
-    problem.detail = error.message;
+    problem.detail = oneLine (error.message);
     problem.file = file;
 
     // A full disk shows as SQLITE_FULL, or as a failed write whose errno says so.
@@ -32,4 +32,9 @@ CollectionProblem CollectionProblems::of (const SqliteError& error, const juce::
         problem.kind = Kind::other;
 
     return problem;
+}
+
+juce::String CollectionProblems::oneLine (const juce::String& text)
+{
+    return juce::StringArray::fromLines (text.trim()).joinIntoString ("; ");
 }

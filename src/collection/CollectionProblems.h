@@ -8,6 +8,9 @@ struct CollectionProblems
 {
     static CollectionProblem of (const SqliteError& error, const juce::File& file);
 
+    /** text on one line: SQLite's integrity messages span several. */
+    static juce::String oneLine (const juce::String& text);
+
     /** Whether the file itself is bad (not a database, or damaged inside). */
     static bool isDamage (const SqliteError& error);
 };

@@ -144,36 +144,64 @@ CollectionSchema::Found CollectionSchema::inspect (SqliteDatabase& db)
     return id == 0 && tables == 0 ? Found::empty : Found::foreign;
 }
 
+CollectionSchema::Header CollectionSchema::readHeader (const void* data, size_t size)
+{
+    using Says = Header::Says;
+    const auto* bytes = static_cast<const juce::uint8*> (data);
+    const auto startsWith = [bytes, size] (const char* text, size_t length)
+    { return size >= length && std::memcmp (bytes, text, length) == 0; };
+
+    if (size == 0)
+        return { Says::empty, {} };
+
+    if (! startsWith ("SQLite format 3", 16) || size < headerSize)
+    {
+        // Named where it is one of the files this program makes, so a mistyped name is plain.
+        if (startsWith ("VSK", 3))
+            return { Says::foreign, "is a library file, not a collection" };
+
+        if (bytes[0] == 0xf0)
+            return { Says::foreign, "is a .syx file, not a collection" };
+
+        if (startsWith ("MThd", 4))
+            return { Says::foreign, "is a MIDI file, not a collection" };
+
+        return { Says::foreign, "is not a database" };
+    }
+
+    // user_version at 60 and application_id at 68, big-endian.
+    const auto at = [bytes] (int offset)
+    { return (juce::int64) juce::ByteOrder::bigEndianInt (bytes + offset); };
+
+    if (at (68) == applicationId)
+        return { at (60) > current ? Says::newer : Says::ours, {} };
+
+    if (at (68) == 0)
+        return { Says::noId, {} };
+
+    return { Says::foreign, "is another program's database, not a collection" };
+}
+
 bool CollectionSchema::headerLooksSound (const juce::File& file)
 {
-    constexpr size_t headerSize = 100;
-
     if (! file.exists())
         return true;
 
-    juce::MemoryBlock header;
+    juce::MemoryBlock data;
 
-    if (BoundedFileReader::read (file, headerSize, header).failed())
+    if (BoundedFileReader::read (file, headerSize, data).failed())
         return false;
 
-    if (header.isEmpty())
-        return true;
+    const auto header = readHeader (data.getData(), data.getSize());
 
-    // The page size at 16, user_version at 60 and application_id at 68, big-endian.
-    const auto* bytes = static_cast<const juce::uint8*> (header.getData());
-    auto at = [bytes] (int offset)
-    { return (juce::int64) juce::ByteOrder::bigEndianInt (bytes + offset); };
-
-    if (header.getSize() < headerSize || std::memcmp (bytes, "SQLite format 3", 16) != 0 || at (60) > current)
-        return false;
-
-    if (at (68) == applicationId)
-        return true;
+    if (header.says != Header::Says::noId)
+        return header.says == Header::Says::empty || header.says == Header::Says::ours;
 
     // No id: ours only while it is new, with nothing past its first page but in the log.
+    const auto* bytes = static_cast<const juce::uint8*> (data.getData());
     const auto pageSizeField = bytes[16] * 256 + bytes[17];
     const juce::int64 pageSize = pageSizeField == 1 ? 65536 : pageSizeField;
-    return at (68) == 0 && (file.getSize() <= pageSize || file.getSiblingFile (file.getFileName() + "-wal").exists());
+    return file.getSize() <= pageSize || file.getSiblingFile (file.getFileName() + "-wal").exists();
 }
 
 int CollectionSchema::version (SqliteDatabase& db)

@@ -22,6 +22,25 @@ struct CollectionSchema
 
     static Found inspect (SqliteDatabase& db);
 
+    /** What a file's first bytes (at least headerSize of them, or all it has) say it is. */
+    struct Header
+    {
+        enum class Says
+        {
+            empty, // no bytes: a file just made
+            ours, // SQLite's, with our id, of a version this program reads
+            newer, // ours, of a later version
+            noId, // SQLite's without an id: a new one of ours whose pages are still in its log, or another program's
+            foreign // not SQLite's, or another program's id; what names it
+        };
+
+        Says says = Says::foreign;
+        juce::String what; // for foreign: "is a library file, not a collection", "is not a database", ...
+    };
+
+    static constexpr size_t headerSize = 100;
+    static Header readHeader (const void* bytes, size_t size);
+
     /** What the first 100 bytes of a file tell without SQLite: false for a
         file that is surely no sound collection of a version this program
         reads (not SQLite's, cut short, another program's id, a newer

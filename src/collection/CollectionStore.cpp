@@ -1,20 +1,15 @@
 #include "CollectionStore.h"
 
+#include "CollectionFile.h"
 #include "CollectionProblems.h"
 #include "CollectionSchema.h"
 #include "SqliteTransaction.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <sqlite3.h>
 
 namespace
 {
     using Outcome = CollectionStore::OpenResult::Outcome;
-
-    struct ForeignFile
-    {
-    };
 
     CollectionProblem problemWith (CollectionProblem::Kind kind, const juce::String& detail, const juce::File& file)
     {
@@ -23,76 +18,6 @@ namespace
         problem.detail = detail;
         problem.file = file;
         return problem;
-    }
-
-    // Made empty with mode 0600 before SQLite opens it, since SQLite would
-    // make it with the umask's bits; the -wal and -shm files take its mode.
-    bool makeFile (const juce::File& file, juce::String& problem)
-    {
-        const auto parent = file.getParentDirectory();
-
-        if (! parent.isDirectory())
-        {
-            if (! parent.createDirectory())
-            {
-                problem = "cannot make the folder " + parent.getFullPathName();
-                return false;
-            }
-
-            ::chmod (parent.getFullPathName().toRawUTF8(), 0700);
-        }
-
-        const auto fd = ::open (file.getFullPathName().toRawUTF8(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-
-        if (fd >= 0)
-            ::close (fd);
-        else if (errno != EEXIST)
-        {
-            problem = juce::String (std::strerror (errno));
-            return false;
-        }
-
-        return true;
-    }
-
-    // Never replaces anything: a hard link is made under the new name first.
-    bool moveWithoutReplacing (const juce::File& from, const juce::File& to)
-    {
-        const auto source = from.getFullPathName().toRawUTF8();
-        const auto target = to.getFullPathName().toRawUTF8();
-
-        if (::link (source, target) == 0)
-            return ::unlink (source) == 0;
-
-        return errno != EEXIST && ! to.exists() && ::rename (source, target) == 0;
-    }
-
-    juce::File moveAside (const juce::File& file)
-    {
-        const auto stamp = juce::Time::getCurrentTime().formatted ("%Y%m%d-%H%M%S");
-
-        for (int attempt = 1; attempt < 100; ++attempt)
-        {
-            const auto name = file.getFileName() + ".damaged-" + stamp + (attempt > 1 ? "-" + juce::String (attempt) : juce::String());
-            const auto aside = file.getSiblingFile (name);
-
-            if (aside.exists() || ! moveWithoutReplacing (file, aside))
-                continue;
-
-            // The log holds the file's latest pages: it goes with it, or SQLite
-            // would play it into the new file.
-            for (const auto* suffix : { "-wal", "-shm" })
-            {
-                const auto companion = file.getSiblingFile (file.getFileName() + suffix);
-
-                if (companion.exists())
-                    moveWithoutReplacing (companion, aside.getSiblingFile (aside.getFileName() + suffix));
-            }
-
-            return aside;
-        }
-
-        return {};
     }
 
     // How long a write waits for another copy of the program to finish its own.
@@ -114,7 +39,7 @@ namespace
             }
             catch (const SqliteError& error)
             {
-                if (error.primaryCode() != 5 /* SQLITE_BUSY */ || juce::Time::getMillisecondCounter() > giveUp)
+                if (error.primaryCode() != SQLITE_BUSY || juce::Time::getMillisecondCounter() > giveUp)
                     throw;
 
                 juce::Thread::sleep (20);
@@ -129,7 +54,7 @@ namespace
         SqliteStatement check (db.get(), "PRAGMA quick_check (1)");
 
         if (check.next() && check.getText (0) != "ok")
-            throw SqliteError (11 /* SQLITE_CORRUPT */, 0, check.getText (0));
+            throw SqliteError (SQLITE_CORRUPT, 0, CollectionProblems::oneLine (check.getText (0)));
     }
 }
 
@@ -151,67 +76,112 @@ CollectionStore::~CollectionStore() = default;
 
 CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode mode)
 {
+    using Access = SqliteDatabase::Access;
+    using Says = CollectionSchema::Header::Says;
+    using Kind = CollectionProblem::Kind;
+
     OpenResult result;
-    const bool inspecting = mode == Mode::inspect;
+    const bool writing = mode == Mode::readWrite || mode == Mode::readWriteChecked;
+
+    const auto fail = [&result] (const CollectionProblem& problem)
+    {
+        result.outcome = Outcome::failed;
+        result.store = nullptr;
+        result.problem = problem;
+        return std::move (result);
+    };
 
     for (int attempt = 0; attempt < 2; ++attempt)
     {
-        juce::String makeProblem;
+        CollectionFile target (file, writing);
 
-        if (inspecting ? ! file.existsAsFile() : ! makeFile (file, makeProblem))
-        {
-            result.outcome = Outcome::failed;
-            result.problem = problemWith (CollectionProblem::Kind::cannotOpen,
-                                          inspecting ? juce::String ("no such file") : makeProblem,
-                                          file);
-            return result;
-        }
+        if (target.getProblem().failed())
+            return fail (target.getProblem());
 
-        std::unique_ptr<SqliteDatabase> db;
+        if (! target.exists())
+            return fail (problemWith (Kind::cannotOpen, "no such file", file));
+
         CollectionProblem damage;
 
+        // Looked at through a read-only connection before anything is written:
+        // a log is read but not played into the file, and where there is none,
+        // no file is made at all.
         try
         {
-            db = std::make_unique<SqliteDatabase> (file);
-            db->exec (("PRAGMA busy_timeout = " + juce::String (busyTimeoutMs) + "; PRAGMA foreign_keys = ON").toRawUTF8());
-
-            // Another program's file is told before anything is written to it.
-            if (CollectionSchema::inspect (*db) == CollectionSchema::Found::foreign)
-                throw ForeignFile();
-
-            if (! inspecting)
-            {
-                useWriteAheadLog (*db);
-                quickCheck (*db);
-            }
-
-            SqliteTransaction transaction (*db, ! inspecting);
-            const auto found = CollectionSchema::inspect (*db);
-            const auto version = CollectionSchema::version (*db);
+            const auto readsBeside = target.hasLog() || target.hasJournal();
+            auto look = std::make_unique<SqliteDatabase> (target.getPathForSqlite(), readsBeside ? Access::readOnly : Access::readOnlyAsItIs);
+            look->exec (("PRAGMA busy_timeout = " + juce::String (busyTimeoutMs)).toRawUTF8());
+            const auto found = CollectionSchema::inspect (*look);
+            const auto version = CollectionSchema::version (*look);
 
             if (found == CollectionSchema::Found::foreign)
-                throw ForeignFile();
+                return fail (problemWith (Kind::notCollection, "is another program's database, not a collection", file));
 
             if (found == CollectionSchema::Found::ours && version > CollectionSchema::current)
+                return fail (problemWith (Kind::newerSchema, "schema version " + juce::String (version), file));
+
+            if (found == CollectionSchema::Found::ours && version < 1)
+                throw SqliteError (SQLITE_CORRUPT, 0, "no schema version");
+
+            if (mode == Mode::readWriteChecked && found == CollectionSchema::Found::ours)
+                quickCheck (*look);
+
+            if (! writing)
             {
-                result.outcome = Outcome::failed;
-                result.problem = problemWith (CollectionProblem::Kind::newerSchema,
-                                              "schema version " + juce::String (version),
-                                              file);
+                // The reader beside a writer follows its log as it grows.
+                if (mode == Mode::read && ! target.hasLog())
+                    look = std::make_unique<SqliteDatabase> (target.getPathForSqlite(), Access::readOnly);
+
+                result.outcome = Outcome::opened;
+                result.fromVersion = version;
+                result.store.reset (new CollectionStore (file, std::move (look)));
                 return result;
             }
+        }
+        catch (const SqliteError& error)
+        {
+            // A journal left by a write that was cut off is undone by the next writer, as SQLite always does.
+            if (error.code == SQLITE_READONLY_ROLLBACK && ! writing)
+                return fail (problemWith (Kind::other, "holds a write that was cut off (its -journal); the next command that writes to it undoes it", file));
 
-            if (! inspecting)
+            if (error.code != SQLITE_READONLY_ROLLBACK)
             {
+                if (! CollectionProblems::isDamage (error))
+                    return fail (CollectionProblems::of (error, file));
+
+                damage = CollectionProblems::of (error, file);
+            }
+        }
+
+        if (! damage.failed())
+        {
+            try
+            {
+                auto db = std::make_unique<SqliteDatabase> (target.getPathForSqlite());
+                db->exec (("PRAGMA busy_timeout = " + juce::String (busyTimeoutMs) + "; PRAGMA foreign_keys = ON").toRawUTF8());
+                useWriteAheadLog (*db);
+
+                // Read again inside the transaction: another copy may have made the file meanwhile.
+                SqliteTransaction transaction (*db);
+                const auto found = CollectionSchema::inspect (*db);
+                const auto version = CollectionSchema::version (*db);
+
+                if (found == CollectionSchema::Found::foreign)
+                    return fail (problemWith (Kind::notCollection, "is another program's database, not a collection", file));
+
                 if (found == CollectionSchema::Found::empty)
                 {
                     CollectionSchema::create (*db);
                     result.outcome = Outcome::created;
                 }
+                else if (version > CollectionSchema::current)
+                {
+                    return fail (problemWith (Kind::newerSchema, "schema version " + juce::String (version), file));
+                }
                 else if (version < CollectionSchema::current)
                 {
                     if (version < 1)
-                        throw SqliteError (11 /* SQLITE_CORRUPT */, 0, "no schema version");
+                        throw SqliteError (SQLITE_CORRUPT, 0, "no schema version");
 
                     CollectionSchema::migrate (*db, version);
                     result.outcome = Outcome::migrated;
@@ -221,54 +191,37 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
                 {
                     result.outcome = Outcome::opened;
                 }
-            }
-            else
-            {
-                result.outcome = Outcome::opened;
-                result.fromVersion = version;
-            }
 
-            transaction.commit();
-            result.store.reset (new CollectionStore (file, std::move (db)));
+                transaction.commit();
+                result.store.reset (new CollectionStore (file, std::move (db)));
 
-            if (result.movedAside != juce::File())
-                result.outcome = Outcome::replaced;
+                if (result.movedAside != juce::File())
+                    result.outcome = Outcome::replaced;
 
-            return result;
-        }
-        catch (const ForeignFile&)
-        {
-            damage = problemWith (CollectionProblem::Kind::damaged, "not a VeskEdit collection", file);
-        }
-        catch (const SqliteError& error)
-        {
-            if (! CollectionProblems::isDamage (error))
-            {
-                result.outcome = Outcome::failed;
-                result.problem = CollectionProblems::of (error, file);
                 return result;
             }
+            catch (const SqliteError& error)
+            {
+                if (! CollectionProblems::isDamage (error))
+                    return fail (CollectionProblems::of (error, file));
 
-            damage = CollectionProblems::of (error, file);
+                damage = CollectionProblems::of (error, file);
+            }
         }
 
-        db.reset();
+        if (! writing || attempt > 0)
+            return fail (damage);
 
-        if (inspecting || attempt > 0)
-        {
-            result.outcome = Outcome::failed;
-            result.problem = damage;
-            return result;
-        }
+        // Only a file whose header names it ours is moved aside; any other is left where it is.
+        if (target.getHeader().says != Says::ours)
+            return fail (problemWith (Kind::notCollection, "is a damaged database not marked as a collection (" + damage.detail + ")", file));
 
-        result.movedAside = moveAside (file);
+        result.movedAside = target.moveAside();
 
         if (result.movedAside == juce::File())
         {
-            result.outcome = Outcome::failed;
-            result.problem = damage;
-            result.problem.detail << " (and it cannot be moved aside)";
-            return result;
+            damage.detail << " (and it cannot be moved aside)";
+            return fail (damage);
         }
 
         result.outcome = Outcome::replaced;
@@ -276,6 +229,13 @@ CollectionStore::OpenResult CollectionStore::open (const juce::File& file, Mode 
     }
 
     return result;
+}
+
+std::unique_ptr<CollectionStore> CollectionStore::empty()
+{
+    auto db = std::make_unique<SqliteDatabase> (juce::File(), SqliteDatabase::Access::inMemory);
+    CollectionSchema::create (*db);
+    return std::unique_ptr<CollectionStore> (new CollectionStore ({}, std::move (db)));
 }
 
 CollectionCheck CollectionStore::check()
@@ -290,7 +250,7 @@ CollectionCheck CollectionStore::check()
         SqliteStatement integrity (db->get(), "PRAGMA integrity_check (20)");
         while (integrity.next())
             if (integrity.getText (0) != "ok")
-                result.problems.add (integrity.getText (0));
+                result.problems.add (CollectionProblems::oneLine (integrity.getText (0)));
 
         SqliteStatement keys (db->get(), "PRAGMA foreign_key_check");
         while (keys.next())
@@ -313,7 +273,7 @@ CollectionCheck CollectionStore::check()
     }
     catch (const SqliteError& error)
     {
-        result.problems.add (error.message);
+        result.problems.add (CollectionProblems::oneLine (error.message));
     }
 
     result.ok = result.problems.isEmpty();

@@ -26,10 +26,17 @@ class SqliteTransaction;
 class CollectionStore
 {
 public:
+    /** Every mode looks at the file before anything is written to it: its
+        folder, owner and mode, header, id and schema version. A file that is
+        not a collection of ours, or not the user's own, is refused and left
+        as it is; only a damaged collection of ours is moved aside, and only
+        by a writer. */
     enum class Mode
     {
-        readWrite, // makes folder (0700) and file (0600) as needed; a damaged or foreign file is moved aside
-        inspect // opens an existing file as it is, for check(): never creates, migrates or moves anything
+        readWrite, // makes folder (0700) and file (0600) as needed; migrates an older schema
+        readWriteChecked, // the same after a quick_check over the whole file: the program's start, in the background
+        read, // an existing collection through a read-only connection (the reader beside a writer)
+        check // read-only, changing no byte of any file (no -shm is made where there is no log), for check()
     };
 
     /** What open() did. */
@@ -40,7 +47,7 @@ public:
             opened,
             created,
             migrated, // from an older schema (fromVersion)
-            replaced, // the file found was damaged or foreign: moved aside to movedAside, a new one started
+            replaced, // the file found was a damaged collection: moved aside to movedAside, a new one started
             failed
         };
 
@@ -52,6 +59,10 @@ public:
     };
 
     static OpenResult open (const juce::File& file, Mode mode = Mode::readWrite);
+
+    /** A new empty collection of no file: what a command that only reads or
+        looks up sees where no collection has been started. */
+    static std::unique_ptr<CollectionStore> empty();
 
     /** $XDG_DATA_HOME/VeskEdit/collection.db, or ~/.local/share/VeskEdit/collection.db
         where XDG_DATA_HOME is unset or not an absolute path. */

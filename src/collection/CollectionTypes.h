@@ -58,11 +58,13 @@ struct CollectionProblem
         damaged, // the file is not a (sound) collection
         cannotOpen, // the folder or file cannot be made or opened
         newerSchema, // written by a later VeskEdit: left untouched
+        notCollection, // not a collection of ours (a library, text, another program's database): left untouched; detail says what it is
+        notPrivate, // file (the folder, the database or one beside it) is a link, another user's or open to others' writes: not used; detail says which
         other
     };
 
     Kind kind = Kind::none;
-    juce::String detail; // SQLite's or the system's own words, for the message's tail
+    juce::String detail; // SQLite's or the system's own words, for the message's tail (one line)
     juce::File file;
 
     bool failed() const noexcept { return kind != Kind::none; }

@@ -2,10 +2,54 @@
 
 #include "SqliteLibrary.h"
 
-SqliteDatabase::SqliteDatabase (const juce::File& file)
+namespace
 {
-    const auto flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
-    const auto result = SqliteLibrary::get().open_v2 (file.getFullPathName().toRawUTF8(), &db, flags, nullptr);
+    // A URI's path: every byte but the unreserved ones and '/' as %XX.
+    juce::String uriOf (const juce::File& file, const char* query)
+    {
+        juce::String uri ("file:");
+
+        for (const auto* p = file.getFullPathName().toRawUTF8(); *p != 0; ++p)
+        {
+            const auto c = (juce::uint8) *p;
+
+            if (juce::CharacterFunctions::isLetterOrDigit ((char) c) || juce::String ("/-._~").containsChar ((juce::juce_wchar) c))
+                uri += (char) c;
+            else
+                uri += "%" + juce::String::toHexString ((int) c).paddedLeft ('0', 2);
+        }
+
+        return uri + "?" + query;
+    }
+}
+
+SqliteDatabase::SqliteDatabase (const juce::File& file, Access access)
+{
+    const auto common = SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+    juce::String name;
+    int flags = 0;
+
+    switch (access)
+    {
+        case Access::readWrite:
+            name = file.getFullPathName();
+            flags = common | SQLITE_OPEN_READWRITE;
+            break;
+        case Access::readOnly:
+            name = uriOf (file, "mode=ro");
+            flags = common | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+            break;
+        case Access::readOnlyAsItIs:
+            name = uriOf (file, "immutable=1");
+            flags = common | SQLITE_OPEN_READONLY | SQLITE_OPEN_URI;
+            break;
+        case Access::inMemory:
+            name = ":memory:";
+            flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_MEMORY;
+            break;
+    }
+
+    const auto result = SqliteLibrary::get().open_v2 (name.toRawUTF8(), &db, flags, nullptr);
 
     if (result != SQLITE_OK)
     {

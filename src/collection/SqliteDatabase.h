@@ -12,9 +12,16 @@
 class SqliteDatabase
 {
 public:
-    /** Opens file read-write (never creating it: the caller makes it with
-        the right permission bits first). Throws SqliteError. */
-    explicit SqliteDatabase (const juce::File& file);
+    enum class Access
+    {
+        readWrite, // never creating the file: the caller makes it with the right permission bits first
+        readOnly, // reads the log too, and makes a -shm beside it if there is none
+        readOnlyAsItIs, // SQLite's "immutable": makes no file, reads no log; for a file without one
+        inMemory // a new empty database of no file
+    };
+
+    /** Opens file, whose path must hold no link. Throws SqliteError. */
+    explicit SqliteDatabase (const juce::File& file, Access access = Access::readWrite);
     ~SqliteDatabase();
 
     /** Runs one or more statements that give no rows. */

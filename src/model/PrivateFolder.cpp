@@ -2,12 +2,13 @@
 #include "WholeFileWriter.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-PrivateFolder::PrivateFolder (const juce::File& folderToOpen, bool create) : folder (folderToOpen)
+PrivateFolder::PrivateFolder (const juce::File& folderToOpen, bool create, Require require) : folder (folderToOpen)
 {
     const auto path = folder.getFullPathName();
     bool created = false;
@@ -18,7 +19,10 @@ PrivateFolder::PrivateFolder (const juce::File& folderToOpen, bool create) : fol
         created = ::mkdir (path.toRawUTF8(), S_IRWXU) == 0;
     }
 
-    handle = ::open (path.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    // Links above the folder are the user's business; the folder itself is no
+    // link where the program makes or names it (a folder the user named may be one).
+    const auto noLink = require == Require::onlyUserEnters || created ? O_NOFOLLOW : 0;
+    handle = ::open (path.toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | noLink);
 
     if (handle < 0)
     {
@@ -34,12 +38,43 @@ PrivateFolder::PrivateFolder (const juce::File& folderToOpen, bool create) : fol
     {
     };
 
-    if (::fstat (handle, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 07777) != S_IRWXU)
+    const auto statted = ::fstat (handle, &info) == 0;
+    const auto modeWrong = require == Require::onlyUserEnters ? (info.st_mode & 07777) != S_IRWXU
+                                                              : (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+
+    if (! statted || info.st_uid != ::geteuid() || modeWrong)
     {
-        problem = "the folder " + path + " is not private to this user (it must be the user's own, with mode 0700)";
+        problem = require == Require::onlyUserEnters
+                      ? "the folder " + path + " is not private to this user (it must be the user's own, with mode 0700)"
+                      : "the folder " + path + " is not this user's alone (it must be the user's own, and nobody else may write into it)";
         ::close (handle);
         handle = -1;
     }
+}
+
+juce::File PrivateFolder::getPathWithoutLinks() const
+{
+    if (handle < 0)
+        return {};
+
+    char* real = ::realpath (folder.getFullPathName().toRawUTF8(), nullptr);
+
+    if (real == nullptr)
+        return {};
+
+    const auto resolved = juce::File (juce::String (juce::CharPointer_UTF8 (real)));
+    std::free (real);
+
+    // The name must still lead to the folder that was checked.
+    struct stat opened
+    {
+    }, named {};
+
+    if (::fstat (handle, &opened) != 0 || ::stat (resolved.getFullPathName().toRawUTF8(), &named) != 0
+        || opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+        return {};
+
+    return resolved;
 }
 
 PrivateFolder::~PrivateFolder()

@@ -15,9 +15,16 @@
 class PrivateFolder
 {
 public:
+    /** What a folder found must be. */
+    enum class Require
+    {
+        onlyUserEnters, // a real folder (not a link) of the user's, mode 0700
+        onlyUserWrites // the user's (reached through links or not), that nobody else may write into
+    };
+
     /** Opens folder; with create, a missing one is made (mode 0700, whatever
         the umask). One found is taken as it is, or not at all. */
-    PrivateFolder (const juce::File& folder, bool create);
+    PrivateFolder (const juce::File& folder, bool create, Require require = Require::onlyUserEnters);
     ~PrivateFolder();
 
     bool isOpen() const noexcept { return handle >= 0; }
@@ -26,6 +33,10 @@ public:
     int getHandle() const noexcept { return handle; }
 
     const juce::File& getFolder() const noexcept { return folder; }
+
+    /** The open folder's path with no link in it, for a library that refuses
+        links anywhere in a path (SQLite's NOFOLLOW); empty if it cannot be told. */
+    juce::File getPathWithoutLinks() const;
 
     /** Why the folder cannot be used; names the folder. */
     const juce::String& getProblem() const noexcept { return problem; }

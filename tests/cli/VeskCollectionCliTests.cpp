@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 extern char** environ;
@@ -304,38 +305,126 @@ TEST_F (CollectionCli, TwoFirstAddsAtOnceBothMakeTheOneNewCollection)
     }
 }
 
-TEST_F (CollectionCli, ADamagedDatabaseIsMovedAsideAndTheCommandGoesOn)
+TEST_F (CollectionCli, ADamagedCollectionIsMovedAsideAndTheCommandGoesOn)
 {
     const auto lib = writeLibrary ("lib.vsk", 1);
-    juce::MemoryBlock garbage;
+    ASSERT_EQ (run ({ "add", writeLibrary ("old.vsk", 2) }), 0) << err;
 
-    for (int i = 0; i < 1024; ++i)
-        garbage.append ("damaged!", 8);
+    // Its first page overwritten after the header: still marked ours.
+    juce::MemoryBlock damaged;
+    ASSERT_TRUE (database.loadFileAsData (damaged));
+    std::memset (static_cast<char*> (damaged.getData()) + 100, 0x5a, 3000);
+    ASSERT_TRUE (database.replaceWithData (damaged.getData(), damaged.getSize()));
 
-    ASSERT_TRUE (database.replaceWithData (garbage.getData(), garbage.getSize()));
-
-    // check only reads: the damaged file stays where it is.
+    // check only reads: the damaged file stays where it is, said on one line.
     EXPECT_EQ (run ({ "check" }), VeskCli::exitFailed);
+    EXPECT_EQ (std::count (err.begin(), err.end(), '\n'), 1) << err;
     juce::MemoryBlock held;
-    EXPECT_TRUE (database.loadFileAsData (held) && held == garbage);
+    EXPECT_TRUE (database.loadFileAsData (held) && held == damaged);
 
     const auto status = exitStatusOf (spawn ({ "add", lib }));
     const auto said = juce::File (path (".stderr-0")).loadFileAsString();
     EXPECT_EQ (status, 0) << said;
+    EXPECT_EQ (said.trim().indexOfChar ('\n'), -1) << said;
 
     // The old file is named, kept byte for byte beside the new one.
-    const auto asides = folder.findChildFiles (juce::File::findFiles, false, "collection*");
     juce::File aside;
 
-    for (auto& f : asides)
+    for (auto& f : folder.findChildFiles (juce::File::findFiles, false, "collection*"))
         if (said.contains (f.getFileName()) && f != database)
             aside = f;
 
     ASSERT_TRUE (aside.existsAsFile()) << said;
     juce::MemoryBlock kept; // loadFileAsData appends: a block of its own
-    EXPECT_TRUE (aside.loadFileAsData (kept) && kept == garbage);
+    EXPECT_TRUE (aside.loadFileAsData (kept) && kept == damaged);
     EXPECT_EQ ((int) json ({ "search" })["total"], 21);
     EXPECT_EQ (run ({ "check" }), 0) << err;
+}
+
+// A mistyped --collection, VESK_COLLECTION or default: whatever is not a
+// collection of ours is named for what it is and left as it is.
+TEST_F (CollectionCli, AFileThatIsNotACollectionIsRefusedAndNeverChanged)
+{
+    // Open to the group's writes: what it is is said first.
+    const auto song = writeLibrary ("song.vsk", 1);
+    ASSERT_EQ (::chmod (song.toRawUTF8(), 0664), 0);
+    const auto notes = path ("notes.txt");
+    ASSERT_TRUE (juce::File (notes).replaceWithText ("remember the milk\n"));
+    juce::MemoryBlock garbage;
+
+    for (int i = 0; i < 1024; ++i)
+        garbage.append ("damaged!", 8);
+
+    ASSERT_TRUE (juce::File (path ("garbage.db")).replaceWithData (garbage.getData(), garbage.getSize()));
+
+    const std::pair<juce::String, const char*> files[] = {
+        { song, "is a library file, not a collection" },
+        { notes, "is not a database" },
+        { path ("garbage.db"), "is not a database" },
+    };
+
+    const juce::StringArray commands[] = { { "search" }, { "check" }, { "add", writeLibrary ("other.vsk", 2) }, { "show", "abcdef" } };
+
+    for (const auto& [file, said] : files)
+    {
+        juce::MemoryBlock before;
+        ASSERT_TRUE (juce::File (file).loadFileAsData (before));
+        const auto filesBefore = folder.getNumberOfChildFiles (juce::File::findFiles);
+
+        for (auto args : commands)
+        {
+            SCOPED_TRACE (file + ": " + args.joinIntoString (" "));
+            args.insert (0, "collection");
+            args.addArray ({ "--collection", file });
+            std::ostringstream o, e;
+            EXPECT_EQ (VeskCli (o, e).run (args), VeskCli::exitFailed);
+            const auto message = e.str();
+            EXPECT_NE (message.find ((file + ": " + said).toStdString()), std::string::npos) << message;
+            EXPECT_EQ (std::count (message.begin(), message.end(), '\n'), 1) << message;
+            EXPECT_TRUE (o.str().empty()) << o.str();
+
+            // The same named by the environment.
+            const ScopedEnvironmentVariable named ("VESK_COLLECTION", file);
+            args.removeRange (args.size() - 2, 2);
+            std::ostringstream o2, e2;
+            EXPECT_EQ (VeskCli (o2, e2).run (args), VeskCli::exitFailed);
+            EXPECT_NE (e2.str().find (said), std::string::npos) << e2.str();
+        }
+
+        juce::MemoryBlock after;
+        EXPECT_TRUE (juce::File (file).loadFileAsData (after) && after == before);
+        EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), filesBefore);
+    }
+}
+
+// Arguments are checked before the collection is opened, and only add starts one.
+TEST_F (CollectionCli, ACommandThatExits2OrOnlyReadsCreatesNothing)
+{
+    const auto lib = writeLibrary ("lib.vsk", 1);
+    database = folder.getChildFile ("new/collection.db");
+
+    const std::pair<juce::StringArray, int> commands[] = {
+        { { "add", path ("missing.vsk") }, VeskCli::exitUsage },
+        { { "add", lib, path ("missing.vsk") }, VeskCli::exitUsage },
+        { { "put", "abcdef", lib, "1" }, VeskCli::exitUsage },
+        { { "show", "abcdef" }, VeskCli::exitUsage },
+        { { "name", "abcdef", "x" }, VeskCli::exitUsage },
+        { { "favourite", "abcdef" }, VeskCli::exitUsage },
+        { { "search", "--type", "Banjo" }, VeskCli::exitUsage },
+        { { "check" }, VeskCli::exitFailed },
+        { { "search", "acid" }, VeskCli::exitOk },
+    };
+
+    for (const auto& [args, status] : commands)
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        EXPECT_EQ (run (args), status) << err;
+        EXPECT_FALSE (database.getParentDirectory().exists());
+    }
+
+    EXPECT_NE (out.find ("no pattern matches"), std::string::npos) << out;
+    EXPECT_EQ (run ({ "add", lib }), 0) << err;
+    EXPECT_TRUE (database.existsAsFile());
 }
 
 TEST_F (CollectionCli, TheCollectionIsNamedByOptionEnvironmentOrDefaultAndWrongUsageExits2)

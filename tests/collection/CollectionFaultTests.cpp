@@ -39,53 +39,38 @@ namespace
         ::waitpid (pid, &status, 0);
         return WIFEXITED (status) ? WEXITSTATUS (status) : -WTERMSIG (status);
     }
-
-    juce::MemoryBlock bytesOf (const juce::File& file)
-    {
-        juce::MemoryBlock data;
-        file.loadFileAsData (data);
-        return data;
-    }
 }
 
-TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
+TEST (CollectionFaults, AFileThatIsNotACollectionIsRefusedAndLeftAsItIs)
 {
-    const auto makeForeign = [] (const juce::File& file)
+    const auto withSqlite = [] (const char* sql)
     {
-        sqlite3* db = nullptr;
-        sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
-        sqlite3_exec (db, "CREATE TABLE presets (name TEXT); INSERT INTO presets VALUES ('mine')", nullptr, nullptr, nullptr);
-        sqlite3_close (db);
-    };
-
-    const auto makeCorruptInside = [] (const juce::File& file)
-    {
+        return [sql] (const juce::File& file)
         {
-            auto store = openStore (file);
-            store->add (libraryOf (0, 400, "/x/Big.vsk"));
-        }
-
-        // Pages in the middle overwritten: the header still says SQLite.
-        juce::MemoryBlock data = bytesOf (file);
-        ASSERT_GT (data.getSize(), 40000u);
-        std::memset (static_cast<char*> (data.getData()) + 8192, 0x5a, 16384);
-        file.replaceWithData (data.getData(), data.getSize());
+            sqlite3* db = nullptr;
+            sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+            sqlite3_exec (db, sql, nullptr, nullptr, nullptr);
+            sqlite3_close (db);
+        };
     };
 
     const struct
     {
         const char* what;
         std::function<void (const juce::File&)> make;
-        bool headerTells; // the window's start opens such a file at once, to say so
+        const char* said;
     } cases[] = {
         { "text", [] (const juce::File& f)
           { f.replaceWithText ("these are my notes, not a database\n"); },
-          true },
+          "is not a database" },
+        { "a library", [] (const juce::File& f)
+          { f.replaceWithText ("VSK" + juce::String::repeatedString ("\x01\r\n", 2000)); },
+          "is a library file, not a collection" },
         { "a header cut short", [] (const juce::File& f)
           { f.replaceWithText ("SQLite format 3"); },
-          true },
-        { "another program's database", makeForeign, true },
-        { "damaged pages", makeCorruptInside, false },
+          "is not a database" },
+        { "another program's database", withSqlite ("PRAGMA application_id = 7; CREATE TABLE presets (name TEXT)"), "another program's database" },
+        { "another program's database without an id", withSqlite ("CREATE TABLE presets (name TEXT); INSERT INTO presets VALUES ('mine')"), "another program's database" },
     };
 
     for (const auto& c : cases)
@@ -94,30 +79,201 @@ TEST (CollectionFaults, ADamagedOrForeignFileIsMovedAsideWholeAndANewOneStarted)
         ScopedFolder folder;
         const auto file = folder.file ("collection.db");
         c.make (file);
-        file.getSiblingFile ("collection.db-wal").deleteFile();
         const auto before = bytesOf (file);
-        EXPECT_EQ (CollectionSchema::headerLooksSound (file), ! c.headerTells);
+        EXPECT_FALSE (CollectionSchema::headerLooksSound (file));
 
-        // vesk's check reports it and leaves it be.
-        const auto inspected = CollectionStore::open (file, CollectionStore::Mode::inspect);
-        if (inspected.store != nullptr)
-            EXPECT_FALSE (inspected.store->check().ok);
-        else
-            EXPECT_EQ (inspected.problem.kind, CollectionProblem::Kind::damaged);
+        for (const auto mode : { CollectionStore::Mode::readWrite, CollectionStore::Mode::readWriteChecked, CollectionStore::Mode::check })
+        {
+            const auto opened = CollectionStore::open (file, mode);
+            EXPECT_EQ (opened.outcome, Outcome::failed);
+            EXPECT_EQ (opened.store, nullptr);
+            EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::notCollection);
+            EXPECT_TRUE (opened.problem.detail.contains (c.said)) << opened.problem.detail;
+        }
+
+        // Not renamed, not written, nothing made beside it.
         EXPECT_EQ (bytesOf (file), before);
+        EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles), 1);
+    }
+}
 
-        auto opened = CollectionStore::open (file);
+TEST (CollectionFaults, ADamagedCollectionIsMovedAsideByteForByteWithItsLogAndANewOneStarted)
+{
+    // Pages in the middle overwritten: the header still says ours.
+    const auto damage = [] (const juce::File& file, size_t at, size_t length)
+    {
+        juce::MemoryBlock data = bytesOf (file);
+        ASSERT_GT (data.getSize(), at + length);
+        std::memset (static_cast<char*> (data.getData()) + at, 0x5a, length);
+        file.replaceWithData (data.getData(), data.getSize());
+    };
+
+    const auto collectionOf = [] (const juce::File& file, int patterns)
+    {
+        auto store = openStore (file);
+        store->add (libraryOf (0, patterns, "/x/Big.vsk"));
+    };
+
+    const auto inRollbackMode = [] (const juce::File& file)
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+        sqlite3_exec (db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+        sqlite3_close (db);
+    };
+
+    // A copy taken while a writer held it: its latest pages only in the -wal.
+    const auto liveCopy = [&] (const juce::File& file)
+    {
+        ScopedFolder elsewhere;
+        const auto original = elsewhere.file ("collection.db");
+        collectionOf (original, 400);
+        sqlite3* db = nullptr;
+        sqlite3_open (original.getFullPathName().toRawUTF8(), &db);
+        sqlite3_exec (db, "INSERT INTO sources (kind, path) VALUES (0, '/x/Later.vsk')", nullptr, nullptr, nullptr);
+        original.copyFileTo (file);
+        original.getSiblingFile ("collection.db-wal").copyFileTo (file.getSiblingFile ("collection.db-wal"));
+        sqlite3_close (db);
+    };
+
+    const struct
+    {
+        const char* what;
+        std::function<void (const juce::File&)> make;
+        CollectionStore::Mode mode; // the plain open sees only what the first page shows
+    } cases[] = {
+        { "rollback journal, damaged pages", [&] (const juce::File& f)
+          { collectionOf (f, 400); inRollbackMode (f); damage (f, 8192, 16384); },
+          CollectionStore::Mode::readWriteChecked },
+        { "a live log beside it, damaged pages", [&] (const juce::File& f)
+          { liveCopy (f); damage (f, 8192, 16384); },
+          CollectionStore::Mode::readWriteChecked },
+        { "its table of tables damaged", [&] (const juce::File& f)
+          { collectionOf (f, 40); inRollbackMode (f); damage (f, 100, 3000); },
+          CollectionStore::Mode::readWrite },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        ScopedFolder folder;
+        const auto file = folder.file ("collection.db");
+        const auto log = folder.file ("collection.db-wal");
+        c.make (file);
+        const auto before = bytesOf (file), logBefore = bytesOf (log);
+        const auto hadLog = log.existsAsFile();
+
+        // check reports it and leaves every byte be.
+        {
+            const auto inspected = CollectionStore::open (file, CollectionStore::Mode::check);
+            if (inspected.store != nullptr)
+            {
+                const auto check = inspected.store->check();
+                EXPECT_FALSE (check.ok);
+                for (auto& problem : check.problems)
+                    EXPECT_FALSE (problem.containsAnyOf ("\r\n")) << problem;
+            }
+            else
+                EXPECT_EQ (inspected.problem.kind, CollectionProblem::Kind::damaged);
+        }
+        EXPECT_EQ (bytesOf (file), before);
+        EXPECT_EQ (bytesOf (log), logBefore);
+
+        // A read of a log makes the index beside it where none was (no byte of what was there changes).
+        const auto hadIndex = folder.file ("collection.db-shm").exists();
+        auto opened = CollectionStore::open (file, c.mode);
         ASSERT_EQ (opened.outcome, Outcome::replaced) << opened.problem.detail;
         ASSERT_NE (opened.store, nullptr);
         EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::damaged);
+        EXPECT_FALSE (opened.problem.detail.containsAnyOf ("\r\n")) << opened.problem.detail;
         EXPECT_TRUE (opened.movedAside.getFileName().startsWith ("collection.db.damaged-"));
         EXPECT_EQ (bytesOf (opened.movedAside), before);
+        const auto logAside = opened.movedAside.getSiblingFile (opened.movedAside.getFileName() + "-wal");
+        EXPECT_EQ (logAside.existsAsFile(), hadLog);
+        EXPECT_EQ (bytesOf (logAside), logBefore);
+        EXPECT_EQ (opened.movedAside.getSiblingFile (opened.movedAside.getFileName() + "-shm").exists(), hadIndex);
+
         EXPECT_TRUE (opened.store->check().ok);
+        EXPECT_EQ (opened.store->size(), 0);
         EXPECT_TRUE (opened.store->add (libraryOf (0, 3, "/x/A.vsk")).ok());
         EXPECT_TRUE (CollectionSchema::headerLooksSound (file)) << "the new one, its pages still in the log";
         opened.store = nullptr;
         EXPECT_TRUE (CollectionSchema::headerLooksSound (file)) << "the new one, closed";
     }
+}
+
+TEST (CollectionFaults, CheckChangesNoByteOfAnyFileEvenWithALiveLog)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db"), log = folder.file ("collection.db-wal");
+    openStore (file)->add (libraryOf (0, 21, "/m/A.vsk"));
+    const auto closed = bytesOf (file);
+
+    // Without a log: nothing is made beside it either.
+    {
+        const auto inspected = CollectionStore::open (file, CollectionStore::Mode::check);
+        ASSERT_NE (inspected.store, nullptr) << inspected.problem.detail;
+        EXPECT_TRUE (inspected.store->check().ok);
+        EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles), 1);
+    }
+    EXPECT_EQ (bytesOf (file), closed);
+
+    // A copy of a live collection: the latest patterns only in its log,
+    // which check reads and neither plays into the file nor removes.
+    {
+        ScopedFolder elsewhere;
+        const auto original = elsewhere.file ("collection.db");
+        auto writer = openStore (original);
+        writer->add (libraryOf (0, 21, "/m/A.vsk"));
+        writer->add (libraryOf (100, 21, "/m/B.vsk"));
+        ASSERT_TRUE (original.copyFileTo (file));
+        ASSERT_TRUE (original.getSiblingFile ("collection.db-wal").copyFileTo (log));
+    }
+
+    const auto before = bytesOf (file), logBefore = bytesOf (log);
+    ASSERT_GT (logBefore.getSize(), 0u);
+    {
+        const auto inspected = CollectionStore::open (file, CollectionStore::Mode::check);
+        ASSERT_NE (inspected.store, nullptr) << inspected.problem.detail;
+        const auto check = inspected.store->check();
+        EXPECT_TRUE (check.ok) << check.problems.joinIntoString ("; ");
+        EXPECT_EQ (check.patterns, 42);
+    }
+    EXPECT_EQ (bytesOf (file), before);
+    EXPECT_EQ (bytesOf (log), logBefore);
+}
+
+// A copy taken in the middle of a write in a rollback journal: its pages half
+// written, the journal holding what they were. Undone, as SQLite does, not
+// taken for damage.
+TEST (CollectionFaults, AWriteCutOffInItsJournalIsUndoneNotMovedAside)
+{
+    ScopedFolder folder, elsewhere;
+    const auto original = elsewhere.file ("collection.db"), file = folder.file ("collection.db");
+    openStore (original)->add (libraryOf (0, 400, "/x/Big.vsk"));
+
+    sqlite3* db = nullptr;
+    sqlite3_open (original.getFullPathName().toRawUTF8(), &db);
+    sqlite3_exec (db, "PRAGMA journal_mode = DELETE; PRAGMA cache_size = 1; BEGIN; UPDATE patterns SET name = 'cut off'", nullptr, nullptr, nullptr);
+    ASSERT_TRUE (original.copyFileTo (file));
+    ASSERT_TRUE (original.getSiblingFile ("collection.db-journal").copyFileTo (folder.file ("collection.db-journal")));
+    sqlite3_exec (db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close (db);
+
+    const auto before = bytesOf (file);
+    const auto checked = CollectionStore::open (file, CollectionStore::Mode::check);
+    EXPECT_EQ (checked.store, nullptr);
+    EXPECT_TRUE (checked.problem.detail.contains ("cut off")) << checked.problem.detail;
+    EXPECT_EQ (bytesOf (file), before);
+
+    auto opened = CollectionStore::open (file, CollectionStore::Mode::readWriteChecked);
+    ASSERT_EQ (opened.outcome, Outcome::opened) << opened.problem.detail;
+    EXPECT_EQ (opened.store->size(), 400);
+    CollectionQuery query;
+    query.text = "cut";
+    EXPECT_EQ (opened.store->search (query).total, 0);
+    EXPECT_TRUE (opened.store->check().ok);
+    EXPECT_TRUE (folder.folder.findChildFiles (juce::File::findFiles, false, "*damaged*").isEmpty());
 }
 
 TEST (CollectionFaults, ACheckIsNotHeldUpByAWriter)
@@ -132,7 +288,7 @@ TEST (CollectionFaults, ACheckIsNotHeldUpByAWriter)
     ASSERT_EQ (sqlite3_open (file.getFullPathName().toRawUTF8(), &other), SQLITE_OK);
     ASSERT_EQ (sqlite3_exec (other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
 
-    const auto inspected = CollectionStore::open (file, CollectionStore::Mode::inspect);
+    const auto inspected = CollectionStore::open (file, CollectionStore::Mode::check);
     ASSERT_NE (inspected.store, nullptr) << inspected.problem.detail;
     const auto check = inspected.store->check();
     EXPECT_TRUE (check.ok);
@@ -148,16 +304,24 @@ TEST (CollectionFaults, ANewerSchemaIsLeftAlone)
     const auto file = folder.file ("collection.db");
     openStore (file).reset();
 
+    // A later version in a rollback journal: not even switched to a log.
     sqlite3* db = nullptr;
     sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
-    sqlite3_exec (db, "PRAGMA user_version = 9", nullptr, nullptr, nullptr);
+    sqlite3_exec (db, "PRAGMA journal_mode = DELETE; PRAGMA user_version = 9", nullptr, nullptr, nullptr);
     sqlite3_close (db);
+    const auto before = bytesOf (file);
 
     EXPECT_FALSE (CollectionSchema::headerLooksSound (file));
-    const auto opened = CollectionStore::open (file);
-    EXPECT_EQ (opened.outcome, Outcome::failed);
-    EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::newerSchema);
-    EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles, "*damaged*"), 0);
+
+    for (const auto mode : { CollectionStore::Mode::readWrite, CollectionStore::Mode::readWriteChecked, CollectionStore::Mode::check })
+    {
+        const auto opened = CollectionStore::open (file, mode);
+        EXPECT_EQ (opened.outcome, Outcome::failed);
+        EXPECT_EQ (opened.problem.kind, CollectionProblem::Kind::newerSchema);
+    }
+
+    EXPECT_EQ (bytesOf (file), before);
+    EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles), 1);
 }
 
 TEST (CollectionFaults, AFileOfTheFirstSchemaIsMigratedWithItsData)
@@ -275,8 +439,10 @@ TEST (CollectionFaults, AFullDiskRollsTheAddBackAndKeepsTheCollection)
     if (! disk.isMounted())
         GTEST_SKIP() << disk.whyNot;
 
-    const auto file = disk.folder.getChildFile ("collection.db");
+    // In a folder of its own: the mount's top is open to everybody.
+    const auto file = disk.folder.getChildFile ("VeskEdit/collection.db");
     auto store = openStore (file);
+    ASSERT_NE (store, nullptr);
     ASSERT_TRUE (store->add (libraryOf (0, 21, "/m/Kept.vsk")).ok());
     ASSERT_TRUE (disk.fillLeaving (16384));
 

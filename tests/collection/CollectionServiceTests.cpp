@@ -124,7 +124,7 @@ TEST (CollectionService, AFailureIsToldOnceAndClearedByASuccess)
     if (! disk.isMounted())
         GTEST_SKIP() << disk.whyNot;
 
-    Collection collection (disk.folder.getChildFile ("c.db"));
+    Collection collection (disk.folder.getChildFile ("VeskEdit/c.db"));
     Told told;
     collection.addListener (&told);
     settle (collection);
@@ -161,14 +161,15 @@ TEST (CollectionService, ADamagedFileAtStartIsToldAndANewOneUsed)
 {
     ScopedFolder folder;
     const auto file = folder.file ("c.db");
-    file.replaceWithText ("not a database");
+    makeDamagedCollection (file);
+    const auto damaged = bytesOf (file);
 
     Told told;
     Collection collection (file);
     collection.addListener (&told);
     settle (collection);
     EXPECT_TRUE (told.replacedBy.existsAsFile());
-    EXPECT_EQ (told.replacedBy.loadFileAsString(), "not a database");
+    EXPECT_EQ (bytesOf (told.replacedBy), damaged);
     EXPECT_EQ (collection.getStatus().outcome, CollectionStore::OpenResult::Outcome::replaced) << collection.getStatus().problem.detail;
 
     CollectionQuery query;
@@ -179,6 +180,29 @@ TEST (CollectionService, ADamagedFileAtStartIsToldAndANewOneUsed)
                        { total = page.total; });
     settle (collection);
     EXPECT_EQ (total, 1);
+    collection.removeListener (&told);
+}
+
+TEST (CollectionService, AFileThatIsNotACollectionAtStartIsToldAndLeftAsItIs)
+{
+    ScopedFolder folder;
+    const auto file = folder.file ("c.db");
+    file.replaceWithText ("not a database");
+
+    Told told;
+    Collection collection (file);
+    collection.addListener (&told);
+    settle (collection);
+    ASSERT_EQ (told.failures.size(), 1u);
+    EXPECT_EQ (told.failures[0].kind, CollectionProblem::Kind::notCollection);
+    EXPECT_EQ (told.replacedBy, juce::File());
+
+    // What is asked of it later fails, told once; the file stays as it was.
+    collection.add ({ sighting (patternBytes (1), "/m/A.vsk", 1, 1) });
+    settle (collection);
+    EXPECT_EQ (told.failures.size(), 1u);
+    EXPECT_EQ (file.loadFileAsString(), "not a database");
+    EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles), 1);
     collection.removeListener (&told);
 }
 

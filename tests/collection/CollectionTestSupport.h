@@ -1,19 +1,9 @@
 #pragma once
 
+#include "ScopedFolder.h"
 #include "collection/CollectionStore.h"
 
 #include <gtest/gtest.h>
-
-/** A folder of its own for each test, removed after it. */
-struct ScopedFolder
-{
-    ScopedFolder() { folder.createDirectory(); }
-    ~ScopedFolder() { folder.deleteRecursively(); }
-
-    juce::File file (const juce::String& name) const { return folder.getChildFile (name); }
-
-    juce::File folder { juce::File::createTempFile ("vesk-collection") };
-};
 
 /** A default pattern made different by seed: its tempo and first notes. */
 inline CollectionBytes patternBytes (int seed)
@@ -51,4 +41,22 @@ inline std::unique_ptr<CollectionStore> openStore (const juce::File& file)
     auto result = CollectionStore::open (file);
     EXPECT_NE (result.store, nullptr) << result.problem.detail;
     return std::move (result.store);
+}
+
+inline juce::MemoryBlock bytesOf (const juce::File& file)
+{
+    juce::MemoryBlock data;
+    file.loadFileAsData (data);
+    return data;
+}
+
+/** A collection of ours whose first page is overwritten after its header: a
+    damage that every opening sees, where the file still says it is ours. */
+inline void makeDamagedCollection (const juce::File& file)
+{
+    openStore (file)->add ({ sighting (patternBytes (1), "/m/A.vsk", 1, 1) });
+    auto data = bytesOf (file);
+    ASSERT_GT (data.getSize(), 4096u);
+    std::memset (static_cast<char*> (data.getData()) + 100, 0x5a, 3000);
+    ASSERT_TRUE (file.replaceWithData (data.getData(), data.getSize()));
 }

@@ -4,6 +4,7 @@
 // fills the temporary pattern, and edits in place land in the database.
 
 #include "EditorTestSupport.h"
+#include "ScopedFolder.h"
 #include "collection/CollectionFingerprint.h"
 #include "editors/VeskComponent.h"
 
@@ -46,7 +47,7 @@ namespace
             Set8.vsk; before the page opens. Returns the number of patterns. */
         int fill()
         {
-            auto opened = CollectionStore::open (dbFile.getFile());
+            auto opened = CollectionStore::open (dbFile);
 
             if (opened.store == nullptr)
                 return 0;
@@ -85,7 +86,7 @@ namespace
                         r[Pattern::stepsPerBar] = (juce::uint8) made[i].perBar;
                     }
 
-                const auto path = dbFile.getFile().getSiblingFile ("Set" + juce::String (library) + ".vsk").getFullPathName();
+                const auto path = dbFile.getSiblingFile ("Set" + juce::String (library) + ".vsk").getFullPathName();
                 EXPECT_TRUE (opened.store->add (CollectionSighting::fromImage (CollectionSource::library, path, image.data(), 1000 * library, users)).ok());
 
                 if (library == 1)
@@ -162,14 +163,16 @@ namespace
             return sent;
         }
 
-        juce::TemporaryFile dbFile { ".db" };
+        // A collection's folder is the user's alone: not the shared temporary folder itself.
+        ScopedFolder dbFolder;
+        const juce::File dbFile { dbFolder.file ("collection.db") };
         const int total = fill();
         RecordingMidiOut out;
         VirtualClock clock;
         VeskSession session { [this]
                               {
                                   auto options = VeskSession::Options::headless (clock, out);
-                                  options.collectionFile = dbFile.getFile();
+                                  options.collectionFile = dbFile;
                                   return options;
                               }() };
         VeskModel& model = session.getModel();
@@ -488,7 +491,7 @@ TEST_F (CollectionTab, EditsInPlaceLandInTheDatabase)
         settle();
 
         // Read back through a connection of its own, as another program would.
-        auto opened = CollectionStore::open (dbFile.getFile());
+        auto opened = CollectionStore::open (dbFile);
         ASSERT_NE (opened.store, nullptr);
         const auto found = opened.store->find (id);
         ASSERT_TRUE (found.pattern.has_value());

@@ -19,7 +19,8 @@ struct ScopedTmpfs
     explicit ScopedTmpfs (const char* size = "16k", const char* moreOptions = "")
     {
         folder.createDirectory();
-        const auto options = juce::String ("size=") + size + ",mode=0777" + (*moreOptions != 0 ? "," : "") + moreOptions;
+        // The user's own, as the folder of a collection must be (nobody else writes into it).
+        const auto options = juce::String ("size=") + size + ",mode=0755" + (*moreOptions != 0 ? "," : "") + moreOptions;
 
         if (::mount ("tmpfs", folder.getFullPathName().toRawUTF8(), "tmpfs", MS_NOSUID | MS_NODEV, options.toRawUTF8()) == 0)
             mounted = true;

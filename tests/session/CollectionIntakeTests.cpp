@@ -30,6 +30,17 @@ namespace
         juce::File movedAside;
     };
 
+    /** A collection whose first page is overwritten after its header: ours, and damaged. Its bytes. */
+    juce::MemoryBlock damagedCollection (const juce::File& file)
+    {
+        CollectionStore::open (file).store.reset();
+        juce::MemoryBlock data;
+        file.loadFileAsData (data);
+        std::memset (static_cast<char*> (data.getData()) + 100, 0x5a, 3000);
+        file.replaceWithData (data.getData(), data.getSize());
+        return data;
+    }
+
     /** A session on a recorder in virtual time, its collection in a folder of its own. */
     struct IntakeRig
     {
@@ -245,18 +256,21 @@ TEST (CollectionIntake, WithTheSwitchOffNothingGoesInByItselfButAFolderAskedFor)
 
 TEST (CollectionIntake, AFailingCollectionNeverFailsTheLibraryAndIsSaidOnce)
 {
-    // A damaged database: kept aside as it was, a new one begun, and said.
+    // A damaged collection: kept aside as it was, a new one begun, and said.
     {
-        juce::TemporaryFile damaged (".db");
-        ASSERT_TRUE (damaged.getFile().replaceWithText ("not a database, but somebody's bytes"));
-        IntakeRig rig (true, damaged.getFile());
+        const juce::File folder (juce::File::createTempFile ("vesk-damaged"));
+        const auto damaged = folder.getChildFile ("collection.db");
+        ASSERT_TRUE (folder.createDirectory());
+        const auto bytes = damagedCollection (damaged);
+        IntakeRig rig (true, damaged);
         const auto library = rig.folder.getChildFile ("Set1.vsk");
         ASSERT_TRUE (rig.session->getModel().saveDocument (library).wasOk());
         EXPECT_EQ (rig.patternsHeld(), distinctPatterns (rig.session->getModel().image)) << "the new collection took the saved library";
         ASSERT_EQ (rig.failures.problems.size(), 1u);
-        ASSERT_TRUE (rig.failures.movedAside.existsAsFile());
-        EXPECT_EQ (rig.failures.movedAside.loadFileAsString(), "not a database, but somebody's bytes");
-        rig.failures.movedAside.deleteFile();
+        juce::MemoryBlock kept;
+        ASSERT_TRUE (rig.failures.movedAside.loadFileAsData (kept));
+        EXPECT_EQ (kept, bytes);
+        folder.deleteRecursively();
     }
 
     // A full disk under the database, the library's folder elsewhere.
@@ -398,16 +412,22 @@ TEST (CollectionIntake, OpensTheCollectionWhenFirstNeededAndAPlainlyDamagedOneAt
         folder.deleteRecursively();
     }
 
-    // A file that is plainly no collection is opened at once: kept aside, and said without waiting for a use.
+    // A file that is plainly no collection is opened at once and said without
+    // waiting for a use; it is left as it is, and nothing goes into it.
     {
-        juce::TemporaryFile damaged (".db");
-        ASSERT_TRUE (damaged.getFile().replaceWithText ("these are my notes, not a database"));
-        IntakeRig rig (true, damaged.getFile());
+        const juce::File folder (juce::File::createTempFile ("vesk-notes"));
+        const auto notes = folder.getChildFile ("collection.db");
+        ASSERT_TRUE (folder.createDirectory() && notes.replaceWithText ("these are my notes, not a database"));
+        IntakeRig rig (true, notes);
         EXPECT_TRUE (rig.session->getCollectionIntake().isCollectionOpen());
         rig.settle();
         ASSERT_EQ (rig.failures.problems.size(), 1u);
-        ASSERT_TRUE (rig.failures.movedAside.existsAsFile());
-        EXPECT_EQ (rig.failures.movedAside.loadFileAsString(), "these are my notes, not a database");
-        rig.failures.movedAside.deleteFile();
+        EXPECT_EQ (rig.failures.problems[0].kind, CollectionProblem::Kind::notCollection);
+        EXPECT_EQ (rig.failures.movedAside, juce::File());
+        ASSERT_TRUE (rig.session->getModel().saveDocument (rig.folder.getChildFile ("Set1.vsk")).wasOk());
+        rig.settle();
+        EXPECT_EQ (notes.loadFileAsString(), "these are my notes, not a database");
+        EXPECT_EQ (folder.getNumberOfChildFiles (juce::File::findFiles), 1);
+        folder.deleteRecursively();
     }
 }
