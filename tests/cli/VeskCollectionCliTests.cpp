@@ -607,11 +607,12 @@ TEST_F (CollectionCli, WhatAnotherUserCannotReadIsSaidToBeUnreadable)
     const auto theirs = folder.getChildFile ("theirs");
     ASSERT_TRUE (theirs.createDirectory());
     ASSERT_EQ (::chmod (path ("private").toRawUTF8(), 0700) + ::chmod (mine.toRawUTF8(), 0600) + ::chmod (path ("shared").toRawUTF8(), 0755)
-                   + ::chmod (theirs.getFullPathName().toRawUTF8(), 0777)
+                   + ::chmod (theirs.getFullPathName().toRawUTF8(), 0700)
+                   + ::chown (theirs.getFullPathName().toRawUTF8(), OtherUser::uid, OtherUser::uid)
                    + ::chmod (folder.getFullPathName().toRawUTF8(), 0755),
                0);
 
-    // As the other user, whose collection is theirs.
+    // As the other user, whose collection is in a folder of their own.
     const auto addAsOther = [&] (const juce::String& what, juce::String& said)
     {
         juce::ChildProcess process;
