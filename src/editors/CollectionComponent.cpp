@@ -69,13 +69,8 @@ CollectionComponent::CollectionComponent (VeskSession& sessionToUse, Collection&
     copyToSlotButton.onClick = [this]
     { chooseSlot(); };
     similarButton.onClick = [this]
-    {
-        if (results.isShowingSimilar())
-            backToSearch();
-        else
-            run ("Find Similar", [this]
-                 { return findSimilar(); });
-    };
+    { run ("Find Similar", [this]
+           { return findSimilarOrGoBack(); }); };
 
     for (auto* button : { &auditionButton, &copyToSlotButton, &similarButton })
         addAndMakeVisible (button);
@@ -281,6 +276,15 @@ SessionResult CollectionComponent::findSimilar()
     results.showSimilar (pattern->id);
     choice.follow();
     updateCommands();
+    return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::findSimilarOrGoBack()
+{
+    if (! results.isShowingSimilar())
+        return findSimilar();
+
+    backToSearch();
     return SessionResult::ok();
 }
 

@@ -58,6 +58,9 @@ public:
     SessionResult findSimilar();
     void backToSearch();
 
+    /** Find Similar, or Back to Search while the similar ones are listed (the button, the Edit menu). */
+    SessionResult findSimilarOrGoBack();
+
     /** Why New Library from Selection cannot run now, or ok. */
     SessionResult checkNewLibrary();
 
