@@ -92,8 +92,16 @@ void CollectionComponent::search()
     similarName.clear();
     similarButton.setButtonText ("Find Similar");
     note ({});
-    list.getListBox().getViewport()->setViewPosition (0, 0); // a new answer starts at its top
-    results.setQuery (filters.getQuery());
+
+    // A new answer starts at its top; with no words typed (the box cleared,
+    // Back to Search) it shows the chosen pattern where it holds it.
+    list.getListBox().getViewport()->setViewPosition (0, 0);
+    const auto query = filters.getQuery();
+
+    if (query.text.trim().isEmpty())
+        choice.bringIntoView();
+
+    results.setQuery (query);
     choice.follow();
     updateCommands();
 }
@@ -291,8 +299,8 @@ SessionResult CollectionComponent::findSimilarOrGoBack()
 void CollectionComponent::backToSearch()
 {
     // Back where the search was, with the pattern chosen among the similar ones in sight.
-    choice.bringIntoView();
     search();
+    choice.bringIntoView();
 }
 
 SessionResult CollectionComponent::checkNewLibrary()
