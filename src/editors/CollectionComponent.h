@@ -41,7 +41,7 @@ public:
     void search();
 
     //==============================================================================
-    bool hasSelection() { return ! choice.getPatterns().empty(); }
+    bool hasSelection() { return choice.count() > 0; } // too many is said by the command, not by a grey item
     bool hasOneSelected() { return choice.getOne().has_value(); }
 
     /** The selected patterns onto slot and the ones after it, one undo step. */

@@ -765,3 +765,19 @@ TEST_F (ChosenPattern, ATextOverItsLimitIsCutToItAndSaidWithoutABoxThatTakesTheK
 
     EXPECT_TRUE (alerts.isEmpty()) << "no modal box: " << alerts.joinIntoString ("\n");
 }
+
+TEST_F (ChosenPattern, EveryRowSelectedIsRefusedWithTheCountNotGreyedOut)
+{
+    click (0);
+    ASSERT_TRUE (page.list.getListBox().keyPressed (juce::KeyPress ('a', ctrl, 0))); // select all, past the pages read
+    settle();
+    const auto start = image();
+    const auto said = juce::String (total) + " patterns are selected";
+
+    EXPECT_TRUE (page.hasSelection()) << "the commands stay on, to say why they refuse";
+    EXPECT_FALSE (page.hasOneSelected());
+    EXPECT_TRUE (page.checkNewLibrary().getText().contains (said)) << page.checkNewLibrary().getText();
+    EXPECT_TRUE (page.copyToSlot (slotBlock (1)).getText().contains (said));
+    EXPECT_EQ (image(), start);
+    EXPECT_EQ (page.details.getShownId(), "");
+}
