@@ -62,7 +62,14 @@ bool CollectionPageCommands::getCommandInfo (juce::CommandID commandID, juce::Ap
 
         case auditionPattern: set ("Audition", "Put the selected pattern into the temporary pattern, so the unit plays it", one); return true;
         case copyToSlot: set ("Copy to Slot...", "Copy the selected patterns into the library, from a slot on", any); return true;
-        case findSimilar: set ("Find Similar", "List the patterns that play like the selected one", one); return true;
+        case findSimilar:
+            // The button beside the list turns into Back to Search; so does this.
+            if (page != nullptr && page->results.isShowingSimilar())
+                set ("Back to Search", "Leave the similar patterns for the search", true);
+            else
+                set ("Find Similar", "List the patterns that play like the selected one", one);
+
+            return true;
         case newLibraryFromSelection: set ("New Library from Selection", "Start a new library holding the selected patterns", any); return true;
         default: return false;
     }
@@ -90,7 +97,7 @@ bool CollectionPageCommands::perform (juce::CommandID commandID)
                 page->chooseSlot();
 
             return true;
-        case findSimilar: report ("Find Similar", page != nullptr ? page->findSimilar() : SessionResult::ok()); return true;
+        case findSimilar: report ("Find Similar", page != nullptr ? page->findSimilarOrGoBack() : SessionResult::ok()); return true;
         case newLibraryFromSelection:
             if (page != nullptr)
                 newLibrary (*page);

@@ -6,7 +6,8 @@
 /**
     The Collection page's commands in the Edit menu: Find in Collection
     (Ctrl+F, which brings the page to the front with the search box focused),
-    Audition, Copy to Slot..., Find Similar and New Library from Selection.
+    Audition, Copy to Slot..., Find Similar (Back to Search while the similar
+    patterns are listed) and New Library from Selection.
     Those that act on the selection are enabled while the page is in front
     with something selected. The page itself is built when first shown.
 */

@@ -15,6 +15,7 @@ namespace
     struct SearchSql
     {
         juce::String from, where, order;
+        std::vector<std::pair<juce::String, bool>> keys; // what order sorts by, and which way
         juce::StringArray texts; // bound in order, then the numbers
         std::vector<juce::int64> numbers;
         bool textOnly = false;
@@ -75,26 +76,33 @@ namespace
                                     : "(" + driver + ") d CROSS JOIN patterns p ON p.id = d.id";
             where = conditions.isEmpty() ? juce::String() : " WHERE " + conditions.joinIntoString (" AND ");
 
+            // The order's keys (column, ascending); the last is the row's own
+            // id, so no two rows tie and a row's place is one place.
             const bool reverse = query.reverse;
-            const auto way = [reverse] (bool ascending)
-            { return ascending != reverse ? " ASC" : " DESC"; };
 
             switch (query.sort)
             {
                 case CollectionQuery::Sort::lastSeen:
-                    order = juce::String (" ORDER BY p.last_seen") + way (false) + ", p.id" + way (false);
+                    keys = { { "p.last_seen", reverse }, { "p.id", reverse } };
                     break;
                 case CollectionQuery::Sort::tempo:
-                    order = juce::String (" ORDER BY p.tempo") + way (true) + ", p.name, p.id";
+                    keys = { { "p.tempo", ! reverse }, { "p.name", true }, { "p.id", true } };
                     break;
                 case CollectionQuery::Sort::type:
-                    order = juce::String (" ORDER BY p.type") + way (true) + ", p.name" + way (true) + ", p.id";
+                    keys = { { "p.type", ! reverse }, { "p.name", ! reverse }, { "p.id", true } };
                     break;
                 case CollectionQuery::Sort::name:
                 default:
-                    order = juce::String (" ORDER BY p.name") + way (true) + ", p.id";
+                    keys = { { "p.name", ! reverse }, { "p.id", true } };
                     break;
             }
+
+            juce::StringArray terms;
+
+            for (const auto& [column, ascending] : keys)
+                terms.add (column + (ascending ? " ASC" : " DESC"));
+
+            order = " ORDER BY " + terms.joinIntoString (", ");
         }
 
         // The page's rows are chosen on the narrow keys alone, then read:
@@ -103,6 +111,30 @@ namespace
         {
             return "SELECT " + juce::String (CollectionRows::columns) + " FROM (SELECT p.id AS id FROM " + from + where + order
                    + " LIMIT ? OFFSET ?) k JOIN patterns p ON p.id = k.id LEFT JOIN user_data u ON u.pattern = p.id" + order;
+        }
+
+        juce::String whereAlso (const juce::String& condition) const
+        {
+            return (where.isEmpty() ? " WHERE " : where + " AND ") + condition;
+        }
+
+        // The rows that match and come before row in the order: those that
+        // equal it on the first keys and then come before it on the next one.
+        juce::String beforeSql (juce::int64 row) const
+        {
+            juce::StringArray either, equal;
+
+            for (const auto& [column, ascending] : keys)
+            {
+                const auto value = column == "p.id" ? juce::String (row)
+                                                    : "(SELECT " + column.fromFirstOccurrenceOf (".", false, false) + " FROM patterns WHERE id = "
+                                                          + juce::String (row) + ")";
+                either.add ("(" + (equal.isEmpty() ? juce::String() : equal.joinIntoString (" AND ") + " AND ") + column
+                            + (ascending ? " < " : " > ") + value + ")");
+                equal.add (column + " = " + value);
+            }
+
+            return "SELECT count(*) FROM " + from + whereAlso ("(" + either.joinIntoString (" OR ") + ")");
         }
 
         juce::String countSql() const
@@ -196,6 +228,45 @@ juce::StringArray CollectionReader::queryPlan (const CollectionQuery& query)
     }
 
     return plan;
+}
+
+std::optional<std::map<juce::String, int>> CollectionReader::rowsOf (const CollectionQuery& query, const juce::StringArray& ids)
+{
+    const SqliteDatabase::ResetOnExit reset { db };
+    std::map<juce::String, int> rows;
+
+    try
+    {
+        std::map<juce::int64, juce::String> wanted;
+
+        for (const auto& id : ids)
+            if (const auto row = CollectionRows::resolve (db, id))
+                wanted[*row] = id;
+
+        // Counted in the page's own order, so a row here is a row there.
+        const SearchSql sql (query, false);
+
+        for (const auto& [row, id] : wanted)
+        {
+            SqliteStatement matches (db.get(), ("SELECT count(*) FROM " + sql.from + sql.whereAlso ("p.id = " + juce::String (row))).toRawUTF8());
+            sql.bind (matches);
+
+            if (! matches.next() || matches.getInt (0) == 0)
+                continue;
+
+            SqliteStatement before (db.get(), sql.beforeSql (row).toRawUTF8());
+            sql.bind (before);
+
+            if (before.next())
+                rows[id] = before.getInt (0);
+        }
+    }
+    catch (const SqliteError&)
+    {
+        return std::nullopt;
+    }
+
+    return rows;
 }
 
 CollectionLookup CollectionReader::find (const juce::String& idOrPrefix)

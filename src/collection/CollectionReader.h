@@ -2,6 +2,8 @@
 
 #include "CollectionTypes.h"
 
+#include <map>
+
 class SqliteDatabase;
 
 /**
@@ -24,6 +26,7 @@ public:
     juce::StringArray allTags();
     std::vector<CollectionSimilar> similar (const juce::String& id, int limit);
     juce::StringArray queryPlan (const CollectionQuery& query);
+    std::optional<std::map<juce::String, int>> rowsOf (const CollectionQuery& query, const juce::StringArray& ids);
 
 private:
     SqliteDatabase& db;

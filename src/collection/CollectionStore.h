@@ -77,6 +77,14 @@ public:
 
     CollectionPage search (const CollectionQuery& query) { return reader.search (query); }
 
+    /** Where each of the patterns stands in the search's answer (its filters
+        and order; not its limit and offset), counted from 0; one the search
+        does not find is left out. Nothing when the database cannot be read. */
+    std::optional<std::map<juce::String, int>> rowsOf (const CollectionQuery& query, const juce::StringArray& ids)
+    {
+        return reader.rowsOf (query, ids);
+    }
+
     /** A full ID or a unique prefix of at least minimumPrefix hex digits, any case. */
     CollectionLookup find (const juce::String& idOrPrefix) { return reader.find (idOrPrefix); }
 

@@ -15,6 +15,11 @@ namespace
     {
         return SessionResult::fail ("Select " + what + " in the collection first.");
     }
+
+    SessionResult tooMany (int count)
+    {
+        return SessionResult::fail (juce::String (count) + " patterns are selected, and a library holds 20 (User 01 to User 20). Nothing was changed.");
+    }
 }
 
 CollectionComponent::CollectionComponent (VeskSession& sessionToUse, Collection& collectionToUse)
@@ -31,7 +36,11 @@ CollectionComponent::CollectionComponent (VeskSession& sessionToUse, Collection&
     results.onChange = [this]
     { answerArrived(); };
     list.onSelectionChanged = [this]
-    { selectionChanged(); };
+    { choice.takeFromList(); };
+    list.getDragged = [this]
+    { return choice.getPatterns(); };
+    choice.onChange = [this] (bool otherPatterns)
+    { chosenChanged (otherPatterns); };
     list.onOpen = [this]
     { run ("Audition", [this]
            { return audition(); }); };
@@ -41,11 +50,18 @@ CollectionComponent::CollectionComponent (VeskSession& sessionToUse, Collection&
 
     details.onEdit = [this] (CollectionDetails::Change change)
     { edit (std::move (change)); };
+    details.onNote = [this] (const juce::String& text)
+    { note (text); };
     addAndMakeVisible (details);
 
     status.setFont (juce::Font (12.0f));
     status.setColour (juce::Label::textColourId, LibraryRows::textColour);
     addAndMakeVisible (status);
+
+    noteLine.setFont (juce::Font (12.0f));
+    noteLine.setColour (juce::Label::textColourId, LibraryRows::markColour);
+    noteLine.setMinimumHorizontalScale (1.0f);
+    addChildComponent (noteLine);
 
     auditionButton.onClick = [this]
     { run ("Audition", [this]
@@ -53,19 +69,14 @@ CollectionComponent::CollectionComponent (VeskSession& sessionToUse, Collection&
     copyToSlotButton.onClick = [this]
     { chooseSlot(); };
     similarButton.onClick = [this]
-    {
-        if (results.isShowingSimilar())
-            backToSearch();
-        else
-            run ("Find Similar", [this]
-                 { return findSimilar(); });
-    };
+    { run ("Find Similar", [this]
+           { return findSimilarOrGoBack(); }); };
 
     for (auto* button : { &auditionButton, &copyToSlotButton, &similarButton })
         addAndMakeVisible (button);
 
     collection.addListener (this);
-    selectionChanged();
+    updateCommands();
     search();
     readTags();
 }
@@ -80,12 +91,28 @@ void CollectionComponent::search()
 {
     similarName.clear();
     similarButton.setButtonText ("Find Similar");
-    results.setQuery (filters.getQuery());
+    note ({});
+
+    // A new answer starts at its top; with no words typed (the box cleared,
+    // Back to Search) it shows the chosen pattern where it holds it.
+    list.getListBox().getViewport()->setViewPosition (0, 0);
+    const auto query = filters.getQuery();
+
+    if (query.text.trim().isEmpty())
+        choice.bringIntoView();
+
+    results.setQuery (query);
+    choice.follow();
+    updateCommands();
 }
 
 void CollectionComponent::collectionChanged (juce::uint64)
 {
     // Patterns added (a library opened) or edited: the rows on screen anew.
+    // A chosen pattern the user could see stays in sight if the order moves it.
+    if (choice.isInView())
+        choice.bringIntoView();
+
     results.reload();
     readTags();
 }
@@ -104,7 +131,12 @@ void CollectionComponent::readTags()
 void CollectionComponent::answerArrived()
 {
     list.refresh();
+    showStatus();
+    choice.follow();
+}
 
+void CollectionComponent::showStatus()
+{
     juce::String text;
 
     if (results.getProblem().failed())
@@ -116,17 +148,38 @@ void CollectionComponent::answerArrived()
 
     status.setText (text, juce::dontSendNotification);
     status.setTooltip (text); // in full where the label is too narrow
-
-    // The details follow the selected row once its new version is read.
-    if (const auto pattern = list.getSelectedPattern(); pattern.has_value() && pattern->id == details.getShownId())
-        if (! details.nameEditor.hasKeyboardFocus (false) && ! details.tagsEditor.hasKeyboardFocus (false)
-            && ! details.commentEditor.hasKeyboardFocus (false))
-            details.show (pattern);
 }
 
-void CollectionComponent::selectionChanged()
+void CollectionComponent::note (const juce::String& text)
 {
-    details.show (list.getSelectedPattern());
+    if (text == noteLine.getText() && text.isNotEmpty() == noteLine.isVisible())
+        return;
+
+    // A line of its own above the buttons, the list a row shorter while it shows.
+    noteLine.setText (text, juce::dontSendNotification);
+    noteLine.setTooltip (text);
+    noteLine.setVisible (text.isNotEmpty());
+    resized();
+}
+
+void CollectionComponent::chosenChanged (bool otherPatterns)
+{
+    const bool typing = details.nameEditor.hasKeyboardFocus (false) || details.tagsEditor.hasKeyboardFocus (false)
+                        || details.commentEditor.hasKeyboardFocus (false);
+
+    // Another pattern is shown at once; a newer version of the same one not
+    // while its text is being typed.
+    if (otherPatterns)
+        note ({});
+
+    if (otherPatterns || ! typing)
+        details.show (choice.getOne());
+
+    updateCommands();
+}
+
+void CollectionComponent::updateCommands()
+{
     const bool any = hasSelection();
     auditionButton.setEnabled (hasOneSelected());
     copyToSlotButton.setEnabled (any);
@@ -155,15 +208,12 @@ void CollectionComponent::edit (CollectionDetails::Change change)
                              return;
 
                          // What was typed is not what the collection holds: show what it does.
-                         weakThis->details.show (weakThis->list.getSelectedPattern());
-
-                         if (weakThis->onMessage == nullptr)
-                             return;
+                         weakThis->details.show (weakThis->choice.getOne());
 
                          const auto why = outcome.outcome == Outcome::badValue        ? juce::String ("it is too long, or empty where a text is needed")
                                           : outcome.outcome == Outcome::unknownPattern ? juce::String ("the pattern is no longer in the collection")
                                                                                        : outcome.problem.detail;
-                         weakThis->onMessage ("Collection", SessionResult::fail ("The change was not kept: " + why + ".")); });
+                         weakThis->note ("The change was not kept: " + why + "."); });
 }
 
 //==============================================================================
@@ -172,7 +222,10 @@ SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
     if (session.isBusy())
         return session.refusalWhileBusy ("Copy to Slot...");
 
-    const auto patterns = list.getSelectedPatterns();
+    const auto patterns = choice.getPatterns();
+
+    if (choice.count() > CollectionChoice::mostChosen)
+        return tooMany (choice.count());
 
     if (patterns.empty())
         return selectFirst ("the patterns to copy");
@@ -184,7 +237,7 @@ SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
 juce::PopupMenu CollectionComponent::slotMenu()
 {
     juce::PopupMenu menu;
-    const auto count = list.getSelectedPatterns().size();
+    const auto count = (size_t) choice.count();
 
     for (const auto slot : VeskBlock::patterns())
         menu.addItem (firstSlotItem + slot.record(), slot.name(), count > 0 && ! VeskSlotSteps::slotsFrom (slot, count).empty());
@@ -207,7 +260,7 @@ SessionResult CollectionComponent::audition()
     if (session.isBusy())
         return session.refusalWhileBusy ("Audition");
 
-    const auto pattern = list.getSelectedPattern();
+    const auto pattern = choice.getOne();
 
     if (! pattern.has_value())
         return selectFirst ("the one pattern to audition");
@@ -219,21 +272,35 @@ SessionResult CollectionComponent::audition()
 
 SessionResult CollectionComponent::findSimilar()
 {
-    const auto pattern = list.getSelectedPattern();
+    const auto pattern = choice.getOne();
 
     if (! pattern.has_value())
         return selectFirst ("the one pattern to find similar ones to");
 
     similarName = pattern->name;
     similarButton.setButtonText ("Back to Search");
-    list.getListBox().deselectAllRows();
+    note ({});
+    list.getListBox().getViewport()->setViewPosition (0, 0); // the closest first
     results.showSimilar (pattern->id);
+    choice.follow();
+    updateCommands();
+    return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::findSimilarOrGoBack()
+{
+    if (! results.isShowingSimilar())
+        return findSimilar();
+
+    backToSearch();
     return SessionResult::ok();
 }
 
 void CollectionComponent::backToSearch()
 {
+    // Back where the search was, with the pattern chosen among the similar ones in sight.
     search();
+    choice.bringIntoView();
 }
 
 SessionResult CollectionComponent::checkNewLibrary()
@@ -241,13 +308,13 @@ SessionResult CollectionComponent::checkNewLibrary()
     if (session.isBusy())
         return session.refusalWhileBusy ("New Library from Selection");
 
-    const auto count = list.getSelectedPatterns().size();
+    const int count = choice.count();
 
-    if (count == 0)
+    if (count > VeskBlock::numPatterns - 1)
+        return tooMany (count);
+
+    if (choice.getPatterns().empty())
         return selectFirst ("the patterns for the new library");
-
-    if (count > (size_t) (VeskBlock::numPatterns - 1))
-        return SessionResult::fail (juce::String ((int) count) + " patterns are selected, and a library holds 20 (User 01 to User 20). Nothing was changed.");
 
     return SessionResult::ok();
 }
@@ -257,7 +324,7 @@ SessionResult CollectionComponent::newLibraryFromSelection()
     if (const auto can = checkNewLibrary(); can.failed())
         return can;
 
-    const auto contents = CollectionList::dragContents (list.getSelectedPatterns());
+    const auto contents = CollectionList::dragContents (choice.getPatterns());
     session.newLibrary();
     return VeskSlotSteps::putFrom (session, "New Library from Selection", contents.records, *VeskBlock::user (1));
 }
@@ -266,7 +333,7 @@ SessionResult CollectionComponent::newLibraryFromSelection()
 void CollectionComponent::showMenu()
 {
     juce::PopupMenu menu;
-    const auto one = list.getSelectedPattern();
+    const auto one = choice.getOne();
     menu.addItem (auditionItem, "Audition", one.has_value());
     menu.addSubMenu ("Copy to Slot", slotMenu(), hasSelection());
     menu.addItem (similarItem, "Find Similar", one.has_value());
@@ -319,6 +386,9 @@ void CollectionComponent::resized()
     similarButton.setBounds (buttons.removeFromLeft (110));
     buttons.removeFromLeft (6);
     status.setBounds (buttons);
+
+    if (noteLine.isVisible())
+        noteLine.setBounds (area.removeFromBottom (18).reduced (4, 0));
 
     details.setBounds (area.removeFromBottom (CollectionDetails::numRows * CollectionDetails::rowHeight));
     list.setBounds (area);

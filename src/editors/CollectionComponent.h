@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CollectionChoice.h"
 #include "CollectionDetails.h"
 #include "CollectionFilters.h"
 #include "CollectionList.h"
@@ -22,6 +23,10 @@
     - The name, tags, favourite, rating and comment of the selected pattern
       are edited in place (CollectionDetails).
 
+    What is chosen is held by pattern, not by row (CollectionChoice): the
+    details, the highlight and every command above act on the same patterns
+    however the list changes under them.
+
     The searches and the edits run on the collection's threads; the page
     never waits for them.
 */
@@ -36,8 +41,8 @@ public:
     void search();
 
     //==============================================================================
-    bool hasSelection() { return ! list.getSelectedPatterns().empty(); }
-    bool hasOneSelected() { return list.getSelectedPattern().has_value(); }
+    bool hasSelection() { return choice.count() > 0; } // too many is said by the command, not by a grey item
+    bool hasOneSelected() { return choice.getOne().has_value(); }
 
     /** The selected patterns onto slot and the ones after it, one undo step. */
     SessionResult copyToSlot (VeskBlock slot);
@@ -52,6 +57,9 @@ public:
     /** Lists the patterns that play like the one selected; backToSearch ends it. */
     SessionResult findSimilar();
     void backToSearch();
+
+    /** Find Similar, or Back to Search while the similar ones are listed (the button, the Edit menu). */
+    SessionResult findSimilarOrGoBack();
 
     /** Why New Library from Selection cannot run now, or ok. */
     SessionResult checkNewLibrary();
@@ -82,14 +90,19 @@ public:
     CollectionResults results { collection };
     CollectionFilters filters;
     CollectionList list { results };
+    CollectionChoice choice { results, list.getListBox() };
     CollectionDetails details;
     juce::Label status;
+    juce::Label noteLine; // why a text was cut or refused, until the choice or the search changes
     juce::TextButton auditionButton { "Audition" }, copyToSlotButton { "Copy to Slot..." }, similarButton { "Find Similar" };
 
 private:
     void collectionChanged (juce::uint64 changeNumber) override;
     void answerArrived();
-    void selectionChanged();
+    void chosenChanged (bool otherPatterns);
+    void updateCommands();
+    void showStatus();
+    void note (const juce::String& text);
     void readTags();
     void showMenu();
     void run (const juce::String& title, const std::function<SessionResult()>& operation);

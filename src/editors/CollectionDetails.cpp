@@ -1,5 +1,37 @@
 #include "CollectionDetails.h"
 
+namespace
+{
+    // 4096 -> "4,096", as the limits are said.
+    juce::String grouped (int number)
+    {
+        auto text = juce::String (number);
+
+        for (int at = text.length() - 3; at > 0; at -= 3)
+            text = text.substring (0, at) + "," + text.substring (at);
+
+        return text;
+    }
+
+    juce::String cutNote (const char* what, int limit)
+    {
+        return juce::String ("A ") + what + " holds up to " + grouped (limit) + " characters: only the first " + grouped (limit) + " were taken.";
+    }
+}
+
+void CollectionTextBox::insertTextAtCaret (const juce::String& text)
+{
+    const int room = juce::jmax (0, maxLength - (getTotalNumChars() - getHighlightedRegion().getLength()));
+
+    if (text.length() <= room)
+        return juce::TextEditor::insertTextAtCaret (text);
+
+    juce::TextEditor::insertTextAtCaret (text.substring (0, room));
+
+    if (onCut != nullptr)
+        onCut();
+}
+
 CollectionDetails::CollectionDetails()
 {
     auto setUp = [this] (juce::TextEditor& editor, const juce::String& name, const juce::String& hint, std::function<void()> commit)
@@ -17,6 +49,11 @@ CollectionDetails::CollectionDetails()
            { commitTags(); });
     setUp (commentEditor, "patternComment", "Comment", [this]
            { commitComment(); });
+
+    nameEditor.onCut = [this]
+    { note (cutNote ("name", nameEditor.maxLength)); };
+    commentEditor.onCut = [this]
+    { note (cutNote ("comment", commentEditor.maxLength)); };
 
     favouriteButton.onClick = [this]
     {
@@ -73,6 +110,12 @@ void CollectionDetails::edit (Change change)
         onEdit (std::move (change));
 }
 
+void CollectionDetails::note (const juce::String& text)
+{
+    if (onNote != nullptr)
+        onNote (text);
+}
+
 void CollectionDetails::commitName()
 {
     const auto name = nameEditor.getText().trim();
@@ -112,6 +155,12 @@ void CollectionDetails::commitTags()
 
     if (shownId.isEmpty() || (added.isEmpty() && removed.isEmpty()))
         return;
+
+    // The box keeps what was typed, for the user to shorten.
+    for (const auto& tag : added)
+        if (tag.length() > CollectionEdit::maxTagLength)
+            return note ("A tag holds up to " + juce::String (CollectionEdit::maxTagLength) + " characters, and \"" + tag.substring (0, 20)
+                         + "...\" has " + grouped (tag.length()) + ": shorten it and press Return. The tags were not changed.");
 
     shown.tags = tags;
 

@@ -28,37 +28,10 @@ CollectionList::~CollectionList()
 
 void CollectionList::refresh()
 {
+    // Rows past the new end leave the highlight here; the page marks it anew.
+    const juce::ScopedValueSetter<bool> quiet (refreshing, true);
     listBox.updateContent();
     listBox.repaint();
-}
-
-std::vector<CollectionPattern> CollectionList::getSelectedPatterns()
-{
-    std::vector<CollectionPattern> patterns;
-    const auto rows = listBox.getSelectedRows();
-
-    for (int i = 0; i < rows.size(); ++i)
-    {
-        const auto* pattern = results.getRow (rows[i]);
-
-        if (pattern == nullptr)
-            return {};
-
-        patterns.push_back (*pattern);
-    }
-
-    return patterns;
-}
-
-std::optional<CollectionPattern> CollectionList::getSelectedPattern()
-{
-    if (listBox.getNumSelectedRows() != 1)
-        return std::nullopt;
-
-    if (const auto* pattern = results.getRow (listBox.getSelectedRow()))
-        return *pattern;
-
-    return std::nullopt;
 }
 
 PatternDrag::Contents CollectionList::dragContents (const std::vector<CollectionPattern>& patterns)
@@ -122,13 +95,13 @@ void CollectionList::returnKeyPressed (int)
 
 void CollectionList::selectedRowsChanged (int)
 {
-    if (onSelectionChanged != nullptr)
+    if (! refreshing && onSelectionChanged != nullptr)
         onSelectionChanged();
 }
 
 juce::var CollectionList::getDragSourceDescription (const juce::SparseSet<int>&)
 {
-    const auto patterns = getSelectedPatterns();
+    const auto patterns = getDragged != nullptr ? getDragged() : std::vector<CollectionPattern>();
     return patterns.empty() ? juce::var() : PatternDrag::describe (dragContents (patterns));
 }
 

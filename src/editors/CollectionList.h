@@ -26,15 +26,11 @@ public:
 
     juce::ListBox& getListBox() noexcept { return listBox; }
 
-    /** The selected rows' patterns, top first; empty if any of them is still
-        being read (it comes back at once, so the user can simply try again). */
-    std::vector<CollectionPattern> getSelectedPatterns();
-
-    /** The one selected row's pattern, if exactly one is selected and held. */
-    std::optional<CollectionPattern> getSelectedPattern();
-
     /** What a drag of these patterns carries, and its name ("3 patterns"). */
     static PatternDrag::Contents dragContents (const std::vector<CollectionPattern>& patterns);
+
+    /** What a drag from the list carries: the chosen patterns. */
+    std::function<std::vector<CollectionPattern>()> getDragged;
 
     /** A double-click or Return on a row. */
     std::function<void()> onOpen;
@@ -42,6 +38,7 @@ public:
     /** A right-click, after the row clicked on has been selected. */
     std::function<void()> onMenu;
 
+    /** The user changed the highlight (not refresh, nor a change made in code). */
     std::function<void()> onSelectionChanged;
 
     //==============================================================================
@@ -72,6 +69,7 @@ public:
 private:
     CollectionResults& results;
     juce::ListBox listBox;
+    bool refreshing = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CollectionList)
 };

@@ -25,6 +25,7 @@ void CollectionResults::start()
     ++generation;
     answered = false;
     pages.clear();
+    freshPages.clear();
     pendingPage = -1;
     wanted = { 0 };
     fetchNext();
@@ -36,6 +37,7 @@ void CollectionResults::reload()
     ++generation;
     pendingPage = -1;
     wanted.clear();
+    freshPages.clear();
 
     for (const auto& held : pages)
         wanted.push_back (held.first);
@@ -127,7 +129,9 @@ void CollectionResults::pageArrived (juce::uint64 forGeneration, int pageIndex, 
 
     total = page.total;
     answered = true;
+    answeredGeneration = generation;
     pages[pageIndex] = page.patterns;
+    freshPages.insert (pageIndex);
     forgetFarPages (pageIndex);
     fetchNext();
 
@@ -141,6 +145,56 @@ void CollectionResults::forgetFarPages (int nearPage)
     {
         const auto first = pages.begin();
         const auto last = std::prev (pages.end());
-        pages.erase (nearPage - first->first > last->first - nearPage ? first : last);
+        const auto far = nearPage - first->first > last->first - nearPage ? first : last;
+        freshPages.erase (far->first);
+        pages.erase (far);
     }
+}
+
+CollectionResults::Place CollectionResults::find (const juce::String& id) const
+{
+    Place kept;
+
+    for (const auto& [index, patterns] : pages)
+        for (size_t i = 0; i < patterns.size(); ++i)
+            if (const int row = index * pageSize + (int) i; patterns[i].id == id && row < total)
+            {
+                if (freshPages.count (index) != 0)
+                    return { row, true };
+
+                if (kept.row < 0)
+                    kept.row = row;
+            }
+
+    return kept;
+}
+
+bool CollectionResults::holdsEveryRow() const
+{
+    if (answeredGeneration != generation)
+        return false;
+
+    for (int index = 0; index * pageSize < total; ++index)
+        if (freshPages.count (index) == 0)
+            return false;
+
+    return true;
+}
+
+void CollectionResults::locate (const juce::StringArray& ids, std::function<void (const std::map<juce::String, int>& rows)> done)
+{
+    using Rows = std::optional<std::map<juce::String, int>>;
+
+    if (isShowingSimilar())
+        return; // its one page is every row it has
+
+    const auto forGeneration = generation;
+    juce::WeakReference<CollectionResults> weakThis (this);
+
+    collection.read<Rows> ([searched = query, ids] (CollectionStore& store)
+                           { return store.rowsOf (searched, ids); },
+                           [weakThis, forGeneration, done = std::move (done)] (Rows rows)
+                           {
+                               if (weakThis != nullptr && weakThis->generation == forGeneration && rows.has_value())
+                                   done (*rows); });
 }

@@ -3,6 +3,7 @@
 #include "collection/Collection.h"
 
 #include <map>
+#include <set>
 
 /**
     What the Collection page's list shows: the answer of one search, read a
@@ -40,6 +41,27 @@ public:
     /** The row's pattern, or null while it is being read (its page is then asked for). */
     const CollectionPattern* getRow (int row);
 
+    /** Where a pattern is among the rows held: a row read for the current
+        answer (fresh), or else one kept on screen from before a reload. */
+    struct Place
+    {
+        int row = -1;
+        bool fresh = false;
+    };
+
+    Place find (const juce::String& id) const;
+
+    /** Every row of the current answer has been read for it. */
+    bool holdsEveryRow() const;
+
+    /** The current answer has come and no page of it is on its way. */
+    bool isSettled() const noexcept { return answeredGeneration == generation && pendingPage < 0 && wanted.empty(); }
+
+    /** Where the patterns stand in the current answer (see CollectionStore::rowsOf);
+        done is not called when another answer has taken its place meanwhile, or
+        the read failed. */
+    void locate (const juce::StringArray& ids, std::function<void (const std::map<juce::String, int>& rows)> done);
+
     /** Why the last read failed, if it did. */
     const CollectionProblem& getProblem() const noexcept { return problem; }
 
@@ -68,6 +90,8 @@ private:
     CollectionProblem problem;
 
     std::map<int, std::vector<CollectionPattern>> pages;
+    std::set<int> freshPages; // read for the current generation
+    juce::uint64 answeredGeneration = 0;
     std::vector<int> wanted; // pages to read next, first first
     int pendingPage = -1; // the page being read
 

@@ -5,6 +5,7 @@
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
+#include "collection/CollectionFingerprint.h"
 #include "model/VeskLibraryFile.h"
 
 #include <gtest/gtest.h>
@@ -154,4 +155,64 @@ TEST_F (CollectionCommandsTest, ACollectionThatCannotBeWrittenIsSaidOnceAndSaves
             EXPECT_EQ (content->lastMessage, "") << "said once";
         }
     }
+}
+
+TEST_F (CollectionCommandsTest, TheEditMenuActsOnThePatternThePageShowsAndAlwaysGoesBackToSearch)
+{
+    const auto folder = workingDirectory.file ("Libraries");
+    writeLibrary (folder.getChildFile ("A.vsk"), 0);
+    writeLibrary (folder.getChildFile ("B.vsk"), 30);
+    auto content = makeContent (database);
+    content->getCollectionCommands().addFolder (folder);
+    ASSERT_TRUE (content->getSession().getCollectionIntake().getFolderJob()->waitForEnd (20000));
+
+    auto settle = [&]
+    {
+        for (int round = 0; round < 8; ++round)
+        {
+            content->getSession().getCollection().waitUntilIdle (5000);
+            dispatchPendingMessages();
+        }
+    };
+
+    auto& editor = content->getEditor();
+    editor.setSize (446, 470);
+    ASSERT_TRUE (perform (*content, CollectionPageCommands::findInCollection));
+    auto* page = editor.getCollectionPage();
+    ASSERT_NE (page, nullptr);
+    settle();
+    ASSERT_GT (page->results.getTotal(), 21);
+
+    auto info = [&] (juce::CommandID id)
+    {
+        juce::ApplicationCommandInfo result (id);
+        content->getCommandInfo (id, result);
+        return result;
+    };
+
+    // The first row chosen, then renamed to sort last: the menu's Audition plays it.
+    page->list.getListBox().selectRowsBasedOnModifierKeys (0, {}, false);
+    const auto chosen = page->details.getShownId();
+    ASSERT_TRUE (chosen.isNotEmpty());
+    page->details.nameEditor.setText ("Zz last of all", true);
+    page->details.nameEditor.onReturnKey();
+    settle();
+
+    ASSERT_TRUE (perform (*content, CollectionPageCommands::auditionPattern));
+    auto& image = content->getModel().image;
+    CollectionBytes played;
+    std::copy (image + VeskImage::patternRecordOffset (0), image + VeskImage::patternRecordOffset (0) + VeskImage::patternSize, played.begin());
+    EXPECT_EQ (CollectionFingerprint::id (played), chosen);
+
+    // Find Similar, and back from the menu with nothing chosen among the similar ones.
+    ASSERT_TRUE (perform (*content, CollectionPageCommands::findSimilar));
+    settle();
+    ASSERT_TRUE (page->results.isShowingSimilar());
+    EXPECT_EQ (info (CollectionPageCommands::findSimilar).shortName, "Back to Search");
+    EXPECT_TRUE ((info (CollectionPageCommands::findSimilar).flags & juce::ApplicationCommandInfo::isDisabled) == 0);
+    ASSERT_TRUE (perform (*content, CollectionPageCommands::findSimilar));
+    settle();
+    EXPECT_FALSE (page->results.isShowingSimilar());
+    EXPECT_EQ (info (CollectionPageCommands::findSimilar).shortName, "Find Similar");
+    EXPECT_EQ (content->lastMessage, "") << "nothing refused";
 }

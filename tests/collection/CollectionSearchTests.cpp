@@ -408,3 +408,65 @@ TEST (CollectionSimilar, OfEquallyNearCandidatesTheTargetsTypeComesFirst)
         EXPECT_EQ (similar[0].pattern.id, CollectionFingerprint::id (sameType));
     }
 }
+
+TEST_F (SearchTest, APatternsRowIsWhereTheSearchPutsItInEveryOrder)
+{
+    // Two more that tie with the first on type, tone, tempo, name and time seen.
+    const auto twin = [] (int seed)
+    { return withFields (seed, VeskImage::PartType::bass, 5, 1200, 1, true); };
+    ASSERT_TRUE (store->add ({ sighting (twin (6), "/m/Twins.vsk", 1, 100), sighting (twin (7), "/m/Twins.vsk", 2, 100) }).ok());
+    const auto first = store->find (CollectionFingerprint::id (twin (1))).pattern;
+    ASSERT_TRUE (first.has_value());
+
+    for (int seed : { 6, 7 })
+        ASSERT_EQ (store->setName (CollectionFingerprint::id (twin (seed)), first->name).outcome, CollectionEdit::Outcome::changed);
+
+    juce::StringArray ids;
+    CollectionQuery everything;
+    everything.limit = 100;
+
+    for (const auto& p : store->search (everything).patterns)
+        ids.add (p.id);
+
+    ASSERT_EQ (ids.size(), 7);
+
+    const std::function<void (CollectionQuery&)> filters[] = {
+        [] (CollectionQuery&) {},
+        [] (CollectionQuery& q)
+        { q.type = VeskImage::PartType::bass; },
+        [] (CollectionQuery& q)
+        { q.text = "acid"; },
+        [] (CollectionQuery& q)
+        { q.favouriteOnly = true; },
+    };
+
+    for (const auto sort : { CollectionQuery::Sort::name, CollectionQuery::Sort::lastSeen, CollectionQuery::Sort::tempo, CollectionQuery::Sort::type })
+        for (const bool reverse : { false, true })
+            for (size_t f = 0; f < std::size (filters); ++f)
+            {
+                SCOPED_TRACE (juce::String ((int) sort) + (reverse ? " reversed, filter " : ", filter ") + juce::String ((int) f));
+                CollectionQuery query;
+                query.sort = sort;
+                query.reverse = reverse;
+                filters[f](query);
+                query.limit = 2; // the page asked for plays no part
+                query.offset = 1;
+
+                auto all = query;
+                all.limit = 100;
+                all.offset = 0;
+                std::map<juce::String, int> expected;
+                const auto page = store->search (all);
+
+                for (size_t row = 0; row < page.patterns.size(); ++row)
+                    expected[page.patterns[row].id] = (int) row;
+
+                const auto rows = store->rowsOf (query, ids);
+                ASSERT_TRUE (rows.has_value());
+                EXPECT_EQ (*rows, expected) << "one the search does not find is left out";
+            }
+
+    const auto none = store->rowsOf ({}, { juce::String::repeatedString ("0", 64), "not an id" });
+    ASSERT_TRUE (none.has_value());
+    EXPECT_TRUE (none->empty());
+}

@@ -343,7 +343,7 @@ TEST_F (CollectionTab, BringingPatternsIntoTheLibraryIsOneStepSentAsTheLibraryPa
     {
         SCOPED_TRACE (c.name);
         selectRows (c.rows);
-        const auto chosen = page.list.getSelectedPatterns();
+        const auto chosen = page.choice.getPatterns();
         ASSERT_EQ (chosen.size(), c.rows.size());
         const int stepsBefore = session.getHistory().getNumDone();
         out.clear();
@@ -382,7 +382,7 @@ TEST_F (CollectionTab, AuditionPutsThePatternIntoTheTemporaryPatternAsOneStep)
     type ("wobble");
     settle();
     selectRows ({ 0 });
-    const auto pattern = page.list.getSelectedPattern();
+    const auto pattern = page.choice.getOne();
     ASSERT_TRUE (pattern.has_value());
     const auto start = image();
 
@@ -411,7 +411,7 @@ TEST_F (CollectionTab, NewLibraryFromSelectionFillsUserPatternsFromTheFirst)
     type ("dark");
     settle();
     selectRows ({ 0, 1 });
-    const auto chosen = page.list.getSelectedPatterns();
+    const auto chosen = page.choice.getPatterns();
     ASSERT_EQ (chosen.size(), 2u);
     model.image[patternRecordOffset (7) + Pattern::level] = 99;
 
@@ -517,4 +517,270 @@ TEST_F (CollectionTab, APatternDraggedOverTheLibraryTabBringsItsPageToTheFront)
 
     // A drag of something else (a library row) leaves the tabs alone.
     EXPECT_FALSE (tab->isInterestedInDragSource ({ juce::var (juce::Array<juce::var> { 3 }), &editor.libraryPage->ourList.getListBox(), {} }));
+}
+
+//==============================================================================
+// The chosen pattern: what the editor shows, what the highlight marks and what
+// Audition and every edit act on are one pattern, followed by its ID as the
+// list changes under it.
+namespace
+{
+    struct ChosenPattern : CollectionTab
+    {
+        ChosenPattern()
+        {
+            page.onMessage = [this] (const juce::String&, const SessionResult& result)
+            { alerts.add (result.getText()); };
+        }
+
+        juce::String idAt (int row)
+        {
+            if (page.results.getRow (row) == nullptr)
+                settle();
+
+            const auto* pattern = page.results.getRow (row);
+            return pattern != nullptr ? pattern->id : juce::String();
+        }
+
+        /** A click on a row, as the list takes it from the mouse. */
+        void click (int row)
+        {
+            idAt (row); // its page is read before a user could see it
+            page.list.getListBox().selectRowsBasedOnModifierKeys (row, {}, false);
+        }
+
+        juce::StringArray highlighted()
+        {
+            juce::StringArray ids;
+            const auto rows = page.list.getListBox().getSelectedRows();
+
+            for (int i = 0; i < rows.size(); ++i)
+                ids.add (idAt (rows[i]));
+
+            return ids;
+        }
+
+        /** The ID of what Audition put into the temporary pattern, or empty; undone again. */
+        juce::String auditioned()
+        {
+            if (! page.audition().wasOk())
+                return {};
+
+            clock.runUntilIdle();
+            const auto id = idOf (model.image + patternRecordOffset (0));
+            EXPECT_TRUE (session.undo().wasOk());
+            clock.runUntilIdle();
+            return id;
+        }
+
+        /** The IDs of the patterns that carry the tag, read through a connection of its own. */
+        juce::StringArray taggedWith (const juce::String& tag)
+        {
+            settle();
+            auto opened = CollectionStore::open (dbFile.getFile());
+            juce::StringArray ids;
+
+            if (opened.store == nullptr)
+                return ids;
+
+            CollectionQuery query;
+            query.tag = tag;
+
+            for (const auto& p : opened.store->search (query).patterns)
+                ids.add (p.id);
+
+            return ids;
+        }
+
+        static void enter (juce::TextEditor& box, const juce::String& text)
+        {
+            box.setText (text, true);
+            box.onReturnKey();
+        }
+
+        /** The editor, the highlight, Audition and a tag typed all land on id. */
+        void expectChosen (const juce::String& id, const juce::String& tag)
+        {
+            EXPECT_EQ (page.details.getShownId(), id);
+            EXPECT_EQ (highlighted(), juce::StringArray (id));
+            EXPECT_EQ (auditioned(), id);
+            enter (page.details.tagsEditor, tag);
+            EXPECT_EQ (taggedWith (tag), juce::StringArray (id));
+        }
+
+        /** Nothing is chosen: no highlight, an empty editor, nothing to act on. */
+        void expectNothingChosen()
+        {
+            EXPECT_EQ (page.details.getShownId(), "");
+            EXPECT_FALSE (page.details.nameEditor.isEnabled());
+            EXPECT_TRUE (highlighted().isEmpty());
+            EXPECT_FALSE (page.hasSelection());
+            EXPECT_EQ (auditioned(), "");
+            EXPECT_TRUE (page.copyToSlot (slotBlock (5)).failed());
+        }
+
+        juce::StringArray alerts;
+    };
+}
+
+TEST_F (ChosenPattern, ARenameThatReSortsTheListKeepsTheRenamedOneChosen)
+{
+    const struct
+    {
+        const char* search;
+        const char* name; // sorts last: the pattern moves from the first row to the last
+    } cases[] = {
+        { "set1", "Zebra" }, // within the rows the page holds
+        { "", "Zzz" }, // to a row whose page was never read
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.search);
+        type (c.search);
+        settle();
+        click (0);
+        const auto renamed = idAt (0);
+        ASSERT_EQ (page.details.getShownId(), renamed);
+
+        enter (page.details.nameEditor, c.name);
+        settle();
+
+        // Marked where it went before that row is read (the list shows it there).
+        const int last = page.results.getTotal() - 1;
+        EXPECT_EQ (page.list.getListBox().getNumSelectedRows(), 1);
+        EXPECT_EQ (page.list.getListBox().getSelectedRow(), last);
+        EXPECT_EQ (idAt (last), renamed) << "the list re-sorted";
+        auto& box = page.list.getListBox();
+        EXPECT_TRUE (box.getLocalBounds().intersects (box.getRowPosition (last, true))) << "it was in sight, and stays so";
+        EXPECT_EQ (page.details.nameEditor.getText(), c.name);
+        expectChosen (renamed, "renamed" + juce::String (c.name));
+    }
+}
+
+TEST_F (ChosenPattern, BackToSearchGoesBackAndKeepsTheSimilarOneChosen)
+{
+    click (0);
+    page.similarButton.triggerClick();
+    settle();
+    ASSERT_TRUE (page.results.isShowingSimilar());
+    ASSERT_GT (page.results.getTotal(), 6);
+    EXPECT_EQ (page.details.getShownId(), "") << "the pattern they play like is not in the list";
+
+    // Back at once, with nothing chosen.
+    EXPECT_TRUE (page.similarButton.isEnabled());
+    page.similarButton.triggerClick();
+    settle();
+    EXPECT_FALSE (page.results.isShowingSimilar());
+    EXPECT_EQ (page.results.getTotal(), total);
+
+    // From a row far down: the similar ones are shown from the closest.
+    auto& box = page.list.getListBox();
+    box.scrollToEnsureRowIsOnscreen (100);
+    click (100);
+    page.similarButton.triggerClick();
+    settle();
+    ASSERT_TRUE (page.results.isShowingSimilar());
+    EXPECT_TRUE (box.getLocalBounds().contains (box.getRowPosition (0, true)));
+    click (5);
+    const auto sixth = idAt (5);
+    page.similarButton.triggerClick();
+    settle();
+    ASSERT_FALSE (page.results.isShowingSimilar());
+    EXPECT_TRUE (box.getLocalBounds().intersects (box.getRowPosition (page.results.find (sixth).row, true))) << "back in sight";
+    expectChosen (sixth, "sixth");
+}
+
+TEST_F (ChosenPattern, ASearchKeepsTheChosenOneWhileItMatchesAndDropsItWhenItDoesNot)
+{
+    // Narrowed, chosen there, then the search cleared: it is still the one,
+    // shown where it is in the whole list (far down, in a page not yet read).
+    type ("set8");
+    settle();
+    ASSERT_GT (page.results.getTotal(), 1);
+    const int lastOfSet8 = page.results.getTotal() - 1;
+    click (lastOfSet8);
+    const auto far = idAt (lastOfSet8);
+    type ("");
+    settle();
+    auto& box = page.list.getListBox();
+    const int row = box.getSelectedRow();
+    EXPECT_GT (row, CollectionResults::pageSize * 2);
+    EXPECT_TRUE (box.getLocalBounds().intersects (box.getRowPosition (row, true))) << "in sight";
+    expectChosen (far, "stillFar");
+
+    // A search it does not match: nothing is chosen, and clearing it again brings nothing back.
+    click (1);
+    ASSERT_NE (idAt (1), far);
+    ASSERT_EQ (page.details.getShownId(), idAt (1));
+    type ("wobble");
+    settle();
+    ASSERT_EQ (page.results.getTotal(), 1);
+    expectNothingChosen();
+    type ("");
+    settle();
+    expectNothingChosen();
+    EXPECT_TRUE (alerts.isEmpty()) << alerts.joinIntoString ("\n");
+}
+
+TEST_F (ChosenPattern, ATextOverItsLimitIsCutToItAndSaidWithoutABoxThatTakesTheKeys)
+{
+    click (2);
+    const auto id = page.details.getShownId();
+    auto& comment = page.details.commentEditor;
+
+    auto held = [&]
+    {
+        settle();
+        auto opened = CollectionStore::open (dbFile.getFile());
+        return opened.store != nullptr ? opened.store->find (id).pattern.value_or (CollectionPattern()) : CollectionPattern();
+    };
+
+    // A paste past the limit keeps its first 4,096 characters, and says so.
+    const auto pasted = juce::String::repeatedString ("0123456789", 500);
+    comment.setText ("", false);
+    comment.insertTextAtCaret (pasted);
+    EXPECT_EQ (comment.getText(), pasted.substring (0, CollectionEdit::maxTextLength));
+    EXPECT_TRUE (page.noteLine.isVisible());
+    EXPECT_TRUE (page.noteLine.getText().contains ("4,096")) << page.noteLine.getText();
+
+    comment.onReturnKey();
+    EXPECT_EQ (held().comment, pasted.substring (0, CollectionEdit::maxTextLength));
+    EXPECT_EQ (comment.getText(), held().comment);
+
+    // A key typed at the limit is not taken; one after a deletion is.
+    comment.moveCaretToEnd();
+    EXPECT_TRUE (comment.keyPressed (juce::KeyPress ('x', {}, 'x')));
+    EXPECT_EQ (comment.getText().length(), CollectionEdit::maxTextLength);
+    comment.keyPressed (juce::KeyPress (juce::KeyPress::backspaceKey));
+    comment.keyPressed (juce::KeyPress ('x', {}, 'x'));
+    EXPECT_TRUE (comment.getText() == pasted.substring (0, CollectionEdit::maxTextLength - 1) + "x");
+
+    // A tag past its limit stays in the box to be shortened; nothing is sent.
+    ASSERT_EQ (held().tags, juce::StringArray ("dark"));
+    const auto longTag = juce::String::repeatedString ("t", CollectionEdit::maxTagLength + 1);
+    enter (page.details.tagsEditor, "fine, " + longTag);
+    EXPECT_EQ (page.details.tagsEditor.getText(), "fine, " + longTag);
+    EXPECT_TRUE (page.noteLine.getText().contains ("64")) << page.noteLine.getText();
+    EXPECT_EQ (held().tags, juce::StringArray ("dark"));
+    enter (page.details.tagsEditor, "fine, " + longTag.substring (1));
+    EXPECT_EQ (held().tags, juce::StringArray ("fine", longTag.substring (1)));
+
+    EXPECT_TRUE (alerts.isEmpty()) << "no modal box: " << alerts.joinIntoString ("\n");
+}
+
+TEST_F (ChosenPattern, EveryRowSelectedIsRefusedWithTheCountNotGreyedOut)
+{
+    click (0);
+    ASSERT_TRUE (page.list.getListBox().keyPressed (juce::KeyPress ('a', ctrl, 0))); // select all, past the pages read
+    settle();
+    const auto start = image();
+    const auto said = juce::String (total) + " patterns are selected";
+
+    EXPECT_TRUE (page.hasSelection()) << "the commands stay on, to say why they refuse";
+    EXPECT_FALSE (page.hasOneSelected());
+    EXPECT_TRUE (page.checkNewLibrary().getText().contains (said)) << page.checkNewLibrary().getText();
+    EXPECT_TRUE (page.copyToSlot (slotBlock (1)).getText().contains (said));
+    EXPECT_EQ (image(), start);
+    EXPECT_EQ (page.details.getShownId(), "");
 }
