@@ -577,7 +577,7 @@ namespace
         juce::StringArray taggedWith (const juce::String& tag)
         {
             settle();
-            auto opened = CollectionStore::open (dbFile.getFile());
+            auto opened = CollectionStore::open (dbFile);
             juce::StringArray ids;
 
             if (opened.store == nullptr)
@@ -732,7 +732,7 @@ TEST_F (ChosenPattern, ATextOverItsLimitIsCutToItAndSaidWithoutABoxThatTakesTheK
     auto held = [&]
     {
         settle();
-        auto opened = CollectionStore::open (dbFile.getFile());
+        auto opened = CollectionStore::open (dbFile);
         return opened.store != nullptr ? opened.store->find (id).pattern.value_or (CollectionPattern()) : CollectionPattern();
     };
 
