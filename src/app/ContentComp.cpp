@@ -22,6 +22,8 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     reportStartError();
 
     editor = std::make_unique<VeskComponent> (session);
+    editor->onMessage = [this] (const juce::String& title, const SessionResult& result)
+    { dialogs->showMessage (juce::MessageBoxIconType::InfoIcon, title, SessionTexts::describe (result)); };
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);

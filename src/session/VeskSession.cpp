@@ -81,3 +81,29 @@ void VeskSession::newLibrary()
     history->forget();
     listeners.libraryRestored (std::nullopt);
 }
+
+SessionResult VeskSession::sendToUnit (VeskBlock block)
+{
+    if (isBusy())
+        return refusalWhileBusy ("Send");
+
+    if (block.isSystem())
+        model->sendSystemBlock();
+    else
+        model->sendCurrentPattern (false);
+
+    return SessionResult::ok();
+}
+
+SessionResult VeskSession::askUnitFor (VeskBlock block)
+{
+    if (isBusy())
+        return refusalWhileBusy ("Store");
+
+    if (block.isSystem())
+        model->requestSystemBlock();
+    else
+        model->requestCurrentPattern();
+
+    return SessionResult::ok();
+}

@@ -133,6 +133,16 @@ public:
     /** A fresh library of defaults, sent to the unit; no history. */
     void newLibrary();
 
+    /** The pages' Send: the system block, or for a pattern block the shown
+        pattern (into the unit's edit buffer and, for a user pattern, its
+        memory), as the library holds it. Refused while a job runs. */
+    SessionResult sendToUnit (VeskBlock block);
+
+    /** The pages' Store: asks the unit for the system block, or for a pattern
+        block the shown pattern; the answer comes into the library. Refused
+        while a job runs, which would take the answer for its own. */
+    SessionResult askUnitFor (VeskBlock block);
+
     /** A change of whole pattern records (see VeskSlotSteps): change writes
         them, and it is one undo step, named, that sends the records it
         changed as Send All does, paced. Refused while a job runs, and for
