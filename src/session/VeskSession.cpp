@@ -16,6 +16,7 @@ VeskSession::VeskSession (Options options)
 
     model->onLoaded = [this] (const juce::File& file)
     {
+        audition->libraryReplaced();
         history->forget();
         intake->libraryReadOrWritten (file);
     };
@@ -77,6 +78,7 @@ void VeskSession::showPattern (VeskBlock pattern, bool selectOnUnit)
 
 void VeskSession::newLibrary()
 {
+    audition->libraryReplaced();
     model->resetToDefaults();
     history->forget();
     listeners.libraryRestored (std::nullopt);
@@ -106,4 +108,28 @@ SessionResult VeskSession::askUnitFor (VeskBlock block)
         model->requestCurrentPattern();
 
     return SessionResult::ok();
+}
+
+SessionResult VeskSession::refusalWhileHeld (const juce::String& command) const
+{
+    if (isBusy())
+        return refusalWhileBusy (command);
+
+    return audition->refusalWhileOpen (command);
+}
+
+SessionResult VeskSession::importSyx (const juce::File& file)
+{
+    if (const auto held = audition->refusalWhileOpen ("Import .syx"); held.failed())
+        return held;
+
+    return files->importSyx (file);
+}
+
+SessionResult VeskSession::importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options)
+{
+    if (const auto held = audition->refusalWhileOpen ("Import MIDI File"); held.failed())
+        return held;
+
+    return files->importMidi (file, options);
 }
