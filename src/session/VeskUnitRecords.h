@@ -1,18 +1,22 @@
 #pragma once
 
 #include "VeskSession.h"
+#include "unit/VeskUnitMemory.h"
 
 #include <array>
 
 /**
     What the unit is known to hold in each pattern slot, so a page can mark
-    the slots where the library differs from it. A slot becomes known when
-    its record arrives in a Verify, and stays up to date with every Get All
-    (the unit's record is then the library's) and every record sent whole
-    (Send All, and the undo steps that send records); the comparison with the
-    library is made when asked, so a slot made equal again loses its mark.
+    the slots where the library differs from it. Only what is known counts:
+    a record that arrived in a Verify or a Get All, and what was sent while
+    a unit could hear it (a port chosen, or the virtual unit in use): a record
+    sent whole becomes known, an edit changes a known record as it changes
+    the unit's, and choosing a user pattern loads it into the temporary one.
+    What went nowhere tells nothing. The comparison with the library is made
+    when asked, so a slot made equal again loses its mark.
 */
-class VeskUnitRecords : private VeskSession::Listener
+class VeskUnitRecords : private VeskSession::Listener,
+                        private MidiOut
 {
 public:
     explicit VeskUnitRecords (VeskSession& sessionToUse);
@@ -30,11 +34,15 @@ private:
     void jobChanged() override;
     void transferEnded();
 
+    /** What left for the unit. */
+    void send (const juce::MidiMessage& message) override;
+    void learn (VeskBlock block, const juce::uint8* image);
+
     VeskSession& session;
     bool transferRunning = false;
-    std::array<juce::uint8, VeskImage::imageSize> unit {}; // the known records, at their image offsets
-    std::array<juce::uint8, VeskImage::imageSize> sentFrom {}; // the library as a transfer started
+    VeskUnitMemory unit; // what the unit is believed to hold, where known
     std::array<bool, VeskImage::numPatternRecords> known {}; // by record
+    bool systemKnown = false; // which channel messages the unit takes
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskUnitRecords)
 };
