@@ -86,14 +86,11 @@ void VeskSession::newLibrary()
 
 SessionResult VeskSession::sendToUnit (VeskBlock block)
 {
+    // Between a transfer's own messages a bulk or a request would be taken for its answers.
     if (isBusy())
         return refusalWhileBusy ("Send");
 
-    if (block.isSystem())
-        model->sendSystemBlock();
-    else
-        model->sendCurrentPattern (false);
-
+    block.isSystem() ? model->sendSystemBlock() : model->sendCurrentPattern (false);
     return SessionResult::ok();
 }
 
@@ -102,11 +99,7 @@ SessionResult VeskSession::askUnitFor (VeskBlock block)
     if (isBusy())
         return refusalWhileBusy ("Store");
 
-    if (block.isSystem())
-        model->requestSystemBlock();
-    else
-        model->requestCurrentPattern();
-
+    block.isSystem() ? model->requestSystemBlock() : model->requestCurrentPattern();
     return SessionResult::ok();
 }
 

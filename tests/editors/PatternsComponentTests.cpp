@@ -429,22 +429,9 @@ TEST_F (PatternsPage, SendAndStoreAreRefusedWhileATransferRunsAsEveryCommandIs)
 {
     auto page = makePage();
     session.setVirtualUnitInUse (true);
-    std::vector<std::pair<juce::String, SessionResult>> told;
-    page->onMessage = [&] (const juce::String& title, const SessionResult& result)
-    { told.push_back ({ title, result }); };
     ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::verify).wasOk());
     const std::vector<juce::uint8> library (model.image, model.image + imageSize);
-    out.clear();
-
-    page->sendButton->triggerClick();
-    page->storeButton->triggerClick();
-    dispatchPendingMessages();
-    EXPECT_TRUE (out.messages.empty());
-    ASSERT_EQ (told.size(), 2u);
-    EXPECT_EQ (told[0].first, "Send");
-    EXPECT_EQ (told[0].second, session.refusalWhileBusy ("Send"));
-    EXPECT_EQ (told[1].first, "Store");
-    EXPECT_EQ (told[1].second, session.refusalWhileBusy ("Store"));
+    expectSendAndStoreRefused (*page->sendButton, *page->storeButton, page->onMessage, session, out);
     clock.runUntilIdle();
     EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + imageSize), library);
 }

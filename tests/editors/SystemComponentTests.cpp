@@ -153,20 +153,7 @@ TEST_F (SystemPage, TextStaysReadableOnTheLightTab)
 TEST_F (SystemPage, SendAndStoreAreRefusedWhileATransferRunsAsEveryCommandIs)
 {
     session.setVirtualUnitInUse (true);
-    std::vector<std::pair<juce::String, SessionResult>> told;
-    page.onMessage = [&] (const juce::String& title, const SessionResult& result)
-    { told.push_back ({ title, result }); };
     ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
-    out.clear();
-
-    page.sendButton->triggerClick();
-    page.storeButton->triggerClick();
-    dispatchPendingMessages();
-    EXPECT_TRUE (out.messages.empty());
-    ASSERT_EQ (told.size(), 2u);
-    EXPECT_EQ (told[0].first, "Send");
-    EXPECT_EQ (told[0].second, session.refusalWhileBusy ("Send"));
-    EXPECT_EQ (told[1].first, "Store");
-    EXPECT_EQ (told[1].second, session.refusalWhileBusy ("Store"));
+    expectSendAndStoreRefused (*page.sendButton, *page.storeButton, page.onMessage, session, out);
     clock.runUntilIdle();
 }
