@@ -7,12 +7,14 @@ VeskUnitRecords::VeskUnitRecords (VeskSession& sessionToUse)
     : session (sessionToUse)
 {
     session.addListener (this);
+    session.addReceiverListener (this);
     session.getLink().addSentWatcher (this);
 }
 
 VeskUnitRecords::~VeskUnitRecords()
 {
     session.getLink().removeSentWatcher (this);
+    session.removeReceiverListener (this);
     session.removeListener (this);
 }
 
@@ -61,6 +63,32 @@ void VeskUnitRecords::learn (VeskBlock block, const juce::uint8* image)
         systemKnown = true;
     else
         known[(size_t) block.record()] = true;
+}
+
+void VeskUnitRecords::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
+{
+    if (intoLibrary && dump.applied() && dump.block.has_value())
+        learn (*dump.block, session.getModel().image);
+}
+
+void VeskUnitRecords::controllerReceived (int controllerNumber)
+{
+    // The unit sends what it put into its temporary pattern; the library took it into the shown one.
+    const int offset = VeskDecoder::patternOffsetForController (controllerNumber);
+
+    if (offset >= 0)
+        unit.memory[VeskImage::temporaryPatternOffset + offset] = session.getModel().currentPattern[offset];
+}
+
+void VeskUnitRecords::patternSelected (VeskBlock pattern)
+{
+    if (! pattern.isUser())
+        return;
+
+    const auto temporary = VeskBlock::temporary();
+    std::copy (unit.memory + pattern.imageOffset(), unit.memory + pattern.imageOffset() + VeskImage::patternSize,
+               unit.memory + temporary.imageOffset());
+    known[(size_t) temporary.record()] = known[(size_t) pattern.record()];
 }
 
 void VeskUnitRecords::jobChanged()

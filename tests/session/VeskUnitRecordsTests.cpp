@@ -82,6 +82,24 @@ TEST_F (UnitRecordsTest, EveryMarkIsWhatAVerifyWouldSay)
           { EXPECT_TRUE (session.sendToUnit (slotBlock (3)).wasOk()); } },
         { "a copy on the Library page", [&]
           { EXPECT_TRUE (VeskSlotSteps::copy (session, slotBlock (1), slotBlock (2)).wasOk()); } },
+        { "a knob turned on the unit", [&]
+          {
+              session.showPattern (VeskBlock::temporary());
+              EXPECT_TRUE (session.sendToUnit (VeskBlock::temporary()).wasOk());
+              session.getVirtualUnit().turnKnob (74, 33);
+          } },
+        { "a user pattern chosen on the unit, and a knob of it", [&]
+          {
+              session.getVirtualUnit().changePattern (slotBlock (5));
+              clock.runUntilIdle();
+              session.getVirtualUnit().turnKnob (74, 35);
+          } },
+        { "a record the unit holds otherwise, asked for with Store", [&]
+          {
+              session.getVirtualUnit().memory[patternRecordOffset (6) + Pattern::pan] = 7;
+              session.showPattern (slotBlock (6));
+              EXPECT_TRUE (session.askUnitFor (slotBlock (6)).wasOk());
+          } },
         { "File > New", [&]
           { session.newLibrary(); } },
         { "its first edit", [&]
