@@ -382,7 +382,7 @@ void ContentComp::openFilesFromOutside (const juce::StringArray& paths)
     const auto held = session.refusalWhileHeld ("Opening " + names.joinIntoString (", "));
 
     if (held.failed())
-        dialogs->showMessage (juce::MessageBoxIconType::InfoIcon, "Open", SessionTexts::describe (held));
+        dialogs->showNotice (juce::MessageBoxIconType::InfoIcon, "Open", SessionTexts::describe (held));
     else
         openWaitingFiles();
 }
@@ -401,6 +401,9 @@ void ContentComp::openWaitingFiles()
 {
     if (takingFile || waitingFiles.isEmpty() || session.refusalWhileHeld ("Open").failed())
         return;
+
+    // Waiting is over: what said so goes.
+    dialogs->closeNotice();
 
     const auto file = waitingFiles.removeAndReturn (0);
 
