@@ -42,6 +42,7 @@ AppDialogs::~AppDialogs()
     delete aboutDialog.getComponent();
     delete progressDialog.getComponent();
     delete toolDialog.getComponent();
+    closeNotice();
     helpWindow = nullptr;
     chooser = nullptr;
 }
@@ -52,6 +53,26 @@ void AppDialogs::showMessage (juce::MessageBoxIconType icon, const juce::String&
 
     if (showDialogs)
         juce::AlertWindow::showMessageBoxAsync (icon, title, text, "ok", &owner);
+}
+
+void AppDialogs::showNotice (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text)
+{
+    closeNotice();
+    lastMessage = text;
+
+    if (! showDialogs)
+        return;
+
+    // Made as showMessageBoxAsync makes its own, but kept, so it can be closed.
+    auto* alert = owner.getLookAndFeel().createAlertWindow (title, text, "ok", {}, {}, icon, 1, &owner);
+    notice = alert;
+    alert->enterModalState (true, nullptr, true);
+}
+
+void AppDialogs::closeNotice()
+{
+    if (notice != nullptr)
+        notice->exitModalState (0);
 }
 
 bool AppDialogs::refusedWhileBusy (const juce::String& what)

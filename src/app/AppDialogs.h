@@ -21,6 +21,11 @@ public:
     /** An alert; its text is kept in lastMessage. */
     void showMessage (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
 
+    /** An alert as showMessage gives, for something that will happen by
+        itself: closeNotice takes it away once it has (or a newer one does). */
+    void showNotice (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
+    void closeNotice();
+
     /** Refuses `what` with a message while the session runs a job. */
     bool refusedWhileBusy (const juce::String& what);
 
@@ -63,6 +68,7 @@ private:
     bool quiet = false; // jobShown has no window
 
     juce::Component::SafePointer<juce::DialogWindow> midiSettingsDialog, aboutDialog, progressDialog, toolDialog;
+    juce::Component::SafePointer<juce::Component> notice;
     juce::Component::SafePointer<TransferProgressComponent> progressPanel;
     std::unique_ptr<juce::DialogWindow> helpWindow;
     std::unique_ptr<juce::FileChooser> chooser;

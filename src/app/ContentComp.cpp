@@ -22,6 +22,8 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     reportStartError();
 
     editor = std::make_unique<VeskComponent> (session);
+    editor->onMessage = [this] (const juce::String& title, const SessionResult& result)
+    { dialogs->showMessage (juce::MessageBoxIconType::InfoIcon, title, SessionTexts::describe (result)); };
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
@@ -76,6 +78,18 @@ void ContentComp::resized()
 void ContentComp::historyChanged()
 {
     commandManager.commandStatusChanged();
+}
+
+void ContentComp::jobChanged()
+{
+    if (! waitingFiles.isEmpty() && ! session.isBusy())
+        openWaitingFilesSoon();
+}
+
+void ContentComp::auditionChanged()
+{
+    if (! waitingFiles.isEmpty() && ! session.getAudition().isOpen())
+        openWaitingFilesSoon();
 }
 
 //==============================================================================
@@ -323,16 +337,24 @@ void ContentComp::rememberLibrary()
     commandManager.commandStatusChanged();
 }
 
-void ContentComp::saveIfNeededThen (std::function<void()> next)
+void ContentComp::saveIfNeededThen (std::function<void()> next, std::function<void()> cancelled)
 {
     juce::Component::SafePointer<ContentComp> safeThis (this);
     const bool wasChanged = getModel().hasChangedSinceSaved();
 
-    auto onAnswered = [safeThis, wasChanged, next] (juce::FileBasedDocument::SaveResult result)
+    auto onAnswered = [safeThis, wasChanged, next, cancelled] (juce::FileBasedDocument::SaveResult result)
     {
-        // Cancel, a cancelled file chooser or a failed save: nothing happens.
-        if (safeThis == nullptr || result != juce::FileBasedDocument::savedOk)
+        if (safeThis == nullptr)
             return;
+
+        // Cancel, a cancelled file chooser or a failed save: nothing happens.
+        if (result != juce::FileBasedDocument::savedOk)
+        {
+            if (cancelled != nullptr)
+                cancelled();
+
+            return;
+        }
 
         if (wasChanged && ! safeThis->getModel().hasChangedSinceSaved())
             safeThis->rememberLibrary(); // saved rather than discarded
@@ -343,29 +365,95 @@ void ContentComp::saveIfNeededThen (std::function<void()> next)
     getModel().saveIfNeededAndUserAgreesAsync (onAnswered);
 }
 
-void ContentComp::openFileFromOutside (const juce::File& file)
+void ContentComp::openFilesFromOutside (const juce::StringArray& paths)
 {
-    if (file.hasFileExtension ("syx"))
-        importSyxFile (file);
-    else if (file.hasFileExtension ("mid;midi"))
-        importMidiFile (file);
-    else
-        loadLibrary (file);
-}
+    for (const auto& path : paths)
+        waitingFiles.add (juce::File (path));
 
-void ContentComp::loadLibrary (const juce::File& file)
-{
-    if (dialogs->refusedWhileBusy ("Open"))
+    if (paths.isEmpty() || takingFile)
         return;
 
+    // Each file waiting is named, so none goes unanswered.
+    juce::StringArray names;
+
+    for (const auto& file : waitingFiles)
+        names.add ("\"" + file.getFileName() + "\"");
+
+    const auto held = session.refusalWhileHeld ("Opening " + names.joinIntoString (", "));
+
+    if (held.failed())
+        dialogs->showNotice (juce::MessageBoxIconType::InfoIcon, "Open", SessionTexts::describe (held));
+    else
+        openWaitingFiles();
+}
+
+void ContentComp::openWaitingFilesSoon()
+{
+    // Not from inside the job's or the window's own ending.
     juce::Component::SafePointer<ContentComp> safeThis (this);
-    auto load = [safeThis, file]
+    juce::MessageManager::callAsync ([safeThis]
+                                     {
+                                         if (safeThis != nullptr)
+                                             safeThis->openWaitingFiles(); });
+}
+
+void ContentComp::openWaitingFiles()
+{
+    if (takingFile || waitingFiles.isEmpty() || session.refusalWhileHeld ("Open").failed())
+        return;
+
+    // Waiting is over: what said so goes.
+    dialogs->closeNotice();
+
+    const auto file = waitingFiles.removeAndReturn (0);
+
+    if (file.hasFileExtension ("syx"))
+    {
+        importSyxFile (file);
+    }
+    else if (file.hasFileExtension ("mid;midi"))
+    {
+        importMidiFile (file);
+    }
+    else
+    {
+        // The next waits for the question about a changed library, if one is asked.
+        takingFile = true;
+        juce::Component::SafePointer<ContentComp> safeThis (this);
+        loadLibrary (file, [safeThis]
+                     {
+                         if (safeThis != nullptr)
+                         {
+                             safeThis->takingFile = false;
+                             safeThis->openWaitingFiles();
+                         } });
+        return;
+    }
+
+    openWaitingFiles();
+}
+
+void ContentComp::loadLibrary (const juce::File& file, std::function<void()> done)
+{
+    if (dialogs->refusedWhileBusy ("Open"))
+    {
+        if (done != nullptr)
+            done();
+
+        return;
+    }
+
+    juce::Component::SafePointer<ContentComp> safeThis (this);
+    auto load = [safeThis, file, done]
     {
         if (safeThis != nullptr)
-            safeThis->getModel().loadFromAsync (file, true, [safeThis] (juce::Result result)
+            safeThis->getModel().loadFromAsync (file, true, [safeThis, done] (juce::Result result)
                                                 {
                                                     if (safeThis != nullptr)
-                                                        safeThis->afterLoading (result); });
+                                                        safeThis->afterLoading (result);
+
+                                                    if (done != nullptr)
+                                                        done(); });
     };
 
     // A file that will not load changes nothing, so nothing is asked: the
@@ -375,7 +463,7 @@ void ContentComp::loadLibrary (const juce::File& file)
     if (! VeskLibraryFile::read (file, scratch.get()).wasOk())
         load();
     else
-        saveIfNeededThen (load);
+        saveIfNeededThen (load, done);
 }
 
 bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
@@ -389,15 +477,14 @@ bool ContentComp::isInterestedInFileDrag (const juce::StringArray& files)
 
 void ContentComp::filesDropped (const juce::StringArray& files, int, int)
 {
-    // One file at a time: the first of a kind the program reads.
+    // Those of a kind the program reads, in turn.
+    juce::StringArray readable;
+
     for (const auto& path : files)
-    {
         if (juce::File (path).hasFileExtension ("vsk;syx;mid;midi"))
-        {
-            openFileFromOutside (juce::File (path));
-            return;
-        }
-    }
+            readable.add (path);
+
+    openFilesFromOutside (readable);
 }
 
 //==============================================================================

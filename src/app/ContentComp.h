@@ -76,22 +76,29 @@ public:
 
     /** Runs next once a changed library is saved or the user lets it go (the
         document's Save / Discard / Cancel question); Cancel or a failed save
-        keeps everything as it was and next does not run. */
-    void saveIfNeededThen (std::function<void()> next);
+        keeps everything as it was, and cancelled runs instead of next. */
+    void saveIfNeededThen (std::function<void()> next, std::function<void()> cancelled = {});
 
     /** With VeskSession::Options::deferStart, once the window is on screen:
         opens the ports and sends what waited (the start-up reset first), and
         says if the saved output could not be opened. Does nothing later on. */
     void finishStart();
 
-    /** A file from the command line, a later start or a drop: a .syx file is
-        imported into the library, a MIDI file into the shown pattern, anything
-        else opened as a library. */
-    void openFileFromOutside (const juce::File& file);
+    /** Files from the command line, a later start or a drop, each taken in
+        turn: a .syx file is imported into the library, a MIDI file into the
+        shown pattern, anything else opened as a library. While a job runs, or
+        a window holds the shown pattern to put it back (Variations), they
+        wait, and the user is told so; they are taken once it has ended. */
+    void openFilesFromOutside (const juce::StringArray& paths);
+    void openFileFromOutside (const juce::File& file) { openFilesFromOutside ({ file.getFullPathName() }); }
+
+    /** The files from outside not taken yet. */
+    const juce::Array<juce::File>& getWaitingFiles() const noexcept { return waitingFiles; }
 
     /** Opens a library, asking first about a changed one. A file that cannot be
-        loaded gets the message of File > Open and changes nothing. */
-    void loadLibrary (const juce::File& file);
+        loaded gets the message of File > Open and changes nothing. done runs
+        when it is over: opened, failed or cancelled. */
+    void loadLibrary (const juce::File& file, std::function<void()> done = {});
 
     /** File > Import .syx with the chosen file: one undo step, reported. */
     void importSyxFile (const juce::File& file);
@@ -137,6 +144,10 @@ private:
     void chooseMidiFile (bool forImport);
     void startTransfer (VeskTransfer::Kind kind);
     void historyChanged() override;
+    void jobChanged() override;
+    void auditionChanged() override;
+    void openWaitingFiles();
+    void openWaitingFilesSoon();
     void reportStartError();
 
     juce::ApplicationCommandManager& commandManager;
@@ -150,6 +161,8 @@ private:
     std::unique_ptr<CollectionPageCommands> collectionPageCommands;
     std::unique_ptr<StepsCommands> stepsCommands;
     juce::TooltipWindow tooltipWindow;
+    juce::Array<juce::File> waitingFiles; // from outside, in the order they came
+    bool takingFile = false; // one of them is being opened (a question may be up)
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };

@@ -8,6 +8,10 @@ juce::String SessionTexts::describe (const SessionResult& result)
             return "The unit is busy with \"" + result.getJobTitle() + "\".\n\n" + result.getCommand() + " waits until it has ended: "
                    + (result.jobHasWindow() ? "wait, or press Cancel in its window." : "wait a moment.");
 
+        case SessionResult::Refusal::heldBack:
+            return "\"" + result.getJobTitle() + "\" is open, and puts the shown pattern back if cancelled.\n\n" + result.getCommand()
+                   + " waits until it is closed: choose Keep or Cancel in its window.";
+
         case SessionResult::Refusal::noOutput:
             return "No MIDI output is chosen, so nothing can reach the unit.\n\n"
                    "Choose the unit's ports in Setup > Midi Settings, let Unit > Find Unit look for it, "

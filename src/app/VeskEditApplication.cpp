@@ -71,8 +71,7 @@ void VeskEditApplication::initialise (const juce::String&)
     juce::Timer::callAfterDelay (1000, [this]
                                  { finishStart(); });
 
-    if (! files.isEmpty())
-        mainWindow->getContentComp().openFileFromOutside (juce::File (files[0]));
+    mainWindow->getContentComp().openFilesFromOutside (files);
 }
 
 void VeskEditApplication::finishStart()
@@ -136,7 +135,5 @@ void VeskEditApplication::openFromOutside (const juce::StringArray& paths)
 
     mainWindow->toFront (true);
 
-    // One library at a time: the first file named.
-    if (! paths.isEmpty())
-        mainWindow->getContentComp().openFileFromOutside (juce::File (paths[0]));
+    mainWindow->getContentComp().openFilesFromOutside (paths);
 }

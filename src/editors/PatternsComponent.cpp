@@ -279,13 +279,14 @@ void PatternsComponent::buttonClicked (juce::Button* button)
         if (partEditor != nullptr)
             partEditor->updateFromPattern (0);
     }
-    else if (button == sendButton)
+    else if (button == sendButton || button == storeButton)
     {
-        model->sendCurrentPattern (false);
-    }
-    else if (button == storeButton)
-    {
-        model->requestCurrentPattern();
+        const bool sending = button == sendButton;
+        const auto shown = session.getShownPattern();
+        const auto result = sending ? session.sendToUnit (shown) : session.askUnitFor (shown);
+
+        if (result.failed() && onMessage != nullptr)
+            onMessage (sending ? "Send" : "Store", result);
     }
     else if (button == synthSeqToggle)
     {

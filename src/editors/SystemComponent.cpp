@@ -145,8 +145,12 @@ void SystemComponent::buttonClicked (juce::Button* button)
         storeSwitch (button, receiveControlChange);
     else if (button == receivePitchBendButton)
         storeSwitch (button, receivePitchBend);
-    else if (button == sendButton)
-        model->sendSystemBlock();
-    else if (button == storeButton)
-        model->requestSystemBlock();
+    else if (button == sendButton || button == storeButton)
+    {
+        const bool sending = button == sendButton;
+        const auto result = sending ? session.sendToUnit (VeskBlock::system()) : session.askUnitFor (VeskBlock::system());
+
+        if (result.failed() && onMessage != nullptr)
+            onMessage (sending ? "Send" : "Store", result);
+    }
 }

@@ -33,6 +33,9 @@ public:
     juce::TextButton* sendButton = nullptr;
     juce::TextButton* storeButton = nullptr;
 
+    /** Send or Store refused (a job runs): the title and why, for the app to say. */
+    std::function<void (const juce::String& title, const SessionResult& result)> onMessage;
+
     VeskSession& session;
     VeskModel* model;
 

@@ -3,6 +3,8 @@
 #include "VeskText.h"
 #include "model/VeskRandom.h"
 
+#include <utility>
+
 namespace
 {
     constexpr int margin = 10, gap = 8, columns = 4, buttonHeight = 24, labelHeight = 20;
@@ -76,6 +78,7 @@ VariationsComponent::VariationsComponent (VeskSession& sessionToUse, std::uint64
     { cancel(); };
 
     setWantsKeyboardFocus (true);
+    session.addListener (this);
     makeRound (session.getAudition().getOriginal(), firstSeed);
 
     const int rows = VeskVariations::count / columns;
@@ -85,7 +88,10 @@ VariationsComponent::VariationsComponent (VeskSession& sessionToUse, std::uint64
 
 VariationsComponent::~VariationsComponent()
 {
-    session.getAudition().cancel();
+    session.removeListener (this);
+
+    if (! finished)
+        session.getAudition().cancel();
 }
 
 void VariationsComponent::makeRound (const juce::uint8* base, std::uint64_t seed)
@@ -129,8 +135,8 @@ SessionResult VariationsComponent::keep()
 {
     const auto result = session.getAudition().keep();
 
-    if (result.wasOk() && onFinished != nullptr)
-        onFinished (result);
+    if (result.wasOk())
+        finish (result);
 
     return result;
 }
@@ -138,9 +144,22 @@ SessionResult VariationsComponent::keep()
 void VariationsComponent::cancel()
 {
     session.getAudition().cancel();
+    finish (SessionResult::ok());
+}
+
+void VariationsComponent::finish (const SessionResult& result)
+{
+    if (std::exchange (finished, true))
+        return;
 
     if (onFinished != nullptr)
-        onFinished (SessionResult::ok());
+        onFinished (result);
+}
+
+void VariationsComponent::auditionChanged()
+{
+    if (! session.getAudition().isOpen())
+        finish (SessionResult::ok());
 }
 
 void VariationsComponent::update()

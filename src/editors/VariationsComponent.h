@@ -14,9 +14,12 @@
     pattern as it was, sent again. Each round's seed is shown, so a round can
     be made again.
 
-    The session's audition must be begun before this is made.
+    The session's audition must be begun before this is made. Should it end
+    otherwise (another library opened under it), the window closes, having
+    put nothing into that library.
 */
-class VariationsComponent : public juce::Component
+class VariationsComponent : public juce::Component,
+                            private VeskSession::Listener
 {
 public:
     VariationsComponent (VeskSession& sessionToUse, std::uint64_t firstSeed);
@@ -41,8 +44,8 @@ public:
     int getRoundNumber() const noexcept { return roundNumber; }
     const VeskVariations::Round& getRound() const noexcept { return round; }
 
-    /** The window should close; a result that failed says why the last
-        command was refused (the app words it). */
+    /** The window should close (called once); a result that failed says why
+        the last command was refused (the app words it). */
     std::function<void (const SessionResult&)> onFinished;
 
     /** A choice or a keep refused while the window stays. */
@@ -63,6 +66,8 @@ private:
     /** A round from base with seed: the 8 made and drawn afresh. */
     void makeRound (const juce::uint8* base, std::uint64_t seed);
     void update();
+    void finish (const SessionResult& result);
+    void auditionChanged() override;
 
     VeskSession& session;
     juce::OwnedArray<Sketch> sketches;
@@ -70,6 +75,7 @@ private:
     std::uint64_t roundSeed = 0;
     int roundNumber = 0;
     int chosen = -1;
+    bool finished = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VariationsComponent)
 };

@@ -39,6 +39,8 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
     addTab ("Patterns", juce::Colour (0xFF666666), patternsViewport, true);
 
     patternsPage = new PatternsComponent (session);
+    patternsPage->onMessage = [this] (const juce::String& title, const SessionResult& result)
+    { tell (title, result); };
     patternsViewport->setViewedComponent (patternsPage, true);
 
     systemTab = new LazyPage();
@@ -74,12 +76,20 @@ VeskComponent::~VeskComponent()
     clearTabs();
 }
 
+void VeskComponent::tell (const juce::String& title, const SessionResult& result)
+{
+    if (onMessage != nullptr)
+        onMessage (title, result);
+}
+
 SystemComponent* VeskComponent::getSystemPage()
 {
     if (systemPage == nullptr)
     {
         auto page = std::make_unique<SystemComponent> (session);
         systemPage = page.get();
+        systemPage->onMessage = [this] (const juce::String& title, const SessionResult& result)
+        { tell (title, result); };
         systemTab->addAndMakeVisible (systemPage);
 
         // Its text boxes were made with the default look before the page had a

@@ -32,6 +32,10 @@ public:
         (it opens the collection). */
     CollectionComponent* getCollectionPage();
 
+    /** A command of the Patterns or System page refused: its title and why,
+        for the window to say. */
+    std::function<void (const juce::String& title, const SessionResult& result)> onMessage;
+
     /** Called with the Collection page once it is built, for the window to wire. */
     std::function<void (CollectionComponent& page)> onCollectionPageBuilt;
 
@@ -72,6 +76,8 @@ public:
     juce::TabBarButton* createTabButton (const juce::String& tabName, int tabIndex) override;
 
 private:
+    void tell (const juce::String& title, const SessionResult& result);
+
     struct LazyPage;
     class TabButton;
     LazyPage* systemTab = nullptr;

@@ -19,6 +19,7 @@ SessionResult PatternAudition::begin (const juce::String& name)
     pattern = model.getShownBlock();
     std::copy (model.currentPattern, model.currentPattern + VeskImage::patternSize, original);
     open = true;
+    listeners.auditionChanged();
     return SessionResult::ok();
 }
 
@@ -42,7 +43,7 @@ SessionResult PatternAudition::keep()
     if (jobs.isBusy())
         return jobs.refusalWhileBusy (stepName);
 
-    open = false;
+    end();
 
     if (model.getShownBlock() != pattern)
         return SessionResult::ok();
@@ -60,11 +61,28 @@ void PatternAudition::cancel()
     if (! open)
         return;
 
-    open = false;
-
     // Another pattern shown since (the unit's own selection) keeps what it has.
     if (model.getShownBlock() == pattern)
         sendAsShown (original);
+
+    end();
+}
+
+void PatternAudition::libraryReplaced()
+{
+    if (open)
+        end();
+}
+
+SessionResult PatternAudition::refusalWhileOpen (const juce::String& command) const
+{
+    return open ? SessionResult::heldBack (command, stepName) : SessionResult::ok();
+}
+
+void PatternAudition::end()
+{
+    open = false;
+    listeners.auditionChanged();
 }
 
 void PatternAudition::sendAsShown (const juce::uint8* record)

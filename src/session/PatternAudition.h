@@ -31,8 +31,17 @@ public:
     /** Ends with the pattern as it was before begin, sent to the unit. */
     void cancel();
 
+    /** The library it was begun on is gone (another opened, or a new one):
+        ends without writing anything into the one there now. */
+    void libraryReplaced();
+
+    /** How command is refused while an audition is open (what it changes
+        would be undone by a cancel), or ok. */
+    SessionResult refusalWhileOpen (const juce::String& command) const;
+
 private:
     void sendAsShown (const juce::uint8* record);
+    void end();
 
     VeskModel& model;
     EditHistory& history;

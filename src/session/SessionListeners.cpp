@@ -47,6 +47,12 @@ void SessionListeners::historyChanged()
           { l.historyChanged(); });
 }
 
+void SessionListeners::auditionChanged()
+{
+    call ([] (Listener& l)
+          { l.auditionChanged(); });
+}
+
 void SessionListeners::collectionFailed (const CollectionProblem& problem, const juce::File& movedAside)
 {
     call ([&problem, &movedAside] (Listener& l)

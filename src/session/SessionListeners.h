@@ -31,6 +31,9 @@ public:
         /** What undo and redo would do, or the changed mark, may differ. */
         virtual void historyChanged() {}
 
+        /** An audition (see PatternAudition) began or ended. */
+        virtual void auditionChanged() {}
+
         /** The collection failed (told once, until a write succeeds again), or,
             with movedAside, the damaged file found at start was kept there and
             a new collection begun. The library is never touched by either. */
@@ -47,6 +50,7 @@ public:
     void patternShown (VeskBlock pattern);
     void jobChanged();
     void historyChanged();
+    void auditionChanged();
     void collectionFailed (const CollectionProblem& problem, const juce::File& movedAside);
 
 private:

@@ -18,7 +18,8 @@ public:
         failed, // why is in getText
         busy, // a job runs: see getCommand, getJobTitle, jobHasWindow
         noOutput, // no MIDI output is chosen, so nothing can reach the unit
-        noInput // no MIDI input is ticked, so no answer could arrive
+        noInput, // no MIDI input is ticked, so no answer could arrive
+        heldBack // a window holds the shown pattern to put it back: see getCommand, getJobTitle (the window's)
     };
 
     /** Done, with nothing to report. */
@@ -38,6 +39,17 @@ public:
         return result;
     }
 
+    /** command waits until the window called holder, which will put the shown
+        pattern back if cancelled, is closed. */
+    static SessionResult heldBack (const juce::String& command, const juce::String& holder)
+    {
+        SessionResult result { Refusal::heldBack, {} };
+        result.command = command;
+        result.jobTitle = holder;
+        result.withWindow = true;
+        return result;
+    }
+
     bool wasOk() const noexcept { return refusal == Refusal::none; }
     bool failed() const noexcept { return ! wasOk(); }
     Refusal getRefusal() const noexcept { return refusal; }
@@ -45,7 +57,8 @@ public:
     /** What a command done reports, or why one failed; empty for the refusals the app words. */
     const juce::String& getText() const noexcept { return text; }
 
-    /** Of a busy refusal: the command that waits, the job that runs, and
+    /** Of a busy refusal: the command that waits, the job that runs (or the
+        window that holds the pattern back), and
         whether that job has a window to cancel it in (the few records an
         undo step sends have none). */
     const juce::String& getCommand() const noexcept { return command; }

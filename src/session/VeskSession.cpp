@@ -16,6 +16,7 @@ VeskSession::VeskSession (Options options)
 
     model->onLoaded = [this] (const juce::File& file)
     {
+        audition->libraryReplaced();
         history->forget();
         intake->libraryReadOrWritten (file);
     };
@@ -77,7 +78,51 @@ void VeskSession::showPattern (VeskBlock pattern, bool selectOnUnit)
 
 void VeskSession::newLibrary()
 {
+    audition->libraryReplaced();
     model->resetToDefaults();
     history->forget();
     listeners.libraryRestored (std::nullopt);
+}
+
+SessionResult VeskSession::sendToUnit (VeskBlock block)
+{
+    // Between a transfer's own messages a bulk or a request would be taken for its answers.
+    if (isBusy())
+        return refusalWhileBusy ("Send");
+
+    block.isSystem() ? model->sendSystemBlock() : model->sendCurrentPattern (false);
+    return SessionResult::ok();
+}
+
+SessionResult VeskSession::askUnitFor (VeskBlock block)
+{
+    if (isBusy())
+        return refusalWhileBusy ("Store");
+
+    block.isSystem() ? model->requestSystemBlock() : model->requestCurrentPattern();
+    return SessionResult::ok();
+}
+
+SessionResult VeskSession::refusalWhileHeld (const juce::String& command) const
+{
+    if (isBusy())
+        return refusalWhileBusy (command);
+
+    return audition->refusalWhileOpen (command);
+}
+
+SessionResult VeskSession::importSyx (const juce::File& file)
+{
+    if (const auto held = audition->refusalWhileOpen ("Import .syx"); held.failed())
+        return held;
+
+    return files->importSyx (file);
+}
+
+SessionResult VeskSession::importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options)
+{
+    if (const auto held = audition->refusalWhileOpen ("Import MIDI File"); held.failed())
+        return held;
+
+    return files->importMidi (file, options);
 }

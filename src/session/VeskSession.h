@@ -133,6 +133,16 @@ public:
     /** A fresh library of defaults, sent to the unit; no history. */
     void newLibrary();
 
+    /** The pages' Send: the system block, or for a pattern block the shown
+        pattern (into the unit's edit buffer and, for a user pattern, its
+        memory), as the library holds it. Refused while a job runs. */
+    SessionResult sendToUnit (VeskBlock block);
+
+    /** The pages' Store: asks the unit for the system block, or for a pattern
+        block the shown pattern; the answer comes into the library. Refused
+        while a job runs, which would take the answer for its own. */
+    SessionResult askUnitFor (VeskBlock block);
+
     /** A change of whole pattern records (see VeskSlotSteps): change writes
         them, and it is one undo step, named, that sends the records it
         changed as Send All does, paced. Refused while a job runs, and for
@@ -151,10 +161,11 @@ public:
         return history->editShownPattern (name, record);
     }
 
-    /** See FileExchange. */
-    SessionResult importSyx (const juce::File& file) { return files->importSyx (file); }
+    /** See FileExchange. An import waits while an audition is open: a cancel
+        would put back what it brought. */
+    SessionResult importSyx (const juce::File& file);
     juce::Result exportSyx (const juce::File& file) { return files->exportSyx (file); }
-    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { return files->importMidi (file, options); }
+    SessionResult importMidi (const juce::File& file, const VeskMidiFile::ImportOptions& options = {});
     juce::Result exportMidi (const juce::File& file) { return files->exportMidi (file); }
 
     //==============================================================================
@@ -167,6 +178,11 @@ public:
 
     /** How `command` is refused while a job runs, or ok when none runs. */
     SessionResult refusalWhileBusy (const juce::String& command) const { return jobs->refusalWhileBusy (command); }
+
+    /** How a command that replaces or imports into the library is refused
+        now: while a job runs, or while an audition is open, whose cancel
+        would write into the library it was begun on. Ok when neither. */
+    SessionResult refusalWhileHeld (const juce::String& command) const;
 
     /** Starts Get All, Send All or Verify; refused with the reason (busy, no
         output, no input). Get All is one undo step when it ends. */

@@ -3,10 +3,13 @@
 #include "midi/MidiOutTee.h"
 #include "midi/MidiSettingsFile.h"
 
+#include <algorithm>
+
 VeskUnitLink::VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap, bool startGateOpen, bool deferStart)
     : virtualUnit (clock),
       tap (makeTap (wireTap, midiOut)),
-      startHold (tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut), deferStart),
+      sentWatch (*this, tap != nullptr ? *tap : static_cast<MidiOut&> (midiOut)),
+      startHold (sentWatch, deferStart),
       startGate (startHold),
       openDevicesAtStart (openDevices),
       started (! deferStart)
@@ -22,6 +25,26 @@ VeskUnitLink::VeskUnitLink (VeskClock& clock, bool openDevices, MidiOut* wireTap
 VeskUnitLink::~VeskUnitLink()
 {
     detachReceivers();
+}
+
+void VeskUnitLink::SentWatch::send (const juce::MidiMessage& message)
+{
+    destination.send (message);
+
+    if (link.whatIsMissing (false) == SessionResult::Refusal::none)
+        for (auto* watcher : watchers)
+            watcher->send (message);
+}
+
+void VeskUnitLink::addSentWatcher (MidiOut* watcher)
+{
+    sentWatch.watchers.push_back (watcher);
+}
+
+void VeskUnitLink::removeSentWatcher (MidiOut* watcher)
+{
+    auto& w = sentWatch.watchers;
+    w.erase (std::remove (w.begin(), w.end(), watcher), w.end());
 }
 
 std::unique_ptr<MidiOut> VeskUnitLink::makeTap (MidiOut* wireTap, MidiOut& destination)

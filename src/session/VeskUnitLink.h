@@ -33,6 +33,12 @@ public:
     /** Where everything sent to the unit goes first. */
     MidiOut& getOutput() noexcept { return startGate; }
 
+    /** Also sends a watcher what leaves for the unit, but only while it can
+        reach one (a port is chosen, or the virtual unit is in use): what went
+        nowhere tells nothing of the unit. */
+    void addSentWatcher (MidiOut* watcher);
+    void removeSentWatcher (MidiOut* watcher);
+
     juce::AudioDeviceManager& getDeviceManager() noexcept { return deviceManager; }
     VeskVirtualUnit& getVirtualUnit() noexcept { return virtualUnit; }
 
@@ -74,6 +80,17 @@ public:
     void noteOutputChosen() noexcept { outputChosenSinceStart = true; }
 
 private:
+    /** Between the start hold and the way out: tells the watchers. */
+    struct SentWatch : public MidiOut
+    {
+        SentWatch (VeskUnitLink& linkToWatch, MidiOut& destinationToUse) : link (linkToWatch), destination (destinationToUse) {}
+        void send (const juce::MidiMessage& message) override;
+
+        VeskUnitLink& link;
+        MidiOut& destination;
+        std::vector<MidiOut*> watchers;
+    };
+
     static std::unique_ptr<MidiOut> makeTap (MidiOut* wireTap, MidiOut& destination);
 
     MidiDeviceManager deviceManager;
@@ -82,6 +99,7 @@ private:
     VeskVirtualUnit virtualUnit;
     SelectableMidiOut midiOut { deviceOut };
     std::unique_ptr<MidiOut> tap; // the log or the tests' tap, when there is one
+    SentWatch sentWatch;
     MidiOutHold startHold; // between the gate and the tap, so the tap sees what leaves
     MidiOutGate startGate;
 

@@ -1,6 +1,5 @@
 #include "VeskVirtualUnit.h"
 #include "model/VeskDecoder.h"
-#include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 
 #include <cstring>
@@ -19,92 +18,16 @@ VeskVirtualUnit::~VeskVirtualUnit()
 
 void VeskVirtualUnit::resetMemory()
 {
-    VeskModel::writeDefaults (memory);
-    selectedUserPattern.reset();
+    state.reset();
 }
 
 //==============================================================================
 void VeskVirtualUnit::send (const juce::MidiMessage& message)
 {
-    if (! message.isSysEx())
-    {
-        takeChannelMessage (message);
-        return;
-    }
+    const auto taken = state.take (message);
 
-    const auto* body = message.getSysExData();
-    const int length = message.getSysExDataSize();
-
-    // Another maker's or model's message, or damaged: not for this unit.
-    if (length < VeskProtocol::dataOffset + 2 || body[0] != VeskProtocol::maker || body[1] != VeskProtocol::deviceId
-        || body[2] != VeskProtocol::modelHigh || body[3] != VeskProtocol::modelLow
-        || VeskProtocol::computeChecksum (body, length) != body[length - 1])
-        return;
-
-    for (int i = 0; i < length; ++i)
-        if (body[i] > 0x7F)
-            return;
-
-    if (body[4] == VeskProtocol::commandDataSet)
-        takeDataSet (body, length);
-    else if (body[4] == VeskProtocol::commandDataRequest)
-        answerRequest (body, length);
-}
-
-void VeskVirtualUnit::takeDataSet (const juce::uint8* body, int length)
-{
-    // For the edit buffer the number in a1 plays no part: there is one.
-    const auto block = VeskBlock::fromAddress (body[5], body[6]);
-    const int offset = (body[7] << 7) | body[8];
-    const int dataSize = length - VeskProtocol::dataOffset - 1;
-
-    // Data that would run past the block it addresses is not taken at all.
-    if (! block.has_value() || offset + dataSize > block->size())
-        return;
-
-    std::memcpy (memory + block->imageOffset() + offset, body + VeskProtocol::dataOffset, (size_t) dataSize);
-}
-
-void VeskVirtualUnit::answerRequest (const juce::uint8* body, int length)
-{
-    if (length != VeskProtocol::requestBodySize)
-        return;
-
-    if (const auto block = VeskBlock::fromAddress (body[5], body[6]))
-        answer (VeskProtocol::blockBulk (memory, *block));
-}
-
-bool VeskVirtualUnit::channelIsOn() const noexcept
-{
-    return memory[VeskImage::System::midiChannel] < VeskImage::System::channelOff;
-}
-
-void VeskVirtualUnit::takeChannelMessage (const juce::MidiMessage& message)
-{
-    using namespace VeskImage;
-
-    if (! channelIsOn() || message.getChannel() != memory[System::midiChannel] + 1)
-        return;
-
-    if (message.isController() && memory[System::receiveControlChange] != 0)
-    {
-        const int number = message.getControllerNumber();
-
-        if (number == 0)
-            bankSelect = message.getControllerValue();
-        else if (const int offset = VeskDecoder::patternOffsetForController (number); offset >= 0)
-            memory[temporaryPatternOffset + offset] = (juce::uint8) message.getControllerValue();
-    }
-    else if (message.isProgramChange() && memory[System::receiveProgramChange] != 0)
-    {
-        const auto chosen = VeskBlock::fromProgram (message.getProgramChangeNumber());
-
-        if (bankSelect == VeskDecoder::userPatternBank && chosen.has_value())
-        {
-            selectedUserPattern = chosen;
-            std::memcpy (memory + temporaryPatternOffset, memory + chosen->imageOffset(), (size_t) patternSize);
-        }
-    }
+    if (taken.kind == VeskUnitMemory::Taken::Kind::request)
+        answer (VeskProtocol::blockBulk (memory, taken.block));
 }
 
 //==============================================================================
@@ -117,7 +40,7 @@ void VeskVirtualUnit::turnKnob (int controllerNumber, int value)
 
     memory[VeskImage::temporaryPatternOffset + offset] = (juce::uint8) (value & 0x7F);
 
-    if (channelIsOn())
+    if (state.channelIsOn())
         sendLater (juce::MidiMessage::controllerEvent (memory[VeskImage::System::midiChannel] + 1, controllerNumber, value & 0x7F), 0.0);
 }
 
@@ -131,7 +54,7 @@ void VeskVirtualUnit::changePattern (VeskBlock userPattern)
     selectedUserPattern = userPattern;
     std::memcpy (memory + temporaryPatternOffset, memory + userPattern.imageOffset(), (size_t) patternSize);
 
-    if (! channelIsOn() || memory[System::transmitProgramChange] == 0)
+    if (! state.channelIsOn() || memory[System::transmitProgramChange] == 0)
         return;
 
     const int channel = memory[System::midiChannel] + 1;

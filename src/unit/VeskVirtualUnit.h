@@ -1,8 +1,8 @@
 #pragma once
 
 #include "VeskClock.h"
+#include "VeskUnitMemory.h"
 #include "model/MidiOut.h"
-#include "model/VeskBlock.h"
 
 #include <juce_audio_devices/juce_audio_devices.h>
 
@@ -13,12 +13,7 @@
     A unit inside the program, so that every feature can be tried and every
     transfer tested without the hardware. It keeps its own 7449-byte memory,
     starting from the defaults, and behaves as the unit does:
-    - one-byte and bulk data sets are written into its memory (a bad checksum
-      is ignored); pattern data sets to area 01 go to its temporary pattern,
-      its edit buffer;
-    - controllers on its channel go into the controller-carried fields of the
-      temporary pattern; bank select 85 and a program change load that user
-      pattern into it;
+    - what it is sent goes into its memory as VeskUnitMemory says;
     - the system request and the pattern requests are answered with dumps
       framed as the unit sends them (command 12, the request's address);
     - turnKnob and changePattern send what the unit sends when a person turns
@@ -52,10 +47,14 @@ public:
         pattern and sends bank select 85 and the program change. */
     void changePattern (VeskBlock userPattern);
 
-    juce::uint8 memory[VeskImage::imageSize] = {};
+private:
+    VeskUnitMemory state;
+
+public:
+    juce::uint8 (&memory)[VeskImage::imageSize] = state.memory;
 
     /** The user pattern last chosen, if any. */
-    std::optional<VeskBlock> selectedUserPattern;
+    std::optional<VeskBlock>& selectedUserPattern = state.selectedUserPattern;
 
     /** Delay of every answer; below 0, its time on the wire. */
     double answerDelayMs = -1.0;
@@ -76,21 +75,15 @@ public:
     int getNumAnswers() const noexcept { return numAnswers; }
 
 private:
-    void takeDataSet (const juce::uint8* body, int length);
-    void answerRequest (const juce::uint8* body, int length);
-    void takeChannelMessage (const juce::MidiMessage& message);
     void answer (const juce::MidiMessage& dump);
     void sendLater (const juce::MidiMessage& message, double delayMs);
     void deliver (const juce::MidiMessage& message);
-
-    bool channelIsOn() const noexcept;
 
     VeskClock& clock;
     juce::MidiInputCallback* connectedInput = nullptr;
     std::map<int, Fault> faults;
     std::set<int> pendingDeliveries;
     int numAnswers = 0;
-    int bankSelect = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskVirtualUnit)
 };

@@ -576,3 +576,52 @@ TEST_F (ContentCompTest, TheLayoutReportNamesEachRowOfTheLibraryList)
     for (const auto* row : { "ourList/Temporary", "ourList/User 03", "ourList/User 20" })
         EXPECT_TRUE (report.contains (juce::String ("\n") + row + "\t")) << row;
 }
+
+TEST (ContentCompHandOver, FilesHandedOverDuringATransferAreEachTakenWhenItEnds)
+{
+    ScopedWorkingDirectory workingDirectory;
+    VirtualClock clock;
+    RecordingMidiOut out;
+    juce::ApplicationCommandManager commandManager;
+    ContentComp content (commandManager, VeskSession::Options::headless (clock, out));
+    content.showDialogs = false;
+    auto& session = content.getSession();
+    auto& model = content.getModel();
+    const std::vector<juce::uint8> start (model.image, model.image + VeskImage::imageSize);
+
+    // A MIDI file of the shown pattern with a note changed, and a dump with a user pattern's level changed.
+    const auto midi = workingDirectory.file ("tune.mid");
+    const auto note = VeskField::step (VeskImage::Pattern::stepNote, 0);
+    session.edit (note, 30);
+    ASSERT_TRUE (session.exportMidi (midi).wasOk());
+    session.edit (note, model.readField (note) + 1);
+    auto dumped = start;
+    dumped[VeskImage::userPatternOffset (5) + VeskImage::Pattern::level] = 9;
+    const auto syx = workingDirectory.file ("dump.syx");
+    ASSERT_TRUE (VeskSyxFile::writeImage (syx, dumped.data()).wasOk());
+    session.getEditHistory().forget();
+
+    session.setVirtualUnitInUse (true);
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
+    const std::vector<juce::uint8> before (model.image, model.image + VeskImage::imageSize);
+    content.openFilesFromOutside ({ midi.getFullPathName(), syx.getFullPathName() });
+
+    // One answer names both, in the words of every command that waits.
+    EXPECT_EQ (content.lastMessage, SessionTexts::describe (session.refusalWhileBusy ("Opening \"tune.mid\", \"dump.syx\"")));
+    EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + VeskImage::imageSize), before);
+    EXPECT_EQ (content.getWaitingFiles().size(), 2);
+
+    clock.runUntilIdle();
+    dispatchPendingMessages();
+    EXPECT_TRUE (content.getWaitingFiles().isEmpty());
+    EXPECT_EQ (model.image[VeskImage::userPatternOffset (5) + VeskImage::Pattern::level], 9) << "the dump into the library";
+    EXPECT_EQ (session.getUndoName(), "Import .syx");
+    EXPECT_TRUE (content.lastMessage.isNotEmpty());
+
+    // The MIDI file went into the shown pattern before the dump came.
+    clock.runUntilIdle();
+    ASSERT_TRUE (session.undo().wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (session.getUndoName(), "Import MIDI File");
+    EXPECT_EQ (model.readField (note), 30);
+}

@@ -2,6 +2,7 @@
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
+#include "editors/VariationsComponent.h"
 #include "model/VeskImage.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskSyxFile.h"
@@ -416,4 +417,79 @@ TEST_F (UnsavedChangesTest, DroppedAndHandedFilesOpenALibraryOrImportASyxFile)
     EXPECT_EQ (content.getEditor().getCurrentTabIndex(), 0);
     EXPECT_EQ (content.getSession().getUndoName(), "Import MIDI File");
     EXPECT_EQ (model.getFile(), library);
+}
+
+TEST_F (UnsavedChangesTest, ALibraryHandedOverUnderVariationsOpensOnlyOnceItIsClosedAndGetsNothingOfIt)
+{
+    auto libraryWith = [this] (const char* name, int level)
+    {
+        auto bytes = image();
+        bytes[VeskImage::temporaryPatternOffset + VeskImage::Pattern::level] = (juce::uint8) level;
+        bytes[VeskImage::temporaryPatternOffset + VeskImage::Pattern::patternLength] = 1;
+        const auto file = workingDirectory.file (name);
+        EXPECT_TRUE (VeskLibraryFile::write (file, bytes.data()).wasOk());
+        return std::make_pair (file, bytes);
+    };
+    const auto [first, firstImage] = libraryWith ("a.vsk", 11);
+    const auto [other, otherImage] = libraryWith ("other.vsk", 22);
+
+    content.loadLibrary (first);
+    dispatchPendingMessages();
+    ASSERT_EQ (model.getFile(), first);
+
+    auto variations = []() -> VariationsComponent*
+    {
+        for (auto* window : modalWindows())
+            if (auto* dialog = dynamic_cast<juce::DialogWindow*> (window))
+                if (auto* found = dynamic_cast<VariationsComponent*> (dialog->getContentComponent()))
+                    return found;
+
+        return nullptr;
+    };
+
+    for (const bool keep : { false, true })
+    {
+        SCOPED_TRACE (keep ? "kept" : "cancelled");
+        content.getStepsCommands().showVariations (4);
+        dispatchPendingMessages();
+        auto* window = variations();
+        ASSERT_NE (window, nullptr);
+        ASSERT_TRUE (window->choose (3).wasOk());
+        const auto heard = image();
+        ASSERT_NE (heard, firstImage);
+
+        // A second start hands other.vsk over: it waits, and the user is told why.
+        content.openFilesFromOutside ({ other.getFullPathName() });
+        dispatchPendingMessages();
+        EXPECT_EQ (model.getFile(), first);
+        EXPECT_EQ (image(), heard);
+        EXPECT_EQ (content.getWaitingFiles().size(), 1);
+        auto* told = openAlert ("Open");
+        ASSERT_NE (told, nullptr);
+        EXPECT_TRUE (told->getDescription().contains ("\"other.vsk\"")) << told->getDescription();
+        EXPECT_TRUE (told->getDescription().contains ("Variations")) << told->getDescription();
+
+        if (keep)
+        {
+            ASSERT_TRUE (window->keep().wasOk());
+            dispatchPendingMessages();
+            answer ("Discard changes"); // the kept variation is a change of a.vsk
+        }
+        else
+        {
+            window->cancel();
+            dispatchPendingMessages();
+        }
+
+        EXPECT_EQ (variations(), nullptr);
+        EXPECT_EQ (openAlert ("Open"), nullptr) << "the waiting is over, and so is what said so";
+        EXPECT_EQ (model.getFile(), other);
+        EXPECT_EQ (image(), otherImage) << "nothing of a.vsk's pattern in other.vsk";
+        EXPECT_FALSE (model.hasChangedSinceSaved());
+        EXPECT_FALSE (content.getSession().canUndo());
+        EXPECT_TRUE (content.getWaitingFiles().isEmpty());
+        VeskLibraryFile::write (first, firstImage.data());
+        content.loadLibrary (first);
+        dispatchPendingMessages();
+    }
 }

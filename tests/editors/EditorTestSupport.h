@@ -39,6 +39,30 @@ inline juce::Component* findNamed (juce::Component& root, const juce::String& na
     return nullptr;
 }
 
+/** A page's Send and Store clicked while a job runs: nothing leaves, and
+    onMessage is told of each refused, as every command is refused. */
+inline void expectSendAndStoreRefused (juce::Button& send, juce::Button& store,
+                                       std::function<void (const juce::String&, const SessionResult&)>& onMessage,
+                                       VeskSession& session, RecordingMidiOut& out)
+{
+    ASSERT_TRUE (session.isBusy());
+    std::vector<std::pair<juce::String, SessionResult>> told;
+    onMessage = [&told] (const juce::String& title, const SessionResult& result)
+    { told.push_back ({ title, result }); };
+    out.clear();
+
+    send.triggerClick();
+    store.triggerClick();
+    dispatchPendingMessages();
+    onMessage = nullptr;
+    EXPECT_TRUE (out.messages.empty());
+    ASSERT_EQ (told.size(), 2u);
+    EXPECT_EQ (told[0].first, "Send");
+    EXPECT_EQ (told[0].second, session.refusalWhileBusy ("Send"));
+    EXPECT_EQ (told[1].first, "Store");
+    EXPECT_EQ (told[1].second, session.refusalWhileBusy ("Store"));
+}
+
 /** A session (and so a model) on a recorder, with the start-up defaults
     already sent and forgotten. */
 struct ModelFixture : ::testing::Test

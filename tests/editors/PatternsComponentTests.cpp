@@ -424,3 +424,14 @@ TEST_F (PatternsPage, TheDragOutNeverWritesThroughAnotherUsersFolderOrLink)
         base.deleteRecursively();
     }
 }
+
+TEST_F (PatternsPage, SendAndStoreAreRefusedWhileATransferRunsAsEveryCommandIs)
+{
+    auto page = makePage();
+    session.setVirtualUnitInUse (true);
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::verify).wasOk());
+    const std::vector<juce::uint8> library (model.image, model.image + imageSize);
+    expectSendAndStoreRefused (*page->sendButton, *page->storeButton, page->onMessage, session, out);
+    clock.runUntilIdle();
+    EXPECT_EQ (std::vector<juce::uint8> (model.image, model.image + imageSize), library);
+}

@@ -149,3 +149,11 @@ TEST_F (SystemPage, TextStaysReadableOnTheLightTab)
                          page.transposeSlider->findColour (juce::Slider::textBoxTextColourId) })
         EXPECT_LT (colour.getPerceivedBrightness(), 0.5f);
 }
+
+TEST_F (SystemPage, SendAndStoreAreRefusedWhileATransferRunsAsEveryCommandIs)
+{
+    session.setVirtualUnitInUse (true);
+    ASSERT_TRUE (session.startTransfer (VeskTransfer::Kind::sendAll).wasOk());
+    expectSendAndStoreRefused (*page.sendButton, *page.storeButton, page.onMessage, session, out);
+    clock.runUntilIdle();
+}

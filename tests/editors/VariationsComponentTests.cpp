@@ -129,3 +129,29 @@ TEST_F (VariationsTest, KeepIsOneStepOfTheChosenAndCancelOrClosingPutsThePattern
         EXPECT_FALSE (session.getAudition().isOpen());
     }
 }
+
+TEST_F (VariationsTest, ANewLibraryUnderTheWindowClosesItWithNothingPutBack)
+{
+    int finished = 0;
+    {
+        VariationsComponent window (session, 11);
+        window.onFinished = [&finished] (const SessionResult& result)
+        {
+            EXPECT_TRUE (result.wasOk());
+            ++finished;
+        };
+        ASSERT_TRUE (window.choose (2).wasOk());
+
+        session.newLibrary();
+        EXPECT_EQ (finished, 1);
+        const Record fresh = shown();
+        out.clear();
+
+        window.cancel();
+        EXPECT_EQ (finished, 1) << "told once";
+        EXPECT_EQ (shown(), fresh);
+    }
+
+    EXPECT_TRUE (out.messages.empty()) << "nothing of the old pattern sent, closing included";
+    EXPECT_FALSE (session.canUndo());
+}

@@ -3,6 +3,7 @@
 // and sends the pattern as it was.
 
 #include "SessionTestSupport.h"
+#include "model/VeskLibraryFile.h"
 
 using namespace VeskImage;
 
@@ -123,4 +124,57 @@ TEST_F (PatternAuditionTest, NothingIsHeardOrKeptWhileATransferRuns)
     clock.runUntilIdle();
     EXPECT_TRUE (audition.keep().wasOk());
     EXPECT_EQ (session.getUndoName(), "Variations");
+}
+
+TEST_F (PatternAuditionTest, AnAuditionBelongsToTheLibraryItWasBegunOn)
+{
+    struct Told : VeskSession::Listener
+    {
+        void auditionChanged() override { ++count; }
+        int count = 0;
+    } told;
+    session.addListener (&told);
+
+    const juce::TemporaryFile otherFile (".vsk");
+    auto otherImage = image();
+    otherImage[temporaryPatternOffset + Pattern::level] = 22;
+    ASSERT_TRUE (VeskLibraryFile::write (otherFile.getFile(), otherImage.data()).wasOk());
+
+    const std::pair<const char*, std::function<void()>> replacements[] = {
+        { "another library opened", [&]
+          { ASSERT_TRUE (model.loadFrom (otherFile.getFile(), false).wasOk()); } },
+        { "a new library", [&]
+          { session.newLibrary(); } },
+    };
+
+    for (const auto& [what, replace] : replacements)
+    {
+        SCOPED_TRACE (what);
+        session.showPattern (VeskBlock::temporary());
+        told.count = 0;
+        ASSERT_TRUE (audition.begin ("Variations").wasOk());
+        ASSERT_TRUE (audition.audition (variant (model, 3).data()).wasOk());
+
+        // Imports wait: a cancel would put back what they brought.
+        const auto held = session.refusalWhileHeld ("Open");
+        EXPECT_EQ (held, SessionResult::heldBack ("Open", "Variations"));
+        EXPECT_EQ (session.importSyx (otherFile.getFile()), SessionResult::heldBack ("Import .syx", "Variations"));
+        EXPECT_EQ (session.importMidi (otherFile.getFile()), SessionResult::heldBack ("Import MIDI File", "Variations"));
+
+        replace();
+        const auto replaced = image();
+        EXPECT_FALSE (audition.isOpen());
+        EXPECT_EQ (told.count, 2) << "begun, and ended by the new library";
+        EXPECT_TRUE (session.refusalWhileHeld ("Open").wasOk());
+
+        // Neither cancel nor keep writes the old pattern into the library there now.
+        EXPECT_TRUE (sentBy ([&]
+                             { audition.cancel(); EXPECT_TRUE (audition.keep().wasOk()); })
+                         .empty());
+        EXPECT_EQ (image(), replaced);
+        EXPECT_FALSE (session.canUndo());
+        EXPECT_FALSE (model.hasChangedSinceSaved());
+    }
+
+    session.removeListener (&told);
 }

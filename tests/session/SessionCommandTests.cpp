@@ -386,3 +386,49 @@ TEST_F (SessionTest, PatternsCopiedSwappedAndInitialisedAreStepsThatSendTheRecor
     EXPECT_EQ (session.getHistory().getNumDone(), steps + 1);
     EXPECT_NE (image(), start);
 }
+
+TEST_F (SessionTest, SendAndStoreOfThePagesGoOutAsTheySayAndWaitWhileAJobRuns)
+{
+    session.setVirtualUnitInUse (true);
+    session.showPattern (slotBlock (4));
+    const auto shown = model.bytesOf (slotBlock (4));
+    const Messages sendsPattern { hexOf (VeskProtocol::patternBulk (Area::temporaryPattern, 3, shown)),
+                                  hexOf (VeskProtocol::patternBulk (Area::userPattern, 3, shown)) };
+
+    EXPECT_EQ (sentBy ([&]
+                       { EXPECT_TRUE (session.sendToUnit (slotBlock (4)).wasOk()); }),
+               sendsPattern);
+    EXPECT_EQ (sentBy ([&]
+                       { EXPECT_TRUE (session.askUnitFor (VeskBlock::system()).wasOk()); }),
+               Messages { hexOf (VeskProtocol::systemRequest()) });
+    clock.runUntilIdle();
+
+    // Both a transfer with a window and the few records an undo sends without one.
+    model.image[patternRecordOffset (1) + Pattern::level] = 9;
+    ASSERT_TRUE (VeskSlotSteps::copy (session, slotBlock (1), slotBlock (2)).wasOk());
+    clock.runUntilIdle();
+    const std::function<SessionResult()> startJobs[] = { [&]
+                                                         { return session.startTransfer (Kind::sendAll); },
+                                                         [&]
+                                                         { return session.undo(); } };
+
+    for (const auto& start : startJobs)
+    {
+        ASSERT_TRUE (start().wasOk());
+        ASSERT_TRUE (session.isBusy());
+        const auto library = image();
+
+        for (const auto block : { VeskBlock::system(), slotBlock (4) })
+        {
+            SCOPED_TRACE (block.name());
+            const auto sends = sentBy ([&]
+                                       {
+                                           EXPECT_EQ (session.sendToUnit (block), session.refusalWhileBusy ("Send"));
+                                           EXPECT_EQ (session.askUnitFor (block), session.refusalWhileBusy ("Store")); });
+            EXPECT_TRUE (sends.empty()) << sends.front();
+        }
+
+        EXPECT_EQ (image(), library);
+        clock.runUntilIdle();
+    }
+}
