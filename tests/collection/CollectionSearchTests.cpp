@@ -1,6 +1,7 @@
 #include "CollectionTestSupport.h"
 
 #include "collection/CollectionFingerprint.h"
+#include "collection/CollectionSearchIndex.h"
 
 namespace
 {
@@ -251,6 +252,61 @@ TEST_F (SearchTest, APageOfManyMatchesIsTheSameWhicheverWayItIsFound)
         for (size_t i = 0; i < 50; ++i)
             EXPECT_EQ (page.patterns[i].id, all.patterns[120 + i].id);
     }
+}
+
+TEST_F (SearchTest, ALongOrRepetitiveTextFindsWhatItsBoundedFormFindsAndSaysWhenItWasCut)
+{
+    using Index = CollectionSearchIndex;
+    const auto found = [this] (const juce::String& text)
+    {
+        CollectionQuery query;
+        query.text = text;
+        return names (query);
+    };
+
+    // Sixteen different words and one of 64 characters, all in one comment.
+    juce::StringArray comment;
+    for (int i = 0; i < Index::maxWords; ++i)
+        comment.add ("word" + juce::String::charToString ((juce::juce_wchar) ('a' + i)));
+    const auto longWord = juce::String::repeatedString ("l", Index::maxWordLength);
+    const auto lead = idOf (4, VeskImage::PartType::lead, 0, 1400, 2, false);
+    ASSERT_EQ (store->setComment (lead, comment.joinIntoString (" ") + " " + longWord).outcome, CollectionEdit::Outcome::changed);
+    const auto sixteen = comment.joinIntoString (" ");
+    ASSERT_EQ (found (sixteen), (juce::StringArray { "Lead User 04" }));
+
+    const struct
+    {
+        const char* what;
+        juce::String text;
+        juce::StringArray searched; // the words searched for
+        bool cut;
+    } cases[] = {
+        // Nothing is lost: no different word is left out, and nothing is said.
+        { "a word 4,000 times", juce::String::repeatedString ("acid ", 4000), { "acid" }, false },
+        { "a word again in other case, and its starts", "a AC acid ACID wo", { "acid", "wo" }, false },
+        { "the start of a word after it", "acid a wob", { "acid", "wob" }, false },
+        { "sixteen different words", sixteen, comment, false },
+        { "sixteen, then one of them again", sixteen + " worda WORDP", comment, false },
+        { "a word as long as a word can be", longWord, { longWord }, false },
+        // Past the bounds the rest is left out: what is left finds more, never less.
+        { "a seventeenth word", sixteen + " nowhere", comment, true },
+        { "a word longer than any", longWord + "nowhere", { longWord }, true },
+        { "text past the length read", juce::String::repeatedString (" ", Index::maxTextLength) + "nowhere", {}, true },
+        { "a pasted page of one word", juce::String::repeatedString ("wobble ", Index::maxTextLength), { "wobble" }, true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const auto words = Index::words (c.text);
+        EXPECT_EQ (words.words, c.searched);
+        EXPECT_EQ (words.cut, c.cut);
+        EXPECT_EQ (found (c.text), found (c.searched.joinIntoString (" ")));
+    }
+
+    EXPECT_EQ (found (sixteen + " nowhere"), (juce::StringArray { "Lead User 04" }));
+    EXPECT_EQ (found (longWord + "nowhere"), (juce::StringArray { "Lead User 04" }));
+    EXPECT_TRUE (Index::cutMessage().contains ("16 different words")) << Index::cutMessage();
 }
 
 TEST_F (SearchTest, TheUsersOwnDataIsCheckedAndKept)
