@@ -147,10 +147,14 @@ CollectionReader::CollectionReader (SqliteDatabase& database, const juce::File& 
 {
 }
 
-CollectionPage CollectionReader::search (const CollectionQuery& query)
+CollectionPage CollectionReader::search (const CollectionQuery& query, const std::function<bool()>& stop)
 {
     const SqliteDatabase::ResetOnExit reset { db };
     CollectionPage page;
+    std::optional<SqliteDatabase::StopWhen> stopping;
+
+    if (stop)
+        stopping.emplace (db, stop);
 
     try
     {
@@ -171,7 +175,11 @@ CollectionPage CollectionReader::search (const CollectionQuery& query)
     catch (const SqliteError& error)
     {
         page = {};
-        page.problem = CollectionProblems::of (error, file);
+
+        if (error.primaryCode() == SQLITE_INTERRUPT)
+            page.interrupted = true;
+        else
+            page.problem = CollectionProblems::of (error, file);
     }
 
     return page;

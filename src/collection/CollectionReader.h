@@ -17,7 +17,9 @@ class CollectionReader
 public:
     CollectionReader (SqliteDatabase& database, const juce::File& file);
 
-    CollectionPage search (const CollectionQuery& query);
+    /** stop, if given, is asked as the search runs: once it returns true the
+        search stops where it is, with an interrupted page. */
+    CollectionPage search (const CollectionQuery& query, const std::function<bool()>& stop = {});
     CollectionLookup find (const juce::String& idOrPrefix);
     std::vector<CollectionSighting> sightings (const juce::String& id);
     std::vector<CollectionSighting> slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot);

@@ -63,7 +63,8 @@ public:
     /** Records the sightings, adding each pattern not yet held, in one transaction. */
     CollectionAddReport add (const std::vector<CollectionSighting>& sightings) { return writer.add (sightings); }
 
-    CollectionPage search (const CollectionQuery& query) { return reader.search (query); }
+    /** stop, if given, is asked as the search runs; see CollectionReader::search. */
+    CollectionPage search (const CollectionQuery& query, const std::function<bool()>& stop = {}) { return reader.search (query, stop); }
 
     /** A full ID or a unique prefix of at least minimumPrefix hex digits, any case. */
     CollectionLookup find (const juce::String& idOrPrefix) { return reader.find (idOrPrefix); }

@@ -309,6 +309,34 @@ TEST_F (SearchTest, ALongOrRepetitiveTextFindsWhatItsBoundedFormFindsAndSaysWhen
     EXPECT_TRUE (Index::cutMessage().contains ("16 different words")) << Index::cutMessage();
 }
 
+TEST_F (SearchTest, ASearchAskedToStopGivesNoAnswerAndTheNextSearchRunsWhole)
+{
+    // Enough to match that the search asks along the way.
+    std::vector<CollectionSighting> more;
+    for (int i = 0; i < 400; ++i)
+        more.push_back (sighting (patternBytes (1000 + i), "/m/Acid More" + juce::String (i / 20) + ".vsk", 1 + i % 20, i));
+    ASSERT_TRUE (store->add (more).ok());
+
+    CollectionQuery query;
+    query.text = "acid";
+    int asked = 0;
+    const auto stopped = store->search (query, [&asked]
+                                        { return ++asked >= 1; });
+    EXPECT_GT (asked, 0);
+    EXPECT_TRUE (stopped.interrupted);
+    EXPECT_FALSE (stopped.problem.failed()) << stopped.problem.detail;
+    EXPECT_TRUE (stopped.patterns.empty());
+
+    // Nothing of the stop stays on the connection.
+    const auto whole = store->search (query);
+    EXPECT_FALSE (whole.interrupted);
+    EXPECT_EQ (whole.total, 402);
+    EXPECT_EQ (store->search (query, []
+                              { return false; })
+                   .total,
+               402);
+}
+
 TEST_F (SearchTest, TheUsersOwnDataIsCheckedAndKept)
 {
     const auto id = idOf (1, VeskImage::PartType::bass, 5, 1200, 1, true);
