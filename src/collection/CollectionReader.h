@@ -2,6 +2,9 @@
 
 #include "CollectionTypes.h"
 
+#include <functional>
+#include <optional>
+
 class SqliteDatabase;
 
 /**
@@ -26,6 +29,17 @@ public:
     juce::StringArray allTags();
     std::vector<CollectionSimilar> similar (const juce::String& id, int limit);
     juce::StringArray queryPlan (const CollectionQuery& query);
+
+    /** How a page of a search is found; each is chosen by its cost (see the source). */
+    enum class Plan
+    {
+        narrowFirst, // the narrowest source drives, the matches are sorted
+        walkWithSets, // the sort's index walked, each row tested against sets made once
+        walkWithLookups // the same, a row's words looked up by its id
+    };
+
+    /** For tests: every page found this way, whatever it costs. */
+    std::optional<Plan> planForTests;
 
 private:
     SqliteDatabase& db;

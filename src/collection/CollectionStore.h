@@ -104,6 +104,9 @@ public:
         detail lines), for tests and benchmarks that see no scan of patterns. */
     juce::StringArray queryPlan (const CollectionQuery& query) { return reader.queryPlan (query); }
 
+    /** For tests: every search's page found this way. */
+    void setSearchPlanForTests (std::optional<CollectionReader::Plan> plan) { reader.planForTests = plan; }
+
 private:
     CollectionStore (const juce::File& file, std::unique_ptr<SqliteDatabase> database);
 

@@ -191,67 +191,86 @@ TEST_F (SearchTest, EveryFilterAndTheTextUseAnIndexNotAScanOfPatterns)
           { q.sort = CollectionQuery::Sort::lastSeen; } },
     };
 
+    using Plan = CollectionReader::Plan;
+
     for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.what);
-        CollectionQuery query;
-        c.set (query);
-        const auto plan = store->queryPlan (query);
-        ASSERT_FALSE (plan.isEmpty());
+        for (auto way : { std::optional<Plan>(), std::optional (Plan::narrowFirst), std::optional (Plan::walkWithSets), std::optional (Plan::walkWithLookups) })
+        {
+            SCOPED_TRACE (c.what);
+            SCOPED_TRACE (way.has_value() ? (int) *way : -1);
+            store->setSearchPlanForTests (way);
+            CollectionQuery query;
+            c.set (query);
+            const auto plan = store->queryPlan (query);
+            ASSERT_FALSE (plan.isEmpty());
 
-        for (const auto& line : plan)
-        {
-            SCOPED_TRACE (line.toStdString());
-            // A bare "SCAN p" reads every pattern; through an index it is a
-            // walk in order that stops at the page's end.
-            EXPECT_FALSE (line.startsWith ("SCAN p") && ! line.contains ("INDEX"));
-        }
+            for (const auto& line : plan)
+            {
+                SCOPED_TRACE (line.toStdString());
+                // A bare "SCAN p" reads every pattern; through an index it is a
+                // walk in order that stops at the page's end.
+                EXPECT_FALSE (line.startsWith ("SCAN p") && ! line.contains ("INDEX"));
+            }
 
-        // Words, tags and favourites are looked up in their own indexes.
-        const auto all = plan.joinIntoString ("\n");
-        if (query.text.isNotEmpty())
-        {
-            EXPECT_TRUE (all.contains ("VIRTUAL TABLE INDEX")) << all;
+            // Words, tags and favourites are looked up in their own indexes.
+            const auto all = plan.joinIntoString ("\n");
+            if (query.text.isNotEmpty())
+            {
+                EXPECT_TRUE (all.contains ("VIRTUAL TABLE INDEX")) << all;
+            }
+            if (query.tag.isNotEmpty() && query.text.isEmpty())
+            {
+                EXPECT_TRUE (all.contains ("tags_tag")) << all;
+            }
+            if (query.favouriteOnly)
+            {
+                EXPECT_TRUE (all.contains ("user_data_favourite")) << all;
+            }
         }
-        if (query.tag.isNotEmpty() && query.text.isEmpty())
-        {
-            EXPECT_TRUE (all.contains ("tags_tag")) << all;
-        }
-        if (query.favouriteOnly)
-        {
-            EXPECT_TRUE (all.contains ("user_data_favourite")) << all;
-        }
-    }
 }
 
 TEST_F (SearchTest, APageOfManyMatchesIsTheSameWhicheverWayItIsFound)
 {
-    // Past a few thousand matches a page is found another way: each page of
-    // a query must then be the slice of the whole sorted list of matches.
+    // A page is found one of three ways, chosen by what each would cost:
+    // each page of a query must be the slice of the whole sorted list of
+    // matches whichever way it was found.
     std::vector<CollectionSighting> more;
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 2000; ++i)
         more.push_back (sighting (withFields (2000 + i, i % 3, i % 5, 1000 + i % 37, 1 + i % 2, i % 4 != 0), "/m/Many.vsk", 1 + i % 20, i % 97));
     ASSERT_TRUE (store->add (more).ok());
+    store->addTags (CollectionFingerprint::id (withFields (2001, 1, 1, 1001, 2, true)), { "acid" });
+    using Plan = CollectionReader::Plan;
 
     for (auto sort : { CollectionQuery::Sort::name, CollectionQuery::Sort::lastSeen, CollectionQuery::Sort::tempo, CollectionQuery::Sort::type })
-    {
-        SCOPED_TRACE ((int) sort);
-        CollectionQuery query;
-        query.sort = sort;
-        query.bars = 2;
-        query.text = "many";
-        query.limit = 100000;
-        const auto all = store->search (query);
-        ASSERT_EQ (all.total, 2000);
-        ASSERT_EQ ((int) all.patterns.size(), 2000);
+        for (bool reverse : { false, true })
+            for (const auto& [bars, text, total] : { std::tuple (2, "many", 1000), std::tuple (0, "many", 2000), std::tuple (0, "user 1", 1000), std::tuple (0, "acid", 3) })
+            {
+                SCOPED_TRACE (juce::String ((int) sort) + (reverse ? " reversed, " : ", ") + juce::String (bars) + " bars, " + text);
+                CollectionQuery query;
+                query.sort = sort;
+                query.reverse = reverse;
+                query.bars = bars > 0 ? std::optional (bars) : std::nullopt;
+                query.text = text;
+                query.limit = 100000;
+                store->setSearchPlanForTests (Plan::narrowFirst);
+                const auto all = store->search (query);
+                ASSERT_EQ (all.total, total);
+                ASSERT_EQ ((int) all.patterns.size(), total);
 
-        query.limit = 50;
-        query.offset = 120;
-        const auto page = store->search (query);
-        ASSERT_EQ (page.patterns.size(), 50u);
-        for (size_t i = 0; i < 50; ++i)
-            EXPECT_EQ (page.patterns[i].id, all.patterns[120 + i].id);
-    }
+                query.limit = 50;
+                query.offset = juce::jmin (120, total - 1);
+
+                for (auto way : { std::optional<Plan>(), std::optional (Plan::walkWithSets), std::optional (Plan::walkWithLookups) })
+                {
+                    SCOPED_TRACE (way.has_value() ? (int) *way : -1);
+                    store->setSearchPlanForTests (way);
+                    const auto page = store->search (query);
+                    EXPECT_EQ (page.total, total);
+                    ASSERT_EQ ((int) page.patterns.size(), juce::jmin (50, total - query.offset));
+                    for (size_t i = 0; i < page.patterns.size(); ++i)
+                        EXPECT_EQ (page.patterns[i].id, all.patterns[(size_t) query.offset + i].id);
+                }
+            }
 }
 
 TEST_F (SearchTest, ALongOrRepetitiveTextFindsWhatItsBoundedFormFindsAndSaysWhenItWasCut)
