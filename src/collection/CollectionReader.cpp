@@ -192,13 +192,22 @@ static Plan choosePlan (SqliteDatabase& db, const CollectionQuery& query, int ma
     return withLookups < withSets ? Plan::walkWithLookups : Plan::walkWithSets;
 }
 
+// The query with its text as searched for: a long text is read here once,
+// and what the plan and the statements read again is a few words.
+static CollectionQuery withWordsSearched (CollectionQuery query)
+{
+    query.text = CollectionSearchIndex::words (query.text).words.joinIntoString (" ");
+    return query;
+}
+
 CollectionReader::CollectionReader (SqliteDatabase& database, const juce::File& fileToUse)
     : db (database), file (fileToUse)
 {
 }
 
-CollectionPage CollectionReader::search (const CollectionQuery& query, const std::function<bool()>& stop)
+CollectionPage CollectionReader::search (const CollectionQuery& asked, const std::function<bool()>& stop)
 {
+    const auto query = withWordsSearched (asked);
     const SqliteDatabase::ResetOnExit reset { db };
     CollectionPage page;
     std::optional<SqliteDatabase::StopWhen> stopping;
@@ -234,8 +243,9 @@ CollectionPage CollectionReader::search (const CollectionQuery& query, const std
     return page;
 }
 
-juce::StringArray CollectionReader::queryPlan (const CollectionQuery& query)
+juce::StringArray CollectionReader::queryPlan (const CollectionQuery& asked)
 {
+    const auto query = withWordsSearched (asked);
     const SqliteDatabase::ResetOnExit reset { db };
     juce::StringArray plan;
     const SearchSql sql (query, planForTests.value_or (choosePlan (db, query, countMatches (db, query))));
