@@ -128,7 +128,8 @@ namespace
             return "SELECT count(*) FROM " + from + where;
         }
 
-        void bind (SqliteStatement& statement, int limit = 0, int offset = 0) const
+        // The page's limit and offset, where given, follow the values.
+        void bind (SqliteStatement& statement, std::optional<std::pair<int, int>> page = {}) const
         {
             int index = 1;
 
@@ -140,8 +141,8 @@ namespace
                     statement.bind (index++, std::get<juce::int64> (value));
             }
 
-            if (limit > 0)
-                statement.bind (index, limit).bind (index + 1, offset);
+            if (page.has_value())
+                statement.bind (index, page->first).bind (index + 1, page->second);
         }
     };
 }
@@ -221,7 +222,7 @@ CollectionPage CollectionReader::search (const CollectionQuery& asked, const std
         const SearchSql sql (query, planForTests.value_or (choosePlan (db, query, page.total)));
 
         SqliteStatement rows (db.get(), sql.pageSql().toRawUTF8());
-        sql.bind (rows, juce::jlimit (0, 100000, query.limit), juce::jmax (0, query.offset));
+        sql.bind (rows, std::pair (juce::jlimit (0, 100000, query.limit), juce::jmax (0, query.offset)));
 
         while (rows.next())
         {
@@ -253,7 +254,7 @@ juce::StringArray CollectionReader::queryPlan (const CollectionQuery& asked)
     for (const auto& text : { sql.countSql(), sql.pageSql() })
     {
         SqliteStatement explain (db.get(), ("EXPLAIN QUERY PLAN " + text).toRawUTF8());
-        sql.bind (explain, text.contains ("LIMIT") ? 50 : 0);
+        sql.bind (explain, text.contains ("LIMIT") ? std::optional (std::pair (50, 0)) : std::nullopt);
 
         while (explain.next())
             plan.add (explain.getText (3));

@@ -107,8 +107,8 @@ CollectionSearchIndex::Words CollectionSearchIndex::words (const juce::String& t
 
 juce::String CollectionSearchIndex::cutMessage()
 {
-    return "the search text is longer than a search: its first " + juce::String (maxWords) + " different words, each to its first "
-           + juce::String (maxWordLength) + " characters, were searched for";
+    return "the search text is longer than a search reads: only its first " + juce::String (maxWords)
+           + " different words, of at most " + juce::String (maxWordLength) + " characters each, were searched for";
 }
 
 juce::String CollectionSearchIndex::matchExpression (const juce::String& text)
