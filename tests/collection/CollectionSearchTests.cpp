@@ -269,6 +269,14 @@ TEST_F (SearchTest, APageOfManyMatchesIsTheSameWhicheverWayItIsFound)
                     ASSERT_EQ ((int) page.patterns.size(), juce::jmin (50, total - query.offset));
                     for (size_t i = 0; i < page.patterns.size(); ++i)
                         EXPECT_EQ (page.patterns[i].id, all.patterns[(size_t) query.offset + i].id);
+
+                    // Only the total, as "search --limit 0" asks.
+                    auto countOnly = query;
+                    countOnly.limit = 0;
+                    const auto counted = store->search (countOnly);
+                    EXPECT_FALSE (counted.problem.failed()) << counted.problem.detail;
+                    EXPECT_EQ (counted.total, total);
+                    EXPECT_TRUE (counted.patterns.empty());
                 }
             }
 }
