@@ -2,6 +2,7 @@
 // the user's own data.
 #include "VeskCli.h"
 #include "VeskCollectionCli.h"
+#include "collection/CollectionSearchIndex.h"
 #include "model/VeskFields.h"
 #include "model/VeskNames.h"
 
@@ -83,6 +84,10 @@ int VeskCollectionCli::search (const Options& options)
 
     if (page.problem.failed())
         return failed (page.problem);
+
+    // On stderr, so that what stdout gives a script stays the same.
+    if (CollectionSearchIndex::words (query.text).cut)
+        cli.report (where, CollectionSearchIndex::cutMessage());
 
     juce::String text;
 

@@ -180,11 +180,22 @@ juce::uint64 Collection::search (const CollectionQuery& query, std::function<voi
                            return;
 
                        CollectionPage page;
+                       const auto overtaken = [this, generation]
+                       {
+                           if (searchStepForTests)
+                               searchStepForTests (generation);
+
+                           return generation != searchGeneration.load();
+                       };
 
                        if (store != nullptr)
-                           page = store->search (query);
+                           page = store->search (query, overtaken);
                        else
                            page.problem = notOpen (file);
+
+                       // Stopped for a newer search, which is queued behind and answers.
+                       if (page.interrupted)
+                           return;
 
                        post ([this, generation, page = std::move (page), done]
                              {

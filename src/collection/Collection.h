@@ -71,9 +71,15 @@ public:
                std::function<void (const CollectionEdit&)> done = {});
 
     /** Searches on the reader thread. done gets the answer on the message
-        thread, unless another search was asked for in the meantime. Returns
-        the search's generation number. */
+        thread, unless another search was asked for in the meantime: then a
+        search still running stops where it is. Returns the search's
+        generation number. */
     juce::uint64 search (const CollectionQuery& query, std::function<void (const CollectionPage&)> done);
+
+    /** For tests: called on the reader thread with the search's generation
+        each time a running search asks whether it was overtaken. Set it
+        before the first search. */
+    std::function<void (juce::uint64 generation)> searchStepForTests;
 
     /** The generation of the latest search asked for. */
     juce::uint64 latestSearch() const noexcept { return searchGeneration.load(); }

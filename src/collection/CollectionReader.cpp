@@ -7,32 +7,48 @@
 #include "SqliteDatabase.h"
 
 #include <algorithm>
+#include <optional>
+#include <variant>
 
 namespace
 {
-    // A search as SQL: the row source that narrows most drives the join (the
-    // full-text match, a tag, the favourites), the rest are indexed columns.
+    // How a page of a search is found. Narrowing first: the row source that
+    // narrows most drives the join (the full-text match, a tag, the
+    // favourites), the rest are indexed columns, and every match is sorted.
+    // Walking in order: the sort's own index is walked and each row tested,
+    // which stops after a page's worth; for a search that many patterns
+    // match, where sorting them all is what costs. A walk tests a row's words
+    // against the set of all the text's matches, made once, or, where nearly
+    // every row matches, looks them up by the row's id.
+    using Plan = CollectionReader::Plan;
+
     struct SearchSql
     {
         juce::String from, where, order;
         std::vector<std::pair<juce::String, bool>> keys; // what order sorts by, and which way
-        juce::StringArray texts; // bound in order, then the numbers
-        std::vector<juce::int64> numbers;
+        std::vector<std::variant<juce::String, juce::int64>> values; // ?1, ?2, ... in order
         bool textOnly = false;
 
-        // walkInOrder: for a page of a search that many patterns match. The
-        // sort's own index is walked and each row tested (against the word
-        // and tag lists, made once), which stops after a page's worth; the
-        // usual plan would fetch and sort every match first.
-        SearchSql (const CollectionQuery& query, bool walkInOrder)
+        SearchSql (const CollectionQuery& query, Plan plan)
         {
+            const bool walkInOrder = plan != Plan::narrowFirst;
             const auto match = CollectionSearchIndex::matchExpression (query.text);
-            juce::StringArray conditions;
+            juce::StringArray conditions, dearer;
             juce::String driver;
 
-            const auto addDriver = [&] (const juce::String& subquery)
+            const auto parameter = [this] (auto value)
             {
-                if (driver.isEmpty() && ! walkInOrder)
+                values.emplace_back (value);
+                return "?" + juce::String ((int) values.size());
+            };
+
+            // A set to test against is made once, and "+" keeps SQLite from
+            // driving the walk by it.
+            const auto addSet = [&] (const juce::String& subquery)
+            {
+                if (walkInOrder)
+                    dearer.add ("+p.id IN (" + subquery + ")");
+                else if (driver.isEmpty())
                     driver = subquery;
                 else
                     conditions.add ("p.id IN (" + subquery + ")");
@@ -40,36 +56,33 @@ namespace
 
             if (match.isNotEmpty())
             {
-                addDriver ("SELECT rowid AS id FROM search WHERE search MATCH ?");
-                texts.add (match);
+                if (plan == Plan::walkWithLookups)
+                    dearer.add ("EXISTS (SELECT 1 FROM search WHERE search MATCH " + parameter (match) + " AND rowid = p.id)");
+                else
+                    addSet ("SELECT rowid AS id FROM search WHERE search MATCH " + parameter (match));
             }
 
             if (query.tag.trim().isNotEmpty())
-            {
-                addDriver ("SELECT pattern AS id FROM tags WHERE tag = ?");
-                texts.add (query.tag.trim());
-            }
+                addSet ("SELECT pattern AS id FROM tags WHERE tag = " + parameter (query.tag.trim()));
 
             if (query.favouriteOnly)
-                addDriver ("SELECT pattern AS id FROM user_data WHERE favourite <> 0");
+                addSet ("SELECT pattern AS id FROM user_data WHERE favourite <> 0");
 
             const auto addNumber = [&] (const char* condition, std::optional<int> value)
             {
                 if (value.has_value())
-                {
-                    conditions.add ((walkInOrder ? "+" : "") + juce::String (condition));
-                    numbers.push_back (*value);
-                }
+                    conditions.add ((walkInOrder ? "+" : "") + juce::String (condition) + parameter ((juce::int64) *value));
             };
 
-            addNumber ("p.type = ?", query.type);
-            addNumber ("p.tone = ?", query.toneOrKit);
-            addNumber ("p.tempo >= ?", query.tempoMin);
-            addNumber ("p.tempo <= ?", query.tempoMax);
-            addNumber ("p.bars = ?", query.bars);
-            addNumber ("p.steps_per_bar = ?", query.stepsPerBar);
+            addNumber ("p.type = ", query.type);
+            addNumber ("p.tone = ", query.toneOrKit);
+            addNumber ("p.tempo >= ", query.tempoMin);
+            addNumber ("p.tempo <= ", query.tempoMax);
+            addNumber ("p.bars = ", query.bars);
+            addNumber ("p.steps_per_bar = ", query.stepsPerBar);
 
-            textOnly = match.isNotEmpty() && texts.size() == 1 && ! query.favouriteOnly && conditions.isEmpty();
+            textOnly = match.isNotEmpty() && ! walkInOrder && values.size() == 1 && ! query.favouriteOnly;
+            conditions.addArray (dearer);
 
             // CROSS JOIN keeps the driver outermost: it narrows the most.
             from = driver.isEmpty() ? juce::String ("patterns p")
@@ -109,8 +122,10 @@ namespace
         // sorting thousands of whole rows (bytes and all) is what costs.
         juce::String pageSql() const
         {
+            const auto limit = "?" + juce::String ((int) values.size() + 1), offset = "?" + juce::String ((int) values.size() + 2);
             return "SELECT " + juce::String (CollectionRows::columns) + " FROM (SELECT p.id AS id FROM " + from + where + order
-                   + " LIMIT ? OFFSET ?) k JOIN patterns p ON p.id = k.id LEFT JOIN user_data u ON u.pattern = p.id" + order;
+                   + " LIMIT " + limit + " OFFSET " + offset + ") k JOIN patterns p ON p.id = k.id LEFT JOIN user_data u ON u.pattern = p.id"
+                   + order;
         }
 
         juce::String whereAlso (const juce::String& condition) const
@@ -140,38 +155,82 @@ namespace
         juce::String countSql() const
         {
             if (textOnly)
-                return "SELECT count(*) FROM search WHERE search MATCH ?";
+                return "SELECT count(*) FROM search WHERE search MATCH ?1";
 
             return "SELECT count(*) FROM " + from + where;
         }
 
-        int bind (SqliteStatement& statement) const
+        // The page's limit and offset, where given, follow the values.
+        void bind (SqliteStatement& statement, std::optional<std::pair<int, int>> page = {}) const
         {
             int index = 1;
 
-            for (const auto& text : texts)
-                statement.bind (index++, text);
+            for (const auto& value : values)
+            {
+                if (const auto* text = std::get_if<juce::String> (&value))
+                    statement.bind (index++, *text);
+                else
+                    statement.bind (index++, std::get<juce::int64> (value));
+            }
 
-            for (auto number : numbers)
-                statement.bind (index++, number);
-
-            return index;
+            if (page.has_value())
+                statement.bind (index, page->first).bind (index + 1, page->second);
         }
     };
 }
 
+constexpr double sortUs = 1.0, walkUs = 0.3, walkWithWordsUs = 5.0;
+
 static int countMatches (SqliteDatabase& db, const CollectionQuery& query)
 {
-    const SearchSql sql (query, false);
+    const SearchSql sql (query, Plan::narrowFirst);
     SqliteStatement count (db.get(), sql.countSql().toRawUTF8());
     sql.bind (count);
     return count.next() ? count.getInt (0) : 0;
 }
 
-// Past this many matches a page is found faster in the sort's order.
-static bool walksInOrder (const CollectionQuery& query, int matches)
+// The plan that finds the page soonest, from the number of matches, the
+// number of patterns and the page's place. The costs, in microseconds at
+// 100,000 patterns: sorting costs about one a match; a walk passes about
+// (offset + limit) * patterns / matches rows, a third of one each to test its
+// columns or against a set, 40 each to look its words up; a set of the text's
+// matches costs a fifth of one a match to make.
+static Plan choosePlan (SqliteDatabase& db, const CollectionQuery& query, int matches)
 {
-    return matches > 1500 && query.offset < 1000 && query.limit <= 1000;
+    if (matches <= query.limit || query.offset >= 1000 || query.limit > 1000)
+        return Plan::narrowFirst;
+
+    constexpr double sortEach = 1.0, testEach = 0.3, lookUpEach = 40.0, setEach = 0.2;
+    const auto patterns = (double) db.queryInt ("SELECT max(id) FROM patterns");
+    const auto walked = (double) (query.offset + query.limit) * patterns / (double) matches;
+    const auto sorting = sortEach * matches;
+
+    if (CollectionSearchIndex::matchExpression (query.text).isEmpty())
+        return walked * testEach < sorting ? Plan::walkWithSets : Plan::narrowFirst;
+
+    // With other filters too, the text's own matches (the set's size, how
+    // many rows are looked up) are not known, so the sort is the safe way.
+    const bool textAlone = ! query.favouriteOnly && query.tag.trim().isEmpty() && ! query.type && ! query.toneOrKit
+                           && ! query.tempoMin && ! query.tempoMax && ! query.bars && ! query.stepsPerBar;
+
+    if (! textAlone)
+        return Plan::narrowFirst;
+
+    const auto withSets = setEach * matches + testEach * walked;
+    const auto withLookups = lookUpEach * walked;
+
+    if (sorting <= withSets && sorting <= withLookups)
+        return Plan::narrowFirst;
+
+    return withLookups < withSets ? Plan::walkWithLookups : Plan::walkWithSets;
+}
+
+// The query with its text as searched for: a long text is read here once,
+// and what the plan and the statements read again is a few words.
+static CollectionQuery withWordsSearched (CollectionQuery query)
+{
+    query.text = CollectionSearchIndex::words (query.text).words.joinIntoString (" ");
+    return query;
 }
 
 CollectionReader::CollectionReader (SqliteDatabase& database, const juce::File& fileToUse)
@@ -179,19 +238,23 @@ CollectionReader::CollectionReader (SqliteDatabase& database, const juce::File& 
 {
 }
 
-CollectionPage CollectionReader::search (const CollectionQuery& query)
+CollectionPage CollectionReader::search (const CollectionQuery& asked, const std::function<bool()>& stop)
 {
+    const auto query = withWordsSearched (asked);
     const SqliteDatabase::ResetOnExit reset { db };
     CollectionPage page;
+    std::optional<SqliteDatabase::StopWhen> stopping;
+
+    if (stop)
+        stopping.emplace (db, stop);
 
     try
     {
         page.total = countMatches (db, query);
-        const SearchSql sql (query, walksInOrder (query, page.total));
+        const SearchSql sql (query, planForTests.value_or (choosePlan (db, query, page.total)));
 
         SqliteStatement rows (db.get(), sql.pageSql().toRawUTF8());
-        const auto next = sql.bind (rows);
-        rows.bind (next, juce::jlimit (0, 100000, query.limit)).bind (next + 1, juce::jmax (0, query.offset));
+        sql.bind (rows, std::pair (juce::jlimit (0, 100000, query.limit), juce::jmax (0, query.offset)));
 
         while (rows.next())
         {
@@ -203,25 +266,27 @@ CollectionPage CollectionReader::search (const CollectionQuery& query)
     catch (const SqliteError& error)
     {
         page = {};
-        page.problem = CollectionProblems::of (error, file);
+
+        if (error.primaryCode() == SQLITE_INTERRUPT)
+            page.interrupted = true;
+        else
+            page.problem = CollectionProblems::of (error, file);
     }
 
     return page;
 }
 
-juce::StringArray CollectionReader::queryPlan (const CollectionQuery& query)
+juce::StringArray CollectionReader::queryPlan (const CollectionQuery& asked)
 {
+    const auto query = withWordsSearched (asked);
     const SqliteDatabase::ResetOnExit reset { db };
     juce::StringArray plan;
-    const SearchSql sql (query, walksInOrder (query, countMatches (db, query)));
+    const SearchSql sql (query, planForTests.value_or (choosePlan (db, query, countMatches (db, query))));
 
     for (const auto& text : { sql.countSql(), sql.pageSql() })
     {
         SqliteStatement explain (db.get(), ("EXPLAIN QUERY PLAN " + text).toRawUTF8());
-        const auto next = sql.bind (explain);
-
-        if (text.contains ("LIMIT"))
-            explain.bind (next, 50).bind (next + 1, 0);
+        sql.bind (explain, text.contains ("LIMIT") ? std::optional (std::pair (50, 0)) : std::nullopt);
 
         while (explain.next())
             plan.add (explain.getText (3));
@@ -244,7 +309,7 @@ std::optional<std::map<juce::String, int>> CollectionReader::rowsOf (const Colle
                 wanted[*row] = id;
 
         // Counted in the page's own order, so a row here is a row there.
-        const SearchSql sql (query, false);
+        const SearchSql sql (withWordsSearched (query), Plan::narrowFirst);
 
         for (const auto& [row, id] : wanted)
         {

@@ -2,7 +2,9 @@
 
 #include "CollectionTypes.h"
 
+#include <functional>
 #include <map>
+#include <optional>
 
 class SqliteDatabase;
 
@@ -19,7 +21,9 @@ class CollectionReader
 public:
     CollectionReader (SqliteDatabase& database, const juce::File& file);
 
-    CollectionPage search (const CollectionQuery& query);
+    /** stop, if given, is asked as the search runs: once it returns true the
+        search stops where it is, with an interrupted page. */
+    CollectionPage search (const CollectionQuery& query, const std::function<bool()>& stop = {});
     CollectionLookup find (const juce::String& idOrPrefix);
     std::vector<CollectionSighting> sightings (const juce::String& id);
     std::vector<CollectionSighting> slotHistory (CollectionSource source, const juce::String& sourcePath, VeskBlock slot);
@@ -27,6 +31,17 @@ public:
     std::vector<CollectionSimilar> similar (const juce::String& id, int limit);
     juce::StringArray queryPlan (const CollectionQuery& query);
     std::optional<std::map<juce::String, int>> rowsOf (const CollectionQuery& query, const juce::StringArray& ids);
+
+    /** How a page of a search is found; each is chosen by its cost (see the source). */
+    enum class Plan
+    {
+        narrowFirst, // the narrowest source drives, the matches are sorted
+        walkWithSets, // the sort's index walked, each row tested against sets made once
+        walkWithLookups // the same, a row's words looked up by its id
+    };
+
+    /** For tests: every page found this way, whatever it costs. */
+    std::optional<Plan> planForTests;
 
 private:
     SqliteDatabase& db;

@@ -42,31 +42,84 @@ void CollectionSearchIndex::insertNew (SqliteDatabase& db, juce::int64 pattern, 
         .run();
 }
 
-juce::String CollectionSearchIndex::matchExpression (const juce::String& text)
+CollectionSearchIndex::Words CollectionSearchIndex::words (const juce::String& text)
 {
-    // Each word quoted (so that nothing typed is FTS syntax) and made a prefix.
-    juce::StringArray words;
-    juce::String word;
+    // Every word must match, as the start of a word: a pasted page of text
+    // would be thousands of lookups that find nothing the first few do not.
+    // A word cut short is still the start of the word, so it finds at least
+    // what the whole word would.
+    Words result;
+    auto p = text.getCharPointer();
+    auto wordStart = p;
+    int wordLength = 0, length = 0;
 
-    const auto flush = [&]
+    const auto take = [&]
     {
-        if (word.isNotEmpty())
-            words.add ("\"" + word + "\"*");
-        word.clear();
+        const auto lower = juce::String (wordStart, (size_t) wordLength).toLowerCase();
+        wordLength = 0;
+
+        if (lower.isEmpty())
+            return;
+
+        for (const auto& kept : result.words)
+            if (kept.startsWith (lower))
+                return;
+
+        for (int i = result.words.size(); --i >= 0;)
+            if (lower.startsWith (result.words[i]))
+                result.words.remove (i);
+
+        if (result.words.size() < maxWords)
+            result.words.add (lower);
+        else
+            result.cut = true;
     };
 
-    for (auto p = text.getCharPointer(); ! p.isEmpty(); ++p)
+    for (; ! p.isEmpty() && ! (result.cut && result.words.size() >= maxWords); ++p)
     {
+        if (++length > maxTextLength)
+        {
+            result.cut = true;
+            break;
+        }
+
         const auto c = *p;
 
         if (juce::CharacterFunctions::isLetterOrDigit (c) || c > 127)
-            word += c;
+        {
+            if (wordLength == 0)
+                wordStart = p;
+
+            if (wordLength < maxWordLength)
+                ++wordLength;
+            else
+                result.cut = true;
+        }
         else
-            flush();
+        {
+            take();
+        }
     }
 
-    flush();
-    return words.joinIntoString (" ");
+    take();
+    return result;
+}
+
+juce::String CollectionSearchIndex::cutMessage()
+{
+    return "the search text is longer than a search reads: only its first " + juce::String (maxWords)
+           + " different words, of at most " + juce::String (maxWordLength) + " characters each, were searched for";
+}
+
+juce::String CollectionSearchIndex::matchExpression (const juce::String& text)
+{
+    // Each word quoted (so that nothing typed is FTS syntax) and made a prefix.
+    juce::StringArray terms;
+
+    for (const auto& word : words (text).words)
+        terms.add ("\"" + word + "\"*");
+
+    return terms.joinIntoString (" ");
 }
 
 juce::String CollectionSearchIndex::sourceName (const juce::String& path)

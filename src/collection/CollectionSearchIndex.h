@@ -14,6 +14,25 @@ struct CollectionSearchIndex
     /** A pattern's first row, without reading back what a new pattern cannot have. */
     static void insertNew (SqliteDatabase& db, juce::int64 pattern, const juce::String& name, const juce::String& sourceName);
 
+    /** The words of a search text that are searched for, lower case. A word
+        typed again, or the start of another word typed, is left out: it finds
+        nothing more. Past the bounds the rest of the text is left out, and
+        cut says so, for the user to be told. */
+    struct Words
+    {
+        juce::StringArray words;
+        bool cut = false;
+    };
+
+    static constexpr int maxWords = 16; // different words
+    static constexpr int maxWordLength = 64; // characters: at most 256 bytes of UTF-8
+    static constexpr int maxTextLength = 65536; // characters of the text read
+
+    static Words words (const juce::String& text);
+
+    /** What a search says when its text was cut. */
+    static juce::String cutMessage();
+
     /** The full-text query for words typed: each word a prefix, all of them
         needed; empty when nothing searchable was typed. */
     static juce::String matchExpression (const juce::String& text);

@@ -75,7 +75,8 @@ public:
     /** Records the sightings, adding each pattern not yet held, in one transaction. */
     CollectionAddReport add (const std::vector<CollectionSighting>& sightings) { return writer.add (sightings); }
 
-    CollectionPage search (const CollectionQuery& query) { return reader.search (query); }
+    /** stop, if given, is asked as the search runs; see CollectionReader::search. */
+    CollectionPage search (const CollectionQuery& query, const std::function<bool()>& stop = {}) { return reader.search (query, stop); }
 
     /** Where each of the patterns stands in the search's answer (its filters
         and order; not its limit and offset), counted from 0; one the search
@@ -151,6 +152,9 @@ public:
     /** The plans SQLite chooses for the query's statements (EXPLAIN QUERY PLAN's
         detail lines), for tests and benchmarks that see no scan of patterns. */
     juce::StringArray queryPlan (const CollectionQuery& query) { return reader.queryPlan (query); }
+
+    /** For tests: every search's page found this way. */
+    void setSearchPlanForTests (std::optional<CollectionReader::Plan> plan) { reader.planForTests = plan; }
 
 private:
     CollectionStore (const juce::File& file, std::unique_ptr<SqliteDatabase> database);

@@ -129,6 +129,7 @@ struct CollectionPage
     int total = 0; // all that match
     std::vector<CollectionPattern> patterns; // at most the query's limit
     CollectionProblem problem;
+    bool interrupted = false; // stopped part way, as asked: no answer at all
 };
 
 /** What an add did. */

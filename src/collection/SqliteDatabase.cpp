@@ -117,6 +117,20 @@ int SqliteDatabase::changes() const
     return SqliteLibrary::get().changes (db);
 }
 
+SqliteDatabase::StopWhen::StopWhen (SqliteDatabase& database, std::function<bool()> stopToUse)
+    : db (database), stop (std::move (stopToUse))
+{
+    SqliteLibrary::get().progress_handler (
+        db.get(), 256, [] (void* self)
+        { return static_cast<StopWhen*> (self)->stop() ? 1 : 0; },
+        this);
+}
+
+SqliteDatabase::StopWhen::~StopWhen()
+{
+    SqliteLibrary::get().progress_handler (db.get(), 0, nullptr, nullptr);
+}
+
 void SqliteDatabase::emptyLog (const juce::File& file)
 {
     if (openTransactions > 0 || file.getSiblingFile (file.getFileName() + "-wal").getSize() == 0)

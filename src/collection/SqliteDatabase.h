@@ -2,6 +2,7 @@
 
 #include "SqliteStatement.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -41,6 +42,22 @@ public:
     {
         SqliteDatabase& db;
         ~ResetOnExit() { db.resetAll(); }
+    };
+
+    /** While it lives, the connection's statements stop with SQLITE_INTERRUPT
+        (thrown as SqliteError) once stop returns true. stop is asked every few
+        hundred steps of SQLite's machine, on the connection's own thread. */
+    class StopWhen
+    {
+    public:
+        StopWhen (SqliteDatabase& database, std::function<bool()> stop);
+        ~StopWhen();
+
+    private:
+        SqliteDatabase& db;
+        std::function<bool()> stop;
+
+        JUCE_DECLARE_NON_COPYABLE (StopWhen)
     };
 
     /** The first column of the first row of sql, or fallback if it gives none. */

@@ -22,6 +22,7 @@ struct SqliteLibrary
     X (bind_blob) X (bind_int64) X (bind_null) X (bind_text) X (changes) X (clear_bindings) X (close_v2) \
     X (column_blob) X (column_bytes) X (column_int64) X (column_text) X (column_type) \
     X (errmsg) X (errstr) X (exec) X (extended_errcode) X (extended_result_codes) X (finalize) \
+    X (progress_handler) \
     X (last_insert_rowid) X (open_v2) X (prepare_v2) X (reset) X (step) X (system_errno)
     // clang-format on
 

@@ -1,4 +1,5 @@
 #include "CollectionComponent.h"
+#include "collection/CollectionSearchIndex.h"
 
 namespace
 {
@@ -145,6 +146,9 @@ void CollectionComponent::showStatus()
         text = juce::String (results.getTotal()) + " patterns that play like " + similarName;
     else
         text = juce::String (results.getTotal()) + (results.getTotal() == 1 ? " pattern" : " patterns");
+
+    if (! results.getProblem().failed() && ! results.isShowingSimilar() && CollectionSearchIndex::words (results.getQuery().text).cut)
+        text << " (" << CollectionSearchIndex::cutMessage() << ")";
 
     status.setText (text, juce::dontSendNotification);
     status.setTooltip (text); // in full where the label is too narrow

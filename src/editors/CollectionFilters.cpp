@@ -1,4 +1,5 @@
 #include "CollectionFilters.h"
+#include "collection/CollectionSearchIndex.h"
 #include "model/VeskImage.h"
 #include "model/VeskNames.h"
 
@@ -24,6 +25,8 @@ CollectionFilters::CollectionFilters()
     searchBox.setName ("collectionSearch");
     searchBox.setTextToShowWhenEmpty ("Search names, tags, comments, files", juce::Colours::grey);
     searchBox.setSelectAllWhenFocused (false);
+    // A character more than a search reads, so that a longer paste is still said to be cut.
+    searchBox.setInputRestrictions (CollectionSearchIndex::maxTextLength + 1);
     searchBox.onTextChange = [this]
     { changed(); };
     searchBox.onEscapeKey = [this]

@@ -181,6 +181,34 @@ TEST_F (CollectionCli, AddedPatternsAreFoundByWordPrefixesOfFileNamesTagsAndName
     EXPECT_EQ (json ({ "search", "--limit", "5" })["patterns"].size(), 5);
 }
 
+TEST_F (CollectionCli, ASearchTextPastTheBoundsIsCutAndSaidOnStderr)
+{
+    const auto image = imageOf (1);
+    ASSERT_EQ (run ({ "add", writeLibrary ("Deep Acid Set.vsk", 1) }), 0) << err;
+    juce::StringArray tags ("tag", idOf (image, *VeskBlock::user (5)));
+    for (int i = 0; i < 16; ++i)
+        tags.add ("tag" + juce::String::charToString ((juce::juce_wchar) ('a' + i)));
+    ASSERT_EQ (run (tags), 0) << err;
+
+    juce::StringArray sixteen ("search");
+    sixteen.addArray (tags, 2);
+    ASSERT_EQ (run (sixteen), 0) << err;
+    const auto found = out;
+    EXPECT_NE (found.find ("1 of 1 matching pattern"), std::string::npos) << found;
+
+    // A seventeenth word is left out, and stderr says so; stdout is what the sixteen give.
+    auto seventeen = sixteen;
+    seventeen.add ("nowhere");
+    EXPECT_EQ (run (seventeen), 0) << err;
+    EXPECT_EQ (out, found);
+    EXPECT_NE (err.find ("its first 16 different words"), std::string::npos) << err;
+
+    // A word over and over loses nothing, so nothing is said.
+    EXPECT_EQ (run ({ "search", juce::String::repeatedString ("deep ", 8000) }), 0) << err;
+    EXPECT_NE (out.find ("21 matching patterns"), std::string::npos) << out;
+    EXPECT_EQ (err, "");
+}
+
 TEST_F (CollectionCli, ShowListsWhereAPatternWasSeenAndPutWritesItsSlotAlone)
 {
     const auto a = writeLibrary ("a.vsk", 1), b = writeLibrary ("b.vsk", 1), target = writeLibrary ("target.vsk", 5);

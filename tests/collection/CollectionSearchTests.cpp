@@ -1,6 +1,7 @@
 #include "CollectionTestSupport.h"
 
 #include "collection/CollectionFingerprint.h"
+#include "collection/CollectionSearchIndex.h"
 
 namespace
 {
@@ -190,67 +191,177 @@ TEST_F (SearchTest, EveryFilterAndTheTextUseAnIndexNotAScanOfPatterns)
           { q.sort = CollectionQuery::Sort::lastSeen; } },
     };
 
+    using Plan = CollectionReader::Plan;
+
     for (const auto& c : cases)
-    {
-        SCOPED_TRACE (c.what);
-        CollectionQuery query;
-        c.set (query);
-        const auto plan = store->queryPlan (query);
-        ASSERT_FALSE (plan.isEmpty());
+        for (auto way : { std::optional<Plan>(), std::optional (Plan::narrowFirst), std::optional (Plan::walkWithSets), std::optional (Plan::walkWithLookups) })
+        {
+            SCOPED_TRACE (c.what);
+            SCOPED_TRACE (way.has_value() ? (int) *way : -1);
+            store->setSearchPlanForTests (way);
+            CollectionQuery query;
+            c.set (query);
+            const auto plan = store->queryPlan (query);
+            ASSERT_FALSE (plan.isEmpty());
 
-        for (const auto& line : plan)
-        {
-            SCOPED_TRACE (line.toStdString());
-            // A bare "SCAN p" reads every pattern; through an index it is a
-            // walk in order that stops at the page's end.
-            EXPECT_FALSE (line.startsWith ("SCAN p") && ! line.contains ("INDEX"));
-        }
+            for (const auto& line : plan)
+            {
+                SCOPED_TRACE (line.toStdString());
+                // A bare "SCAN p" reads every pattern; through an index it is a
+                // walk in order that stops at the page's end.
+                EXPECT_FALSE (line.startsWith ("SCAN p") && ! line.contains ("INDEX"));
+            }
 
-        // Words, tags and favourites are looked up in their own indexes.
-        const auto all = plan.joinIntoString ("\n");
-        if (query.text.isNotEmpty())
-        {
-            EXPECT_TRUE (all.contains ("VIRTUAL TABLE INDEX")) << all;
+            // Words, tags and favourites are looked up in their own indexes.
+            const auto all = plan.joinIntoString ("\n");
+            if (query.text.isNotEmpty())
+            {
+                EXPECT_TRUE (all.contains ("VIRTUAL TABLE INDEX")) << all;
+            }
+            if (query.tag.isNotEmpty() && query.text.isEmpty())
+            {
+                EXPECT_TRUE (all.contains ("tags_tag")) << all;
+            }
+            if (query.favouriteOnly)
+            {
+                EXPECT_TRUE (all.contains ("user_data_favourite")) << all;
+            }
         }
-        if (query.tag.isNotEmpty() && query.text.isEmpty())
-        {
-            EXPECT_TRUE (all.contains ("tags_tag")) << all;
-        }
-        if (query.favouriteOnly)
-        {
-            EXPECT_TRUE (all.contains ("user_data_favourite")) << all;
-        }
-    }
 }
 
 TEST_F (SearchTest, APageOfManyMatchesIsTheSameWhicheverWayItIsFound)
 {
-    // Past a few thousand matches a page is found another way: each page of
-    // a query must then be the slice of the whole sorted list of matches.
+    // A page is found one of three ways, chosen by what each would cost:
+    // each page of a query must be the slice of the whole sorted list of
+    // matches whichever way it was found.
     std::vector<CollectionSighting> more;
-    for (int i = 0; i < 4000; ++i)
+    for (int i = 0; i < 2000; ++i)
         more.push_back (sighting (withFields (2000 + i, i % 3, i % 5, 1000 + i % 37, 1 + i % 2, i % 4 != 0), "/m/Many.vsk", 1 + i % 20, i % 97));
     ASSERT_TRUE (store->add (more).ok());
+    store->addTags (CollectionFingerprint::id (withFields (2001, 1, 1, 1001, 2, true)), { "acid" });
+    using Plan = CollectionReader::Plan;
 
     for (auto sort : { CollectionQuery::Sort::name, CollectionQuery::Sort::lastSeen, CollectionQuery::Sort::tempo, CollectionQuery::Sort::type })
-    {
-        SCOPED_TRACE ((int) sort);
-        CollectionQuery query;
-        query.sort = sort;
-        query.bars = 2;
-        query.text = "many";
-        query.limit = 100000;
-        const auto all = store->search (query);
-        ASSERT_EQ (all.total, 2000);
-        ASSERT_EQ ((int) all.patterns.size(), 2000);
+        for (bool reverse : { false, true })
+            for (const auto& [bars, text, total] : { std::tuple (2, "many", 1000), std::tuple (0, "many", 2000), std::tuple (0, "user 1", 1000), std::tuple (0, "acid", 3) })
+            {
+                SCOPED_TRACE (juce::String ((int) sort) + (reverse ? " reversed, " : ", ") + juce::String (bars) + " bars, " + text);
+                CollectionQuery query;
+                query.sort = sort;
+                query.reverse = reverse;
+                query.bars = bars > 0 ? std::optional (bars) : std::nullopt;
+                query.text = text;
+                query.limit = 100000;
+                store->setSearchPlanForTests (Plan::narrowFirst);
+                const auto all = store->search (query);
+                ASSERT_EQ (all.total, total);
+                ASSERT_EQ ((int) all.patterns.size(), total);
 
-        query.limit = 50;
-        query.offset = 120;
-        const auto page = store->search (query);
-        ASSERT_EQ (page.patterns.size(), 50u);
-        for (size_t i = 0; i < 50; ++i)
-            EXPECT_EQ (page.patterns[i].id, all.patterns[120 + i].id);
+                query.limit = 50;
+                query.offset = juce::jmin (120, total - 1);
+
+                for (auto way : { std::optional<Plan>(), std::optional (Plan::walkWithSets), std::optional (Plan::walkWithLookups) })
+                {
+                    SCOPED_TRACE (way.has_value() ? (int) *way : -1);
+                    store->setSearchPlanForTests (way);
+                    const auto page = store->search (query);
+                    EXPECT_EQ (page.total, total);
+                    ASSERT_EQ ((int) page.patterns.size(), juce::jmin (50, total - query.offset));
+                    for (size_t i = 0; i < page.patterns.size(); ++i)
+                        EXPECT_EQ (page.patterns[i].id, all.patterns[(size_t) query.offset + i].id);
+
+                    // Only the total, as "search --limit 0" asks.
+                    auto countOnly = query;
+                    countOnly.limit = 0;
+                    const auto counted = store->search (countOnly);
+                    EXPECT_FALSE (counted.problem.failed()) << counted.problem.detail;
+                    EXPECT_EQ (counted.total, total);
+                    EXPECT_TRUE (counted.patterns.empty());
+                }
+            }
+}
+
+TEST_F (SearchTest, ALongOrRepetitiveTextFindsWhatItsBoundedFormFindsAndSaysWhenItWasCut)
+{
+    using Index = CollectionSearchIndex;
+    const auto found = [this] (const juce::String& text)
+    {
+        CollectionQuery query;
+        query.text = text;
+        return names (query);
+    };
+
+    // Sixteen different words and one of 64 characters, all in one comment.
+    juce::StringArray comment;
+    for (int i = 0; i < Index::maxWords; ++i)
+        comment.add ("word" + juce::String::charToString ((juce::juce_wchar) ('a' + i)));
+    const auto longWord = juce::String::repeatedString ("l", Index::maxWordLength);
+    const auto lead = idOf (4, VeskImage::PartType::lead, 0, 1400, 2, false);
+    ASSERT_EQ (store->setComment (lead, comment.joinIntoString (" ") + " " + longWord).outcome, CollectionEdit::Outcome::changed);
+    const auto sixteen = comment.joinIntoString (" ");
+    ASSERT_EQ (found (sixteen), (juce::StringArray { "Lead User 04" }));
+
+    const struct
+    {
+        const char* what;
+        juce::String text;
+        juce::StringArray searched; // the words searched for
+        bool cut;
+    } cases[] = {
+        // Nothing is lost: no different word is left out, and nothing is said.
+        { "a word 4,000 times", juce::String::repeatedString ("acid ", 4000), { "acid" }, false },
+        { "a word again in other case, and its starts", "a AC acid ACID wo", { "acid", "wo" }, false },
+        { "the start of a word after it", "acid a wob", { "acid", "wob" }, false },
+        { "sixteen different words", sixteen, comment, false },
+        { "sixteen, then one of them again", sixteen + " worda WORDP", comment, false },
+        { "a word as long as a word can be", longWord, { longWord }, false },
+        // Past the bounds the rest is left out: what is left finds more, never less.
+        { "a seventeenth word", sixteen + " nowhere", comment, true },
+        { "a word longer than any", longWord + "nowhere", { longWord }, true },
+        { "text past the length read", juce::String::repeatedString (" ", Index::maxTextLength) + "nowhere", {}, true },
+        { "a pasted page of one word", juce::String::repeatedString ("wobble ", Index::maxTextLength), { "wobble" }, true },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.what);
+        const auto words = Index::words (c.text);
+        EXPECT_EQ (words.words, c.searched);
+        EXPECT_EQ (words.cut, c.cut);
+        EXPECT_EQ (found (c.text), found (c.searched.joinIntoString (" ")));
     }
+
+    EXPECT_EQ (found (sixteen + " nowhere"), (juce::StringArray { "Lead User 04" }));
+    EXPECT_EQ (found (longWord + "nowhere"), (juce::StringArray { "Lead User 04" }));
+    EXPECT_TRUE (Index::cutMessage().contains ("16 different words")) << Index::cutMessage();
+}
+
+TEST_F (SearchTest, ASearchAskedToStopGivesNoAnswerAndTheNextSearchRunsWhole)
+{
+    // Enough to match that the search asks along the way.
+    std::vector<CollectionSighting> more;
+    for (int i = 0; i < 400; ++i)
+        more.push_back (sighting (patternBytes (1000 + i), "/m/Acid More" + juce::String (i / 20) + ".vsk", 1 + i % 20, i));
+    ASSERT_TRUE (store->add (more).ok());
+
+    CollectionQuery query;
+    query.text = "acid";
+    int asked = 0;
+    const auto stopped = store->search (query, [&asked]
+                                        { return ++asked >= 1; });
+    EXPECT_GT (asked, 0);
+    EXPECT_TRUE (stopped.interrupted);
+    EXPECT_FALSE (stopped.problem.failed()) << stopped.problem.detail;
+    EXPECT_TRUE (stopped.patterns.empty());
+
+    // Nothing of the stop stays on the connection.
+    const auto whole = store->search (query);
+    EXPECT_FALSE (whole.interrupted);
+    EXPECT_EQ (whole.total, 402);
+    EXPECT_EQ (store->search (query, []
+                              { return false; })
+                   .total,
+               402);
 }
 
 TEST_F (SearchTest, TheUsersOwnDataIsCheckedAndKept)

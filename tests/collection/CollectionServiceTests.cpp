@@ -8,6 +8,7 @@
 #include "model/VeskLibraryFile.h"
 #include "model/VeskSyxFile.h"
 
+#include <future>
 #include <juce_events/juce_events.h>
 #include <sys/stat.h>
 
@@ -91,6 +92,55 @@ TEST (CollectionService, AddsOffTheMessageThreadAndAnswersTheLatestSearchOnly)
     EXPECT_EQ (edited, CollectionEdit::Outcome::changed);
     EXPECT_EQ (told.changes, 2);
     collection.removeListener (&told);
+}
+
+TEST (CollectionService, ASearchOvertakenWhileItRunsStopsThereAndOnlyTheNewerOneAnswers)
+{
+    ScopedFolder folder;
+    Collection collection (folder.file ("c.db"));
+    std::vector<CollectionSighting> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back (sighting (patternBytes (i), "/m/Many" + juce::String (i / 20) + ".vsk", 1 + i % 20, i));
+    collection.add (std::move (many));
+    settle (collection);
+
+    // The first search, held at its first step until the second is asked for.
+    std::promise<void> running, askedAgain;
+    auto started = running.get_future();
+    auto goOn = askedAgain.get_future();
+    std::vector<juce::uint64> steps; // on the reader thread until it is idle
+    collection.searchStepForTests = [&] (juce::uint64 generation)
+    {
+        steps.push_back (generation);
+
+        if (steps.size() == 1)
+        {
+            running.set_value();
+            goOn.wait_for (std::chrono::seconds (20));
+        }
+    };
+
+    std::vector<std::pair<juce::String, int>> answers;
+    const auto search = [&] (const char* text)
+    {
+        CollectionQuery query;
+        query.text = text;
+        return collection.search (query, [&answers, text] (const CollectionPage& page)
+                                  { answers.emplace_back (text, page.total); });
+    };
+
+    const auto first = search ("many");
+    ASSERT_EQ (started.wait_for (std::chrono::seconds (20)), std::future_status::ready);
+    const auto second = search ("many1");
+    askedAgain.set_value();
+    settle (collection);
+
+    // The first stopped at the step that saw the second asked for; it gave no answer.
+    ASSERT_FALSE (steps.empty());
+    EXPECT_EQ (std::count (steps.begin(), steps.end(), first), 1);
+    EXPECT_GT (std::count (steps.begin(), steps.end(), second), 0);
+    ASSERT_EQ (answers.size(), 1u);
+    EXPECT_EQ (answers[0], std::make_pair (juce::String ("many1"), 220)); // Many1 and Many10 to Many19
 }
 
 TEST (CollectionService, APatternHeldSeenInANewPlaceIsToldAsAChange)

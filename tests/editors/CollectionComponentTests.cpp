@@ -6,6 +6,7 @@
 #include "EditorTestSupport.h"
 #include "ScopedFolder.h"
 #include "collection/CollectionFingerprint.h"
+#include "collection/CollectionSearchIndex.h"
 #include "editors/VeskComponent.h"
 
 using namespace VeskImage;
@@ -225,6 +226,35 @@ TEST_F (CollectionTab, AnAnswerOvertakenByANewerSearchIsDropped)
     EXPECT_TRUE (page.results.getRow (0)->tags.contains ("wobble"));
     EXPECT_EQ (page.results.getRow (CollectionResults::pageSize * 2 + 1), nullptr) << "no row of the older answer";
     EXPECT_EQ (page.list.getListBox().getModel()->getNumRows(), 1);
+}
+
+TEST_F (CollectionTab, ASearchTextPastTheBoundsIsSaidUnderTheList)
+{
+    // A word over and over finds what it finds once, and nothing is said.
+    type (juce::String::repeatedString ("wobble ", 9000));
+    settle();
+    EXPECT_EQ (page.results.getTotal(), 1);
+    EXPECT_EQ (page.status.getText(), "1 pattern");
+
+    // Seventeen different words: the seventeenth is left out, and that is said.
+    juce::StringArray words { "wobble" };
+    for (int i = 1; i < 16; ++i)
+        words.add ("word" + juce::String::charToString ((juce::juce_wchar) ('a' + i)));
+    type (words.joinIntoString (" ") + " nowhere");
+    settle();
+    const auto cut = page.status.getText();
+    EXPECT_TRUE (cut.contains ("first 16 different words")) << cut;
+    const auto found = page.results.getTotal();
+    type (words.joinIntoString (" "));
+    settle();
+    EXPECT_EQ (page.results.getTotal(), found);
+    EXPECT_FALSE (page.status.getText().contains ("words")) << page.status.getText();
+
+    // A paste past what a search reads stops in the box, still long enough to be said.
+    page.filters.searchBox.clear();
+    page.filters.searchBox.insertTextAtCaret (juce::String::repeatedString ("x", CollectionSearchIndex::maxTextLength * 2));
+    EXPECT_EQ (page.filters.searchBox.getText().length(), CollectionSearchIndex::maxTextLength + 1) << page.filters.searchBox.getText().substring (0, 20);
+    EXPECT_TRUE (CollectionSearchIndex::words (page.filters.getQuery().text).cut);
 }
 
 TEST_F (CollectionTab, FiltersNarrowTheSearch)
