@@ -101,6 +101,15 @@ int VeskCollectionCli::run (const juce::StringArray& given)
         return openStore (options, CollectionStore::Mode::check) != VeskCli::exitOk ? VeskCli::exitFailed : check();
 
     // Checked before the collection is opened or made: a command that exits 2 changes nothing.
+    CollectionQuery query;
+
+    if (subcommand == "search")
+        if (const int status = makeQuery (options, query); status != VeskCli::exitOk)
+            return status;
+
+    if (subcommand == "put" && ! VeskBlock::fromName (words[2]).has_value())
+        return cli.usageError ("'" + words[2] + "' is not a slot: temp or 1 to 20", "collection put");
+
     if (subcommand == "add")
     {
         for (auto& path : words)
@@ -120,7 +129,7 @@ int VeskCollectionCli::run (const juce::StringArray& given)
         return add (words);
 
     if (subcommand == "search")
-        return search (options);
+        return search (query, options.json);
 
     if (subcommand == "show")
         return show (words[0], options.json);

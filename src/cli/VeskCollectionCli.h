@@ -49,7 +49,9 @@ private:
 
     int add (const juce::StringArray& paths);
     static juce::String summary (const CollectionFolderImport::Report& report);
-    int search (const Options& options);
+    /** The query the options ask for; a usage error (said on err) when they ask for none. */
+    int makeQuery (const Options& options, CollectionQuery& query);
+    int search (const CollectionQuery& query, bool json);
     int show (const juce::String& id, bool json);
     int put (const juce::StringArray& words);
     int name (const juce::String& id, const juce::String& text);

@@ -54,10 +54,9 @@ juce::String VeskCollectionCli::typeName (const CollectionPattern& pattern)
 }
 
 //==============================================================================
-int VeskCollectionCli::search (const Options& options)
+int VeskCollectionCli::makeQuery (const Options& options, CollectionQuery& query)
 {
     const auto where = juce::String ("collection search");
-    CollectionQuery query;
     query.text = options.words.joinIntoString (" ");
     query.favouriteOnly = options.favouriteOnly;
     query.tag = options.tag.value_or (juce::String());
@@ -80,6 +79,12 @@ int VeskCollectionCli::search (const Options& options)
         query.limit = text.getIntValue();
     }
 
+    return VeskCli::exitOk;
+}
+
+int VeskCollectionCli::search (const CollectionQuery& query, bool json)
+{
+    const auto where = juce::String ("collection search");
     const auto page = store->search (query);
 
     if (page.problem.failed())
@@ -91,7 +96,7 @@ int VeskCollectionCli::search (const Options& options)
 
     juce::String text;
 
-    if (options.json)
+    if (json)
     {
         juce::Array<juce::var> patterns;
 
@@ -227,7 +232,7 @@ int VeskCollectionCli::put (const juce::StringArray& words)
     const auto slot = VeskBlock::fromName (words[2]);
 
     if (! slot.has_value())
-        return cli.usageError ("'" + words[2] + "' is not a slot: temp or 1 to 20", "collection put");
+        return VeskCli::exitUsage; // said before the collection was opened
 
     int status = VeskCli::exitOk;
     const auto pattern = lookUp (words[0], status);

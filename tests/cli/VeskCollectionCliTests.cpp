@@ -4,6 +4,7 @@
 #include "cli/VeskCli.h"
 #include "collection/CollectionFingerprint.h"
 #include "collection/CollectionFolderImport.h"
+#include "collection/SqliteDatabase.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
 #include "model/VeskSyxFile.h"
@@ -453,6 +454,32 @@ TEST_F (CollectionCli, ACommandThatExits2OrOnlyReadsCreatesNothing)
     EXPECT_NE (out.find ("no pattern matches"), std::string::npos) << out;
     EXPECT_EQ (run ({ "add", lib }), 0) << err;
     EXPECT_TRUE (database.existsAsFile());
+}
+
+TEST_F (CollectionCli, WrongUsageLeavesAnExistingCollectionByteForByte)
+{
+    // A collection left in rollback-journal mode (as an older build or another
+    // tool leaves it): any write at all would switch it to a log first.
+    const auto lib = writeLibrary ("lib.vsk", 1);
+    ASSERT_EQ (run ({ "add", lib }), 0) << err;
+    SqliteDatabase (database).exec ("PRAGMA journal_mode = DELETE");
+    juce::MemoryBlock before;
+    ASSERT_TRUE (database.loadFileAsData (before));
+
+    const juce::StringArray commands[] = {
+        { "search", "--type", "Banjo" },
+        { "search", "--limit", "many" },
+        { "put", "abcdef", lib, "21" },
+    };
+
+    for (const auto& args : commands)
+    {
+        SCOPED_TRACE (args.joinIntoString (" "));
+        EXPECT_EQ (run (args), VeskCli::exitUsage) << err;
+        juce::MemoryBlock after;
+        EXPECT_TRUE (database.loadFileAsData (after) && after == before);
+        EXPECT_FALSE (database.getSiblingFile ("collection.db-wal").exists());
+    }
 }
 
 TEST_F (CollectionCli, TheCollectionIsNamedByOptionEnvironmentOrDefaultAndWrongUsageExits2)
