@@ -20,6 +20,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# FindZLIB would otherwise take zlib's DLL import library.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # Test programs built here run under Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -89,13 +89,15 @@ if [ ! -f "$prefix/lib/libpng16.a" ]; then
     cmake --build "$root/deps-build/png" --parallel $jobs --target install
 fi
 
-if [ ! -f "$prefix/lib/libjpeg.a" ]; then
+if [ ! -f "$prefix/lib/libjpeg.a" ] || [ ! -f "$prefix/include/jpegint.h" ]; then
     dir=$(fetch libjpeg-turbo "$jpeg_version" "$jpeg_dsc_sha256")
     # Without SIMD: no nasm needed, and the editor only decodes a few small images.
     cmake -S "$dir" -B "$root/deps-build/jpeg" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
     cmake --build "$root/deps-build/jpeg" --parallel $jobs --target install
+    # As Debian's libjpeg62-turbo-dev does: JUCE's loader reads the library's internals.
+    cp "$dir/jpegint.h" "$prefix/include/"
 fi
 
 if [ ! -f "$prefix/lib/libsqlite3.a" ]; then
