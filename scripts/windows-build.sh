@@ -11,7 +11,11 @@ shopt -s inherit_errexit
 cd "$(dirname "$0")/.."
 
 root=$PWD/build-windows
+took() { echo "== ($1 took $((SECONDS - started)) s)"; started=$SECONDS; }
+started=$SECONDS
+
 scripts/windows-deps.sh
+took "the tools and libraries"
 
 # JUCE's modules, copied and patched; copied anew when a patch changes.
 juce_cmake=/usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5
@@ -38,6 +42,7 @@ if [ ! -f "$root/CMakeCache.txt" ]; then
         -DJUCE_DIR="$juce/cmake" -DVESK_BUILD_BENCHMARKS=OFF
 fi
 cmake --build "$root" --parallel 2 --target vesk_juce gtest repaint_counter
+took "the build"
 
 # A Wine prefix of the build's own; without a window manager, closing a window
 # waits for one unless Wine manages no windows itself.
@@ -57,6 +62,7 @@ tests/with-xvfb.sh bash -c '
     import -window root "$2"
     wait $program' _ "$root" "$shot" || status=$?
 wineserver --wait || true
+took "the run under Wine"
 if [ $status -ne 0 ]; then
     echo "windows-build: the window was not repainted under Wine (see $shot)" >&2
     exit 1
