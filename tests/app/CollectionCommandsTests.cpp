@@ -175,6 +175,17 @@ TEST_F (CollectionCommandsTest, TheEditMenuActsOnThePatternThePageShowsAndAlways
         }
     };
 
+    // The add's summary comes with the window's next look at the job (a timer):
+    // waited for here, so that what is said after it can only be a refusal.
+    for (const auto until = juce::Time::getMillisecondCounter() + 10000; content->lastMessage.isEmpty() && juce::Time::getMillisecondCounter() < until;)
+    {
+        settle();
+        juce::Thread::sleep (5);
+    }
+
+    EXPECT_TRUE (content->lastMessage.startsWith ("2 files read")) << content->lastMessage;
+    content->lastMessage.clear();
+
     auto& editor = content->getEditor();
     editor.setSize (446, 470);
     ASSERT_TRUE (perform (*content, CollectionPageCommands::findInCollection));
