@@ -5,6 +5,7 @@
 #include "CollectionRows.h"
 #include "CollectionSearchSql.h"
 #include "SqliteDatabase.h"
+#include "SqliteLibrary.h"
 
 #include <algorithm>
 #include <optional>
