@@ -2,17 +2,16 @@
 #include "ContentComp.h"
 #include "LayoutReport.h"
 
+#include "platform/ProcessSetup.h"
+
 #include <iostream>
-#include <malloc.h>
 
 VeskEditApplication::VeskEditApplication() = default;
 VeskEditApplication::~VeskEditApplication() = default;
 
 void VeskEditApplication::initialise (const juce::String&)
 {
-    // One heap for all the program's threads: each of its few threads would
-    // otherwise get an arena of its own, whose freed blocks no other reuses.
-    mallopt (M_ARENA_MAX, 1);
+    ProcessSetup::shareOneHeap();
 
     const auto files = InstanceHandover::filesFromArguments (getCommandLineParameterArray(),
                                                              juce::File::getCurrentWorkingDirectory());

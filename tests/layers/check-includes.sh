@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # check-includes.sh [SOURCE_DIR]: checks every file under SOURCE_DIR (by
-# default src/) against the layers, from the bottom: model, link (midi/),
+# default src/) against the layers, from the bottom: platform (what differs
+# from one operating system to the next), model, link (midi/),
 # unit, session, editors, app; the collection on the model, beside the link;
 # cli on the model and the collection. A file may include its own
 # folder and the folders below it, JUCE's modules below the GUI unless its
@@ -11,17 +12,19 @@ set -euo pipefail
 src=${1:-"$(dirname "$0")/../../src"}
 
 declare -A below=(
-    [model]=""
-    [midi]="model"
-    [collection]="model"
-    [unit]="model midi"
-    [session]="model midi unit collection"
-    [editors]="model midi unit collection session"
-    [app]="model midi unit collection session editors"
-    [cli]="model collection")
+    [platform]=""
+    [model]="platform"
+    [midi]="platform model"
+    [collection]="platform model"
+    [unit]="platform model midi"
+    [session]="platform model midi unit collection"
+    [editors]="platform model midi unit collection session"
+    [app]="platform model midi unit collection session editors"
+    [cli]="platform model collection")
 
 plain="juce_core juce_events juce_data_structures juce_audio_basics"
 declare -A modules=(
+    [platform]="$plain"
     [model]="$plain"
     [midi]="$plain juce_audio_devices"
     [collection]="$plain"

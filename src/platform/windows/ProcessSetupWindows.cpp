@@ -1,0 +1,6 @@
+#include "platform/ProcessSetup.h"
+
+// Windows' heap is shared by every thread of a process already.
+void ProcessSetup::shareOneHeap()
+{
+}
