@@ -393,7 +393,13 @@ int OpenFolder::create (const juce::File& folder)
         return lastError();
 
     SECURITY_ATTRIBUTES attributes { sizeof (SECURITY_ATTRIBUTES), descriptor, FALSE };
-    const auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+    auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+
+    // Once more on the folder made: Wine keeps a DACL only when it is set on
+    // a file that exists (it becomes the Unix mode).
+    if (error == 0)
+        error = errorOf (::SetFileSecurityW (wide (folder).c_str(), DACL_SECURITY_INFORMATION, descriptor));
+
     ::LocalFree (descriptor);
     return error;
 }
