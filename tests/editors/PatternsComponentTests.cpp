@@ -1,6 +1,7 @@
 #include "EditorTestSupport.h"
 #include "OtherUser.h"
 #include "ScopedEnvironmentVariable.h"
+#include "TestEnvironment.h"
 #include "editors/PatternsComponent.h"
 #include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
@@ -295,7 +296,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
     juce::TemporaryFile runtime;
     ASSERT_TRUE (runtime.getFile().createDirectory());
     const auto previous = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
-    setenv ("XDG_RUNTIME_DIR", runtime.getFile().getFullPathName().toRawUTF8(), 1);
+    TestEnvironment::set ("XDG_RUNTIME_DIR", runtime.getFile().getFullPathName());
 
     auto page = makePage();
     session.showPattern (slotBlock (3));
@@ -314,7 +315,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
     session.edit (VeskField::pattern (Pattern::type), PartType::lineIn);
     EXPECT_TRUE (drag.writeFile (written).failed());
 
-    setenv ("XDG_RUNTIME_DIR", previous.toRawUTF8(), 1);
+    TestEnvironment::set ("XDG_RUNTIME_DIR", previous);
     runtime.getFile().deleteRecursively();
 }
 
