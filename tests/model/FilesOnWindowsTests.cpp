@@ -1,3 +1,4 @@
+#include "FileContents.h"
 #include "ScopedFolder.h"
 #include "model/BoundedFileReader.h"
 #include "model/PrivateFolder.h"
@@ -12,27 +13,10 @@
 #include <sddl.h>
 
 // What only Windows does to files: sharing modes, the DACL and its devices.
+using namespace FileContents;
+
 namespace
 {
-    juce::MemoryBlock block (const char* text) { return { text, std::strlen (text) }; }
-
-    juce::String read (const juce::File& file)
-    {
-        juce::MemoryBlock data;
-        return BoundedFileReader::read (file, 1 << 20, data).wasOk() ? data.toString() : "(unreadable)";
-    }
-
-    juce::String namesIn (const juce::File& dir)
-    {
-        juce::StringArray names;
-
-        for (const auto& entry : juce::RangedDirectoryIterator (dir, false, "*", juce::File::findFilesAndDirectories, juce::File::FollowSymlinks::no))
-            names.add (entry.getFile().getFileName());
-
-        names.sort (false);
-        return names.joinIntoString ("\n");
-    }
-
     /** Another program's handle on a file, as it shares it. */
     struct Held
     {
@@ -72,15 +56,15 @@ TEST (FilesOnWindows, AFileAnotherProgramHoldsWithoutSharingItsNameIsKeptAndTheM
 
     for (const DWORD share : { (DWORD) FILE_SHARE_READ, (DWORD) (FILE_SHARE_READ | FILE_SHARE_WRITE) })
     {
-        ASSERT_TRUE (WholeFileWriter::write (file, block ("old bytes")).wasOk());
+        ASSERT_TRUE (WholeFileWriter::write (file, bytesFrom ("old bytes")).wasOk());
 
         {
             const Held other (file, share);
             ASSERT_NE (other.handle, INVALID_HANDLE_VALUE);
 
-            const auto result = WholeFileWriter::write (file, block ("new bytes"));
+            const auto result = WholeFileWriter::write (file, bytesFrom ("new bytes"));
             EXPECT_TRUE (result.getErrorMessage().contains ("open in another program")) << result.getErrorMessage();
-            EXPECT_EQ (read (file), "old bytes");
+            EXPECT_EQ (textOf (file), "old bytes");
         }
 
         EXPECT_EQ (namesIn (dir.folder), "Held.vsk") << "a temporary file was left";
