@@ -225,7 +225,7 @@ namespace
         // Attributes and security only: this opens even a file another
         // program holds without sharing. One whose security this user may not
         // read is looked at all the same (and is not the user's).
-        const auto flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0u : (DWORD) FILE_FLAG_OPEN_REPARSE_POINT);
         Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
 
         if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
@@ -297,15 +297,7 @@ FileHandle::FileHandle() : native (std::make_unique<Native>()) {}
 
 FileHandle::~FileHandle() { juce::ignoreUnused (close()); }
 
-FileHandle::FileHandle (FileHandle&& other) noexcept : native (std::exchange (other.native, std::make_unique<Native>())) {}
-
-FileHandle& FileHandle::operator= (FileHandle&& other) noexcept
-{
-    std::swap (native, other.native);
-    return *this;
-}
-
-bool FileHandle::isOpen() const noexcept { return native != nullptr && native->handle != INVALID_HANDLE_VALUE; }
+bool FileHandle::isOpen() const noexcept { return native->handle != INVALID_HANDLE_VALUE; }
 
 int FileHandle::write (const void* data, size_t size, size_t& written)
 {
