@@ -559,9 +559,18 @@ int FileSystem::replace (const juce::File& replacement, const juce::File& target
     const auto backup = target.getSiblingFile ("." + target.getFileName() + "." + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64())
                                                + ".old");
 
+    const auto attributes = ::GetFileAttributesW (to.c_str());
+
     if (::ReplaceFileW (to.c_str(), from.c_str(), wide (backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     {
         removePath (backup);
+
+        // Windows gives the new file the old one's attributes; Wine does not.
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+        if (attributes != INVALID_FILE_ATTRIBUTES && (::GetFileAttributesW (to.c_str()) & kept) != (attributes & kept))
+            ::SetFileAttributesW (to.c_str(), attributes & kept);
+
         return 0;
     }
 
