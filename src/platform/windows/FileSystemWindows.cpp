@@ -517,12 +517,9 @@ juce::File FileSystem::realPath (const juce::String& path)
 
 juce::File FileSystem::resolveLinks (const juce::File& target, juce::String*)
 {
-    FileFacts facts;
-
-    if (lookAtPath (target, false, facts) != 0 || facts.kind != FileFacts::Kind::link)
-        return target;
-
-    // The file a link leads to; one that leads nowhere is replaced as a name.
+    // The file a write changes, as the system finds it: through symbolic
+    // links, junctions anywhere in the path and (under Wine) Unix links,
+    // which show no reparse point. One that leads nowhere is written as a name.
     const Handle h (openPath (target, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     const auto final = h.isOpen() ? finalPath (h.handle) : juce::File();
     return final != juce::File() ? final : target;
