@@ -268,6 +268,18 @@ namespace
         return {};
     }
 
+    /** Whether the folder found at final is the one named, not one a link
+        leads to: a link shows no reparse point under Wine (a Unix link), but
+        the system's final path still goes to where it leads. Links above
+        it do not count. */
+    bool isWhereItIsNamed (const juce::File& named, const juce::File& final)
+    {
+        FileFacts namedParent, finalParent;
+        return named.getFileName().equalsIgnoreCase (final.getFileName())
+               && lookAtPath (named.getParentDirectory(), true, namedParent) == 0
+               && lookAtPath (final.getParentDirectory(), true, finalParent) == 0 && namedParent.identity == finalParent.identity;
+    }
+
     int opened (HANDLE handle, FileHandle::Native& native)
     {
         native.handle = handle;
@@ -379,6 +391,8 @@ int OpenFolder::open (const juce::File& folder, bool followLink)
         error = ERROR_DIRECTORY;
     else if (error == 0 && (native->path = finalPath (handle)) == juce::File())
         error = lastError() != 0 ? lastError() : ERROR_PATH_NOT_FOUND;
+    else if (error == 0 && ! followLink && ! isWhereItIsNamed (folder, native->path))
+        error = ERROR_CANT_RESOLVE_FILENAME;
 
     if (error != 0)
         close();
