@@ -251,6 +251,10 @@ namespace
         it do not count. */
     bool isWhereItIsNamed (const juce::File& named, const juce::File& final)
     {
+        // Where the system cannot tell the final path, the reparse point alone decides.
+        if (final == juce::File())
+            return true;
+
         FileFacts namedParent, finalParent;
         return named.getFileName().equalsIgnoreCase (final.getFileName())
                && lookAtPath (named.getParentDirectory(), true, namedParent) == 0
