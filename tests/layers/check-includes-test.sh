@@ -15,9 +15,14 @@ base()
     printf '#include <juce_core/juce_core.h>\n#include <vector>\n' > "$src/model/VeskImage.h"
     printf '#include "VeskImage.h"\n#include <juce_gui_extra/juce_gui_extra.h>\n// not a juce::Component\n' > "$src/model/VeskModel.h"
     printf '#include "model/VeskModel.h"\n#include <juce_audio_devices/juce_audio_devices.h>\n' > "$src/midi/Receiver.h"
-    printf '#include "midi/Receiver.h"\n#include <sys/stat.h>\n' > "$src/unit/Transfer.h"
+    printf '#include "midi/Receiver.h"\n#include <vector>\n' > "$src/unit/Transfer.h"
+    printf '#include "unit/Transfer.h"\n#include <sys/stat.h>\n#if defined(__linux__)\n#endif\n' > "$src/unit/TransferPosix.cpp"
+    mkdir -p "$src/platform/windows"
+    printf '#include <juce_core/juce_core.h>\n' > "$src/platform/Files.h"
+    printf '#include "platform/Files.h"\n#include <windows.h>\n#if JUCE_WINDOWS\n#endif\n' > "$src/platform/windows/FilesWindows.cpp"
     printf '#include "unit/Transfer.h"\n#include "VeskPanelPictures.h"\njuce::Component c;\n' > "$src/editors/Page.cpp"
-    printf '#include "editors/Page.h"\n#include <juce_events/native/juce_linux_EventLoopInternal.h>\n' > "$src/app/Window.cpp"
+    printf '#include "editors/Page.h"\n' > "$src/app/Window.cpp"
+    printf '#include "editors/Page.h"\n#include <juce_events/native/juce_linux_EventLoopInternal.h>\n' > "$src/app/WindowLinux.cpp"
     printf '#include "model/VeskImage.h"\n' > "$src/cli/Cli.cpp"
     touch "$src/editors/Page.h"
 }
@@ -50,6 +55,17 @@ cases=(
     'cli/Main.cpp|#include "midi/Receiver.h"|fail|src/midi is not below'
     'cli/Main.cpp|#include <juce_gui_basics/juce_gui_basics.h>|fail|juce_gui_basics'
     'tools/Extra.h|#include "model/VeskImage.h"|fail|src/tools: in no layer'
+    'model/VeskDecoder.cpp|#include <unistd.h>|fail|system-specific (#include <unistd.h>)'
+    'collection/Store.cpp|  #  include <sys/stat.h>|fail|system-specific'
+    'app/Clip.cpp|#include <juce_events/native/juce_linux_EventLoopInternal.h>|fail|system-specific'
+    'editors/Font.cpp|#if JUCE_LINUX|fail|system-specific (JUCE_LINUX)'
+    'cli/Main.cpp|#ifdef _WIN32|fail|system-specific (_WIN32)'
+    'cli/Main.cpp|// unistd.h and _WIN32 named in a comment|pass|'
+    'app/ClipLinux.cpp|#include <X11/Xlib.h>|pass|'
+    'midi/PortsWindows.cpp|#include <windows.h>|pass|'
+    'platform/posix/FilesPosix.cpp|#include <fcntl.h>|pass|'
+    'platform/Files.h|#include "model/VeskImage.h"|fail|src/model is not below'
+    'model/VeskDecoder.h|#include "platform/Files.h"|pass|'
 )
 
 failures=0

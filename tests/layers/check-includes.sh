@@ -46,6 +46,9 @@ declare -A generated=(
 # Classes that paint or take input; none belongs below the editors.
 gui='juce::(Component|Graphics|Colours?|Image|Font|Path|Rectangle|Point|Justification|LookAndFeel[A-Za-z0-9_]*|Desktop|[A-Za-z]*Window|Drawable[A-Za-z]*|MouseEvent|KeyPress|[A-Za-z]*Button|Slider|ComboBox|Label|TextEditor|ListBox|Viewport|FileChooser|MessageBoxOptions|NativeMessageBox)\b'
 
+# System headers and the tests of which system a file is compiled for.
+systemSpecific='#[[:space:]]*include[[:space:]]*<((unistd|fcntl|poll|dlfcn|malloc|pwd|dirent|termios|windows|io|sddl|aclapi|shlobj|ft2build)\.h|(sys|alsa|X11|freetype)/[^>]*|juce_[a-z_]+/native/[^>]*)>|\b(JUCE_LINUX|JUCE_WINDOWS|JUCE_MAC|JUCE_BSD|_WIN32|__linux__|__APPLE__)\b'
+
 failures=0
 fail() { echo "$1: $2"; failures=$((failures + 1)); }
 
@@ -94,6 +97,14 @@ for dir in "$src"/*/; do
             fi
         done < <(grep -n -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' "$file" \
                      | sed -E 's/^([0-9]+):[[:space:]]*#[[:space:]]*include[[:space:]]*([<"])([^>"]*)[>"].*/\1:\2:\3/')
+
+        # What differs between operating systems lives in src/platform and in
+        # files named for their system; everything else is the same everywhere.
+        if [ "$folder" != platform ] && ! [[ "$(basename "$rel")" =~ (Posix|Linux|Windows)\.(cpp|h)$ ]]; then
+            while IFS=: read -r line text; do
+                fail "src/$rel:$line" "system-specific ($(grep -o -E "$systemSpecific" <<< "$text" | head -1)): put it behind src/platform or in a file named ...Posix/Linux/Windows.cpp"
+            done < <(grep -n -E "$systemSpecific" "$file" | grep -v -E '^[0-9]+:[[:space:]]*(//|/?\*)' || true)
+        fi
 
         if [ "${modules[$folder]}" != "*" ]; then
             while IFS=: read -r line text; do
