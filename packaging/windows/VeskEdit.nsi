@@ -123,6 +123,8 @@ Section "Uninstall"
         Abort
     ${EndIf}
 
+    ; Out of the folders it removes: a process's current folder cannot go.
+    SetOutPath "$TEMP"
     ; Only the files the installer put there: the folder may hold the user's own.
     Delete "$INSTDIR\vesk.exe"
     Delete "$INSTDIR\VeskEdit.ico"
