@@ -33,3 +33,7 @@ if [ ${#missing[@]} -gt 0 ]; then
     $sudo apt-get update
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
 fi
+
+# The Windows cross-build's own: MinGW-w64, Wine, NSIS, and the libraries
+# built from Debian's sources.
+"$(dirname "$0")/windows-deps.sh"

@@ -13,7 +13,8 @@
 
     While this program owns the clipboard its text is JUCE's own, taken
     directly (JUCE answers requests for it from the event loop we would be
-    waiting in). Elsewhere JUCE's clipboard is read and checked afterwards.
+    waiting in). Elsewhere (Windows, where the owner hands its text over as
+    one block) JUCE's clipboard is read and checked afterwards.
 */
 struct ClipboardReader
 {
@@ -35,4 +36,7 @@ struct ClipboardReader
 
     /** Waits for the owner at most timeoutMs in all. */
     static Read readText (size_t maxBytes, int timeoutMs = defaultTimeoutMs);
+
+    /** Text read whole by other means, refused when over the bound. */
+    static Read bounded (const juce::String& text, size_t maxBytes);
 };

@@ -1,29 +1,31 @@
 #pragma once
 
-#include "HandoverServer.h"
+#include "HandoverTransport.h"
 
 #include <juce_events/juce_events.h>
 
 #include <functional>
 #include <memory>
 
-class PrivateFolder;
-
 /**
     One running copy of the program per user, and what a later start of the
     same user hands to it.
 
-    Everything lives in a folder private to the user: $XDG_RUNTIME_DIR/VeskEdit,
-    or, without a usable runtime folder, "instance" in the settings folder. The
-    folder must be the user's own and mode 0700 (it is created so); one that is
-    not is not used. In it: a lock file (flock, held while the copy runs), a
-    Unix-domain socket (0600) on which the running copy listens, and a random
-    key that a later start sends along. The running copy also checks that the
-    peer runs as the same user.
+    On POSIX systems everything lives in a folder private to the user:
+    $XDG_RUNTIME_DIR/VeskEdit, or, without a usable runtime folder, "instance"
+    in the settings folder. The folder must be the user's own and mode 0700
+    (it is created so); one that is not is not used. In it: a lock file
+    (flock, held while the copy runs), a Unix-domain socket (0600) on which the
+    running copy listens, and a random key that a later start sends along. The
+    running copy also checks that the peer runs as the same user.
 
-    Another user has another folder, so another lock: each user gets a copy of
-    their own. (JUCE's own lock is machine-wide, and its hand-over between
-    copies does nothing on Linux.)
+    On Windows the lock is a named pipe named after the user's SID, made as
+    its first instance and open to that user alone; the running copy listens
+    on it, and the key lives in the same private folder.
+
+    Another user has another folder and pipe, so another lock: each user gets
+    a copy of their own. (JUCE's own lock is machine-wide, and its hand-over
+    between copies does nothing on Linux.)
 */
 class InstanceHandover
 {
@@ -34,17 +36,14 @@ public:
     /** The program's: the folder of getDefaultFolder(). */
     InstanceHandover();
 
-    /** Keeps the lock, the socket and the key in folder. The limits and the
-        peer check are the running copy's (tests drive them). */
-    explicit InstanceHandover (const juce::File& folder, HandoverServer::Limits limits = {}, HandoverServer::PeerUid peerUid = {});
+    /** Keeps the lock, the socket and the key in folder (on Windows, a pipe
+        named after it). The limits and the peer check are the running copy's
+        (tests drive them). */
+    explicit InstanceHandover (const juce::File& folder, HandoverProtocol::Limits limits = {}, HandoverTransport::PeerUid peerUid = {});
     ~InstanceHandover();
 
-    enum class Lock
-    {
-        taken, // no other copy of this user runs; this one holds the lock until deleted
-        heldByAnotherCopy, // hand over to it
-        unavailable // no private folder or lock: this copy runs on its own (see getProblem())
-    };
+    /** unavailable: no private folder or lock, this copy runs on its own (see getProblem()). */
+    using Lock = HandoverTransport::Lock;
 
     Lock takeLock();
 
@@ -83,19 +82,12 @@ public:
 private:
     struct Receiver;
 
-    /** Sends one framed request on a connected socket and confirms it when the
-        running copy answers in time; true when it was confirmed. */
-    static bool tryHandOver (const juce::MemoryBlock& framed, int socket, juce::int64 deadline);
-
     juce::File folder;
-    HandoverServer::Limits limits;
-    HandoverServer::PeerUid peerUid;
-    std::unique_ptr<PrivateFolder> privateFolder;
-    int lockHandle = -1;
-    bool listening = false;
+    HandoverProtocol::Limits limits;
+    std::unique_ptr<HandoverTransport> transport;
+    bool locked = false;
     juce::String problem;
     std::shared_ptr<Receiver> receiver;
-    std::unique_ptr<HandoverServer> server;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (InstanceHandover)
 };

@@ -1,6 +1,7 @@
 #include "UserSettings.h"
 #include "model/BoundedXml.h"
 #include "model/WholeFileWriter.h"
+#include "platform/UserFolders.h"
 
 namespace
 {
@@ -38,12 +39,7 @@ UserSettings::~UserSettings() = default;
 
 juce::File UserSettings::getFolder()
 {
-    const auto configHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
-
-    if (juce::File::isAbsolutePath (configHome))
-        return juce::File (configHome).getChildFile ("VeskEdit");
-
-    return juce::File ("~/.config/VeskEdit");
+    return UserFolders::settings();
 }
 
 juce::File UserSettings::getFile()

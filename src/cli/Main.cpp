@@ -1,14 +1,14 @@
 #include "VeskCli.h"
 #include "model/BoundedFileReader.h"
+#include "platform/ProcessSetup.h"
 
 #include <iostream>
 
 int main (int argc, char* argv[])
 {
-    juce::StringArray args;
-
-    for (int i = 1; i < argc; ++i)
-        args.add (juce::CharPointer_UTF8 (argv[i]));
+    // The same bytes as on any other system: UTF-8, and "\n" ends a line.
+    ProcessSetup::writeStandardStreamsAsBytes();
+    const auto args = ProcessSetup::commandLineArguments (argc, argv);
 
     // A shell's <(...) is a pipe, and vesk is asked to read one now and then;
     // but never for ever.

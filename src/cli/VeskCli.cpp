@@ -8,14 +8,12 @@
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 #include "model/WholeFileWriter.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
 
 #include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <optional>
 #include <utility>
-
-#include <sys/stat.h>
 
 namespace
 {
@@ -153,7 +151,7 @@ void VeskCli::reportOutputFailure (int error)
     if (std::exchange (outputFailureReported, true))
         return;
 
-    const auto why = error == EBADF ? juce::String ("it is closed") : WholeFileWriter::describeError (error);
+    const auto why = error == EBADF ? juce::String ("it is closed") : SystemError::describeErrno (error);
     err << "vesk: standard output cannot be written" << (error != 0 ? " (" + why + ")" : juce::String()) << "\n";
 }
 
@@ -404,10 +402,10 @@ int VeskCli::finishLibrary (const juce::String& path, const Image& image, bool u
 bool VeskCli::holdsExactly (const juce::String& path, const juce::MemoryBlock& bytes)
 {
     // Only a plain file is read: the writer refuses anything else anyway.
-    struct stat info;
+    FileFacts info;
 
-    if (::stat (resolve (path).getFullPathName().toRawUTF8(), &info) != 0 || ! S_ISREG (info.st_mode)
-        || (size_t) info.st_size != bytes.getSize())
+    if (FileSystem::lookAt (resolve (path), true, info) != 0 || info.kind != FileFacts::Kind::file
+        || (size_t) info.size != bytes.getSize())
         return false;
 
     juce::MemoryBlock held;
@@ -426,16 +424,18 @@ juce::File VeskCli::resolve (const juce::String& path)
     // A name means what it means to the system: "link/../x" goes through the
     // link rather than being tidied up as text, and "~x" is a file of that
     // name, not somebody's home folder.
-    const auto slash = path.lastIndexOfChar ('/');
+    const auto slash = juce::jmax (path.lastIndexOfChar ('/'), path.lastIndexOfChar (juce::File::getSeparatorChar()));
     const auto name = path.substring (slash + 1);
     const auto child = name.startsWithChar ('~') ? "./" + name : name;
-    const auto folder = slash < 0 ? juce::String (".") : slash == 0 ? juce::String ("/")
-                                                                    : path.substring (0, slash);
+    auto folder = slash < 0 ? juce::String (".") : slash == 0 ? juce::String ("/")
+                                                              : path.substring (0, slash);
 
-    char real[PATH_MAX];
+    // "C:\x": the drive's root, not its working folder.
+    if (folder.endsWithChar (':'))
+        folder << juce::File::getSeparatorChar();
 
-    if (::realpath (folder.toRawUTF8(), real) != nullptr)
-        return juce::File (juce::String (juce::CharPointer_UTF8 (real))).getChildFile (child);
+    if (const auto real = FileSystem::realPath (folder); real != juce::File())
+        return real.getChildFile (child);
 
     // A folder that does not exist: the error names it as given.
     return juce::File::getCurrentWorkingDirectory().getChildFile (path.startsWithChar ('~') ? "./" + path : path);

@@ -1,6 +1,7 @@
 #include "VeskCollectionCli.h"
 #include "VeskCli.h"
 #include "collection/CollectionFolderImport.h"
+#include "platform/UserFolders.h"
 
 #include <climits>
 #include <cstdlib>
@@ -383,8 +384,7 @@ void VeskCollectionCli::printHelp (std::ostream& stream, const juce::String& nam
            << "favourites. A pattern's ID is the hash of its bytes; any unique prefix\n"
            << "of at least 6 of its digits names it. --collection FILE (or the\n"
            << "environment's VESK_COLLECTION) names the database; by default it is\n"
-           << "$XDG_DATA_HOME/VeskEdit/collection.db, or\n"
-           << "~/.local/share/VeskEdit/collection.db where XDG_DATA_HOME is not set.\n"
+           << UserFolders::describeData ("collection.db") << ".\n"
            << "Only add starts a collection where there is none. A file that is not\n"
            << "a collection, or not the user's own, is left as it is and the command\n"
            << "refused; a damaged collection is moved aside, kept as it was, and a new\n"

@@ -3,20 +3,13 @@
 #include "CollectionStore.h"
 #include "model/PrivateFolder.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/SystemError.h"
 
 namespace
 {
-    juce::String modeText (mode_t mode)
+    juce::String permissionsText (const FileFacts& info)
     {
-        char text[8];
-        std::snprintf (text, sizeof (text), "%04o", (unsigned) (mode & 07777));
-        return text;
+        return info.permissions.isNotEmpty() ? " (mode " + info.permissions + ")" : juce::String();
     }
 }
 
@@ -49,22 +42,20 @@ CollectionFile::CollectionFile (const juce::File& fileToUse, bool create) : file
     for (size_t i = 0; i < std::size (companions); ++i)
     {
         const auto name = file.getFileName() + companions[i];
-        struct stat info
-        {
-        };
+        FileFacts info;
 
-        if (::fstatat (folder->getHandle(), name.toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+        if (folder->inside().lookAt (name, info) != 0)
             continue;
 
         companionFound[i] = true;
         const auto beside = file.getSiblingFile (name);
 
-        if (S_ISLNK (info.st_mode) || ! S_ISREG (info.st_mode))
+        if (info.kind != FileFacts::Kind::file)
             fail (CollectionProblem::Kind::notPrivate, beside, "is a link or not a file");
-        else if (info.st_uid != ::geteuid())
-            fail (CollectionProblem::Kind::notPrivate, beside, "belongs to another user (uid " + juce::String ((int) info.st_uid) + ")");
-        else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-            fail (CollectionProblem::Kind::notPrivate, beside, "may be written by other users (mode " + modeText (info.st_mode) + ")");
+        else if (! info.ownedByUser)
+            fail (CollectionProblem::Kind::notPrivate, beside, "belongs to another user (" + info.owner + ")");
+        else if (info.othersMayWrite)
+            fail (CollectionProblem::Kind::notPrivate, beside, "may be written by other users" + permissionsText (info));
 
         if (problem.failed())
             return;
@@ -84,22 +75,34 @@ void CollectionFile::fail (CollectionProblem::Kind kind, const juce::File& what,
 
 void CollectionFile::lookAtFile (bool create)
 {
-    const auto name = file.getFileName().toRawUTF8();
-    const auto handle = folder->getHandle();
+    const auto name = file.getFileName();
+    const auto& inside = folder->inside();
     // Not blocking on a pipe someone named; never through a link.
-    const auto flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
-    int fd = create ? ::openat (handle, name, flags | O_CREAT | O_EXCL, 0600) : -1;
-    const bool made = fd >= 0;
+    FileHandle in;
+    auto error = create ? inside.createNew (name, 0600, true, in) : -1;
+    const bool made = error == 0;
 
-    if (fd < 0 && (! create || errno == EEXIST))
-        fd = ::openat (handle, name, flags);
-
-    if (fd < 0)
+    if (! made && (! create || SystemError::isAlreadyThere (error)))
     {
-        if (errno == ELOOP)
+        FileFacts there;
+        error = inside.lookAt (name, there);
+
+        if (error == 0 && there.kind == FileFacts::Kind::link)
+        {
             fail (CollectionProblem::Kind::notPrivate, file, "is a link");
-        else if (errno != ENOENT)
-            fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
+            return;
+        }
+
+        if (error == 0)
+            error = inside.openToRead (name, in);
+    }
+
+    if (error != 0)
+    {
+        if (SystemError::isLinkLoop (error))
+            fail (CollectionProblem::Kind::notPrivate, file, "is a link");
+        else if (! SystemError::isMissing (error))
+            fail (CollectionProblem::Kind::cannotOpen, file, SystemError::systemWords (error));
 
         return;
     }
@@ -108,53 +111,44 @@ void CollectionFile::lookAtFile (bool create)
 
     // Made here with 0600 whatever the umask; the -wal and -shm take its mode.
     if (made)
-        ::fchmod (fd, S_IRUSR | S_IWUSR);
+        in.setPermissions (0600);
 
-    struct stat info
-    {
-    };
-
+    FileFacts info;
     juce::uint8 bytes[CollectionSchema::headerSize] {};
-    ssize_t size = -1;
+    size_t size = 0;
 
     // What the file is comes first: a library named by mistake is told as one, whoever owns it.
-    if (::fstat (fd, &info) != 0)
-        fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
-    else if (S_ISDIR (info.st_mode))
+    if ((error = in.lookAt (info)) != 0)
+        fail (CollectionProblem::Kind::cannotOpen, file, SystemError::systemWords (error));
+    else if (info.kind == FileFacts::Kind::folder)
         fail (CollectionProblem::Kind::notCollection, file, "is a folder, not a collection");
-    else if (! S_ISREG (info.st_mode))
+    else if (info.kind != FileFacts::Kind::file)
         fail (CollectionProblem::Kind::notCollection, file, "is not a file");
-    else if ((size = ::pread (fd, bytes, sizeof (bytes), 0)) < 0)
-        fail (CollectionProblem::Kind::cannotOpen, file, std::strerror (errno));
-    else if ((header = CollectionSchema::readHeader (bytes, (size_t) size)).says == CollectionSchema::Header::Says::foreign)
+    else if ((error = in.readAt (bytes, sizeof (bytes), 0, size)) != 0)
+        fail (CollectionProblem::Kind::cannotOpen, file, SystemError::systemWords (error));
+    else if ((header = CollectionSchema::readHeader (bytes, size)).says == CollectionSchema::Header::Says::foreign)
         fail (CollectionProblem::Kind::notCollection, file, header.what);
-    else if (info.st_uid != ::geteuid())
-        fail (CollectionProblem::Kind::notPrivate, file, "belongs to another user (uid " + juce::String ((int) info.st_uid) + ")");
-    else if ((info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
-        fail (CollectionProblem::Kind::notPrivate, file, "may be written by other users (mode " + modeText (info.st_mode) + ")");
-
-    ::close (fd);
+    else if (! info.ownedByUser)
+        fail (CollectionProblem::Kind::notPrivate, file, "belongs to another user (" + info.owner + ")");
+    else if (info.othersMayWrite)
+        fail (CollectionProblem::Kind::notPrivate, file, "may be written by other users" + permissionsText (info));
 }
 
 bool CollectionFile::hasLog() const
 {
-    struct stat info
-    {
-    };
-
-    return folder->isOpen() && ::fstatat (folder->getHandle(), (file.getFileName() + "-wal").toRawUTF8(), &info, AT_SYMLINK_NOFOLLOW) == 0
-           && info.st_size > 0;
+    FileFacts info;
+    return folder->isOpen() && folder->inside().lookAt (file.getFileName() + "-wal", info) == 0 && info.size > 0;
 }
 
 juce::File CollectionFile::moveAside()
 {
-    const auto handle = folder->getHandle();
+    const auto& inside = folder->inside();
     const auto stamp = juce::Time::getCurrentTime().formatted ("%Y%m%d-%H%M%S");
 
-    // A hard link under the new name first: nothing is ever replaced.
-    const auto move = [handle] (const juce::String& from, const juce::String& to)
+    // Nothing is ever replaced.
+    const auto move = [&inside] (const juce::String& from, const juce::String& to)
     {
-        return ::linkat (handle, from.toRawUTF8(), handle, to.toRawUTF8(), 0) == 0 && ::unlinkat (handle, from.toRawUTF8(), 0) == 0;
+        return inside.move (from, to) == 0;
     };
 
     for (int attempt = 1; attempt < 100; ++attempt)
@@ -173,7 +167,7 @@ juce::File CollectionFile::moveAside()
             if (companionFound[i])
                 move (name, aside + companions[i]);
             else if (juce::String (companions[i]) == "-shm")
-                ::unlinkat (handle, name.toRawUTF8(), 0);
+                inside.remove (name);
         }
 
         return file.getSiblingFile (aside);

@@ -4,54 +4,33 @@
 #include "model/VeskProtocol.h"
 #include "model/VeskSyxFile.h"
 
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
+
 #include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
-#include <linux/magic.h>
 #include <set>
-#include <sys/stat.h>
-#include <sys/vfs.h>
-#include <unistd.h>
 
 namespace
 {
     juce::String whyNotRead (int error)
     {
-        if (error == EACCES || error == EPERM)
+        if (SystemError::isDenied (error))
             return "cannot be read (permission denied)";
 
-        auto why = juce::String (std::strerror (error));
+        auto why = SystemError::systemWords (error);
         return "cannot be read (" + why.substring (0, 1).toLowerCase() + why.substring (1) + ")";
     }
 
     juce::String realPath (const juce::File& path)
     {
-        char resolved[PATH_MAX];
-        return ::realpath (path.getFullPathName().toRawUTF8(), resolved) != nullptr ? juce::String::fromUTF8 (resolved) : juce::String();
+        const auto real = FileSystem::realPath (path.getFullPathName());
+        return real != juce::File() ? real.getFullPathName() : juce::String();
     }
 
     bool isWithin (const juce::String& path, const juce::String& folder)
     {
-        return path == folder || path.startsWith (folder.endsWith ("/") ? folder : folder + "/");
-    }
-
-    // The kernel's views of processes, devices and itself: endless, or
-    // devices that a read can block on, and /proc/self/root leads back to
-    // the whole file system.
-    bool isSystemFolder (const juce::String& real)
-    {
-        for (const auto* folder : { "/proc", "/sys", "/dev" })
-            if (isWithin (real, folder))
-                return true;
-
-        struct statfs info
-        {
-        };
-
-        return ::statfs (real.toRawUTF8(), &info) == 0 && (info.f_type == PROC_SUPER_MAGIC || info.f_type == SYSFS_MAGIC);
+        const auto separator = juce::File::getSeparatorString();
+        return path == folder || path.startsWith (folder.endsWith (separator) ? folder : folder + separator);
     }
 
     // One walk over the paths given: what it found, what it skipped, and the
@@ -61,7 +40,7 @@ namespace
         CollectionFolderImport::Report& report;
         const std::atomic<bool>& cancel;
         std::function<void (const juce::File&, bool givenByName)> onFile;
-        std::set<std::pair<dev_t, ino_t>> folders;
+        std::set<FileIdentity> folders;
         juce::String given; // the real path of the folder given, now walked
 
         void visitGiven (const juce::File& path)
@@ -75,44 +54,45 @@ namespace
             if (cancel.load())
                 return;
 
-            const auto name = path.getFullPathName().toRawUTF8();
-            struct stat link
-            {
-            }, info {};
+            FileFacts link, info;
+            auto error = FileSystem::lookAt (path, false, link);
 
-            if (::lstat (name, &link) != 0 || ::stat (name, &info) != 0)
+            if (error == 0)
+                error = FileSystem::lookAt (path, true, info);
+
+            if (error != 0)
             {
-                if (errno == EACCES || errno == EPERM)
-                    report.unreadable.push_back ({ path, whyNotRead (errno) });
+                if (SystemError::isDenied (error))
+                    report.unreadable.push_back ({ path, whyNotRead (error) });
                 else
                     ++report.skipped; // a dangling link, or gone since it was listed
 
                 return;
             }
 
-            if (S_ISDIR (info.st_mode))
+            if (info.kind == FileFacts::Kind::folder)
             {
                 const auto real = realPath (path);
 
-                if (isSystemFolder (real))
+                if (FileSystem::isSystemView (juce::File (real)))
                     report.systemFolders.push_back (path);
-                else if (! folders.insert ({ info.st_dev, info.st_ino }).second)
+                else if (! folders.insert (info.identity).second)
                     ++report.skipped;
                 else
                 {
-                    if (S_ISLNK (link.st_mode) && ! isWithin (real, given))
+                    if (link.kind == FileFacts::Kind::link && ! isWithin (real, given))
                         report.linksOut.push_back ({ path, juce::File (real) });
 
                     walkFolder (path);
                 }
             }
-            else if (S_ISREG (info.st_mode))
+            else if (info.kind == FileFacts::Kind::file)
             {
                 if (! givenByName && ! CollectionFolderImport::isCollectable (path))
                     return;
 
-                if (::faccessat (AT_FDCWD, name, R_OK, AT_EACCESS) != 0)
-                    report.unreadable.push_back ({ path, whyNotRead (errno) });
+                if (const auto denied = FileSystem::mayRead (path); denied != 0)
+                    report.unreadable.push_back ({ path, whyNotRead (denied) });
                 else
                     onFile (path, givenByName);
             }
@@ -124,25 +104,14 @@ namespace
 
         void walkFolder (const juce::File& folder)
         {
-            auto* dir = ::opendir (folder.getFullPathName().toRawUTF8());
+            juce::StringArray names;
 
-            if (dir == nullptr)
+            if (const auto error = FileSystem::list (folder, names); error != 0)
             {
-                report.unreadable.push_back ({ folder, whyNotRead (errno) });
+                report.unreadable.push_back ({ folder, whyNotRead (error) });
                 return;
             }
 
-            juce::StringArray names;
-
-            while (auto* entry = ::readdir (dir))
-            {
-                const auto name = juce::String::fromUTF8 (entry->d_name);
-
-                if (name != "." && name != "..")
-                    names.add (name);
-            }
-
-            ::closedir (dir);
             names.sort (false);
 
             for (const auto& name : names)
@@ -163,11 +132,9 @@ CollectionFolderImport::CollectionFolderImport (CollectionStore& store)
 
 bool CollectionFolderImport::mayExist (const juce::File& path)
 {
-    struct stat info
-    {
-    };
-
-    return ::lstat (path.getFullPathName().toRawUTF8(), &info) == 0 || (errno != ENOENT && errno != ENOTDIR);
+    FileFacts info;
+    const auto error = FileSystem::lookAt (path, false, info);
+    return error == 0 || ! (SystemError::isMissing (error) || SystemError::isNotFolder (error));
 }
 
 bool CollectionFolderImport::isCollectable (const juce::File& file)

@@ -1,6 +1,7 @@
 #include "CollectionProblems.h"
 
-#include <cerrno>
+#include "platform/SystemError.h"
+
 #include <sqlite3.h>
 
 bool CollectionProblems::isDamage (const SqliteError& error)
@@ -17,14 +18,15 @@ CollectionProblem CollectionProblems::of (const SqliteError& error, const juce::
     problem.file = file;
 
     // A full disk shows as SQLITE_FULL, or as a failed write whose errno says so.
-    if (error.primaryCode() == SQLITE_FULL || error.systemError == ENOSPC || error.systemError == EDQUOT)
+    if (error.primaryCode() == SQLITE_FULL || SystemError::isDiskFull (error.systemError))
         problem.kind = Kind::diskFull;
     else if (isDamage (error))
         problem.kind = Kind::damaged;
     else if (error.primaryCode() == SQLITE_BUSY || error.primaryCode() == SQLITE_LOCKED)
         problem.kind = Kind::busy;
     else if (error.primaryCode() == SQLITE_READONLY || error.primaryCode() == SQLITE_PERM
-             || error.systemError == EACCES || error.systemError == EROFS)
+             || SystemError::isDenied (error.systemError)
+             || SystemError::isReadOnlyDisk (error.systemError))
         problem.kind = Kind::readOnly;
     else if (error.primaryCode() == SQLITE_CANTOPEN)
         problem.kind = Kind::cannotOpen;

@@ -4,6 +4,7 @@
 #include "CollectionProblems.h"
 #include "CollectionSchema.h"
 #include "SqliteTransaction.h"
+#include "platform/UserFolders.h"
 
 #include <sqlite3.h>
 
@@ -60,11 +61,7 @@ namespace
 
 juce::File CollectionStore::defaultFile()
 {
-    const auto dataHome = juce::SystemStats::getEnvironmentVariable ("XDG_DATA_HOME", {});
-    const auto base = juce::File::isAbsolutePath (dataHome)
-                          ? juce::File (dataHome)
-                          : juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".local/share");
-    return base.getChildFile ("VeskEdit").getChildFile ("collection.db");
+    return UserFolders::data().getChildFile ("collection.db");
 }
 
 CollectionStore::CollectionStore (const juce::File& fileToUse, std::unique_ptr<SqliteDatabase> database)

@@ -8,7 +8,8 @@
     collection, and a loaded library costs a quarter of a megabyte before the
     window shows. A system without the library still starts, and the
     collection says why it cannot open. VESK_SQLITE_LIBRARY names another
-    build of SQLite to load instead.
+    build of SQLite to load instead. (On Windows SQLite is linked into the
+    programs, and the functions are those.)
 */
 struct SqliteLibrary
 {

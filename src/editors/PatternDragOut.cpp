@@ -1,6 +1,7 @@
 #include "PatternDragOut.h"
 #include "model/PrivateFolder.h"
 #include "model/VeskMidiFile.h"
+#include "platform/UserFolders.h"
 
 PatternDragOut::PatternDragOut (VeskSession& sessionToUse, juce::Component& panelToUse, int height)
     : session (sessionToUse), panel (panelToUse), titleHeight (height)
@@ -47,8 +48,7 @@ juce::File PatternDragOut::folder()
 {
     // Not the shared /tmp, where another local user could have put a folder
     // or a link by that name first: the user's own runtime folder, or cache.
-    return PrivateFolder::inRuntimeFolder ("VeskEdit MIDI files",
-                                           juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".cache/VeskEdit/MIDI files"));
+    return PrivateFolder::inRuntimeFolder ("VeskEdit MIDI files", UserFolders::cache().getChildFile ("MIDI files"));
 }
 
 juce::Result PatternDragOut::writeFile (juce::File& written) const

@@ -13,7 +13,8 @@
     glyph's kerning against the whole font, and opens the regular style twice
     (for Font() and for Font (height)). SansSerifTypeface reads the same font
     files and gives the same outlines, advances and kerning, and the fonts can
-    be read on another thread while the display opens. */
+    be read on another thread while the display opens. On Windows JUCE's own
+    typefaces (the system's) serve every font. */
 struct VeskFonts
 {
     static juce::Font monospaced (float height, bool bold = false);

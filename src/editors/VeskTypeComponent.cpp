@@ -2,6 +2,7 @@
 
 #include "PanelPictures.h"
 #include "VeskKnob.h"
+#include "model/DecimalNumber.h"
 #include "model/VeskDecoder.h"
 #include "model/VeskFieldTable.h"
 
@@ -13,14 +14,7 @@ namespace
         the text is not a number. Read the same way in every locale. */
     std::optional<double> typedNumber (const juce::String& text)
     {
-        const auto t = text.trim().replaceCharacter (',', '.');
-        const auto digits = t.trimCharactersAtStart ("+-");
-
-        if (t.length() - digits.length() > 1 || ! digits.containsAnyOf ("0123456789")
-            || ! digits.containsOnly ("0123456789.") || digits.indexOfChar ('.') != digits.lastIndexOfChar ('.'))
-            return std::nullopt;
-
-        return t.getDoubleValue();
+        return DecimalNumber::read (text.trim().replaceCharacter (',', '.'));
     }
 }
 

@@ -1,14 +1,11 @@
 #include "BoundedFileReader.h"
 
+#include "platform/FileSystem.h"
+#include "platform/SystemError.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -17,7 +14,7 @@ namespace
 
     juce::String why (int error)
     {
-        return juce::String (std::strerror (error));
+        return SystemError::systemWords (error);
     }
 
     juce::String seconds (int ms)
@@ -27,34 +24,22 @@ namespace
     }
 
     /** Why a file of this kind is not read, or nothing when it is. */
-    juce::String refusal (mode_t mode, bool pipes)
+    juce::String refusal (FileFacts::Kind kind, bool pipes)
     {
-        if (S_ISREG (mode) || (pipes && S_ISFIFO (mode)))
+        if (kind == FileFacts::Kind::file || (pipes && kind == FileFacts::Kind::pipe))
             return {};
 
-        if (S_ISDIR (mode))
+        if (kind == FileFacts::Kind::folder)
             return "is a folder";
 
-        if (S_ISFIFO (mode))
+        if (kind == FileFacts::Kind::pipe)
             return "is a pipe, not a file";
 
-        if (S_ISSOCK (mode))
+        if (kind == FileFacts::Kind::socket)
             return "is a socket, not a file";
 
         return "is a device, not a file";
     }
-
-    struct Descriptor
-    {
-        explicit Descriptor (int fdToOwn) : fd (fdToOwn) {}
-        ~Descriptor()
-        {
-            if (fd >= 0)
-                ::close (fd);
-        }
-
-        const int fd;
-    };
 }
 
 void BoundedFileReader::setPolicy (const Policy& newPolicy)
@@ -73,37 +58,34 @@ juce::Result BoundedFileReader::read (const juce::File& file, size_t maxBytes, j
 {
     data.reset();
     const auto rules = getPolicy();
-    const auto* path = file.getFullPathName().toRawUTF8();
 
     // Looked at before it is opened: opening a device can do things of its
     // own (a terminal's master makes a new terminal), and is not needed to
     // refuse it.
-    struct stat info;
+    FileFacts info;
 
-    if (::stat (path, &info) != 0)
-        return juce::Result::fail ("cannot be opened (" + why (errno) + ")");
+    if (const auto error = FileSystem::lookAt (file, true, info); error != 0)
+        return juce::Result::fail ("cannot be opened (" + why (error) + ")");
 
-    if (const auto refused = refusal (info.st_mode, rules.pipes); refused.isNotEmpty())
+    if (const auto refused = refusal (info.kind, rules.pipes); refused.isNotEmpty())
         return juce::Result::fail (refused);
 
-    // O_NONBLOCK: opening a pipe nobody writes to would otherwise wait for a
-    // writer for ever, and a pipe's reads must not wait past the deadline.
-    const Descriptor in (::open (path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileHandle in;
 
-    if (in.fd < 0)
-        return juce::Result::fail ("cannot be opened (" + why (errno) + ")");
+    if (const auto error = FileSystem::openToRead (file, in); error != 0)
+        return juce::Result::fail ("cannot be opened (" + why (error) + ")");
 
     // The name may have been given to something else since it was looked at.
-    if (::fstat (in.fd, &info) != 0)
-        return juce::Result::fail ("cannot be read (" + why (errno) + ")");
+    if (const auto error = in.lookAt (info); error != 0)
+        return juce::Result::fail ("cannot be read (" + why (error) + ")");
 
-    if (const auto refused = refusal (info.st_mode, rules.pipes); refused.isNotEmpty())
+    if (const auto refused = refusal (info.kind, rules.pipes); refused.isNotEmpty())
         return juce::Result::fail (refused);
 
     // Room for what the file says it holds (a pipe says nothing), grown while
     // more comes, up to one byte past the bound.
     const auto limit = maxBytes + 1;
-    const auto said = S_ISREG (info.st_mode) ? (size_t) info.st_size + 1 : (size_t) 64 * 1024;
+    const auto said = info.kind == FileFacts::Kind::file ? (size_t) info.size + 1 : (size_t) 64 * 1024;
     juce::MemoryBlock block (std::min (limit, std::max (said, (size_t) 4096)));
     size_t got = 0;
 
@@ -120,23 +102,21 @@ juce::Result BoundedFileReader::read (const juce::File& file, size_t maxBytes, j
             block.setSize (std::min (limit, 2 * got));
         }
 
-        const auto n = ::read (in.fd, static_cast<char*> (block.getData()) + got, block.getSize() - got);
+        size_t n = 0;
+        const auto error = in.read (static_cast<char*> (block.getData()) + got, block.getSize() - got, n);
 
-        if (n > 0)
+        if (error == 0 && n > 0)
         {
-            got += (size_t) n;
+            got += n;
             lastCame = juce::Time::getMillisecondCounterHiRes();
             continue;
         }
 
-        if (n == 0)
+        if (error == 0)
             break;
 
-        if (errno == EINTR)
-            continue;
-
-        if (errno != EAGAIN)
-            return juce::Result::fail ("cannot be read (" + why (errno) + ")");
+        if (! FileSystem::isNothingYet (error))
+            return juce::Result::fail ("cannot be read (" + why (error) + ")");
 
         // A pipe whose writer is there but quiet: wait for it, up to the bounds.
         const auto now = juce::Time::getMillisecondCounterHiRes();
@@ -149,8 +129,7 @@ juce::Result BoundedFileReader::read (const juce::File& file, size_t maxBytes, j
         if (quietLeft <= 0)
             return juce::Result::fail ("cannot be read (nothing came for " + seconds (rules.quietMs) + ")");
 
-        pollfd wait { in.fd, POLLIN, 0 };
-        juce::ignoreUnused (::poll (&wait, 1, (int) std::ceil (std::min (quietLeft, totalLeft))));
+        FileSystem::waitToRead (in, (int) std::ceil (std::min (quietLeft, totalLeft)));
     }
 
     block.setSize (got);

@@ -1,16 +1,20 @@
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <juce_core/juce_core.h>
 
 /**
     A folder only this user can enter: a real folder (not a link), owned by
-    the user, mode 0700. The single-instance hand-over and the files for drags
-    out of the window live in one.
+    the user, mode 0700 (on Windows: owned by the user, with nobody else
+    allowed to write into it). The single-instance hand-over, the collection
+    and the files for drags out of the window live in one.
 
-    Everything in it is reached through the handle opened when it was checked,
-    so a folder renamed or swapped for another after the check is not the one
-    written into; and since nobody else can add an entry, whatever has a name
-    in it was put there by this user.
+    Everything in it is reached through the folder held open when it was
+    checked, so a folder renamed or swapped for another after the check is not
+    the one written into (on Windows it cannot be renamed while held); and
+    since nobody else can add an entry, whatever has a name in it was put
+    there by this user.
 */
 class PrivateFolder
 {
@@ -23,14 +27,19 @@ public:
     };
 
     /** Opens folder; with create, a missing one is made (mode 0700, whatever
-        the umask). One found is taken as it is, or not at all. */
+        the umask; on Windows with a DACL for the user alone). One found is
+        taken as it is, or not at all. */
     PrivateFolder (const juce::File& folder, bool create, Require require = Require::onlyUserEnters);
     ~PrivateFolder();
 
-    bool isOpen() const noexcept { return handle >= 0; }
+    bool isOpen() const noexcept { return open.isOpen(); }
 
-    /** The open folder, for the *at() calls; -1 when it is not open. */
-    int getHandle() const noexcept { return handle; }
+    /** POSIX: the open folder, for the *at() calls; -1 when it is not open. */
+    int getHandle() const noexcept { return open.getDescriptor(); }
+
+    /** What can be done in the open folder: look at a name without following
+        a link, open or create a file, move one aside, remove one. */
+    const OpenFolder& inside() const noexcept { return open; }
 
     const juce::File& getFolder() const noexcept { return folder; }
 
@@ -48,15 +57,15 @@ public:
     juce::Result replaceFile (const juce::String& name, const void* data, size_t size, int permissions) const;
     juce::Result replaceFile (const juce::String& name, const juce::MemoryBlock& data, int permissions) const;
 
-    /** $XDG_RUNTIME_DIR's child name when that runtime folder is usable (an
+    /** The user's runtime folder's child name when there is a usable one (an
         absolute path to a folder of this user that nobody else may write
-        into), else fallback. A runtime folder of another user, as after
-        "sudo -E", or one everybody may write into, is never used. */
+        into, $XDG_RUNTIME_DIR), else fallback. A runtime folder of another
+        user, as after "sudo -E", or one everybody may write into, is never used. */
     static juce::File inRuntimeFolder (const juce::String& name, const juce::File& fallback);
 
 private:
     juce::File folder;
-    int handle = -1;
+    OpenFolder open;
     juce::String problem;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PrivateFolder)

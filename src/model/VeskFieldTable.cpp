@@ -1,4 +1,5 @@
 #include "VeskFieldTable.h"
+#include "DecimalNumber.h"
 #include "VeskNames.h"
 #include "VeskStepTypes.h"
 
@@ -58,13 +59,13 @@ namespace
                 break;
             }
 
+        // Unlike a knob's text, a field's has digits on both sides of its point.
         const auto digits = text.trimCharactersAtStart ("+-");
 
-        if (text.length() - digits.length() > 1 || digits.isEmpty() || ! digits.containsOnly ("0123456789.")
-            || digits.indexOfChar ('.') != digits.lastIndexOfChar ('.') || digits.startsWithChar ('.') || digits.endsWithChar ('.'))
+        if (digits.startsWithChar ('.') || digits.endsWithChar ('.'))
             return std::nullopt;
 
-        return text.getDoubleValue();
+        return DecimalNumber::read (text);
     }
 
     /** A whole number from lowest to highest. */

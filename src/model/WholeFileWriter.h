@@ -4,6 +4,8 @@
 
 #include <functional>
 
+class OpenFolder;
+
 /**
     The one way the program writes a file: whole, or not at all.
 
@@ -17,7 +19,10 @@
     link and the file it points at gets the new bytes. An existing file keeps
     its permission bits (and its owner, where the process may set it). A file
     that is read-only for this user or without any write bit (also for root),
-    a folder, a device or a pipe is refused.
+    or has Windows' read-only attribute, a folder, a device or a pipe is
+    refused. On Windows the new file takes the old one's place by
+    ReplaceFileW, which keeps its attributes and security; a file that
+    another program holds open is refused, and kept as it was.
 */
 struct WholeFileWriter
 {
@@ -39,7 +44,7 @@ struct WholeFileWriter
         names for the same folder). */
     static bool isSameFile (const juce::File& a, const juce::File& b);
 
-    /** The reason for errno as a person reads it: "the disk is full". */
+    /** The reason for a system error (SystemError's) as a person reads it: "the disk is full". */
     static juce::String describeError (int error);
 
     /** "7,473": byte counts as a person reads them in messages. */
@@ -56,11 +61,11 @@ struct WholeFileWriter
     /** Faults for the writes that follow on any thread, until reset with {}. */
     static void setFaultsForTesting (const Faults& faults);
 
-    /** Writes data as a new file called name in the folder open as
-        folderHandle, with the same care as write() (every byte checked, the
+    /** Writes data as a new file called name in the open folder, with the same care as write() (every byte checked, the
         file and the folder flushed, nothing left behind on failure), but it
         never replaces anything and never follows a link: when name exists in
         any form, even as a link that leads nowhere, the write is refused and
-        nothing is touched. permissions are those of a new file, less the umask. */
-    static juce::Result writeNew (int folderHandle, const juce::String& name, const void* data, size_t size, int permissions = 0666);
+        nothing is touched. permissions are those of a new file, less the umask
+        (POSIX). */
+    static juce::Result writeNew (const OpenFolder& folder, const juce::String& name, const void* data, size_t size, int permissions = 0666);
 };

@@ -1,5 +1,6 @@
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
+#include "TestEnvironment.h"
 #include "app/LayoutReport.h"
 #include "editors/VeskComponent.h"
 
@@ -120,13 +121,13 @@ TEST (LayoutReport, WritesTheFileTheEnvironmentNamesAndAgainOnlyWhenTheLayoutCha
     window.addAndMakeVisible (knob);
     const auto file = cwd.file ("layout.txt");
 
-    ::unsetenv (LayoutReport::environmentVariable);
+    TestEnvironment::unset (LayoutReport::environmentVariable);
     EXPECT_EQ (LayoutReport::fromEnvironment (window), nullptr);
     EXPECT_EQ (cwd.directory.getNumberOfChildFiles (juce::File::findFilesAndDirectories), 0);
 
-    ::setenv (LayoutReport::environmentVariable, "layout.txt", 1);
+    TestEnvironment::set (LayoutReport::environmentVariable, "layout.txt");
     auto report = LayoutReport::fromEnvironment (window);
-    ::unsetenv (LayoutReport::environmentVariable);
+    TestEnvironment::unset (LayoutReport::environmentVariable);
     ASSERT_NE (report, nullptr);
     EXPECT_EQ (file.loadFileAsString(), "knob\t1 2 3 4\n");
 

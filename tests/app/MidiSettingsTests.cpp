@@ -1,4 +1,3 @@
-#include "Deadline.h"
 #include "ScopedWorkingDirectory.h"
 #include "app/ContentComp.h"
 #include "app/MidiDeviceSelectorComponent.h"
@@ -8,10 +7,6 @@
 #include "model/WholeFileWriter.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -193,55 +188,6 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
         EXPECT_EQ (saved->getStringAttribute ("defaultMidiOutput"), "Vesk Out");
         ASSERT_NE (saved->getChildByName ("MIDIINPUT"), nullptr);
         EXPECT_EQ (saved->getChildByName ("MIDIINPUT")->getStringAttribute ("name"), "Vesk In");
-    }
-}
-
-TEST (MidiSettingsFile, ASettingsFileThatWouldKeepTheStartWaitingIsIgnoredAndTheStartGoesOn)
-{
-    // The start folder may be shared, and a settings file can be made to be
-    // a pipe someone holds open or a link to a terminal: reading either would
-    // wait for ever, before the window ever showed.
-    enum class Kind
-    {
-        heldPipe,
-        terminal
-    };
-
-    for (const auto kind : { Kind::heldPipe, Kind::terminal })
-    {
-        for (const bool midiSettings : { true, false })
-        {
-            SCOPED_TRACE ((midiSettings ? "MidiSettings.xml as " : "VeskEdit.settings as ") + std::string (kind == Kind::heldPipe ? "a held pipe" : "a terminal"));
-            ScopedWorkingDirectory workingDirectory;
-            const auto file = midiSettings ? MidiSettingsFile::getFile() : UserSettings::getFile();
-            ASSERT_TRUE (file.getParentDirectory().createDirectory());
-            int writer = -1;
-
-            if (kind == Kind::heldPipe)
-            {
-                ASSERT_EQ (::mkfifo (file.getFullPathName().toRawUTF8(), 0600), 0);
-                writer = ::open (file.getFullPathName().toRawUTF8(), O_RDWR | O_CLOEXEC);
-                ASSERT_GE (writer, 0);
-            }
-            else
-            {
-                ASSERT_TRUE (juce::File ("/dev/ptmx").createSymbolicLink (file, false));
-            }
-
-            {
-                const Deadline deadline (10.0, "the start over a settings file that never ends");
-                juce::ApplicationCommandManager commandManager;
-                ContentComp window (commandManager);
-                EXPECT_TRUE (window.getSettings().getResetUnitAtStart()) << "the defaults, as with no file";
-            }
-
-            struct stat left;
-            ASSERT_EQ (::lstat (file.getFullPathName().toRawUTF8(), &left), 0);
-            EXPECT_TRUE (kind == Kind::heldPipe ? S_ISFIFO (left.st_mode) : S_ISLNK (left.st_mode)) << "left as it was";
-
-            if (writer >= 0)
-                ::close (writer);
-        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnvironment.h"
 #include <juce_core/juce_core.h>
 
 #include <cstdlib>
@@ -14,12 +15,12 @@ struct ScopedWorkingDirectory
         directory = juce::File::createTempFile ("vesk_cwd");
         directory.createDirectory();
         directory.setAsCurrentWorkingDirectory();
-        ::setenv ("XDG_CONFIG_HOME", directory.getChildFile ("config").getFullPathName().toRawUTF8(), 1);
+        TestEnvironment::set ("XDG_CONFIG_HOME", directory.getChildFile ("config").getFullPathName());
     }
 
     ~ScopedWorkingDirectory()
     {
-        ::setenv ("XDG_CONFIG_HOME", previousConfigHome.toRawUTF8(), 1);
+        TestEnvironment::set ("XDG_CONFIG_HOME", previousConfigHome);
         previous.setAsCurrentWorkingDirectory();
         directory.deleteRecursively();
     }

@@ -1,5 +1,6 @@
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
+#include "TestEnvironment.h"
 #include "app/ContentComp.h"
 #include "midi/MidiOutLog.h"
 #include "model/BoundedXml.h"
@@ -172,7 +173,7 @@ TEST_F (UserSettingsTest, OpenRecentListsPrunesAndOpensLibraries)
 TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
 {
     const auto log = workingDirectory.file ("sent.txt");
-    ::setenv (MidiOutLog::environmentVariable, log.getFullPathName().toRawUTF8(), 1);
+    TestEnvironment::set (MidiOutLog::environmentVariable, log.getFullPathName());
 
     auto linesSentByAStart = [&]
     {
@@ -203,7 +204,7 @@ TEST_F (UserSettingsTest, ResetUnitAtStartDecidesWhetherAStartSendsTheDefaults)
 
     const auto unticked = linesSentByAStart();
     EXPECT_TRUE (unticked.isEmpty()) << unticked.joinIntoString ("\n");
-    ::unsetenv (MidiOutLog::environmentVariable);
+    TestEnvironment::unset (MidiOutLog::environmentVariable);
 }
 
 TEST_F (UserSettingsTest, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)

@@ -8,8 +8,6 @@
 
 #include <sstream>
 
-#include <unistd.h>
-
 using namespace VeskImage;
 
 namespace
@@ -110,8 +108,11 @@ TEST_F (CliMidi, RefusalsExitTwoWithOneLineAndChangeNothing)
     ASSERT_EQ (run ("export-mid lib.vsk 3 bass.mid"), 0);
     const auto exported = bytesOf ("bass.mid");
     juce::File (path ("text.mid")).replaceWithText ("not a MIDI file at all");
-    juce::File (path ("big.mid")).create(); // one byte over the bound, made sparse
-    ASSERT_EQ (::truncate (path ("big.mid").toRawUTF8(), (off_t) VeskMidiFile::maxFileSize + 1), 0);
+    {
+        // One byte over the bound, made sparse.
+        juce::FileOutputStream big { juce::File (path ("big.mid")) };
+        ASSERT_TRUE (big.setPosition (VeskMidiFile::maxFileSize + 1) && big.truncate().wasOk());
+    }
 
     const std::pair<const char*, const char*> cases[] = {
         { "export-mid lib.vsk 3 bass.mid", "already exists (use --force to replace it)" },

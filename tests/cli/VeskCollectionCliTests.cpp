@@ -1,6 +1,7 @@
 #include "OtherUser.h"
 #include "ScopedEnvironmentVariable.h"
 #include "ScopedTmpfs.h"
+#include "TestEnvironment.h"
 #include "cli/VeskCli.h"
 #include "collection/CollectionFingerprint.h"
 #include "collection/CollectionFolderImport.h"
@@ -486,8 +487,8 @@ TEST_F (CollectionCli, TheCollectionIsNamedByOptionEnvironmentOrDefaultAndWrongU
 {
     const auto lib = writeLibrary ("lib.vsk", 1), other = writeLibrary ("other.vsk", 2);
     const auto xdg = folder.getChildFile ("xdg"), fromEnvironment = folder.getChildFile ("env.db");
-    ::setenv ("XDG_DATA_HOME", xdg.getFullPathName().toRawUTF8(), 1);
-    ::unsetenv ("VESK_COLLECTION");
+    TestEnvironment::set ("XDG_DATA_HOME", xdg.getFullPathName());
+    TestEnvironment::unset ("VESK_COLLECTION");
 
     auto addWithout = [&] (const juce::StringArray& extra)
     {
@@ -499,12 +500,12 @@ TEST_F (CollectionCli, TheCollectionIsNamedByOptionEnvironmentOrDefaultAndWrongU
 
     EXPECT_EQ (addWithout ({}), 0);
     EXPECT_TRUE (xdg.getChildFile ("VeskEdit/collection.db").existsAsFile());
-    ::setenv ("VESK_COLLECTION", fromEnvironment.getFullPathName().toRawUTF8(), 1);
+    TestEnvironment::set ("VESK_COLLECTION", fromEnvironment.getFullPathName());
     EXPECT_EQ (addWithout ({}), 0);
     EXPECT_TRUE (fromEnvironment.existsAsFile());
     EXPECT_EQ (addWithout ({ "--collection", database.getFullPathName() }), 0);
-    ::unsetenv ("VESK_COLLECTION");
-    ::unsetenv ("XDG_DATA_HOME");
+    TestEnvironment::unset ("VESK_COLLECTION");
+    TestEnvironment::unset ("XDG_DATA_HOME");
     EXPECT_EQ ((int) json ({ "search" })["total"], 21);
 
     const juce::StringArray wrong[] = {

@@ -4,41 +4,11 @@
 #include "collection/CollectionFingerprint.h"
 #include "collection/CollectionSchema.h"
 
-#include <csignal>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace
 {
     using Outcome = CollectionStore::OpenResult::Outcome;
-
-    std::vector<CollectionSighting> libraryOf (int firstSeed, int count, const juce::String& path)
-    {
-        std::vector<CollectionSighting> sightings;
-        for (int i = 0; i < count; ++i)
-            sightings.push_back (sighting (patternBytes (firstSeed + i), path, 1 + i % 20, firstSeed + i));
-        return sightings;
-    }
-
-    // Runs body in a child process; its exit code (or -signal).
-    template <typename Body>
-    pid_t fork (Body&& body)
-    {
-        const auto pid = ::fork();
-
-        if (pid == 0)
-            ::_exit (body());
-
-        return pid;
-    }
-
-    int waitFor (pid_t pid)
-    {
-        int status = 0;
-        ::waitpid (pid, &status, 0);
-        return WIFEXITED (status) ? WEXITSTATUS (status) : -WTERMSIG (status);
-    }
 }
 
 TEST (CollectionFaults, AFileThatIsNotACollectionIsRefusedAndLeftAsItIs)
@@ -477,68 +447,4 @@ TEST (CollectionFaults, TheLogIsCutBackAfterABigAddWhileAnotherCopyHoldsTheFile)
     ASSERT_TRUE (store->add (libraryOf (20000, 21, "/m/Small.vsk")).ok());
     EXPECT_LE (log.getSize(), (juce::int64) SqliteDatabase::maxLogBytes);
     EXPECT_EQ (window->size(), 10021);
-}
-
-TEST (CollectionFaults, TwoProcessesAddingAtOnceBothSucceed)
-{
-    ScopedFolder folder;
-    const auto file = folder.file ("collection.db");
-    openStore (file).reset();
-
-    // Many short adds each, interleaved, the same patterns in part.
-    const auto writer = [&file] (int firstSeed)
-    {
-        auto opened = CollectionStore::open (file);
-        if (opened.store == nullptr)
-            return 3;
-        for (int batch = 0; batch < 60; ++batch)
-            if (! opened.store->add (libraryOf (firstSeed + batch * 21, 21, "/m/Lib" + juce::String (batch) + ".vsk")).ok())
-                return 4;
-        return 0;
-    };
-
-    const auto one = fork ([&]
-                           { return writer (0); });
-    const auto two = fork ([&]
-                           { return writer (630); });
-    EXPECT_EQ (waitFor (one), 0);
-    EXPECT_EQ (waitFor (two), 0);
-
-    auto store = openStore (file);
-    EXPECT_EQ (store->size(), 1890); // seeds 0 to 1889, each once
-    EXPECT_TRUE (store->check().ok);
-}
-
-TEST (CollectionFaults, AKillInTheMiddleOfAnAddLeavesAWholeDatabase)
-{
-    ScopedFolder folder;
-    const auto file = folder.file ("collection.db");
-    openStore (file).reset();
-    const auto big = libraryOf (0, 20000, "/m/Huge.vsk");
-
-    for (int delayMs : { 5, 40, 150 })
-    {
-        SCOPED_TRACE (delayMs);
-        const auto child = fork ([&]
-                                 {
-                                     auto opened = CollectionStore::open (file);
-                                     for (;;)
-                                         if (opened.store != nullptr)
-                                             opened.store->add (big);
-                                     return 0; });
-        ::usleep ((useconds_t) delayMs * 1000);
-        ::kill (child, SIGKILL);
-        EXPECT_EQ (waitFor (child), -SIGKILL);
-
-        auto store = openStore (file);
-        ASSERT_NE (store, nullptr);
-        const auto check = store->check();
-        EXPECT_TRUE (check.ok) << check.problems.joinIntoString ("\n");
-        EXPECT_TRUE (store->size() == 0 || store->size() == 20000);
-    }
-
-    auto store = openStore (file);
-    const auto again = store->add (big);
-    EXPECT_TRUE (again.ok());
-    EXPECT_EQ (store->size(), 20000);
 }

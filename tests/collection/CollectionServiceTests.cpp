@@ -4,13 +4,9 @@
 #include "ScopedTmpfs.h"
 #include "collection/Collection.h"
 #include "collection/CollectionFingerprint.h"
-#include "collection/CollectionFolderImport.h"
-#include "model/VeskLibraryFile.h"
-#include "model/VeskSyxFile.h"
 
 #include <future>
 #include <juce_events/juce_events.h>
-#include <sys/stat.h>
 
 namespace
 {
@@ -29,20 +25,6 @@ namespace
     {
         ASSERT_TRUE (collection.waitUntilIdle (20000));
         dispatchPendingMessages();
-    }
-
-    // A library whose user patterns each differ by seed.
-    void writeLibrary (const juce::File& file, int seed)
-    {
-        auto image = VeskImage::defaults;
-
-        for (int user = 1; user <= 20; ++user)
-        {
-            const auto bytes = patternBytes (seed * 100 + user);
-            std::copy (bytes.begin(), bytes.end(), image.begin() + VeskImage::userPatternOffset (user - 1));
-        }
-
-        ASSERT_TRUE (VeskLibraryFile::write (file, image.data()).wasOk());
     }
 }
 
@@ -254,95 +236,4 @@ TEST (CollectionService, AFileThatIsNotACollectionAtStartIsToldAndLeftAsItIs)
     EXPECT_EQ (file.loadFileAsString(), "not a database");
     EXPECT_EQ (folder.folder.getNumberOfChildFiles (juce::File::findFiles), 1);
     collection.removeListener (&told);
-}
-
-TEST (CollectionFolderImport, WalksFoldersSkippingLoopsAndDevicesAndNamesDamagedFiles)
-{
-    ScopedFolder folder;
-    const auto music = folder.file ("music");
-    music.getChildFile ("old/deeper").createDirectory();
-    writeLibrary (music.getChildFile ("Set1.vsk"), 1);
-    writeLibrary (music.getChildFile ("old/deeper/Set2.VSK"), 2);
-    writeLibrary (music.getChildFile ("old/Copy of Set1.vsk"), 1);
-    music.getChildFile ("old/notes.txt").replaceWithText ("not read");
-    music.getChildFile ("Broken.vsk").replaceWithText ("VSK but far too short");
-
-    // One .syx file holding user pattern 7 only.
-    auto image = VeskImage::defaults;
-    const auto seven = patternBytes (777);
-    std::copy (seven.begin(), seven.end(), image.begin() + VeskImage::userPatternOffset (6));
-    ASSERT_TRUE (VeskSyxFile::writeImage (music.getChildFile ("dump.syx"), image.data()).wasOk());
-
-    ASSERT_EQ (::symlink ("..", music.getChildFile ("old/loop").getFullPathName().toRawUTF8()), 0);
-    ASSERT_EQ (::mkfifo (music.getChildFile ("pipe.vsk").getFullPathName().toRawUTF8(), 0600), 0);
-
-    auto store = openStore (folder.file ("c.db"));
-    std::atomic<bool> cancel { false };
-    int progressCalls = 0;
-    CollectionFolderImport import (*store);
-    const auto report = import.run ({ music }, cancel, [&] (const CollectionFolderImport::Progress&)
-                                    { ++progressCalls; });
-
-    EXPECT_FALSE (report.problem.failed());
-    EXPECT_FALSE (report.cancelled);
-    EXPECT_EQ (report.filesRead, 4);
-    ASSERT_EQ (report.damaged.size(), 1u);
-    EXPECT_EQ (report.damaged[0].file.getFileName(), "Broken.vsk");
-    EXPECT_TRUE (report.damaged[0].reason.isNotEmpty());
-    EXPECT_GE (report.skipped, 2); // the loop and the FIFO
-    EXPECT_GE (progressCalls, 5);
-
-    // Set1 and its copy hold the same 21 records; the .syx file's defaults
-    // are the temporary patterns of the libraries already.
-    EXPECT_EQ (store->size(), 1 + 20 + 20 + 1);
-    EXPECT_EQ (report.added, store->size());
-    EXPECT_EQ (store->sightings (CollectionFingerprint::id (patternBytes (101))).size(), 2u);
-    EXPECT_EQ (store->sightings (CollectionFingerprint::id (seven)).at (0).source, CollectionSource::syx);
-
-    // A second run adds nothing new.
-    const auto again = import.run ({ music }, cancel);
-    EXPECT_EQ (again.added, 0);
-    EXPECT_EQ (again.sightings, 0);
-
-    // A cancel before the walk keeps nothing half done.
-    cancel = true;
-    const auto cancelled = import.run ({ music }, cancel);
-    EXPECT_TRUE (cancelled.cancelled);
-    EXPECT_EQ (cancelled.filesRead, 0);
-}
-
-TEST (CollectionFolderImport, CountsEachPatternOnceOverItsBatchesAndNamesWhereItWentOutside)
-{
-    ScopedFolder folder;
-    const auto copies = folder.file ("copies"), elsewhere = folder.file ("elsewhere");
-    ASSERT_TRUE (copies.createDirectory() && elsewhere.createDirectory());
-    constexpr int numCopies = CollectionFolderImport::filesPerBatch * 2 + 1;
-
-    for (int i = 0; i < numCopies; ++i)
-        writeLibrary (copies.getChildFile ("Copy" + juce::String (i) + ".vsk"), 1);
-
-    writeLibrary (elsewhere.getChildFile ("Far.vsk"), 2);
-    ASSERT_EQ (::symlink (elsewhere.getFullPathName().toRawUTF8(), copies.getChildFile ("out").getFullPathName().toRawUTF8()), 0);
-    ASSERT_EQ (::symlink ("/proc/self", copies.getChildFile ("self").getFullPathName().toRawUTF8()), 0);
-
-    // One of the copies' patterns was held before.
-    auto store = openStore (folder.file ("c.db"));
-    ASSERT_TRUE (store->add ({ sighting (patternBytes (101), "/m/Held.vsk", 1, 1) }).ok());
-
-    std::atomic<bool> cancel { false };
-    CollectionFolderImport import (*store);
-    const auto report = import.run ({ copies }, cancel);
-
-    // 21 patterns in each copy (the temporary one the defaults'), 20 more in Far.vsk.
-    EXPECT_EQ (report.filesRead, numCopies + 1);
-    EXPECT_EQ (report.added, 21 + 20 - 1);
-    EXPECT_EQ (report.alreadyThere, 1);
-    EXPECT_EQ (store->size(), 41);
-
-    ASSERT_EQ (report.linksOut.size(), 1u);
-    EXPECT_EQ (report.linksOut[0].link, copies.getChildFile ("out"));
-    EXPECT_EQ (report.linksOut[0].target, elsewhere.getLinkedTarget());
-    ASSERT_EQ (report.systemFolders.size(), 1u) << "/proc/self/root leads to the whole file system";
-    EXPECT_EQ (report.systemFolders[0], copies.getChildFile ("self"));
-    EXPECT_TRUE (report.unreadable.empty());
 }

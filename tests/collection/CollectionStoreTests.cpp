@@ -3,7 +3,6 @@
 #include "collection/CollectionFingerprint.h"
 
 #include <map>
-#include <sys/stat.h>
 
 namespace
 {
@@ -13,18 +12,6 @@ namespace
         juce::File file = folder.file ("VeskEdit/collection.db");
         std::unique_ptr<CollectionStore> store = openStore (file);
     };
-}
-
-TEST_F (StoreTest, MakesAPrivateFolderAndFile)
-{
-    struct stat folderInfo
-    {
-    }, fileInfo {};
-    ASSERT_EQ (::stat (file.getParentDirectory().getFullPathName().toRawUTF8(), &folderInfo), 0);
-    ASSERT_EQ (::stat (file.getFullPathName().toRawUTF8(), &fileInfo), 0);
-    EXPECT_EQ (folderInfo.st_mode & 0777, 0700u);
-    EXPECT_EQ (fileInfo.st_mode & 0777, 0600u);
-    EXPECT_TRUE (store->check().ok);
 }
 
 TEST_F (StoreTest, KeepsEachPatternOnceWithEverySighting)

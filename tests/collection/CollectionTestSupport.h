@@ -2,6 +2,7 @@
 
 #include "ScopedFolder.h"
 #include "collection/CollectionStore.h"
+#include "model/VeskLibraryFile.h"
 
 #include <gtest/gtest.h>
 
@@ -34,6 +35,29 @@ inline CollectionSighting sighting (const CollectionBytes& bytes,
     s.timeMs = timeMs;
     s.bytes = bytes;
     return s;
+}
+
+/** A library's worth of sightings: count patterns from firstSeed on, in path. */
+inline std::vector<CollectionSighting> libraryOf (int firstSeed, int count, const juce::String& path)
+{
+    std::vector<CollectionSighting> sightings;
+    for (int i = 0; i < count; ++i)
+        sightings.push_back (sighting (patternBytes (firstSeed + i), path, 1 + i % 20, firstSeed + i));
+    return sightings;
+}
+
+/** A library whose user patterns each differ by seed. */
+inline void writeLibrary (const juce::File& file, int seed)
+{
+    auto image = VeskImage::defaults;
+
+    for (int user = 1; user <= 20; ++user)
+    {
+        const auto bytes = patternBytes (seed * 100 + user);
+        std::copy (bytes.begin(), bytes.end(), image.begin() + VeskImage::userPatternOffset (user - 1));
+    }
+
+    ASSERT_TRUE (VeskLibraryFile::write (file, image.data()).wasOk());
 }
 
 inline std::unique_ptr<CollectionStore> openStore (const juce::File& file)

@@ -2,8 +2,6 @@
 
 #include <juce_core/juce_core.h>
 
-#include <unistd.h>
-
 /** Another local user (nobody, 65534), to make for real what a hostile user
     of the same machine could: their folders, their links. Commands run as
     them through setpriv, which takes root; where that is not possible,
@@ -12,13 +10,9 @@ struct OtherUser
 {
     static constexpr int uid = 65534;
 
-    OtherUser()
-    {
-        if (::geteuid() != 0)
-            whyNot = "only root can run programs as another user";
-        else if (! run ({ "true" }))
-            whyNot = "setpriv cannot run programs as user " + juce::String (uid) + " here";
-    }
+    /** Checks that the other user's programs can be run here
+        (OtherUserPosix.cpp, OtherUserWindows.cpp). */
+    OtherUser();
 
     bool isAvailable() const { return whyNot.isEmpty(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TestEnvironment.h"
 #include <juce_core/juce_core.h>
 
 #include <cstdlib>
@@ -13,15 +14,15 @@ struct ScopedEnvironmentVariable
         if (const auto* old = std::getenv (name))
             previous = juce::String (old);
 
-        ::setenv (name, value.toRawUTF8(), 1);
+        TestEnvironment::set (name, value);
     }
 
     ~ScopedEnvironmentVariable()
     {
         if (previous.has_value())
-            ::setenv (name, previous->toRawUTF8(), 1);
+            TestEnvironment::set (name, *previous);
         else
-            ::unsetenv (name);
+            TestEnvironment::unset (name);
     }
 
     const char* name;

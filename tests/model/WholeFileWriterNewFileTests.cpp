@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,9 +16,6 @@ namespace
         ~NewFile() override
         {
             WholeFileWriter::setFaultsForTesting ({});
-
-            if (handle >= 0)
-                ::close (handle);
 
             folder.deleteRecursively();
         }
@@ -36,21 +32,21 @@ namespace
             return names;
         }
 
-        int openFolder()
+        const OpenFolder& openFolder()
         {
-            handle = ::open (folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            EXPECT_EQ (handle.open (folder, true), 0);
             return handle;
         }
 
         juce::File folder { juce::File::createTempFile ("vesk-new-file") };
-        int handle = -1;
+        OpenFolder handle;
         juce::MemoryBlock data { "MThd and the rest", 17 };
     };
 }
 
 TEST_F (NewFile, NeverReplacesAnythingNorFollowsALink)
 {
-    const auto dir = openFolder();
+    const auto& dir = openFolder();
     const auto elsewhere = folder.getSiblingFile (folder.getFileName() + " elsewhere");
     ASSERT_TRUE (elsewhere.createDirectory() && elsewhere.getChildFile ("kept").replaceWithText ("kept"));
 
@@ -98,7 +94,7 @@ TEST_F (NewFile, NeverReplacesAnythingNorFollowsALink)
 
 TEST_F (NewFile, IsWrittenWholeOrNotAtAll)
 {
-    const auto dir = openFolder();
+    const auto& dir = openFolder();
     ASSERT_TRUE (WholeFileWriter::writeNew (dir, "new.mid", data.getData(), data.getSize(), 0600).wasOk());
     juce::MemoryBlock back;
     ASSERT_TRUE (folder.getChildFile ("new.mid").loadFileAsData (back));
@@ -129,14 +125,14 @@ TEST_F (NewFile, IsWrittenWholeOrNotAtAll)
         GTEST_SKIP() << disk.whyNot;
 
     ASSERT_TRUE (disk.fillLeaving (4096));
-    const auto diskHandle = ::open (disk.folder.getFullPathName().toRawUTF8(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    OpenFolder diskHandle;
+    ASSERT_EQ (diskHandle.open (disk.folder, true), 0);
     juce::MemoryBlock large (64 * 1024);
     const auto result = WholeFileWriter::writeNew (diskHandle, "large.mid", large.getData(), large.getSize());
     EXPECT_TRUE (result.getErrorMessage().contains ("full")) << result.getErrorMessage();
     EXPECT_FALSE (disk.folder.getChildFile ("large.mid").exists());
     EXPECT_EQ (disk.folder.getNumberOfChildFiles (juce::File::findFilesAndDirectories | juce::File::ignoreHiddenFiles, "*"), 1);
     EXPECT_EQ (disk.folder.getNumberOfChildFiles (juce::File::findFiles, ".*"), 0) << "a temporary file was left";
-    ::close (diskHandle);
 }
 
 TEST (PrivateFolder, ReplacesOnlyFilesInsideIt)

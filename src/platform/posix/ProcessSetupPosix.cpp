@@ -10,3 +10,18 @@ void ProcessSetup::shareOneHeap()
     mallopt (M_ARENA_MAX, 1);
 #endif
 }
+
+juce::StringArray ProcessSetup::commandLineArguments (int argc, char* argv[])
+{
+    juce::StringArray arguments;
+
+    for (int i = 1; i < argc; ++i)
+        arguments.add (juce::CharPointer_UTF8 (argv[i]));
+
+    return arguments;
+}
+
+// POSIX streams never translate what is written to them.
+void ProcessSetup::writeStandardStreamsAsBytes()
+{
+}

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
@@ -11,20 +10,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
-namespace
-{
-    juce::int64 steadyMilliseconds()
-    {
-        using namespace std::chrono;
-        return duration_cast<milliseconds> (steady_clock::now().time_since_epoch()).count();
-    }
-}
-
 HandoverServer::HandoverServer (int listeningSocketToUse, MessageHandler handlerToUse, Limits limitsToUse, Clock clockToUse, PeerUid peerUidToUse)
     : listeningSocket (listeningSocketToUse),
       handler (std::move (handlerToUse)),
       limits (limitsToUse),
-      clock (clockToUse != nullptr ? std::move (clockToUse) : Clock (steadyMilliseconds)),
+      clock (clockToUse != nullptr ? std::move (clockToUse) : Clock (nowMs)),
       peerUid (peerUidToUse != nullptr ? std::move (peerUidToUse) : PeerUid (peerUidOf))
 {
     int wake[2];
@@ -90,8 +80,8 @@ void HandoverServer::serviceOnce (int maxWaitMs)
 
         // Shut first: a confirmation is either queued already, and taken, or
         // refused at the sender's end, who then knows nothing was done.
-        if (c.pending != nullptr && ::shutdown (c.socket, SHUT_RD) == 0)
-            readConfirmation (c);
+        if (c.incoming.awaitsConfirmation() && ::shutdown (c.socket, SHUT_RD) == 0)
+            readFrom (c);
 
         close (i);
     }
@@ -176,41 +166,7 @@ void HandoverServer::acceptWaiting()
 
 bool HandoverServer::readFrom (Connection& c)
 {
-    if (c.pending != nullptr)
-        return readConfirmation (c);
-
-    if (c.headerBytes < sizeof (c.header))
-    {
-        const auto got = ::recv (c.socket, c.header + c.headerBytes, sizeof (c.header) - c.headerBytes, 0);
-
-        if (got < 0)
-            return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-
-        if (got == 0)
-            return false;
-
-        c.headerBytes += (size_t) got;
-
-        // A stranger is turned away at the first wrong byte.
-        const auto greetingBytes = std::min (c.headerBytes, sizeof (greeting));
-
-        if (std::memcmp (c.header, greeting, greetingBytes) != 0)
-            return false;
-
-        if (c.headerBytes < sizeof (c.header))
-            return true;
-
-        const auto length = (juce::uint32) c.header[4] << 24 | (juce::uint32) c.header[5] << 16
-                            | (juce::uint32) c.header[6] << 8 | (juce::uint32) c.header[7];
-
-        if (length == 0 || length > limits.maxMessageBytes)
-            return false;
-
-        c.body.setSize (length);
-        return true;
-    }
-
-    const auto got = ::recv (c.socket, static_cast<char*> (c.body.getData()) + c.bodyBytes, c.body.getSize() - c.bodyBytes, 0);
+    const auto got = ::recv (c.socket, c.incoming.nextBytes(), c.incoming.nextSize(), 0);
 
     if (got < 0)
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
@@ -218,42 +174,20 @@ bool HandoverServer::readFrom (Connection& c)
     if (got == 0)
         return false;
 
-    c.bodyBytes += (size_t) got;
-
-    if (c.bodyBytes < c.body.getSize())
-        return true;
-
-    auto action = handler != nullptr ? handler (c.body) : Action();
-
-    if (action == nullptr)
-        return false;
-
     // A few bytes into an empty socket buffer: this does not block. A peer
     // that has gone already gets nothing (and no SIGPIPE for us).
-    const auto size = (ssize_t) std::strlen (readyReply);
-
-    if (::send (c.socket, readyReply, (size_t) size, MSG_NOSIGNAL | MSG_DONTWAIT) != size)
-        return false;
-
-    c.pending = std::move (action);
-    c.body.reset();
-    return true;
-}
-
-bool HandoverServer::readConfirmation (Connection& c)
-{
-    char byte = 0;
-    const auto got = ::recv (c.socket, &byte, 1, 0);
-
-    if (got < 0)
-        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
-
-    if (got == 1 && byte == confirmation)
+    auto answer = [&c] (const char* reply)
     {
-        const auto action = std::move (c.pending);
-        c.pending = nullptr;
-        action();
-        [[maybe_unused]] const auto sent = ::send (c.socket, acceptedReply, std::strlen (acceptedReply), MSG_NOSIGNAL | MSG_DONTWAIT);
+        const auto size = (ssize_t) std::strlen (reply);
+        return ::send (c.socket, reply, (size_t) size, MSG_NOSIGNAL | MSG_DONTWAIT) == size;
+    };
+
+    switch (c.incoming.received ((size_t) got, limits, handler))
+    {
+        case Incoming::Step::more: return true;
+        case Incoming::Step::answerReady: return answer (readyReply);
+        case Incoming::Step::answerAccepted: answer (acceptedReply); return false;
+        case Incoming::Step::close: return false;
     }
 
     return false;
@@ -265,19 +199,9 @@ void HandoverServer::close (size_t index)
     connections.erase (connections.begin() + (std::ptrdiff_t) index);
 }
 
-juce::MemoryBlock HandoverServer::frame (const juce::MemoryBlock& message)
-{
-    const auto length = (juce::uint32) message.getSize();
-    const juce::uint8 header[8] = { (juce::uint8) greeting[0], (juce::uint8) greeting[1], (juce::uint8) greeting[2], (juce::uint8) greeting[3],
-                                    (juce::uint8) (length >> 24), (juce::uint8) (length >> 16), (juce::uint8) (length >> 8), (juce::uint8) length };
-    juce::MemoryBlock framed (header, sizeof (header));
-    framed.append (message.getData(), message.getSize());
-    return framed;
-}
-
 juce::int64 HandoverServer::peerUidOf (int socket)
 {
-#if JUCE_LINUX
+#if defined(__linux__)
     ucred credentials {};
     socklen_t size = sizeof (credentials);
 

@@ -3,7 +3,6 @@
 
 #include "X11EventGuard.h"
 
-#if JUCE_LINUX || JUCE_BSD
 // JUCE's hook (made for plug-ins inside hosts) to run the handler of a file
 // descriptor of its event loop.
 #include <juce_events/native/juce_linux_EventLoopInternal.h>
@@ -94,16 +93,3 @@ void X11EventGuard::globalFocusChanged (juce::Component* focusedComponent)
     if (peer != nullptr && window.isVisible() && ! peer->isMinimised())
         window.toFront (true);
 }
-
-#else
-
-X11EventGuard::X11EventGuard (juce::Component& windowToRefocus)
-    : window (windowToRefocus)
-{
-}
-
-X11EventGuard::~X11EventGuard() = default;
-void X11EventGuard::timerCallback() {}
-void X11EventGuard::globalFocusChanged (juce::Component*) {}
-
-#endif

@@ -1,5 +1,5 @@
-#include "SqliteLibrary.h"
 #include "SqliteError.h"
+#include "SqliteLibrary.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
