@@ -51,12 +51,13 @@ holders=""
 
 cleanup()
 {
+    # Wine's own processes first, while their X server is still there.
+    [ "${program[0]}" = wine ] && wineserver -k 2> /dev/null
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$other_pid" ] && kill "$other_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     [ -n "$holders" ] && kill $holders 2>/dev/null
     wait 2>/dev/null
-    [ "${program[0]}" = wine ] && wineserver -k 2> /dev/null
     rm -rf "$work"
     [ -n "$other_home" ] && rm -rf "$other_home"
 }

@@ -27,7 +27,7 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 ok() { echo "ok: $*"; }
 # on_x COMMAND...: with an X server of its own, and Wine's processes ended after.
-on_x() { "$tests/with-xvfb.sh" "$@"; local status=$?; wineserver -w; return $status; }
+on_x() { "$tests/with-xvfb.sh" bash -c '"$@"; status=$?; wineserver -w; exit $status' _ "$@"; }
 
 on_x bash -c 'wineboot --init && wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f' > "$work/wineboot.log" 2>&1 \
     || { cat "$work/wineboot.log"; fail "no Wine prefix"; exit 1; }
@@ -124,8 +124,8 @@ snapshot after
 own='^\./users/[^/]*/AppData/(Roaming|Local)/VeskEdit(/|$)'
 left=$(comm -13 "$work/before.files" "$work/after.files" | grep -vE "$own")
 [ -z "$left" ] && ok "no file left behind but the user's own" || fail "left behind: $left"
-comm -13 "$work/before.files" "$work/after.files" | grep -qE "$own" \
-    && ok "the user's settings and collection kept" || fail "the user's settings and collection were not kept (or never written)"
+kept=$(comm -13 "$work/before.files" "$work/after.files" | grep -E "$own" | sed 's|^\./users/[^/]*/AppData/||' | tr '\n' ' ')
+[ -n "$kept" ] && ok "the user's own files kept: $kept" || fail "the user's settings and collection were not kept (or never written)"
 gone=$(comm -23 "$work/before.files" "$work/after.files")
 [ -z "$gone" ] || fail "gone since the install: $gone"
 
