@@ -61,6 +61,10 @@ installed='C:\users\'"$(id -un)"'\AppData\Local\Programs\VeskEdit'
 strings -a "$start_menu/VeskEdit.lnk" 2> /dev/null | grep -qiF "$installed\\VeskEdit.exe" \
     && ok "the Start-menu entry starts the installed VeskEdit.exe" \
     || fail "no Start-menu entry VeskEdit.lnk for $installed\\VeskEdit.exe: $(ls "$start_menu")"
+# It starts in the user's folder, where MidiSettings.xml then goes, not the program's.
+strings -a -el "$start_menu/VeskEdit.lnk" 2> /dev/null | grep -qixF "C:\users\\$(id -un)" \
+    && ok "the Start-menu entry starts VeskEdit in the user's folder" \
+    || fail "the Start-menu entry starts VeskEdit elsewhere than the user's folder: $(strings -a -el "$start_menu/VeskEdit.lnk" | tr '\n' ' ')"
 
 # reg_value KEY [NAME]: the data of a value (the key's default without NAME); fails where there is none.
 reg_value()
