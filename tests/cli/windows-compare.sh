@@ -12,6 +12,8 @@ linux=$(readlink -f "$1")
 windows=$(readlink -f "$2")
 corpus=$(readlink -f "$(dirname "$0")/../fuzz/corpus")
 export WINEPREFIX=${WINEPREFIX:-$(dirname "$windows")/wine}
+# Wine names Linux files in the locale's encoding: UTF-8, as the tests write them.
+export LC_ALL=C.UTF-8
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 work=$(mktemp -d /tmp/vesk_windows_compare.XXXXXX)
@@ -101,6 +103,13 @@ both get tools.vsk system masterTune
 both set tools.vsk 3 tempo 121.7
 both get tools.vsk 3 tempo
 both set tools.vsk 3 "stepNote 3" 61
+
+# A name beyond ASCII, with a space, as given on the command line and in what is printed.
+copy edited.vsk "Bässe für Ümit.vsk"
+both show "Bässe für Ümit.vsk"
+both export-syx "Bässe für Ümit.vsk" "Bässe für Ümit.syx"
+both copy "Bässe für Ümit.vsk" 3 7 --from "Bässe für Ümit.syx"
+both show "nicht da.vsk"
 
 both collection add --collection ../collection.db .
 both collection search --collection ../collection.db --json
