@@ -327,22 +327,33 @@ write_library()
     { printf 'VSK'; head -c 7449 /dev/zero; } > "$1"
 }
 
-# Types a full path into JUCE's file chooser titled $1 and confirms it.
+# A path as the program names it: under Wine, Windows' name for it.
+native_path() { if [ "${program[0]}" = wine ]; then winepath -w "$1" 2> /dev/null; else echo "$1"; fi; }
+
+# Types a full path into the file chooser titled $1 and confirms it.
 choose_file()
 {
     local title=$1 path=$2
     wait_for 10 has_window "$app_pid" "^$title\$" || fail "no file chooser titled '$title'"
     local chooser
     chooser=$(window "^$title\$")
-    # The file name box is the line above the buttons.
+    # The file name box is the line above the buttons; a click on it makes
+    # the chooser the active window.
     local height
     height=$(size_of "$chooser" | cut -dx -f2)
-    click "$chooser" 300 $((height - 63))
+    if [ "${program[0]}" = wine ]; then
+        # Windows' own chooser, which takes Windows' names.
+        path=$(native_path "$path")
+        click "$chooser" 400 $((height - 45))
+    else
+        click "$chooser" 300 $((height - 63))
+    fi
     # Typed as a person types, to the focused box: keys sent to a window with
     # --window can leave JUCE believing the key of the shortcut that opened the
     # chooser is still held, which repeats or swallows that letter.
     xdotool windowfocus --sync "$chooser" 2> /dev/null
-    xdotool key ctrl+a BackSpace 2> /dev/null
+    # What the box holds goes first (Windows' box takes no Ctrl+A).
+    xdotool key ctrl+a BackSpace End shift+Home BackSpace 2> /dev/null
     xdotool type "$path" 2> /dev/null
 
     # Return takes the typed name (a first Return may only go to its folder).
@@ -828,13 +839,13 @@ case "$case_name" in
     command-line)
         # Low.vsk: master tune at its lowest; Defaults.vsk: the unit's defaults.
         write_library "$work/Low.vsk"
-        "$(dirname "$binary")/vesk" new "$work/Defaults.vsk" > /dev/null || fail "vesk could not write Defaults.vsk"
+        "$vesk" new "$work/Defaults.vsk" > /dev/null || fail "vesk could not write Defaults.vsk"
         start_app Low.vsk
         show_system_page
         low=$(area "$main" $master_tune_box)
 
         # A second start hands its file to this window and ends.
-        (cd / && "$binary" "$work/Defaults.vsk" > "$work/second.log" 2>&1) &
+        (cd / && "${program[@]}" "$work/Defaults.vsk" > "$work/second.log" 2>&1) &
         second=$!
         wait_for 30 gone "$second" || { kill "$second"; fail "the second start did not end by itself"; }
         wait "$second" || fail "the second start ended with exit code $?: $(cat "$work/second.log")"
@@ -850,7 +861,7 @@ case "$case_name" in
         wait_for 10 area_is "$main" $master_tune_box "$low" || fail "Low.vsk opened from the command line showed other values than through File > Open"
         press "$main" ctrl+n
         wait_for 10 area_is "$main" $master_tune_box "$handed" || fail "Defaults.vsk handed over showed other values than New"
-        grep -q "$work/Low.vsk" "$settings" || fail "Low.vsk is not among the recent files: $(cat "$settings")"
+        grep -qF "$(native_path "$work/Low.vsk")" "$settings" || fail "Low.vsk is not among the recent files: $(cat "$settings")"
         quit_cleanly
         ;;
 
