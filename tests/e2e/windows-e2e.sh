@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The end-to-end cases that run against the Windows build under Wine and Xvfb
-# (e2e.sh's own cases, through Wine), and the one promise between the two
+# (e2e.sh's own cases, through Wine), and the promise between the two
 # builds: a knob turned with the mouse and saved gives the same library,
 # byte for byte, from VeskEdit.exe as from the Linux VeskEdit.
 # Usage: windows-e2e.sh LINUX-VeskEdit WINDOWS-VeskEdit.exe
@@ -13,7 +13,11 @@ saved=$(mktemp -d /tmp/vesk_windows_e2e.XXXXXX)
 trap 'rm -rf "$saved"' EXIT
 
 status=0
-"$here/e2e.sh" command-line-save "$windows" || status=1
+# Save through Windows' own chooser, the part editors' knobs, lists and step
+# grid, undo, and a second start handing its library over through the pipe.
+for case in command-line-save save lead-editor undo command-line; do
+    "$here/e2e.sh" "$case" "$windows" || status=1
+done
 VESK_E2E_SAVED=$saved/linux.vsk "$here/e2e.sh" knob-save "$linux" || status=1
 VESK_E2E_SAVED=$saved/windows.vsk "$here/e2e.sh" knob-save "$windows" || status=1
 
