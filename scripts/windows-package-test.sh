@@ -7,7 +7,7 @@
 # cases through Wine, comparing the library saved with Linux's
 # (tests/e2e/windows-e2e.sh). Runs every check; fails if any failed.
 set -uo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 1
 
 took() { echo "== ($1 took $((SECONDS - started)) s)"; started=$SECONDS; }
 started=$SECONDS

@@ -93,6 +93,13 @@ expect_value "$uninstall_key" "\"$installed\\Uninstall.exe\"" UninstallString
 expect_value "$uninstall_key" "\"$installed\\Uninstall.exe\" /S" QuietUninstallString
 expect_value "$uninstall_key" VeskEdit DisplayName
 snapshot installed
+
+# Installing again (as a newer version would) goes over the same install.
+on_x wine "$installer" /S || fail "the installer run again ended with exit status $?"
+snapshot again
+cmp -s "$work/installed.files" "$work/again.files" && cmp -s "$work/installed.hkcu.txt" "$work/again.hkcu.txt" \
+    && ok "installing again changed no file name or registry key" \
+    || fail "installing again left another install: $(diff "$work/installed.files" "$work/again.files"; diff "$work/installed.hkcu.txt" "$work/again.hkcu.txt" | head)"
 grep -iE 'vesk' "$work/installed.hklm.txt" && fail "the per-user install wrote to HKEY_LOCAL_MACHINE" || ok "nothing in HKEY_LOCAL_MACHINE"
 wineserver -w
 
