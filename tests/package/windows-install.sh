@@ -56,6 +56,9 @@ for file in VeskEdit.exe vesk.exe VeskEdit.ico README.txt LICENSE.txt Uninstall.
     [ -f "$programs/$file" ] || fail "no $file in %LOCALAPPDATA%\\Programs\\VeskEdit"
 done
 [ -f "$programs/VeskEdit.exe" ] && ok "the programs in %LOCALAPPDATA%\\Programs\\VeskEdit"
+# The icon of .vsk files and of the Start-menu entry, at the sizes Explorer asks for.
+icon=$(identify -format '%wx%h ' "$programs/VeskEdit.ico" 2> /dev/null)
+[ "$icon" = "256x256 48x48 32x32 16x16 " ] && ok "the icon holds 256, 48, 32 and 16 pixels" || fail "the icon holds '$icon'"
 
 installed='C:\users\'"$(id -un)"'\AppData\Local\Programs\VeskEdit'
 strings -a "$start_menu/VeskEdit.lnk" 2> /dev/null | grep -qiF "$installed\\VeskEdit.exe" \
