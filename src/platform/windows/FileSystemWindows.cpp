@@ -132,9 +132,18 @@ namespace
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
 
-        if (::GetSecurityInfo (handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
-                               nullptr, &descriptor)
-            != ERROR_SUCCESS)
+        const auto error = ::GetSecurityInfo (handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                              nullptr, &dacl, nullptr, &descriptor);
+
+        // Not even allowed to read who owns it: not the user's.
+        if (error == ERROR_ACCESS_DENIED)
+        {
+            facts.ownedByUser = false;
+            facts.owner = "another user";
+            return;
+        }
+
+        if (error != ERROR_SUCCESS)
         {
             facts.ownedByUser = true;
             facts.owner = "the user";
@@ -213,9 +222,14 @@ namespace
             return 0;
         }
 
-        // Attributes and security only: this opens even a file another program holds without sharing.
-        const Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT)));
+        // Attributes and security only: this opens even a file another
+        // program holds without sharing. One whose security this user may not
+        // read is looked at all the same (and is not the user's).
+        const auto flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+        Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
+
+        if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            h.handle = openPath (path, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, flags);
 
         if (! h.isOpen())
             return lastError();
@@ -393,7 +407,13 @@ int OpenFolder::create (const juce::File& folder)
         return lastError();
 
     SECURITY_ATTRIBUTES attributes { sizeof (SECURITY_ATTRIBUTES), descriptor, FALSE };
-    const auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+    auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+
+    // Once more on the folder made: Wine keeps a DACL only when it is set on
+    // a file that exists (it becomes the Unix mode).
+    if (error == 0)
+        error = errorOf (::SetFileSecurityW (wide (folder).c_str(), DACL_SECURITY_INFORMATION, descriptor));
+
     ::LocalFree (descriptor);
     return error;
 }
