@@ -40,7 +40,8 @@ start_menu=$user_folder/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs
 snapshot()
 {
     (cd "$WINEPREFIX/drive_c" && find . -path "./users/*/Temp" -prune -o -print | sort) > "$work/$1.files"
-    wine reg export HKCU "$work/$1.hkcu" /y > /dev/null && wine reg export HKLM "$work/$1.hklm" /y > /dev/null
+    wine reg export HKCU "$work/$1.hkcu" /y > /dev/null && wine reg export HKLM "$work/$1.hklm" /y > /dev/null \
+        || fail "the registry could not be read ($1)"
     # Key headers and values, without the dates Wine writes beside them.
     for hive in hkcu hklm; do
         iconv -f UTF-16 -t UTF-8 "$work/$1.$hive" | tr -d '\r' | grep -v '^$' > "$work/$1.$hive.txt"
