@@ -27,7 +27,7 @@ layout=$VESKEDIT_LAYOUT_REPORT
 # A Windows build (a NAME.exe) runs through Wine, with vesk.exe beside it, in
 # the Wine prefix WINEPREFIX names or else in a copy of the build's own
 # (BUILD/wine) made for the case. Its settings then lie in the prefix's
-# %APPDATA%, and the cases that can run there say so below.
+# %APPDATA%. tests/e2e/windows-e2e.sh names the cases that run there.
 program=("$binary")
 vesk=$(dirname "$binary")/vesk
 if [[ $binary == *.exe ]]; then
@@ -1455,7 +1455,7 @@ case "$case_name" in
         quit_cleanly
         ;;
 
-    # The two cases below also run against the Windows build under Wine.
+    # Two cases for both builds: tests/e2e/windows-e2e.sh runs them under Wine too.
     command-line-save)
         # The library named on the command line is the window's document, as
         # it was read: Ctrl+S writes it back to its place, byte for byte.
