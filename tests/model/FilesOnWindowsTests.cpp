@@ -148,3 +148,33 @@ TEST (FilesOnWindows, BothOfWindowsFullDiskCodesAreAFullDisk)
     EXPECT_EQ (SystemError::describe (ERROR_HANDLE_DISK_FULL), "the disk is full");
     EXPECT_TRUE (SystemError::isInUse (ERROR_SHARING_VIOLATION));
 }
+
+TEST (FilesOnWindows, AReplacedFileKeepsItsAttributes)
+{
+    ScopedFolder dir;
+    const auto file = dir.file ("Hidden.vsk");
+    ASSERT_TRUE (WholeFileWriter::write (file, bytesFrom ("old")).wasOk());
+    const auto path = file.getFullPathName().toWideCharPointer();
+    ASSERT_TRUE (::SetFileAttributesW (path, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+    if ((::GetFileAttributesW (path) & FILE_ATTRIBUTE_HIDDEN) == 0)
+        GTEST_SKIP() << "this disk keeps no attributes (Wine without extended attributes)";
+
+    ASSERT_TRUE (WholeFileWriter::write (file, bytesFrom ("new")).wasOk());
+    EXPECT_EQ (textOf (file), "new");
+    EXPECT_NE (::GetFileAttributesW (path) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ (namesIn (dir.folder), "Hidden.vsk") << "the old file's backup was left";
+}
+
+TEST (FilesOnWindows, ANameInAPrivateFolderIsOneNameNotAStreamOrAPath)
+{
+    ScopedFolder dir;
+    const PrivateFolder folder (dir.file ("private"), true);
+    ASSERT_TRUE (folder.isOpen()) << folder.getProblem();
+
+    for (const auto* name : { "a.mid:stream", "..\\escape.mid", "sub\\x.mid", "C:x.mid" })
+        EXPECT_TRUE (folder.replaceFile (name, bytesFrom ("x"), 0600).failed()) << name;
+
+    EXPECT_EQ (namesIn (dir.file ("private")), "");
+    EXPECT_FALSE (dir.file ("escape.mid").exists());
+}

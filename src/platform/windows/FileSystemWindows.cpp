@@ -225,7 +225,7 @@ namespace
         // Attributes and security only: this opens even a file another
         // program holds without sharing. One whose security this user may not
         // read is looked at all the same (and is not the user's).
-        const auto flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0u : (DWORD) FILE_FLAG_OPEN_REPARSE_POINT);
         Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
 
         if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
@@ -268,6 +268,18 @@ namespace
         return {};
     }
 
+    /** Whether the folder found at final is the one named, not one a link
+        leads to: a link shows no reparse point under Wine (a Unix link), but
+        the system's final path still goes to where it leads. Links above
+        it do not count. */
+    bool isWhereItIsNamed (const juce::File& named, const juce::File& final)
+    {
+        FileFacts namedParent, finalParent;
+        return named.getFileName().equalsIgnoreCase (final.getFileName())
+               && lookAtPath (named.getParentDirectory(), true, namedParent) == 0
+               && lookAtPath (final.getParentDirectory(), true, finalParent) == 0 && namedParent.identity == finalParent.identity;
+    }
+
     int opened (HANDLE handle, FileHandle::Native& native)
     {
         native.handle = handle;
@@ -297,15 +309,7 @@ FileHandle::FileHandle() : native (std::make_unique<Native>()) {}
 
 FileHandle::~FileHandle() { juce::ignoreUnused (close()); }
 
-FileHandle::FileHandle (FileHandle&& other) noexcept : native (std::exchange (other.native, std::make_unique<Native>())) {}
-
-FileHandle& FileHandle::operator= (FileHandle&& other) noexcept
-{
-    std::swap (native, other.native);
-    return *this;
-}
-
-bool FileHandle::isOpen() const noexcept { return native != nullptr && native->handle != INVALID_HANDLE_VALUE; }
+bool FileHandle::isOpen() const noexcept { return native->handle != INVALID_HANDLE_VALUE; }
 
 int FileHandle::write (const void* data, size_t size, size_t& written)
 {
@@ -387,6 +391,8 @@ int OpenFolder::open (const juce::File& folder, bool followLink)
         error = ERROR_DIRECTORY;
     else if (error == 0 && (native->path = finalPath (handle)) == juce::File())
         error = lastError() != 0 ? lastError() : ERROR_PATH_NOT_FOUND;
+    else if (error == 0 && ! followLink && ! isWhereItIsNamed (folder, native->path))
+        error = ERROR_CANT_RESOLVE_FILENAME;
 
     if (error != 0)
         close();
@@ -525,12 +531,9 @@ juce::File FileSystem::realPath (const juce::String& path)
 
 juce::File FileSystem::resolveLinks (const juce::File& target, juce::String*)
 {
-    FileFacts facts;
-
-    if (lookAtPath (target, false, facts) != 0 || facts.kind != FileFacts::Kind::link)
-        return target;
-
-    // The file a link leads to; one that leads nowhere is replaced as a name.
+    // The file a write changes, as the system finds it: through symbolic
+    // links, junctions anywhere in the path and (under Wine) Unix links,
+    // which show no reparse point. One that leads nowhere is written as a name.
     const Handle h (openPath (target, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     const auto final = h.isOpen() ? finalPath (h.handle) : juce::File();
     return final != juce::File() ? final : target;
@@ -567,9 +570,18 @@ int FileSystem::replace (const juce::File& replacement, const juce::File& target
     const auto backup = target.getSiblingFile ("." + target.getFileName() + "." + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64())
                                                + ".old");
 
+    const auto attributes = ::GetFileAttributesW (to.c_str());
+
     if (::ReplaceFileW (to.c_str(), from.c_str(), wide (backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     {
         removePath (backup);
+
+        // Windows gives the new file the old one's attributes; Wine does not.
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+        if (attributes != INVALID_FILE_ATTRIBUTES && (::GetFileAttributesW (to.c_str()) & kept) != (attributes & kept))
+            ::SetFileAttributesW (to.c_str(), attributes & kept);
+
         return 0;
     }
 
