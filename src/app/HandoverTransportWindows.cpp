@@ -2,6 +2,7 @@
 #include "InstanceHandover.h"
 #include "model/BoundedFileReader.h"
 #include "model/PrivateFolder.h"
+#include "platform/SystemError.h"
 
 #include <windows.h>
 
@@ -17,16 +18,6 @@
 namespace
 {
     constexpr DWORD pipeBufferBytes = 4096;
-
-    juce::String systemError (DWORD error = ::GetLastError())
-    {
-        wchar_t* text = nullptr;
-        ::FormatMessageW (FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                          nullptr, error, 0, reinterpret_cast<wchar_t*> (&text), 0, nullptr);
-        const auto message = text != nullptr ? juce::String (text).trim() : "error " + juce::String ((int) error);
-        ::LocalFree (text);
-        return message;
-    }
 
     /** The user a process runs as, as a SID string ("S-1-5-21-..."), empty when unknown. */
     juce::String userOfProcess (HANDLE process)
@@ -80,12 +71,17 @@ namespace
         return user.isNotEmpty() && user == ourUser();
     }
 
-    /** The pipe of the copy that keeps its key in folder: one name per user and folder. */
+    /** The pipe of the copy that keeps its key in folder: the user's own
+        name, and for any other folder (a test's) one of that folder's. */
     juce::String pipeNameFor (const juce::File& folder)
     {
+        const auto name = "\\\\.\\pipe\\VeskEdit-" + ourUser();
+
+        if (folder == InstanceHandover::getDefaultFolder())
+            return name;
+
         // Windows' paths are the same in any case.
-        const auto place = juce::String::toHexString (folder.getFullPathName().toLowerCase().hashCode64());
-        return "\\\\.\\pipe\\VeskEdit-" + ourUser() + "-" + place;
+        return name + "-" + juce::String::toHexString (folder.getFullPathName().toLowerCase().hashCode64());
     }
 
     /** An event for overlapped I/O, reset by hand. */
@@ -512,7 +508,7 @@ namespace
             if (mutex != nullptr)
                 ::CloseHandle (std::exchange (mutex, nullptr));
 
-            problem = "cannot make the pipe " + name + " (" + systemError (error) + ")";
+            problem = "cannot make the pipe " + name + " (" + SystemError::describe ((int) error) + ")";
             return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY ? Lock::heldByAnotherCopy : Lock::unavailable;
         }
 

@@ -127,6 +127,14 @@ TEST_F (Handover, OnlyAWholeMessageWithTheKeyThatItsSenderConfirmsInTimeTakesEff
     // Answered but never confirmed: nothing happens, now or later.
     EXPECT_EQ (answerTo (HandoverProtocol::frame (InstanceHandover::encodeRequest (key, paths))), HandoverProtocol::readyReply);
 
+    // A connection that says nothing is closed at the timeout, not kept.
+    {
+        const auto silent = connect (key);
+        ASSERT_NE (silent, nullptr);
+        char byte = 0;
+        EXPECT_EQ (silent->read (&byte, 1, in (limits.timeoutMs + 5000)), Read::ended);
+    }
+
     // Confirmed after the running copy stopped waiting: the sender learns
     // that it was not taken (the write fails, or no "accepted" comes before the end).
     const auto late = whileDispatching ([&]
