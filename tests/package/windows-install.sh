@@ -29,8 +29,10 @@ ok() { echo "ok: $*"; }
 # on_x COMMAND...: with an X server of its own, and Wine's processes ended after.
 on_x() { "$tests/with-xvfb.sh" bash -c '"$@"; status=$?; wineserver -w; exit $status' _ "$@"; }
 
+started=$SECONDS
 on_x bash -c 'wineboot --init && wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f' > "$work/wineboot.log" 2>&1 \
     || { cat "$work/wineboot.log"; fail "no Wine prefix"; exit 1; }
+echo "== (the new Wine prefix took $((SECONDS - started)) s)"
 
 user_folder=$WINEPREFIX/drive_c/users/$(id -un)
 programs=$user_folder/AppData/Local/Programs/VeskEdit
