@@ -310,10 +310,21 @@ has_lines_at_least() { [ "$(lines_in "$1")" -ge "$2" ]; }
 # repaints what a closed window covered).
 show_system_page()
 {
-    click "$main" 60 $tab_y
-    wait_for 5 pixel_is "$main" 300 85 "#990000" || fail "the Patterns tab did not open"
-    click "$main" $system_tab_x $tab_y
-    wait_for 5 pixel_is "$main" 300 420 "#F0FFFF" || fail "the System tab did not open"
+    click_tab 60 300 85 "#990000" || fail "the Patterns tab did not open"
+    click_tab $system_tab_x 300 420 "#F0FFFF" || fail "the System tab did not open"
+}
+
+# click_tab X PX PY COLOUR: clicks the tab at X until pixel (PX, PY) shows
+# COLOUR (up to 5 s). Under Wine a window just back from Windows' own file
+# chooser can miss a first click, which a second one then reaches.
+click_tab()
+{
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        click "$main" "$1" $tab_y
+        wait_for 1 pixel_is "$main" "$2" "$3" "$4" && return 0
+    done
+    return 1
 }
 
 # The System tab, and the master tune box on it.
