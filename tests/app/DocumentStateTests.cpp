@@ -4,6 +4,7 @@
 #include "model/VeskModel.h"
 #include "model/VeskProtocol.h"
 #include "model/WholeFileWriter.h"
+#include "platform/SystemError.h"
 
 #include <gtest/gtest.h>
 
@@ -163,7 +164,7 @@ TEST_F (DocumentStateTest, AFailedSaveSaysWhyAndKeepsTheLibraryChangedAndItsFile
 
     EXPECT_EQ (saved, juce::FileBasedDocument::failedToWriteToFile);
     EXPECT_EQ (savedAs, juce::FileBasedDocument::failedToWriteToFile);
-    EXPECT_TRUE (message.contains ("\"Set 1.vsk\"") && message.contains (WholeFileWriter::describeError (ENOSPC)) && message.contains ("4,072 of 7,473")) << message;
+    EXPECT_TRUE (message.contains ("\"Set 1.vsk\"") && message.contains (WholeFileWriter::describeError (SystemError::diskFull())) && message.contains ("4,072 of 7,473")) << message;
     EXPECT_TRUE (model.hasChangedSinceSaved());
     EXPECT_EQ (model.getFile(), library);
     EXPECT_TRUE (library.hasIdenticalContentTo (kept));
