@@ -12,10 +12,14 @@ namespace
 {
     juce::String firstName (const CollectionSighting& sighting)
     {
-        const auto place = sighting.sourcePath.isNotEmpty()
-                               ? juce::File::createFileWithoutCheckingPath (sighting.sourcePath).getFileNameWithoutExtension()
-                               : juce::String ("Unit");
-        return place + " " + sighting.slot.name();
+        if (sighting.sourcePath.isEmpty())
+            return "Unit " + sighting.slot.name();
+
+        // The file's name without its extension, after either slash where the system takes both (Windows).
+        const auto& path = sighting.sourcePath;
+        const auto name = path.substring (juce::jmax (path.lastIndexOfChar ('/'), path.lastIndexOfChar (juce::File::getSeparatorChar())) + 1);
+        const auto dot = name.lastIndexOfChar ('.');
+        return (dot > 0 ? name.substring (0, dot) : name) + " " + sighting.slot.name();
     }
 }
 

@@ -51,8 +51,6 @@ class FileHandle
 public:
     FileHandle();
     ~FileHandle();
-    FileHandle (FileHandle&&) noexcept;
-    FileHandle& operator= (FileHandle&&) noexcept;
 
     bool isOpen() const noexcept;
 
@@ -86,6 +84,8 @@ private:
     friend class FileSystem;
     friend class OpenFolder;
     std::unique_ptr<Native> native;
+
+    JUCE_DECLARE_NON_COPYABLE (FileHandle)
 };
 
 /**

@@ -23,6 +23,11 @@ struct UserFolders
         ~/.cache/VeskEdit; %LOCALAPPDATA%\VeskEdit on Windows. */
     static juce::File cache();
 
+    /** The environment variables that name where settings() and data() lie
+        (a test sets them to a folder of its own). */
+    static const char* settingsVariable();
+    static const char* dataVariable();
+
     /** The user's runtime folder ($XDG_RUNTIME_DIR), when there is one this
         user owns and nobody else may write into; none otherwise (as after
         "sudo -E", or on Windows). */

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestEnvironment.h"
+#include "platform/UserFolders.h"
 #include <juce_core/juce_core.h>
 
 #include <cstdlib>
@@ -15,12 +16,12 @@ struct ScopedWorkingDirectory
         directory = juce::File::createTempFile ("vesk_cwd");
         directory.createDirectory();
         directory.setAsCurrentWorkingDirectory();
-        TestEnvironment::set ("XDG_CONFIG_HOME", directory.getChildFile ("config").getFullPathName());
+        TestEnvironment::set (UserFolders::settingsVariable(), directory.getChildFile ("config").getFullPathName());
     }
 
     ~ScopedWorkingDirectory()
     {
-        TestEnvironment::set ("XDG_CONFIG_HOME", previousConfigHome);
+        TestEnvironment::set (UserFolders::settingsVariable(), previousConfigHome);
         previous.setAsCurrentWorkingDirectory();
         directory.deleteRecursively();
     }
@@ -28,6 +29,6 @@ struct ScopedWorkingDirectory
     juce::File file (const juce::String& name) const { return directory.getChildFile (name); }
 
     juce::File previous { juce::File::getCurrentWorkingDirectory() };
-    juce::String previousConfigHome { juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {}) };
+    juce::String previousConfigHome { juce::SystemStats::getEnvironmentVariable (UserFolders::settingsVariable(), {}) };
     juce::File directory;
 };

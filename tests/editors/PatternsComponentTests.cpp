@@ -3,6 +3,7 @@
 #include "editors/VeskLeadComponent.h"
 #include "editors/VeskLineinComponent.h"
 #include "model/VeskMidiFile.h"
+#include "platform/UserFolders.h"
 
 using namespace VeskImage;
 
@@ -273,8 +274,11 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
 {
     juce::TemporaryFile runtime;
     ASSERT_TRUE (runtime.getFile().createDirectory());
+    // The user's runtime folder where the system has one, else the data folder.
     const auto previous = juce::SystemStats::getEnvironmentVariable ("XDG_RUNTIME_DIR", {});
+    const auto previousData = juce::SystemStats::getEnvironmentVariable (UserFolders::dataVariable(), {});
     TestEnvironment::set ("XDG_RUNTIME_DIR", runtime.getFile().getFullPathName());
+    TestEnvironment::set (UserFolders::dataVariable(), runtime.getFile().getFullPathName());
 
     auto page = makePage();
     session.showPattern (slotBlock (3));
@@ -283,7 +287,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
 
     juce::File written;
     ASSERT_TRUE (drag.writeFile (written).wasOk());
-    EXPECT_EQ (written.getParentDirectory().getParentDirectory(), runtime.getFile()) << "not the shared temporary folder";
+    EXPECT_TRUE (written.isAChildOf (runtime.getFile())) << "not the shared temporary folder: " << written.getFullPathName();
     EXPECT_EQ (written.getFileName(), "User 03 - Bass.mid");
     juce::MemoryBlock bytes;
     ASSERT_TRUE (written.loadFileAsData (bytes));
@@ -294,6 +298,7 @@ TEST_F (PatternsPage, TheTitleBarDragsTheShownPatternOutAsAMidiFileInAFolderOfTh
     EXPECT_TRUE (drag.writeFile (written).failed());
 
     TestEnvironment::set ("XDG_RUNTIME_DIR", previous);
+    TestEnvironment::set (UserFolders::dataVariable(), previousData);
     runtime.getFile().deleteRecursively();
 }
 

@@ -93,15 +93,7 @@ FileHandle::FileHandle() : native (std::make_unique<Native>()) {}
 
 FileHandle::~FileHandle() { juce::ignoreUnused (close()); }
 
-FileHandle::FileHandle (FileHandle&& other) noexcept : native (std::exchange (other.native, std::make_unique<Native>())) {}
-
-FileHandle& FileHandle::operator= (FileHandle&& other) noexcept
-{
-    std::swap (native, other.native);
-    return *this;
-}
-
-bool FileHandle::isOpen() const noexcept { return native != nullptr && native->fd >= 0; }
+bool FileHandle::isOpen() const noexcept { return native->fd >= 0; }
 
 int FileHandle::write (const void* data, size_t size, size_t& written)
 {

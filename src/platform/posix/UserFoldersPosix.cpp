@@ -14,14 +14,18 @@ namespace
     juce::File home() { return juce::File::getSpecialLocation (juce::File::userHomeDirectory); }
 }
 
+const char* UserFolders::settingsVariable() { return "XDG_CONFIG_HOME"; }
+
+const char* UserFolders::dataVariable() { return "XDG_DATA_HOME"; }
+
 juce::File UserFolders::settings()
 {
-    return fromEnvironment ("XDG_CONFIG_HOME", juce::File ("~/.config")).getChildFile ("VeskEdit");
+    return fromEnvironment (settingsVariable(), juce::File ("~/.config")).getChildFile ("VeskEdit");
 }
 
 juce::File UserFolders::data()
 {
-    return fromEnvironment ("XDG_DATA_HOME", home().getChildFile (".local/share")).getChildFile ("VeskEdit");
+    return fromEnvironment (dataVariable(), home().getChildFile (".local/share")).getChildFile ("VeskEdit");
 }
 
 juce::String UserFolders::describeData (const juce::String& name)

@@ -132,9 +132,18 @@ namespace
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
 
-        if (::GetSecurityInfo (handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr, &dacl,
-                               nullptr, &descriptor)
-            != ERROR_SUCCESS)
+        const auto error = ::GetSecurityInfo (handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                              nullptr, &dacl, nullptr, &descriptor);
+
+        // Not even allowed to read who owns it: not the user's.
+        if (error == ERROR_ACCESS_DENIED)
+        {
+            facts.ownedByUser = false;
+            facts.owner = "another user";
+            return;
+        }
+
+        if (error != ERROR_SUCCESS)
         {
             facts.ownedByUser = true;
             facts.owner = "the user";
@@ -203,26 +212,6 @@ namespace
         return stem.length() == 4 && (stem.startsWith ("COM") || stem.startsWith ("LPT")) && juce::CharacterFunctions::isDigit (stem[3]);
     }
 
-    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts)
-    {
-        if (isDeviceName (path))
-        {
-            facts = {};
-            facts.kind = FileFacts::Kind::device;
-            facts.ownedByUser = true;
-            return 0;
-        }
-
-        // Attributes and security only: this opens even a file another program holds without sharing.
-        const Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT)));
-
-        if (! h.isOpen())
-            return lastError();
-
-        return factsOf (h.handle, followLinks, facts);
-    }
-
     /** The final path of an open file, without the \\?\ that SQLite and people do not expect. */
     juce::File finalPath (HANDLE handle)
     {
@@ -254,6 +243,54 @@ namespace
         return {};
     }
 
+    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts);
+
+    /** Whether what was found at final is the one named, not one a link
+        leads to: a link shows no reparse point under Wine (a Unix link), but
+        the system's final path still goes to where it leads. Links above
+        it do not count. */
+    bool isWhereItIsNamed (const juce::File& named, const juce::File& final)
+    {
+        // Where the system cannot tell the final path, the reparse point alone decides.
+        if (final == juce::File())
+            return true;
+
+        FileFacts namedParent, finalParent;
+        return named.getFileName().equalsIgnoreCase (final.getFileName())
+               && lookAtPath (named.getParentDirectory(), true, namedParent) == 0
+               && lookAtPath (final.getParentDirectory(), true, finalParent) == 0 && namedParent.identity == finalParent.identity;
+    }
+
+    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts)
+    {
+        if (isDeviceName (path))
+        {
+            facts = {};
+            facts.kind = FileFacts::Kind::device;
+            facts.ownedByUser = true;
+            return 0;
+        }
+
+        // Attributes and security only: this opens even a file another
+        // program holds without sharing. One whose security this user may not
+        // read is looked at all the same (and is not the user's).
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0u : (DWORD) FILE_FLAG_OPEN_REPARSE_POINT);
+        Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
+
+        if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            h.handle = openPath (path, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, flags);
+
+        if (! h.isOpen())
+            return lastError();
+
+        const auto error = factsOf (h.handle, followLinks, facts);
+
+        if (error == 0 && ! followLinks && facts.kind != FileFacts::Kind::link && ! isWhereItIsNamed (path, finalPath (h.handle)))
+            facts.kind = FileFacts::Kind::link;
+
+        return error;
+    }
+
     int opened (HANDLE handle, FileHandle::Native& native)
     {
         native.handle = handle;
@@ -283,15 +320,7 @@ FileHandle::FileHandle() : native (std::make_unique<Native>()) {}
 
 FileHandle::~FileHandle() { juce::ignoreUnused (close()); }
 
-FileHandle::FileHandle (FileHandle&& other) noexcept : native (std::exchange (other.native, std::make_unique<Native>())) {}
-
-FileHandle& FileHandle::operator= (FileHandle&& other) noexcept
-{
-    std::swap (native, other.native);
-    return *this;
-}
-
-bool FileHandle::isOpen() const noexcept { return native != nullptr && native->handle != INVALID_HANDLE_VALUE; }
+bool FileHandle::isOpen() const noexcept { return native->handle != INVALID_HANDLE_VALUE; }
 
 int FileHandle::write (const void* data, size_t size, size_t& written)
 {
@@ -373,6 +402,8 @@ int OpenFolder::open (const juce::File& folder, bool followLink)
         error = ERROR_DIRECTORY;
     else if (error == 0 && (native->path = finalPath (handle)) == juce::File())
         error = lastError() != 0 ? lastError() : ERROR_PATH_NOT_FOUND;
+    else if (error == 0 && ! followLink && ! isWhereItIsNamed (folder, native->path))
+        error = ERROR_CANT_RESOLVE_FILENAME;
 
     if (error != 0)
         close();
@@ -393,7 +424,13 @@ int OpenFolder::create (const juce::File& folder)
         return lastError();
 
     SECURITY_ATTRIBUTES attributes { sizeof (SECURITY_ATTRIBUTES), descriptor, FALSE };
-    const auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+    auto error = errorOf (::CreateDirectoryW (wide (folder).c_str(), &attributes));
+
+    // Once more on the folder made: Wine keeps a DACL only when it is set on
+    // a file that exists (it becomes the Unix mode).
+    if (error == 0)
+        error = errorOf (::SetFileSecurityW (wide (folder).c_str(), DACL_SECURITY_INFORMATION, descriptor));
+
     ::LocalFree (descriptor);
     return error;
 }
@@ -505,12 +542,9 @@ juce::File FileSystem::realPath (const juce::String& path)
 
 juce::File FileSystem::resolveLinks (const juce::File& target, juce::String*)
 {
-    FileFacts facts;
-
-    if (lookAtPath (target, false, facts) != 0 || facts.kind != FileFacts::Kind::link)
-        return target;
-
-    // The file a link leads to; one that leads nowhere is replaced as a name.
+    // The file a write changes, as the system finds it: through symbolic
+    // links, junctions anywhere in the path and (under Wine) Unix links,
+    // which show no reparse point. One that leads nowhere is written as a name.
     const Handle h (openPath (target, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS));
     const auto final = h.isOpen() ? finalPath (h.handle) : juce::File();
     return final != juce::File() ? final : target;
@@ -547,9 +581,18 @@ int FileSystem::replace (const juce::File& replacement, const juce::File& target
     const auto backup = target.getSiblingFile ("." + target.getFileName() + "." + juce::String::toHexString (juce::Random::getSystemRandom().nextInt64())
                                                + ".old");
 
+    const auto attributes = ::GetFileAttributesW (to.c_str());
+
     if (::ReplaceFileW (to.c_str(), from.c_str(), wide (backup).c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
     {
         removePath (backup);
+
+        // Windows gives the new file the old one's attributes; Wine does not.
+        constexpr DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+        if (attributes != INVALID_FILE_ATTRIBUTES && (::GetFileAttributesW (to.c_str()) & kept) != (attributes & kept))
+            ::SetFileAttributesW (to.c_str(), attributes & kept);
+
         return 0;
     }
 
