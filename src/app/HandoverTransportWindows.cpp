@@ -2,6 +2,7 @@
 #include "InstanceHandover.h"
 #include "model/BoundedFileReader.h"
 #include "model/PrivateFolder.h"
+#include "platform/SystemError.h"
 
 #include <windows.h>
 
@@ -17,16 +18,6 @@
 namespace
 {
     constexpr DWORD pipeBufferBytes = 4096;
-
-    juce::String systemError (DWORD error = ::GetLastError())
-    {
-        wchar_t* text = nullptr;
-        ::FormatMessageW (FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                          nullptr, error, 0, reinterpret_cast<wchar_t*> (&text), 0, nullptr);
-        const auto message = text != nullptr ? juce::String (text).trim() : "error " + juce::String ((int) error);
-        ::LocalFree (text);
-        return message;
-    }
 
     /** The user a process runs as, as a SID string ("S-1-5-21-..."), empty when unknown. */
     juce::String userOfProcess (HANDLE process)
@@ -80,12 +71,17 @@ namespace
         return user.isNotEmpty() && user == ourUser();
     }
 
-    /** The pipe of the copy that keeps its key in folder: one name per user and folder. */
+    /** The pipe of the copy that keeps its key in folder: the user's own
+        name, and for any other folder (a test's) one of that folder's. */
     juce::String pipeNameFor (const juce::File& folder)
     {
+        const auto name = "\\\\.\\pipe\\VeskEdit-" + ourUser();
+
+        if (folder == InstanceHandover::getDefaultFolder())
+            return name;
+
         // Windows' paths are the same in any case.
-        const auto place = juce::String::toHexString (folder.getFullPathName().toLowerCase().hashCode64());
-        return "\\\\.\\pipe\\VeskEdit-" + ourUser() + "-" + place;
+        return name + "-" + juce::String::toHexString (folder.getFullPathName().toLowerCase().hashCode64());
     }
 
     /** An event for overlapped I/O, reset by hand. */
@@ -475,6 +471,9 @@ namespace
 
             if (lock != INVALID_HANDLE_VALUE)
                 ::CloseHandle (lock);
+
+            if (mutex != nullptr)
+                ::CloseHandle (mutex);
         }
 
         Lock takeLock (juce::String& problem) override
@@ -491,15 +490,26 @@ namespace
             }
 
             // The first instance of the name is the lock: while any instance
-            // is open, nobody else can make a first one.
-            lock = PipeServer::createInstance (name, true);
+            // is open, nobody else can make a first one. Wine makes as many
+            // first instances as asked for, so a mutex of the same name, held
+            // as long as the pipe, backs it.
+            mutex = ::CreateMutexW (nullptr, FALSE, ("Local\\" + name.fromLastOccurrenceOf ("\\", false, false)).toWideCharPointer());
+            auto error = ::GetLastError();
 
-            if (lock != INVALID_HANDLE_VALUE)
-                return Lock::taken;
+            if (mutex != nullptr && error != ERROR_ALREADY_EXISTS)
+            {
+                lock = PipeServer::createInstance (name, true);
+                error = ::GetLastError();
 
-            const auto error = ::GetLastError();
-            problem = "cannot make the pipe " + name + " (" + systemError (error) + ")";
-            return error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY ? Lock::heldByAnotherCopy : Lock::unavailable;
+                if (lock != INVALID_HANDLE_VALUE)
+                    return Lock::taken;
+            }
+
+            if (mutex != nullptr)
+                ::CloseHandle (std::exchange (mutex, nullptr));
+
+            problem = "cannot make the pipe " + name + " (" + SystemError::describe ((int) error) + ")";
+            return error == ERROR_ALREADY_EXISTS || error == ERROR_ACCESS_DENIED || error == ERROR_PIPE_BUSY ? Lock::heldByAnotherCopy : Lock::unavailable;
         }
 
         bool listen (const juce::String& key, HandoverProtocol::MessageHandler handler, juce::String& problem) override
@@ -522,7 +532,7 @@ namespace
             return true;
         }
 
-        std::unique_ptr<HandoverProtocol::Channel> connect (juce::String& key, juce::int64) const override
+        std::unique_ptr<HandoverProtocol::Channel> connect (juce::String& key, juce::int64 deadline) const override
         {
             const PrivateFolder running (folder, false);
             juce::MemoryBlock keyFile;
@@ -536,11 +546,25 @@ namespace
                 return nullptr;
 
             // Identification only: the running copy may tell who we are, not act as us.
-            const auto pipe = ::CreateFileW (name.toWideCharPointer(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                             FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+            auto pipe = INVALID_HANDLE_VALUE;
 
-            if (pipe == INVALID_HANDLE_VALUE)
-                return nullptr;
+            for (;;)
+            {
+                pipe = ::CreateFileW (name.toWideCharPointer(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+
+                if (pipe != INVALID_HANDLE_VALUE)
+                    break;
+
+                // Every instance is taken until the running copy makes the next:
+                // a start waits for it, as for a socket's queue.
+                const auto left = deadline - HandoverProtocol::nowMs();
+
+                if (::GetLastError() != ERROR_PIPE_BUSY || left <= 0)
+                    return nullptr;
+
+                ::WaitNamedPipeW (name.toWideCharPointer(), (DWORD) juce::jlimit<juce::int64> (1, 100, left));
+            }
 
             auto channel = std::make_unique<PipeChannel> (pipe);
 
@@ -556,7 +580,7 @@ namespace
         juce::String name;
         HandoverProtocol::Limits limits;
         std::unique_ptr<PrivateFolder> privateFolder;
-        HANDLE lock = INVALID_HANDLE_VALUE;
+        HANDLE lock = INVALID_HANDLE_VALUE, mutex = nullptr;
         bool listening = false;
         std::unique_ptr<PipeServer> server;
     };

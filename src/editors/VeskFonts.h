@@ -5,7 +5,8 @@
 /** The program's typefaces.
 
     The fixed-width one of the step grid and the about box is "Lucida Console"
-    where it is installed, else the platform's default monospaced typeface, so
+    where it is installed, else the platform's default monospaced typeface (or,
+    where that is not fixed-width after all, any installed one that is), so
     columns of text still line up.
 
     The sans-serif one every other text uses is served here, in its regular
