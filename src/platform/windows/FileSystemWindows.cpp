@@ -212,31 +212,6 @@ namespace
         return stem.length() == 4 && (stem.startsWith ("COM") || stem.startsWith ("LPT")) && juce::CharacterFunctions::isDigit (stem[3]);
     }
 
-    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts)
-    {
-        if (isDeviceName (path))
-        {
-            facts = {};
-            facts.kind = FileFacts::Kind::device;
-            facts.ownedByUser = true;
-            return 0;
-        }
-
-        // Attributes and security only: this opens even a file another
-        // program holds without sharing. One whose security this user may not
-        // read is looked at all the same (and is not the user's).
-        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0u : (DWORD) FILE_FLAG_OPEN_REPARSE_POINT);
-        Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
-
-        if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
-            h.handle = openPath (path, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, flags);
-
-        if (! h.isOpen())
-            return lastError();
-
-        return factsOf (h.handle, followLinks, facts);
-    }
-
     /** The final path of an open file, without the \\?\ that SQLite and people do not expect. */
     juce::File finalPath (HANDLE handle)
     {
@@ -268,16 +243,52 @@ namespace
         return {};
     }
 
-    /** Whether the folder found at final is the one named, not one a link
+    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts);
+
+    /** Whether what was found at final is the one named, not one a link
         leads to: a link shows no reparse point under Wine (a Unix link), but
         the system's final path still goes to where it leads. Links above
         it do not count. */
     bool isWhereItIsNamed (const juce::File& named, const juce::File& final)
     {
+        // Where the system cannot tell the final path, the reparse point alone decides.
+        if (final == juce::File())
+            return true;
+
         FileFacts namedParent, finalParent;
         return named.getFileName().equalsIgnoreCase (final.getFileName())
                && lookAtPath (named.getParentDirectory(), true, namedParent) == 0
                && lookAtPath (final.getParentDirectory(), true, finalParent) == 0 && namedParent.identity == finalParent.identity;
+    }
+
+    int lookAtPath (const juce::File& path, bool followLinks, FileFacts& facts)
+    {
+        if (isDeviceName (path))
+        {
+            facts = {};
+            facts.kind = FileFacts::Kind::device;
+            facts.ownedByUser = true;
+            return 0;
+        }
+
+        // Attributes and security only: this opens even a file another
+        // program holds without sharing. One whose security this user may not
+        // read is looked at all the same (and is not the user's).
+        const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0u : (DWORD) FILE_FLAG_OPEN_REPARSE_POINT);
+        Handle h (openPath (path, FILE_READ_ATTRIBUTES | READ_CONTROL, shareAll, OPEN_EXISTING, flags));
+
+        if (! h.isOpen() && ::GetLastError() == ERROR_ACCESS_DENIED)
+            h.handle = openPath (path, FILE_READ_ATTRIBUTES, shareAll, OPEN_EXISTING, flags);
+
+        if (! h.isOpen())
+            return lastError();
+
+        const auto error = factsOf (h.handle, followLinks, facts);
+
+        if (error == 0 && ! followLinks && facts.kind != FileFacts::Kind::link && ! isWhereItIsNamed (path, finalPath (h.handle)))
+            facts.kind = FileFacts::Kind::link;
+
+        return error;
     }
 
     int opened (HANDLE handle, FileHandle::Native& native)
