@@ -28,12 +28,13 @@ sed 's/$/\r/' LICENSE > "$stage/LICENSE.txt"
 date=$(git log -1 --format=%ct 2> /dev/null || date +%s)
 touch -d "@$date" "$stage"/*
 
+# Those of an earlier version go: one installer and one zip in the folder.
+rm -f "$build"/VeskEdit-*-setup.exe "$build"/VeskEdit-*-windows-x64.zip
 installer=$build/VeskEdit-$version-setup.exe
 makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$installer" packaging/windows/VeskEdit.nsi
 
 # The zip's own folder, so that unpacking it does not scatter the files.
 zip=$build/VeskEdit-$version-windows-x64.zip
-rm -f "$zip"
 (cd "$build/package" && TZ=UTC zip -q -X -9 "$zip" \
     "VeskEdit-$version/VeskEdit.exe" "VeskEdit-$version/vesk.exe" \
     "VeskEdit-$version/README.txt" "VeskEdit-$version/LICENSE.txt")

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every Windows test program (scripts/windows-build.sh builds them) under
-# Wine and a virtual X server, through CTest (label "windows"), in the Wine
+# Wine and one virtual X server, through CTest (label "windows"), in the Wine
 # prefix build-windows/wine. Extra arguments go to CTest (-R model_tests ...).
 #
 # Drive S: is a small tmpfs of its own, named to the tests in
@@ -43,11 +43,16 @@ else
     echo "windows-test: cannot mount a tmpfs for drive S: (not root?); the cases that fill a disk are skipped"
 fi
 
-# One Wine server for every program, rather than one started (and waited
-# for) by each.
-wineserver -p
+# One X server and one Wine server for every program. Wine's own processes
+# (its desktop, its services) start with the first program and keep what it
+# was given as output open, so they are started here first, by a program
+# whose output goes nowhere: CTest would otherwise wait for the end of a
+# test's output until they end.
 jobs=$(nproc 2>/dev/null || echo 2)
 status=0
-ctest --test-dir "$root" -L windows --parallel "$jobs" --output-on-failure "$@" || status=$?
+tests/with-xvfb.sh bash -c 'wineserver -p && wine cmd /c exit > /dev/null 2>&1 < /dev/null
+    ctest --test-dir "$1" -L windows --parallel "$2" --output-on-failure "${@:3}"; status=$?
+    wineserver -k; exit $status' \
+    _ "$root" "$jobs" "$@" || status=$?
 took "the tests under Wine"
 exit $status

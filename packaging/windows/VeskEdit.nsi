@@ -50,7 +50,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "GNU General Public License, version
 !define MUI_ABORTWARNING
 
 ; The GPL asks for no acceptance: the page only shows it.
-!define MUI_LICENSEPAGE_TEXT_TOP "VeskEdit is free software. You may use it without accepting this licence; it says what you may do when you share or change it."
+!define MUI_LICENSEPAGE_TEXT_TOP "VeskEdit is free software: you need not accept this licence to use it."
 !define MUI_LICENSEPAGE_BUTTON "$(^NextBtn)"
 !define MUI_LICENSEPAGE_TEXT_BOTTOM " "
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
@@ -80,6 +80,10 @@ Section "VeskEdit"
     File "${STAGE}\LICENSE.txt"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
+    ; The shortcut starts VeskEdit in the user's own folder, as a Linux desktop
+    ; starts it in the home folder: MidiSettings.xml is kept in the folder it
+    ; starts in, and the program's folder is no place for it.
+    SetOutPath "$PROFILE"
     CreateShortcut "$SMPROGRAMS\VeskEdit.lnk" "$INSTDIR\VeskEdit.exe" "" "$INSTDIR\VeskEdit.ico" 0 \
         SW_SHOWNORMAL "" "Edit the Vesk groovebox's patterns and settings live over MIDI and keep them as libraries"
 
@@ -123,6 +127,8 @@ Section "Uninstall"
         Abort
     ${EndIf}
 
+    ; Out of the folders it removes: a process's current folder cannot go.
+    SetOutPath "$TEMP"
     ; Only the files the installer put there: the folder may hold the user's own.
     Delete "$INSTDIR\vesk.exe"
     Delete "$INSTDIR\VeskEdit.ico"

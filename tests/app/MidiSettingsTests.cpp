@@ -1,4 +1,5 @@
 #include "ScopedWorkingDirectory.h"
+#include "TestEnvironment.h"
 #include "app/ContentComp.h"
 #include "app/MidiDeviceSelectorComponent.h"
 #include "app/UserSettings.h"
@@ -155,8 +156,8 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
         { "200,000 nested elements, which crashed every start", nestedMidiSettings (200'000), false },
         { "nested a level too deep", nestedMidiSettings (BoundedXml::maxDepth + 1), false },
         { "a byte over 64 KiB", nestedMidiSettings (1, BoundedXml::maxFileSize + 1), false },
-        { "a link to a file that never ends", "", false },
         { "just inside both bounds, with a byte-order mark as some editors write", "\xEF\xBB\xBF" + nestedMidiSettings (BoundedXml::maxDepth, BoundedXml::maxFileSize - 3), true },
+        { "a link to a file that never ends (last: not every system has one)", "", false },
     };
 
     for (const auto& [name, content, read] : files)
@@ -164,6 +165,9 @@ TEST (MidiSettingsFile, AnOversizedOrDeeplyNestedFileIsIgnoredAndTheStartGoesOn)
         SCOPED_TRACE (name);
         ScopedWorkingDirectory workingDirectory;
         const auto file = MidiSettingsFile::getFile();
+        if (content.empty() && ! TestEnvironment::makesSymbolicLinks())
+            GTEST_SKIP() << "no symbolic link can be made here";
+
         ASSERT_TRUE (content.empty() ? juce::File ("/dev/zero").createSymbolicLink (file, false) : file.replaceWithData (content.data(), content.size()));
 
         {

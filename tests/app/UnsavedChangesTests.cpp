@@ -1,3 +1,4 @@
+#include "TestEnvironment.h"
 #include "UnsavedChangesTest.h"
 
 TEST_F (UnsavedChangesTest, AFreshStartAndAnOpenedLibraryAreUnchanged)
@@ -176,11 +177,15 @@ TEST_F (UnsavedChangesTest, AFullDiskFailsSaveAndExportAndLosesNothing)
 
     // The library's own file, reached by a .syx name, is never what an export replaces.
     WholeFileWriter::setFaultsForTesting ({});
-    const auto alias = workingDirectory.file ("alias.syx");
-    ASSERT_TRUE (library.createSymbolicLink (alias, true));
-    content.exportSyxFile (alias);
-    EXPECT_TRUE (content.lastMessage.contains ("\"alias.syx\"")) << content.lastMessage;
-    EXPECT_TRUE (library.hasIdenticalContentTo (kept));
+
+    if (TestEnvironment::makesSymbolicLinks())
+    {
+        const auto alias = workingDirectory.file ("alias.syx");
+        ASSERT_TRUE (library.createSymbolicLink (alias, true));
+        content.exportSyxFile (alias);
+        EXPECT_TRUE (content.lastMessage.contains ("\"alias.syx\"")) << content.lastMessage;
+        EXPECT_TRUE (library.hasIdenticalContentTo (kept));
+    }
 
     content.exportSyxFile (syx);
     EXPECT_EQ (syx.getSize(), 3616);

@@ -41,10 +41,10 @@ TEST_F (StoreTest, KeepsEachPatternOnceWithEverySighting)
 
     const auto origin = store->sightings (lookup.pattern->id);
     ASSERT_EQ (origin.size(), 2u);
-    EXPECT_EQ (origin[0].sourcePath, "/music/Set1.vsk");
+    EXPECT_EQ (origin[0].sourcePath, systemPath ("/music/Set1.vsk"));
     EXPECT_EQ (origin[0].slot, *VeskBlock::user (3));
     EXPECT_EQ (origin[0].lastTimeMs, 5000);
-    EXPECT_EQ (origin[1].sourcePath, "/music/Set2.vsk");
+    EXPECT_EQ (origin[1].sourcePath, systemPath ("/music/Set2.vsk"));
 }
 
 TEST_F (StoreTest, ASlotsVersionsOverTime)
@@ -56,7 +56,7 @@ TEST_F (StoreTest, ASlotsVersionsOverTime)
 
     store->add ({ sighting (b, "/music/Other.vsk", 3, 1) });
 
-    const auto history = store->slotHistory (CollectionSource::library, "/music/Set1.vsk", *VeskBlock::user (3));
+    const auto history = store->slotHistory (CollectionSource::library, systemPath ("/music/Set1.vsk"), *VeskBlock::user (3));
     ASSERT_EQ (history.size(), 3u);
     EXPECT_EQ (history[0].patternId, CollectionFingerprint::id (a));
     EXPECT_EQ (history[0].lastTimeMs, 2 * 86400000LL);

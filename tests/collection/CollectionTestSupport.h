@@ -22,6 +22,10 @@ inline CollectionBytes patternBytes (int seed)
     return bytes;
 }
 
+/** A path written the POSIX way ("/music/Set1.vsk") with the system's own
+    separator, as the program records the paths of real files. */
+inline juce::String systemPath (const juce::String& path) { return path.replaceCharacter ('/', juce::File::getSeparatorChar()); }
+
 inline CollectionSighting sighting (const CollectionBytes& bytes,
                                     const juce::String& path,
                                     int userNumber,
@@ -30,7 +34,7 @@ inline CollectionSighting sighting (const CollectionBytes& bytes,
 {
     CollectionSighting s;
     s.source = source;
-    s.sourcePath = path;
+    s.sourcePath = systemPath (path);
     s.slot = VeskBlock::user (userNumber).value_or (VeskBlock::temporary());
     s.timeMs = timeMs;
     s.bytes = bytes;

@@ -9,4 +9,8 @@ namespace TestEnvironment
 {
     void set (const char* name, const juce::String& value);
     void unset (const char* name);
+
+    /** Whether a test can make symbolic links: Windows makes them only with a
+        privilege or in developer mode, Wine not at all. */
+    bool makesSymbolicLinks();
 }

@@ -23,7 +23,7 @@ namespace
         for (int n; size < limit && (n = ::_write (fd, chunk.data(), (unsigned) juce::jmin ((juce::int64) chunk.size(), limit - size))) > 0;)
             size += n;
 
-        const bool ok = size >= keepBytes && ::_chsize_s (fd, size - keepBytes) == 0;
+        const bool ok = size >= keepBytes && (keepBytes == 0 || ::_chsize_s (fd, size - keepBytes) == 0);
         ::_close (fd);
         return ok;
     }

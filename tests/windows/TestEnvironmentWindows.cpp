@@ -11,3 +11,5 @@ void TestEnvironment::set (const char* name, const juce::String& value)
 
 // An empty value removes the variable.
 void TestEnvironment::unset (const char* name) { ::_wputenv_s (juce::String (name).toWideCharPointer(), L""); }
+
+bool TestEnvironment::makesSymbolicLinks() { return false; }
