@@ -158,7 +158,32 @@ press()
     xdotool windowfocus --sync "$w" 2> /dev/null
     xdotool keydown Shift_L keyup Shift_L 2> /dev/null
     xdotool keydown Control_L keyup Control_L 2> /dev/null
-    xdotool key "$@" 2> /dev/null
+    if [ "${program[0]}" = wine ]; then
+        press_slowly "$@"
+    else
+        xdotool key "$@" 2> /dev/null
+    fi
+}
+
+# press_slowly KEY...: each chord's modifiers held a moment before and after
+# its key. Wine, when busy, can read the modifiers' state at a point where a
+# chord sent at once has them up again, and takes Ctrl+Q for Q.
+press_slowly()
+{
+    local chord modifiers
+    for chord in "$@"; do
+        modifiers=()
+        while [[ $chord == *+* ]]; do
+            case ${chord%%+*} in
+                ctrl) modifiers+=(Control_L) ;;
+                shift) modifiers+=(Shift_L) ;;
+                alt) modifiers+=(Alt_L) ;;
+                *) modifiers+=("${chord%%+*}") ;;
+            esac
+            chord=${chord#*+}
+        done
+        xdotool ${modifiers[@]/#/keydown } sleep 0.05 key "$chord" sleep 0.05 ${modifiers[@]/#/keyup } 2> /dev/null
+    done
 }
 
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1 2> /dev/null; }
@@ -451,6 +476,16 @@ turn_knob()
     xdotool mousemove --window "$main" "$x" $((y - 12)) mousedown 1 \
         mousemove --window "$main" $((x + 8)) $((y - 9)) \
         mousemove --window "$main" $((x + 12)) "$y" mouseup 1 2> /dev/null
+}
+
+# turn_knob_slowly X Y: the same turn, each step let through before the next.
+# Wine can take the button's release before the last move sent with it.
+turn_knob_slowly()
+{
+    local x=$1 y=$2
+    xdotool mousemove --window "$main" "$x" $((y - 12)) mousedown 1 sleep 0.2 \
+        mousemove --window "$main" $((x + 8)) $((y - 9)) sleep 0.2 \
+        mousemove --window "$main" $((x + 12)) "$y" sleep 0.2 mouseup 1 2> /dev/null
 }
 
 # edit_grid: switches to the step grid and, at step 2, places note 122 with a
@@ -1488,7 +1523,7 @@ case "$case_name" in
         "$vesk" new "$work/Song.vsk" > /dev/null || fail "vesk new failed"
         cp Song.vsk defaults.vsk
         start_app Song.vsk
-        turn_knob 268 279 # filterCutoffSlider
+        turn_knob_slowly 268 279 # filterCutoffSlider
         press "$main" ctrl+s
         wait_for 10 files_differ Song.vsk defaults.vsk || fail "Ctrl+S did not save the turned knob"
         quit_cleanly

@@ -13,10 +13,9 @@ saved=$(mktemp -d /tmp/vesk_windows_e2e.XXXXXX)
 trap 'rm -rf "$saved"' EXIT
 
 status=0
-# Save through Windows' own chooser, undo, and a second start handing its
-# library over through the pipe. lead-editor passes too, but once on a loaded
-# machine its Ctrl+Q went nowhere under Wine, so it is left to a run by hand.
-for case in command-line-save save undo command-line; do
+# Save through Windows' own chooser, the lead editor's knobs, lists and step
+# grid, undo, and a second start handing its library over through the pipe.
+for case in command-line-save save lead-editor undo command-line; do
     "$here/e2e.sh" "$case" "$windows" || status=1
 done
 VESK_E2E_SAVED=$saved/linux.vsk "$here/e2e.sh" knob-save "$linux" || status=1
