@@ -21,7 +21,11 @@ version=$(sed -n 's/^project (VeskEdit VERSION \([0-9.]*\) .*/\1/p' CMakeLists.t
 stage=$build/package/VeskEdit-$version
 rm -rf "$build/package"
 mkdir -p "$stage"
-cp "$build/VeskEdit.exe" "$build/vesk.exe" "$stage/"
+# Without their symbol tables, which only a debugger reads: about 7 MB each
+# rather than 13 MB.
+for program in VeskEdit.exe vesk.exe; do
+    x86_64-w64-mingw32-strip --strip-all -o "$stage/$program" "$build/$program"
+done
 scripts/windows-icon.sh "$stage/VeskEdit.ico"
 sed 's/$/\r/' README.md > "$stage/README.txt"
 sed 's/$/\r/' LICENSE > "$stage/LICENSE.txt"
