@@ -20,6 +20,9 @@ namespace
         const auto* record = image + block.imageOffset();
         auto* object = new juce::DynamicObject();
         object->setProperty ("name", block.name());
+        // Scripts read the tempo's two bytes by their names; "tempo" is the
+        // number they make, in tenths, as vesk get --raw tempo prints it.
+        object->setProperty ("tempo", rawAndValue (Pattern::tempo (record), VeskFields::patternValue (record, Pattern::tempoHigh)));
 
         for (auto& field : VeskFields::patternFields())
             object->setProperty (field.name, rawAndValue (record[field.offset], VeskFields::patternValue (record, field.offset)));
@@ -85,8 +88,10 @@ void VeskCli::showText (const juce::String& path, const Image& image)
         out << "\n"
             << block.name() << "\n";
 
+        // The tempo's two bytes make one number: one row, not two of the same text.
         for (auto& field : VeskFields::patternFields())
-            row (field.name, VeskFields::patternValue (pattern, field.offset));
+            if (field.offset != Pattern::tempoLow)
+                row (field.offset == Pattern::tempoHigh ? "tempo" : field.name, VeskFields::patternValue (pattern, field.offset));
 
         juce::String header ("  step");
 

@@ -248,6 +248,42 @@ TEST_F (ToolsCli, ATempoOutsideTheUnitsRangeIsMarkedAsEveryDamagedField)
     }
 }
 
+TEST_F (ToolsCli, ShowPrintsATempoOnceAndItsBytesStayFieldsOfTheirOwn)
+{
+    ASSERT_EQ (run ("set LIB 1 tempo 130.1"), 0) << err.str();
+    ASSERT_EQ (run ("show LIB"), 0);
+
+    auto lines = juce::StringArray::fromLines (output());
+    const auto section = lines.indexOf ("User 01");
+    ASSERT_GE (section, 0);
+    juce::StringArray tempoRows;
+
+    for (int i = section + 1; i < lines.size() && lines[i].isNotEmpty(); ++i)
+        if (lines[i].contains ("BPM") || lines[i].contains ("tempo"))
+            tempoRows.add (lines[i].trim());
+
+    ASSERT_EQ (tempoRows.size(), 1) << tempoRows.joinIntoString ("\n");
+    EXPECT_EQ (tempoRows[0].upToFirstOccurrenceOf (" ", false, false), "tempo");
+    EXPECT_EQ (tempoRows[0].fromFirstOccurrenceOf (" ", false, false).trim(), "130.1 BPM");
+
+    // JSON keeps the two bytes under their own names for scripts, and the tempo beside them.
+    ASSERT_EQ (run ("show LIB --json"), 0);
+    juce::var json;
+    ASSERT_TRUE (juce::JSON::parse (output(), json).wasOk());
+    auto user1 = json["userPatterns"][0];
+    EXPECT_EQ (user1["tempo"]["raw"], juce::var (1301));
+    EXPECT_EQ (user1["tempo"]["value"], juce::var ("130.1 BPM"));
+    EXPECT_EQ (user1["tempoHigh"]["raw"], juce::var (1301 / 128));
+    EXPECT_EQ (user1["tempoLow"]["raw"], juce::var (1301 % 128));
+
+    // get and set still reach each byte by its name.
+    ASSERT_EQ (run ("get LIB 1 tempoHigh --raw"), 0);
+    EXPECT_EQ (output(), juce::String (1301 / 128));
+    ASSERT_EQ (run ("set LIB 1 tempoLow 0 --raw"), 0);
+    ASSERT_EQ (run ("get LIB 1 tempo"), 0);
+    EXPECT_EQ (output(), "128.0 BPM");
+}
+
 TEST_F (ToolsCli, ARythmPatternsStepsAreNamedAndClearedAsItsGridShowsThem)
 {
     // User 3 is a Rythm pattern: its silent step is the blank label, shown "-".
