@@ -2,6 +2,7 @@
 #include "SessionTexts.h"
 #include "editors/VariationsComponent.h"
 #include "model/VeskSoundTools.h"
+#include "model/VeskStepTypes.h"
 
 namespace
 {
@@ -20,6 +21,7 @@ namespace
             case Refusal::noteOutOfRange: return "A note lies from 0 to 127.";
             case Refusal::differentTypes: return "Only two patterns of the same type can be blended.";
             case Refusal::percentOutOfRange: return "The amount lies from 0 to 100.";
+            case Refusal::noSteps: return "A Line In pattern plays the input, not steps: it has no steps to change.";
             case Refusal::none: break;
         }
 
@@ -146,7 +148,7 @@ bool StepsCommands::getCommandInfo (juce::CommandID commandID, juce::Application
     };
 
     result.setInfo (text, descriptions.at (commandID), "Steps", 0);
-    result.setActive (commandID == blend ? canBlend() : patternsInFront());
+    result.setActive (commandID == blend ? canBlend() : patternsInFront() && (! isStepTool (commandID) || shownHasSteps()));
 
     switch (commandID)
     {
@@ -173,6 +175,10 @@ bool StepsCommands::perform (juce::CommandID commandID)
     const auto name = nameOf (commandID);
 
     if (dialogs.refusedWhileBusy (name))
+        return true;
+
+    // Greyed in the menu; a caller that invokes it anyway gets no window and no undo step.
+    if (isStepTool (commandID) && ! shownHasSteps())
         return true;
 
     if (commandID == variations)
@@ -289,6 +295,13 @@ void StepsCommands::showSettings (juce::CommandID commandID)
 void StepsCommands::showVariations (std::uint64_t firstSeed)
 {
     const auto name = nameOf (variations);
+
+    if (! shownHasSteps())
+    {
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, describe (Refusal::noSteps, session.getModel().currentPattern));
+        return;
+    }
+
     const auto begun = session.getAudition().begin (name);
 
     if (begun.failed())
@@ -314,6 +327,16 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
                                              if (safePanel != nullptr)
                                                  safePanel->grabKeyboardFocus(); });
     }
+}
+
+bool StepsCommands::isStepTool (juce::CommandID commandID)
+{
+    return commandID >= rotateLeft && commandID <= variations;
+}
+
+bool StepsCommands::shownHasSteps() const
+{
+    return VeskStepTypes::hasSteps (session.getModel().currentPattern[VeskImage::Pattern::type]);
 }
 
 bool StepsCommands::canBlend() const

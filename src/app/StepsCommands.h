@@ -15,7 +15,9 @@
     Library page into the first of them.
 
     The step tools act on the Patterns page and are enabled while it is in
-    front; Blend while the Library page is, with two slots selected.
+    front and the shown pattern plays steps (not on Line In); the sound tools
+    while it is in front; Blend while the Library page is, with two slots
+    selected.
 */
 class StepsCommands
 {
@@ -72,6 +74,9 @@ private:
     void showSettings (juce::CommandID commandID);
     bool patternsInFront() const { return editor.getCurrentTabName() == "Patterns"; }
     bool canBlend() const;
+    /** Rotate Left to Variations...: they change or sketch the steps, and the sound tools do not. */
+    static bool isStepTool (juce::CommandID commandID);
+    bool shownHasSteps() const;
 
     VeskComponent& editor;
     VeskSession& session;

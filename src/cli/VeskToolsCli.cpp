@@ -12,6 +12,8 @@ namespace
 {
     using Refusal = VeskToolResult::Refusal;
 
+    juce::String noStepsIn (const VeskBlock& slot) { return slot.name() + " is a Line In pattern: it has no steps to change"; }
+
     bool takesValue (const juce::String& command, const juce::String& option)
     {
         if (command == "transform")
@@ -291,8 +293,9 @@ int VeskToolsCli::transform()
 
     if (result.refused())
     {
-        cli.report (positional[0], (result.refusal == Refusal::alreadyTwoBars ? slot.name() + " already has 2 bars, the most a pattern has"
-                                                                              : op + " cannot be done with these values")
+        cli.report (positional[0], (result.refusal == Refusal::noSteps          ? noStepsIn (slot)
+                                    : result.refusal == Refusal::alreadyTwoBars ? slot.name() + " already has 2 bars, the most a pattern has"
+                                                                                : op + " cannot be done with these values")
                                        + "; " + positional[0] + " left as it was");
         return VeskCli::exitUsage;
     }
@@ -340,9 +343,10 @@ int VeskToolsCli::generate()
 
     if (result.refused())
     {
-        const auto why = result.refusal == Refusal::stepsOverPlayed ? "a cycle of " + plural ((int) *steps, "step") + " is longer than the "
-                                                                          + plural (played, "step") + " " + slot.name() + " plays"
-                                                                    : plural ((int) *hits, "hit") + " do not fit in " + plural ((int) *steps, "step");
+        const auto why = result.refusal == Refusal::noSteps           ? noStepsIn (slot)
+                         : result.refusal == Refusal::stepsOverPlayed ? "a cycle of " + plural ((int) *steps, "step") + " is longer than the "
+                                                                            + plural (played, "step") + " " + slot.name() + " plays"
+                                                                      : plural ((int) *hits, "hit") + " do not fit in " + plural ((int) *steps, "step");
         cli.report (positional[0], why + "; " + positional[0] + " left as it was");
         return VeskCli::exitUsage;
     }

@@ -18,6 +18,9 @@ namespace
         return result;
     }
 
+    /** A step tool on a pattern that plays no steps would change only bytes no one hears. */
+    bool unheard (const std::uint8_t* record) { return ! VeskStepTypes::hasSteps (record[Pattern::type]); }
+
     std::uint8_t& at (Record& record, int lane, int step) { return record[(size_t) (lane + step)]; }
 
     /** Counts the steps whose bytes differ, so a tool that changed nothing can say so. */
@@ -38,6 +41,9 @@ namespace
     template <typename SourceOf>
     VeskToolResult moveSteps (const std::uint8_t* record, SourceOf sourceOf)
     {
+        if (unheard (record))
+            return refuse (record, VeskToolResult::Refusal::noSteps);
+
         auto result = VeskToolResult::of (record);
         const int played = Pattern::playedSteps (record);
 
@@ -98,6 +104,9 @@ VeskToolResult VeskStepTools::reverse (const std::uint8_t* record)
 
 VeskToolResult VeskStepTools::transpose (const std::uint8_t* record, int semitones)
 {
+    if (unheard (record))
+        return refuse (record, VeskToolResult::Refusal::noSteps);
+
     auto result = VeskToolResult::of (record);
     const int played = Pattern::playedSteps (record);
 
@@ -116,6 +125,9 @@ VeskToolResult VeskStepTools::transpose (const std::uint8_t* record, int semiton
 
 VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
 {
+    if (unheard (record))
+        return refuse (record, VeskToolResult::Refusal::noSteps);
+
     if (record[Pattern::patternLength] != 0)
         return refuse (record, VeskToolResult::Refusal::alreadyTwoBars);
 
@@ -132,6 +144,9 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
 
 VeskToolResult VeskStepTools::clear (const std::uint8_t* record)
 {
+    if (unheard (record))
+        return refuse (record, VeskToolResult::Refusal::noSteps);
+
     auto result = VeskToolResult::of (record);
 
     const auto silent = (std::uint8_t) VeskStepTypes::silent (record[Pattern::type]);
@@ -144,6 +159,9 @@ VeskToolResult VeskStepTools::clear (const std::uint8_t* record)
 
 VeskToolResult VeskStepTools::humanize (const std::uint8_t* record, int amount, std::uint64_t seed, int lockedLanes)
 {
+    if (unheard (record))
+        return refuse (record, VeskToolResult::Refusal::noSteps);
+
     if (amount < 0 || amount > 127)
         return refuse (record, VeskToolResult::Refusal::percentOutOfRange);
 
@@ -169,6 +187,9 @@ VeskToolResult VeskStepTools::humanize (const std::uint8_t* record, int amount, 
 VeskToolResult VeskStepTools::randomize (const std::uint8_t* record, const RandomizeOptions& options, std::uint64_t seed, int lockedLanes)
 {
     using Refusal = VeskToolResult::Refusal;
+
+    if (unheard (record))
+        return refuse (record, Refusal::noSteps);
 
     if (options.density < 0 || options.density > 100)
         return refuse (record, Refusal::percentOutOfRange);
@@ -221,6 +242,9 @@ VeskToolResult VeskStepTools::randomize (const std::uint8_t* record, const Rando
 
 VeskToolResult VeskStepTools::mutate (const std::uint8_t* record, int percent, std::uint64_t seed, int lockedLanes, Scale scale, int root)
 {
+    if (unheard (record))
+        return refuse (record, VeskToolResult::Refusal::noSteps);
+
     if (percent < 0 || percent > 100)
         return refuse (record, VeskToolResult::Refusal::percentOutOfRange);
 
@@ -312,6 +336,9 @@ VeskToolResult VeskStepTools::euclid (const std::uint8_t* record, int hits, int 
 {
     using Refusal = VeskToolResult::Refusal;
     const int played = Pattern::playedSteps (record);
+
+    if (unheard (record))
+        return refuse (record, Refusal::noSteps);
 
     if (steps < 1)
         return refuse (record, Refusal::tooFewSteps);

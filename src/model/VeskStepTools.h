@@ -10,7 +10,8 @@
     Tools over a pattern record's played steps (VeskImage::Pattern::playedSteps):
     each takes the 159 bytes and gives back new ones. Steps past the played
     ones and every field outside the step arrays stay byte for byte (Double
-    alone also sets the length). The seeded tools give the same bytes for the
+    alone also sets the length). Every tool refuses a Line In pattern
+    (noSteps): it plays the input, not its steps. The seeded tools give the same bytes for the
     same seed everywhere (VeskRandom). A Rest is the step type that plays
     nothing: on a Rythm pattern the empty step, and a Normal step its closed
     hit (VeskStepTypes).

@@ -25,6 +25,9 @@ struct VeskStepTypes
 
     static constexpr bool isRythm (int partType) noexcept { return partType == VeskImage::PartType::rythm; }
 
+    /** False for Line In, which plays the input: its step bytes are kept but never heard. */
+    static constexpr bool hasSteps (int partType) noexcept { return partType != VeskImage::PartType::lineIn; }
+
     /** The byte of a step that plays nothing: a Rest, or an empty Rythm step. */
     static constexpr int silent (int partType) noexcept { return isRythm (partType) ? (int) empty : (int) VeskImage::StepType::rest; }
 

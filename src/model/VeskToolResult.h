@@ -24,7 +24,8 @@ struct VeskToolResult
         alreadyTwoBars, // Double: the pattern already has two bars
         noteOutOfRange, // a note past 0-127 was asked for
         differentTypes, // Blend: the two patterns are of different types
-        percentOutOfRange // a percentage or amount outside 0-100 (or 0-127)
+        percentOutOfRange, // a percentage or amount outside 0-100 (or 0-127)
+        noSteps // a step tool on a Line In pattern, whose steps are never heard
     };
 
     Record record {};

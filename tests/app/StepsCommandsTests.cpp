@@ -255,3 +255,56 @@ TEST (StepsCommands, BlendMixesTheSecondSelectedLibraryRowIntoTheFirstAsOneStep)
     EXPECT_EQ (Record (a, a + patternSize), firstBefore);
     EXPECT_EQ (rig.session.getHistory().getNumSteps(), steps);
 }
+
+TEST (StepsCommands, StepToolsAreGreyAndDoNothingOnALineInPatternWhileTheSoundToolsStay)
+{
+    StepsRig rig;
+    auto& editor = rig.content.getEditor();
+    editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Patterns"));
+
+    auto isActive = [&rig] (juce::CommandID id)
+    {
+        juce::ApplicationCommandInfo info (id);
+        EXPECT_TRUE (rig.content.getStepsCommands().getCommandInfo (id, info));
+        return (info.flags & juce::ApplicationCommandInfo::isDisabled) == 0;
+    };
+
+    for (int type : { (int) PartType::lineIn, (int) PartType::lead, (int) PartType::bass, (int) PartType::rythm })
+    {
+        auto record = rig.shown();
+        record[Pattern::type] = (juce::uint8) type;
+        ASSERT_TRUE (rig.session.editShownPattern ("Type", record.data()).wasOk());
+        const bool heard = type != PartType::lineIn;
+
+        for (juce::CommandID id = StepsCommands::rotateLeft; id <= StepsCommands::mutateSound; ++id)
+        {
+            SCOPED_TRACE (StepsCommands::nameOf (id).toStdString() + " on type " + std::to_string (type));
+            const bool soundTool = id == StepsCommands::randomizeSound || id == StepsCommands::mutateSound;
+            EXPECT_EQ (isActive (id), heard || soundTool);
+
+            if (heard || soundTool)
+                continue;
+
+            // Invoked anyway (a key, a script): no window, no undo step, no byte, nothing sent.
+            const auto before = rig.shown();
+            const auto steps = rig.session.getHistory().getNumSteps();
+            rig.out.clear();
+            rig.content.lastMessage.clear();
+            EXPECT_TRUE (rig.content.perform (juce::ApplicationCommandTarget::InvocationInfo (id)));
+            EXPECT_FALSE (rig.session.getAudition().isOpen());
+            EXPECT_EQ (rig.content.lastMessage, "");
+
+            // A tool window left open from before the type changed refuses in words, as Variations does.
+            if (id == StepsCommands::variations)
+                rig.content.getStepsCommands().showVariations (1);
+            else
+                rig.content.lastMessage = rig.content.getStepsCommands().apply (id, {});
+
+            EXPECT_TRUE (rig.content.lastMessage.contains ("Line In")) << rig.content.lastMessage;
+            EXPECT_FALSE (rig.session.getAudition().isOpen());
+            EXPECT_EQ (rig.shown(), before);
+            EXPECT_EQ (rig.session.getHistory().getNumSteps(), steps);
+            EXPECT_TRUE (rig.sent().empty());
+        }
+    }
+}

@@ -326,3 +326,23 @@ TEST_F (ToolsCli, ImportMidTakesABarAndAChannel)
         EXPECT_EQ (juce::File (lib).loadFileAsString(), before);
     }
 }
+
+TEST_F (ToolsCli, ALineInPatternHasNoStepsToTransformOrGenerate)
+{
+    ASSERT_EQ (run ("set LIB 4 type \"Line In\""), 0) << err.str();
+    const auto before = image();
+
+    for (const auto* line : { "transform LIB 4 randomize --seed 5", "transform LIB 4 rotate 1", "transform LIB 4 clear",
+                              "generate LIB 4 euclid 3 8" })
+    {
+        SCOPED_TRACE (line);
+        EXPECT_EQ (run (line), 2);
+        EXPECT_EQ (juce::String (err.str()).trim(), "vesk: " + lib + ": User 04 is a Line In pattern: it has no steps to change; " + lib + " left as it was");
+        EXPECT_EQ (out.str(), "");
+        EXPECT_EQ (image(), before);
+    }
+
+    // The same slot as a Lead pattern takes them again.
+    ASSERT_EQ (run ("set LIB 4 type Lead"), 0);
+    EXPECT_EQ (run ("transform LIB 4 randomize --seed 5"), 0) << err.str();
+}

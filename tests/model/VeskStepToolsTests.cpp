@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 using namespace VeskImage;
@@ -394,4 +395,51 @@ TEST (VeskStepTools, RandomizeAtDensityZeroLeavesEveryStepSilentForEverySeed)
 
     EXPECT_EQ (never, 0);
     EXPECT_EQ (always, 100000);
+}
+
+TEST (VeskStepTools, EveryToolRefusesALineInPatternWhoseStepsAreNeverHeard)
+{
+    using T = VeskStepTools;
+    const std::pair<const char*, std::function<VeskToolResult (const juce::uint8*)>> tools[] = {
+        { "rotate", [] (auto* r)
+          { return T::rotate (r, 1); } },
+        { "reverse", [] (auto* r)
+          { return T::reverse (r); } },
+        { "transpose", [] (auto* r)
+          { return T::transpose (r, 3); } },
+        { "double", [] (auto* r)
+          { return T::doubleLength (r); } },
+        { "clear", [] (auto* r)
+          { return T::clear (r); } },
+        { "humanize", [] (auto* r)
+          { return T::humanize (r, 20, 7); } },
+        { "randomize", [] (auto* r)
+          { return T::randomize (r, {}, 7); } },
+        { "mutate", [] (auto* r)
+          { return T::mutate (r, 50, 7); } },
+        { "euclid", [] (auto* r)
+          { return T::euclid (r, 3, 8); } },
+    };
+
+    for (const auto& [name, tool] : tools)
+    {
+        for (int type : { (int) PartType::lineIn, (int) PartType::lead, (int) PartType::bass, (int) PartType::rythm })
+        {
+            SCOPED_TRACE (std::string (name) + " on type " + std::to_string (type));
+            const auto before = patternOf (1, 16, type);
+            const auto result = tool (before.data());
+
+            if (type == PartType::lineIn)
+            {
+                EXPECT_EQ (result.refusal, VeskToolResult::Refusal::noSteps);
+                EXPECT_EQ (result.record, before);
+                EXPECT_EQ (result.changed, 0);
+            }
+            else
+            {
+                EXPECT_FALSE (result.refused());
+                EXPECT_GT (result.changed, 0);
+            }
+        }
+    }
 }
