@@ -188,10 +188,16 @@ void VariationsComponent::resized()
     keepButton.setBounds (buttons.removeFromRight (90));
     buttons.removeFromRight (gap);
     moreButton.setBounds (buttons.removeFromRight (120));
+    area.removeFromBottom (gap);
+
+    // The sketches share what the window got, which at a large zoom on a small
+    // screen is less than the size asked for.
+    const int rows = (sketches.size() + columns - 1) / columns;
+    const int width = juce::jmax (0, (area.getWidth() - (columns - 1) * gap) / columns);
+    const int height = juce::jmax (0, (area.getHeight() - (rows - 1) * gap) / rows);
 
     for (int i = 0; i < sketches.size(); ++i)
-        sketches[i]->setBounds (area.getX() + (i % columns) * (sketchWidth + gap), area.getY() + (i / columns) * (sketchHeight + gap),
-                                sketchWidth, sketchHeight);
+        sketches[i]->setBounds (area.getX() + (i % columns) * (width + gap), area.getY() + (i / columns) * (height + gap), width, height);
 }
 
 bool VariationsComponent::keyPressed (const juce::KeyPress& key)

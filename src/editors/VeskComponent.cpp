@@ -28,6 +28,42 @@ public:
     }
 
     void itemDropped (const SourceDetails&) override {}
+
+    /** The library's tab in the tab's own colour; with four tabs and a light one
+        among them, the colour cannot say which is current, so the current tab's
+        name is bold under a bar in its contrasting colour and the others' names
+        are dimmed. */
+    void paintButton (juce::Graphics& g, bool isMouseOver, bool isMouseDown) override
+    {
+        auto& lf = getLookAndFeel();
+        const auto area = getActiveArea();
+
+        juce::Path shape;
+        lf.createTabButtonShape (*this, shape, isMouseOver, isMouseDown);
+        shape.applyTransform (juce::AffineTransform::translation ((float) area.getX(), (float) area.getY()));
+        juce::DropShadow (juce::Colours::black.withAlpha (0.5f), 2, { 0, 1 }).drawForPath (g, shape);
+        lf.fillTabButtonShape (*this, g, shape, isMouseOver, isMouseDown);
+
+        const auto front = isFrontTab();
+        const auto ink = getTabBackgroundColour().contrasting();
+        const auto textArea = getTextArea();
+        const auto depth = (float) textArea.getHeight();
+
+        if (front)
+        {
+            // Along the tab's flat edge, clear of its slanted sides.
+            const auto inset = lf.getTabButtonOverlap ((int) depth) + 1;
+            g.setColour (ink);
+            g.fillRect (area.getX() + inset, area.getY() + 1, area.getWidth() - 2 * inset, 3);
+        }
+
+        auto font = lf.getTabButtonFont (*this, depth);
+        font.setBold (front);
+        font.setUnderline (hasKeyboardFocus (false));
+        g.setFont (font);
+        g.setColour (ink.withMultipliedAlpha (front ? 1.0f : (isMouseOver ? 0.75f : 0.5f)));
+        g.drawFittedText (getButtonText().trim(), textArea, juce::Justification::centred, 1);
+    }
 };
 
 VeskComponent::VeskComponent (VeskSession& sessionToUse)

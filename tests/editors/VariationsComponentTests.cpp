@@ -155,3 +155,40 @@ TEST_F (VariationsTest, ANewLibraryUnderTheWindowClosesItWithNothingPutBack)
     EXPECT_TRUE (out.messages.empty()) << "nothing of the old pattern sent, closing included";
     EXPECT_FALSE (session.canUndo());
 }
+
+TEST_F (VariationsTest, GivenLessRoomThanItAsksForItShowsEverySketchInsideIt)
+{
+    VariationsComponent window (session, 777);
+    const auto asked = window.getLocalBounds();
+
+    // As at 200 % on a 1280-pixel screen, and smaller in both directions.
+    for (auto size : { asked, asked.withWidth (asked.getWidth() * 616 / 700), asked.withSize (asked.getWidth() / 2, asked.getHeight() * 2 / 3) })
+    {
+        window.setSize (size.getWidth(), size.getHeight());
+        juce::Array<juce::Rectangle<int>> sketches;
+
+        for (auto* child : window.getChildren())
+            if (child->getName().startsWith ("Variation "))
+            {
+                EXPECT_TRUE (window.getLocalBounds().contains (child->getBounds())) << child->getName() << " at " << size.toString();
+                EXPECT_GT (child->getWidth(), 40) << child->getName();
+
+                for (auto other : sketches)
+                    EXPECT_FALSE (other.intersects (child->getBounds())) << child->getName() << " overlaps another";
+
+                sketches.add (child->getBounds());
+            }
+
+        EXPECT_EQ (sketches.size(), 8);
+
+        for (auto* button : { &window.moreButton, &window.keepButton, &window.cancelButton })
+            EXPECT_TRUE (window.getLocalBounds().contains (button->getBounds())) << button->getButtonText();
+    }
+
+    // At the size it asks for, the sketches keep their own size.
+    window.setSize (asked.getWidth(), asked.getHeight());
+
+    for (auto* child : window.getChildren())
+        if (child->getName().startsWith ("Variation "))
+            EXPECT_EQ (child->getWidth(), VariationsComponent::sketchWidth);
+}

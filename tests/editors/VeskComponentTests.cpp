@@ -103,6 +103,64 @@ TEST_F (TabbedEditor, PatternsPageShowsThePanelPictureInsideTheTab)
     EXPECT_EQ (shot.getPixelAt (origin.x + 340, origin.y + 40).getARGB(), 0xFF262626u);
 }
 
+namespace
+{
+    int distance (juce::Colour a, juce::Colour b)
+    {
+        return std::abs (a.getRed() - b.getRed()) + std::abs (a.getGreen() - b.getGreen()) + std::abs (a.getBlue() - b.getBlue());
+    }
+
+    /** What marks a tab as current beyond its colour, read from its drawing. */
+    struct TabMarks
+    {
+        bool bar = false; // a bar of the name's colour along the flat top
+        int ink = 0; // pixels of the name drawn at least half as strong as they can be
+    };
+
+    TabMarks marksOf (juce::TabBarButton& button)
+    {
+        const auto image = button.createComponentSnapshot (button.getLocalBounds(), true, 1.0f);
+        const auto tab = button.getTabBackgroundColour();
+        const auto full = distance (tab, tab.contrasting());
+        const auto area = button.getActiveArea();
+        const auto text = button.getTextArea();
+        TabMarks marks;
+        marks.bar = distance (image.getPixelAt (area.getCentreX(), area.getY() + 2), tab) > full * 3 / 4;
+
+        for (int y = text.getY() + 6; y < text.getBottom(); ++y)
+            for (int x = text.getX(); x < text.getRight(); ++x)
+                if (distance (image.getPixelAt (x, y), tab) > full / 2)
+                    ++marks.ink;
+
+        return marks;
+    }
+}
+
+TEST_F (TabbedEditor, TheCurrentTabAloneIsMarkedBeyondItsColour)
+{
+    auto& bar = editor.getTabbedButtonBar();
+
+    // "Patterns" and "Library" share a colour, and the light "System" stands
+    // out by its own; each in turn is current, with the same two tabs compared.
+    for (int current : { 0, 1, 2, 3 })
+    {
+        editor.setCurrentTabIndex (current);
+
+        for (int i = 0; i < bar.getNumTabs(); ++i)
+            EXPECT_EQ (marksOf (*bar.getTabButton (i)).bar, i == current) << "tab " << i << " with tab " << current << " current";
+    }
+
+    // The same name in the same colour stands out more when current: bolder and undimmed.
+    for (int i : { 0, 1, 2 })
+    {
+        editor.setCurrentTabIndex (i);
+        const auto front = marksOf (*bar.getTabButton (i));
+        editor.setCurrentTabIndex (3);
+        const auto behind = marksOf (*bar.getTabButton (i));
+        EXPECT_GT (front.ink, 2 * behind.ink + 20) << "tab " << i;
+    }
+}
+
 TEST_F (TabbedEditor, AGridThatGrowsOrShrinksKeepsTheScrollPositionWhereItStillFits)
 {
     auto& page = *editor.patternsPage;
