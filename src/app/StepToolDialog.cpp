@@ -42,6 +42,7 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
     {
         seedEditor.setInputRestrictions (20, "0123456789");
         seedEditor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
+        seedEditor.setSelectAllWhenFocused (true); // a seed is typed whole
         seedEditor.setText (juce::String ((juce::uint64) initial.seed), false);
         addRow ("Seed", seedEditor);
         addAndMakeVisible (newSeedButton);
@@ -123,6 +124,22 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
             onClose();
     };
 
+    // Tab goes through the fields and buttons in the order they were added, which is the order they read.
+    setFocusContainerType (FocusContainerType::keyboardFocusContainer);
+    int order = 0;
+
+    for (auto* child : getChildren())
+        child->setExplicitFocusOrder (++order);
+
+    for (auto* field : fields())
+        field->keys = &keys;
+
+    for (auto* child : getChildren())
+        if (dynamic_cast<juce::Button*> (child) != nullptr || dynamic_cast<juce::ComboBox*> (child) != nullptr)
+            child->addKeyListener (&keys);
+
+    seedEditor.addKeyListener (&keys);
+
     const int lockRows = (locks.size() + locksPerRow (locks.size()) - 1) / locksPerRow (locks.size());
     setSize (width, margin + ((int) rows.size() + lockRows + (lockRows > 0 ? 1 : 0)) * rowHeight + 2 * rowHeight + 30 + margin);
 }
@@ -200,8 +217,70 @@ StepToolDialog::Settings StepToolDialog::getSettings() const
     return settings;
 }
 
+std::vector<StepToolDialog::Field*> StepToolDialog::fields()
+{
+    return { &amountSlider, &densitySlider, &hitsSlider, &stepsSlider, &rotationSlider, &noteSlider };
+}
+
+void StepToolDialog::focusFirstField()
+{
+    auto* first = createKeyboardFocusTraverser()->getDefaultComponent (this);
+
+    if (auto* field = first != nullptr ? dynamic_cast<Field*> (first->getParentComponent()) : nullptr)
+        field->showTextBox(); // its text selected, as Tab opens it
+    else if (first != nullptr)
+        first->grabKeyboardFocus();
+}
+
+void StepToolDialog::Field::lookAndFeelChanged()
+{
+    juce::Slider::lookAndFeelChanged();
+
+    // The slider makes a new value box here, which it keeps out of Tab's way.
+    for (auto* child : getChildren())
+    {
+        if (auto* box = dynamic_cast<juce::Label*> (child))
+        {
+            box->setWantsKeyboardFocus (true);
+            box->addListener (this);
+        }
+    }
+}
+
+void StepToolDialog::Field::editorShown (juce::Label*, juce::TextEditor& editor)
+{
+    editor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
+
+    if (keys != nullptr)
+        editor.addKeyListener (keys);
+}
+
+bool StepToolDialog::Keys::keyPressed (const juce::KeyPress& key, juce::Component* origin)
+{
+    auto* button = dynamic_cast<juce::Button*> (origin);
+
+    if (key == juce::KeyPress::spaceKey && button != nullptr)
+    {
+        button->triggerClick();
+        return true;
+    }
+
+    // A focused push button takes Return itself, as a dialog's buttons do.
+    if (key == juce::KeyPress::returnKey && (button == nullptr || button->getClickingTogglesState()))
+    {
+        dialog.apply();
+        return true;
+    }
+
+    return false;
+}
+
 void StepToolDialog::apply()
 {
+    // A value still being typed counts, as it does when Tab leaves its box.
+    for (auto* field : fields())
+        field->hideTextBox (false);
+
     const auto refusal = onApply != nullptr ? onApply (getSettings()) : juce::String();
     refusalLabel.setText (refusal, juce::dontSendNotification);
 

@@ -53,6 +53,15 @@ namespace
         }
     }
 
+    // The window takes the focus for itself as it comes on screen: the panel takes it after.
+    void onceOnScreen (juce::Component& panel, std::function<void()> then)
+    {
+        juce::MessageManager::callAsync ([safePanel = juce::Component::SafePointer<juce::Component> (&panel), then]
+                                         {
+                                             if (safePanel != nullptr)
+                                                 then(); });
+    }
+
     bool hasSettings (juce::CommandID commandID)
     {
         return (commandID >= StepsCommands::humanize && commandID <= StepsCommands::euclid)
@@ -283,7 +292,10 @@ void StepsCommands::showSettings (juce::CommandID commandID)
     { return apply (commandID, settings); };
     panel->onClose = [dialog]
     { AppDialogs::close (*dialog); };
-    dialogs.showToolWindow (name, std::move (panel));
+
+    if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
+        onceOnScreen (*dialog, [dialog]
+                      { dialog->focusFirstField(); });
 }
 
 void StepsCommands::showVariations (std::uint64_t firstSeed)
@@ -304,16 +316,10 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
     panel->onRefused = [this, name] (const SessionResult& result)
     { dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, SessionTexts::describe (result)); };
 
-    // Its number keys and Return reach it at once: the focus is taken once
-    // the window is on screen, as the window takes it first for itself.
+    // Its number keys and Return reach it at once.
     if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
-    {
-        juce::Component::SafePointer<VariationsComponent> safePanel (shown);
-        juce::MessageManager::callAsync ([safePanel]
-                                         {
-                                             if (safePanel != nullptr)
-                                                 safePanel->grabKeyboardFocus(); });
-    }
+        onceOnScreen (*shown, [shown]
+                      { shown->grabKeyboardFocus(); });
 }
 
 bool StepsCommands::canBlend() const

@@ -4,6 +4,7 @@
 
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
+#include "StepsTestPattern.h"
 #include "app/ContentComp.h"
 #include "app/SessionTexts.h"
 #include "model/VeskSoundTools.h"
@@ -14,21 +15,6 @@ namespace
 {
     using Record = std::vector<juce::uint8>;
 
-    /** Steps that differ from each other, so every tool has something to move. */
-    void writeSteps (juce::uint8* record)
-    {
-        record[Pattern::patternLength] = 0; // one bar of 16
-        record[Pattern::stepsPerBar] = 1;
-
-        for (int s = 0; s < Pattern::numSteps; ++s)
-        {
-            record[Pattern::stepNote + s] = (juce::uint8) (40 + 2 * s);
-            record[Pattern::stepLevel + s] = (juce::uint8) (20 + 2 * s);
-            record[Pattern::stepGate + s] = (juce::uint8) (10 + s);
-            record[Pattern::stepType + s] = (juce::uint8) (s % 5 == 4 ? StepType::rest : StepType::normal);
-        }
-    }
-
     struct StepsRig
     {
         StepsRig()
@@ -37,7 +23,7 @@ namespace
             commandManager.setFirstCommandTarget (&content);
             content.setSize (446, 470);
             content.showDialogs = false;
-            writeSteps (content.getModel().currentPattern);
+            writeTestSteps (content.getModel().currentPattern);
             dispatchPendingMessages();
             out.clear();
         }
@@ -229,7 +215,7 @@ TEST (StepsCommands, BlendMixesTheSecondSelectedLibraryRowIntoTheFirstAsOneStep)
     auto& editor = rig.content.getEditor();
     auto* a = model.bytesOf (slotBlock (3));
     auto* b = model.bytesOf (slotBlock (4));
-    writeSteps (b);
+    writeTestSteps (b);
     b[Pattern::filterCutoffOrBdLevel] = 120;
     const Record firstBefore (a, a + patternSize), second (b, b + patternSize);
 

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "model/VeskImage.h"
+
+/** Steps that differ from each other, so every step tool has something to move. */
+inline void writeTestSteps (juce::uint8* record)
+{
+    using namespace VeskImage;
+    record[Pattern::patternLength] = 0; // one bar of 16
+    record[Pattern::stepsPerBar] = 1;
+
+    for (int s = 0; s < Pattern::numSteps; ++s)
+    {
+        record[Pattern::stepNote + s] = (juce::uint8) (40 + 2 * s);
+        record[Pattern::stepLevel + s] = (juce::uint8) (20 + 2 * s);
+        record[Pattern::stepGate + s] = (juce::uint8) (10 + s);
+        record[Pattern::stepType + s] = (juce::uint8) (s % 5 == 4 ? StepType::rest : StepType::normal);
+    }
+}
