@@ -139,9 +139,38 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
             child->addKeyListener (&keys);
 
     seedEditor.addKeyListener (&keys);
+    juce::Desktop::getInstance().addFocusChangeListener (this);
 
     const int lockRows = (locks.size() + locksPerRow (locks.size()) - 1) / locksPerRow (locks.size());
     setSize (width, margin + ((int) rows.size() + lockRows + (lockRows > 0 ? 1 : 0)) * rowHeight + 2 * rowHeight + 30 + margin);
+}
+
+StepToolDialog::~StepToolDialog()
+{
+    juce::Desktop::getInstance().removeFocusChangeListener (this);
+}
+
+void StepToolDialog::globalFocusChanged (juce::Component* focused)
+{
+    // The window takes the focus for itself as it comes on screen, after
+    // whatever was given it before.
+    if (focused != nullptr && focused != this && focused == getTopLevelComponent())
+        focusFirstField();
+
+    repaint();
+}
+
+void StepToolDialog::paintOverChildren (juce::Graphics& g)
+{
+    // Where Tab has gone: the buttons and lists draw no focus of their own, as the text boxes do.
+    for (auto* child : getChildren())
+    {
+        if (child->hasKeyboardFocus (false) && (dynamic_cast<juce::Button*> (child) != nullptr || dynamic_cast<juce::ComboBox*> (child) != nullptr))
+        {
+            g.setColour (seedEditor.findColour (juce::TextEditor::focusedOutlineColourId));
+            g.drawRect (child->getBounds().expanded (2), 2);
+        }
+    }
 }
 
 void StepToolDialog::addRow (const juce::String& text, juce::Component& control)

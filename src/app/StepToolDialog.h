@@ -18,7 +18,8 @@
     (on a focused button it presses that button), Space presses a button or
     ticks a box, and Escape closes the window.
 */
-class StepToolDialog : public juce::Component
+class StepToolDialog : public juce::Component,
+                       private juce::FocusChangeListener
 {
 public:
     enum class Kind
@@ -47,10 +48,12 @@ public:
 
     /** title is the tool's name, which its button bears. */
     StepToolDialog (Kind kind, const juce::String& title, const Settings& initial);
+    ~StepToolDialog() override;
 
     Settings getSettings() const;
 
-    /** The caret in the first field, to type over what it holds: called once the window is on screen. */
+    /** The caret in the first field, to type over what it holds: done
+        whenever the window has the focus but none of its fields has. */
     void focusFirstField();
 
     /** Why the settings were refused, or empty when the tool ran. */
@@ -58,6 +61,7 @@ public:
     std::function<void()> onClose;
 
     void resized() override;
+    void paintOverChildren (juce::Graphics& g) override;
 
     /** A slider whose value box Tab reaches; Return in the box is the dialog's. */
     class Field : public juce::Slider,
@@ -95,6 +99,7 @@ private:
         StepToolDialog& dialog;
     };
 
+    void globalFocusChanged (juce::Component* focused) override;
     void addRow (const juce::String& text, juce::Component& control);
     void apply();
     std::vector<Field*> fields();

@@ -53,15 +53,6 @@ namespace
         }
     }
 
-    // The window takes the focus for itself as it comes on screen: the panel takes it after.
-    void onceOnScreen (juce::Component& panel, std::function<void()> then)
-    {
-        juce::MessageManager::callAsync ([safePanel = juce::Component::SafePointer<juce::Component> (&panel), then]
-                                         {
-                                             if (safePanel != nullptr)
-                                                 then(); });
-    }
-
     bool hasSettings (juce::CommandID commandID)
     {
         return (commandID >= StepsCommands::humanize && commandID <= StepsCommands::euclid)
@@ -292,10 +283,7 @@ void StepsCommands::showSettings (juce::CommandID commandID)
     { return apply (commandID, settings); };
     panel->onClose = [dialog]
     { AppDialogs::close (*dialog); };
-
-    if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
-        onceOnScreen (*dialog, [dialog]
-                      { dialog->focusFirstField(); });
+    dialogs.showToolWindow (name, std::move (panel));
 }
 
 void StepsCommands::showVariations (std::uint64_t firstSeed)
@@ -316,10 +304,16 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
     panel->onRefused = [this, name] (const SessionResult& result)
     { dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, SessionTexts::describe (result)); };
 
-    // Its number keys and Return reach it at once.
+    // Its number keys and Return reach it at once: the focus is taken once
+    // the window is on screen, as the window takes it first for itself.
     if (dialogs.showToolWindow (name, std::move (panel)) != nullptr)
-        onceOnScreen (*shown, [shown]
-                      { shown->grabKeyboardFocus(); });
+    {
+        juce::Component::SafePointer<VariationsComponent> safePanel (shown);
+        juce::MessageManager::callAsync ([safePanel]
+                                         {
+                                             if (safePanel != nullptr)
+                                                 safePanel->grabKeyboardFocus(); });
+    }
 }
 
 bool StepsCommands::canBlend() const

@@ -3,7 +3,7 @@
 // do. The first field has the caret as the window opens, Tab reaches every
 // field and button, Return runs the tool, Escape closes the window.
 
-#include "StepsTestPattern.h"
+#include "StepsTestSupport.h"
 #include "UnsavedChangesTest.h"
 #include "model/VeskSoundTools.h"
 #include "model/VeskStepTools.h"
@@ -197,6 +197,18 @@ TEST_F (ToolKeysTest, TabReachesEveryFieldAndButtonOnceAndEscapeOrCancelRunsNoth
         EXPECT_EQ (reached.size(), controls.size());
         EXPECT_EQ (reached.end()[-2], &dialog->applyButton);
         EXPECT_EQ (reached.back(), &dialog->cancelButton);
+
+        // The box Tab is on is marked, as a focused button marks itself.
+        const auto box = std::find_if (reached.begin(), reached.end(), [] (auto* c)
+                                       { return dynamic_cast<juce::ToggleButton*> (c) != nullptr; });
+        ASSERT_NE (box, reached.end());
+        press (Key (Key::tabKey), (int) (box - reached.begin()));
+        const auto area = (*box)->getBounds().expanded (3);
+        const auto marked = dialog->createComponentSnapshot (area);
+        press (Key (Key::tabKey));
+        EXPECT_FALSE (sameImage (dialog->createComponentSnapshot (area), marked));
+        press (Key (Key::tabKey), (int) (reached.end() - box) - 1);
+        ASSERT_EQ (focusedChild (*dialog), first);
 
         // Shift+Tab goes back the same way.
         press (Key (Key::tabKey, juce::ModifierKeys::shiftModifier, 0));

@@ -4,7 +4,7 @@
 
 #include "EditorTestSupport.h"
 #include "ScopedWorkingDirectory.h"
-#include "StepsTestPattern.h"
+#include "StepsTestSupport.h"
 #include "app/ContentComp.h"
 #include "app/SessionTexts.h"
 #include "model/VeskSoundTools.h"
@@ -60,19 +60,6 @@ namespace
     {
         content.getEditor().refreshPatternsPage (0);
         return content.getEditor().patternsPage->createComponentSnapshot (content.getEditor().patternsPage->getLocalBounds());
-    }
-
-    bool sameImage (const juce::Image& a, const juce::Image& b)
-    {
-        if (a.getBounds() != b.getBounds())
-            return false;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-
-        return true;
     }
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+// What the Steps tools' tests share: a pattern whose steps all differ, and pictures compared.
+
 #include "model/VeskImage.h"
+
+#include <juce_graphics/juce_graphics.h>
 
 /** Steps that differ from each other, so every step tool has something to move. */
 inline void writeTestSteps (juce::uint8* record)
@@ -16,4 +20,17 @@ inline void writeTestSteps (juce::uint8* record)
         record[Pattern::stepGate + s] = (juce::uint8) (10 + s);
         record[Pattern::stepType + s] = (juce::uint8) (s % 5 == 4 ? StepType::rest : StepType::normal);
     }
+}
+
+inline bool sameImage (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return false;
+
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
+                return false;
+
+    return true;
 }
