@@ -57,6 +57,12 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
     }
     else if (kind == Kind::mutate || kind == Kind::mutateSound || kind == Kind::blend)
     {
+        if (kind == Kind::blend)
+        {
+            addRow ("A (changed)", blendedA);
+            addRow ("B (mixed in)", blendedB);
+        }
+
         setUpSlider (amountSlider, 0, 100, initial.amount, " %");
         addRow (kind == Kind::blend ? "Towards B" : "Changed", amountSlider);
     }
@@ -244,6 +250,15 @@ StepToolDialog::Settings StepToolDialog::getSettings() const
 
     (takesPanels (kind) ? settings.lockedPanels : settings.lockedLanes) = locked;
     return settings;
+}
+
+void StepToolDialog::nameBlended (const juce::String& a, const juce::String& b)
+{
+    for (auto [label, text] : { std::pair (&blendedA, a), std::pair (&blendedB, b) })
+    {
+        label->setText (text, juce::dontSendNotification);
+        label->setTooltip (text);
+    }
 }
 
 std::vector<StepToolDialog::Field*> StepToolDialog::fields()

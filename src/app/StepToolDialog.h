@@ -52,6 +52,9 @@ public:
 
     Settings getSettings() const;
 
+    /** Blend's two patterns, as the Library page describes them: a takes the blend, b is mixed into it. */
+    void nameBlended (const juce::String& a, const juce::String& b);
+
     /** The caret in the first field, to type over what it holds: done
         whenever the window has the focus but none of its fields has. */
     void focusFirstField();
@@ -83,7 +86,7 @@ public:
     Field amountSlider, densitySlider, hitsSlider, stepsSlider, rotationSlider, noteSlider;
     juce::ComboBox scaleCombo, rootCombo;
     juce::ToggleButton noteToggle { "Note of the hits" };
-    juce::Label refusalLabel;
+    juce::Label refusalLabel, blendedA, blendedB;
 
 private:
     struct Row

@@ -1,4 +1,5 @@
-// The tool windows of the Steps menu as a person types in them, on a screen:
+// The tool windows of the Steps menu as a person types in them, on a screen
+// (and Blend's, which names the two patterns it blends):
 // the keys go to the window's peer, to whatever has the focus, as typed keys
 // do. The first field has the caret as the window opens, Tab reaches every
 // field and button, Return runs the tool, Escape closes the window.
@@ -230,4 +231,28 @@ TEST_F (ToolKeysTest, TabReachesEveryFieldAndButtonOnceAndEscapeOrCancelRunsNoth
         EXPECT_EQ (shown(), before);
         EXPECT_FALSE (session.canUndo());
     }
+}
+
+TEST_F (ToolKeysTest, BlendNamesBothPatternsAndRunsOnReturn)
+{
+    auto& model = content.getModel();
+    auto& editor = content.getEditor();
+    auto* a = model.bytesOf (slotBlock (3));
+    auto* b = model.bytesOf (slotBlock (4));
+    writeTestSteps (b);
+    b[VeskImage::Pattern::filterCutoffOrBdLevel] = 120;
+    editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library"));
+    editor.libraryPage->ourList.selectSlots (slotBlocks ({ 3, 4 }));
+
+    auto* dialog = open (StepsCommands::blend);
+    ASSERT_NE (dialog, nullptr);
+    EXPECT_TRUE (dialog->blendedA.getText().startsWith (slotBlock (3).name() + ":")) << dialog->blendedA.getText();
+    EXPECT_TRUE (dialog->blendedB.getText().startsWith (slotBlock (4).name() + ":")) << dialog->blendedB.getText();
+    EXPECT_EQ (focusedChild (*dialog), &dialog->amountSlider);
+
+    const auto mixed = VeskSoundTools::blend (a, b, 30);
+    type ("30");
+    press (Key (Key::returnKey));
+    EXPECT_FALSE (isOpen());
+    EXPECT_EQ (Record (a, a + VeskImage::patternSize), Record (mixed.record.begin(), mixed.record.end()));
 }
