@@ -1,8 +1,8 @@
-// The tool windows of the Steps menu as a person types in them, on a screen
-// (and Blend's, which names the two patterns it blends):
+// The tool windows of the Steps menu as a person types in them, on a screen:
 // the keys go to the window's peer, to whatever has the focus, as typed keys
 // do. The first field has the caret as the window opens, Tab reaches every
-// field and button, Return runs the tool, Escape closes the window.
+// field and button, Return runs the tool, Escape closes the window; Blend's
+// window names the two patterns it blends.
 
 #include "StepsTestSupport.h"
 #include "UnsavedChangesTest.h"
