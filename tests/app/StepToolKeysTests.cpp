@@ -14,16 +14,10 @@ namespace
     using Record = std::vector<juce::uint8>;
     using Key = juce::KeyPress;
 
-    struct ToolKeysTest : ::testing::Test
+    struct ToolKeysTest : ::testing::Test,
+                          StepsRig
     {
-        ToolKeysTest()
-        {
-            commandManager.registerAllCommandsForTarget (&content);
-            commandManager.setFirstCommandTarget (&content);
-            content.setSize (446, 470);
-            writeTestSteps (content.getModel().currentPattern);
-            dispatchPendingMessages();
-        }
+        ToolKeysTest() : StepsRig (true) {}
 
         ~ToolKeysTest() override
         {
@@ -87,15 +81,6 @@ namespace
 
             return nullptr;
         }
-
-        Record shown() { return { content.getModel().currentPattern, content.getModel().currentPattern + VeskImage::patternSize }; }
-
-        ScopedWorkingDirectory workingDirectory;
-        juce::ApplicationCommandManager commandManager;
-        VirtualClock clock;
-        RecordingMidiOut out;
-        ContentComp content { commandManager, VeskSession::Options::headless (clock, out) };
-        VeskSession& session = content.getSession();
     };
 }
 

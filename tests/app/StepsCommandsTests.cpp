@@ -2,10 +2,7 @@
 // it, sent as the session sends a whole record's changed fields; refused
 // while a transfer runs; the page drawn as it draws those bytes.
 
-#include "EditorTestSupport.h"
-#include "ScopedWorkingDirectory.h"
 #include "StepsTestSupport.h"
-#include "app/ContentComp.h"
 #include "app/SessionTexts.h"
 #include "model/VeskSoundTools.h"
 
@@ -14,39 +11,6 @@ using namespace VeskImage;
 namespace
 {
     using Record = std::vector<juce::uint8>;
-
-    struct StepsRig
-    {
-        StepsRig()
-        {
-            commandManager.registerAllCommandsForTarget (&content);
-            commandManager.setFirstCommandTarget (&content);
-            content.setSize (446, 470);
-            content.showDialogs = false;
-            writeTestSteps (content.getModel().currentPattern);
-            dispatchPendingMessages();
-            out.clear();
-        }
-
-        std::vector<std::string> sent() const
-        {
-            std::vector<std::string> lines;
-
-            for (const auto& m : out.messages)
-                lines.push_back (RecordingMidiOut::hex (m));
-
-            return lines;
-        }
-
-        Record shown() { return { content.getModel().currentPattern, content.getModel().currentPattern + patternSize }; }
-
-        ScopedWorkingDirectory workingDirectory;
-        juce::ApplicationCommandManager commandManager;
-        VirtualClock clock;
-        RecordingMidiOut out;
-        ContentComp content { commandManager, VeskSession::Options::headless (clock, out) };
-        VeskSession& session = content.getSession();
-    };
 
     /** What the session sends to make the rig's shown pattern into record, on a rig of its own. */
     std::vector<std::string> editSends (const Record& record)

@@ -1,10 +1,12 @@
 #pragma once
 
-// What the Steps tools' tests share: a pattern whose steps all differ, and pictures compared.
+// What the Steps tools' tests share: the window's content on a recorder,
+// showing a pattern whose steps all differ, and pictures compared.
 
+#include "EditorTestSupport.h"
+#include "ScopedWorkingDirectory.h"
+#include "app/ContentComp.h"
 #include "model/VeskImage.h"
-
-#include <juce_graphics/juce_graphics.h>
 
 /** Steps that differ from each other, so every step tool has something to move. */
 inline void writeTestSteps (juce::uint8* record)
@@ -34,3 +36,37 @@ inline bool sameImage (const juce::Image& a, const juce::Image& b)
 
     return true;
 }
+
+/** The main window's content on a recorder, showing a pattern with steps to move. */
+struct StepsRig
+{
+    explicit StepsRig (bool showDialogs = false)
+    {
+        commandManager.registerAllCommandsForTarget (&content);
+        commandManager.setFirstCommandTarget (&content);
+        content.setSize (446, 470);
+        content.showDialogs = showDialogs;
+        writeTestSteps (content.getModel().currentPattern);
+        dispatchPendingMessages();
+        out.clear();
+    }
+
+    std::vector<std::string> sent() const
+    {
+        std::vector<std::string> lines;
+
+        for (const auto& m : out.messages)
+            lines.push_back (RecordingMidiOut::hex (m));
+
+        return lines;
+    }
+
+    std::vector<juce::uint8> shown() { return { content.getModel().currentPattern, content.getModel().currentPattern + VeskImage::patternSize }; }
+
+    ScopedWorkingDirectory workingDirectory;
+    juce::ApplicationCommandManager commandManager;
+    VirtualClock clock;
+    RecordingMidiOut out;
+    ContentComp content { commandManager, VeskSession::Options::headless (clock, out) };
+    VeskSession& session = content.getSession();
+};
