@@ -42,6 +42,7 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
     {
         seedEditor.setInputRestrictions (20, "0123456789");
         seedEditor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
+        seedEditor.setSelectAllWhenFocused (true); // a seed is typed whole
         seedEditor.setText (juce::String ((juce::uint64) initial.seed), false);
         addRow ("Seed", seedEditor);
         addAndMakeVisible (newSeedButton);
@@ -56,6 +57,12 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
     }
     else if (kind == Kind::mutate || kind == Kind::mutateSound || kind == Kind::blend)
     {
+        if (kind == Kind::blend)
+        {
+            addRow ("A (changed)", blendedA);
+            addRow ("B (mixed in)", blendedB);
+        }
+
         setUpSlider (amountSlider, 0, 100, initial.amount, " %");
         addRow (kind == Kind::blend ? "Towards B" : "Changed", amountSlider);
     }
@@ -123,8 +130,53 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
             onClose();
     };
 
+    // Tab goes through the fields and buttons in the order they were added, which is the order they read.
+    setFocusContainerType (FocusContainerType::keyboardFocusContainer);
+    int order = 0;
+
+    for (auto* child : getChildren())
+        child->setExplicitFocusOrder (++order);
+
+    for (auto* field : fields())
+        field->keys = &keys;
+
+    for (auto* child : getChildren())
+        if (dynamic_cast<juce::Button*> (child) != nullptr || dynamic_cast<juce::ComboBox*> (child) != nullptr)
+            child->addKeyListener (&keys);
+
+    seedEditor.addKeyListener (&keys);
+    juce::Desktop::getInstance().addFocusChangeListener (this);
+
     const int lockRows = (locks.size() + locksPerRow (locks.size()) - 1) / locksPerRow (locks.size());
     setSize (width, margin + ((int) rows.size() + lockRows + (lockRows > 0 ? 1 : 0)) * rowHeight + 2 * rowHeight + 30 + margin);
+}
+
+StepToolDialog::~StepToolDialog()
+{
+    juce::Desktop::getInstance().removeFocusChangeListener (this);
+}
+
+void StepToolDialog::globalFocusChanged (juce::Component* focused)
+{
+    // The window takes the focus for itself as it comes on screen, after
+    // whatever was given it before.
+    if (focused != nullptr && focused != this && focused == getTopLevelComponent())
+        focusFirstField();
+
+    repaint();
+}
+
+void StepToolDialog::paintOverChildren (juce::Graphics& g)
+{
+    // Where Tab has gone: the buttons and lists draw no focus of their own, as the text boxes do.
+    for (auto* child : getChildren())
+    {
+        if (child->hasKeyboardFocus (false) && (dynamic_cast<juce::Button*> (child) != nullptr || dynamic_cast<juce::ComboBox*> (child) != nullptr))
+        {
+            g.setColour (seedEditor.findColour (juce::TextEditor::focusedOutlineColourId));
+            g.drawRect (child->getBounds().expanded (2), 2);
+        }
+    }
 }
 
 void StepToolDialog::addRow (const juce::String& text, juce::Component& control)
@@ -200,8 +252,79 @@ StepToolDialog::Settings StepToolDialog::getSettings() const
     return settings;
 }
 
+void StepToolDialog::nameBlended (const juce::String& a, const juce::String& b)
+{
+    for (auto [label, text] : { std::pair (&blendedA, a), std::pair (&blendedB, b) })
+    {
+        label->setText (text, juce::dontSendNotification);
+        label->setTooltip (text);
+    }
+}
+
+std::vector<StepToolDialog::Field*> StepToolDialog::fields()
+{
+    return { &amountSlider, &densitySlider, &hitsSlider, &stepsSlider, &rotationSlider, &noteSlider };
+}
+
+void StepToolDialog::focusFirstField()
+{
+    auto* first = createKeyboardFocusTraverser()->getDefaultComponent (this);
+
+    if (auto* field = first != nullptr ? dynamic_cast<Field*> (first->getParentComponent()) : nullptr)
+        field->showTextBox(); // its text selected, as Tab opens it
+    else if (first != nullptr)
+        first->grabKeyboardFocus();
+}
+
+void StepToolDialog::Field::lookAndFeelChanged()
+{
+    juce::Slider::lookAndFeelChanged();
+
+    // The slider makes a new value box here, which it keeps out of Tab's way.
+    for (auto* child : getChildren())
+    {
+        if (auto* box = dynamic_cast<juce::Label*> (child))
+        {
+            box->setWantsKeyboardFocus (true);
+            box->addListener (this);
+        }
+    }
+}
+
+void StepToolDialog::Field::editorShown (juce::Label*, juce::TextEditor& editor)
+{
+    editor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
+
+    if (keys != nullptr)
+        editor.addKeyListener (keys);
+}
+
+bool StepToolDialog::Keys::keyPressed (const juce::KeyPress& key, juce::Component* origin)
+{
+    auto* button = dynamic_cast<juce::Button*> (origin);
+
+    if (key == juce::KeyPress::spaceKey && button != nullptr)
+    {
+        button->triggerClick();
+        return true;
+    }
+
+    // A focused push button takes Return itself, as a dialog's buttons do.
+    if (key == juce::KeyPress::returnKey && (button == nullptr || button->getClickingTogglesState()))
+    {
+        dialog.apply();
+        return true;
+    }
+
+    return false;
+}
+
 void StepToolDialog::apply()
 {
+    // A value still being typed counts, as it does when Tab leaves its box.
+    for (auto* field : fields())
+        field->hideTextBox (false);
+
     const auto refusal = onApply != nullptr ? onApply (getSettings()) : juce::String();
     refusalLabel.setText (refusal, juce::dontSendNotification);
 

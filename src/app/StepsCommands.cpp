@@ -1,5 +1,6 @@
 #include "StepsCommands.h"
 #include "SessionTexts.h"
+#include "editors/LibraryRows.h"
 #include "editors/VariationsComponent.h"
 #include "model/VeskSoundTools.h"
 #include "model/VeskStepTypes.h"
@@ -289,6 +290,15 @@ void StepsCommands::showSettings (juce::CommandID commandID)
     { return apply (commandID, settings); };
     panel->onClose = [dialog]
     { AppDialogs::close (*dialog); };
+
+    if (commandID == blend && canBlend())
+    {
+        const auto slots = editor.libraryPage->getSelectedSlots();
+        auto& model = session.getModel();
+        dialog->nameBlended (LibraryRows::describe (model.bytesOf (slots[0]), slots[0]),
+                             LibraryRows::describe (model.bytesOf (slots[1]), slots[1]));
+    }
+
     dialogs.showToolWindow (name, std::move (panel));
 }
 

@@ -2,9 +2,7 @@
 // it, sent as the session sends a whole record's changed fields; refused
 // while a transfer runs; the page drawn as it draws those bytes.
 
-#include "EditorTestSupport.h"
-#include "ScopedWorkingDirectory.h"
-#include "app/ContentComp.h"
+#include "StepsTestSupport.h"
 #include "app/SessionTexts.h"
 #include "model/VeskSoundTools.h"
 
@@ -13,54 +11,6 @@ using namespace VeskImage;
 namespace
 {
     using Record = std::vector<juce::uint8>;
-
-    /** Steps that differ from each other, so every tool has something to move. */
-    void writeSteps (juce::uint8* record)
-    {
-        record[Pattern::patternLength] = 0; // one bar of 16
-        record[Pattern::stepsPerBar] = 1;
-
-        for (int s = 0; s < Pattern::numSteps; ++s)
-        {
-            record[Pattern::stepNote + s] = (juce::uint8) (40 + 2 * s);
-            record[Pattern::stepLevel + s] = (juce::uint8) (20 + 2 * s);
-            record[Pattern::stepGate + s] = (juce::uint8) (10 + s);
-            record[Pattern::stepType + s] = (juce::uint8) (s % 5 == 4 ? StepType::rest : StepType::normal);
-        }
-    }
-
-    struct StepsRig
-    {
-        StepsRig()
-        {
-            commandManager.registerAllCommandsForTarget (&content);
-            commandManager.setFirstCommandTarget (&content);
-            content.setSize (446, 470);
-            content.showDialogs = false;
-            writeSteps (content.getModel().currentPattern);
-            dispatchPendingMessages();
-            out.clear();
-        }
-
-        std::vector<std::string> sent() const
-        {
-            std::vector<std::string> lines;
-
-            for (const auto& m : out.messages)
-                lines.push_back (RecordingMidiOut::hex (m));
-
-            return lines;
-        }
-
-        Record shown() { return { content.getModel().currentPattern, content.getModel().currentPattern + patternSize }; }
-
-        ScopedWorkingDirectory workingDirectory;
-        juce::ApplicationCommandManager commandManager;
-        VirtualClock clock;
-        RecordingMidiOut out;
-        ContentComp content { commandManager, VeskSession::Options::headless (clock, out) };
-        VeskSession& session = content.getSession();
-    };
 
     /** What the session sends to make the rig's shown pattern into record, on a rig of its own. */
     std::vector<std::string> editSends (const Record& record)
@@ -74,19 +24,6 @@ namespace
     {
         content.getEditor().refreshPatternsPage (0);
         return content.getEditor().patternsPage->createComponentSnapshot (content.getEditor().patternsPage->getLocalBounds());
-    }
-
-    bool sameImage (const juce::Image& a, const juce::Image& b)
-    {
-        if (a.getBounds() != b.getBounds())
-            return false;
-
-        for (int y = 0; y < a.getHeight(); ++y)
-            for (int x = 0; x < a.getWidth(); ++x)
-                if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                    return false;
-
-        return true;
     }
 }
 
@@ -229,7 +166,7 @@ TEST (StepsCommands, BlendMixesTheSecondSelectedLibraryRowIntoTheFirstAsOneStep)
     auto& editor = rig.content.getEditor();
     auto* a = model.bytesOf (slotBlock (3));
     auto* b = model.bytesOf (slotBlock (4));
-    writeSteps (b);
+    writeTestSteps (b);
     b[Pattern::filterCutoffOrBdLevel] = 120;
     const Record firstBefore (a, a + patternSize), second (b, b + patternSize);
 
