@@ -65,8 +65,12 @@ CREATE TABLE tags (
     tag TEXT NOT NULL COLLATE NOCASE,
     PRIMARY KEY (pattern, tag)) WITHOUT ROWID;
 CREATE INDEX tags_tag ON tags (tag);
+)sql";
 
-CREATE VIRTUAL TABLE search USING fts5 (name, tags, comment, sources, tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2');
+    // Version 4 added kind (the type's and the tone's or kit's names); FTS5
+    // has no ALTER, so an older file's table is made anew and filled again.
+    constexpr const char* searchTable = R"sql(
+CREATE VIRTUAL TABLE search USING fts5 (name, tags, comment, sources, kind, tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2');
 )sql";
 
     constexpr const char* version1Tables = R"sql(
@@ -212,7 +216,8 @@ int CollectionSchema::version (SqliteDatabase& db)
 void CollectionSchema::create (SqliteDatabase& db)
 {
     db.exec (version2Tables);
-    db.exec ("PRAGMA application_id = 1449489227; PRAGMA user_version = 3");
+    db.exec (searchTable);
+    db.exec ("PRAGMA application_id = 1449489227; PRAGMA user_version = 4");
 }
 
 void CollectionSchema::createVersion1 (SqliteDatabase& db)
@@ -226,6 +231,17 @@ void CollectionSchema::migrate (SqliteDatabase& db, int fromVersion)
     if (fromVersion == 1)
         migrateVersion1 (db);
 
+    if (fromVersion < 3)
+        migrateVersion2 (db);
+
+    db.exec ("DROP TABLE IF EXISTS search");
+    db.exec (searchTable);
+    CollectionSearchIndex::refill (db);
+    db.exec ("PRAGMA user_version = 4");
+}
+
+void CollectionSchema::migrateVersion2 (SqliteDatabase& db)
+{
     // Version 3: a Rythm pattern's steps play as the step grid labels them
     // (VeskStepTypes), so its fingerprint and onsets are made again from its
     // bytes; the tables stay as they are.
@@ -303,11 +319,6 @@ void CollectionSchema::migrateVersion1 (SqliteDatabase& db)
     }
 
     db.exec (version1Drop);
-
-    SqliteStatement all (db.get(), "SELECT id FROM patterns");
-    while (all.next())
-        CollectionSearchIndex::update (db, all.getInt64 (0));
-
     db.exec ("PRAGMA user_version = 2");
 }
 

@@ -9,7 +9,7 @@
 */
 struct CollectionSchema
 {
-    static constexpr int current = 3;
+    static constexpr int current = 4;
     static constexpr juce::int64 applicationId = 0x5665734b; // "VesK"
 
     /** What a file holds, read inside the caller's transaction. */
@@ -66,4 +66,7 @@ struct CollectionSchema
 private:
     /** The first version's tables into the second's. */
     static void migrateVersion1 (SqliteDatabase& db);
+
+    /** The second version's Rythm patterns heard again. */
+    static void migrateVersion2 (SqliteDatabase& db);
 };

@@ -1,8 +1,10 @@
 #include "CollectionSearchIndex.h"
+#include "model/VeskImage.h"
+#include "model/VeskNames.h"
 
 void CollectionSearchIndex::update (SqliteDatabase& db, juce::int64 pattern)
 {
-    auto& name = db.cached ("SELECT p.name, coalesce (u.comment, '') FROM patterns p LEFT JOIN user_data u ON u.pattern = p.id WHERE p.id = ?");
+    auto& name = db.cached ("SELECT p.name, coalesce (u.comment, ''), p.type, p.tone FROM patterns p LEFT JOIN user_data u ON u.pattern = p.id WHERE p.id = ?");
     name.bind (1, pattern);
 
     if (! name.next())
@@ -10,6 +12,7 @@ void CollectionSearchIndex::update (SqliteDatabase& db, juce::int64 pattern)
 
     const auto shownName = name.getText (0);
     const auto comment = name.getText (1);
+    const auto kind = kindWords (name.getInt (2), name.getInt (3));
 
     juce::StringArray tags;
     auto& tagRows = db.cached ("SELECT tag FROM tags WHERE pattern = ?");
@@ -24,22 +27,51 @@ void CollectionSearchIndex::update (SqliteDatabase& db, juce::int64 pattern)
         sources.addIfNotAlreadyThere (sourceName (sourceRows.getText (0)));
 
     db.cached ("DELETE FROM search WHERE rowid = ?").bind (1, pattern).run();
-    db.cached ("INSERT INTO search (rowid, name, tags, comment, sources) VALUES (?, ?, ?, ?, ?)")
+    db.cached ("INSERT INTO search (rowid, name, tags, comment, sources, kind) VALUES (?, ?, ?, ?, ?, ?)")
         .bind (1, pattern)
         .bind (2, shownName)
         .bind (3, tags.joinIntoString (" "))
         .bind (4, comment)
         .bind (5, sources.joinIntoString (" "))
+        .bind (6, kind)
         .run();
 }
 
-void CollectionSearchIndex::insertNew (SqliteDatabase& db, juce::int64 pattern, const juce::String& name, const juce::String& source)
+void CollectionSearchIndex::insertNew (SqliteDatabase& db, juce::int64 pattern, const juce::String& name, const juce::String& source, int type,
+                                       int toneOrKit)
 {
-    db.cached ("INSERT INTO search (rowid, name, tags, comment, sources) VALUES (?, ?, '', '', ?)")
+    db.cached ("INSERT INTO search (rowid, name, tags, comment, sources, kind) VALUES (?, ?, '', '', ?, ?)")
         .bind (1, pattern)
         .bind (2, name)
         .bind (3, source)
+        .bind (4, kindWords (type, toneOrKit))
         .run();
+}
+
+void CollectionSearchIndex::refill (SqliteDatabase& db)
+{
+    db.exec ("DELETE FROM search");
+
+    SqliteStatement all (db.get(), "SELECT id FROM patterns");
+    while (all.next())
+        update (db, all.getInt64 (0));
+}
+
+juce::String CollectionSearchIndex::kindWords (int type, int toneOrKit)
+{
+    // A tone's bare numbers (its place in the list, its oscillator's) are left
+    // out: a number typed means a slot or a name, and nearly every tone has a
+    // "1" or a "2". A kit's name is a name ("808") and kept whole.
+    juce::StringArray words (VeskNames::item (VeskNames::partTypes(), type));
+
+    if (type == VeskImage::PartType::rythm)
+        words.add (VeskNames::sound (type, toneOrKit));
+    else
+        for (const auto& word : juce::StringArray::fromTokens (VeskNames::sound (type, toneOrKit), " -", ""))
+            if (! word.containsOnly ("0123456789"))
+                words.add (word);
+
+    return words.joinIntoString (" ").trim();
 }
 
 CollectionSearchIndex::Words CollectionSearchIndex::words (const juce::String& text)

@@ -3,8 +3,9 @@
 #include "SqliteDatabase.h"
 
 /**
-    The full-text row of a pattern (its shown name, tags, comment and the
-    file names it was seen in), made again from the tables whenever one of
+    The full-text row of a pattern (its shown name, tags, comment, the file
+    names it was seen in, and its type and tone or kit as its row shows
+    them), made again from the tables whenever one of
     them changes, so the index never tells another story than they do.
 */
 struct CollectionSearchIndex
@@ -12,7 +13,14 @@ struct CollectionSearchIndex
     static void update (SqliteDatabase& db, juce::int64 pattern);
 
     /** A pattern's first row, without reading back what a new pattern cannot have. */
-    static void insertNew (SqliteDatabase& db, juce::int64 pattern, const juce::String& name, const juce::String& sourceName);
+    static void insertNew (SqliteDatabase& db, juce::int64 pattern, const juce::String& name, const juce::String& sourceName, int type,
+                           int toneOrKit);
+
+    /** Every pattern's row made again, in the caller's transaction. */
+    static void refill (SqliteDatabase& db);
+
+    /** "Bass SAW Detune Ds1 Off": the type's name and the words of the tone's or kit's. */
+    static juce::String kindWords (int type, int toneOrKit);
 
     /** The words of a search text that are searched for, lower case. A word
         typed again, or the start of another word typed, is left out: it finds

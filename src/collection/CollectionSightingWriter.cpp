@@ -86,7 +86,8 @@ CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionS
                     .bind (13, time)
                     .run();
                 pattern = db.lastInsertRowId();
-                CollectionSearchIndex::insertNew (db, pattern, name, CollectionSearchIndex::sourceName (sighting.sourcePath));
+                CollectionSearchIndex::insertNew (db, pattern, name, CollectionSearchIndex::sourceName (sighting.sourcePath), bytes[VeskImage::Pattern::type],
+                                                  bytes[VeskImage::Pattern::toneOrKit]);
                 isNew = true;
             }
 

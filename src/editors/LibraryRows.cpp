@@ -42,13 +42,7 @@ juce::String LibraryRows::lengthText (const juce::uint8* record)
 
 juce::String LibraryRows::soundText (const juce::uint8* record)
 {
-    switch (record[Pattern::type])
-    {
-        case VeskImage::PartType::lead:
-        case VeskImage::PartType::bass: return VeskNames::item (VeskNames::tones(), record[Pattern::toneOrKit]);
-        case VeskImage::PartType::rythm: return VeskNames::item (VeskNames::kits(), record[Pattern::toneOrKit]);
-        default: return {};
-    }
+    return VeskNames::sound (record[Pattern::type], record[Pattern::toneOrKit]);
 }
 
 juce::String LibraryRows::summary (const juce::uint8* record)

@@ -158,6 +158,17 @@ juce::String VeskNames::item (const juce::StringArray& items, int index)
     return juce::isPositiveAndBelow (index, items.size()) ? items[index] : juce::String();
 }
 
+juce::String VeskNames::sound (int partType, int toneOrKit)
+{
+    switch (partType)
+    {
+        case VeskImage::PartType::lead:
+        case VeskImage::PartType::bass: return item (tones(), toneOrKit);
+        case VeskImage::PartType::rythm: return item (kits(), toneOrKit);
+        default: return {};
+    }
+}
+
 juce::String VeskNames::noteLabel (int partType, int note)
 {
     if (! juce::isPositiveAndBelow (note, 128))

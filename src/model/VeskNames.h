@@ -26,6 +26,9 @@ struct VeskNames
     /** Item text for a stored index, or an empty text when the list has no such item. */
     static juce::String item (const juce::StringArray& list, int index);
 
+    /** The tone of a Lead or Bass pattern, the kit of a Rythm one, else empty. */
+    static juce::String sound (int partType, int toneOrKit);
+
     /** Four-character note label as the step grid shows it: octaves start at -1
         for Lead ("C -1" for note 0, "C  4" for 60) and at -4 for Bass ("C -4");
         empty for notes outside 0-127 and for other part types. */

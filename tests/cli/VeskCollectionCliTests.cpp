@@ -158,6 +158,8 @@ TEST_F (CollectionCli, AddedPatternsAreFoundByWordPrefixesOfFileNamesTagsAndName
         { { "--tag", "wobble" }, 1 },
         { { "--type", "bass" }, 3 },
         { { "sun", "--type", "Bass" }, 1 },
+        { { "bass" }, 3 }, // the type as a word, as the window's search finds it
+        { { "sun", "BASS" }, 1 },
         { { "--favourite" }, 1 },
         { {}, 63 },
     };

@@ -331,7 +331,7 @@ TEST (CollectionFaults, AFileOfTheFirstSchemaIsMigratedWithItsData)
     EXPECT_EQ (store.sightings (pattern->id).size(), 2u);
 
     // The search knows what the old file held.
-    for (const auto* word : { "friend", "deep", "first", "set1" })
+    for (const auto* word : { "friend", "deep", "first", "set1", "bass" })
     {
         SCOPED_TRACE (word);
         CollectionQuery query;
@@ -400,6 +400,84 @@ TEST (CollectionFaults, ASecondSchemaFileHearsItsRythmPatternsAgain)
 
     opened.store.reset();
     EXPECT_EQ (CollectionStore::open (file).outcome, Outcome::opened);
+}
+
+TEST (CollectionFaults, AThirdSchemaFileLearnsItsTypesAndTonesOnce)
+{
+    // The third schema's search knew names, tags, comments and sources but
+    // not what the row's Type shows; its index is made again, nothing lost.
+    ScopedFolder folder;
+    const auto file = folder.file ("collection.db");
+    namespace P = VeskImage::Pattern;
+
+    auto bass = patternBytes (1), drums = patternBytes (2), lead = patternBytes (3);
+    bass[P::type] = VeskImage::PartType::bass;
+    bass[P::toneOrKit] = 6; // "07 - SAW Detune SAW 5 Ds1 Off"
+    drums[P::type] = VeskImage::PartType::rythm;
+    drums[P::toneOrKit] = 6; // "909 Synth"
+    lead[P::type] = VeskImage::PartType::lead;
+    lead[P::toneOrKit] = 0; // "01 - SAW 1 Ds1 Off"
+
+    {
+        auto store = openStore (file);
+        ASSERT_TRUE (store->add ({ sighting (bass, "/m/a.vsk", 1, 1), sighting (drums, "/m/a.vsk", 2, 1), sighting (lead, "/m/b.vsk", 3, 1) }).ok());
+        ASSERT_EQ (store->setName (CollectionFingerprint::id (bass), "Kept Name").outcome, CollectionEdit::Outcome::changed);
+        ASSERT_EQ (store->addTags (CollectionFingerprint::id (drums), { "dusty" }).outcome, CollectionEdit::Outcome::changed);
+        ASSERT_EQ (store->setComment (CollectionFingerprint::id (lead), "squelchy").outcome, CollectionEdit::Outcome::changed);
+    }
+
+    // The third schema's search table, as its build filled it.
+    sqlite3* db = nullptr;
+    sqlite3_open (file.getFullPathName().toRawUTF8(), &db);
+    ASSERT_EQ (sqlite3_exec (db, "DROP TABLE search;"
+                                 " CREATE VIRTUAL TABLE search USING fts5 (name, tags, comment, sources, tokenize = 'unicode61 remove_diacritics 2', prefix = '1 2');"
+                                 " INSERT INTO search (rowid, name, tags, comment, sources) SELECT p.id, p.name,"
+                                 " coalesce ((SELECT group_concat (tag, ' ') FROM tags WHERE pattern = p.id), ''),"
+                                 " coalesce ((SELECT comment FROM user_data WHERE pattern = p.id), ''), 'a.vsk' FROM patterns p;"
+                                 " PRAGMA user_version = 3",
+                             nullptr, nullptr, nullptr),
+               SQLITE_OK);
+    sqlite3_close (db);
+
+    const auto found = [] (CollectionStore& store, const char* text)
+    {
+        CollectionQuery query;
+        query.text = text;
+        juce::StringArray names;
+        for (const auto& p : store.search (query).patterns)
+            names.add (p.name);
+        return names;
+    };
+
+    auto opened = CollectionStore::open (file);
+    ASSERT_EQ (opened.outcome, Outcome::migrated) << opened.problem.detail;
+    EXPECT_EQ (opened.fromVersion, 3);
+    EXPECT_TRUE (opened.store->check().ok) << opened.store->check().problems.joinIntoString ("\n");
+
+    const auto check = [&] (CollectionStore& store)
+    {
+        EXPECT_EQ (found (store, "bass"), juce::StringArray ("Kept Name"));
+        EXPECT_EQ (found (store, "rythm 909"), juce::StringArray ("a User 02"));
+        EXPECT_EQ (found (store, "detune"), juce::StringArray ("Kept Name"));
+        EXPECT_EQ (found (store, "lead"), juce::StringArray ("b User 03"));
+
+        // What the old index held is found as before.
+        EXPECT_EQ (found (store, "kept"), juce::StringArray ("Kept Name"));
+        EXPECT_EQ (found (store, "dusty"), juce::StringArray ("a User 02"));
+        EXPECT_EQ (found (store, "squelchy"), juce::StringArray ("b User 03"));
+    };
+
+    check (*opened.store);
+
+    // Once: the next opening finds it current, and a pattern added now is found by its type too.
+    opened.store.reset();
+    auto again = CollectionStore::open (file);
+    ASSERT_EQ (again.outcome, Outcome::opened);
+    check (*again.store);
+    auto moreDrums = drums;
+    moreDrums[P::toneOrKit] = 0; // "808"
+    ASSERT_TRUE (again.store->add ({ sighting (moreDrums, "/m/c.vsk", 4, 2) }).ok());
+    EXPECT_EQ (found (*again.store, "rythm"), juce::StringArray ({ "a User 02", "c User 04" }));
 }
 
 TEST (CollectionFaults, AFullDiskRollsTheAddBackAndKeepsTheCollection)

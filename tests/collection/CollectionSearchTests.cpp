@@ -85,6 +85,13 @@ TEST_F (SearchTest, NarrowsByWordsAndFilters)
         { "a tag", text ("BREAK"), { "Drums_Breaks User 01" } },
         { "a word of a comment, accents folded", text ("arger"), { "Lead User 04" } },
         { "FTS syntax is only text", text ("\"acid\" OR NOT*"), {} },
+        { "a type's name as its row shows it", text ("RYTHM"), { "Drums_Breaks User 01" } },
+        { "every pattern of a type", text ("bass"), { "Acid Lines User 01", "Wobble Monster" } },
+        { "a type of two words", text ("line in"), { "Unit User 05" } },
+        { "a word of a tone's name", text ("detune"), { "Wobble Monster" } },
+        { "a tone's list number is no word of it", text ("06"), {} },
+        { "a kit's name, not the tag it begins", text ("breakbeats"), { "Drums_Breaks User 01" } },
+        { "a type and a tone together", text ("saw lead"), { "Lead User 04" } },
         { "nothing searchable is no text filter", text ("  -- "), { "Acid Lines User 01", "Drums_Breaks User 01", "Lead User 04", "Unit User 05", "Wobble Monster" } },
         { "type", with ([] (auto& q)
                         { q.type = VeskImage::PartType::bass; }),
