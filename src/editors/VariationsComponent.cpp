@@ -1,7 +1,6 @@
 #include "VariationsComponent.h"
 #include "LibraryRows.h"
 #include "VeskText.h"
-#include "model/VeskRandom.h"
 
 #include <utility>
 
@@ -114,6 +113,7 @@ SessionResult VariationsComponent::choose (int index)
     if (result.wasOk())
     {
         chosen = index;
+        earlierChoice.reset();
         update();
     }
 
@@ -122,13 +122,12 @@ SessionResult VariationsComponent::choose (int index)
 
 void VariationsComponent::moreLikeThis()
 {
-    if (chosen < 0)
+    if (chosen < 0 && ! earlierChoice)
         return;
 
-    // The next round's seed follows from this one's, so a session of rounds
-    // can be made again from the first seed.
-    const auto base = round[(size_t) chosen];
-    makeRound (base.data(), VeskRandom::derive (roundSeed, VeskVariations::count));
+    // The unit goes on playing the base, so it stays the choice until another is made.
+    earlierChoice = chosen >= 0 ? round[(size_t) chosen] : *earlierChoice;
+    makeRound (earlierChoice->data(), VeskVariations::nextRoundSeed (roundSeed));
 }
 
 SessionResult VariationsComponent::keep()
@@ -164,10 +163,12 @@ void VariationsComponent::auditionChanged()
 
 void VariationsComponent::update()
 {
-    seedLabel.setText ("Round " + juce::String (roundNumber) + ", seed " + juce::String ((juce::uint64) roundSeed),
+    const bool heard = chosen >= 0 || earlierChoice;
+    seedLabel.setText ("Round " + juce::String (roundNumber) + ", seed " + juce::String ((juce::uint64) roundSeed)
+                           + (earlierChoice ? ". The unit plays your last choice." : ""),
                        juce::dontSendNotification);
-    moreButton.setEnabled (chosen >= 0);
-    keepButton.setEnabled (chosen >= 0);
+    moreButton.setEnabled (heard);
+    keepButton.setEnabled (heard);
     repaint();
 }
 

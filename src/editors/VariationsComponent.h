@@ -5,12 +5,15 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <optional>
+
 /**
     Variations of the shown pattern to listen through: a round of 8, each
     drawn as the Library page draws a pattern's steps. Choosing one (a click,
     or its number key) makes it the shown pattern and the unit plays it;
-    "More Like This" makes a new round from the chosen one; "Keep" ends with
-    it as one undo step, Cancel (or Escape, or closing the window) with the
+    "More Like This" makes a new round from the chosen one, which the unit
+    plays on until another is chosen, so Keep and More Like This stay for it;
+    "Keep" ends with what is heard as one undo step, Cancel (or Escape, or closing the window) with the
     pattern as it was, sent again. Each round's seed is shown, so a round can
     be made again.
 
@@ -30,7 +33,8 @@ public:
     /** The variation at index (0-7) is heard and drawn as chosen. */
     SessionResult choose (int index);
 
-    /** A new round from the chosen variation; nothing without one. */
+    /** A new round from the chosen variation (or, with none of this round
+        chosen, from the earlier choice still heard); nothing without one. */
     void moreLikeThis();
 
     /** Ends with the chosen variation (or, with none, the pattern unchanged). */
@@ -40,6 +44,9 @@ public:
     void cancel();
 
     int getChosen() const noexcept { return chosen; }
+
+    /** An earlier round's choice is heard, none of this round's. */
+    bool isHearingEarlierChoice() const noexcept { return earlierChoice.has_value(); }
     std::uint64_t getRoundSeed() const noexcept { return roundSeed; }
     int getRoundNumber() const noexcept { return roundNumber; }
     const VeskVariations::Round& getRound() const noexcept { return round; }
@@ -75,6 +82,7 @@ private:
     std::uint64_t roundSeed = 0;
     int roundNumber = 0;
     int chosen = -1;
+    std::optional<VeskToolResult::Record> earlierChoice;
     bool finished = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VariationsComponent)

@@ -15,6 +15,9 @@ struct VeskVariations
 {
     static constexpr int count = 8;
 
+    /** Round seeds run from 1 to this, so every round's seed is as short to note down as the first. */
+    static constexpr std::uint64_t maxSeed = 999999999;
+
     struct Options
     {
         int stepPercent = 25; // VeskStepTools::mutate
@@ -33,4 +36,8 @@ struct VeskVariations
 
     /** All 8 of a round. */
     static Round round (const std::uint8_t* record, std::uint64_t roundSeed, const Options& options);
+
+    /** The seed of the round after roundSeed's: fixed by it, so a session of
+        rounds is made again from its first seed, and within 1 to maxSeed. */
+    static std::uint64_t nextRoundSeed (std::uint64_t roundSeed) noexcept;
 };

@@ -192,3 +192,51 @@ TEST_F (VariationsTest, GivenLessRoomThanItAsksForItShowsEverySketchInsideIt)
         if (child->getName().startsWith ("Variation "))
             EXPECT_EQ (child->getWidth(), VariationsComponent::sketchWidth);
 }
+
+TEST_F (VariationsTest, MoreLikeThisKeepsTheHeardChoiceAndEveryRoundsSeedIsAsShortAsTheFirst)
+{
+    VariationsComponent window (session, VeskVariations::maxSeed);
+    ASSERT_TRUE (window.choose (4).wasOk());
+    const auto heard = shown();
+
+    // The unit plays the fifth on; Keep and More Like This stay for it, and Keep keeps it.
+    window.moreLikeThis();
+    EXPECT_EQ (window.getRoundNumber(), 2);
+    EXPECT_EQ (shown(), heard);
+    EXPECT_TRUE (window.isHearingEarlierChoice());
+    EXPECT_TRUE (window.keepButton.isEnabled());
+    EXPECT_TRUE (window.moreButton.isEnabled());
+    EXPECT_TRUE (window.seedLabel.getText().contains ("last choice"));
+
+    // Another round from it again, then a choice of this round replaces it.
+    const auto secondRound = window.getRound();
+    window.moreLikeThis();
+    EXPECT_EQ (window.getRound(), VeskVariations::round (heard.data(), window.getRoundSeed(), VeskVariations::Options()));
+    EXPECT_NE (window.getRound(), secondRound);
+    ASSERT_TRUE (window.choose (1).wasOk());
+    EXPECT_FALSE (window.isHearingEarlierChoice());
+    EXPECT_FALSE (window.seedLabel.getText().contains ("last choice"));
+    const auto chosen = shown();
+
+    // Keep after another round keeps what is heard.
+    window.moreLikeThis();
+    EXPECT_TRUE (window.keep().wasOk());
+    EXPECT_EQ (shown(), chosen);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 1);
+
+    // Seeds of later rounds stay within the first round's digits, from any seed.
+    for (std::uint64_t seed : { std::uint64_t (1), std::uint64_t (777), VeskVariations::maxSeed, ~std::uint64_t (0) })
+    {
+        auto next = seed;
+
+        for (int round = 0; round < 200; ++round)
+        {
+            next = VeskVariations::nextRoundSeed (next);
+            ASSERT_GE (next, 1u);
+            ASSERT_LE (next, VeskVariations::maxSeed);
+        }
+    }
+
+    // A seed gives the same next one on every machine.
+    EXPECT_EQ (VeskVariations::nextRoundSeed (777), 43316726u);
+}
