@@ -222,6 +222,12 @@ void PatternsComponent::comboBoxChanged (juce::ComboBox* combo)
         // from the one shown. The toggle keeps the view the user was in; a new
         // editor follows it.
         updateFromPattern (0);
+
+        // Another pattern's notes may lie far from the rows of the last one.
+        if (partEditor != nullptr)
+            for (auto* child : partEditor->getChildren())
+                if (auto* grid = dynamic_cast<SequencerComponent*> (child))
+                    grid->revealNotes (false);
     }
     else if (combo == typeCombo)
     {

@@ -32,6 +32,9 @@ SequencerComponent::SequencerComponent (VeskSession& sessionToUse)
     partType = model->currentPattern[Pattern::type];
     buildLabels();
     setBounds (0, 0, widthForSteps (numSteps), gridHeight);
+
+    // Found by this name where the window reports its layout: it scrolls with the page.
+    setName ("grid");
 }
 
 SequencerComponent::~SequencerComponent() = default;
@@ -53,6 +56,44 @@ void SequencerComponent::updateFromPattern()
 
     setBounds (0, 0, widthForSteps (numSteps), gridHeight);
     repaint();
+}
+
+void SequencerComponent::revealNotes (bool onlyForAnotherPattern)
+{
+    const auto shown = session.getShownPattern();
+
+    if (! isVisible() || (onlyForAnotherPattern && revealedFor == shown))
+        return;
+
+    auto* viewport = findParentComponentOfClass<juce::Viewport>();
+
+    if (viewport == nullptr || viewport->getViewedComponent() == nullptr)
+        return;
+
+    revealedFor = shown;
+    int lowest = 128, highest = -1;
+
+    for (int s = 0; s < numSteps; ++s)
+    {
+        const int type = stepByte (Pattern::stepType, s);
+
+        // Rests and ties sound no note of their own; a pattern of rests keeps the view.
+        if (type == StepType::normal || type == StepType::slide || type == StepType::accent)
+        {
+            const int note = juce::jlimit (0, 127, stepByte (Pattern::stepNote, s));
+            lowest = juce::jmin (lowest, note);
+            highest = juce::jmax (highest, note);
+        }
+    }
+
+    if (highest < 0)
+        return;
+
+    // Centred in the rows below the step numbers, which stay at the top of the view.
+    const int middle = (rowTop (highest) + rowTop (lowest) + rowHeight) / 2;
+    const int inViewed = viewport->getViewedComponent()->getLocalPoint (this, juce::Point<int> (0, middle)).y;
+    const int rowsHeight = viewport->getViewHeight() - headerHeight;
+    viewport->setViewPosition (viewport->getViewPositionX(), inViewed - headerHeight - rowsHeight / 2);
 }
 
 //==============================================================================

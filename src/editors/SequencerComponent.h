@@ -3,6 +3,7 @@
 #include "session/VeskSession.h"
 
 #include <array>
+#include <optional>
 
 /**
     The step grid of a pattern: one column per step, one row per note.
@@ -23,7 +24,7 @@ public:
     ~SequencerComponent() override;
 
     /** Re-reads the pattern: step count, size and, when the part type changed,
-        the labels. */
+        the labels. The view stays where it is. */
     void updateFromPattern();
 
     //==============================================================================
@@ -49,6 +50,10 @@ public:
 
     /** What the status line says about the hovered step (pending values while dragging). */
     juce::String getStatusText() const;
+
+    /** Scrolls the enclosing viewport so the shown pattern's notes are in view,
+        unless the grid is hidden or, when asked, it did so for this pattern already. */
+    void revealNotes (bool onlyForAnotherPattern);
 
     /** The part of the grid that the parents leave visible, in grid coordinates. */
     juce::Rectangle<int> getVisibleBox() const;
@@ -92,6 +97,7 @@ private:
     int hoverStep = 0;
     int pendingLevel = -1;
     int pendingGate = -1;
+    std::optional<VeskBlock> revealedFor;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (SequencerComponent)
 };

@@ -1,6 +1,7 @@
 #include "VeskTypeComponent.h"
 
 #include "PanelPictures.h"
+#include "SequencerComponent.h"
 #include "VeskKnob.h"
 #include "model/DecimalNumber.h"
 #include "model/VeskDecoder.h"
@@ -187,9 +188,13 @@ void VeskTypeComponent::layOut (juce::Component& panel, juce::Component& grid, i
         page->resized();
 }
 
-void VeskTypeComponent::showGridInsteadOfPanel (juce::Component& panel, juce::Component& grid, bool showGrid)
+void VeskTypeComponent::showGridInsteadOfPanel (juce::Component& panel, SequencerComponent& grid, bool showGrid)
 {
     panel.setVisible (! showGrid);
     grid.setVisible (showGrid);
     resized();
+
+    // Only now is the page tall enough to scroll to the grid's notes. Going back
+    // and forth between panel and grid keeps the view the user chose.
+    grid.revealNotes (true);
 }

@@ -4,6 +4,8 @@
 #include "SliderGestures.h"
 #include "session/VeskSession.h"
 
+class SequencerComponent;
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <list>
@@ -98,7 +100,7 @@ protected:
     void layOut (juce::Component& panel, juce::Component& grid, int panelWidth, int panelHeight);
 
     /** Shows the grid in place of the panel, or the panel again, and re-sizes. */
-    void showGridInsteadOfPanel (juce::Component& panel, juce::Component& grid, bool showGrid);
+    void showGridInsteadOfPanel (juce::Component& panel, SequencerComponent& grid, bool showGrid);
 
 private:
     struct Binding

@@ -488,16 +488,66 @@ turn_knob_slowly()
         mousemove --window "$main" $((x + 12)) "$y" sleep 0.2 mouseup 1 2> /dev/null
 }
 
-# edit_grid: switches to the step grid and, at step 2, places note 122 with a
-# click, drags its velocity 20 up and turns its step type one notch up.
-edit_grid()
+# --- The step grid ----------------------------------------------------------
+# The grid is taller than the page and scrolls with it (choosing a pattern
+# scrolls to its notes), so where it lies comes from the layout report. Its
+# step-number band (rows 20-31) stays at the top of the part in view.
+
+# grid_layout: sets grid_x and grid_y (the grid's top left, above the window
+# when the page is scrolled down) and grid_top (the top of its part in view).
+grid_layout()
+{
+    local view_y
+    read -r grid_x grid_y _ <<< "$(awk -F'\t' '$1 == "viewport/grid" { print $2 }' "$layout")"
+    read -r _ view_y _ <<< "$(awk -F'\t' '$1 == "viewport" { print $2 }' "$layout")"
+    [ -n "$grid_y" ] && [ -n "$view_y" ] || return 1
+    grid_top=$((grid_y > view_y ? grid_y : view_y))
+}
+
+# grid_shown: the band is painted where the layout puts the top of the grid in view.
+grid_shown() { grid_layout && pixel_is "$main" $((grid_x + 294)) $((grid_top + 25)) "#CC0000"; }
+
+show_grid()
 {
     click "$main" $synth_seq_x $synth_seq_y
-    # The grid's red step-number band (rows 20-31) lies where the panel is dark.
-    wait_for 5 pixel_is "$main" 300 200 "#CC0000" \
-        || fail "Synth / Seq did not show the step grid: $(pixel "$main" 300 200) below the band"
+    wait_for 5 grid_shown || fail "Synth / Seq did not show the step grid where the layout report puts it"
+}
 
-    local x=$((6 + 107)) y=$((175 + 100))
+# scroll_to_page_top: turns the wheel over the page's scroll bar until the
+# page is back at its top, the grid's top rows below its settings (over the
+# grid, the wheel changes a step).
+page_at_top()
+{
+    awk -F'\t' '$1 == "viewport" { split($2, r, " "); view = r[2] } $1 == "viewport/commonGroup" { split($2, r, " "); group = r[2] }
+        END { exit ! (view != "" && group != "" && group + 0 >= view + 0) }' "$layout" && grid_layout
+}
+scroll_to_page_top()
+{
+    local bar
+    bar=$(awk -F'\t' '$1 == "viewport" { split($2, r, " "); print r[1] + r[3] - 5, r[2] + int(r[4] / 2) }' "$layout")
+    for attempt in $(seq 20); do
+        wait_for 1 page_at_top && return 0
+        xdotool mousemove --window "$main" $bar click --repeat 10 4 2> /dev/null
+    done
+    fail "the wheel over the page's scroll bar did not bring the page back to its top"
+}
+
+# The window's y in the middle of a note's row (rows of 12 from note 127 down,
+# below the 32 of the band).
+grid_row() { echo $((grid_y + 32 + (127 - $1) * 12 + 6)); }
+
+# A note whose row lies in view, a few rows below the band.
+grid_note_in_view() { echo $((127 - (grid_top - grid_y) / 12 - 4)); }
+
+# edit_grid: switches to the step grid and, at step 2, places a note in view
+# with a click (kept in $grid_note), drags its velocity 20 up and turns its step
+# type one notch up.
+edit_grid()
+{
+    show_grid
+    grid_note=$(grid_note_in_view)
+
+    local x=$((grid_x + 107)) y=$(grid_row $grid_note)
     xdotool mousemove --window "$main" $x $y click 1 2> /dev/null
     xdotool mousemove --window "$main" $x $y mousedown 1 \
         mousemove --window "$main" $x $((y - 10)) \
@@ -654,8 +704,7 @@ start_on_melody_grid()
     cp Song.vsk opened.vsk
     start_app Song.vsk
     log_settled
-    click "$main" $synth_seq_x $synth_seq_y
-    wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
+    show_grid
     xdotool mousemove --window "$main" 300 450 2> /dev/null
 }
 files_differ() { ! cmp -s "$1" "$2"; }
@@ -999,7 +1048,7 @@ case "$case_name" in
         choose_item 230 456 4 # effect type PH1
         edit_grid
         save_and_check filterCutoffOrBdLevel "vintageOrEffectType 4" \
-            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+            "steps.2.stepNote $grid_note" "steps.2.stepLevel 84" "steps.2.stepType 1"
         quit_cleanly
         ;;
 
@@ -1013,7 +1062,7 @@ case "$case_name" in
         click "$main" 90 466 # vintage "On / Off"
         edit_grid
         save_and_check envModOrEffectParam2 "type 2" "vintageOrEffectType 1" \
-            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+            "steps.2.stepNote $grid_note" "steps.2.stepLevel 84" "steps.2.stepType 1"
         quit_cleanly
         ;;
 
@@ -1027,7 +1076,7 @@ case "$case_name" in
         turn_knob 28 270 # BDLevelSlider
         edit_grid
         save_and_check filterCutoffOrBdLevel "type 3" "toneOrKit 3" \
-            "steps.2.stepNote 122" "steps.2.stepLevel 84" "steps.2.stepType 1"
+            "steps.2.stepNote $grid_note" "steps.2.stepLevel 84" "steps.2.stepType 1"
         quit_cleanly
         ;;
 
@@ -1056,17 +1105,18 @@ case "$case_name" in
         choose_item 58 206 3 # kit "Standard"
         shot rythm-editor
 
-        # A one-bar, twelve-step beat in the grid's top rows: kick, snare, hats.
+        # A one-bar, twelve-step beat in the grid's top rows, the page scrolled
+        # back up to them: kick, snare, hats.
         click "$main" 290 158
-        click "$main" $synth_seq_x $synth_seq_y
-        wait_for 5 pixel_is "$main" 300 200 "#CC0000" || fail "Synth / Seq did not show the step grid"
+        show_grid
+        scroll_to_page_top
         for step in 0 1 2 3 4 5 6 7 8 9 10 11; do
             case $step in
-                0 | 6) grid_y=50 ;; # note 126
-                3 | 9) grid_y=74 ;; # note 124
-                *) grid_y=110 ;;    # note 121
+                0 | 6) note=126 ;;
+                3 | 9) note=124 ;;
+                *) note=121 ;;
             esac
-            x=$((6 + 33 + 32 * step + 10)) y=$((175 + grid_y))
+            x=$((grid_x + 33 + 32 * step + 10)) y=$(grid_row $note)
             xdotool mousemove --window "$main" $x $y click 1 2> /dev/null
             case $step in
                 0 | 6) xdotool click 4 click 4 2> /dev/null ;; # "CA"

@@ -217,3 +217,31 @@ TEST_F (EditorUndo, UndoShowsThePatternItChangedOnThePageTheSelectorAndTheGrid)
     EXPECT_EQ (image(), before);
     EXPECT_EQ (pngOf (grid), gridBefore);
 }
+
+TEST_F (EditorUndo, ChoosingAnotherPatternScrollsTheGridToItsNotes)
+{
+    // User 01 plays around B1 only; the row of its notes is far below those of User 05.
+    auto* user1 = model.image + VeskBlock::user (1)->imageOffset();
+    user1[Pattern::type] = (juce::uint8) PartType::lead;
+
+    for (int s = 0; s < Pattern::numSteps; ++s)
+    {
+        user1[Pattern::stepType + s] = (juce::uint8) (s % 4 == 0 ? StepType::normal : StepType::rest);
+        user1[Pattern::stepNote + s] = (juce::uint8) (s % 8 == 0 ? 35 : 36);
+    }
+
+    choosePattern (5);
+    page().synthSeqToggle->setToggleState (true, juce::sendNotificationSync);
+    auto& grid = *dynamic_cast<VeskLeadComponent&> (*page().partEditor).sequencer;
+    auto bRowSeen = [&]
+    {
+        const auto box = grid.getVisibleBox();
+        const int top = SequencerComponent::headerHeight + (127 - 35) * SequencerComponent::rowHeight;
+        return box.getY() + SequencerComponent::headerHeight <= top - SequencerComponent::rowHeight
+               && top + SequencerComponent::rowHeight <= box.getBottom();
+    };
+    ASSERT_FALSE (bRowSeen());
+
+    choosePattern (1);
+    EXPECT_TRUE (bRowSeen());
+}

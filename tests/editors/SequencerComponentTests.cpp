@@ -3,6 +3,7 @@
 #include "editors/SequencerComponent.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace
 {
@@ -499,4 +500,65 @@ TEST_F (Sequencer, PaintsThePatternForTheReadme)
         ASSERT_TRUE (stream.openedOk());
         ASSERT_TRUE (juce::PNGImageFormat().writeImageToStream (picture, stream));
     }
+}
+
+TEST_F (Sequencer, RevealsThePatternsNotesButEditsRefreshesAndReshowingKeepTheView)
+{
+    juce::Viewport viewport;
+    viewport.setBounds (0, 0, 446, 400);
+    viewport.setViewedComponent (grid.get(), false);
+
+    // Rows below the step numbers, which cover the top of the view.
+    auto rowsSeen = [&] (int lowest, int highest)
+    {
+        const auto box = grid->getVisibleBox();
+        return box.getY() + SequencerComponent::headerHeight <= rowY (highest) && rowY (lowest) + 12 <= box.getBottom();
+    };
+
+    // Another pattern of rests on note 60, with the given steps.
+    auto choose = [&] (int user, std::vector<std::tuple<int, int, int>> steps)
+    {
+        session.showPattern (*VeskBlock::user (user));
+
+        for (int s = 0; s < 32; ++s)
+            setStep (s, StepType::rest, 60);
+
+        for (auto [s, type, note] : steps)
+            setStep (s, type, note);
+
+        grid->updateFromPattern();
+        grid->revealNotes (false);
+    };
+
+    // Low notes while the top of the grid is shown; a rest far away does not count.
+    viewport.setViewPosition (0, 0);
+    choose (1, { { 0, StepType::normal, 35 }, { 1, StepType::accent, 38 }, { 2, StepType::rest, 100 }, { 3, StepType::slide, 33 } });
+    EXPECT_TRUE (rowsSeen (33, 38));
+
+    // The user's own scrolling and edits, a refresh, and showing the grid again for the same pattern leave the view.
+    viewport.setViewPosition (0, 0);
+    setStep (4, StepType::normal, 34);
+    grid->updateFromPattern();
+    grid->revealNotes (true);
+    EXPECT_EQ (viewport.getViewPositionY(), 0);
+
+    // A pattern of rests keeps the view.
+    choose (2, {});
+    EXPECT_EQ (viewport.getViewPositionY(), 0);
+
+    // High notes, the last played step among them; a tie's note is not its own.
+    viewport.setViewPosition (0, 1000);
+    choose (3, { { 0, StepType::tie, 20 }, { 1, StepType::normal, 96 }, { 15, StepType::normal, 100 } });
+    EXPECT_TRUE (rowsSeen (96, 100));
+    EXPECT_FALSE (rowsSeen (20, 20));
+
+    // A hidden grid waits until it is shown.
+    grid->setVisible (false);
+    choose (4, { { 0, StepType::normal, 30 } });
+    EXPECT_FALSE (rowsSeen (30, 30));
+    grid->setVisible (true);
+    grid->revealNotes (true);
+    EXPECT_TRUE (rowsSeen (30, 30));
+
+    viewport.setViewedComponent (nullptr, false);
 }
