@@ -1,5 +1,6 @@
 #include "CollectionFilters.h"
 #include "collection/CollectionSearchIndex.h"
+#include "model/VeskFieldTable.h"
 #include "model/VeskImage.h"
 #include "model/VeskNames.h"
 
@@ -18,6 +19,19 @@ namespace
     }
 
     bool hasTone (int type) { return type == PartType::lead || type == PartType::bass; }
+
+    /** Every value a pattern field's control shows, from its lowest to its highest. */
+    std::vector<int> shownValues (int offset)
+    {
+        // Every type has these fields alike.
+        const auto& entry = VeskFieldTable::pattern (offset, PartType::lead);
+        std::vector<int> values;
+
+        for (double v = entry.lowest; v <= entry.highest; v += entry.interval)
+            values.push_back ((int) v);
+
+        return values;
+    }
 }
 
 CollectionFilters::CollectionFilters()
@@ -40,13 +54,15 @@ CollectionFilters::CollectionFilters()
 
     soundBox.addItem ("Any Tone or Kit", anyItem);
     lengthBox.addItem ("Any Length", anyItem);
+    stepsBox.addItem ("Any Steps", anyItem);
 
-    for (int bars = 1; bars <= 4; ++bars)
+    // Only what a pattern can have: the lengths and steps per bar its controls reach.
+    for (const int bars : shownValues (VeskImage::Pattern::patternLength))
         lengthBox.addItem (juce::String (bars) + (bars == 1 ? " Bar" : " Bars"), firstValue + bars);
 
-    stepsBox.addItem ("Any Steps", anyItem);
-    stepsBox.addItem ("12 per Bar", firstValue + 12);
-    stepsBox.addItem ("16 per Bar", firstValue + 16);
+    for (const int steps : shownValues (VeskImage::Pattern::stepsPerBar))
+        stepsBox.addItem (juce::String (steps) + " per Bar", firstValue + steps);
+
     tagBox.addItem ("Any Tag", anyItem);
 
     // The order of CollectionQuery::Sort.

@@ -8,6 +8,9 @@
 #include "collection/CollectionFingerprint.h"
 #include "collection/CollectionSearchIndex.h"
 #include "editors/VeskComponent.h"
+#include "model/VeskFieldTable.h"
+
+#include <set>
 
 using namespace VeskImage;
 
@@ -301,11 +304,11 @@ TEST_F (CollectionTab, FiltersNarrowTheSearch)
           [] (auto& p)
           { return p.tempo >= 1210 && p.tempo < 1410; },
           2 },
-        { "4 bars", [&]
-          { choose (f.lengthBox, "4 Bars"); },
+        { "2 bars", [&]
+          { choose (f.lengthBox, "2 Bars"); },
           [] (auto& p)
-          { return p.bars == 4; },
-          1 },
+          { return p.bars == 2; },
+          2 },
         { "12 steps per bar", [&]
           { choose (f.stepsBox, "12 per Bar"); },
           [] (auto& p)
@@ -332,6 +335,53 @@ TEST_F (CollectionTab, FiltersNarrowTheSearch)
         const auto found = rows();
         EXPECT_EQ ((int) found.size(), c.expected);
         EXPECT_TRUE (std::all_of (found.begin(), found.end(), c.matches));
+    }
+}
+
+TEST_F (CollectionTab, LengthAndStepsFiltersOfferExactlyWhatAPatternCanHave)
+{
+    struct Case
+    {
+        juce::ComboBox& box;
+        int offset;
+        std::function<std::optional<int> (const CollectionQuery&)> asked;
+    };
+
+    auto& f = page.filters;
+    const Case cases[] = {
+        { f.lengthBox, Pattern::patternLength, [] (auto& q)
+          { return q.bars; } },
+        { f.stepsBox, Pattern::stepsPerBar, [] (auto& q)
+          { return q.stepsPerBar; } },
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.box.getName());
+
+        // Every byte the model takes for the field, as its control shows it.
+        std::set<int> possible;
+        const auto& entry = VeskFieldTable::pattern (c.offset, PartType::lead);
+
+        for (int stored = 0; stored < 128; ++stored)
+            if (entry.holds (stored))
+                possible.insert ((int) entry.shown (stored));
+
+        std::set<int> offered;
+
+        for (int i = 1; i < c.box.getNumItems(); ++i)
+        {
+            c.box.setSelectedItemIndex (i, juce::sendNotificationSync);
+            const auto value = c.asked (f.getQuery());
+            ASSERT_TRUE (value.has_value()) << c.box.getItemText (i);
+            EXPECT_TRUE (c.box.getItemText (i).startsWith (juce::String (*value) + " ")) << c.box.getItemText (i);
+            offered.insert (*value);
+        }
+
+        EXPECT_EQ (offered, possible);
+        EXPECT_EQ ((int) offered.size(), c.box.getNumItems() - 1) << "an item offered twice";
+        c.box.setSelectedItemIndex (0, juce::sendNotificationSync);
+        EXPECT_FALSE (c.asked (f.getQuery()).has_value());
     }
 }
 
