@@ -8,8 +8,9 @@ namespace
 MidiImportDialog::MidiImportDialog (const VeskMidiFile::Survey& survey, std::function<VeskMidiFile::Survey (int)> surveyTrackToUse)
     : surveyTrack (std::move (surveyTrackToUse))
 {
-    for (int track = 1; track <= survey.numTracks; ++track)
-        trackCombo.addItem ("Track " + juce::String (track), track);
+    // A track without notes (a tempo map, say) has nothing to import.
+    for (const auto& track : survey.tracksWithNotes)
+        trackCombo.addItem (track.name, track.number);
 
     trackCombo.onChange = [this]
     {

@@ -6,7 +6,7 @@
 
 /**
     The choices of File > Import MIDI File into Pattern, for a file another
-    program wrote: the track, the bar that becomes step 1 (past a count-in or
+    program wrote: the track (those with notes, by name), the bar that becomes step 1 (past a count-in or
     an intro) and the channel, each channel listed with its notes.
 */
 class MidiImportDialog : public juce::Component

@@ -473,9 +473,9 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
         }
     }
 
-    if (contents.firstTempo.has_value())
+    if (const auto micros = contents.startTempo())
     {
-        const auto tenths = juce::jlimit (minTempo, maxTempo, (int) std::lround (600000000.0 / *contents.firstTempo));
+        const auto tenths = juce::jlimit (minTempo, maxTempo, (int) std::lround (600000000.0 / *micros));
         Pattern::storeTempo (record.data(), tenths);
     }
 

@@ -26,6 +26,24 @@ juce::Result VeskMidiImportChoices::survey (const void* fileData, size_t size, i
     survey.numTracks = contents.numTracks;
     survey.track = contents.track;
 
+    for (size_t i = 0; i < contents.tracks.size(); ++i)
+        if (contents.tracks[i].hasNotes)
+            survey.tracksWithNotes.push_back ({ (int) i + 1, contents.tracks[i].name });
+
+    // Told apart by their numbers: without a name, or where two offered share one.
+    auto named = survey.tracksWithNotes;
+
+    for (auto& offered : survey.tracksWithNotes)
+    {
+        const auto sharing = std::count_if (named.begin(), named.end(), [&] (auto& other)
+                                            { return other.name == offered.name; });
+
+        if (offered.name.isEmpty())
+            offered.name = "Track " + juce::String (offered.number);
+        else if (sharing > 1)
+            offered.name << " (track " << offered.number << ")";
+    }
+
     for (auto& note : contents.notes)
     {
         ++survey.notesPerChannel[(size_t) (note.channel & 15)];
@@ -56,6 +74,9 @@ bool VeskMidiImportChoices::take (VeskSmfReader::Contents& contents, const Optio
         n.start -= from;
         n.end -= from;
     }
+
+    for (auto& t : contents.tempos)
+        t.tick -= from;
 
     if (notes.empty() && total > 0)
     {

@@ -5,6 +5,7 @@
 #include <juce_core/juce_core.h>
 
 #include <array>
+#include <vector>
 
 /**
     What to take from a MIDI file made by another program, which often starts
@@ -24,7 +25,14 @@ struct VeskMidiImportChoices
 
     struct Survey
     {
+        struct Track
+        {
+            int number = 0; // 1-based
+            juce::String name; // its own, else "Track N"; "NAME (track N)" where another track has that name
+        };
+
         int numTracks = 0;
+        std::vector<Track> tracksWithNotes; // what can be imported, in the file's order
         int track = 0; // the track read (1-based)
         int bars = 0; // bars the track's notes start in
         std::array<int, 16> notesPerChannel {}; // notes of the track, channel 1 at [0]
@@ -37,7 +45,8 @@ struct VeskMidiImportChoices
     static juce::Result survey (const void* fileData, size_t size, int track, Survey& survey);
 
     /** Keeps the notes of the chosen channel that start in the chosen bar or
-        later, moved to the start. A Rythm pattern takes channel 10 when none
+        later, moved to the start with the tempo changes, so that the tempo at
+        the start is the one in force at the chosen bar. A Rythm pattern takes channel 10 when none
         is chosen and the track has notes there: other programs put drums
         there. False, with why, when that leaves none of a track's notes. */
     static bool take (VeskSmfReader::Contents& contents, const Options& options, bool rythm, juce::String& why);

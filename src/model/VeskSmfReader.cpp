@@ -11,6 +11,28 @@ namespace
 
     juce::String count (juce::int64 n) { return WholeFileWriter::formatCount (n); }
 
+    /** A name event's text: UTF-8 where it is valid, else one byte a character
+        (as older programs wrote it), without control characters. */
+    juce::String nameFrom (const juce::uint8* bytes, size_t length)
+    {
+        const auto n = std::min (length, (size_t) VeskSmfReader::maxNameLength * 4);
+        const auto* chars = reinterpret_cast<const char*> (bytes);
+        juce::String text;
+
+        if (juce::CharPointer_UTF8::isValidString (chars, (int) n))
+            text = juce::String::fromUTF8 (chars, (int) n);
+        else
+            for (size_t i = 0; i < n; ++i)
+                text += juce::String::charToString ((juce::juce_wchar) bytes[i]);
+
+        juce::String kept;
+
+        for (auto c : text)
+            kept += juce::CharacterFunctions::isPrintable (c) || c > 127 ? juce::String::charToString (c) : juce::String (" ");
+
+        return kept.trim().substring (0, VeskSmfReader::maxNameLength).trim();
+    }
+
     juce::uint32 bigEndian (const juce::uint8* p, int numBytes)
     {
         juce::uint32 value = 0;
@@ -67,8 +89,8 @@ namespace
 
         std::vector<Note> notes;
         bool hasNotes = false;
-        std::optional<int> tempo;
-        juce::int64 tempoTick = 0;
+        std::optional<juce::String> name;
+        std::vector<VeskSmfReader::Tempo> tempos;
         std::optional<std::vector<juce::uint8>> sequencerData;
 
     private:
@@ -128,16 +150,12 @@ namespace
                 if (! readNumber (length) || length > size - pos)
                     return damaged ("an event that runs past the end of the track");
 
-                if (metaType == 0x51 && length == 3 && ! tempo.has_value())
-                {
-                    const auto micros = (int) bigEndian (data + pos, 3);
+                if (metaType == 0x51 && length == 3)
+                    if (const auto micros = (int) bigEndian (data + pos, 3); micros > 0)
+                        tempos.push_back ({ tick, micros });
 
-                    if (micros > 0)
-                    {
-                        tempo = micros;
-                        tempoTick = tick;
-                    }
-                }
+                if (metaType == 0x03 && ! name.has_value())
+                    name = nameFrom (data + pos, length);
 
                 if (metaType == 0x7F && keepNotes && ! sequencerData.has_value() && length >= sequencerPrefix.size()
                     && std::equal (sequencerPrefix.begin(), sequencerPrefix.end(), data + pos))
@@ -297,7 +315,6 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
     Contents read;
     read.format = format;
     read.ticksPerQuarter = division;
-    juce::int64 tempoTick = 0;
 
     for (size_t pos = 8 + headerLength; pos < size;)
     {
@@ -332,13 +349,13 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
             read.sequencerData = std::move (parser.sequencerData);
         }
 
-        // The earliest tempo of the file; between tracks, the first track's.
-        if (parser.tempo.has_value() && (! read.firstTempo.has_value() || parser.tempoTick < tempoTick))
-        {
-            read.firstTempo = parser.tempo;
-            tempoTick = parser.tempoTick;
-        }
+        read.tracks.push_back ({ parser.name.value_or (juce::String()), parser.hasNotes });
+        read.tempos.insert (read.tempos.end(), parser.tempos.begin(), parser.tempos.end());
     }
+
+    // A tempo map may lie in any track; at one tick the file's order stays.
+    std::stable_sort (read.tempos.begin(), read.tempos.end(), [] (const Tempo& a, const Tempo& b)
+                      { return a.tick < b.tick; });
 
     if (read.numTracks < announcedTracks)
         return fail ("is cut short: its header announces " + count (announcedTracks) + " tracks and it holds " + count (read.numTracks));
@@ -354,4 +371,22 @@ juce::Result VeskSmfReader::read (const void* fileData, size_t size, int track, 
                       { return a.start < b.start; });
     contents = std::move (read);
     return juce::Result::ok();
+}
+
+std::optional<int> VeskSmfReader::Contents::startTempo() const
+{
+    if (tempos.empty())
+        return std::nullopt;
+
+    // The last tick at or before the start; at that tick the first event, as at the file's start.
+    auto after = std::upper_bound (tempos.begin(), tempos.end(), (juce::int64) 0, [] (juce::int64 tick, const Tempo& t)
+                                   { return tick < t.tick; });
+
+    if (after == tempos.begin())
+        return tempos.front().micros;
+
+    const auto lastTick = std::prev (after)->tick;
+    return std::lower_bound (tempos.begin(), after, lastTick, [] (const Tempo& t, juce::int64 tick)
+                             { return t.tick < tick; })
+        ->micros;
 }

@@ -7,9 +7,10 @@
 
 /**
     Reads what a pattern needs from a Standard MIDI File held in memory: the
-    notes of one track and the first tempo of the file. Nothing else of the
-    file is kept, so memory is bounded by the note limit, and time by one pass
-    over the bytes.
+    notes of one track, the file's tempo changes and each track's name and
+    whether it holds notes. Nothing else of the file is kept, so memory is
+    bounded by the note limit and the file's size, and time by one pass over
+    the bytes.
 
     Formats 0, 1 and 2 are read; chunks of unknown kinds are skipped. A file
     whose header, chunks or events run past its end, that counts time in SMPTE
@@ -28,6 +29,20 @@ struct VeskSmfReader
         bool open = false; // the same for the controller of open hits
     };
 
+    struct Tempo
+    {
+        juce::int64 tick = 0; // from the start of the file, or of what is taken from it
+        int micros = 0; // per quarter note
+    };
+
+    struct Track
+    {
+        juce::String name; // its first name event, or empty
+        bool hasNotes = false;
+    };
+
+    static constexpr int maxNameLength = 64; // characters of a track's name that are kept
+
     struct Contents
     {
         int format = 0;
@@ -35,8 +50,14 @@ struct VeskSmfReader
         int numTracks = 0; // track chunks in the file
         int track = 0; // 1-based: the track the notes come from
         std::vector<Note> notes; // in the order they start
-        std::optional<int> firstTempo; // microseconds per quarter note of the earliest tempo event
+        std::vector<Track> tracks; // every track chunk, in the file's order
+        std::vector<Tempo> tempos; // every tempo event, by tick; at one tick in the file's order
         std::optional<std::vector<juce::uint8>> sequencerData; // see read()
+
+        /** Microseconds per quarter note in force at tick 0: of the tempo
+            events at or before it the latest (the first of those at one
+            tick), or else the earliest of the file. */
+        std::optional<int> startTempo() const;
     };
 
     /** track is 1-based, or -1 for the first track that holds a note.

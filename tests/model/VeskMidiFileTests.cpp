@@ -879,3 +879,72 @@ TEST (VeskMidiFile, ImportFromABarAndAChannelOfAnotherProgramsFile)
     EXPECT_EQ (survey.notesPerChannel[0], 5);
     EXPECT_EQ (survey.notesPerChannel[9], 2);
 }
+
+TEST (VeskMidiFile, TracksOfferedByNameAndTheTempoInForceAtTheStartBar)
+{
+    // Another program's song: a tempo map of its own (120 BPM, then 80 at the
+    // same tick, 90 from bar 2, 60 a beat later), then parts named, unnamed,
+    // named alike, and named without notes.
+    constexpr juce::uint32 q = 480, bar = 4 * q;
+    auto name = [] (const std::string& text)
+    { return Bytes { 0xFF, 0x03 } + vlq ((juce::uint32) text.size()) + Bytes (text.begin(), text.end()); };
+    auto part = [&] (const std::string& trackName, int key)
+    {
+        std::vector<std::pair<juce::uint32, Bytes>> events;
+
+        if (! trackName.empty())
+            events.push_back ({ 0, name (trackName) });
+
+        for (auto [tick, bytes] : notes ({ { 0, key, q, 100 }, { bar, key + 1, q, 100 }, { 2 * bar, key + 2, q, 100 } }))
+            events.push_back ({ tick, bytes });
+
+        return track (events);
+    };
+    const auto tempoMap = track ({ { 0, name ("Tempo Map") }, { 0, tempo (500000) }, { 0, tempo (750000) }, { bar, tempo (666667) }, { bar + q, tempo (1000000) } });
+    const auto file = header (1, 7, q) + tempoMap + part ("Bass Line", 36) + part ("", 60) + part ("Pad", 48) + part ("Pad", 50)
+                      + part ("Caf\xe9\t\x01 ", 70) + track ({ { 0, name ("Silent") } });
+
+    VeskMidiFile::Survey survey;
+    ASSERT_TRUE (VeskMidiFile::survey (file.data(), file.size(), -1, survey).wasOk());
+    EXPECT_EQ (survey.numTracks, 7);
+    EXPECT_EQ (survey.track, 2);
+    juce::StringArray offered;
+
+    for (auto& t : survey.tracksWithNotes)
+        offered.add (juce::String (t.number) + " " + t.name);
+
+    // Latin-1 where the bytes are not UTF-8; a control character is a space, trimmed.
+    EXPECT_EQ (offered.joinIntoString (", "), juce::String (juce::CharPointer_UTF8 ("2 Bass Line, 3 Track 3, 4 Pad (track 4), 5 Pad (track 5), 6 Caf\xc3\xa9")));
+
+    struct Case
+    {
+        int bar;
+        int tenths; // the pattern's tempo
+        const char* message;
+    };
+
+    const Case cases[] = {
+        { 1, 1200, "imported 32 steps; 1 note after step 32 was left out" }, // the first event at the start's tick, as ever
+        { 2, 900, "imported 32 steps" }, // the change at the bar, not the one a beat later
+        { 3, 600, "imported 16 steps" }, // the last change before the bar
+    };
+
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.bar);
+        Image image;
+        VeskMidiFile::ImportOptions options;
+        options.bar = c.bar;
+        options.track = 3;
+        const auto result = VeskMidiFile::importInto (file.data(), file.size(), image.data(), slotBlock (2), options);
+        EXPECT_EQ (result.message, c.message);
+        EXPECT_EQ (Pattern::tempo (image.record (2)), c.tenths);
+    }
+
+    // A name past the length kept is cut; valid UTF-8 stays as it is.
+    const auto longName = std::string (100, 'x');
+    const auto named = header (0, 1, q) + track ({ { 0, name (longName) }, { 0, Bytes { 0x90, 60, 100 } }, { q, Bytes { 0x80, 60, 0 } } });
+    ASSERT_TRUE (VeskMidiFile::survey (named.data(), named.size(), -1, survey).wasOk());
+    ASSERT_EQ (survey.tracksWithNotes.size(), 1u);
+    EXPECT_EQ (survey.tracksWithNotes[0].name, juce::String::repeatedString ("x", VeskSmfReader::maxNameLength));
+}
