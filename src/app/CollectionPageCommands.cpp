@@ -24,7 +24,7 @@ void CollectionPageCommands::wire (CollectionComponent& page)
 
 CollectionComponent* CollectionPageCommands::pageInFront() const
 {
-    return editor.getCurrentTabName() == "Collection" ? editor.getCollectionPage() : nullptr;
+    return editor.isCollectionPageCurrent() ? editor.getCollectionPage() : nullptr;
 }
 
 void CollectionPageCommands::addToEditMenu (juce::PopupMenu& menu)

@@ -70,7 +70,7 @@ bool LibraryCommands::getCommandInfo (juce::CommandID commandID, juce::Applicati
     switch (commandID)
     {
         case copyPatterns:
-            set ("Copy", "Copy the selected patterns to the clipboard", inFront && page.canCopy());
+            set ("Copy", "Copy the selected patterns to the clipboard", canCopy());
             result.addDefaultKeypress ('c', ctrl);
             return true;
 
@@ -91,7 +91,7 @@ bool LibraryCommands::perform (juce::CommandID commandID)
 {
     switch (commandID)
     {
-        case copyPatterns: report ("Copy", page.copySelected()); return true;
+        case copyPatterns: report ("Copy", copySelected()); return true;
         case pastePatterns: report ("Paste", page.pasteFromClipboard()); return true;
         case swapPatternWith: page.chooseSwapPartner(); return true;
         case initialisePatterns: report ("Initialise", page.initialiseSelected()); return true;
@@ -99,6 +99,27 @@ bool LibraryCommands::perform (juce::CommandID commandID)
         case closeOtherLibrary: page.closeOtherLibrary(); return true;
         default: return false;
     }
+}
+
+CollectionComponent* LibraryCommands::collectionPageInFront() const
+{
+    return editor.isCollectionPageCurrent() ? editor.getCollectionPage() : nullptr;
+}
+
+bool LibraryCommands::canCopy() const
+{
+    if (auto* collection = collectionPageInFront())
+        return collection->hasSelection();
+
+    return editor.isLibraryPageCurrent() && page.canCopy();
+}
+
+SessionResult LibraryCommands::copySelected()
+{
+    if (auto* collection = collectionPageInFront())
+        return collection->copySelected();
+
+    return page.copySelected();
 }
 
 void LibraryCommands::chooseOtherLibrary()

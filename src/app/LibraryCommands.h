@@ -8,10 +8,13 @@
     (Ctrl+C), Paste (Ctrl+V), Swap With..., Initialise, and Open / Close
     Other Library.
 
+    Copy also copies the rows selected on the Collection page, as text.
+
     Ctrl+C is also File > Close's key. The window's key mappings run the
     first enabled command registered for a key, so these are registered
-    before the File commands and are enabled only while the Library page is
-    in front with something to act on; everywhere else Ctrl+C stays Close's.
+    before the File commands and are enabled only while the Library page (or
+    for Copy, the Collection page) is in front with something to act on;
+    everywhere else Ctrl+C stays Close's.
 */
 class LibraryCommands
 {
@@ -44,6 +47,12 @@ public:
 
 private:
     void report (const juce::String& title, const SessionResult& result);
+
+    /** Copy acts on the page in front: the Library page's slots, or the
+        Collection page's rows as text. */
+    CollectionComponent* collectionPageInFront() const;
+    bool canCopy() const;
+    SessionResult copySelected();
 
     VeskComponent& editor;
     LibraryComponent& page;

@@ -1,5 +1,6 @@
 #include "CollectionComponent.h"
 #include "collection/CollectionSearchIndex.h"
+#include "model/VeskPatternText.h"
 
 namespace
 {
@@ -236,6 +237,33 @@ SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
 
     const auto contents = CollectionList::dragContents (patterns);
     return VeskSlotSteps::putFrom (session, "Copy " + contents.name + " to " + slot.name(), contents.records, slot);
+}
+
+juce::String CollectionComponent::copyText()
+{
+    const auto patterns = choice.getPatterns();
+    const auto slots = VeskSlotSteps::slotsFrom (*VeskBlock::user (1), patterns.size());
+
+    if (patterns.empty() || choice.count() > CollectionChoice::mostChosen || slots.empty())
+        return {};
+
+    std::vector<juce::uint8> image ((size_t) VeskImage::imageSize);
+
+    for (size_t i = 0; i < slots.size(); ++i)
+        std::copy (patterns[i].bytes.begin(), patterns[i].bytes.end(), image.begin() + slots[i].imageOffset());
+
+    return VeskPatternText::fromSlots (image.data(), slots);
+}
+
+SessionResult CollectionComponent::copySelected()
+{
+    const auto text = copyText();
+
+    if (text.isEmpty())
+        return choice.count() > 0 ? tooMany (choice.count()) : selectFirst ("the patterns to copy");
+
+    juce::SystemClipboard::copyTextToClipboard (text);
+    return SessionResult::ok();
 }
 
 juce::PopupMenu CollectionComponent::slotMenu()

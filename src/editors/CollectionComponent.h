@@ -47,6 +47,15 @@ public:
     /** The selected patterns onto slot and the ones after it, one undo step. */
     SessionResult copyToSlot (VeskBlock slot);
 
+    /** The selected patterns as the Library page's Copy writes slots, one
+        line each, addressed from User 01 on as New Library from Selection
+        places them (a paste puts them from the slot chosen there); empty
+        with none selected or more than a library holds. */
+    juce::String copyText();
+
+    /** Edit > Copy here: copyText onto the clipboard, or why not. */
+    SessionResult copySelected();
+
     /** The menu of the slots Copy to Slot... can put the selection on. */
     juce::PopupMenu slotMenu();
     void chooseSlot();

@@ -43,6 +43,7 @@ public:
     void refreshLibraryPage();
 
     bool isLibraryPageCurrent() const { return getCurrentTabName() == "Library"; }
+    bool isCollectionPageCurrent() const { return getCurrentTabName() == "Collection"; }
 
     /** A page may have missed changes while hidden, so it is read again when
         its tab comes to the front. */

@@ -226,4 +226,14 @@ TEST_F (CollectionCommandsTest, TheEditMenuActsOnThePatternThePageShowsAndAlways
     EXPECT_FALSE (page->results.isShowingSimilar());
     EXPECT_EQ (info (CollectionPageCommands::findSimilar).shortName, "Find Similar");
     EXPECT_EQ (content->lastMessage, "") << "nothing refused";
+
+    // Copy takes the rows chosen here, as text; Paste has nothing to paste onto.
+    auto enabled = [&] (juce::CommandID id)
+    { return (info (id).flags & juce::ApplicationCommandInfo::isDisabled) == 0; };
+    page->list.getListBox().selectRowsBasedOnModifierKeys (1, {}, false);
+    EXPECT_TRUE (enabled (LibraryCommands::copyPatterns));
+    EXPECT_FALSE (enabled (LibraryCommands::pastePatterns));
+    EXPECT_TRUE (page->copyText().isNotEmpty());
+    page->list.getListBox().deselectAllRows();
+    EXPECT_FALSE (enabled (LibraryCommands::copyPatterns)) << "Ctrl+C is Close's again";
 }

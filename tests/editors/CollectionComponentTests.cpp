@@ -9,7 +9,9 @@
 #include "collection/CollectionSearchIndex.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskFieldTable.h"
+#include "model/VeskPatternText.h"
 
+#include <numeric>
 #include <set>
 
 using namespace VeskImage;
@@ -455,6 +457,49 @@ TEST_F (CollectionTab, BringingPatternsIntoTheLibraryIsOneStepSentAsTheLibraryPa
     selectRows ({ 0, 1, 2 });
     EXPECT_TRUE (page.copyToSlot (slotBlock (19)).getText().contains ("past User 20"));
     EXPECT_EQ (image(), start);
+}
+
+TEST_F (CollectionTab, CopyWritesTheSelectedRowsAsTextThatTheLibraryPagePastes)
+{
+    type ("set1");
+    settle();
+    selectRows ({ 1, 3, 4 });
+    const auto chosen = page.choice.getPatterns();
+    ASSERT_EQ (chosen.size(), 3u);
+
+    // One line a row, in the list's order, addressed from User 01 on.
+    const auto text = page.copyText();
+    std::vector<VeskPatternText::Record> records;
+    ASSERT_TRUE (VeskPatternText::parse (text, records).wasOk()) << text;
+    ASSERT_EQ (records.size(), chosen.size());
+
+    for (size_t i = 0; i < records.size(); ++i)
+    {
+        EXPECT_EQ (records[i].slot, *VeskBlock::user ((int) i + 1));
+        EXPECT_TRUE (std::equal (records[i].bytes.begin(), records[i].bytes.end(), chosen[i].bytes.begin())) << "row " << i;
+    }
+
+    // Pasted on the Library page onto the slot chosen there.
+    auto& library = *editor.libraryPage;
+    library.ourList.selectSlots ({ slotBlock (7) });
+    ASSERT_TRUE (library.paste (text).wasOk());
+    clock.runUntilIdle();
+
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ (record (7 + i), Bytes (chosen[(size_t) i].bytes.begin(), chosen[(size_t) i].bytes.end())) << "User " << 7 + i;
+
+    // Nothing selected, or more than a library holds: said, and nothing copied.
+    selectRows ({});
+    EXPECT_TRUE (page.copyText().isEmpty());
+    EXPECT_TRUE (page.copySelected().getText().contains ("Select the patterns to copy")) << page.copySelected().getText();
+
+    type ("");
+    settle();
+    std::vector<int> many (21);
+    std::iota (many.begin(), many.end(), 0);
+    selectRows (many);
+    EXPECT_TRUE (page.copyText().isEmpty());
+    EXPECT_TRUE (page.copySelected().getText().startsWith ("21 patterns are selected")) << page.copySelected().getText();
 }
 
 TEST_F (CollectionTab, AuditionPutsThePatternIntoTheTemporaryPatternAsOneStep)
