@@ -152,7 +152,8 @@ void CollectionComponent::showStatus()
         text << " (" << CollectionSearchIndex::cutMessage() << ")";
 
     status.setText (text, juce::dontSendNotification);
-    status.setTooltip (text); // in full where the label is too narrow
+    status.setTooltip (text); // in full where even a line of its own is too narrow
+    resized();
 }
 
 void CollectionComponent::note (const juce::String& text)
@@ -417,10 +418,14 @@ void CollectionComponent::resized()
     buttons.removeFromLeft (6);
     similarButton.setBounds (buttons.removeFromLeft (110));
     buttons.removeFromLeft (6);
-    status.setBounds (buttons);
+
+    // Beside the buttons where it fits ("150 patterns"); a line of its own
+    // above them where it does not ("50 patterns that play like ...").
+    const auto needed = status.getFont().getStringWidthFloat (status.getText()) + (float) status.getBorderSize().getLeftAndRight();
+    status.setBounds (needed <= (float) buttons.getWidth() ? buttons : area.removeFromBottom (statusLineHeight).reduced (4, 0));
 
     if (noteLine.isVisible())
-        noteLine.setBounds (area.removeFromBottom (18).reduced (4, 0));
+        noteLine.setBounds (area.removeFromBottom (statusLineHeight).reduced (4, 0));
 
     details.setBounds (area.removeFromBottom (CollectionDetails::numRows * CollectionDetails::rowHeight));
     list.setBounds (area);

@@ -101,11 +101,12 @@ public:
     CollectionList list { results };
     CollectionChoice choice { results, list.getListBox() };
     CollectionDetails details;
-    juce::Label status;
+    juce::Label status; // beside the buttons, or above them where it needs the room
     juce::Label noteLine; // why a text was cut or refused, until the choice or the search changes
     juce::TextButton auditionButton { "Audition" }, copyToSlotButton { "Copy to Slot..." }, similarButton { "Find Similar" };
 
 private:
+    static constexpr int statusLineHeight = 18; // the status or the note on a line of its own
     void collectionChanged (juce::uint64 changeNumber) override;
     void answerArrived();
     void chosenChanged (bool otherPatterns);

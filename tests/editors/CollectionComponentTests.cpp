@@ -792,6 +792,13 @@ TEST_F (ChosenPattern, BackToSearchGoesBackAndKeepsTheSimilarOneChosen)
     ASSERT_GT (page.results.getTotal(), 6);
     EXPECT_EQ (page.details.getShownId(), "") << "the pattern they play like is not in the list";
 
+    // What is listed is said whole, on a line of its own above the buttons, clear of the list.
+    auto& status = page.status;
+    EXPECT_TRUE (status.getText().contains ("patterns that play like")) << status.getText();
+    EXPECT_LE (status.getFont().getStringWidthFloat (status.getText()) + (float) status.getBorderSize().getLeftAndRight(), (float) status.getWidth());
+    EXPECT_LE (status.getBottom(), page.similarButton.getY());
+    EXPECT_LE (page.details.getBottom(), status.getY());
+
     // Back at once, with nothing chosen.
     EXPECT_TRUE (page.similarButton.isEnabled());
     page.similarButton.triggerClick();
