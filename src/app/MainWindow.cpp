@@ -96,6 +96,25 @@ void MainWindow::WindowLookAndFeel::drawLabel (juce::Graphics& g, juce::Label& l
     VeskText::drawLabel (*this, g, label);
 }
 
+void MainWindow::WindowLookAndFeel::getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator, int standardMenuItemHeight,
+                                                               int& idealWidth, int& idealHeight)
+{
+    juce::LookAndFeel_V2::getIdealPopupMenuItemSize (text, isSeparator, standardMenuItemHeight, idealWidth, idealHeight);
+
+    if (! isSeparator)
+        idealWidth += rightMargin (idealHeight);
+}
+
+void MainWindow::WindowLookAndFeel::drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<int>& area, bool isSeparator, bool isActive,
+                                                       bool isHighlighted, bool isTicked, bool hasSubMenu, const juce::String& text,
+                                                       const juce::String& shortcutKeyText, const juce::Drawable* icon,
+                                                       const juce::Colour* textColour)
+{
+    const auto itemArea = isSeparator ? area : area.withTrimmedRight (rightMargin (area.getHeight()));
+    juce::LookAndFeel_V2::drawPopupMenuItem (g, itemArea, isSeparator, isActive, isHighlighted, isTicked, hasSubMenu, text, shortcutKeyText,
+                                             icon, textColour);
+}
+
 void MainWindow::applyColours (juce::LookAndFeel& lf)
 {
     lf.setColour (juce::ScrollBar::thumbColourId, juce::Colour (0xffcccccc));

@@ -42,6 +42,15 @@ private:
     {
         juce::Typeface::Ptr getTypefaceForFont (const juce::Font& font) override;
         void drawLabel (juce::Graphics& g, juce::Label& label) override;
+
+        // A menu item keeps a margin at its right, so a shortcut does not touch the menu's edge.
+        void getIdealPopupMenuItemSize (const juce::String& text, bool isSeparator, int standardMenuItemHeight, int& idealWidth,
+                                        int& idealHeight) override;
+        void drawPopupMenuItem (juce::Graphics& g, const juce::Rectangle<int>& area, bool isSeparator, bool isActive, bool isHighlighted,
+                                bool isTicked, bool hasSubMenu, const juce::String& text, const juce::String& shortcutKeyText,
+                                const juce::Drawable* icon, const juce::Colour* textColour) override;
+
+        static int rightMargin (int itemHeight) { return itemHeight / 2; }
     };
 
     WindowLookAndFeel lookAndFeel;
