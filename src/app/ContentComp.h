@@ -160,7 +160,6 @@ private:
     std::unique_ptr<CollectionCommands> collectionCommands;
     std::unique_ptr<CollectionPageCommands> collectionPageCommands;
     std::unique_ptr<StepsCommands> stepsCommands;
-    juce::TooltipWindow tooltipWindow;
     juce::Array<juce::File> waitingFiles; // from outside, in the order they came
     bool takingFile = false; // one of them is being opened (a question may be up)
 

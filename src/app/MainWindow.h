@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SleepingTooltips.h"
 #include "X11EventGuard.h"
 
 #include <juce_gui_extra/juce_gui_extra.h>
@@ -56,6 +57,7 @@ private:
     WindowLookAndFeel lookAndFeel;
     std::unique_ptr<juce::ApplicationCommandManager> commandManager;
     X11EventGuard x11EventGuard { *this }; // repaints and refocuses after dialogs without a window manager
+    SleepingTooltips tooltips { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MainWindow)
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ActivityWatch.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /**
@@ -12,7 +14,9 @@
     the server (it syncs when it destroys the window), and the Expose and focus
     events the server sends meanwhile are read into Xlib's queue, where they
     would wait for the next key or mouse move. The guard dispatches such events
-    as soon as they are queued.
+    as soon as they are queued: it looks often while windows come and go (a
+    dialog, a menu, a list is open) and for a moment after the mouse or the
+    focus moves, and seldom while nothing happens, so an idle program sleeps.
 
     Without a window manager nobody gives the keyboard back when the focused
     dialog disappears: X hands it to the root window, the main window's title
@@ -37,6 +41,8 @@ private:
     void globalFocusChanged (juce::Component* focusedComponent) override;
 
     juce::Component& window;
+    std::unique_ptr<ActivityWatch> activity; // with a display only
+    juce::uint32 quickUntil = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (X11EventGuard)
 };

@@ -9,7 +9,10 @@
 
 namespace
 {
-    constexpr int checkIntervalMs = 20;
+    // How often Xlib's queue is looked at: while windows come and go and a
+    // moment after anything a person does, and otherwise.
+    constexpr int quickIntervalMs = 20, slowIntervalMs = 1000;
+    constexpr juce::uint32 quickForMs = 1000;
 
     ::Display* jucesDisplay()
     {
@@ -41,7 +44,13 @@ X11EventGuard::X11EventGuard (juce::Component& windowToRefocus)
         return;
 
     juce::Desktop::getInstance().addFocusChangeListener (this);
-    startTimer (checkIntervalMs);
+    activity = std::make_unique<ActivityWatch> (window, [this]
+                                                {
+                                                    quickUntil = juce::Time::getMillisecondCounter() + quickForMs;
+
+                                                    if (getTimerInterval() != quickIntervalMs)
+                                                        startTimer (quickIntervalMs); });
+    startTimer (quickIntervalMs);
 }
 
 X11EventGuard::~X11EventGuard()
@@ -69,6 +78,12 @@ void X11EventGuard::timerCallback()
     // Runs JUCE's own handler for the connection, as if the socket had woken it.
     if (queued > 0)
         juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (connection);
+
+    const bool quick = activity->othersOpen() || (int) (quickUntil - juce::Time::getMillisecondCounter()) > 0;
+    const int interval = quick ? quickIntervalMs : slowIntervalMs;
+
+    if (getTimerInterval() != interval)
+        startTimer (interval);
 }
 
 void X11EventGuard::globalFocusChanged (juce::Component* focusedComponent)
