@@ -10,41 +10,34 @@
 # Both run at once under one Xvfb, so that whatever else loads the machine
 # loads both alike. Once their windows are up and have settled, each
 # process's own CPU time (utime + stime from /proc/PID/stat, which other
-# processes do not disturb as they disturb top's shares) and its voluntary
-# context switches (of all its threads: about how often it woke up) are read at the start and the
-# end of SECONDS (60). Each run prints both and the ratio; the end, the
-# medians over RUNS (3).
+# processes do not disturb as they disturb top's shares) and the voluntary
+# context switches of all its threads (about how often it woke up) are read
+# at the start and the end of SECONDS (60). Each run prints both and the
+# ratio; the end, the medians over RUNS (3).
 set -euo pipefail
 
-binary=$(readlink -f "$1")
-shift
-bare=
-if [ $# -gt 0 ] && ! [[ $1 =~ ^[0-9]+$ ]]; then
-    bare=$(readlink -f "$1")
-    shift
-elif [ -x "$(dirname "$binary")/tools/bare_window" ]; then
-    bare=$(dirname "$binary")/tools/bare_window
-fi
+source "$(dirname "$0")/measure-common.sh"
+measure_programs "$@"
 [ -n "$bare" ] || { echo "no bare window: scripts/build.sh bare_window" >&2; exit 2; }
-seconds=${1:-60}
-runs=${2:-3}
+seconds=${measure_args[0]:-60}
+runs=${measure_args[1]:-3}
 settle=5
 
-work=$(mktemp -d /tmp/vesk_idle.XXXXXX)
-cd "$work"
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+measure_start_x vesk_idle
+export XDG_CONFIG_HOME=$work/.config
 unset VESKEDIT_LAYOUT_REPORT VESKEDIT_MIDI_LOG
-
 pids=()
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2> /dev/null &
-xvfb_pid=$!
-exec 3>&-
-trap 'kill "${pids[@]}" 2> /dev/null; kill $xvfb_pid 2> /dev/null; wait 2> /dev/null; rm -rf "$work"' EXIT
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+
+# Each step goes on whatever the one before it met (set -e holds in a trap too).
+stop_all()
+{
+    for pid in "${pids[@]}" $xvfb_pid; do
+        kill "$pid" 2> /dev/null || true
+    done
+    wait 2> /dev/null || true
+    rm -rf "$work"
+}
+trap stop_all EXIT
 
 ticks=$(getconf CLK_TCK)
 

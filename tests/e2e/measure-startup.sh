@@ -10,31 +10,10 @@
 # run, and the medians and VeskEdit's ratios to the bare window are printed.
 set -euo pipefail
 
-binary=$(readlink -f "$1")
-shift
-bare=
-if [ $# -gt 0 ] && ! [[ $1 =~ ^[0-9]+$ ]]; then
-    bare=$(readlink -f "$1")
-    shift
-elif [ -x "$(dirname "$binary")/tools/bare_window" ]; then
-    bare=$(dirname "$binary")/tools/bare_window
-fi
-runs=${1:-9}
-
-work=$(mktemp -d /tmp/vesk_measure.XXXXXX)
-cd "$work"
-export HOME=$work
-# A runtime folder of its own: a copy the user has open does not take these starts.
-export XDG_RUNTIME_DIR=$work/runtime
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-
-exec 3> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 2> /dev/null &
-xvfb_pid=$!
-exec 3>&-
-trap 'kill $xvfb_pid 2> /dev/null; rm -rf "$work"' EXIT
-until [ -s "$work/display" ]; do sleep 0.05; done
-export DISPLAY=":$(head -1 "$work/display")"
+source "$(dirname "$0")/../../tools/measure-common.sh"
+measure_programs "$@"
+runs=${measure_args[0]:-9}
+measure_start_x vesk_measure
 
 # The X server tells of each window it maps: a window is on screen when its
 # MapNotify arrives (read as it comes, line by line), not when a poll next
