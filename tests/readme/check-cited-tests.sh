@@ -7,14 +7,7 @@ set -euo pipefail
 build=$1 fuzz=$2
 shift 2
 
-documents=()
-for given in "$@"; do
-    if [ -d "$given" ]; then
-        documents+=("$given"/*.md)
-    else
-        documents+=("$given")
-    fi
-done
+source "$(dirname "$0")/documents.sh"
 
 known=$(cd "$build" && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p')
 missing=0 count=0

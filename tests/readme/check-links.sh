@@ -5,14 +5,7 @@
 # Usage: check-links.sh DOCUMENT-OR-FOLDER...
 set -euo pipefail
 
-documents=()
-for given in "$@"; do
-    if [ -d "$given" ]; then
-        documents+=("$given"/*.md)
-    else
-        documents+=("$given")
-    fi
-done
+source "$(dirname "$0")/documents.sh"
 
 # The anchors of a Markdown file's headings; a heading again gets -1, -2, ...
 anchors()
