@@ -70,7 +70,6 @@ public:
     void showVariations (std::uint64_t firstSeed);
 
 private:
-    VeskToolResult run (juce::CommandID commandID, const StepToolDialog::Settings& settings) const;
     void showSettings (juce::CommandID commandID);
     bool patternsInFront() const { return editor.getCurrentTabName() == "Patterns"; }
     bool canBlend() const;
