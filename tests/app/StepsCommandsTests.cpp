@@ -245,3 +245,42 @@ TEST (StepsCommands, StepToolsAreGreyAndDoNothingOnALineInPatternWhileTheSoundTo
         }
     }
 }
+
+TEST (StepsCommands, ToolsRunThroughTheOneRunnerAndEveryWindowOffersASeedOfItsRange)
+{
+    StepsRig rig;
+    auto& commands = rig.content.getStepsCommands();
+    const auto before = rig.shown();
+
+    // The settings vesk's test gives transform randomize: the same pattern from the same seed.
+    StepToolDialog::Settings settings;
+    settings.seed = 3141592653u;
+    settings.scale = VeskStepTools::Scale::minor;
+    settings.root = 9;
+    settings.density = 60;
+    settings.lockedLanes = VeskStepTools::gateLane;
+    const auto made = VeskToolRunner::run (VeskToolRunner::Tool::randomize, before.data(), settings);
+    ASSERT_EQ (commands.apply (StepsCommands::randomize, settings), "");
+    EXPECT_EQ (rig.shown(), Record (made.record.begin(), made.record.end()));
+
+    // Refused in the runner's words, as one sentence.
+    auto lineIn = before;
+    lineIn[Pattern::type] = PartType::lineIn;
+    ASSERT_TRUE (rig.session.editShownPattern ("Type", lineIn.data()).wasOk());
+    EXPECT_EQ (commands.apply (StepsCommands::clearSteps, {}),
+               VeskToolRunner::whyRefused (VeskToolRunner::Tool::clear, VeskToolResult::Refusal::noSteps, lineIn.data(), {},
+                                           rig.content.getModel().getShownBlock().name())
+                   + ".");
+
+    for (auto id : { StepsCommands::humanize, StepsCommands::randomize, StepsCommands::mutate, StepsCommands::randomizeSound, StepsCommands::mutateSound })
+    {
+        SCOPED_TRACE (StepsCommands::nameOf (id).toStdString());
+
+        for (int i = 0; i < 100; ++i)
+        {
+            const auto seed = commands.settingsFor (id).seed;
+            ASSERT_GE (seed, 1u);
+            ASSERT_LE (seed, VeskSeed::highestMade);
+        }
+    }
+}
