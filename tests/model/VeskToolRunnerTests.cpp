@@ -317,26 +317,20 @@ TEST (VeskToolSettings, NamesAreReadBackAsListedAndOthersRefusedLeavingTheSettin
 
     // Refused in one sentence that lists what is taken; the settings stay as they were.
     const auto kept = settings;
-    const std::pair<juce::String, std::function<juce::String (const juce::String&)>> wrong[] = {
-        { "dorian", [&] (auto& t)
-          { return settings.readScale (t); } },
-        { "minor pentatonic", [&] (auto& t)
-          { return settings.readScale (t); } },
-        { "12", [&] (auto& t)
-          { return settings.readRoot (t); } },
-        { "-1", [&] (auto& t)
-          { return settings.readRoot (t); } },
-        { "H", [&] (auto& t)
-          { return settings.readRoot (t); } },
-        { "note,,gate", [&] (auto& t)
-          { return settings.readLockedLanes (t); } },
-        { "pitch", [&] (auto& t)
-          { return settings.readLockedLanes (t); } },
+    using Reader = juce::String (VeskToolSettings::*) (const juce::String&);
+    const std::pair<juce::String, Reader> wrong[] = {
+        { "dorian", &VeskToolSettings::readScale },
+        { "minor pentatonic", &VeskToolSettings::readScale },
+        { "12", &VeskToolSettings::readRoot },
+        { "-1", &VeskToolSettings::readRoot },
+        { "H", &VeskToolSettings::readRoot },
+        { "note,,gate", &VeskToolSettings::readLockedLanes },
+        { "pitch", &VeskToolSettings::readLockedLanes },
     };
 
     for (const auto& [text, read] : wrong)
     {
-        const auto problem = read (text);
+        const auto problem = (settings.*read) (text);
         EXPECT_TRUE (problem.startsWith ("'" + text + "' is not a ")) << problem;
         EXPECT_FALSE (problem.containsChar ('\n'));
         EXPECT_EQ (settings.scale, kept.scale);
