@@ -1,7 +1,8 @@
 #include "CollectionComponent.h"
 #include "collection/CollectionSearchIndex.h"
+#include "session/VeskSlotSteps.h"
 
-namespace
+    namespace
 {
     enum CollectionMenuItems
     {
@@ -223,19 +224,19 @@ void CollectionComponent::edit (CollectionDetails::Change change)
 //==============================================================================
 SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Copy to Slot...");
+    return session.getLibraryOperations().copyToSlot (slot, [this] (PatternDrag::Contents& chosen)
+                                                      {
+                                                          const auto patterns = choice.getPatterns();
 
-    const auto patterns = choice.getPatterns();
+                                                          if (choice.count() > CollectionChoice::mostChosen)
+                                                              return tooMany (choice.count());
 
-    if (choice.count() > CollectionChoice::mostChosen)
-        return tooMany (choice.count());
+                                                          if (patterns.empty())
+                                                              return selectFirst ("the patterns to copy");
 
-    if (patterns.empty())
-        return selectFirst ("the patterns to copy");
-
-    const auto contents = CollectionList::dragContents (patterns);
-    return VeskSlotSteps::putFrom (session, "Copy " + contents.name + " to " + slot.name(), contents.records, slot);
+                                                          chosen = CollectionList::dragContents (patterns);
+                                                          return SessionResult::ok(); })
+        .result;
 }
 
 juce::PopupMenu CollectionComponent::slotMenu()

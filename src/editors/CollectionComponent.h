@@ -5,6 +5,7 @@
 #include "CollectionFilters.h"
 #include "CollectionList.h"
 #include "PatternsLookAndFeel.h"
+#include "session/VeskSession.h"
 
 /**
     The "Collection" page: every pattern the collection holds, found as the
