@@ -2,7 +2,7 @@
 #include "collection/CollectionSearchIndex.h"
 #include "session/VeskSlotSteps.h"
 
-    namespace
+namespace
 {
     enum CollectionMenuItems
     {
@@ -262,17 +262,15 @@ void CollectionComponent::chooseSlot()
 
 SessionResult CollectionComponent::audition()
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Audition");
+    return session.getLibraryOperations().audition ([this] (PatternDrag::Contents& chosen)
+                                                    {
+                                                        const auto pattern = choice.getOne();
 
-    const auto pattern = choice.getOne();
+                                                        if (! pattern.has_value())
+                                                            return selectFirst ("the one pattern to audition");
 
-    if (! pattern.has_value())
-        return selectFirst ("the one pattern to audition");
-
-    // The temporary pattern is what the unit plays as it is edited.
-    session.showPattern (VeskBlock::temporary());
-    return session.editShownPattern ("Audition " + pattern->name, pattern->bytes.data());
+                                                        chosen = CollectionList::dragContents ({ *pattern });
+                                                        return SessionResult::ok(); });
 }
 
 SessionResult CollectionComponent::findSimilar()
@@ -308,30 +306,32 @@ void CollectionComponent::backToSearch()
     choice.bringIntoView();
 }
 
-SessionResult CollectionComponent::checkNewLibrary()
+SessionResult CollectionComponent::chooseForNewLibrary (PatternDrag::Contents& chosen)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("New Library from Selection");
-
     const int count = choice.count();
 
     if (count > VeskBlock::numPatterns - 1)
         return tooMany (count);
 
-    if (choice.getPatterns().empty())
+    const auto patterns = choice.getPatterns();
+
+    if (patterns.empty())
         return selectFirst ("the patterns for the new library");
 
+    chosen = CollectionList::dragContents (patterns);
     return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::checkNewLibrary()
+{
+    return session.getLibraryOperations().checkNewLibrary ([this] (PatternDrag::Contents& chosen)
+                                                           { return chooseForNewLibrary (chosen); });
 }
 
 SessionResult CollectionComponent::newLibraryFromSelection()
 {
-    if (const auto can = checkNewLibrary(); can.failed())
-        return can;
-
-    const auto contents = CollectionList::dragContents (choice.getPatterns());
-    session.newLibrary();
-    return VeskSlotSteps::putFrom (session, "New Library from Selection", contents.records, *VeskBlock::user (1));
+    return session.getLibraryOperations().newLibraryFrom ([this] (PatternDrag::Contents& chosen)
+                                                          { return chooseForNewLibrary (chosen); });
 }
 
 //==============================================================================

@@ -109,6 +109,9 @@ private:
     void run (const juce::String& title, const std::function<SessionResult()>& operation);
     void edit (CollectionDetails::Change change);
 
+    /** The selection for New Library from Selection, or why it cannot be one. */
+    SessionResult chooseForNewLibrary (PatternDrag::Contents& chosen);
+
     juce::String similarName;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE (CollectionComponent)

@@ -1,4 +1,5 @@
 #include "LibraryOperations.h"
+#include "VeskSession.h"
 #include "VeskSlotSteps.h"
 #include "model/VeskPatternText.h"
 
@@ -172,7 +173,7 @@ Outcome LibraryOperations::dropSlots (const std::vector<VeskBlock>& slots, const
 }
 
 //==============================================================================
-Outcome LibraryOperations::copyToSlot (VeskBlock first, const std::function<SessionResult (PatternDrag::Contents&)>& choose)
+Outcome LibraryOperations::copyToSlot (VeskBlock first, const Choose& choose)
 {
     if (const auto busy = session.refusalWhileBusy ("Copy to Slot..."); busy.failed())
         return notDone (busy);
@@ -189,4 +190,42 @@ Outcome LibraryOperations::copyRecords (const PatternDrag::Contents& contents, V
 {
     const auto name = VeskSlotSteps::copyName (contents.name, first);
     return withWritten (VeskSlotSteps::putFrom (session, name, contents.records, first), VeskSlotSteps::slotsFrom (first, contents.records.size()));
+}
+
+SessionResult LibraryOperations::audition (const Choose& choose)
+{
+    if (const auto busy = session.refusalWhileBusy ("Audition"); busy.failed())
+        return busy;
+
+    PatternDrag::Contents chosen;
+
+    if (const auto why = choose (chosen); why.failed())
+        return why;
+
+    jassert (chosen.records.size() == 1);
+    session.showPattern (VeskBlock::temporary());
+    return session.editShownPattern ("Audition " + chosen.name, chosen.records.front().data());
+}
+
+SessionResult LibraryOperations::checkNewLibrary (const Choose& choose) const
+{
+    if (const auto busy = session.refusalWhileBusy ("New Library from Selection"); busy.failed())
+        return busy;
+
+    PatternDrag::Contents chosen;
+    return choose (chosen);
+}
+
+SessionResult LibraryOperations::newLibraryFrom (const Choose& choose)
+{
+    if (const auto busy = session.refusalWhileBusy ("New Library from Selection"); busy.failed())
+        return busy;
+
+    PatternDrag::Contents chosen;
+
+    if (const auto why = choose (chosen); why.failed())
+        return why;
+
+    session.newLibrary();
+    return VeskSlotSteps::putFrom (session, "New Library from Selection", chosen.records, *VeskBlock::user (1));
 }

@@ -58,10 +58,25 @@ public:
     /** What the user did by a drop, as a refusal names it: "Swap" or "Copy". */
     static juce::String dropCommand (const juce::uint8* fromImage, bool shift);
 
-    /** Copy to Slot...: records chosen on another page onto first and the
-        slots after it. choose gives them, or the page's reason there are
-        none; it is asked only when no job runs. */
-    Outcome copyToSlot (VeskBlock first, const std::function<SessionResult (PatternDrag::Contents& chosen)>& choose);
+    /** What another page (the Collection page) has chosen: choose fills in
+        the records, or gives the page's reason there are none to take. It is
+        asked only when no job runs. */
+    using Choose = std::function<SessionResult (PatternDrag::Contents& chosen)>;
+
+    /** Copy to Slot...: the records chosen onto first and the slots after it. */
+    Outcome copyToSlot (VeskBlock first, const Choose& choose);
+
+    /** Audition: the one record chosen into the temporary pattern, which is
+        shown (the unit plays it as it is edited), as one step. */
+    SessionResult audition (const Choose& choose);
+
+    /** Why New Library from Selection cannot run now, or ok: asked before
+        the question about unsaved changes. */
+    SessionResult checkNewLibrary (const Choose& choose) const;
+
+    /** A fresh library (its defaults sent) with the records chosen from
+        User 01 on, as one step. */
+    SessionResult newLibraryFrom (const Choose& choose);
 
 private:
     /** Why Paste onto the selected slots cannot run now (a job runs,

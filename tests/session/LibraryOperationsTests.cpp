@@ -47,6 +47,16 @@ namespace
             return contents;
         }
 
+        /** A page's choice of the given records. */
+        static LibraryOperations::Choose give (const PatternDrag::Contents& contents)
+        {
+            return [contents] (PatternDrag::Contents& chosen)
+            {
+                chosen = contents;
+                return SessionResult::ok();
+            };
+        }
+
         LibraryOperations& operations = session.getLibraryOperations();
         Bytes other;
     };
@@ -105,10 +115,7 @@ TEST_F (LibraryOperationsTest, EachIsOneNamedStepThatUndoTakesBackExactly)
           { { 5, record (other, 6) } },
           { 5 } },
         { "Copy Bass line to User 05", [&] // Copy to Slot... is the same step as the drag
-          { return operations.copyToSlot (slotBlock (5), [&] (PatternDrag::Contents& c)
-                                          {
-                                              c = bassLine;
-                                              return SessionResult::ok(); }); },
+          { return operations.copyToSlot (slotBlock (5), give (bassLine)); },
           { { 5, record (other, 6) } },
           { 5 } },
         { "Paste onto 2 slots", [&] // one record onto each selected slot
@@ -125,6 +132,10 @@ TEST_F (LibraryOperationsTest, EachIsOneNamedStepThatUndoTakesBackExactly)
           { return operations.swap (slotBlocks ({ 4 }), slotBlock (15)); },
           { { 4, record (start, 15) }, { 15, record (start, 4) } },
           { 15 } },
+        { "Audition Bass line", [&]
+          { return Outcome { operations.audition (give (bassLine)), {} }; },
+          { { 0, record (other, 6) } },
+          {} },
         { "Initialise User 06", [&]
           { return operations.initialise (slotBlocks ({ 6 })); },
           { { 6, record (defaults, 6) } },
@@ -204,6 +215,12 @@ TEST_F (LibraryOperationsTest, WhileAJobRunsEachIsRefusedAsItsCommandBeforeAnyth
           { return operations.drop (rows, other.data(), slotBlock (9), true); } },
         { "Copy to Slot...", [&]
           { return operations.copyToSlot (slotBlock (9), choose); } },
+        { "Audition", [&]
+          { return Outcome { operations.audition (choose), {} }; } },
+        { "New Library from Selection", [&]
+          { return Outcome { operations.checkNewLibrary (choose), {} }; } },
+        { "New Library from Selection", [&]
+          { return Outcome { operations.newLibraryFrom (choose), {} }; } },
     };
 
     for (const auto& [command, operation] : cases)
@@ -216,6 +233,7 @@ TEST_F (LibraryOperationsTest, WhileAJobRunsEachIsRefusedAsItsCommandBeforeAnyth
 
     EXPECT_EQ (asked, 0) << "neither the clipboard nor the page's choice is read";
     EXPECT_EQ (image(), start);
+    EXPECT_EQ (session.getShownPattern(), VeskBlock::temporary());
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
     clock.runUntilIdle();
 }
@@ -264,10 +282,7 @@ TEST_F (LibraryOperationsTest, EachDragFormatIsTakenOnlyFromWhereItComesAndWhatC
         { "past User 20", [&]
           { return operations.drop (PatternDrag::describeSlots (slotBlocks ({ 1, 2, 3 })), other.data(), slotBlock (19), false); } },
         { "past User 20", [&]
-          { return operations.copyToSlot (slotBlock (20), [&] (PatternDrag::Contents& c)
-                                          {
-                                              c = chosen ({ 1, 2 }, "2 patterns");
-                                              return SessionResult::ok(); }); } },
+          { return operations.copyToSlot (slotBlock (20), give (chosen ({ 1, 2 }, "2 patterns"))); } },
         { "one pattern at a time", [&]
           { return operations.drop (PatternDrag::describeSlots (slotBlocks ({ 1, 2 })), model.image, slotBlock (9), true); } },
         { "Select the slot to paste onto", [&]
@@ -297,4 +312,34 @@ TEST_F (LibraryOperationsTest, EachDragFormatIsTakenOnlyFromWhereItComesAndWhatC
 
     EXPECT_EQ (image(), start);
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
+}
+
+TEST_F (LibraryOperationsTest, NewLibraryFromSelectionIsAFreshLibraryWithTheChosenFromUser01AsOneStep)
+{
+    session.showPattern (slotBlock (7));
+    const auto choice = give (chosen ({ 4, 5 }, "2 patterns"));
+    ASSERT_TRUE (operations.checkNewLibrary (choice).wasOk());
+    EXPECT_EQ (image()[(size_t) patternRecordOffset (7) + Pattern::level], 107) << "a check changes nothing";
+
+    ASSERT_TRUE (operations.newLibraryFrom (choice).wasOk());
+    Bytes defaults (imageSize);
+    VeskModel::writeDefaults (defaults.data());
+    auto expected = defaults;
+    std::copy_n (other.begin() + patternRecordOffset (4), 2 * patternSize, expected.begin() + patternRecordOffset (1));
+    EXPECT_EQ (image(), expected);
+    EXPECT_EQ (session.getHistory().getNumSteps(), 1) << "the old library's steps are gone";
+    EXPECT_EQ (session.getUndoName(), "New Library from Selection");
+    clock.runUntilIdle();
+
+    ASSERT_TRUE (session.undo().wasOk());
+    clock.runUntilIdle();
+    EXPECT_EQ (image(), defaults);
+
+    // The page's reason stops it before the library is replaced.
+    const auto before = image();
+    const auto none = operations.newLibraryFrom ([] (PatternDrag::Contents&)
+                                                 { return SessionResult::fail ("Select the patterns for the new library in the collection first."); });
+    EXPECT_TRUE (none.getText().contains ("new library")) << none.getText();
+    EXPECT_EQ (image(), before);
+    EXPECT_TRUE (session.canRedo());
 }
