@@ -173,14 +173,19 @@ Outcome LibraryOperations::dropSlots (const std::vector<VeskBlock>& slots, const
 }
 
 //==============================================================================
+SessionResult LibraryOperations::take (const juce::String& command, const Choose& choose, PatternDrag::Contents& chosen) const
+{
+    if (const auto busy = session.refusalWhileBusy (command); busy.failed())
+        return busy;
+
+    return choose (chosen);
+}
+
 Outcome LibraryOperations::copyToSlot (VeskBlock first, const Choose& choose)
 {
-    if (const auto busy = session.refusalWhileBusy ("Copy to Slot..."); busy.failed())
-        return notDone (busy);
-
     PatternDrag::Contents chosen;
 
-    if (const auto why = choose (chosen); why.failed())
+    if (const auto why = take ("Copy to Slot...", choose, chosen); why.failed())
         return notDone (why);
 
     return copyRecords (chosen, first);
@@ -194,12 +199,9 @@ Outcome LibraryOperations::copyRecords (const PatternDrag::Contents& contents, V
 
 SessionResult LibraryOperations::audition (const Choose& choose)
 {
-    if (const auto busy = session.refusalWhileBusy ("Audition"); busy.failed())
-        return busy;
-
     PatternDrag::Contents chosen;
 
-    if (const auto why = choose (chosen); why.failed())
+    if (const auto why = take ("Audition", choose, chosen); why.failed())
         return why;
 
     jassert (chosen.records.size() == 1);
@@ -209,21 +211,15 @@ SessionResult LibraryOperations::audition (const Choose& choose)
 
 SessionResult LibraryOperations::checkNewLibrary (const Choose& choose) const
 {
-    if (const auto busy = session.refusalWhileBusy ("New Library from Selection"); busy.failed())
-        return busy;
-
     PatternDrag::Contents chosen;
-    return choose (chosen);
+    return take ("New Library from Selection", choose, chosen);
 }
 
 SessionResult LibraryOperations::newLibraryFrom (const Choose& choose)
 {
-    if (const auto busy = session.refusalWhileBusy ("New Library from Selection"); busy.failed())
-        return busy;
-
     PatternDrag::Contents chosen;
 
-    if (const auto why = choose (chosen); why.failed())
+    if (const auto why = take ("New Library from Selection", choose, chosen); why.failed())
         return why;
 
     session.newLibrary();

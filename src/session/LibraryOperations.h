@@ -83,6 +83,9 @@ private:
         nothing is selected), or ok. */
     SessionResult checkPaste (const std::vector<VeskBlock>& selected) const;
 
+    /** What choose gives, unless a job runs: then refused as command. */
+    SessionResult take (const juce::String& command, const Choose& choose, PatternDrag::Contents& chosen) const;
+
     Outcome dropSlots (const std::vector<VeskBlock>& slots, const juce::uint8* fromImage, VeskBlock to, bool shift);
     Outcome copyRecords (const PatternDrag::Contents& contents, VeskBlock first);
 
