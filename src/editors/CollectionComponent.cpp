@@ -222,20 +222,24 @@ void CollectionComponent::edit (CollectionDetails::Change change)
 }
 
 //==============================================================================
+SessionResult CollectionComponent::chooseToCopy (PatternDrag::Contents& chosen)
+{
+    const auto patterns = choice.getPatterns();
+
+    if (choice.count() > CollectionChoice::mostChosen)
+        return tooMany (choice.count());
+
+    if (patterns.empty())
+        return selectFirst ("the patterns to copy");
+
+    chosen = CollectionList::dragContents (patterns);
+    return SessionResult::ok();
+}
+
 SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
 {
     return session.getLibraryOperations().copyToSlot (slot, [this] (PatternDrag::Contents& chosen)
-                                                      {
-                                                          const auto patterns = choice.getPatterns();
-
-                                                          if (choice.count() > CollectionChoice::mostChosen)
-                                                              return tooMany (choice.count());
-
-                                                          if (patterns.empty())
-                                                              return selectFirst ("the patterns to copy");
-
-                                                          chosen = CollectionList::dragContents (patterns);
-                                                          return SessionResult::ok(); })
+                                                      { return chooseToCopy (chosen); })
         .result;
 }
 
@@ -260,17 +264,21 @@ void CollectionComponent::chooseSlot()
                                                      { return weakThis->copyToSlot (*slot); }); });
 }
 
+SessionResult CollectionComponent::chooseToAudition (PatternDrag::Contents& chosen)
+{
+    const auto pattern = choice.getOne();
+
+    if (! pattern.has_value())
+        return selectFirst ("the one pattern to audition");
+
+    chosen = CollectionList::dragContents ({ *pattern });
+    return SessionResult::ok();
+}
+
 SessionResult CollectionComponent::audition()
 {
     return session.getLibraryOperations().audition ([this] (PatternDrag::Contents& chosen)
-                                                    {
-                                                        const auto pattern = choice.getOne();
-
-                                                        if (! pattern.has_value())
-                                                            return selectFirst ("the one pattern to audition");
-
-                                                        chosen = CollectionList::dragContents ({ *pattern });
-                                                        return SessionResult::ok(); });
+                                                    { return chooseToAudition (chosen); });
 }
 
 SessionResult CollectionComponent::findSimilar()

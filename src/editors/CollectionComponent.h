@@ -109,7 +109,10 @@ private:
     void run (const juce::String& title, const std::function<SessionResult()>& operation);
     void edit (CollectionDetails::Change change);
 
-    /** The selection for New Library from Selection, or why it cannot be one. */
+    /** The selection for Copy to Slot..., Audition and New Library from
+        Selection (see LibraryOperations::Choose), or why it cannot be one. */
+    SessionResult chooseToCopy (PatternDrag::Contents& chosen);
+    SessionResult chooseToAudition (PatternDrag::Contents& chosen);
     SessionResult chooseForNewLibrary (PatternDrag::Contents& chosen);
 
     juce::String similarName;
