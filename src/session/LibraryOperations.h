@@ -10,9 +10,10 @@ class VeskSession;
 /**
     What the Library and Collection pages do to the library's pattern slots,
     each written once: Paste, a drop of either kind of drag (PatternDrag),
-    Copy to Slot, Swap and Initialise. Each is one named undo step that sends
-    the records it changed (VeskSlotSteps), and each is refused while a job
-    runs, before anything else is looked at, as the command the user chose.
+    Copy to Slot, Swap, Initialise, Audition and New Library from Selection.
+    Each is one named undo step that sends what it changed (VeskSlotSteps),
+    and each is refused while a job runs, before anything else is looked
+    at, as the command the user chose.
 
     The pages keep the selection: they pass the slots selected, and select
     the ones an operation wrote.

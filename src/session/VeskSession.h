@@ -74,7 +74,7 @@ public:
     CollectionIntake& getCollectionIntake() noexcept { return *intake; }
     Collection& getCollection() { return intake->getCollection(); }
 
-    /** Paste, drops, Copy to Slot, Swap and Initialise of the pages. */
+    /** What the Library and Collection pages do to the pattern slots. */
     LibraryOperations& getLibraryOperations() noexcept { return libraryOperations; }
 
     /** Versions of the shown pattern heard before one is kept (Variations). */
