@@ -136,10 +136,6 @@ TEST_F (LibraryOperationsTest, EachIsOneNamedStepThatUndoTakesBackExactly)
           { return Outcome { operations.audition (give (bassLine)), {} }; },
           { { 0, record (other, 6) } },
           {} },
-        { "Initialise User 06", [&]
-          { return operations.initialise (slotBlocks ({ 6 })); },
-          { { 6, record (defaults, 6) } },
-          {} },
         { "Initialise 2 slots", [&]
           { return operations.initialise (slotBlocks ({ 6, 19 })); },
           { { 6, record (defaults, 6) }, { 19, record (defaults, 19) } },
@@ -281,25 +277,14 @@ TEST_F (LibraryOperationsTest, EachDragFormatIsTakenOnlyFromWhereItComesAndWhatC
           { return operations.drop (PatternDrag::describe (chosen ({ 1, 2 }, "2 patterns")), nullptr, slotBlock (20), false); } },
         { "past User 20", [&]
           { return operations.drop (PatternDrag::describeSlots (slotBlocks ({ 1, 2, 3 })), other.data(), slotBlock (19), false); } },
-        { "past User 20", [&]
-          { return operations.copyToSlot (slotBlock (20), give (chosen ({ 1, 2 }, "2 patterns"))); } },
         { "one pattern at a time", [&]
           { return operations.drop (PatternDrag::describeSlots (slotBlocks ({ 1, 2 })), model.image, slotBlock (9), true); } },
         { "Select the slot to paste onto", [&]
           { return operations.paste (VeskPatternText::fromSlots (other.data(), slotBlocks ({ 3 })), {}); } },
-        { "no patterns that can be pasted", [&]
-          { return operations.paste ("hello", slotBlocks ({ 3 })); } },
-        { "it is too large", [&]
-          { return operations.pasteFrom ([] (juce::String&)
-                                         { return juce::Result::fail ("it is too large"); },
-                                         slotBlocks ({ 3 })); } },
         { "Select the one slot to swap", [&]
           { return operations.swap (slotBlocks ({ 3, 4 }), slotBlock (9)); } },
         { "Select the slots to initialise", [&]
           { return operations.initialise ({}); } },
-        { "in the collection first", [&]
-          { return operations.copyToSlot (slotBlock (9), [] (PatternDrag::Contents&)
-                                          { return SessionResult::fail ("Select the patterns to copy in the collection first."); }); } },
     };
 
     for (const auto& [said, operation] : refused)
@@ -312,34 +297,4 @@ TEST_F (LibraryOperationsTest, EachDragFormatIsTakenOnlyFromWhereItComesAndWhatC
 
     EXPECT_EQ (image(), start);
     EXPECT_EQ (session.getHistory().getNumSteps(), 0);
-}
-
-TEST_F (LibraryOperationsTest, NewLibraryFromSelectionIsAFreshLibraryWithTheChosenFromUser01AsOneStep)
-{
-    session.showPattern (slotBlock (7));
-    const auto choice = give (chosen ({ 4, 5 }, "2 patterns"));
-    ASSERT_TRUE (operations.checkNewLibrary (choice).wasOk());
-    EXPECT_EQ (image()[(size_t) patternRecordOffset (7) + Pattern::level], 107) << "a check changes nothing";
-
-    ASSERT_TRUE (operations.newLibraryFrom (choice).wasOk());
-    Bytes defaults (imageSize);
-    VeskModel::writeDefaults (defaults.data());
-    auto expected = defaults;
-    std::copy_n (other.begin() + patternRecordOffset (4), 2 * patternSize, expected.begin() + patternRecordOffset (1));
-    EXPECT_EQ (image(), expected);
-    EXPECT_EQ (session.getHistory().getNumSteps(), 1) << "the old library's steps are gone";
-    EXPECT_EQ (session.getUndoName(), "New Library from Selection");
-    clock.runUntilIdle();
-
-    ASSERT_TRUE (session.undo().wasOk());
-    clock.runUntilIdle();
-    EXPECT_EQ (image(), defaults);
-
-    // The page's reason stops it before the library is replaced.
-    const auto before = image();
-    const auto none = operations.newLibraryFrom ([] (PatternDrag::Contents&)
-                                                 { return SessionResult::fail ("Select the patterns for the new library in the collection first."); });
-    EXPECT_TRUE (none.getText().contains ("new library")) << none.getText();
-    EXPECT_EQ (image(), before);
-    EXPECT_TRUE (session.canRedo());
 }
