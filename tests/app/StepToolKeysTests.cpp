@@ -58,11 +58,13 @@ namespace
         /** Keys as the window's peer hands them on from the keyboard. */
         void press (const Key& key, int times = 1)
         {
-            auto* focused = juce::Component::getCurrentlyFocusedComponent();
-            ASSERT_NE (focused, nullptr);
-
+            // The focused one is asked again for each key: a Tab out of a
+            // value being typed deletes the editor that had the focus.
             for (int i = 0; i < times; ++i)
             {
+                auto* focused = juce::Component::getCurrentlyFocusedComponent();
+                ASSERT_NE (focused, nullptr);
+                ASSERT_NE (focused->getPeer(), nullptr);
                 focused->getPeer()->handleKeyPress (key);
                 dispatchPendingMessages();
             }
