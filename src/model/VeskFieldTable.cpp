@@ -185,17 +185,27 @@ namespace
         return rows;
     }
 
+    Rows withControllers (Rows rows)
+    {
+        // The sound knobs the unit takes as controllers too, on every type: offsets 7 (tuneOrEffectParam1) to 14 (pan).
+        const int controllers[] = { 16, 17, 18, 74, 71, 83, 7, 10 };
+        for (size_t i = 0; i < std::size (controllers); ++i)
+            rows[(size_t) Pattern::tuneOrEffectParam1 + i].controller = controllers[i];
+
+        return rows;
+    }
+
     const Rows& rowsFor (int partType)
     {
         using namespace Pattern;
 
-        static const Rows common = commonRows();
+        static const Rows common = withControllers (commonRows());
 
         static const Rows lead = []
         {
             auto rows = synthRows (Kind::leadNote);
             rows[(size_t) vintageOrEffectType] = choice (VeskNames::effectTypes);
-            return rows;
+            return withControllers (rows);
         }();
 
         static const Rows bass = []
@@ -203,7 +213,7 @@ namespace
             auto rows = synthRows (Kind::bassNote);
             rows[(size_t) tuneOrEffectParam1] = entry (Kind::signedKnob, -64.0, 63.0);
             rows[(size_t) vintageOrEffectType] = entry (Kind::vintage, 0.0, 1.0);
-            return rows;
+            return withControllers (rows);
         }();
 
         static const Rows rythm = []
@@ -211,7 +221,7 @@ namespace
             auto rows = commonRows();
             rows[(size_t) toneOrKit] = choice (VeskNames::kits);
             rows[(size_t) rowOf (stepType)] = listEntry (Kind::rythmStepType, VeskNames::rythmStepTypes);
-            return rows;
+            return withControllers (rows);
         }();
 
         switch (partType)
@@ -247,6 +257,19 @@ const Entry& VeskFieldTable::system (int offset)
 const Entry& VeskFieldTable::pattern (int offset, int partType)
 {
     return rowsFor (partType)[(size_t) rowOf (offset)];
+}
+
+int VeskFieldTable::controllerForOffset (int offset) noexcept
+{
+    return juce::isPositiveAndBelow (offset, patternSize) ? pattern (offset, PartType::lineIn).controller : -1;
+}
+
+int VeskFieldTable::offsetForController (int controller) noexcept
+{
+    for (int offset = 0; offset < Pattern::stepNote; ++offset)
+        if (controller >= 0 && controllerForOffset (offset) == controller)
+            return offset;
+    return -1;
 }
 
 //==============================================================================

@@ -4,7 +4,6 @@
 #include "VeskProtocol.h"
 
 #include <algorithm>
-#include <array>
 
 namespace
 {
@@ -239,19 +238,7 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 //==============================================================================
 int VeskModel::controllerForOffset (int offset) noexcept
 {
-    // Asked for every field a reset sends, so the answers are looked up once.
-    static const auto controllers = []
-    {
-        std::array<int, VeskImage::patternSize> c;
-        c.fill (-1);
-
-        for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
-            c[(size_t) VeskDecoder::patternOffsetForController (controller)] = controller;
-
-        return c;
-    }();
-
-    return juce::isPositiveAndBelow (offset, VeskImage::patternSize) ? controllers[(size_t) offset] : -1;
+    return VeskFieldTable::controllerForOffset (offset);
 }
 
 int VeskModel::imageOffsetOf (VeskField field) const noexcept

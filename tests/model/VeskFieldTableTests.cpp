@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <limits>
+#include <map>
+#include <set>
 
 using namespace VeskImage;
 
@@ -250,4 +252,37 @@ TEST (VeskFieldTable, TextsAsAPersonTypesThem)
         SCOPED_TRACE (text);
         EXPECT_EQ (field.parse (text), expected);
     }
+}
+
+TEST (VeskFieldTable, TheControllersAreTheirFieldsBothWaysOnEveryType)
+{
+    std::map<int, int> carried; // controller -> offset
+
+    for (int controller = 0; controller < 128; ++controller)
+    {
+        const int offset = VeskFieldTable::offsetForController (controller);
+
+        if (offset >= 0)
+        {
+            carried[controller] = offset;
+            EXPECT_EQ (VeskFieldTable::controllerForOffset (offset), controller);
+
+            for (int type = 0; type <= PartType::numTypes; ++type)
+                EXPECT_EQ (VeskFieldTable::pattern (offset, type).controller, controller) << type;
+        }
+    }
+
+    // The unit takes eight sound fields as controllers, one controller each.
+    EXPECT_EQ (carried.size(), 8u);
+    std::set<int> offsets;
+
+    for (const auto& [controller, offset] : carried)
+        offsets.insert (offset);
+
+    EXPECT_EQ (offsets.size(), 8u);
+
+    for (int offset : { -1, 0, (int) Pattern::tempoLow, (int) Pattern::type, (int) Pattern::stepNote, patternSize - 1, patternSize })
+        EXPECT_EQ (VeskFieldTable::controllerForOffset (offset), -1) << offset;
+
+    EXPECT_EQ (VeskFieldTable::offsetForController (-1), -1);
 }
