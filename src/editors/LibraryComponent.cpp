@@ -5,7 +5,7 @@
 
 namespace
 {
-    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+    using Record = VeskPattern::Record;
 
     Record recordOf (const juce::uint8* image, VeskBlock slot)
     {

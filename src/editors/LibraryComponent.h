@@ -120,7 +120,7 @@ private:
     SessionResult checkCanPaste() const;
 
     /** Records onto consecutive slots from first, as one step. */
-    SessionResult putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
+    SessionResult putRecords (const juce::String& name, const std::vector<VeskPattern::Record>& records,
                               const std::vector<VeskBlock>& targets);
 
     std::unique_ptr<VeskPatternSource> other;

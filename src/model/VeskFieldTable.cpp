@@ -1,6 +1,7 @@
 #include "VeskFieldTable.h"
 #include "DecimalNumber.h"
 #include "VeskNames.h"
+#include "VeskPattern.h"
 #include "VeskStepTypes.h"
 
 #include <array>
@@ -321,12 +322,12 @@ double Entry::shown (int value) const noexcept
         case Kind::signedKnob: return value - 64;
         case Kind::onOff: return value != 0 ? 1 : 0;
         case Kind::vintage: return value == 1 ? 1 : 0;
-        case Kind::tempo: return value / 10.0;
+        case Kind::tempo: return VeskPattern::bpm (value);
         case Kind::masterTune: return 427.4 + 0.2 * value;
         case Kind::midiChannel: return value < System::channelOff ? value + 1 : 0;
         case Kind::transpose: return value - 12;
         case Kind::bars: return value == 0 ? 1 : 2;
-        case Kind::stepsPerBar: return value == 0 ? 12 : 16;
+        case Kind::stepsPerBar: return VeskPattern::stepsPerBarOf (value);
 
         case Kind::plain:
         case Kind::wrapping:
@@ -351,7 +352,7 @@ juce::String Entry::text (int value) const
         case Kind::onOff:
         case Kind::vintage: return onOffText (value);
         // Only what the unit plays reads as beats: past it (a damaged file, a raw set) is marked as any other field's.
-        case Kind::tempo: return holds (value) ? tenths (value) + " BPM" : outOfRange (value);
+        case Kind::tempo: return holds (value) ? VeskPattern::bpmText (value) + " BPM" : outOfRange (value);
         case Kind::masterTune: return value >= 0 && value <= 126 ? tenths (4274 + 2 * value) + " Hz" : outOfRange (value);
 
         case Kind::midiChannel:
@@ -478,5 +479,5 @@ std::pair<int, int> Entry::storedRange() const noexcept
 
 int Entry::read (const juce::uint8* block, int offset) const noexcept
 {
-    return kind == Kind::tempo ? Pattern::tempo (block) : block[offset];
+    return kind == Kind::tempo ? VeskPattern (block).tempo() : block[offset];
 }

@@ -1,6 +1,7 @@
 #include "VeskModel.h"
 #include "VeskFieldTable.h"
 #include "VeskLibraryFile.h"
+#include "VeskPattern.h"
 #include "VeskProtocol.h"
 
 #include <algorithm>
@@ -250,7 +251,7 @@ int VeskModel::imageOffsetOf (VeskField field) const noexcept
 int VeskModel::readField (VeskField field) const noexcept
 {
     const auto* bytes = image + imageOffsetOf (field);
-    return field.width == 2 ? VeskImage::Pattern::tempo (bytes) : bytes[0];
+    return field.width == 2 ? VeskPattern (bytes).tempo() : bytes[0];
 }
 
 void VeskModel::storeField (VeskField field, int value) noexcept
