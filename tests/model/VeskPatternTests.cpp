@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 using namespace VeskImage;
 
 namespace
@@ -74,38 +77,31 @@ TEST (VeskPattern, BarsAndPlayedStepsAtTheirEdges)
 
 TEST (VeskPattern, TempoKeepsItsTenthsUntilTheListsShowWholeBeats)
 {
-    struct Case
-    {
-        int high, low, tenths;
-        double bpm;
-        const char* text;
-        const char* listed; // a list's column
+    EXPECT_EQ (VeskPattern (defaultRecord()).tempo(), 1300); // 10 x 128 + 20
+    EXPECT_DOUBLE_EQ (VeskPattern::bpm (955), 95.5);
+
+    const std::tuple<int, const char*, const char*> cases[] = {
+        // tenths, beats with one decimal, a list's column
+        { 1300, "130.0", "130" },
+        { 955, "95.5", "95" }, // whole beats drop the tenths, never round up
+        { 400, "40.0", "40" },
+        { 2400, "240.0", "240" },
+        { 399, "39.9", "399 (out of range)" },
+        { 2401, "240.1", "2401 (out of range)" },
+        { 16383, "1638.3", "16383 (out of range)" },
+        { 0, "0.0", "0 (out of range)" },
     };
 
-    const Case cases[] = {
-        { 10, 20, 1300, 130.0, "130.0", "130" },
-        { 7, 59, 955, 95.5, "95.5", "95" }, // whole beats drop the tenths, never round up
-        { 3, 16, 400, 40.0, "40.0", "40" },
-        { 18, 96, 2400, 240.0, "240.0", "240" },
-        { 3, 15, 399, 39.9, "39.9", "399 (out of range)" },
-        { 18, 97, 2401, 240.1, "240.1", "2401 (out of range)" },
-        { 127, 127, 16383, 1638.3, "1638.3", "16383 (out of range)" },
-        { 0, 0, 0, 0.0, "0.0", "0 (out of range)" },
-    };
-
-    for (const auto& c : cases)
+    for (const auto& [tenths, text, listed] : cases)
     {
         auto record = defaultRecord();
-        record[Pattern::tempoHigh] = (juce::uint8) c.high;
-        record[Pattern::tempoLow] = (juce::uint8) c.low;
+        Pattern::storeTempo (record.data(), tenths);
         const VeskPattern pattern (record);
-        SCOPED_TRACE (c.text);
+        SCOPED_TRACE (text);
 
-        EXPECT_EQ (pattern.tempo(), c.tenths);
-        EXPECT_DOUBLE_EQ (VeskPattern::bpm (pattern.tempo()), c.bpm);
-        EXPECT_EQ (VeskPattern::bpmText (pattern.tempo()), c.text);
-        EXPECT_EQ (pattern.tempoText(), c.listed);
-        EXPECT_EQ (pattern.tempoIsPlayable(), c.tenths >= 400 && c.tenths <= 2400);
+        EXPECT_EQ (VeskPattern::bpmText (pattern.tempo()), text);
+        EXPECT_EQ (pattern.tempoText(), listed);
+        EXPECT_EQ (pattern.tempoIsPlayable(), tenths >= 400 && tenths <= 2400);
     }
 
     // vesk printed the tempo with one decimal of a double: the same text at every value the bytes hold.
@@ -138,20 +134,4 @@ TEST (VeskPattern, EveryTypeIsNamedOnceAndAnUnknownOneTheSameWayEverywhere)
         std::copy (record.begin(), record.end(), image + slot.imageOffset());
         EXPECT_EQ (VeskMidiFile::trackName (image, slot), "User 03 - " + name);
     }
-}
-
-TEST (VeskPattern, SummaryNamesTheSoundOnlyOfTypesThatHaveOne)
-{
-    auto record = defaultRecord();
-    record[Pattern::toneOrKit] = 0;
-
-    record[Pattern::type] = PartType::lead;
-    EXPECT_EQ (VeskPattern (record).summary(), "Lead, 130 BPM, 1 x 16, " + VeskNames::tones()[0]);
-
-    record[Pattern::type] = PartType::rythm;
-    EXPECT_EQ (VeskPattern (record).summary(), "Rythm, 130 BPM, 1 x 16, " + VeskNames::kits()[0]);
-
-    record[Pattern::type] = PartType::phaser;
-    Pattern::storeTempo (record.data(), 5000);
-    EXPECT_EQ (VeskPattern (record).summary(), "Phaser, 5000 (out of range), 1 x 16"); // no " BPM" after a marked tempo
 }
