@@ -237,11 +237,6 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 }
 
 //==============================================================================
-int VeskModel::controllerForOffset (int offset) noexcept
-{
-    return VeskFieldTable::controllerForOffset (offset);
-}
-
 int VeskModel::imageOffsetOf (VeskField field) const noexcept
 {
     return field.isSystem() ? VeskImage::systemBlockOffset + field.offset
@@ -286,7 +281,7 @@ void VeskModel::sendField (VeskField field)
         return;
     }
 
-    const int controller = field.width == 1 ? controllerForOffset (field.offset) : -1;
+    const int controller = field.width == 1 ? VeskFieldTable::controllerForOffset (field.offset) : -1;
 
     if (controller >= 0 && channelIsOn())
     {

@@ -27,11 +27,11 @@ public:
     constexpr int type() const noexcept { return bytes[VeskImage::Pattern::type]; }
 
     /** The length byte plus one: 1 or 2 on any record the unit made. A
-        damaged byte reads as its number plus one, as the collection has
-        always stored it; hasSecondBar() is what the unit plays by. */
+        damaged byte reads as its number plus one, as the lists and the
+        collection have always shown and stored it. */
     constexpr int bars() const noexcept { return bytes[VeskImage::Pattern::patternLength] + 1; }
 
-    /** True when the record plays a second bar: any length byte but 0. */
+    /** True for any length byte but 0: one bar from two, as a MIDI file and Double tell them. */
     constexpr bool hasSecondBar() const noexcept { return bars() > 1; }
 
     /** 12 or 16; any byte but 0 means 16. */
