@@ -260,15 +260,10 @@ const Entry& VeskFieldTable::pattern (int offset, int partType)
     return rowsFor (partType)[(size_t) rowOf (offset)];
 }
 
-int VeskFieldTable::controllerForOffset (int offset) noexcept
-{
-    return juce::isPositiveAndBelow (offset, patternSize) ? pattern (offset, PartType::lineIn).controller : -1;
-}
-
 int VeskFieldTable::offsetForController (int controller) noexcept
 {
     for (int offset = 0; offset < Pattern::stepNote; ++offset)
-        if (controller >= 0 && controllerForOffset (offset) == controller)
+        if (controller >= 0 && pattern (offset, PartType::lineIn).controller == controller)
             return offset;
     return -1;
 }

@@ -105,8 +105,7 @@ struct VeskFieldTable
         except the few every type shares. */
     static const Entry& pattern (int offset, int partType);
 
-    /** The controller that carries a record offset, and the offset a controller carries; -1 for none. */
-    static int controllerForOffset (int offset) noexcept;
+    /** The record offset a controller carries (see Entry::controller), or -1. */
     static int offsetForController (int controller) noexcept;
 
     /** A record offset of that record, as its type has it. */

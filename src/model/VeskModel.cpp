@@ -281,7 +281,7 @@ void VeskModel::sendField (VeskField field)
         return;
     }
 
-    const int controller = field.width == 1 ? VeskFieldTable::controllerForOffset (field.offset) : -1;
+    const int controller = field.width == 1 ? VeskFieldTable::pattern (field.offset, currentPattern).controller : -1;
 
     if (controller >= 0 && channelIsOn())
     {
