@@ -3,7 +3,6 @@
 #include "VeskCli.h"
 #include "VeskCollectionCli.h"
 #include "collection/CollectionSearchIndex.h"
-#include "model/VeskFields.h"
 #include "model/VeskNames.h"
 
 namespace
@@ -50,7 +49,7 @@ namespace
 
 juce::String VeskCollectionCli::typeName (const CollectionPattern& pattern)
 {
-    return VeskFields::patternValue (pattern.bytes.data(), VeskImage::Pattern::type);
+    return VeskPattern (pattern.bytes).typeName();
 }
 
 //==============================================================================
@@ -106,7 +105,7 @@ int VeskCollectionCli::search (const CollectionQuery& query, bool json)
             object->setProperty ("id", p.id);
             object->setProperty ("name", p.name);
             object->setProperty ("type", typeName (p));
-            object->setProperty ("tempo", p.tempo / 10.0);
+            object->setProperty ("tempo", VeskPattern::bpm (p.tempo));
             object->setProperty ("tags", tagsJson (p.tags));
             object->setProperty ("favourite", p.favourite);
             object->setProperty ("seen", p.seen);
@@ -124,7 +123,7 @@ int VeskCollectionCli::search (const CollectionQuery& query, bool json)
         for (auto& p : page.patterns)
         {
             text << shortId (p.id) << "  " << typeName (p).paddedRight (' ', 8)
-                 << (juce::String (p.tempo / 10.0, 1) + " BPM").paddedLeft (' ', 9) << "  " << (p.favourite ? "* " : "  ") << p.name;
+                 << (VeskPattern::bpmText (p.tempo) + " BPM").paddedLeft (' ', 9) << "  " << (p.favourite ? "* " : "  ") << p.name;
 
             if (! p.tags.isEmpty())
                 text << "  [" << p.tags.joinIntoString (", ") << "]";
@@ -163,7 +162,7 @@ int VeskCollectionCli::show (const juce::String& id, bool json)
         root->setProperty ("name", p.name);
         root->setProperty ("ownName", p.hasOwnName);
         root->setProperty ("type", typeName (p));
-        root->setProperty ("tempo", p.tempo / 10.0);
+        root->setProperty ("tempo", VeskPattern::bpm (p.tempo));
         root->setProperty ("bars", p.bars);
         root->setProperty ("stepsPerBar", p.stepsPerBar);
         root->setProperty ("tags", tagsJson (p.tags));
@@ -198,7 +197,7 @@ int VeskCollectionCli::show (const juce::String& id, bool json)
         text << "Pattern " << p.id << "\n";
         row ("name", p.name + (p.hasOwnName ? juce::String() : juce::String (" (after where it was first seen)")));
         row ("type", typeName (p));
-        row ("tempo", juce::String (p.tempo / 10.0, 1) + " BPM");
+        row ("tempo", VeskPattern::bpmText (p.tempo) + " BPM");
         row ("length", juce::String (p.bars) + (p.bars == 1 ? " bar of " : " bars of ") + juce::String (p.stepsPerBar) + " steps");
         row ("tags", p.tags.isEmpty() ? juce::String ("none") : p.tags.joinIntoString (", "));
         row ("favourite", p.favourite ? "yes" : "no");

@@ -94,7 +94,7 @@ juce::Component* LibraryList::refreshComponentForRow (int row, bool isRowSelecte
     face->show (slot->name(), isRowSelected, [this, slot = *slot] (juce::Graphics& g, int width, int height, bool selected)
                 {
                     if (image != nullptr)
-                        LibraryRows::paintRow (g, image + slot.imageOffset(), slot, width, height, rowState (slot, selected)); });
+                        LibraryRows::paintRow (g, LibraryRows::slotRow (image + slot.imageOffset(), slot, rowState (slot, selected)), width, height); });
     return face;
 }
 

@@ -57,6 +57,9 @@ struct VeskFieldTable
         /** The item texts of a choice or a step type, by stored value. */
         const juce::StringArray& (*items)() = nullptr;
 
+        /** The controller the unit also takes the field as, on every type; -1 for none. */
+        int controller = -1;
+
         /** The stored value a control's value gives; safe for any double. */
         int stored (double controlValue) const noexcept;
 
@@ -101,6 +104,9 @@ struct VeskFieldTable
         a type the unit does not have reads every field as a plain byte,
         except the few every type shares. */
     static const Entry& pattern (int offset, int partType);
+
+    /** The record offset a controller carries (see Entry::controller), or -1. */
+    static int offsetForController (int controller) noexcept;
 
     /** A record offset of that record, as its type has it. */
     static const Entry& pattern (int offset, const juce::uint8* record)

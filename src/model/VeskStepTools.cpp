@@ -132,7 +132,7 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
         return refuse (record, VeskToolResult::Refusal::alreadyTwoBars);
 
     auto result = VeskToolResult::of (record);
-    const int bar = record[Pattern::stepsPerBar] != 0 ? 16 : 12;
+    const int bar = VeskPattern (record).stepsPerBar();
     result.record[Pattern::patternLength] = 1;
 
     for (int step = 0; step < bar; ++step)

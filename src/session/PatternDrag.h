@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/VeskBlock.h"
+#include "model/VeskPattern.h"
 
 #include <array>
 
@@ -15,7 +16,7 @@
 */
 struct PatternDrag
 {
-    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+    using Record = VeskPattern::Record;
 
     struct Contents
     {

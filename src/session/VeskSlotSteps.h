@@ -9,7 +9,7 @@
 */
 struct VeskSlotSteps
 {
-    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+    using Record = VeskPattern::Record;
 
     static SessionResult copy (VeskSession& session, VeskBlock from, VeskBlock to);
 
