@@ -20,6 +20,11 @@ bool VeskArguments::isNumber (const juce::String& text)
     return text.length() - digits.length() <= 1 && digits.isNotEmpty() && digits.containsOnly ("0123456789");
 }
 
+juce::String VeskArguments::missingValue (const VeskOption& option)
+{
+    return juce::String (option.name) + " needs " + option.needs;
+}
+
 VeskArguments VeskArguments::parse (const VeskCommand& command, const juce::StringArray& args)
 {
     VeskArguments parsed;
@@ -71,7 +76,7 @@ VeskArguments VeskArguments::parse (const VeskCommand& command, const juce::Stri
             return wrong (arg + " is given twice");
 
         if (++i >= args.size() || args[i].isEmpty())
-            return wrong (arg + " needs " + option->needs);
+            return wrong (missingValue (*option));
 
         parsed.values[arg] = args[i];
     }

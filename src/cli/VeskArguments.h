@@ -34,6 +34,9 @@ struct VeskArguments
     /** Reads args (what follows the command's name) as command takes them. */
     static VeskArguments parse (const VeskCommand& command, const juce::StringArray& args);
 
+    /** What is said of an option given without its value: "--from needs a file". */
+    static juce::String missingValue (const VeskOption& option);
+
     /** A whole number as a command line writes it: "-1", "+3", "42". */
     static bool isNumber (const juce::String& text);
 };

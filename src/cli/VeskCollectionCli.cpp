@@ -23,7 +23,7 @@ int VeskCollectionCli::run (const juce::StringArray& given)
     if (args[0] == "--collection")
     {
         if (args[1].isEmpty())
-            return cli.usageError ("--collection needs " + juce::String (VeskCommands::find ("collection add")->option ("--collection")->needs), "collection");
+            return cli.usageError (VeskArguments::missingValue (*VeskCommands::find ("collection add")->option ("--collection")), "collection");
 
         const auto database = args[1];
         args.removeRange (0, 2);
