@@ -1,6 +1,7 @@
 #include "CollectionTexts.h"
 #include "collection/CollectionProblems.h"
 #include "model/Plural.h"
+#include "model/WholeFileWriter.h"
 
 namespace
 {
@@ -29,7 +30,7 @@ juce::String CollectionTexts::describeProgress (const CollectionFolderImport::Pr
         return "Looking for libraries and .syx files";
 
     return "Reading " + progress.current.getFileName() + " (" + plural (progress.filesFound, "file", "files") + " so far"
-           + (progress.damaged > 0 ? ", " + juce::String (progress.damaged) + " damaged)" : juce::String (")"));
+           + (progress.damaged > 0 ? ", " + WholeFileWriter::formatCount (progress.damaged) + " damaged)" : juce::String (")"));
 }
 
 juce::String CollectionTexts::headline (const CollectionFolderImport::Report& report)
@@ -50,7 +51,7 @@ juce::String CollectionTexts::describeReport (const CollectionFolderImport::Repo
         lines.add ("Stopped where it was; what was added by then stays.");
 
     lines.add (plural (report.filesRead, "file read", "files read") + ": " + plural (report.added, "pattern added", "patterns added")
-               + ", " + juce::String (report.alreadyThere) + " already in the collection.");
+               + ", " + WholeFileWriter::formatCount (report.alreadyThere) + " already in the collection.");
 
     const auto named = [&lines] (const std::vector<CollectionFolderImport::Damaged>& entries, const juce::String& heading)
     {
@@ -67,7 +68,7 @@ juce::String CollectionTexts::describeReport (const CollectionFolderImport::Repo
     };
 
     named (report.damaged, plural ((int) report.damaged.size(), "damaged file", "damaged files") + ", left out:");
-    named (report.unreadable, juce::String ((int) report.unreadable.size()) + " that cannot be read, left out:");
+    named (report.unreadable, WholeFileWriter::formatCount ((juce::int64) report.unreadable.size()) + " that cannot be read, left out:");
 
     for (const auto& folder : report.systemFolders)
         lines.add ("Not read: " + folder.getFullPathName() + ", one of the system's own folders.");

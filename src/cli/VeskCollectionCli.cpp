@@ -4,6 +4,7 @@
 #include "collection/CollectionFolderImport.h"
 #include "collection/CollectionProblems.h"
 #include "model/Plural.h"
+#include "model/WholeFileWriter.h"
 
 #include <cstdlib>
 
@@ -221,20 +222,20 @@ int VeskCollectionCli::add (const juce::StringArray& paths)
 
 juce::String VeskCollectionCli::summary (const CollectionFolderImport::Report& report)
 {
-    auto text = "added " + plural (report.added, "pattern", "patterns") + ", " + juce::String (report.alreadyThere)
+    auto text = "added " + plural (report.added, "pattern", "patterns") + ", " + WholeFileWriter::formatCount (report.alreadyThere)
                 + " already in the collection, from " + plural (report.filesRead, "file", "files");
 
     if (! report.damaged.empty())
         text << "; " << plural ((int) report.damaged.size(), "file", "files") << " damaged";
 
     if (! report.unreadable.empty())
-        text << "; " << juce::String ((int) report.unreadable.size()) << " cannot be read";
+        text << "; " << WholeFileWriter::formatCount ((juce::int64) report.unreadable.size()) << " cannot be read";
 
     if (! report.systemFolders.empty())
         text << "; " << plural ((int) report.systemFolders.size(), "system folder", "system folders") << " not read";
 
     if (report.skipped > 0)
-        text << "; " << juce::String (report.skipped) << " skipped (pipes, devices, broken links, links to what was read already)";
+        text << "; " << WholeFileWriter::formatCount (report.skipped) << " skipped (pipes, devices, broken links, links to what was read already)";
 
     // Followed, as asked, but the user should know the walk went elsewhere.
     if (! report.linksOut.empty())

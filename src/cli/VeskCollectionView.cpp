@@ -1,6 +1,7 @@
 // What vesk's collection commands print of the collection: a page of search
 // results and one pattern with where it was seen, as text or as JSON.
 #include "VeskCollectionView.h"
+#include "model/Plural.h"
 #include "model/VeskFields.h"
 
 namespace
@@ -79,8 +80,7 @@ juce::String VeskCollectionView::searchResults (const CollectionPage& page, bool
         if (page.total == 0)
             text << "no pattern matches\n";
         else
-            text << juce::String ((int) page.patterns.size()) << " of " << juce::String (page.total)
-                 << (page.total == 1 ? " matching pattern\n" : " matching patterns\n");
+            text << juce::String ((int) page.patterns.size()) << " of " << plural (page.total, "matching pattern") << "\n";
     }
 
     return text;
@@ -134,7 +134,7 @@ juce::String VeskCollectionView::pattern (const CollectionPattern& p, const std:
         row ("name", p.name + (p.hasOwnName ? juce::String() : juce::String (" (after where it was first seen)")));
         row ("type", typeName (p));
         row ("tempo", juce::String (p.tempo / 10.0, 1) + " BPM");
-        row ("length", juce::String (p.bars) + (p.bars == 1 ? " bar of " : " bars of ") + juce::String (p.stepsPerBar) + " steps");
+        row ("length", plural (p.bars, "bar") + " of " + juce::String (p.stepsPerBar) + " steps");
         row ("tags", p.tags.isEmpty() ? juce::String ("none") : p.tags.joinIntoString (", "));
         row ("favourite", p.favourite ? "yes" : "no");
         row ("rating", juce::String (p.rating));
