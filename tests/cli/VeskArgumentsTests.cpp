@@ -6,6 +6,8 @@
 #include "collection/CollectionProblems.h"
 #include "model/Plural.h"
 
+#include <algorithm>
+
 namespace
 {
     using Outcome = VeskArguments::Outcome;
