@@ -11,8 +11,9 @@
     vesk's pattern tools: transform and generate change a pattern's steps,
     set and get read and write one field as vesk show names and shows it.
     It reads, writes and reports through VeskCliOutput, so the exit codes
-    and the whole-file write are those of every other command. Anything wrong with what is asked is a usage error (2)
-    that leaves the file byte for byte as it was.
+    and the whole-file write are those of every other command. Anything
+    wrong with what is asked is a usage error (2) that leaves the file byte
+    for byte as it was.
 */
 class VeskToolsCli
 {
