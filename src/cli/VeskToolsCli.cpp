@@ -1,6 +1,7 @@
 // vesk transform, generate, set and get: the pattern tools and single
 // fields on the command line.
 #include "VeskToolsCli.h"
+#include "model/Plural.h"
 #include "model/VeskFieldTable.h"
 #include "model/VeskFields.h"
 #include "model/VeskNames.h"
@@ -12,68 +13,22 @@ namespace
 {
     using Tool = VeskToolRunner::Tool;
 
-    bool takesValue (const juce::String& command, const juce::String& option)
-    {
-        if (command == "transform")
-            return option == "--seed" || option == "--lock" || option == "--scale" || option == "--root" || option == "--density";
-
-        if (command == "generate")
-            return option == "--rotate" || option == "--note";
-
-        return false;
-    }
-
-    bool isNumber (const juce::String& text)
-    {
-        const auto digits = text.trimCharactersAtStart ("+-");
-        return text.length() - digits.length() <= 1 && digits.isNotEmpty() && digits.containsOnly ("0123456789");
-    }
+    bool isNumber (const juce::String& text) { return VeskArguments::isNumber (text); }
 
     /** The field's entry as the block now has it: a record's type decides what its fields mean. */
     const VeskFieldTable::Entry& entryOf (VeskBlock slot, VeskField field, const juce::uint8* block)
     {
         return slot.isSystem() ? VeskFieldTable::system (field.offset) : VeskFieldTable::pattern (field.offset, block);
     }
-
-    juce::String plural (int count, const juce::String& noun)
-    {
-        return juce::String (count) + " " + noun + (count == 1 ? "" : "s");
-    }
 }
 
 //==============================================================================
-bool VeskToolsCli::handles (const juce::String& name)
+int VeskToolsCli::run (const juce::String& name, const VeskArguments& arguments)
 {
-    return name == "transform" || name == "generate" || name == "set" || name == "get";
-}
-
-int VeskToolsCli::run (const juce::StringArray& args)
-{
-    command = args[0];
-    bool optionsEnded = false;
-
-    for (int i = 1; i < args.size(); ++i)
-    {
-        const auto& arg = args[i];
-
-        // "rotate -1" and "set ... pan -20": a negative number is a value, not an option.
-        if (optionsEnded || ! arg.startsWith ("-") || arg == "-" || isNumber (arg))
-            positional.add (arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "--help" || arg == "-h")
-            return help();
-        else if (arg == "--raw" && (command == "set" || command == "get"))
-            raw = true;
-        else if (! takesValue (command, arg))
-            return usage ("unknown option '" + arg + "'");
-        else if (options.count (arg) != 0)
-            return usage (arg + " is given twice");
-        else if (++i >= args.size() || args[i].isEmpty())
-            return usage (arg + " needs a value");
-        else
-            options[arg] = args[i];
-    }
+    command = name;
+    positional = arguments.words;
+    options = arguments.values;
+    raw = arguments.has ("--raw");
 
     if (command == "transform")
         return transform();
@@ -82,12 +37,6 @@ int VeskToolsCli::run (const juce::StringArray& args)
         return generate();
 
     return command == "set" ? setField() : getField();
-}
-
-int VeskToolsCli::help()
-{
-    cli.printHelp (cli.out, command);
-    return VeskCli::exitOk;
 }
 
 int VeskToolsCli::usage (const juce::String& message)

@@ -1,4 +1,5 @@
 #include "VeskTransfer.h"
+#include "model/Plural.h"
 
 #include <algorithm>
 
@@ -7,11 +8,6 @@
 namespace
 {
     using Status = VeskTransfer::BlockResult::Status;
-
-    juce::String times (int count, const juce::String& what)
-    {
-        return juce::String (count) + " " + what + (count == 1 ? "" : "s");
-    }
 
     /** "System, Temporary, User 01-04, User 06-20". */
     juce::String listOfBlocks (std::vector<VeskBlock> blocks)
@@ -136,7 +132,7 @@ juce::String VeskTransfer::Report::summary() const
             for (auto& b : blocks)
                 sent.push_back (b.block);
 
-            text.add ("Sent " + times (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
+            text.add ("Sent " + plural (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
         }
 
         if (! ignored.empty())
@@ -162,7 +158,7 @@ juce::String VeskTransfer::Report::summary() const
                                           + "the temporary pattern and user patterns 1 to 20."
                                     : "Got " + juce::String (done) + " of " + juce::String (total) + " blocks from the unit.");
         else
-            text.add ("Got " + times (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
+            text.add ("Got " + plural (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
 
         if (! skipped.isEmpty())
             text.add ("\nNot received, so the library keeps its own:\n" + skipped.joinIntoString ("\n"));
@@ -188,8 +184,8 @@ juce::String VeskTransfer::Report::summary() const
         else if (differences.empty())
             text.add ("The unit matches the library in every block compared (" + juce::String (done) + " of " + juce::String (total) + ").");
         else
-            text.add ("The unit differs from the library in " + times ((int) differences.size(), "field") + " of "
-                      + times ((int) differing.size(), "block") + ".");
+            text.add ("The unit differs from the library in " + plural ((int) differences.size(), "field") + " of "
+                      + plural ((int) differing.size(), "block") + ".");
     }
 
     if (! differences.empty())
