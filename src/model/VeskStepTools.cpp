@@ -128,7 +128,7 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
     if (unheard (record))
         return refuse (record, VeskToolResult::Refusal::noSteps);
 
-    if (record[Pattern::patternLength] != 0)
+    if (VeskPattern (record).hasSecondBar())
         return refuse (record, VeskToolResult::Refusal::alreadyTwoBars);
 
     auto result = VeskToolResult::of (record);
