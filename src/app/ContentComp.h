@@ -13,8 +13,9 @@
 #include <juce_gui_extra/juce_gui_extra.h>
 
 /**
-    The main window's content: the tabbed editor, the program's commands and
-    menus, and the drop target. What the commands do to the library and the
+    The main window's content (named as when it owned everything; the session
+    now owns the library, the devices and the receivers): the tabbed editor,
+    the program's commands and menus, and the drop target. What the commands do to the library and the
     unit, the session does.
 */
 class ContentComp : public juce::Component,

@@ -62,7 +62,7 @@ void ContentComp::importMidiFile (const juce::File& file, const VeskMidiFile::Im
     if (dialogs->refusedWhileBusy (title))
         return;
 
-    editor->setCurrentTabIndex (0);
+    editor->showTab (VeskComponent::Tab::patterns);
     const auto outcome = session.importMidi (file, options);
     dialogs->showMessage (outcome.failed() ? juce::MessageBoxIconType::WarningIcon : juce::MessageBoxIconType::InfoIcon,
                           title, SessionTexts::describe (outcome));

@@ -72,7 +72,7 @@ public:
 private:
     VeskToolResult run (juce::CommandID commandID, const StepToolDialog::Settings& settings) const;
     void showSettings (juce::CommandID commandID);
-    bool patternsInFront() const { return editor.getCurrentTabName() == "Patterns"; }
+    bool patternsInFront() const { return editor.isCurrent (VeskComponent::Tab::patterns); }
     bool canBlend() const;
     /** Rotate Left to Variations...: they change or sketch the steps, and the sound tools do not. */
     static bool isStepTool (juce::CommandID commandID);
