@@ -31,6 +31,9 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
                                                                            if (! dialogs->refusedWhileBusy ("New Library from Selection"))
                                                                                saveIfNeededThen (std::move (next)); });
     stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
+    fileCommands = std::make_unique<FileExchangeCommands> (*editor, *dialogs, showDialogs);
+    filesFromOutside = std::make_unique<FilesFromOutside> (session, *dialogs, *fileCommands, [this] (const juce::File& file, std::function<void()> done)
+                                                           { loadLibrary (file, std::move (done)); });
     session.addListener (this);
 
     // Queued after the page's own notifications, so it opens once they are delivered.
@@ -44,6 +47,8 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    filesFromOutside = nullptr;
+    fileCommands = nullptr;
     collectionPageCommands = nullptr;
     collectionCommands = nullptr;
     stepsCommands = nullptr;
@@ -262,11 +267,11 @@ bool ContentComp::perform (const InvocationInfo& info)
                                                 { toggled ([this]
                                                            { session.setVirtualUnitInUse (! session.isVirtualUnitInUse()); }); });
         case importSyx: return unlessBusy ("Import .syx", [this]
-                                           { chooseSyxFile (true); });
-        case exportSyx: chooseSyxFile (false); return true;
+                                           { fileCommands->chooseSyxFile (true); });
+        case exportSyx: fileCommands->chooseSyxFile (false); return true;
         case importMidi: return unlessBusy ("Import MIDI File", [this]
-                                            { chooseMidiFile (true); });
-        case exportMidi: chooseMidiFile (false); return true;
+                                            { fileCommands->chooseMidiFile (true); });
+        case exportMidi: fileCommands->chooseMidiFile (false); return true;
         case showHelp: dialogs->showHelp(); return true;
         case showAbout: dialogs->showAbout(); return true;
         default: return false;

@@ -3,6 +3,7 @@
 #include "AppDialogs.h"
 #include "CollectionCommands.h"
 #include "CollectionPageCommands.h"
+#include "FilesFromOutside.h"
 #include "LibraryCommands.h"
 #include "StepsCommands.h"
 #include "UserSettings.h"
@@ -85,39 +86,22 @@ public:
         says if the saved output could not be opened. Does nothing later on. */
     void finishStart();
 
-    /** Files from the command line, a later start or a drop, each taken in
-        turn: a .syx file is imported into the library, a MIDI file into the
-        shown pattern, anything else opened as a library. While a job runs, or
-        a window holds the shown pattern to put it back (Variations), they
-        wait, and the user is told so; they are taken once it has ended. */
-    void openFilesFromOutside (const juce::StringArray& paths);
+    /** Files from the command line, a later start or a drop (see FilesFromOutside). */
+    void openFilesFromOutside (const juce::StringArray& paths) { filesFromOutside->openFilesFromOutside (paths); }
     void openFileFromOutside (const juce::File& file) { openFilesFromOutside ({ file.getFullPathName() }); }
-
-    /** The files from outside not taken yet. */
-    const juce::Array<juce::File>& getWaitingFiles() const noexcept { return waitingFiles; }
+    const juce::Array<juce::File>& getWaitingFiles() const noexcept { return filesFromOutside->getWaitingFiles(); }
 
     /** Opens a library, asking first about a changed one. A file that cannot be
         loaded gets the message of File > Open and changes nothing. done runs
         when it is over: opened, failed or cancelled. */
     void loadLibrary (const juce::File& file, std::function<void()> done = {});
 
-    /** File > Import .syx with the chosen file: one undo step, reported. */
-    void importSyxFile (const juce::File& file);
-
-    /** Writes the library as the messages that restore it into a unit; a
-        failure is reported and leaves any existing file as it was. */
-    void exportSyxFile (const juce::File& file);
-
-    /** File > Import MIDI File into Pattern with the chosen file (or one
-        dropped): into the shown pattern, one undo step, reported. */
-    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {});
-
-    /** File > Import MIDI File into Pattern with the chosen file: first the
-        choices of track, bar and channel the file offers. */
-    void offerMidiImport (const juce::File& file);
-
-    /** The shown pattern as a Standard MIDI File; a failure is reported. */
-    void exportMidiFile (const juce::File& file);
+    /** File > Import and Export with a chosen file (see FileExchangeCommands). */
+    void importSyxFile (const juce::File& file) { fileCommands->importSyxFile (file); }
+    void exportSyxFile (const juce::File& file) { fileCommands->exportSyxFile (file); }
+    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { fileCommands->importMidiFile (file, options); }
+    void offerMidiImport (const juce::File& file) { fileCommands->offerMidiImport (file); }
+    void exportMidiFile (const juce::File& file) { fileCommands->exportMidiFile (file); }
 
     VeskSession& getSession() noexcept { return session; }
     VeskModel& getModel() noexcept { return session.getModel(); }
@@ -141,14 +125,8 @@ private:
     void rememberLibrary();
     void afterLoading (juce::Result result);
     std::function<void (juce::FileBasedDocument::SaveResult)> afterSaving();
-    void chooseSyxFile (bool forImport);
-    void chooseMidiFile (bool forImport);
     void startTransfer (VeskTransfer::Kind kind);
     void historyChanged() override;
-    void jobChanged() override;
-    void auditionChanged() override;
-    void openWaitingFiles();
-    void openWaitingFilesSoon();
     void reportStartError();
 
     juce::ApplicationCommandManager& commandManager;
@@ -161,9 +139,9 @@ private:
     std::unique_ptr<CollectionCommands> collectionCommands;
     std::unique_ptr<CollectionPageCommands> collectionPageCommands;
     std::unique_ptr<StepsCommands> stepsCommands;
+    std::unique_ptr<FileExchangeCommands> fileCommands;
+    std::unique_ptr<FilesFromOutside> filesFromOutside;
     juce::TooltipWindow tooltipWindow;
-    juce::Array<juce::File> waitingFiles; // from outside, in the order they came
-    bool takingFile = false; // one of them is being opened (a question may be up)
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };
