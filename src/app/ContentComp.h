@@ -3,6 +3,7 @@
 #include "AppDialogs.h"
 #include "CollectionCommands.h"
 #include "CollectionPageCommands.h"
+#include "CommandDispatch.h"
 #include "FilesFromOutside.h"
 #include "LibraryCommands.h"
 #include "StepsCommands.h"
@@ -16,10 +17,11 @@
 /**
     The main window's content (named as when it owned everything; the session
     now owns the library, the devices and the receivers): the tabbed editor,
-    the program's commands and menus, and the drop target. What the commands do to the library and the
-    unit, the session does.
+    the program's commands and menus, and the drop target. What the commands
+    do to the library and the unit, the session does.
 */
 class ContentComp : public juce::Component,
+                    public WindowCommandIDs,
                     public juce::MenuBarModel,
                     public juce::ApplicationCommandTarget,
                     public juce::FileDragAndDropTarget,
@@ -29,38 +31,6 @@ public:
     /** commandManager is the window's; the menus are built from it. */
     explicit ContentComp (juce::ApplicationCommandManager& commandManager, VeskSession::Options options = {});
     ~ContentComp() override;
-
-    enum CommandIDs
-    {
-        newLibrary = 0x2000,
-        openLibrary = 0x2001,
-        closeLibrary = 0x2002,
-        saveLibrary = 0x2003,
-        saveLibraryAs = 0x2004,
-        midiSettings = 0x2005,
-        autoUpdate = 0x2006,
-        showHelp = 0x2007,
-        showAbout = 0x2008,
-
-        getAllFromUnit = 0x2100,
-        sendAllToUnit = 0x2101,
-        verifyUnit = 0x2102,
-        findUnit = 0x2103,
-        useVirtualUnit = 0x2104,
-        importSyx = 0x2105,
-        exportSyx = 0x2106,
-        exportMidi = 0x2107,
-        importMidi = 0x2108,
-
-        resetUnitAtStart = 0x2200,
-        clearRecentFiles = 0x2201,
-
-        undoEdit = 0x2400,
-        redoEdit = 0x2401,
-
-        // Menu items of File > Open Recent, not commands.
-        firstRecentFile = 0x2210
-    };
 
     void resized() override;
 
@@ -126,6 +96,9 @@ private:
     void afterLoading (juce::Result result);
     std::function<void (juce::FileBasedDocument::SaveResult)> afterSaving();
     void startTransfer (VeskTransfer::Kind kind);
+    void addCommandHandlers();
+    void describeOwnCommand (juce::CommandID commandID, juce::ApplicationCommandInfo& result);
+    bool performOwnCommand (juce::CommandID commandID);
     void historyChanged() override;
     void reportStartError();
 
@@ -141,6 +114,7 @@ private:
     std::unique_ptr<StepsCommands> stepsCommands;
     std::unique_ptr<FileExchangeCommands> fileCommands;
     std::unique_ptr<FilesFromOutside> filesFromOutside;
+    CommandDispatch dispatch; // each command to the part whose block holds it
     juce::TooltipWindow tooltipWindow;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
