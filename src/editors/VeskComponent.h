@@ -6,11 +6,12 @@
 #include "SystemComponent.h"
 #include "midi/MyMidiInputCallback.h"
 
-/** The tabbed editor of the main window (the receivers' editor, and the
-    pages' home): "Patterns", "System", "Library" and "Collection". A pattern dragged from the Collection page over the Library
-    tab brings that page to the front, so it can be dropped on a slot. The
-    receivers refresh its pages as the unit's data arrives; it listens to the
-    session for the rest, and shows what an undo or redo brought back. */
+/** The tabbed editor of the main window (the pages' home, and the editor the
+    receivers refresh): "Patterns", "System", "Library" and "Collection". A
+    pattern dragged from the Collection page over the Library tab brings that
+    page to the front, so it can be dropped on a slot. The receivers refresh
+    its pages as the unit's data arrives; it listens to the session for the
+    rest, and shows what an undo or redo brought back. */
 class VeskComponent : public juce::TabbedComponent,
                       public juce::DragAndDropContainer,
                       public MyMidiInputCallback::Editor,
