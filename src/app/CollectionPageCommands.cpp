@@ -1,5 +1,4 @@
 #include "CollectionPageCommands.h"
-#include "SessionTexts.h"
 
 CollectionPageCommands::CollectionPageCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse,
                                                 std::function<void (std::function<void()> next)> saveIfNeededThenToUse)
@@ -122,9 +121,7 @@ void CollectionPageCommands::newLibrary (CollectionComponent& page)
 
 void CollectionPageCommands::report (const juce::String& title, const SessionResult& result)
 {
-    if (result.failed())
-        dialogs.showMessage (editor.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
-                             title, SessionTexts::describe (result));
+    dialogs.showFailure (title, result);
 
     commandManager.commandStatusChanged();
 }

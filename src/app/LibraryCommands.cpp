@@ -1,6 +1,5 @@
 #include "LibraryCommands.h"
 #include "ClipboardReader.h"
-#include "SessionTexts.h"
 #include "model/VeskPatternText.h"
 
 namespace
@@ -121,9 +120,7 @@ void LibraryCommands::chooseOtherLibrary()
 
 void LibraryCommands::report (const juce::String& title, const SessionResult& result)
 {
-    if (result.failed())
-        dialogs.showMessage (page.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
-                             title, SessionTexts::describe (result));
+    dialogs.showFailure (title, result);
 
     commandManager.commandStatusChanged();
 }

@@ -13,7 +13,8 @@
     from what they are, each one undo step named after it and sent to the
     unit as edits of the fields it changed; Variations... to listen through
     versions before keeping one; and Blend, of two patterns selected on the
-    Library page into the first of them.
+    Library page into the first of them. The tools themselves, their settings
+    and their refusals are VeskToolRunner's, which vesk runs too.
 
     The step tools act on the Patterns page and are enabled while it is in
     front and the shown pattern plays steps (not on Line In); the sound tools
@@ -50,7 +51,6 @@ public:
     void showVariations (std::uint64_t firstSeed);
 
 private:
-    VeskToolResult run (juce::CommandID commandID, const StepToolDialog::Settings& settings) const;
     void showSettings (juce::CommandID commandID);
     bool patternsInFront() const { return editor.isCurrent (VeskComponent::Tab::patterns); }
     bool canBlend() const;

@@ -2,7 +2,7 @@
 
 #include "CollectionResults.h"
 #include "LibraryRows.h"
-#include "PatternDrag.h"
+#include "session/PatternDrag.h"
 
 /**
     The Collection page's list: one row per pattern that matches, painted as

@@ -2,6 +2,7 @@
 
 #include "CollectionIntake.h"
 #include "FileExchange.h"
+#include "LibraryOperations.h"
 #include "PatternAudition.h"
 #include "collection/Collection.h"
 
@@ -14,7 +15,8 @@
     - EditHistory: edits, gestures, undo and redo, the changed mark;
     - UnitJobs: transfers, Find Unit, the paced sends of a few records;
     - FileExchange: .syx and MIDI files in and out;
-    - CollectionIntake: the collection, and what goes into it.
+    - CollectionIntake: the collection, and what goes into it;
+    - LibraryOperations: what the pages do to the library's pattern slots.
 
     Every change of a library byte the user makes goes through edit. Pages
     read the model directly. What the unit sends refreshes the editor's pages
@@ -73,6 +75,9 @@ public:
     FileExchange& getFiles() noexcept { return *files; }
     CollectionIntake& getCollectionIntake() noexcept { return *intake; }
     Collection& getCollection() { return intake->getCollection(); }
+
+    /** What the Library and Collection pages do to the pattern slots. */
+    LibraryOperations& getLibraryOperations() noexcept { return libraryOperations; }
 
     /** Versions of the shown pattern heard before one is kept (Variations). */
     PatternAudition& getAudition() noexcept { return *audition; }
@@ -228,6 +233,7 @@ private:
     std::unique_ptr<FileExchange> files;
     std::unique_ptr<CollectionIntake> intake;
     std::unique_ptr<PatternAudition> audition;
+    LibraryOperations libraryOperations { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };
