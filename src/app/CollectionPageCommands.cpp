@@ -23,7 +23,7 @@ void CollectionPageCommands::wire (CollectionComponent& page)
 
 CollectionComponent* CollectionPageCommands::pageInFront() const
 {
-    return editor.getCurrentTabName() == "Collection" ? editor.getCollectionPage() : nullptr;
+    return editor.isCurrent (VeskComponent::Tab::collection) ? editor.getCollectionPage() : nullptr;
 }
 
 void CollectionPageCommands::addToEditMenu (juce::PopupMenu& menu)
@@ -78,7 +78,7 @@ bool CollectionPageCommands::perform (juce::CommandID commandID)
 {
     if (commandID == findInCollection)
     {
-        editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Collection"));
+        editor.showTab (VeskComponent::Tab::collection);
 
         if (auto* page = editor.getCollectionPage())
             page->filters.searchBox.grabKeyboardFocus();

@@ -115,7 +115,7 @@ void LibraryCommands::chooseOtherLibrary()
                             report ("Open Other Library...", result);
 
                             if (result.wasOk())
-                                editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library")); });
+                                editor.showTab (VeskComponent::Tab::library); });
 }
 
 void LibraryCommands::report (const juce::String& title, const SessionResult& result)

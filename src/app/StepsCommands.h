@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CommandIDs.h"
 #include "StepToolDialog.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskToolResult.h"
@@ -20,31 +21,10 @@
     while it is in front; Blend while the Library page is, with two slots
     selected.
 */
-class StepsCommands
+class StepsCommands : public StepsCommandIDs
 {
 public:
     StepsCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse);
-
-    enum CommandIDs
-    {
-        rotateLeft = 0x2600,
-        rotateRight,
-        reverseSteps,
-        transposeUp,
-        transposeDown,
-        octaveUp,
-        octaveDown,
-        doubleLength,
-        clearSteps,
-        humanize,
-        randomize,
-        mutate,
-        euclid,
-        variations,
-        randomizeSound,
-        mutateSound,
-        blend
-    };
 
     /** The tool's name, as its undo step and its window are called: "Rotate Right". */
     static juce::String nameOf (juce::CommandID commandID);
@@ -72,7 +52,7 @@ public:
 
 private:
     void showSettings (juce::CommandID commandID);
-    bool patternsInFront() const { return editor.getCurrentTabName() == "Patterns"; }
+    bool patternsInFront() const { return editor.isCurrent (VeskComponent::Tab::patterns); }
     bool canBlend() const;
     /** Rotate Left to Variations...: they change or sketch the steps, and the sound tools do not. */
     static bool isStepTool (juce::CommandID commandID);

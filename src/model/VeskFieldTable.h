@@ -11,7 +11,9 @@
     Every field's range and conversions in one place: a control's value to
     the stored value, the stored value to what the control shows, and the
     stored value to the text a listing prints ("440.0 Hz", "C# 4"). The
-    pages, the listings and the model's setters all convert through here.
+    controls, the field listings and the model's setters convert a field
+    through here; a pattern's facts as a whole (its summary, its length in
+    bars) are read from the record, not converted here.
 
     A record's fields depend on its type (offset 7 is a signed tune on a Bass
     pattern, a plain effect knob on a Lead one), so a pattern field is looked
