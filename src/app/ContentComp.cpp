@@ -26,10 +26,9 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
+    // The page has asked the session whether it may (busy, nothing chosen) before this asks about unsaved changes.
     collectionPageCommands = std::make_unique<CollectionPageCommands> (*editor, *dialogs, commandManager, [this] (std::function<void()> next)
-                                                                       {
-                                                                           if (! dialogs->refusedWhileBusy ("New Library from Selection"))
-                                                                               saveIfNeededThen (std::move (next)); });
+                                                                       { saveIfNeededThen (std::move (next)); });
     stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
     fileCommands = std::make_unique<FileExchangeCommands> (*editor, *dialogs, showDialogs);
     filesFromOutside = std::make_unique<FilesFromOutside> (session, *dialogs, *fileCommands, [this] (const juce::File& file, std::function<void()> done)
