@@ -29,19 +29,42 @@ done
 scripts/windows-icon.sh "$stage/VeskEdit.ico"
 sed 's/$/\r/' README.md > "$stage/README.txt"
 sed 's/$/\r/' LICENSE > "$stage/LICENSE.txt"
+# The README's links lead into docs/: its pages and pictures go beside it, and
+# the installer learns their names (docs.nsh) to put them there and take
+# exactly those away again.
+mkdir "$stage/docs"
+docs=()
+for file in docs/*.md docs/*.png; do
+    case $file in
+        *.md) sed 's/$/\r/' "$file" > "$stage/$file" ;;
+        *) cp "$file" "$stage/$file" ;;
+    esac
+    docs+=("$file")
+done
+{
+    echo '!macro InstallDocs'
+    echo '    SetOutPath "$INSTDIR\docs"'
+    for file in "${docs[@]}"; do echo "    File \"\${STAGE}\\docs\\${file#docs/}\""; done
+    echo '!macroend'
+    echo '!macro RemoveDocs'
+    for file in "${docs[@]}"; do echo "    Delete \"\$INSTDIR\\docs\\${file#docs/}\""; done
+    echo '    RMDir "$INSTDIR\docs"'
+    echo '!macroend'
+} > "$build/package/docs.nsh"
 date=$(git log -1 --format=%ct 2> /dev/null || date +%s)
-touch -d "@$date" "$stage"/*
+touch -d "@$date" "$stage"/* "$stage"/docs/*
 
 # Those of an earlier version go: one installer and one zip in the folder.
 rm -f "$build"/VeskEdit-*-setup.exe "$build"/VeskEdit-*-windows-x64.zip
 installer=$build/VeskEdit-$version-setup.exe
-makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DOUTFILE="$installer" packaging/windows/VeskEdit.nsi
+makensis -V2 -DVERSION="$version" -DSTAGE="$stage" -DDOCS="$build/package/docs.nsh" -DOUTFILE="$installer" packaging/windows/VeskEdit.nsi
 
 # The zip's own folder, so that unpacking it does not scatter the files.
 zip=$build/VeskEdit-$version-windows-x64.zip
 (cd "$build/package" && TZ=UTC zip -q -X -9 "$zip" \
     "VeskEdit-$version/VeskEdit.exe" "VeskEdit-$version/vesk.exe" \
-    "VeskEdit-$version/README.txt" "VeskEdit-$version/LICENSE.txt")
+    "VeskEdit-$version/README.txt" "VeskEdit-$version/LICENSE.txt" \
+    "${docs[@]/#/VeskEdit-$version/}")
 
 echo "$installer: $(stat -c %s "$installer") bytes"
 echo "$zip: $(stat -c %s "$zip") bytes"

@@ -25,6 +25,14 @@ if [ ! -f "$WINEPREFIX/.vesk-ready" ]; then
     took "the Wine prefix"
 fi
 
+# A test program that crashes ends there, with its failure in CTest's
+# report, instead of waiting in Wine's debugger until CTest's timeout.
+if [ ! -f "$WINEPREFIX/.vesk-no-debugger" ]; then
+    wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f > /dev/null 2>&1 || true
+    wineserver --wait
+    touch "$WINEPREFIX/.vesk-no-debugger"
+fi
+
 drive=$root/small-drive
 letter=$WINEPREFIX/dosdevices/s:
 cleanup() {

@@ -22,6 +22,10 @@ RequestExecutionLevel user
 !ifndef OUTFILE
     !error "define OUTFILE, the installer to write"
 !endif
+!ifndef DOCS
+    !error "define DOCS, the macros that install and remove docs\ (scripts/windows-package.sh writes them)"
+!endif
+!include "${DOCS}"
 
 !define PRODUCT "VeskEdit"
 !define PROGID "VeskEdit.Library"
@@ -78,6 +82,7 @@ Section "VeskEdit"
     File "${STAGE}\VeskEdit.ico"
     File "${STAGE}\README.txt"
     File "${STAGE}\LICENSE.txt"
+    !insertmacro InstallDocs
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
     ; The shortcut starts VeskEdit in the user's own folder, as a Linux desktop
@@ -134,6 +139,7 @@ Section "Uninstall"
     Delete "$INSTDIR\VeskEdit.ico"
     Delete "$INSTDIR\README.txt"
     Delete "$INSTDIR\LICENSE.txt"
+    !insertmacro RemoveDocs
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     ; Made by the install where no other program had made it.

@@ -75,6 +75,13 @@ void AppDialogs::closeNotice()
         notice->exitModalState (0);
 }
 
+void AppDialogs::showFailure (const juce::String& title, const SessionResult& result)
+{
+    if (result.failed())
+        showMessage (session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
+                     title, SessionTexts::describe (result));
+}
+
 bool AppDialogs::refusedWhileBusy (const juce::String& what)
 {
     if (! session.isBusy())

@@ -26,6 +26,10 @@ public:
     void showNotice (juce::MessageBoxIconType icon, const juce::String& title, const juce::String& text);
     void closeNotice();
 
+    /** A failed command's alert (nothing for one done): a note while a
+        job runs, which will pass, else a warning. */
+    void showFailure (const juce::String& title, const SessionResult& result);
+
     /** Refuses `what` with a message while the session runs a job. */
     bool refusedWhileBusy (const juce::String& what);
 

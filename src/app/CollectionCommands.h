@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CommandIDs.h"
 #include "UserSettings.h"
 
 /**
@@ -9,7 +10,8 @@
     themselves (kept in the user's settings), and the one message when the
     collection fails.
 */
-class CollectionCommands : private VeskSession::Listener,
+class CollectionCommands : public CollectionCommandIDs,
+                           private VeskSession::Listener,
                            private juce::Timer
 {
 public:
@@ -17,12 +19,6 @@ public:
                         juce::ApplicationCommandManager& commandManager, juce::Component& owner,
                         juce::String& lastMessage);
     ~CollectionCommands() override;
-
-    enum CommandIDs
-    {
-        addFolderToCollection = 0x2a00,
-        addToCollectionByItself = 0x2a01
-    };
 
     void getAllCommands (juce::Array<juce::CommandID>& commands) const;
 

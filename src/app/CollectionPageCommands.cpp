@@ -1,5 +1,4 @@
 #include "CollectionPageCommands.h"
-#include "SessionTexts.h"
 
 CollectionPageCommands::CollectionPageCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse,
                                                 std::function<void (std::function<void()> next)> saveIfNeededThenToUse)
@@ -24,7 +23,7 @@ void CollectionPageCommands::wire (CollectionComponent& page)
 
 CollectionComponent* CollectionPageCommands::pageInFront() const
 {
-    return editor.isCollectionPageCurrent() ? editor.getCollectionPage() : nullptr;
+    return editor.isCurrent (VeskComponent::Tab::collection) ? editor.getCollectionPage() : nullptr;
 }
 
 void CollectionPageCommands::addToEditMenu (juce::PopupMenu& menu)
@@ -79,7 +78,7 @@ bool CollectionPageCommands::perform (juce::CommandID commandID)
 {
     if (commandID == findInCollection)
     {
-        editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Collection"));
+        editor.showTab (VeskComponent::Tab::collection);
 
         if (auto* page = editor.getCollectionPage())
             page->filters.searchBox.grabKeyboardFocus();
@@ -122,9 +121,7 @@ void CollectionPageCommands::newLibrary (CollectionComponent& page)
 
 void CollectionPageCommands::report (const juce::String& title, const SessionResult& result)
 {
-    if (result.failed())
-        dialogs.showMessage (editor.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
-                             title, SessionTexts::describe (result));
+    dialogs.showFailure (title, result);
 
     commandManager.commandStatusChanged();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CommandIDs.h"
 #include "editors/VeskComponent.h"
 
 /**
@@ -11,21 +12,12 @@
     Those that act on the selection are enabled while the page is in front
     with something selected. The page itself is built when first shown.
 */
-class CollectionPageCommands
+class CollectionPageCommands : public CollectionPageCommandIDs
 {
 public:
     /** saveIfNeededThen asks about a changed library as File > New does. */
     CollectionPageCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse,
                             std::function<void (std::function<void()> next)> saveIfNeededThenToUse);
-
-    enum CommandIDs
-    {
-        findInCollection = 0x2700,
-        auditionPattern = 0x2701,
-        copyToSlot = 0x2702,
-        findSimilar = 0x2703,
-        newLibraryFromSelection = 0x2704
-    };
 
     void addToEditMenu (juce::PopupMenu& menu);
     void getAllCommands (juce::Array<juce::CommandID>& commands) const;

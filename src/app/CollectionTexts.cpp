@@ -1,37 +1,15 @@
 #include "CollectionTexts.h"
+#include "collection/CollectionProblems.h"
+#include "model/Plural.h"
+#include "model/WholeFileWriter.h"
 
 namespace
 {
-    juce::String why (const CollectionProblem& problem)
-    {
-        using Kind = CollectionProblem::Kind;
-        const auto where = problem.file != juce::File() ? problem.file.getFullPathName() : juce::String ("the collection's file");
-
-        switch (problem.kind)
-        {
-            case Kind::diskFull: return "the disk that holds " + where + " is full";
-            case Kind::busy: return "another copy of VeskEdit or vesk kept " + where + " busy for too long";
-            case Kind::readOnly: return where + " cannot be written";
-            case Kind::damaged: return where + " is damaged";
-            case Kind::cannotOpen: return where + " cannot be opened or made";
-            case Kind::newerSchema: return where + " was written by a later VeskEdit, so this one leaves it as it is";
-            case Kind::notCollection:
-            case Kind::notPrivate: return where + ": " + problem.detail + "; it is left as it is";
-            case Kind::none:
-            case Kind::other:
-            default: return "the collection's database failed";
-        }
-    }
-
+    // The words are vesk's too; the window names the file before them.
     juce::String withDetail (const CollectionProblem& problem)
     {
-        const auto detailIsWhy = problem.kind == CollectionProblem::Kind::notCollection || problem.kind == CollectionProblem::Kind::notPrivate;
-        return why (problem) + (problem.detail.isNotEmpty() && ! detailIsWhy ? " (" + problem.detail + ")" : juce::String());
-    }
-
-    juce::String count (int n, const char* one, const char* many)
-    {
-        return juce::String (n) + " " + (n == 1 ? one : many);
+        const auto where = problem.file != juce::File() ? problem.file.getFullPathName() : juce::String ("the collection's file");
+        return where + " " + CollectionProblems::describe (problem);
     }
 }
 
@@ -51,8 +29,8 @@ juce::String CollectionTexts::describeProgress (const CollectionFolderImport::Pr
     if (progress.current == juce::File())
         return "Looking for libraries and .syx files";
 
-    return "Reading " + progress.current.getFileName() + " (" + count (progress.filesFound, "file", "files") + " so far"
-           + (progress.damaged > 0 ? ", " + juce::String (progress.damaged) + " damaged)" : juce::String (")"));
+    return "Reading " + progress.current.getFileName() + " (" + plural (progress.filesFound, "file", "files") + " so far"
+           + (progress.damaged > 0 ? ", " + WholeFileWriter::formatCount (progress.damaged) + " damaged)" : juce::String (")"));
 }
 
 juce::String CollectionTexts::headline (const CollectionFolderImport::Report& report)
@@ -72,8 +50,8 @@ juce::String CollectionTexts::describeReport (const CollectionFolderImport::Repo
     else if (report.cancelled)
         lines.add ("Stopped where it was; what was added by then stays.");
 
-    lines.add (count (report.filesRead, "file read", "files read") + ": " + count (report.added, "pattern added", "patterns added")
-               + ", " + juce::String (report.alreadyThere) + " already in the collection.");
+    lines.add (plural (report.filesRead, "file read", "files read") + ": " + plural (report.added, "pattern added", "patterns added")
+               + ", " + WholeFileWriter::formatCount (report.alreadyThere) + " already in the collection.");
 
     const auto named = [&lines] (const std::vector<CollectionFolderImport::Damaged>& entries, const juce::String& heading)
     {
@@ -89,22 +67,22 @@ juce::String CollectionTexts::describeReport (const CollectionFolderImport::Repo
             lines.add ("  and " + juce::String (entries.size() - maxDamagedNamed) + " more");
     };
 
-    named (report.damaged, count ((int) report.damaged.size(), "damaged file", "damaged files") + ", left out:");
-    named (report.unreadable, juce::String ((int) report.unreadable.size()) + " that cannot be read, left out:");
+    named (report.damaged, plural ((int) report.damaged.size(), "damaged file", "damaged files") + ", left out:");
+    named (report.unreadable, WholeFileWriter::formatCount ((juce::int64) report.unreadable.size()) + " that cannot be read, left out:");
 
     for (const auto& folder : report.systemFolders)
         lines.add ("Not read: " + folder.getFullPathName() + ", one of the system's own folders.");
 
     if (! report.linksOut.empty())
     {
-        lines.add ("Followed " + count ((int) report.linksOut.size(), "link", "links") + " out of the folder chosen:");
+        lines.add ("Followed " + plural ((int) report.linksOut.size(), "link", "links") + " out of the folder chosen:");
 
         for (size_t i = 0; i < report.linksOut.size() && i < maxDamagedNamed; ++i)
             lines.add ("  " + report.linksOut[i].link.getFullPathName() + " -> " + report.linksOut[i].target.getFullPathName());
     }
 
     if (report.skipped > 0)
-        lines.add (count (report.skipped, "entry", "entries") + " skipped (links to folders already read, broken links, FIFOs, devices).");
+        lines.add (plural (report.skipped, "entry", "entries") + " skipped (links to folders already read, broken links, FIFOs, devices).");
 
     lines.add ("Your library was not changed.");
     return lines.joinIntoString ("\n");

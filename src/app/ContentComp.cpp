@@ -26,12 +26,15 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
     addAndMakeVisible (editor.get());
     libraryCommands = std::make_unique<LibraryCommands> (*editor, *dialogs, commandManager);
     collectionCommands = std::make_unique<CollectionCommands> (session, settings, *dialogs, commandManager, *this, lastMessage);
+    // The page has asked the session whether it may (busy, nothing chosen) before this asks about unsaved changes.
     collectionPageCommands = std::make_unique<CollectionPageCommands> (*editor, *dialogs, commandManager, [this] (std::function<void()> next)
-                                                                       {
-                                                                           if (! dialogs->refusedWhileBusy ("New Library from Selection"))
-                                                                               saveIfNeededThen (std::move (next)); });
+                                                                       { saveIfNeededThen (std::move (next)); });
     stepsCommands = std::make_unique<StepsCommands> (*editor, *dialogs, commandManager);
+    fileCommands = std::make_unique<FileExchangeCommands> (*editor, *dialogs, showDialogs);
+    filesFromOutside = std::make_unique<FilesFromOutside> (session, *dialogs, *fileCommands, [this] (const juce::File& file, std::function<void()> done)
+                                                           { loadLibrary (file, std::move (done)); });
     session.addListener (this);
+    addCommandHandlers();
 
     // Queued after the page's own notifications, so it opens once they are delivered.
     juce::Component::SafePointer<ContentComp> safeThis (this);
@@ -44,6 +47,8 @@ ContentComp::ContentComp (juce::ApplicationCommandManager& commandManagerToUse, 
 ContentComp::~ContentComp()
 {
     session.removeListener (this);
+    filesFromOutside = nullptr;
+    fileCommands = nullptr;
     collectionPageCommands = nullptr;
     collectionCommands = nullptr;
     stepsCommands = nullptr;
@@ -177,11 +182,11 @@ void ContentComp::getAllCommands (juce::Array<juce::CommandID>& commands)
 
 void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
 {
-    if (viewOptions.getCommandInfo (commandID, result) || libraryCommands->getCommandInfo (commandID, result)
-        || collectionCommands->getCommandInfo (commandID, result) || collectionPageCommands->getCommandInfo (commandID, result)
-        || stepsCommands->getCommandInfo (commandID, result))
-        return;
+    dispatch.getCommandInfo (commandID, result);
+}
 
+void ContentComp::describeOwnCommand (juce::CommandID commandID, juce::ApplicationCommandInfo& result)
+{
     AppCommands::describe (commandID, result);
 
     switch (commandID)
@@ -207,6 +212,14 @@ void ContentComp::getCommandInfo (juce::CommandID commandID, juce::ApplicationCo
 
 bool ContentComp::perform (const InvocationInfo& info)
 {
+    // A command that comes before the deferred start has run finds the ports open.
+    finishStart();
+
+    return dispatch.perform (info.commandID);
+}
+
+bool ContentComp::performOwnCommand (juce::CommandID commandID)
+{
     // What changes the library or the unit waits while a job runs with the unit.
     auto unlessBusy = [this] (const char* what, std::function<void()> action)
     {
@@ -223,14 +236,7 @@ bool ContentComp::perform (const InvocationInfo& info)
         return true;
     };
 
-    // A command that comes before the deferred start has run finds the ports open.
-    finishStart();
-
-    if (viewOptions.perform (info.commandID) || libraryCommands->perform (info.commandID) || stepsCommands->perform (info.commandID)
-        || collectionCommands->perform (info.commandID) || collectionPageCommands->perform (info.commandID))
-        return true;
-
-    switch (info.commandID)
+    switch (commandID)
     {
         case newLibrary: return unlessBusy ("New", [this]
                                             { saveIfNeededThen ([this]
@@ -262,15 +268,40 @@ bool ContentComp::perform (const InvocationInfo& info)
                                                 { toggled ([this]
                                                            { session.setVirtualUnitInUse (! session.isVirtualUnitInUse()); }); });
         case importSyx: return unlessBusy ("Import .syx", [this]
-                                           { chooseSyxFile (true); });
-        case exportSyx: chooseSyxFile (false); return true;
+                                           { fileCommands->chooseSyxFile (true); });
+        case exportSyx: fileCommands->chooseSyxFile (false); return true;
         case importMidi: return unlessBusy ("Import MIDI File", [this]
-                                            { chooseMidiFile (true); });
-        case exportMidi: chooseMidiFile (false); return true;
+                                            { fileCommands->chooseMidiFile (true); });
+        case exportMidi: fileCommands->chooseMidiFile (false); return true;
         case showHelp: dialogs->showHelp(); return true;
         case showAbout: dialogs->showAbout(); return true;
         default: return false;
     }
+}
+
+void ContentComp::addCommandHandlers()
+{
+    const CommandDispatch::Handler own { [this] (juce::CommandID id, juce::ApplicationCommandInfo& result)
+                                         { describeOwnCommand (id, result); },
+                                         [this] (juce::CommandID id)
+                                         { return performOwnCommand (id); } };
+
+    for (auto block : { CommandBlocks::file, CommandBlocks::unit, CommandBlocks::setup, CommandBlocks::edit })
+        dispatch.add (block, own);
+
+    auto handler = [] (auto& part) -> CommandDispatch::Handler
+    {
+        return { [&part] (juce::CommandID id, juce::ApplicationCommandInfo& result)
+                 { part.getCommandInfo (id, result); },
+                 [&part] (juce::CommandID id)
+                 { return part.perform (id); } };
+    };
+
+    dispatch.add (CommandBlocks::view, handler (viewOptions));
+    dispatch.add (CommandBlocks::library, handler (*libraryCommands));
+    dispatch.add (CommandBlocks::steps, handler (*stepsCommands));
+    dispatch.add (CommandBlocks::collectionPage, handler (*collectionPageCommands));
+    dispatch.add (CommandBlocks::collection, handler (*collectionCommands));
 }
 
 void ContentComp::startTransfer (VeskTransfer::Kind kind)

@@ -3,6 +3,8 @@
 #include "AppDialogs.h"
 #include "CollectionCommands.h"
 #include "CollectionPageCommands.h"
+#include "CommandDispatch.h"
+#include "FilesFromOutside.h"
 #include "LibraryCommands.h"
 #include "StepsCommands.h"
 #include "UserSettings.h"
@@ -13,11 +15,13 @@
 #include <juce_gui_extra/juce_gui_extra.h>
 
 /**
-    The main window's content: the tabbed editor, the program's commands and
-    menus, and the drop target. What the commands do to the library and the
-    unit, the session does.
+    The main window's content (named as when it owned everything; the session
+    now owns the library, the devices and the receivers): the tabbed editor,
+    the program's commands and menus, and the drop target. What the commands
+    do to the library and the unit, the session does.
 */
 class ContentComp : public juce::Component,
+                    public WindowCommandIDs,
                     public juce::MenuBarModel,
                     public juce::ApplicationCommandTarget,
                     public juce::FileDragAndDropTarget,
@@ -27,38 +31,6 @@ public:
     /** commandManager is the window's; the menus are built from it. */
     explicit ContentComp (juce::ApplicationCommandManager& commandManager, VeskSession::Options options = {});
     ~ContentComp() override;
-
-    enum CommandIDs
-    {
-        newLibrary = 0x2000,
-        openLibrary = 0x2001,
-        closeLibrary = 0x2002,
-        saveLibrary = 0x2003,
-        saveLibraryAs = 0x2004,
-        midiSettings = 0x2005,
-        autoUpdate = 0x2006,
-        showHelp = 0x2007,
-        showAbout = 0x2008,
-
-        getAllFromUnit = 0x2100,
-        sendAllToUnit = 0x2101,
-        verifyUnit = 0x2102,
-        findUnit = 0x2103,
-        useVirtualUnit = 0x2104,
-        importSyx = 0x2105,
-        exportSyx = 0x2106,
-        exportMidi = 0x2107,
-        importMidi = 0x2108,
-
-        resetUnitAtStart = 0x2200,
-        clearRecentFiles = 0x2201,
-
-        undoEdit = 0x2400,
-        redoEdit = 0x2401,
-
-        // Menu items of File > Open Recent, not commands.
-        firstRecentFile = 0x2210
-    };
 
     void resized() override;
 
@@ -84,39 +56,22 @@ public:
         says if the saved output could not be opened. Does nothing later on. */
     void finishStart();
 
-    /** Files from the command line, a later start or a drop, each taken in
-        turn: a .syx file is imported into the library, a MIDI file into the
-        shown pattern, anything else opened as a library. While a job runs, or
-        a window holds the shown pattern to put it back (Variations), they
-        wait, and the user is told so; they are taken once it has ended. */
-    void openFilesFromOutside (const juce::StringArray& paths);
+    /** Files from the command line, a later start or a drop (see FilesFromOutside). */
+    void openFilesFromOutside (const juce::StringArray& paths) { filesFromOutside->openFilesFromOutside (paths); }
     void openFileFromOutside (const juce::File& file) { openFilesFromOutside ({ file.getFullPathName() }); }
-
-    /** The files from outside not taken yet. */
-    const juce::Array<juce::File>& getWaitingFiles() const noexcept { return waitingFiles; }
+    const juce::Array<juce::File>& getWaitingFiles() const noexcept { return filesFromOutside->getWaitingFiles(); }
 
     /** Opens a library, asking first about a changed one. A file that cannot be
         loaded gets the message of File > Open and changes nothing. done runs
         when it is over: opened, failed or cancelled. */
     void loadLibrary (const juce::File& file, std::function<void()> done = {});
 
-    /** File > Import .syx with the chosen file: one undo step, reported. */
-    void importSyxFile (const juce::File& file);
-
-    /** Writes the library as the messages that restore it into a unit; a
-        failure is reported and leaves any existing file as it was. */
-    void exportSyxFile (const juce::File& file);
-
-    /** File > Import MIDI File into Pattern with the chosen file (or one
-        dropped): into the shown pattern, one undo step, reported. */
-    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {});
-
-    /** File > Import MIDI File into Pattern with the chosen file: first the
-        choices of track, bar and channel the file offers. */
-    void offerMidiImport (const juce::File& file);
-
-    /** The shown pattern as a Standard MIDI File; a failure is reported. */
-    void exportMidiFile (const juce::File& file);
+    /** File > Import and Export with a chosen file (see FileExchangeCommands). */
+    void importSyxFile (const juce::File& file) { fileCommands->importSyxFile (file); }
+    void exportSyxFile (const juce::File& file) { fileCommands->exportSyxFile (file); }
+    void importMidiFile (const juce::File& file, const VeskMidiFile::ImportOptions& options = {}) { fileCommands->importMidiFile (file, options); }
+    void offerMidiImport (const juce::File& file) { fileCommands->offerMidiImport (file); }
+    void exportMidiFile (const juce::File& file) { fileCommands->exportMidiFile (file); }
 
     VeskSession& getSession() noexcept { return session; }
     VeskModel& getModel() noexcept { return session.getModel(); }
@@ -140,14 +95,11 @@ private:
     void rememberLibrary();
     void afterLoading (juce::Result result);
     std::function<void (juce::FileBasedDocument::SaveResult)> afterSaving();
-    void chooseSyxFile (bool forImport);
-    void chooseMidiFile (bool forImport);
     void startTransfer (VeskTransfer::Kind kind);
+    void addCommandHandlers();
+    void describeOwnCommand (juce::CommandID commandID, juce::ApplicationCommandInfo& result);
+    bool performOwnCommand (juce::CommandID commandID);
     void historyChanged() override;
-    void jobChanged() override;
-    void auditionChanged() override;
-    void openWaitingFiles();
-    void openWaitingFilesSoon();
     void reportStartError();
 
     juce::ApplicationCommandManager& commandManager;
@@ -160,8 +112,9 @@ private:
     std::unique_ptr<CollectionCommands> collectionCommands;
     std::unique_ptr<CollectionPageCommands> collectionPageCommands;
     std::unique_ptr<StepsCommands> stepsCommands;
-    juce::Array<juce::File> waitingFiles; // from outside, in the order they came
-    bool takingFile = false; // one of them is being opened (a question may be up)
+    std::unique_ptr<FileExchangeCommands> fileCommands;
+    std::unique_ptr<FilesFromOutside> filesFromOutside;
+    CommandDispatch dispatch; // each command to the part whose block holds it
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ContentComp)
 };

@@ -27,10 +27,6 @@ struct HandoverTransport
     /** One for the lock and the listening end in folder. */
     static std::unique_ptr<HandoverTransport> create (const juce::File& folder, const HandoverProtocol::Limits& limits, PeerUid peerUid);
 
-    /** keyBytes random bytes from the system's source as hex, or empty when
-        the system gives none. */
-    static juce::String makeKey();
-
     static constexpr size_t keyBytes = 32;
     static constexpr size_t maxKeyFileBytes = 256;
 

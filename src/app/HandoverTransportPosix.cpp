@@ -13,10 +13,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#if defined(__linux__)
-#include <sys/random.h>
-#endif
-
 namespace
 {
     constexpr auto keyBytes = HandoverTransport::keyBytes;
@@ -322,44 +318,4 @@ namespace
 std::unique_ptr<HandoverTransport> HandoverTransport::create (const juce::File& folder, const HandoverProtocol::Limits& limits, PeerUid peerUid)
 {
     return std::make_unique<SocketTransport> (folder, limits, std::move (peerUid));
-}
-
-juce::String HandoverTransport::makeKey()
-{
-    juce::uint8 bytes[keyBytes];
-    size_t got = 0;
-
-#if defined(__linux__)
-    while (got < keyBytes)
-    {
-        const auto n = ::getrandom (bytes + got, keyBytes - got, 0);
-
-        if (n > 0)
-            got += (size_t) n;
-        else if (! (n < 0 && errno == EINTR))
-            break;
-    }
-#endif
-
-    if (got < keyBytes)
-    {
-        // Where getrandom() is missing: the system's pool through its device, and nothing weaker.
-        got = 0;
-        const auto urandom = ::open ("/dev/urandom", O_RDONLY | O_CLOEXEC);
-
-        while (urandom >= 0 && got < keyBytes)
-        {
-            const auto n = ::read (urandom, bytes + got, keyBytes - got);
-
-            if (n > 0)
-                got += (size_t) n;
-            else if (! (n < 0 && errno == EINTR))
-                break;
-        }
-
-        if (urandom >= 0)
-            ::close (urandom);
-    }
-
-    return got == keyBytes ? juce::String::toHexString (bytes, (int) keyBytes, 0) : juce::String();
 }

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <ntsecapi.h>
 #include <sddl.h>
 
 #include <algorithm>
@@ -589,10 +588,4 @@ namespace
 std::unique_ptr<HandoverTransport> HandoverTransport::create (const juce::File& folder, const HandoverProtocol::Limits& limits, PeerUid)
 {
     return std::make_unique<PipeTransport> (folder, limits);
-}
-
-juce::String HandoverTransport::makeKey()
-{
-    juce::uint8 bytes[keyBytes];
-    return RtlGenRandom (bytes, (ULONG) keyBytes) ? juce::String::toHexString (bytes, (int) keyBytes, 0) : juce::String();
 }

@@ -1,6 +1,7 @@
 #include "InstanceHandover.h"
 #include "UserSettings.h"
 #include "model/PrivateFolder.h"
+#include "platform/SecureRandom.h"
 
 /** What the server's thread hands on; set before listening starts, then only read. */
 struct InstanceHandover::Receiver
@@ -49,7 +50,7 @@ bool InstanceHandover::listen (FilesHandler handler)
         return false;
 
     // Without a key from the system's random source there is no hand-over at all.
-    const auto key = HandoverTransport::makeKey();
+    const auto key = SecureRandom::hex (HandoverTransport::keyBytes);
 
     if (key.isEmpty())
     {

@@ -1,6 +1,5 @@
 #include "LibraryCommands.h"
 #include "ClipboardReader.h"
-#include "SessionTexts.h"
 #include "model/VeskPatternText.h"
 
 namespace
@@ -103,7 +102,7 @@ bool LibraryCommands::perform (juce::CommandID commandID)
 
 CollectionComponent* LibraryCommands::collectionPageInFront() const
 {
-    return editor.isCollectionPageCurrent() ? editor.getCollectionPage() : nullptr;
+    return editor.isCurrent (VeskComponent::Tab::collection) ? editor.getCollectionPage() : nullptr;
 }
 
 bool LibraryCommands::canCopy() const
@@ -137,14 +136,12 @@ void LibraryCommands::chooseOtherLibrary()
                             report ("Open Other Library...", result);
 
                             if (result.wasOk())
-                                editor.setCurrentTabIndex (editor.getTabNames().indexOf ("Library")); });
+                                editor.showTab (VeskComponent::Tab::library); });
 }
 
 void LibraryCommands::report (const juce::String& title, const SessionResult& result)
 {
-    if (result.failed())
-        dialogs.showMessage (page.session.isBusy() ? juce::MessageBoxIconType::InfoIcon : juce::MessageBoxIconType::WarningIcon,
-                             title, SessionTexts::describe (result));
+    dialogs.showFailure (title, result);
 
     commandManager.commandStatusChanged();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CommandIDs.h"
 #include "editors/VeskComponent.h"
 
 /**
@@ -16,20 +17,10 @@
     for Copy, the Collection page) is in front with something to act on;
     everywhere else Ctrl+C stays Close's.
 */
-class LibraryCommands
+class LibraryCommands : public LibraryCommandIDs
 {
 public:
     LibraryCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse);
-
-    enum CommandIDs
-    {
-        copyPatterns = 0x2500,
-        pastePatterns = 0x2501,
-        swapPatternWith = 0x2502,
-        initialisePatterns = 0x2503,
-        openOtherLibrary = 0x2504,
-        closeOtherLibrary = 0x2505
-    };
 
     /** After Undo and Redo, below a separator. */
     void addToEditMenu (juce::PopupMenu& menu);

@@ -18,72 +18,57 @@ namespace
 
     // The four lanes in one row, the six panels in two.
     int locksPerRow (int numLocks) { return numLocks == 4 ? 4 : 3; }
-
-    bool takesLanes (StepToolDialog::Kind kind)
-    {
-        using Kind = StepToolDialog::Kind;
-        return kind == Kind::humanize || kind == Kind::randomize || kind == Kind::mutate;
-    }
-
-    bool takesPanels (StepToolDialog::Kind kind)
-    {
-        using Kind = StepToolDialog::Kind;
-        return kind == Kind::randomizeSound || kind == Kind::mutateSound;
-    }
 }
 
 StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, const Settings& initial)
     : applyButton (title),
       kind (kindToShow)
 {
-    const bool seeded = kind != Kind::euclid && kind != Kind::blend;
-
-    if (seeded)
+    if (takes (VeskToolRunner::takesSeed))
     {
         seedEditor.setInputRestrictions (20, "0123456789");
         seedEditor.setEscapeAndReturnKeysConsumed (false); // Escape closes the window
         seedEditor.setSelectAllWhenFocused (true); // a seed is typed whole
-        seedEditor.setText (juce::String ((juce::uint64) initial.seed), false);
+        seedEditor.setText (juce::String (initial.seed), false);
         addRow ("Seed", seedEditor);
         addAndMakeVisible (newSeedButton);
         newSeedButton.onClick = [this]
-        { seedEditor.setText (juce::String ((juce::uint64) juce::Random::getSystemRandom().nextInt64() & 0xffffffffu)); };
+        { seedEditor.setText (juce::String (VeskSeed::make())); };
     }
 
-    if (kind == Kind::humanize)
+    if (kind == Kind::blend)
     {
-        setUpSlider (amountSlider, 0, 127, initial.amount);
-        addRow ("At most", amountSlider);
-    }
-    else if (kind == Kind::mutate || kind == Kind::mutateSound || kind == Kind::blend)
-    {
-        if (kind == Kind::blend)
-        {
-            addRow ("A (changed)", blendedA);
-            addRow ("B (mixed in)", blendedB);
-        }
-
-        setUpSlider (amountSlider, 0, 100, initial.amount, " %");
-        addRow (kind == Kind::blend ? "Towards B" : "Changed", amountSlider);
+        addRow ("A (changed)", blendedA);
+        addRow ("B (mixed in)", blendedB);
     }
 
-    if (kind == Kind::randomize || kind == Kind::mutate)
+    if (takes (VeskToolRunner::takesAmount))
     {
-        scaleCombo.addItemList ({ "Chromatic", "Major", "Minor", "Minor Pentatonic" }, 1);
+        // Humanize's amount is a step of level or gate; the others' a share.
+        const auto range = VeskToolRunner::amountRange (kind);
+        setUpSlider (amountSlider, range.first, range.second, initial.amount, kind == Kind::humanize ? "" : " %");
+        addRow (kind == Kind::humanize ? "At most" : kind == Kind::blend ? "Towards B"
+                                                                         : "Changed",
+                amountSlider);
+    }
+
+    if (takes (VeskToolRunner::takesScale))
+    {
+        scaleCombo.addItemList (Settings::scaleNames(), 1);
         scaleCombo.setSelectedItemIndex ((int) initial.scale, juce::dontSendNotification);
         addRow ("Scale", scaleCombo);
-        rootCombo.addItemList ({ "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B" }, 1);
+        rootCombo.addItemList (Settings::rootNames(), 1);
         rootCombo.setSelectedItemIndex (initial.root, juce::dontSendNotification);
         addRow ("Root", rootCombo);
     }
 
-    if (kind == Kind::randomize)
+    if (takes (VeskToolRunner::takesDensity))
     {
         setUpSlider (densitySlider, 0, 100, initial.density, " %");
         addRow ("Density", densitySlider);
     }
 
-    if (kind == Kind::euclid)
+    if (takes (VeskToolRunner::takesCycle))
     {
         setUpSlider (hitsSlider, 0, VeskImage::Pattern::numSteps, initial.hits);
         addRow ("Hits", hitsSlider);
@@ -97,13 +82,11 @@ StepToolDialog::StepToolDialog (Kind kindToShow, const juce::String& title, cons
         addRow ("", noteSlider);
     }
 
-    const juce::StringArray laneNames { "Note", "Level", "Gate", "Type" };
-    const juce::StringArray panelNames { "LFO", "Oscillator", "Filter", "Amplifier", "Effect", "Output" };
-
-    if (takesLanes (kind) || takesPanels (kind))
+    if (takes (VeskToolRunner::takesLanes) || takes (VeskToolRunner::takesPanels))
     {
-        const auto& names = takesLanes (kind) ? laneNames : panelNames;
-        const int locked = takesLanes (kind) ? initial.lockedLanes : initial.lockedPanels;
+        const bool lanes = takes (VeskToolRunner::takesLanes);
+        const auto& names = lanes ? Settings::laneNames() : Settings::panelNames();
+        const int locked = lanes ? initial.lockedLanes : initial.lockedPanels;
 
         for (int i = 0; i < names.size(); ++i)
         {
@@ -227,10 +210,8 @@ void StepToolDialog::resized()
     applyButton.setBounds (buttons.removeFromRight (110));
 }
 
-StepToolDialog::Settings StepToolDialog::getSettings() const
+juce::String StepToolDialog::read (Settings& settings) const
 {
-    Settings settings;
-    settings.seed = (std::uint64_t) seedEditor.getText().getLargeIntValue();
     settings.amount = (int) amountSlider.getValue();
     settings.scale = (VeskStepTools::Scale) juce::jmax (0, scaleCombo.getSelectedItemIndex());
     settings.root = juce::jmax (0, rootCombo.getSelectedItemIndex());
@@ -248,8 +229,8 @@ StepToolDialog::Settings StepToolDialog::getSettings() const
         if (locks[i]->getToggleState())
             locked |= 1 << i;
 
-    (takesPanels (kind) ? settings.lockedPanels : settings.lockedLanes) = locked;
-    return settings;
+    (takes (VeskToolRunner::takesPanels) ? settings.lockedPanels : settings.lockedLanes) = locked;
+    return takes (VeskToolRunner::takesSeed) ? settings.readSeed (seedEditor.getText()) : juce::String();
 }
 
 void StepToolDialog::nameBlended (const juce::String& a, const juce::String& b)
@@ -325,7 +306,14 @@ void StepToolDialog::apply()
     for (auto* field : fields())
         field->hideTextBox (false);
 
-    const auto refusal = onApply != nullptr ? onApply (getSettings()) : juce::String();
+    Settings settings;
+    auto refusal = read (settings);
+
+    if (refusal.isNotEmpty())
+        refusal << ".";
+    else if (onApply != nullptr)
+        refusal = onApply (settings);
+
     refusalLabel.setText (refusal, juce::dontSendNotification);
 
     if (refusal.isEmpty() && onClose != nullptr)

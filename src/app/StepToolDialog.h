@@ -1,11 +1,8 @@
 #pragma once
 
-#include "model/VeskStepTools.h"
+#include "model/VeskToolRunner.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
-
-#include <optional>
-
 /**
     The small window of a pattern tool that takes settings: the seed (shown,
     and typed to make a result again), the lanes or panels to keep, and the
@@ -22,35 +19,13 @@ class StepToolDialog : public juce::Component,
                        private juce::FocusChangeListener
 {
 public:
-    enum class Kind
-    {
-        humanize,
-        randomize,
-        mutate,
-        euclid,
-        randomizeSound,
-        mutateSound,
-        blend
-    };
-
-    struct Settings
-    {
-        std::uint64_t seed = 1;
-        int lockedLanes = 0; // VeskStepTools::Lane
-        int lockedPanels = 0; // VeskSoundTools::Panel
-        int amount = 25; // Humanize's amount, the percent of Mutate and Blend
-        VeskStepTools::Scale scale = VeskStepTools::Scale::chromatic;
-        int root = 0;
-        int density = 75;
-        int hits = 4, steps = 16, rotation = 0;
-        std::optional<int> note; // Euclid's hits; none keeps each step's note
-    };
+    /** A tool that takes settings: its fields are those it takes. */
+    using Kind = VeskToolRunner::Tool;
+    using Settings = VeskToolSettings;
 
     /** title is the tool's name, which its button bears. */
     StepToolDialog (Kind kind, const juce::String& title, const Settings& initial);
     ~StepToolDialog() override;
-
-    Settings getSettings() const;
 
     /** Blend's two patterns, as the Library page describes them: a takes the blend, b is mixed into it. */
     void nameBlended (const juce::String& a, const juce::String& b);
@@ -106,6 +81,11 @@ private:
     void addRow (const juce::String& text, juce::Component& control);
     void apply();
     std::vector<Field*> fields();
+
+    bool takes (VeskToolRunner::Takes setting) const { return VeskToolRunner::takes (kind, setting); }
+
+    /** The fields read into settings; why the seed typed is none, or empty. */
+    juce::String read (Settings& settings) const;
 
     const Kind kind;
     Keys keys { *this };

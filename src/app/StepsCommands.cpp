@@ -2,31 +2,37 @@
 #include "SessionTexts.h"
 #include "editors/LibraryRows.h"
 #include "editors/VariationsComponent.h"
-#include "model/VeskSoundTools.h"
 #include "model/VeskStepTypes.h"
+
+#include <optional>
 
 namespace
 {
-    using Refusal = VeskToolResult::Refusal;
+    using Tool = VeskToolRunner::Tool;
 
-    juce::String describe (Refusal refusal, const juce::uint8* record)
+    /** The runner's tool a command runs, and the shift it runs it by (Rotate's and Transpose's); none for Variations. */
+    std::optional<std::pair<Tool, int>> toolOf (juce::CommandID commandID)
     {
-        switch (refusal)
+        switch (commandID)
         {
-            case Refusal::stepsOverPlayed:
-                return "The cycle can be at most as long as the pattern plays: "
-                       + juce::String (VeskImage::Pattern::playedSteps (record)) + " steps.";
-            case Refusal::hitsOverSteps: return "A cycle has room for as many hits as it has steps, and no fewer than none.";
-            case Refusal::tooFewSteps: return "A cycle needs at least one step.";
-            case Refusal::alreadyTwoBars: return "The pattern already has two bars: doubling it would lose its second bar.";
-            case Refusal::noteOutOfRange: return "A note lies from 0 to 127.";
-            case Refusal::differentTypes: return "Only two patterns of the same type can be blended.";
-            case Refusal::percentOutOfRange: return "The amount lies from 0 to 100.";
-            case Refusal::noSteps: return "A Line In pattern plays the input, not steps: it has no steps to change.";
-            case Refusal::none: break;
+            case StepsCommands::rotateLeft: return std::pair (Tool::rotate, -1);
+            case StepsCommands::rotateRight: return std::pair (Tool::rotate, 1);
+            case StepsCommands::reverseSteps: return std::pair (Tool::reverse, 0);
+            case StepsCommands::transposeUp: return std::pair (Tool::transpose, 1);
+            case StepsCommands::transposeDown: return std::pair (Tool::transpose, -1);
+            case StepsCommands::octaveUp: return std::pair (Tool::transpose, 12);
+            case StepsCommands::octaveDown: return std::pair (Tool::transpose, -12);
+            case StepsCommands::doubleLength: return std::pair (Tool::doubleLength, 0);
+            case StepsCommands::clearSteps: return std::pair (Tool::clear, 0);
+            case StepsCommands::humanize: return std::pair (Tool::humanize, 0);
+            case StepsCommands::randomize: return std::pair (Tool::randomize, 0);
+            case StepsCommands::mutate: return std::pair (Tool::mutate, 0);
+            case StepsCommands::euclid: return std::pair (Tool::euclid, 0);
+            case StepsCommands::randomizeSound: return std::pair (Tool::randomizeSound, 0);
+            case StepsCommands::mutateSound: return std::pair (Tool::mutateSound, 0);
+            case StepsCommands::blend: return std::pair (Tool::blend, 0);
+            default: return std::nullopt;
         }
-
-        return {};
     }
 
     juce::String clampedText (int clamped)
@@ -35,31 +41,11 @@ namespace
                + " could not move that far and stopped at the end of the range.";
     }
 
-    std::uint64_t newSeed()
-    {
-        return (std::uint64_t) juce::Random::getSystemRandom().nextInt (juce::Range<int> (1, 1000000000));
-    }
-
-    StepToolDialog::Kind kindOf (juce::CommandID commandID)
-    {
-        using Kind = StepToolDialog::Kind;
-
-        switch (commandID)
-        {
-            case StepsCommands::humanize: return Kind::humanize;
-            case StepsCommands::randomize: return Kind::randomize;
-            case StepsCommands::mutate: return Kind::mutate;
-            case StepsCommands::euclid: return Kind::euclid;
-            case StepsCommands::randomizeSound: return Kind::randomizeSound;
-            case StepsCommands::mutateSound: return Kind::mutateSound;
-            default: return Kind::blend;
-        }
-    }
-
+    /** A tool with settings opens a window for them; Rotate's and Transpose's shift is the command's own. */
     bool hasSettings (juce::CommandID commandID)
     {
-        return (commandID >= StepsCommands::humanize && commandID <= StepsCommands::euclid)
-               || (commandID >= StepsCommands::randomizeSound && commandID <= StepsCommands::blend);
+        const auto tool = toolOf (commandID);
+        return tool.has_value() && VeskToolRunner::settingsOf (tool->first) != 0 && ! VeskToolRunner::takes (tool->first, VeskToolRunner::takesShift);
     }
 }
 
@@ -183,7 +169,7 @@ bool StepsCommands::perform (juce::CommandID commandID)
         return true;
 
     if (commandID == variations)
-        showVariations (newSeed());
+        showVariations (VeskSeed::make());
     else if (hasSettings (commandID))
         showSettings (commandID);
     else if (const auto refusal = apply (commandID, {}); refusal.isNotEmpty())
@@ -192,71 +178,33 @@ bool StepsCommands::perform (juce::CommandID commandID)
     return true;
 }
 
-VeskToolResult StepsCommands::run (juce::CommandID commandID, const StepToolDialog::Settings& settings) const
-{
-    const auto* shown = session.getModel().currentPattern;
-    const auto seed = settings.seed;
-    const auto lanes = settings.lockedLanes;
-
-    switch (commandID)
-    {
-        case rotateLeft: return VeskStepTools::rotate (shown, -1);
-        case rotateRight: return VeskStepTools::rotate (shown, 1);
-        case reverseSteps: return VeskStepTools::reverse (shown);
-        case transposeUp: return VeskStepTools::transpose (shown, 1);
-        case transposeDown: return VeskStepTools::transpose (shown, -1);
-        case octaveUp: return VeskStepTools::transpose (shown, 12);
-        case octaveDown: return VeskStepTools::transpose (shown, -12);
-        case doubleLength: return VeskStepTools::doubleLength (shown);
-        case clearSteps: return VeskStepTools::clear (shown);
-        case humanize: return VeskStepTools::humanize (shown, settings.amount, seed, lanes);
-        case mutate: return VeskStepTools::mutate (shown, settings.amount, seed, lanes, settings.scale, settings.root);
-        case euclid: return VeskStepTools::euclid (shown, settings.hits, settings.steps, settings.rotation, settings.note);
-        case randomizeSound: return VeskSoundTools::randomize (shown, seed, settings.lockedPanels);
-        case mutateSound: return VeskSoundTools::mutate (shown, settings.amount, seed, settings.lockedPanels);
-
-        case randomize:
-        {
-            VeskStepTools::RandomizeOptions options;
-            options.scale = settings.scale;
-            options.root = settings.root;
-            options.density = settings.density;
-            return VeskStepTools::randomize (shown, options, seed, lanes);
-        }
-
-        default:
-            return {};
-    }
-}
-
 juce::String StepsCommands::apply (juce::CommandID commandID, const StepToolDialog::Settings& settings)
 {
     const auto name = nameOf (commandID);
+    const auto tool = toolOf (commandID);
     lastSettings[commandID] = settings;
+    jassert (tool.has_value());
 
-    if (commandID == blend)
-    {
-        if (! canBlend())
-            return "Select two patterns on the Library page: the first takes the blend.";
+    if (! tool.has_value())
+        return {};
 
-        const auto slots = editor.libraryPage->getSelectedSlots();
-        auto& model = session.getModel();
-        const auto mixed = VeskSoundTools::blend (model.bytesOf (slots[0]), model.bytesOf (slots[1]), settings.amount);
+    if (tool->first == Tool::blend && ! canBlend())
+        return "Select two patterns on the Library page: the first takes the blend.";
 
-        if (mixed.refused())
-            return describe (mixed.refusal, model.bytesOf (slots[0]));
-
-        const auto outcome = session.changeRecords (name, { slots[0] }, [&]
-                                                    { std::copy (mixed.record.begin(), mixed.record.end(), model.bytesOf (slots[0])); });
-        return outcome.failed() ? SessionTexts::describe (outcome) : juce::String();
-    }
-
-    const auto result = run (commandID, settings);
+    // Blend mixes the second selected slot into the first; the others change the shown pattern.
+    auto& model = session.getModel();
+    const auto target = tool->first == Tool::blend ? editor.libraryPage->getSelectedSlots() : std::vector<VeskBlock> { model.getShownBlock() };
+    auto running = settings;
+    running.shift = tool->second;
+    auto* record = model.bytesOf (target[0]);
+    const auto result = VeskToolRunner::run (tool->first, record, running, target.size() > 1 ? model.bytesOf (target[1]) : nullptr);
 
     if (result.refused())
-        return describe (result.refusal, session.getModel().currentPattern);
+        return VeskToolRunner::whyRefused (tool->first, result.refusal, record, running, target[0].name()) + ".";
 
-    const auto outcome = session.editShownPattern (name, result.record.data());
+    const auto outcome = tool->first == Tool::blend ? session.changeRecords (name, { target[0] }, [&]
+                                                                             { std::copy (result.record.begin(), result.record.end(), record); })
+                                                    : session.editShownPattern (name, result.record.data());
 
     if (outcome.failed())
         return SessionTexts::describe (outcome);
@@ -277,14 +225,14 @@ StepToolDialog::Settings StepsCommands::settingsFor (juce::CommandID commandID)
     if (lastSettings.count (commandID) == 0 && commandID == blend)
         settings.amount = 50;
 
-    settings.seed = newSeed();
+    settings.seed = VeskSeed::make();
     return settings;
 }
 
 void StepsCommands::showSettings (juce::CommandID commandID)
 {
     const auto name = nameOf (commandID);
-    auto panel = std::make_unique<StepToolDialog> (kindOf (commandID), name, settingsFor (commandID));
+    auto panel = std::make_unique<StepToolDialog> (toolOf (commandID)->first, name, settingsFor (commandID));
     auto* dialog = panel.get();
     panel->onApply = [this, commandID] (const StepToolDialog::Settings& settings)
     { return apply (commandID, settings); };
@@ -308,7 +256,10 @@ void StepsCommands::showVariations (std::uint64_t firstSeed)
 
     if (! shownHasSteps())
     {
-        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name, describe (Refusal::noSteps, session.getModel().currentPattern));
+        // Its rounds are mutations, refused as Mutate is.
+        const auto& model = session.getModel();
+        dialogs.showMessage (juce::MessageBoxIconType::InfoIcon, name,
+                             VeskToolRunner::whyRefused (Tool::mutate, VeskToolResult::Refusal::noSteps, model.currentPattern, {}, model.getShownBlock().name()) + ".");
         return;
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDialogs.h"
+#include "CommandIDs.h"
 #include "StepToolDialog.h"
 #include "editors/VeskComponent.h"
 #include "model/VeskToolResult.h"
@@ -12,38 +13,18 @@
     from what they are, each one undo step named after it and sent to the
     unit as edits of the fields it changed; Variations... to listen through
     versions before keeping one; and Blend, of two patterns selected on the
-    Library page into the first of them.
+    Library page into the first of them. The tools themselves, their settings
+    and their refusals are VeskToolRunner's, which vesk runs too.
 
     The step tools act on the Patterns page and are enabled while it is in
     front and the shown pattern plays steps (not on Line In); the sound tools
     while it is in front; Blend while the Library page is, with two slots
     selected.
 */
-class StepsCommands
+class StepsCommands : public StepsCommandIDs
 {
 public:
     StepsCommands (VeskComponent& editorToUse, AppDialogs& dialogsToUse, juce::ApplicationCommandManager& commandManagerToUse);
-
-    enum CommandIDs
-    {
-        rotateLeft = 0x2600,
-        rotateRight,
-        reverseSteps,
-        transposeUp,
-        transposeDown,
-        octaveUp,
-        octaveDown,
-        doubleLength,
-        clearSteps,
-        humanize,
-        randomize,
-        mutate,
-        euclid,
-        variations,
-        randomizeSound,
-        mutateSound,
-        blend
-    };
 
     /** The tool's name, as its undo step and its window are called: "Rotate Right". */
     static juce::String nameOf (juce::CommandID commandID);
@@ -70,9 +51,8 @@ public:
     void showVariations (std::uint64_t firstSeed);
 
 private:
-    VeskToolResult run (juce::CommandID commandID, const StepToolDialog::Settings& settings) const;
     void showSettings (juce::CommandID commandID);
-    bool patternsInFront() const { return editor.getCurrentTabName() == "Patterns"; }
+    bool patternsInFront() const { return editor.isCurrent (VeskComponent::Tab::patterns); }
     bool canBlend() const;
     /** Rotate Left to Variations...: they change or sketch the steps, and the sound tools do not. */
     static bool isStepTool (juce::CommandID commandID);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CommandIDs.h"
 #include "UserSettings.h"
 
 #include <juce_gui_extra/juce_gui_extra.h>
@@ -9,21 +10,11 @@
     every window. Owns these commands and their place in the Setup menu; the
     choices are kept in the user's settings and put in force at once.
 */
-class ViewOptions
+class ViewOptions : public ViewCommandIDs
 {
 public:
     /** Puts the saved knob drag and zoom in force. */
     ViewOptions (UserSettings& settingsToUse, juce::ApplicationCommandManager& commandManagerToUse);
-
-    enum CommandIDs
-    {
-        knobDragCircular = 0x2300,
-        knobDragVertical = 0x2301,
-
-        zoomIn = 0x2310,
-        zoomOut = 0x2311,
-        firstZoomStep = 0x2320 // one per UserSettings::zoomSteps, in their order
-    };
 
     /** Adds the "Knob Drag" and "Zoom" submenus. */
     void addToSetupMenu (juce::PopupMenu& menu);

@@ -16,31 +16,31 @@ int VeskCli::exportMid (const juce::StringArray& args, bool force)
 
     const auto slot = slots[0];
 
-    if (WholeFileWriter::isSameFile (resolve (libraryPath), resolve (outPath)))
+    if (WholeFileWriter::isSameFile (VeskCliOutput::resolve (libraryPath), VeskCliOutput::resolve (outPath)))
     {
-        report (outPath, "is the library itself (" + libraryPath + "); choose another output file");
+        output.report (outPath, "is the library itself (" + libraryPath + "); choose another output file");
         return exitUsage;
     }
 
-    if (! readLibrary (libraryPath, image))
+    if (! output.readLibrary (libraryPath, image))
         return exitUsage;
 
     const auto why = VeskMidiFile::whyNoNotes (image.data(), slot);
 
     if (why.isNotEmpty())
     {
-        report (libraryPath, why);
+        output.report (libraryPath, why);
         return exitUsage;
     }
 
-    if (resolve (outPath).exists() && ! force)
+    if (VeskCliOutput::resolve (outPath).exists() && ! force)
     {
-        report (outPath, "already exists (use --force to replace it)");
+        output.report (outPath, "already exists (use --force to replace it)");
         return exitUsage;
     }
 
     const auto bytes = VeskMidiFile::exportPattern (image.data(), slot);
-    return finish (outPath, bytes, holdsExactly (outPath, bytes));
+    return output.finish (outPath, bytes, VeskCliOutput::holdsExactly (outPath, bytes));
 }
 
 int VeskCli::importMid (const juce::StringArray& args, const juce::String& trackText, const juce::String& barText, const juce::String& channelText)
@@ -66,17 +66,17 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
     };
 
     if (! wholeIn (trackText, options.track, 1, 99999))
-        return usageError ("'" + trackText + "' is not a track: 1 or more", "import-mid");
+        return output.usageError ("'" + trackText + "' is not a track: 1 or more", "import-mid");
 
     if (! wholeIn (barText, options.bar, 1, VeskMidiImportChoices::maxBar))
-        return usageError ("'" + barText + "' is not a bar: 1 to " + juce::String (VeskMidiImportChoices::maxBar), "import-mid");
+        return output.usageError ("'" + barText + "' is not a bar: 1 to " + juce::String (VeskMidiImportChoices::maxBar), "import-mid");
 
     if (! wholeIn (channelText, options.channel, 1, 16))
-        return usageError ("'" + channelText + "' is not a channel: 1 to 16", "import-mid");
+        return output.usageError ("'" + channelText + "' is not a channel: 1 to 16", "import-mid");
 
-    if (WholeFileWriter::isSameFile (resolve (midiPath), resolve (libraryPath)))
+    if (WholeFileWriter::isSameFile (VeskCliOutput::resolve (midiPath), VeskCliOutput::resolve (libraryPath)))
     {
-        report (libraryPath, "is the MIDI file being imported (" + midiPath + "); choose a library file");
+        output.report (libraryPath, "is the MIDI file being imported (" + midiPath + "); choose a library file");
         return exitUsage;
     }
 
@@ -84,7 +84,7 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
     // changes one: a mistyped name would otherwise become a new library.
     Image image;
 
-    if (! readLibrary (libraryPath, image))
+    if (! output.readLibrary (libraryPath, image))
         return exitUsage;
 
     const auto before = image;
@@ -93,15 +93,15 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
 
     if (why.isNotEmpty())
     {
-        report (libraryPath, why);
+        output.report (libraryPath, why);
         return exitUsage;
     }
 
-    const auto midiFile = resolve (midiPath);
+    const auto midiFile = VeskCliOutput::resolve (midiPath);
 
     if (! midiFile.existsAsFile())
     {
-        report (midiPath, midiFile.exists() ? "is not a file" : "does not exist");
+        output.report (midiPath, midiFile.exists() ? "is not a file" : "does not exist");
         return exitUsage;
     }
 
@@ -109,9 +109,9 @@ int VeskCli::importMid (const juce::StringArray& args, const juce::String& track
 
     if (result.failed)
     {
-        report (midiPath, result.message + "; " + libraryPath + " left as it was");
+        output.report (midiPath, result.message + "; " + libraryPath + " left as it was");
         return exitUsage;
     }
 
-    return finishLibrary (libraryPath, image, image == before, midiPath + ": " + result.message + "\n");
+    return output.finishLibrary (libraryPath, image, image == before, midiPath + ": " + result.message + "\n");
 }

@@ -12,7 +12,7 @@ int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& oth
     std::vector<VeskBlock> slots;
     Image image, other;
 
-    if (! parseSlots (args, "copy", slots, 2) || ! readLibrary (args[0], image))
+    if (! parseSlots (args, "copy", slots, 2) || ! output.readLibrary (args[0], image))
         return exitUsage;
 
     // Read before anything is written, so --from may name the library itself.
@@ -21,7 +21,7 @@ int VeskCli::copyPattern (const juce::StringArray& args, const juce::String& oth
 
     const auto before = image;
     VeskPatternSlots::copy (image.data(), (otherPath.isEmpty() ? before : other).data(), slots[0], slots[1]);
-    return finishLibrary (args[0], image, image == before);
+    return output.finishLibrary (args[0], image, image == before);
 }
 
 int VeskCli::swapPatterns (const juce::StringArray& args)
@@ -29,12 +29,12 @@ int VeskCli::swapPatterns (const juce::StringArray& args)
     std::vector<VeskBlock> slots;
     Image image;
 
-    if (! parseSlots (args, "swap", slots, 2) || ! readLibrary (args[0], image))
+    if (! parseSlots (args, "swap", slots, 2) || ! output.readLibrary (args[0], image))
         return exitUsage;
 
     const auto before = image;
     VeskPatternSlots::swap (image.data(), slots[0], slots[1]);
-    return finishLibrary (args[0], image, image == before);
+    return output.finishLibrary (args[0], image, image == before);
 }
 
 int VeskCli::initialisePattern (const juce::StringArray& args)
@@ -42,12 +42,12 @@ int VeskCli::initialisePattern (const juce::StringArray& args)
     std::vector<VeskBlock> slots;
     Image image;
 
-    if (! parseSlots (args, "init", slots, 1) || ! readLibrary (args[0], image))
+    if (! parseSlots (args, "init", slots, 1) || ! output.readLibrary (args[0], image))
         return exitUsage;
 
     const auto before = image;
     VeskPatternSlots::initialise (image.data(), slots[0]);
-    return finishLibrary (args[0], image, image == before);
+    return output.finishLibrary (args[0], image, image == before);
 }
 
 bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& command, std::vector<VeskBlock>& slots, int numSlots)
@@ -61,7 +61,7 @@ bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& com
 
         if (! slot.has_value())
         {
-            usageError ("'" + text + "' is not a slot: temp or 1 to 20", command);
+            output.usageError ("'" + text + "' is not a slot: temp or 1 to 20", command);
             return false;
         }
 
@@ -74,13 +74,13 @@ bool VeskCli::parseSlots (const juce::StringArray& args, const juce::String& com
 bool VeskCli::readPatternSource (const juce::String& path, VeskBlock slot, Image& image)
 {
     if (! path.endsWithIgnoreCase (".syx"))
-        return readLibrary (path, image);
+        return output.readLibrary (path, image);
 
-    const auto file = resolve (path);
+    const auto file = VeskCliOutput::resolve (path);
 
     if (! file.exists())
     {
-        report (path, "does not exist");
+        output.report (path, "does not exist");
         return false;
     }
 
@@ -89,7 +89,7 @@ bool VeskCli::readPatternSource (const juce::String& path, VeskBlock slot, Image
 
     if (result.failed())
     {
-        report (path, result.getErrorMessage());
+        output.report (path, result.getErrorMessage());
         return false;
     }
 
@@ -100,7 +100,7 @@ bool VeskCli::readPatternSource (const juce::String& path, VeskBlock slot, Image
     if (std::none_of (dumps.begin(), dumps.end(), [slot] (auto& d)
                       { return d.block == slot; }))
     {
-        report (path, "holds no dump of " + slot.name());
+        output.report (path, "holds no dump of " + slot.name());
         return false;
     }
 

@@ -8,7 +8,8 @@
 #include <optional>
 #include <ostream>
 
-class VeskCli;
+class VeskCliOutput;
+struct VeskArguments;
 
 /**
     vesk collection ...: adds libraries, .syx files and folders to the
@@ -16,41 +17,30 @@ class VeskCli;
     user's own data and puts a pattern into a library slot.
 
     Words its own messages and leaves output, exit statuses and library writes
-    to the VeskCli it runs in, so every command keeps vesk's promises: one
+    to VeskCliOutput, so every command keeps vesk's promises: one
     line on err per failure, output checked, a library written whole through
     the one writer or not at all.
 */
 class VeskCollectionCli
 {
 public:
-    explicit VeskCollectionCli (VeskCli& cli);
+    explicit VeskCollectionCli (VeskCliOutput& cli);
     ~VeskCollectionCli();
 
     /** Runs what follows "collection" on the command line. */
     int run (const juce::StringArray& args);
 
-    /** The usage lines of every collection command, for vesk --help. */
-    static void printUsages (std::ostream& stream);
-
     /** The overview (no or an unknown subcommand) or one command's help. */
     static void printHelp (std::ostream& stream, const juce::String& subcommand);
 
 private:
-    struct Options
-    {
-        juce::StringArray words; // what is not an option: IDs, paths, text, tags
-        std::optional<juce::String> database, type, tag, limit;
-        bool json = false, favouriteOnly = false, off = false;
-    };
-
-    int parse (const juce::StringArray& args, const juce::String& subcommand, Options& options);
-    int openStore (const Options& options, CollectionStore::Mode mode);
-    juce::File databaseFile (const Options& options) const;
+    int openStore (const VeskArguments& options, CollectionStore::Mode mode);
+    juce::File databaseFile (const VeskArguments& options) const;
 
     int add (const juce::StringArray& paths);
     static juce::String summary (const CollectionFolderImport::Report& report);
     /** The query the options ask for; a usage error (said on err) when they ask for none. */
-    int makeQuery (const Options& options, CollectionQuery& query);
+    int makeQuery (const VeskArguments& options, CollectionQuery& query);
     int search (const CollectionQuery& query, bool json);
     int show (const juce::String& id, bool json);
     int put (const juce::StringArray& words);
@@ -71,10 +61,9 @@ private:
     int failed (const CollectionProblem& problem);
 
     static juce::String describe (const CollectionProblem& problem);
-    static juce::String typeName (const CollectionPattern& pattern);
-    static juce::String shortId (const juce::String& id) { return id.substring (0, 12); }
+    static juce::String shortId (const juce::String& id);
 
-    VeskCli& cli;
+    VeskCliOutput& cli;
     std::unique_ptr<CollectionStore> store;
     juce::String subcommand;
 

@@ -1,38 +1,15 @@
 // The collection commands about patterns: search, show, put and the edits of
 // the user's own data.
+#include "VeskArguments.h"
 #include "VeskCli.h"
 #include "VeskCollectionCli.h"
+#include "VeskCollectionView.h"
 #include "collection/CollectionSearchIndex.h"
 #include "model/VeskFields.h"
 #include "model/VeskNames.h"
 
 namespace
 {
-    const char* sourceName (CollectionSource source)
-    {
-        switch (source)
-        {
-            case CollectionSource::library: return "library";
-            case CollectionSource::syx: return "syx";
-            case CollectionSource::getAll: return "get-all";
-            case CollectionSource::midiImport: return "midi-import";
-        }
-
-        return "?";
-    }
-
-    juce::String timeText (juce::int64 ms) { return juce::Time (ms).formatted ("%Y-%m-%d %H:%M:%S"); }
-
-    juce::var tagsJson (const juce::StringArray& tags)
-    {
-        juce::Array<juce::var> list;
-
-        for (auto& t : tags)
-            list.add (t);
-
-        return list;
-    }
-
     /** A part type as its name, any case, spaces left out: "bass", "LineIn". */
     std::optional<int> parseType (const juce::String& text)
     {
@@ -48,30 +25,30 @@ namespace
     constexpr int maxLimit = 100000;
 }
 
-juce::String VeskCollectionCli::typeName (const CollectionPattern& pattern)
+juce::String VeskCollectionCli::shortId (const juce::String& id)
 {
-    return VeskFields::patternValue (pattern.bytes.data(), VeskImage::Pattern::type);
+    return VeskCollectionView::shortId (id);
 }
 
 //==============================================================================
-int VeskCollectionCli::makeQuery (const Options& options, CollectionQuery& query)
+int VeskCollectionCli::makeQuery (const VeskArguments& options, CollectionQuery& query)
 {
     const auto where = juce::String ("collection search");
     query.text = options.words.joinIntoString (" ");
-    query.favouriteOnly = options.favouriteOnly;
-    query.tag = options.tag.value_or (juce::String());
+    query.favouriteOnly = options.has ("--favourite");
+    query.tag = options.value ("--tag").value_or (juce::String());
 
-    if (options.type.has_value())
+    if (const auto type = options.value ("--type"))
     {
-        query.type = parseType (*options.type);
+        query.type = parseType (*type);
 
         if (! query.type.has_value())
-            return cli.usageError ("'" + *options.type + "' is not a pattern type: " + VeskNames::partTypes().joinIntoString (", "), where);
+            return cli.usageError ("'" + *type + "' is not a pattern type: " + VeskNames::partTypes().joinIntoString (", "), where);
     }
 
-    if (options.limit.has_value())
+    if (const auto limit = options.value ("--limit"))
     {
-        const auto& text = *options.limit;
+        const auto& text = *limit;
 
         if (! text.containsOnly ("0123456789") || text.length() > 6 || text.getIntValue() > maxLimit)
             return cli.usageError ("--limit takes a number from 0 to " + juce::String (maxLimit) + ", not '" + text + "'", where);
@@ -94,52 +71,7 @@ int VeskCollectionCli::search (const CollectionQuery& query, bool json)
     if (CollectionSearchIndex::words (query.text).cut)
         cli.report (where, CollectionSearchIndex::cutMessage());
 
-    juce::String text;
-
-    if (json)
-    {
-        juce::Array<juce::var> patterns;
-
-        for (auto& p : page.patterns)
-        {
-            auto* object = new juce::DynamicObject();
-            object->setProperty ("id", p.id);
-            object->setProperty ("name", p.name);
-            object->setProperty ("type", typeName (p));
-            object->setProperty ("tempo", p.tempo / 10.0);
-            object->setProperty ("tags", tagsJson (p.tags));
-            object->setProperty ("favourite", p.favourite);
-            object->setProperty ("seen", p.seen);
-            patterns.add (juce::var (object));
-        }
-
-        auto* root = new juce::DynamicObject();
-        juce::var document (root);
-        root->setProperty ("total", page.total);
-        root->setProperty ("patterns", patterns);
-        text = juce::JSON::toString (document) + "\n";
-    }
-    else
-    {
-        for (auto& p : page.patterns)
-        {
-            text << shortId (p.id) << "  " << typeName (p).paddedRight (' ', 8)
-                 << (juce::String (p.tempo / 10.0, 1) + " BPM").paddedLeft (' ', 9) << "  " << (p.favourite ? "* " : "  ") << p.name;
-
-            if (! p.tags.isEmpty())
-                text << "  [" << p.tags.joinIntoString (", ") << "]";
-
-            text << "  (seen " << juce::String (p.seen) << ")\n";
-        }
-
-        if (page.total == 0)
-            text << "no pattern matches\n";
-        else
-            text << juce::String ((int) page.patterns.size()) << " of " << juce::String (page.total)
-                 << (page.total == 1 ? " matching pattern\n" : " matching patterns\n");
-    }
-
-    return cli.print (text) ? VeskCli::exitOk : VeskCli::exitFailed;
+    return cli.print (VeskCollectionView::searchResults (page, json)) ? VeskCli::exitOk : VeskCli::exitFailed;
 }
 
 //==============================================================================
@@ -151,78 +83,7 @@ int VeskCollectionCli::show (const juce::String& id, bool json)
     if (! pattern.has_value())
         return status;
 
-    const auto& p = *pattern;
-    const auto seen = store->sightings (p.id);
-    juce::String text;
-
-    if (json)
-    {
-        auto* root = new juce::DynamicObject();
-        juce::var document (root);
-        root->setProperty ("id", p.id);
-        root->setProperty ("name", p.name);
-        root->setProperty ("ownName", p.hasOwnName);
-        root->setProperty ("type", typeName (p));
-        root->setProperty ("tempo", p.tempo / 10.0);
-        root->setProperty ("bars", p.bars);
-        root->setProperty ("stepsPerBar", p.stepsPerBar);
-        root->setProperty ("tags", tagsJson (p.tags));
-        root->setProperty ("favourite", p.favourite);
-        root->setProperty ("rating", p.rating);
-        root->setProperty ("comment", p.comment);
-        root->setProperty ("seen", p.seen);
-        root->setProperty ("playId", p.playId);
-        root->setProperty ("raw", juce::String::toHexString (p.bytes.data(), (int) p.bytes.size(), 0));
-
-        juce::Array<juce::var> sightings;
-
-        for (auto& s : seen)
-        {
-            auto* object = new juce::DynamicObject();
-            object->setProperty ("source", sourceName (s.source));
-            object->setProperty ("file", s.sourcePath);
-            object->setProperty ("slot", s.slot.name());
-            object->setProperty ("first", juce::Time (s.timeMs).toISO8601 (true));
-            object->setProperty ("last", juce::Time (juce::jmax (s.timeMs, s.lastTimeMs)).toISO8601 (true));
-            sightings.add (juce::var (object));
-        }
-
-        root->setProperty ("sightings", sightings);
-        text = juce::JSON::toString (document) + "\n";
-    }
-    else
-    {
-        auto row = [&text] (const char* label, const juce::String& value)
-        { text << "  " << juce::String (label).paddedRight (' ', 12) << value << "\n"; };
-
-        text << "Pattern " << p.id << "\n";
-        row ("name", p.name + (p.hasOwnName ? juce::String() : juce::String (" (after where it was first seen)")));
-        row ("type", typeName (p));
-        row ("tempo", juce::String (p.tempo / 10.0, 1) + " BPM");
-        row ("length", juce::String (p.bars) + (p.bars == 1 ? " bar of " : " bars of ") + juce::String (p.stepsPerBar) + " steps");
-        row ("tags", p.tags.isEmpty() ? juce::String ("none") : p.tags.joinIntoString (", "));
-        row ("favourite", p.favourite ? "yes" : "no");
-        row ("rating", juce::String (p.rating));
-
-        if (p.comment.isNotEmpty())
-            row ("comment", p.comment);
-
-        row ("plays as", p.playId);
-        text << "\nSeen " << (seen.size() == 1 ? juce::String ("once") : juce::String ((int) seen.size()) + " times") << "\n";
-
-        for (auto& s : seen)
-        {
-            text << "  " << timeText (s.timeMs);
-
-            if (s.lastTimeMs > s.timeMs)
-                text << " to " << timeText (s.lastTimeMs);
-
-            text << "  " << juce::String (sourceName (s.source)).paddedRight (' ', 11) << "  "
-                 << (s.sourcePath.isEmpty() ? juce::String ("the unit") : s.sourcePath) << "  " << s.slot.name() << "\n";
-        }
-    }
-
-    return cli.print (text) ? VeskCli::exitOk : VeskCli::exitFailed;
+    return cli.print (VeskCollectionView::pattern (*pattern, store->sightings (pattern->id), json)) ? VeskCli::exitOk : VeskCli::exitFailed;
 }
 
 //==============================================================================
@@ -240,7 +101,7 @@ int VeskCollectionCli::put (const juce::StringArray& words)
     if (! pattern.has_value())
         return status;
 
-    VeskCli::Image image;
+    VeskCliOutput::Image image;
 
     // As for copy: a library that cannot be read is a usage error.
     if (! cli.readLibrary (path, image))

@@ -1,147 +1,34 @@
 // vesk transform, generate, set and get: the pattern tools and single
 // fields on the command line.
 #include "VeskToolsCli.h"
+#include "model/Plural.h"
 #include "model/VeskFieldTable.h"
 #include "model/VeskFields.h"
 #include "model/VeskNames.h"
-#include "model/VeskStepTools.h"
+#include "model/VeskToolRunner.h"
 
 using namespace VeskImage;
 
 namespace
 {
-    using Refusal = VeskToolResult::Refusal;
+    using Tool = VeskToolRunner::Tool;
 
-    juce::String noStepsIn (const VeskBlock& slot) { return slot.name() + " is a Line In pattern: it has no steps to change"; }
-
-    bool takesValue (const juce::String& command, const juce::String& option)
-    {
-        if (command == "transform")
-            return option == "--seed" || option == "--lock" || option == "--scale" || option == "--root" || option == "--density";
-
-        if (command == "generate")
-            return option == "--rotate" || option == "--note";
-
-        return false;
-    }
-
-    bool isNumber (const juce::String& text)
-    {
-        const auto digits = text.trimCharactersAtStart ("+-");
-        return text.length() - digits.length() <= 1 && digits.isNotEmpty() && digits.containsOnly ("0123456789");
-    }
-
-    std::optional<std::uint64_t> seedIn (const juce::String& text)
-    {
-        if (! text.containsOnly ("0123456789") || text.isEmpty() || text.length() > 20)
-            return std::nullopt;
-
-        std::uint64_t seed = 0;
-
-        for (auto c : text)
-        {
-            const auto digit = (std::uint64_t) (c - '0');
-
-            if (seed > (UINT64_MAX - digit) / 10)
-                return std::nullopt;
-
-            seed = seed * 10 + digit;
-        }
-
-        return seed;
-    }
-
-    std::optional<int> lanesIn (const juce::String& text)
-    {
-        int lanes = 0;
-
-        for (auto& name : juce::StringArray::fromTokens (text, ",", ""))
-        {
-            const auto lane = name.trim().toLowerCase();
-            const int bit = lane == "note" ? VeskStepTools::noteLane : lane == "level" ? VeskStepTools::levelLane
-                                                                   : lane == "gate"    ? VeskStepTools::gateLane
-                                                                   : lane == "type"    ? VeskStepTools::typeLane
-                                                                                       : 0;
-            if (bit == 0)
-                return std::nullopt;
-
-            lanes |= bit;
-        }
-
-        return lanes;
-    }
-
-    std::optional<VeskStepTools::Scale> scaleIn (const juce::String& text)
-    {
-        using Scale = VeskStepTools::Scale;
-        const std::pair<const char*, Scale> names[] = { { "chromatic", Scale::chromatic }, { "major", Scale::major }, { "minor", Scale::minor }, { "minor-pentatonic", Scale::minorPentatonic } };
-
-        for (auto& [name, scale] : names)
-            if (text.equalsIgnoreCase (name))
-                return scale;
-
-        return std::nullopt;
-    }
-
-    /** A pitch class by name ("C", "F#") or number 0-11. */
-    std::optional<int> rootIn (const juce::String& text)
-    {
-        static const juce::StringArray names { "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B" };
-
-        if (const int index = names.indexOf (text.trim(), true); index >= 0)
-            return index;
-
-        if (isNumber (text) && text.getIntValue() >= 0 && text.getIntValue() < 12)
-            return text.getIntValue();
-
-        return std::nullopt;
-    }
+    bool isNumber (const juce::String& text) { return VeskArguments::isNumber (text); }
 
     /** The field's entry as the block now has it: a record's type decides what its fields mean. */
     const VeskFieldTable::Entry& entryOf (VeskBlock slot, VeskField field, const juce::uint8* block)
     {
         return slot.isSystem() ? VeskFieldTable::system (field.offset) : VeskFieldTable::pattern (field.offset, block);
     }
-
-    juce::String plural (int count, const juce::String& noun)
-    {
-        return juce::String (count) + " " + noun + (count == 1 ? "" : "s");
-    }
 }
 
 //==============================================================================
-bool VeskToolsCli::handles (const juce::String& name)
+int VeskToolsCli::run (const juce::String& name, const VeskArguments& arguments)
 {
-    return name == "transform" || name == "generate" || name == "set" || name == "get";
-}
-
-int VeskToolsCli::run (const juce::StringArray& args)
-{
-    command = args[0];
-    bool optionsEnded = false;
-
-    for (int i = 1; i < args.size(); ++i)
-    {
-        const auto& arg = args[i];
-
-        // "rotate -1" and "set ... pan -20": a negative number is a value, not an option.
-        if (optionsEnded || ! arg.startsWith ("-") || arg == "-" || isNumber (arg))
-            positional.add (arg);
-        else if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "--help" || arg == "-h")
-            return help();
-        else if (arg == "--raw" && (command == "set" || command == "get"))
-            raw = true;
-        else if (! takesValue (command, arg))
-            return usage ("unknown option '" + arg + "'");
-        else if (options.count (arg) != 0)
-            return usage (arg + " is given twice");
-        else if (++i >= args.size() || args[i].isEmpty())
-            return usage (arg + " needs a value");
-        else
-            options[arg] = args[i];
-    }
+    command = name;
+    positional = arguments.words;
+    options = arguments.values;
+    raw = arguments.has ("--raw");
 
     if (command == "transform")
         return transform();
@@ -150,12 +37,6 @@ int VeskToolsCli::run (const juce::StringArray& args)
         return generate();
 
     return command == "set" ? setField() : getField();
-}
-
-int VeskToolsCli::help()
-{
-    cli.printHelp (cli.out, command);
-    return VeskCli::exitOk;
 }
 
 int VeskToolsCli::usage (const juce::String& message)
@@ -203,59 +84,43 @@ std::optional<int> VeskToolsCli::option (const juce::String& name, int lowest, i
 //==============================================================================
 int VeskToolsCli::transform()
 {
-    static const juce::StringArray withArgument { "rotate", "transpose", "humanize", "mutate" };
-    static const juce::StringArray without { "reverse", "double", "clear", "randomize" };
+    static const std::map<juce::String, Tool> tools { { "rotate", Tool::rotate }, { "reverse", Tool::reverse }, { "transpose", Tool::transpose }, { "double", Tool::doubleLength }, { "clear", Tool::clear }, { "humanize", Tool::humanize }, { "randomize", Tool::randomize }, { "mutate", Tool::mutate } };
     const auto op = positional[2];
+    const auto found = tools.find (op);
 
-    if (positional.size() < 3 || (! withArgument.contains (op) && ! without.contains (op)))
+    if (positional.size() < 3 || found == tools.end())
         return usage (positional.size() < 3 ? "transform takes FILE.vsk SLOT OP" : "unknown transform '" + op + "'");
 
-    if (positional.size() != (withArgument.contains (op) ? 4 : 3))
-        return usage (op + (withArgument.contains (op) ? " takes one number" : " takes no argument") + ", got "
-                      + juce::String (positional.size() - 3));
+    // The tool's one number: its shift or its amount.
+    const auto tool = found->second;
+    const bool takesNumber = VeskToolRunner::takes (tool, VeskToolRunner::takesShift) || VeskToolRunner::takes (tool, VeskToolRunner::takesAmount);
+
+    if (positional.size() != (takesNumber ? 4 : 3))
+        return usage (op + (takesNumber ? " takes one number" : " takes no argument") + ", got " + juce::String (positional.size() - 3));
 
     // An option the operation does not use would be ignored without a word.
-    const bool seeded = op == "humanize" || op == "randomize" || op == "mutate";
+    const std::pair<const char*, VeskToolRunner::Takes> meanings[] = { { "--seed", VeskToolRunner::takesSeed }, { "--lock", VeskToolRunner::takesLanes }, { "--scale", VeskToolRunner::takesScale }, { "--root", VeskToolRunner::takesScale }, { "--density", VeskToolRunner::takesDensity } };
 
-    for (const auto& [name, value] : options)
-        if ((! seeded && name != "--density") || (name == "--density" && op != "randomize")
-            || ((name == "--scale" || name == "--root") && op == "humanize"))
-            return usage (name + " does nothing for " + op);
+    for (const auto& [name, meaning] : meanings)
+        if (options.count (name) != 0 && ! VeskToolRunner::takes (tool, meaning))
+            return usage (juce::String (name) + " does nothing for " + op);
 
-    std::uint64_t seed = (std::uint64_t) juce::Random::getSystemRandom().nextInt64();
+    VeskToolSettings settings;
+    settings.seed = VeskSeed::make();
+    const std::pair<const char*, juce::String (VeskToolSettings::*) (const juce::String&)> readers[] = { { "--seed", &VeskToolSettings::readSeed }, { "--lock", &VeskToolSettings::readLockedLanes }, { "--scale", &VeskToolSettings::readScale }, { "--root", &VeskToolSettings::readRoot } };
 
-    if (options.count ("--seed") != 0)
-    {
-        const auto given = seedIn (options["--seed"]);
+    for (const auto& [name, read] : readers)
+        if (options.count (name) != 0)
+            if (const auto problem = (settings.*read) (options[name]); problem.isNotEmpty())
+                return usage (problem);
 
-        if (! given.has_value())
-            return usage ("'" + options["--seed"] + "' is not a seed: a whole number from 0 to " + juce::String ((juce::uint64) UINT64_MAX));
-
-        seed = *given;
-    }
-
-    const auto lanes = options.count ("--lock") != 0 ? lanesIn (options["--lock"]) : std::optional<int> (0);
-    const auto scale = options.count ("--scale") != 0 ? scaleIn (options["--scale"]) : VeskStepTools::Scale::chromatic;
-    const auto root = options.count ("--root") != 0 ? rootIn (options["--root"]) : std::optional<int> (0);
-
-    if (! lanes.has_value())
-        return usage ("'" + options["--lock"] + "' is not a list of lanes: note, level, gate, type, joined by commas");
-
-    if (! scale.has_value())
-        return usage ("'" + options["--scale"] + "' is not a scale: chromatic, major, minor or minor-pentatonic");
-
-    if (! root.has_value())
-        return usage ("'" + options["--root"] + "' is not a root: C, C#, D ... B, or 0 to 11");
-
-    const auto density = option ("--density", 0, 100, 75);
+    const auto density = option ("--density", 0, 100, settings.density);
 
     if (! density.has_value())
         return VeskCli::exitUsage;
 
-    const auto limits = op == "mutate" ? std::make_pair (0LL, 100LL) : op == "humanize" ? std::make_pair (0LL, 127LL)
-                                                                                        : std::make_pair (-10000LL, 10000LL);
-    const auto argument = positional.size() > 3 ? number (positional[3], limits.first, limits.second, "a number for " + op)
-                                                : std::optional<long long> (0);
+    const auto limits = VeskToolRunner::takes (tool, VeskToolRunner::takesAmount) ? VeskToolRunner::amountRange (tool) : std::make_pair (-10000, 10000);
+    const auto argument = takesNumber ? number (positional[3], limits.first, limits.second, "a number for " + op) : std::optional<long long> (0);
 
     Image image;
     VeskBlock slot = VeskBlock::temporary();
@@ -265,45 +130,22 @@ int VeskToolsCli::transform()
 
     const auto* record = image.data() + slot.imageOffset();
     const int n = (int) *argument;
-    VeskToolResult result;
-    juce::String what;
-
-    if (op == "rotate")
-        result = VeskStepTools::rotate (record, n), what = "rotated by " + plural (n, "step");
-    else if (op == "reverse")
-        result = VeskStepTools::reverse (record), what = "reversed";
-    else if (op == "transpose")
-        result = VeskStepTools::transpose (record, n), what = "transposed by " + plural (n, "semitone");
-    else if (op == "double")
-        result = VeskStepTools::doubleLength (record), what = "doubled to 2 bars";
-    else if (op == "clear")
-        result = VeskStepTools::clear (record), what = "cleared";
-    else if (op == "humanize")
-        result = VeskStepTools::humanize (record, n, seed, *lanes), what = "humanized by up to " + juce::String (n);
-    else if (op == "mutate")
-        result = VeskStepTools::mutate (record, n, seed, *lanes, *scale, *root), what = "mutated " + juce::String (n) + " %";
-    else
-    {
-        VeskStepTools::RandomizeOptions choices;
-        choices.scale = *scale;
-        choices.root = *root;
-        choices.density = *density;
-        result = VeskStepTools::randomize (record, choices, seed, *lanes), what = "randomized";
-    }
+    settings.density = *density;
+    settings.shift = settings.amount = n;
+    const auto result = VeskToolRunner::run (tool, record, settings);
 
     if (result.refused())
     {
-        cli.report (positional[0], (result.refusal == Refusal::noSteps          ? noStepsIn (slot)
-                                    : result.refusal == Refusal::alreadyTwoBars ? slot.name() + " already has 2 bars, the most a pattern has"
-                                                                                : op + " cannot be done with these values")
-                                       + "; " + positional[0] + " left as it was");
+        cli.report (positional[0], VeskToolRunner::whyRefused (tool, result.refusal, record, settings, slot.name()) + "; " + positional[0] + " left as it was");
         return VeskCli::exitUsage;
     }
 
+    const std::map<Tool, juce::String> done { { Tool::rotate, "rotated by " + plural (n, "step") }, { Tool::reverse, "reversed" }, { Tool::transpose, "transposed by " + plural (n, "semitone") }, { Tool::doubleLength, "doubled to 2 bars" }, { Tool::clear, "cleared" }, { Tool::humanize, "humanized by up to " + juce::String (n) }, { Tool::mutate, "mutated " + juce::String (n) + " %" }, { Tool::randomize, "randomized" } };
+    const bool seeded = VeskToolRunner::takes (tool, VeskToolRunner::takesSeed);
     const auto before = image;
     std::copy (result.record.begin(), result.record.end(), image.begin() + slot.imageOffset());
 
-    auto printed = slot.name() + ": " + what + (seeded ? " (seed " + juce::String ((juce::uint64) seed) + ")" : juce::String()) + "; "
+    auto printed = slot.name() + ": " + done.at (tool) + (seeded ? " (seed " + juce::String (settings.seed) + ")" : juce::String()) + "; "
                    + juce::String (result.changed) + " of " + plural (Pattern::playedSteps (record), "played step") + " changed";
 
     if (result.clamped > 0)
@@ -318,15 +160,15 @@ int VeskToolsCli::generate()
         return usage (positional.size() > 2 && positional[2] != "euclid" ? "unknown generator '" + positional[2] + "'"
                                                                          : "generate takes FILE.vsk SLOT euclid HITS STEPS");
 
+    VeskToolSettings settings;
     const auto hits = number (positional[3], 0, Pattern::numSteps, "a number of hits");
     const auto steps = hits.has_value() ? number (positional[4], 1, Pattern::numSteps, "a number of steps") : std::nullopt;
     const auto rotation = steps.has_value() ? option ("--rotate", -10000, 10000, 0) : std::nullopt;
-    std::optional<int> note;
 
     if (options.count ("--note") != 0 && rotation.has_value())
     {
         if (const auto given = number (options["--note"], 0, 127, "a note"))
-            note = (int) *given;
+            settings.note = (int) *given;
         else
             return VeskCli::exitUsage;
     }
@@ -338,23 +180,22 @@ int VeskToolsCli::generate()
         return VeskCli::exitUsage;
 
     const auto* record = image.data() + slot.imageOffset();
-    const auto result = VeskStepTools::euclid (record, (int) *hits, (int) *steps, *rotation, note);
+    settings.hits = (int) *hits;
+    settings.steps = (int) *steps;
+    settings.rotation = *rotation;
+    const auto result = VeskToolRunner::run (Tool::euclid, record, settings);
     const int played = Pattern::playedSteps (record);
 
     if (result.refused())
     {
-        const auto why = result.refusal == Refusal::noSteps           ? noStepsIn (slot)
-                         : result.refusal == Refusal::stepsOverPlayed ? "a cycle of " + plural ((int) *steps, "step") + " is longer than the "
-                                                                            + plural (played, "step") + " " + slot.name() + " plays"
-                                                                      : plural ((int) *hits, "hit") + " do not fit in " + plural ((int) *steps, "step");
-        cli.report (positional[0], why + "; " + positional[0] + " left as it was");
+        cli.report (positional[0], VeskToolRunner::whyRefused (Tool::euclid, result.refusal, record, settings, slot.name()) + "; " + positional[0] + " left as it was");
         return VeskCli::exitUsage;
     }
 
     const auto before = image;
     std::copy (result.record.begin(), result.record.end(), image.begin() + slot.imageOffset());
-    const auto printed = slot.name() + ": " + plural ((int) *hits, "hit") + " over " + plural ((int) *steps, "step")
-                         + (*rotation != 0 ? ", rotated by " + juce::String (*rotation) : juce::String()) + "; "
+    const auto printed = slot.name() + ": " + plural (settings.hits, "hit") + " over " + plural (settings.steps, "step")
+                         + (settings.rotation != 0 ? ", rotated by " + juce::String (settings.rotation) : juce::String()) + "; "
                          + juce::String (result.changed) + " of " + plural (played, "played step") + " changed\n";
 
     return cli.finishLibrary (positional[0], image, image == before, printed);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskArguments.h"
 #include "VeskCli.h"
 #include "model/VeskField.h"
 
@@ -9,23 +10,21 @@
 /**
     vesk's pattern tools: transform and generate change a pattern's steps,
     set and get read and write one field as vesk show names and shows it.
-    VeskCli dispatches to it and lends it its reading, writing and
-    reporting, so the exit codes and the whole-file write are those of every
-    other command. Anything wrong with what is asked is a usage error (2)
-    that leaves the file byte for byte as it was.
+    It reads, writes and reports through VeskCliOutput, so the exit codes
+    and the whole-file write are those of every other command. Anything
+    wrong with what is asked is a usage error (2) that leaves the file byte
+    for byte as it was.
 */
 class VeskToolsCli
 {
 public:
-    explicit VeskToolsCli (VeskCli& cliToUse) : cli (cliToUse) {}
+    explicit VeskToolsCli (VeskCliOutput& cliToUse) : cli (cliToUse) {}
 
-    static bool handles (const juce::String& command);
-
-    /** args: the whole command line, the command first. */
-    int run (const juce::StringArray& args);
+    /** Runs the command with its arguments as the command table read them. */
+    int run (const juce::String& command, const VeskArguments& arguments);
 
 private:
-    using Image = VeskCli::Image;
+    using Image = VeskCliOutput::Image;
 
     int transform();
     int generate();
@@ -41,9 +40,8 @@ private:
     std::optional<long long> number (const juce::String& text, long long lowest, long long highest, const juce::String& what);
     std::optional<int> option (const juce::String& name, int lowest, int highest, int fallback);
     int usage (const juce::String& message);
-    int help();
 
-    VeskCli& cli;
+    VeskCliOutput& cli;
     juce::String command;
     juce::StringArray positional;
     std::map<juce::String, juce::String> options;

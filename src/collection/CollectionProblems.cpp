@@ -36,6 +36,29 @@ CollectionProblem CollectionProblems::of (const SqliteError& error, const juce::
     return problem;
 }
 
+juce::String CollectionProblems::describe (const CollectionProblem& problem)
+{
+    using Kind = CollectionProblem::Kind;
+    juce::String text;
+
+    switch (problem.kind)
+    {
+        case Kind::none: return {};
+        case Kind::diskFull: text = "is on a disk that is full"; break;
+        case Kind::busy: text = "was kept busy too long by another program (another VeskEdit or vesk)"; break;
+        case Kind::readOnly: text = "cannot be written"; break;
+        case Kind::damaged: text = "is damaged"; break;
+        case Kind::cannotOpen: text = "cannot be opened or made"; break;
+        case Kind::newerSchema: text = "was written by a later VeskEdit; left as it is"; break;
+        // Their detail says what the file is: "is a library file, not a collection".
+        case Kind::notCollection: return problem.detail + "; left as it is";
+        case Kind::notPrivate: return problem.detail + "; not used";
+        case Kind::other: text = "failed"; break;
+    }
+
+    return problem.detail.isEmpty() ? text : text + " (" + problem.detail + ")";
+}
+
 juce::String CollectionProblems::oneLine (const juce::String& text)
 {
     return juce::StringArray::fromLines (text.trim()).joinIntoString ("; ");

@@ -2,6 +2,8 @@
 
 #include "CollectionFingerprint.h"
 
+#include <string>
+
 CollectionPattern CollectionRows::read (const SqliteStatement& row)
 {
     CollectionPattern pattern;
@@ -30,6 +32,13 @@ CollectionPattern CollectionRows::read (const SqliteStatement& row)
     pattern.rating = row.getInt (15);
     pattern.comment = row.getText (16);
     return pattern;
+}
+
+void CollectionRows::nameByRule (SqliteDatabase& db, juce::int64 rowId)
+{
+    // Built once: the statement cache knows a statement by its text's address.
+    static const std::string forOneRow = std::string (nameRule) + " WHERE id = ?";
+    db.cached (forOneRow.c_str()).bind (1, rowId).run();
 }
 
 std::optional<CollectionPattern> CollectionRows::byRow (SqliteDatabase& db, juce::int64 rowId)

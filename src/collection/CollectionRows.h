@@ -14,6 +14,17 @@ struct CollectionRows
         "p.id, p.hash, p.bytes, p.play, p.type, p.tone, p.tempo, p.bars, p.steps_per_bar, p.name, p.first_seen, "
         "p.last_seen, p.seen, u.own_name, coalesce (u.favourite, 0), coalesce (u.rating, 0), coalesce (u.comment, '')";
 
+    /** A pattern's name: its own (the user's), else the name where it was
+        first seen. For every row as it stands; nameByRule for one. */
+    static constexpr const char* nameRule =
+        "UPDATE patterns SET name = coalesce ((SELECT own_name FROM user_data WHERE pattern = patterns.id), first_name)";
+
+    static void nameByRule (SqliteDatabase& db, juce::int64 rowId);
+
+    /** The tag statements: each binds the pattern's row, then the tag. */
+    static constexpr const char* addTag = "INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)";
+    static constexpr const char* removeTag = "DELETE FROM tags WHERE pattern = ? AND tag = ?";
+
     /** The pattern from a statement's row of columns; tags are not read. */
     static CollectionPattern read (const SqliteStatement& row);
 

@@ -1,6 +1,7 @@
 #include "CollectionSchema.h"
 
 #include "CollectionFingerprint.h"
+#include "CollectionRows.h"
 #include "CollectionSearchIndex.h"
 #include "model/BoundedFileReader.h"
 
@@ -122,7 +123,6 @@ INSERT INTO sightings (pattern, source, slot, first_time, last_time)
 UPDATE patterns SET seen = (SELECT count(*) FROM sightings WHERE pattern = patterns.id);
 INSERT INTO user_data (pattern, own_name, favourite, rating, comment)
     SELECT pattern, own_name, favourite <> 0, min (max (rating, 0), 5), comment FROM old_user_data;
-UPDATE patterns SET name = coalesce ((SELECT own_name FROM user_data WHERE pattern = patterns.id), first_name);
 )sql";
 
     constexpr const char* version1Drop = R"sql(
@@ -297,11 +297,12 @@ void CollectionSchema::migrateVersion1 (SqliteDatabase& db)
     }
 
     db.exec (version1Copy);
+    db.exec (CollectionRows::nameRule);
 
     // Tags were one comma-separated text.
     {
         SqliteStatement oldTags (db.get(), "SELECT pattern, tags FROM old_user_data WHERE tags <> ''");
-        auto& addTag = db.cached ("INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)");
+        auto& addTag = db.cached (CollectionRows::addTag);
 
         while (oldTags.next())
         {

@@ -68,6 +68,7 @@ CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionS
             else
             {
                 const auto* bytes = sighting.bytes.data();
+                const VeskPattern record (sighting.bytes);
                 const auto name = firstName (sighting);
                 db.cached ("INSERT INTO patterns (hash, bytes, play, onsets, type, tone, tempo, bars, steps_per_bar, name, first_name, first_seen, last_seen) "
                            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
@@ -75,11 +76,11 @@ CollectionAddReport CollectionSightingWriter::add (const std::vector<CollectionS
                     .bindBlob (2, bytes, sighting.bytes.size())
                     .bind (3, CollectionFingerprint::play (sighting.bytes))
                     .bind (4, (juce::int64) CollectionFingerprint::onsets (sighting.bytes))
-                    .bind (5, (int) bytes[VeskImage::Pattern::type])
+                    .bind (5, record.type())
                     .bind (6, (int) bytes[VeskImage::Pattern::toneOrKit])
-                    .bind (7, VeskImage::Pattern::tempo (bytes))
-                    .bind (8, bytes[VeskImage::Pattern::patternLength] + 1)
-                    .bind (9, bytes[VeskImage::Pattern::stepsPerBar] != 0 ? 16 : 12)
+                    .bind (7, record.tempo())
+                    .bind (8, record.bars())
+                    .bind (9, record.stepsPerBar())
                     .bind (10, name)
                     .bind (11, name)
                     .bind (12, time)

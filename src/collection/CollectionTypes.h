@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/VeskBlock.h"
-#include "model/VeskImage.h"
+#include "model/VeskPattern.h"
 
 #include <juce_core/juce_core.h>
 
@@ -20,7 +20,7 @@ enum class CollectionSource
     midiImport = 3 // a pattern made from a MIDI file
 };
 
-using CollectionBytes = std::array<juce::uint8, VeskImage::patternSize>;
+using CollectionBytes = VeskPattern::Record;
 
 /** One pattern seen in one place: what goes in, and what sightings() gives back. */
 struct CollectionSighting

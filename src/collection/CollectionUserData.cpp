@@ -94,9 +94,7 @@ CollectionEdit CollectionUserData::setName (const juce::String& id, const juce::
                         if (db.changes() == 0)
                             return false;
 
-                        db.cached ("UPDATE patterns SET name = coalesce ((SELECT own_name FROM user_data WHERE pattern = ?1), first_name) WHERE id = ?1")
-                            .bind (1, row)
-                            .run();
+                        CollectionRows::nameByRule (db, row);
                         return true; });
 }
 
@@ -125,12 +123,12 @@ static CollectionEdit changeTags (SqliteDatabase& db, const juce::File& file, co
 
 CollectionEdit CollectionUserData::addTags (const juce::String& id, const juce::StringArray& tags)
 {
-    return changeTags (db, file, id, tags, "INSERT OR IGNORE INTO tags (pattern, tag) VALUES (?, ?)");
+    return changeTags (db, file, id, tags, CollectionRows::addTag);
 }
 
 CollectionEdit CollectionUserData::removeTags (const juce::String& id, const juce::StringArray& tags)
 {
-    return changeTags (db, file, id, tags, "DELETE FROM tags WHERE pattern = ? AND tag = ?");
+    return changeTags (db, file, id, tags, CollectionRows::removeTag);
 }
 
 CollectionEdit CollectionUserData::setFavourite (const juce::String& id, bool favourite)

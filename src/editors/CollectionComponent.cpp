@@ -1,6 +1,7 @@
 #include "CollectionComponent.h"
 #include "collection/CollectionSearchIndex.h"
 #include "model/VeskPatternText.h"
+#include "session/VeskSlotSteps.h"
 
 namespace
 {
@@ -223,11 +224,8 @@ void CollectionComponent::edit (CollectionDetails::Change change)
 }
 
 //==============================================================================
-SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
+SessionResult CollectionComponent::chooseToCopy (PatternDrag::Contents& chosen)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Copy to Slot...");
-
     const auto patterns = choice.getPatterns();
 
     if (choice.count() > CollectionChoice::mostChosen)
@@ -236,8 +234,15 @@ SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
     if (patterns.empty())
         return selectFirst ("the patterns to copy");
 
-    const auto contents = CollectionList::dragContents (patterns);
-    return VeskSlotSteps::putFrom (session, "Copy " + contents.name + " to " + slot.name(), contents.records, slot);
+    chosen = CollectionList::dragContents (patterns);
+    return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::copyToSlot (VeskBlock slot)
+{
+    return session.getLibraryOperations().copyToSlot (slot, [this] (PatternDrag::Contents& chosen)
+                                                      { return chooseToCopy (chosen); })
+        .result;
 }
 
 juce::String CollectionComponent::copyText()
@@ -288,19 +293,21 @@ void CollectionComponent::chooseSlot()
                                                      { return weakThis->copyToSlot (*slot); }); });
 }
 
-SessionResult CollectionComponent::audition()
+SessionResult CollectionComponent::chooseToAudition (PatternDrag::Contents& chosen)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Audition");
-
     const auto pattern = choice.getOne();
 
     if (! pattern.has_value())
         return selectFirst ("the one pattern to audition");
 
-    // The temporary pattern is what the unit plays as it is edited.
-    session.showPattern (VeskBlock::temporary());
-    return session.editShownPattern ("Audition " + pattern->name, pattern->bytes.data());
+    chosen = CollectionList::dragContents ({ *pattern });
+    return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::audition()
+{
+    return session.getLibraryOperations().audition ([this] (PatternDrag::Contents& chosen)
+                                                    { return chooseToAudition (chosen); });
 }
 
 SessionResult CollectionComponent::findSimilar()
@@ -336,30 +343,32 @@ void CollectionComponent::backToSearch()
     choice.bringIntoView();
 }
 
-SessionResult CollectionComponent::checkNewLibrary()
+SessionResult CollectionComponent::chooseForNewLibrary (PatternDrag::Contents& chosen)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("New Library from Selection");
-
     const int count = choice.count();
 
     if (count > VeskBlock::numPatterns - 1)
         return tooMany (count);
 
-    if (choice.getPatterns().empty())
+    const auto patterns = choice.getPatterns();
+
+    if (patterns.empty())
         return selectFirst ("the patterns for the new library");
 
+    chosen = CollectionList::dragContents (patterns);
     return SessionResult::ok();
+}
+
+SessionResult CollectionComponent::checkNewLibrary()
+{
+    return session.getLibraryOperations().checkNewLibrary ([this] (PatternDrag::Contents& chosen)
+                                                           { return chooseForNewLibrary (chosen); });
 }
 
 SessionResult CollectionComponent::newLibraryFromSelection()
 {
-    if (const auto can = checkNewLibrary(); can.failed())
-        return can;
-
-    const auto contents = CollectionList::dragContents (choice.getPatterns());
-    session.newLibrary();
-    return VeskSlotSteps::putFrom (session, "New Library from Selection", contents.records, *VeskBlock::user (1));
+    return session.getLibraryOperations().newLibraryFrom ([this] (PatternDrag::Contents& chosen)
+                                                          { return chooseForNewLibrary (chosen); });
 }
 
 //==============================================================================

@@ -5,6 +5,7 @@
 #include "CollectionFilters.h"
 #include "CollectionList.h"
 #include "PatternsLookAndFeel.h"
+#include "session/VeskSession.h"
 
 /**
     The "Collection" page: every pattern the collection holds, found as the
@@ -117,6 +118,12 @@ private:
     void showMenu();
     void run (const juce::String& title, const std::function<SessionResult()>& operation);
     void edit (CollectionDetails::Change change);
+
+    /** The selection for Copy to Slot..., Audition and New Library from
+        Selection (see LibraryOperations::Choose), or why it cannot be one. */
+    SessionResult chooseToCopy (PatternDrag::Contents& chosen);
+    SessionResult chooseToAudition (PatternDrag::Contents& chosen);
+    SessionResult chooseForNewLibrary (PatternDrag::Contents& chosen);
 
     juce::String similarName;
 

@@ -1,11 +1,8 @@
 #include "CollectionList.h"
 #include "ListRowFace.h"
-#include "VeskText.h"
 
 namespace
 {
-    juce::Font collectionRowFont (bool bold = false) { return juce::Font (12.0f, bold ? juce::Font::bold : juce::Font::plain); }
-
     juce::String ratingText (int rating)
     {
         return rating > 0 ? juce::String::repeatedString ("*", juce::jlimit (0, 5, rating)) : juce::String();
@@ -66,7 +63,7 @@ juce::Component* CollectionList::refreshComponentForRow (int row, bool isRowSele
 
     auto* face = ListRowFace::reuse (existing);
     face->show ("Row " + juce::String (row + 1), isRowSelected, [this, row] (juce::Graphics& g, int width, int height, bool selected)
-                { paintRow (g, results.getRow (row), width, height, selected); });
+                { LibraryRows::paintRow (g, rowOf (results.getRow (row), selected), width, height); });
     return face;
 }
 
@@ -112,7 +109,7 @@ juce::String CollectionList::getTooltipForRow (int row)
     if (pattern == nullptr)
         return {};
 
-    auto text = pattern->name + ": " + LibraryRows::summary (pattern->bytes.data());
+    auto text = pattern->name + ": " + VeskPattern (pattern->bytes).summary();
 
     if (! pattern->tags.isEmpty())
         text << "\nTags: " << pattern->tags.joinIntoString (", ");
@@ -121,75 +118,29 @@ juce::String CollectionList::getTooltipForRow (int row)
     return text;
 }
 
-//==============================================================================
-CollectionList::Columns::Columns (int width)
+LibraryRows::Row CollectionList::rowOf (const CollectionPattern* pattern, bool selected)
 {
-    juce::Rectangle<int> row (0, 0, width, LibraryRows::rowHeight);
-    star = row.removeFromLeft (12);
-    steps = row.removeFromRight (32 * 3 + 6).reduced (3, 0);
-    length = row.removeFromRight (44);
-    tempo = row.removeFromRight (32);
-    type = row.removeFromRight (46);
-    name = row.reduced (2, 0);
-}
-
-void CollectionList::paintHeader (juce::Graphics& g, int width, int height)
-{
-    const Columns columns (width);
-    g.setColour (LibraryRows::headerColour);
-    g.fillRect (0, 0, width, height);
-    g.setColour (LibraryRows::textColour);
-    g.setFont (collectionRowFont (true));
-
-    auto title = [&] (juce::Rectangle<int> column, const char* text)
-    { VeskText::draw (g, text, column.withHeight (height), juce::Justification::centredLeft, true); };
-
-    title (columns.name, "Name");
-    title (columns.type, "Type");
-    title (columns.tempo, "BPM");
-    title (columns.length, "Length");
-    title (columns.steps, "Steps");
-}
-
-void CollectionList::paintRow (juce::Graphics& g, const CollectionPattern* pattern, int width, int height, bool selected)
-{
-    g.fillAll (selected ? LibraryRows::selectedBackground : LibraryRows::background);
+    LibraryRows::Row row;
+    row.layout = LibraryRows::Layout::patterns;
+    row.selected = selected;
 
     // A row whose page is on its way stays blank for the moment it takes.
     if (pattern == nullptr)
-        return;
+        return row;
 
-    const Columns columns (width);
-    const auto* record = pattern->bytes.data();
-
-    auto text = [&] (juce::Rectangle<int> column, const juce::String& value)
-    { VeskText::draw (g, value, column.withHeight (height), juce::Justification::centredLeft, true); };
-
-    if (pattern->favourite)
-    {
-        juce::Path star;
-        const auto centre = columns.star.toFloat().getCentre();
-        star.addStar (centre, 5, 2.0f, 5.0f);
-        g.setColour (LibraryRows::markColour);
-        g.fillPath (star);
-    }
-
-    g.setColour (LibraryRows::textColour);
-    g.setFont (collectionRowFont (pattern->hasOwnName));
     const auto rating = ratingText (pattern->rating);
-    text (columns.name, rating.isEmpty() ? pattern->name : pattern->name + "  " + rating);
-    g.setFont (collectionRowFont());
-    text (columns.type, LibraryRows::typeText (record));
-    text (columns.tempo, LibraryRows::tempoText (record));
-    text (columns.length, LibraryRows::lengthText (record));
-    LibraryRows::paintSteps (g, record, columns.steps.withHeight (height).reduced (0, 2));
+    row.record = pattern->bytes.data();
+    row.name = rating.isEmpty() ? pattern->name : pattern->name + "  " + rating;
+    row.mark = pattern->favourite ? LibraryRows::Mark::favourite : LibraryRows::Mark::none;
+    row.boldName = pattern->hasOwnName;
+    return row;
 }
 
 //==============================================================================
 void CollectionList::paint (juce::Graphics& g)
 {
     g.fillAll (LibraryRows::background);
-    paintHeader (g, getWidth(), LibraryRows::headerHeight);
+    LibraryRows::paintHeader (g, getWidth(), LibraryRows::headerHeight, LibraryRows::Layout::patterns);
 }
 
 void CollectionList::resized()

@@ -2,12 +2,12 @@
 
 #include "CollectionResults.h"
 #include "LibraryRows.h"
-#include "PatternDrag.h"
+#include "session/PatternDrag.h"
 
 /**
-    The Collection page's list: one row per pattern that matches, painted as
-    the Library page paints a slot (type, tempo, length and the step sketch)
-    with the pattern's name, a star for a favourite and its rating. Only the
+    The Collection page's list: one row per pattern that matches, painted by
+    the Library page's painter (LibraryRows) with the pattern's name, a star
+    for a favourite and its rating. Only the
     rows on screen have components, each named "Row 1", "Row 2" ... from the
     top of the answer; their patterns are read a page at a time
     (CollectionResults).
@@ -55,16 +55,10 @@ public:
     void paint (juce::Graphics& g) override;
     void resized() override;
 
-    /** Where each column of a row lies. */
-    struct Columns
-    {
-        explicit Columns (int width);
-
-        juce::Rectangle<int> star, name, type, tempo, length, steps;
-    };
-
-    static void paintRow (juce::Graphics& g, const CollectionPattern* pattern, int width, int height, bool selected);
-    static void paintHeader (juce::Graphics& g, int width, int height);
+    /** What the row of a pattern shows: its name (with its rating), a star
+        for a favourite, and its record's columns; blank while its page of
+        the answer is on its way (no pattern). */
+    static LibraryRows::Row rowOf (const CollectionPattern* pattern, bool selected);
 
 private:
     CollectionResults& results;

@@ -1,31 +1,8 @@
 #include "LibraryComponent.h"
-#include "model/VeskPatternSlots.h"
 #include "model/VeskPatternText.h"
-#include "session/VeskSlotSteps.h"
 
 namespace
 {
-    using Record = std::array<juce::uint8, VeskImage::patternSize>;
-
-    Record recordOf (const juce::uint8* image, VeskBlock slot)
-    {
-        Record record;
-        const auto* start = image + slot.imageOffset();
-        std::copy (start, start + VeskImage::patternSize, record.begin());
-        return record;
-    }
-
-    juce::String slotsName (const std::vector<VeskBlock>& slots)
-    {
-        return slots.size() == 1 ? slots.front().name() : juce::String ((int) slots.size()) + " slots";
-    }
-
-    SessionResult refusedPaste (const juce::String& why)
-    {
-        return SessionResult::fail ("The clipboard holds no patterns that can be pasted: " + why
-                                    + ".\n\nCopy patterns on the Library page (here or in another VeskEdit) first. Nothing was changed.");
-    }
-
     enum MenuItems
     {
         copyItem = 1,
@@ -56,12 +33,9 @@ LibraryComponent::LibraryComponent (VeskSession& sessionToUse)
     };
     ourList.onMenu = [this] (VeskBlock)
     { showMenu (ourList); };
-    ourList.onDrop = [this] (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)
-    { run (swap ? "Swap" : "Copy", [&]
-           { return drop (from, slots, to, swap); }); };
-    ourList.onDropRecords = [this] (const PatternDrag::Contents& dropped, VeskBlock to)
-    { run ("Copy", [&]
-           { return dropRecords (dropped, to); }); };
+    ourList.onDrop = [this] (const juce::var& description, LibraryList* from, VeskBlock to, bool shift)
+    { run (LibraryOperations::dropCommand (from != nullptr ? from->getImage() : nullptr, shift), [&]
+           { return drop (description, from, to, shift); }); };
     ourList.onSelectionChanged = [this]
     {
         copySource = &ourList;
@@ -138,88 +112,36 @@ SessionResult LibraryComponent::copySelected()
     return SessionResult::ok();
 }
 
-SessionResult LibraryComponent::checkCanPaste() const
+SessionResult LibraryComponent::selectWritten (const LibraryOperations::Outcome& outcome)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Paste");
+    if (! outcome.written.empty())
+        ourList.selectSlots (outcome.written);
 
-    if (ourList.getSelectedSlots().empty())
-        return SessionResult::fail ("Select the slot to paste onto first.");
-
-    return SessionResult::ok();
+    return outcome.result;
 }
 
 SessionResult LibraryComponent::pasteFromClipboard()
 {
-    // Nothing is asked of the clipboard's owner for a paste that cannot happen.
-    if (const auto can = checkCanPaste(); can.failed())
-        return can;
+    auto read = readClipboard;
 
-    juce::String text;
+    if (read == nullptr)
+        read = [] (juce::String& text)
+        {
+            text = juce::SystemClipboard::getTextFromClipboard();
+            return juce::Result::ok();
+        };
 
-    if (readClipboard == nullptr)
-        text = juce::SystemClipboard::getTextFromClipboard();
-    else if (const auto read = readClipboard (text); read.failed())
-        return refusedPaste (read.getErrorMessage());
-
-    return paste (text);
+    return selectWritten (session.getLibraryOperations().pasteFrom (read, ourList.getSelectedSlots()));
 }
 
 SessionResult LibraryComponent::paste (const juce::String& text)
 {
-    if (const auto can = checkCanPaste(); can.failed())
-        return can;
-
-    const auto selected = ourList.getSelectedSlots();
-    std::vector<VeskPatternText::Record> pasted;
-    const auto parsed = VeskPatternText::parse (text, pasted);
-
-    if (parsed.failed())
-        return refusedPaste (parsed.getErrorMessage());
-
-    // One pattern goes onto every selected slot; several onto the slots from the first selected on.
-    const auto targets = pasted.size() == 1 ? selected : VeskSlotSteps::slotsFrom (selected.front(), pasted.size());
-
-    if (targets.empty())
-        return VeskSlotSteps::pastTheEnd (pasted.size(), selected.front());
-
-    std::vector<Record> records;
-
-    for (size_t i = 0; i < targets.size(); ++i)
-        records.push_back (pasted[pasted.size() == 1 ? 0 : i].bytes);
-
-    return putRecords ("Paste onto " + slotsName (targets), records, targets);
-}
-
-SessionResult LibraryComponent::putRecords (const juce::String& name, const std::vector<Record>& records, const std::vector<VeskBlock>& targets)
-{
-    const auto result = VeskSlotSteps::put (session, name, records, targets);
-
-    if (result.wasOk())
-        ourList.selectSlots (targets);
-
-    return result;
+    return selectWritten (session.getLibraryOperations().paste (text, ourList.getSelectedSlots()));
 }
 
 SessionResult LibraryComponent::swapSelectedWith (VeskBlock slot)
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Swap With...");
-
-    if (! canSwap())
-        return SessionResult::fail ("Select the one slot to swap first.");
-
-    const auto selected = ourList.getSelectedSlots().front();
-
-    if (selected == slot)
-        return SessionResult::ok();
-
-    const auto result = VeskSlotSteps::swap (session, selected, slot);
-
-    if (result.wasOk())
-        ourList.selectSlots ({ slot });
-
-    return result;
+    return selectWritten (session.getLibraryOperations().swap (ourList.getSelectedSlots(), slot));
 }
 
 juce::PopupMenu LibraryComponent::swapMenu()
@@ -253,93 +175,12 @@ void LibraryComponent::chooseSwapPartner()
 
 SessionResult LibraryComponent::initialiseSelected()
 {
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Initialise");
-
-    const auto slots = ourList.getSelectedSlots();
-
-    if (slots.empty())
-        return SessionResult::fail ("Select the slots to initialise first.");
-
-    if (slots.size() == 1)
-        return VeskSlotSteps::initialise (session, slots.front());
-
-    auto* image = model.image;
-    return session.changeRecords ("Initialise " + slotsName (slots), slots, [image, slots]
-                                  {
-                                      for (const auto slot : slots)
-                                          VeskPatternSlots::initialise (image, slot); });
+    return selectWritten (session.getLibraryOperations().initialise (ourList.getSelectedSlots()));
 }
 
-SessionResult LibraryComponent::drop (const LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)
+SessionResult LibraryComponent::drop (const juce::var& description, const LibraryList* from, VeskBlock to, bool shift)
 {
-    if (slots.empty() || ! to.isPattern())
-        return SessionResult::ok();
-
-    if (session.isBusy())
-        return session.refusalWhileBusy (swap ? "Swap" : "Copy");
-
-    const bool fromOurs = &from == &ourList;
-
-    if (swap && fromOurs)
-    {
-        if (slots.size() != 1)
-            return SessionResult::fail ("Shift swaps one pattern at a time: drag a single row.");
-
-        if (slots.front() == to)
-            return SessionResult::ok();
-
-        const auto result = VeskSlotSteps::swap (session, slots.front(), to);
-
-        if (result.wasOk())
-            ourList.selectSlots ({ to });
-
-        return result;
-    }
-
-    SessionResult result = SessionResult::ok();
-
-    if (slots.size() == 1)
-    {
-        if (fromOurs && slots.front() == to)
-            return result;
-
-        result = fromOurs ? VeskSlotSteps::copy (session, slots.front(), to)
-                          : VeskSlotSteps::copyFrom (session, from.getImage(), slots.front(), to);
-
-        if (result.wasOk())
-            ourList.selectSlots ({ to });
-
-        return result;
-    }
-
-    const auto targets = VeskSlotSteps::slotsFrom (to, slots.size());
-
-    if (targets.empty())
-        return VeskSlotSteps::pastTheEnd (slots.size(), to);
-
-    std::vector<Record> records;
-
-    for (const auto slot : slots)
-        records.push_back (recordOf (from.getImage(), slot));
-
-    return putRecords ("Copy " + slotsName (slots) + " to " + to.name(), records, targets);
-}
-
-SessionResult LibraryComponent::dropRecords (const PatternDrag::Contents& dropped, VeskBlock to)
-{
-    if (dropped.records.empty() || ! to.isPattern())
-        return SessionResult::ok();
-
-    if (session.isBusy())
-        return session.refusalWhileBusy ("Copy");
-
-    const auto targets = VeskSlotSteps::slotsFrom (to, dropped.records.size());
-
-    if (targets.empty())
-        return VeskSlotSteps::pastTheEnd (dropped.records.size(), to);
-
-    return putRecords ("Copy " + dropped.name + " to " + to.name(), dropped.records, targets);
+    return selectWritten (session.getLibraryOperations().drop (description, from != nullptr ? from->getImage() : nullptr, to, shift));
 }
 
 //==============================================================================

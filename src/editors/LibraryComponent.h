@@ -8,8 +8,8 @@
 /**
     The "Library" page: the library's 21 pattern slots, and what a librarian
     does with them. Each change is one undo step of the session that sends
-    the records it changed to the unit (VeskSlotSteps), and is refused while a
-    transfer runs:
+    the records it changed to the unit, done by the session's
+    LibraryOperations, which also refuses it while a transfer runs:
 
     - Copy puts the selected records on the clipboard as text (VeskPatternText);
       Paste puts such records onto the selected slot and the ones after it
@@ -73,12 +73,9 @@ public:
 
     SessionResult initialiseSelected();
 
-    /** Rows of a list dropped on slot to of ours: copied there, or swapped. */
-    SessionResult drop (const LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap);
-
-    /** Records from outside the library (PatternDrag) dropped on slot to:
-        onto it and the slots after it, as one step. */
-    SessionResult dropRecords (const PatternDrag::Contents& dropped, VeskBlock to);
+    /** A drag let go over slot to of ours, from the list from or from
+        outside (nullptr): see LibraryOperations::drop. */
+    SessionResult drop (const juce::var& description, const LibraryList* from, VeskBlock to, bool shift);
 
     //==============================================================================
     SessionResult openOtherLibrary (const juce::File& file);
@@ -116,12 +113,8 @@ private:
     void showMenu (LibraryList& list);
     void commandsChanged();
 
-    /** Why Paste cannot run now (busy, nothing selected), or ok. */
-    SessionResult checkCanPaste() const;
-
-    /** Records onto consecutive slots from first, as one step. */
-    SessionResult putRecords (const juce::String& name, const std::vector<std::array<juce::uint8, VeskImage::patternSize>>& records,
-                              const std::vector<VeskBlock>& targets);
+    /** What an operation of the session did: the slots it wrote are selected. */
+    SessionResult selectWritten (const LibraryOperations::Outcome& outcome);
 
     std::unique_ptr<VeskPatternSource> other;
     std::unique_ptr<LibraryList> otherList;

@@ -94,7 +94,7 @@ juce::Component* LibraryList::refreshComponentForRow (int row, bool isRowSelecte
     face->show (slot->name(), isRowSelected, [this, slot = *slot] (juce::Graphics& g, int width, int height, bool selected)
                 {
                     if (image != nullptr)
-                        LibraryRows::paintRow (g, image + slot.imageOffset(), slot, width, height, rowState (slot, selected)); });
+                        LibraryRows::paintRow (g, LibraryRows::slotRow (image + slot.imageOffset(), slot, rowState (slot, selected)), width, height); });
     return face;
 }
 
@@ -131,7 +131,7 @@ void LibraryList::selectedRowsChanged (int)
 
 juce::var LibraryList::getDragSourceDescription (const juce::SparseSet<int>& rowsToDescribe)
 {
-    juce::Array<juce::var> slots;
+    std::vector<VeskBlock> slots;
 
     for (int i = 0; i < rowsToDescribe.size(); ++i)
     {
@@ -141,10 +141,10 @@ juce::var LibraryList::getDragSourceDescription (const juce::SparseSet<int>& row
         if (! slot.has_value() || (isHeld != nullptr && ! isHeld (*slot)))
             return {};
 
-        slots.add (slot->record());
+        slots.push_back (*slot);
     }
 
-    return slots;
+    return PatternDrag::describeSlots (slots);
 }
 
 juce::String LibraryList::getTooltipForRow (int row)
@@ -167,10 +167,7 @@ LibraryList* LibraryList::sourceOf (const SourceDetails& details)
 
 bool LibraryList::isInterestedInDragSource (const SourceDetails& details)
 {
-    if (readOnly)
-        return false;
-
-    return (sourceOf (details) != nullptr && details.description.isArray()) || PatternDrag::isPatternDrag (details.description);
+    return ! readOnly && PatternDrag::canDrop (details.description, sourceOf (details) != nullptr);
 }
 
 std::optional<VeskBlock> LibraryList::slotAt (juce::Point<int> positionInList) const
@@ -209,23 +206,9 @@ void LibraryList::itemDropped (const SourceDetails& details)
 {
     const auto to = slotAt (details.localPosition.toInt());
     setDropTarget (std::nullopt, false);
-    auto* from = sourceOf (details);
 
-    if (to.has_value() && from == nullptr && onDropRecords != nullptr)
-        if (const auto dropped = PatternDrag::read (details.description); ! dropped.records.empty())
-            return onDropRecords (dropped, *to);
-
-    if (! to.has_value() || from == nullptr || onDrop == nullptr)
-        return;
-
-    std::vector<VeskBlock> slots;
-
-    if (auto* array = details.description.getArray())
-        for (const auto& record : *array)
-            if (const auto slot = VeskBlock::fromRecord ((int) record))
-                slots.push_back (*slot);
-
-    onDrop (*from, slots, *to, juce::ModifierKeys::currentModifiers.isShiftDown());
+    if (to.has_value() && onDrop != nullptr)
+        onDrop (details.description, sourceOf (details), *to, juce::ModifierKeys::currentModifiers.isShiftDown());
 }
 
 //==============================================================================

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LibraryRows.h"
-#include "PatternDrag.h"
+#include "session/PatternDrag.h"
 
 /**
     One library's 21 pattern slots as a list: a header of column titles, then
@@ -52,11 +52,9 @@ public:
     /** A right-click on a row, after it has been selected. */
     std::function<void (VeskBlock slot)> onMenu;
 
-    /** Rows of from dropped on slot to; swap when Shift was held. */
-    std::function<void (LibraryList& from, const std::vector<VeskBlock>& slots, VeskBlock to, bool swap)> onDrop;
-
-    /** Whole records from outside (see PatternDrag) dropped on slot to. */
-    std::function<void (const PatternDrag::Contents& dropped, VeskBlock to)> onDropRecords;
+    /** A drag (see PatternDrag) let go over slot to, from the list from or
+        from outside (nullptr), with Shift held or not. */
+    std::function<void (const juce::var& description, LibraryList* from, VeskBlock to, bool shift)> onDrop;
 
     std::function<void()> onSelectionChanged;
 

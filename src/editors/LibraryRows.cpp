@@ -1,7 +1,5 @@
 #include "LibraryRows.h"
 #include "VeskText.h"
-#include "model/VeskFieldTable.h"
-#include "model/VeskNames.h"
 #include "model/VeskStepTypes.h"
 
 namespace
@@ -21,48 +19,27 @@ const juce::Colour LibraryRows::textColour (0xFFCCCCCC);
 const juce::Colour LibraryRows::headerColour (0xFF990000);
 const juce::Colour LibraryRows::markColour (0xFFFFFF00);
 
-juce::String LibraryRows::typeText (const juce::uint8* record)
-{
-    const auto text = VeskNames::item (VeskNames::partTypes(), record[Pattern::type]);
-    return text.isNotEmpty() ? text : juce::String (record[Pattern::type]);
-}
-
-juce::String LibraryRows::tempoText (const juce::uint8* record)
-{
-    // A damaged tempo is marked as vesk show marks it, not shown as a speed the unit cannot play.
-    const auto& tempo = VeskFieldTable::pattern (Pattern::tempoHigh, record);
-    const int tenths = Pattern::tempo (record);
-    return tempo.holds (tenths) ? juce::String (tenths / 10) : tempo.text (tenths);
-}
-
-juce::String LibraryRows::lengthText (const juce::uint8* record)
-{
-    return juce::String (record[Pattern::patternLength] + 1) + " x " + juce::String (record[Pattern::stepsPerBar] != 0 ? 16 : 12);
-}
-
-juce::String LibraryRows::soundText (const juce::uint8* record)
-{
-    return VeskNames::sound (record[Pattern::type], record[Pattern::toneOrKit]);
-}
-
-juce::String LibraryRows::summary (const juce::uint8* record)
-{
-    const bool tempoHeld = VeskFieldTable::pattern (Pattern::tempoHigh, record).holds (Pattern::tempo (record));
-    auto text = typeText (record) + ", " + tempoText (record) + (tempoHeld ? " BPM, " : ", ") + lengthText (record);
-    const auto sound = soundText (record);
-    return sound.isEmpty() ? text : text + ", " + sound;
-}
-
 juce::String LibraryRows::describe (const juce::uint8* record, VeskBlock slot)
 {
-    return slot.name() + ": " + summary (record);
+    return slot.name() + ": " + VeskPattern (record).summary();
 }
 
 //==============================================================================
-LibraryRows::Columns::Columns (int width)
+LibraryRows::Columns::Columns (int width, Layout layout)
 {
     juce::Rectangle<int> row (0, 0, width, rowHeight);
     mark = row.removeFromLeft (12);
+
+    if (layout == Layout::patterns)
+    {
+        steps = row.removeFromRight (32 * 3 + 6).reduced (3, 0);
+        length = row.removeFromRight (44);
+        tempo = row.removeFromRight (32);
+        type = row.removeFromRight (46);
+        name = row.reduced (2, 0);
+        return;
+    }
+
     name = row.removeFromLeft (68);
     type = row.removeFromLeft (46);
 
@@ -80,9 +57,9 @@ LibraryRows::Columns::Columns (int width)
     sound = row.reduced (2, 0);
 }
 
-void LibraryRows::paintHeader (juce::Graphics& g, int width, int height)
+void LibraryRows::paintHeader (juce::Graphics& g, int width, int height, Layout layout)
 {
-    const Columns columns (width);
+    const Columns columns (width, layout);
     g.setColour (headerColour);
     g.fillRect (0, 0, width, height);
     g.setColour (textColour);
@@ -94,7 +71,7 @@ void LibraryRows::paintHeader (juce::Graphics& g, int width, int height)
             VeskText::draw (g, text, column.withHeight (height), juce::Justification::centredLeft, true);
     };
 
-    title (columns.name, "Slot");
+    title (columns.name, layout == Layout::slots ? "Slot" : "Name");
     title (columns.type, "Type");
     title (columns.tempo, "BPM");
     title (columns.length, "Length");
@@ -102,30 +79,54 @@ void LibraryRows::paintHeader (juce::Graphics& g, int width, int height)
     title (columns.steps, "Steps");
 }
 
-void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, VeskBlock slot, int width, int height, State state)
+LibraryRows::Row LibraryRows::slotRow (const juce::uint8* record, VeskBlock slot, State state)
 {
-    g.fillAll (state.dropTarget ? dropBackground : (state.selected ? selectedBackground : background));
+    Row row;
+    // A slot a .syx file does not hold has only defaults to show.
+    row.record = state.held ? record : nullptr;
+    row.name = slot.name();
+    row.mark = state.differsFromUnit ? Mark::differsFromUnit : Mark::none;
+    row.boldName = state.shown;
+    row.greyed = ! state.held;
+    row.selected = state.selected;
+    row.dropTarget = state.dropTarget;
+    row.swapping = state.swapping;
+    return row;
+}
 
-    if (state.dropTarget && state.swapping)
+void LibraryRows::paintRow (juce::Graphics& g, const Row& row, int width, int height)
+{
+    g.fillAll (row.dropTarget ? dropBackground : (row.selected ? selectedBackground : background));
+
+    if (row.dropTarget && row.swapping)
     {
         // A swap takes both ways: the row is outlined as well as filled.
         g.setColour (markColour);
         g.drawRect (0, 0, width, height, 2);
     }
 
-    const Columns columns (width);
+    const Columns columns (width, row.layout);
+    const auto centre = columns.mark.toFloat().getCentre();
 
-    if (state.differsFromUnit)
+    if (row.mark != Mark::none)
     {
-        const auto centre = columns.mark.toFloat().getCentre();
-        juce::Path diamond;
-        diamond.addTriangle (centre.x - 4.0f, centre.y, centre.x, centre.y - 4.0f, centre.x + 4.0f, centre.y);
-        diamond.addTriangle (centre.x - 4.0f, centre.y, centre.x, centre.y + 4.0f, centre.x + 4.0f, centre.y);
+        juce::Path mark;
+
+        if (row.mark == Mark::favourite)
+        {
+            mark.addStar (centre, 5, 2.0f, 5.0f);
+        }
+        else
+        {
+            mark.addTriangle (centre.x - 4.0f, centre.y, centre.x, centre.y - 4.0f, centre.x + 4.0f, centre.y);
+            mark.addTriangle (centre.x - 4.0f, centre.y, centre.x, centre.y + 4.0f, centre.x + 4.0f, centre.y);
+        }
+
         g.setColour (markColour);
-        g.fillPath (diamond);
+        g.fillPath (mark);
     }
 
-    g.setColour (state.held ? textColour : textColour.withAlpha (0.35f));
+    g.setColour (row.greyed ? textColour.withAlpha (0.35f) : textColour);
 
     auto text = [&] (juce::Rectangle<int> column, const juce::String& value)
     {
@@ -133,24 +134,24 @@ void LibraryRows::paintRow (juce::Graphics& g, const juce::uint8* record, VeskBl
             VeskText::draw (g, value, column.withHeight (height), juce::Justification::centredLeft, true);
     };
 
-    g.setFont (rowFont (state.shown));
-    text (columns.name, slot.name());
+    g.setFont (rowFont (row.boldName));
+    text (columns.name, row.name);
     g.setFont (rowFont());
 
-    // A slot a .syx file does not hold has only defaults to show.
-    if (! state.held)
+    if (row.record == nullptr)
         return;
 
-    text (columns.type, typeText (record));
-    text (columns.tempo, tempoText (record));
-    text (columns.length, lengthText (record));
-    text (columns.sound, soundText (record));
-    paintSteps (g, record, columns.steps.withHeight (height).reduced (0, 2));
+    const VeskPattern pattern (row.record);
+    text (columns.type, pattern.typeName());
+    text (columns.tempo, pattern.tempoText());
+    text (columns.length, pattern.lengthText());
+    text (columns.sound, pattern.soundText());
+    paintSteps (g, row.record, columns.steps.withHeight (height).reduced (0, 2));
 }
 
 void LibraryRows::paintSteps (juce::Graphics& g, const juce::uint8* record, juce::Rectangle<int> area)
 {
-    const int numSteps = Pattern::playedSteps (record);
+    const int numSteps = VeskPattern (record).playedSteps();
     const int cell = juce::jmax (2, area.getWidth() / Pattern::numSteps);
     const int bar = cell > 2 ? cell - 1 : cell;
     const int partType = record[Pattern::type];

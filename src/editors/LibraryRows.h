@@ -1,49 +1,46 @@
 #pragma once
 
 #include "model/VeskBlock.h"
+#include "model/VeskPattern.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /**
-    How a pattern slot reads in the Library page's lists: its texts, and the
-    row painted from the record's bytes (a mark where it differs from the
-    unit, the slot's name, type, tempo, length, tone or kit, and a small
-    drawing of the steps it plays). Plain functions of the record, so a list
-    keeps nothing of its own that could fall out of step with the library.
+    How a pattern reads in both pattern lists, the Library page's slots and
+    the Collection page's patterns: the one row painter and header for both
+    (a mark, a name, then the type, tempo, length, tone or kit and a small
+    drawing of the steps, all from the record's bytes), and the texts of a
+    slot. Plain functions of what a row shows, so a list keeps nothing of its
+    own that could fall out of step with the library or the collection.
 */
 struct LibraryRows
 {
     static constexpr int rowHeight = 16;
     static constexpr int headerHeight = 16;
 
-    /** "Lead", or the byte's number for a type the unit does not have. */
-    static juce::String typeText (const juce::uint8* record);
-
-    /** Whole beats per minute, as the pattern page's tempo shows them. */
-    static juce::String tempoText (const juce::uint8* record);
-
-    /** Bars x steps per bar: "1 x 16". */
-    static juce::String lengthText (const juce::uint8* record);
-
-    /** The tone of a Lead or Bass pattern, the kit of a Rythm one, else empty. */
-    static juce::String soundText (const juce::uint8* record);
-
-    /** Type, tempo, length and sound: "Bass, 120 BPM, 1 x 16, 04 - ...". */
-    static juce::String summary (const juce::uint8* record);
-
-    /** Everything a row says, in one line: for the tooltip of a row too
-        narrow to show every column. */
+    /** Everything a slot's row says, in one line: for the tooltip of a row
+        too narrow to show every column. */
     static juce::String describe (const juce::uint8* record, VeskBlock slot);
 
+    /** Which list a row is in: a slot's row names its slot at the left and
+        fits a narrow list; a collection pattern's row gives its name the
+        room and has no tone or kit column. */
+    enum class Layout
+    {
+        slots,
+        patterns
+    };
+
     /** Where each column lies in a row (or the header) of that width; a
-        column a narrow list has no room for is empty. */
+        column the layout has no room for is empty. */
     struct Columns
     {
-        explicit Columns (int width);
+        explicit Columns (int width, Layout layout = Layout::slots);
 
         juce::Rectangle<int> mark, name, type, tempo, length, sound, steps;
     };
 
+    /** A slot's state in the Library page's lists. */
     struct State
     {
         bool selected = false;
@@ -54,10 +51,31 @@ struct LibraryRows
         bool shown = false; // the pattern the Patterns page edits
     };
 
-    static void paintRow (juce::Graphics& g, const juce::uint8* record, VeskBlock slot, int width, int height, State state);
+    enum class Mark
+    {
+        none,
+        differsFromUnit, // a diamond
+        favourite // a star
+    };
+
+    /** What one row shows. */
+    struct Row
+    {
+        Layout layout = Layout::slots;
+        const juce::uint8* record = nullptr; // the columns' pattern; none: the name alone
+        juce::String name;
+        Mark mark = Mark::none;
+        bool boldName = false, greyed = false;
+        bool selected = false, dropTarget = false, swapping = false;
+    };
+
+    /** The row of a Library slot in that state. */
+    static Row slotRow (const juce::uint8* record, VeskBlock slot, State state);
+
+    static void paintRow (juce::Graphics& g, const Row& row, int width, int height);
 
     /** The column titles. */
-    static void paintHeader (juce::Graphics& g, int width, int height);
+    static void paintHeader (juce::Graphics& g, int width, int height, Layout layout = Layout::slots);
 
     /** One bar per played step, its height by the note (within the pattern's
         own range of notes) and its colour by the velocity, as the step grid

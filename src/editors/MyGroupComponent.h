@@ -3,8 +3,8 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 /**
-    A panel of a part editor or of the pattern page: paints its pre-rendered
-    picture (title bar and the captions of the controls placed on it) or, with
+    A captioned panel (a group box drawn from a picture) of a part editor or
+    of the pattern page: paints its pre-rendered picture (title bar and the captions of the controls placed on it) or, with
     no picture, a flat grey. Its children are placed by the owning editor, and
     it deletes them with itself.
 */

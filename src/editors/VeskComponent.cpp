@@ -72,7 +72,7 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
       model (sessionToUse.getModel())
 {
     patternsViewport = new juce::Viewport ("viewport");
-    addTab ("Patterns", juce::Colour (0xFF666666), patternsViewport, true);
+    addTab (nameOf (Tab::patterns), juce::Colour (0xFF666666), patternsViewport, true);
 
     patternsPage = new PatternsComponent (session);
     patternsPage->onMessage = [this] (const juce::String& title, const SessionResult& result)
@@ -80,28 +80,41 @@ VeskComponent::VeskComponent (VeskSession& sessionToUse)
     patternsViewport->setViewedComponent (patternsPage, true);
 
     systemTab = new LazyPage();
-    addTab ("System", juce::Colour (0xFFF0FFFF), systemTab, true);
+    addTab (nameOf (Tab::system), juce::Colour (0xFFF0FFFF), systemTab, true);
 
     libraryPage = new LibraryComponent (session);
-    addTab ("Library", juce::Colour (0xFF666666), libraryPage, true);
+    addTab (nameOf (Tab::library), juce::Colour (0xFF666666), libraryPage, true);
 
     collectionTab = new LazyPage();
-    addTab ("Collection", juce::Colour (0xFF666666), collectionTab, true);
+    addTab (nameOf (Tab::collection), juce::Colour (0xFF666666), collectionTab, true);
 
     // A double-click on a slot shows it as the pattern selector would.
     libraryPage->onShowPattern = [this] (VeskBlock slot)
     {
         session.showPattern (slot);
-        setCurrentTabIndex (0);
+        showTab (Tab::patterns);
     };
 
     session.addListener (this);
-    session.addReceiverListener (this);
+    session.setEditor (this);
+}
+
+juce::String VeskComponent::nameOf (Tab tab)
+{
+    switch (tab)
+    {
+        case Tab::patterns: return "Patterns";
+        case Tab::system: return "System";
+        case Tab::library: return "Library";
+        case Tab::collection: return "Collection";
+    }
+
+    return {};
 }
 
 VeskComponent::~VeskComponent()
 {
-    session.removeReceiverListener (this);
+    session.setEditor (nullptr);
     session.removeListener (this);
 
     // The tabs delete their pages; nothing may refresh a page from here on.
@@ -164,13 +177,13 @@ juce::TabBarButton* VeskComponent::createTabButton (const juce::String& tabName,
 
 void VeskComponent::refreshPatternsPage (int controllerNumber)
 {
-    if (patternsPage != nullptr && getCurrentTabName() == "Patterns")
+    if (patternsPage != nullptr && isCurrent (Tab::patterns))
         patternsPage->updateFromPattern (controllerNumber);
 }
 
 void VeskComponent::refreshSystemPage()
 {
-    if (systemPage != nullptr && getCurrentTabName() == "System")
+    if (systemPage != nullptr && isCurrent (Tab::system))
         systemPage->updateFromSystemBlock();
 }
 
@@ -180,41 +193,33 @@ void VeskComponent::refreshLibraryPage()
         libraryPage->refresh();
 }
 
-void VeskComponent::currentTabChanged (int, const juce::String& newCurrentTabName)
+void VeskComponent::currentTabChanged (int newCurrentTabIndex, const juce::String&)
 {
-    if (newCurrentTabName == "Patterns")
-        refreshPatternsPage (0);
-    else if (newCurrentTabName == "System")
+    switch ((Tab) newCurrentTabIndex)
     {
-        getSystemPage();
-        refreshSystemPage();
+        case Tab::patterns: refreshPatternsPage (0); break;
+        case Tab::system:
+            getSystemPage();
+            refreshSystemPage();
+            break;
+        case Tab::collection: getCollectionPage(); break;
+        case Tab::library:
+        default: refreshLibraryPage(); break;
     }
-    else if (newCurrentTabName == "Collection")
-        getCollectionPage();
-    else
-        refreshLibraryPage();
 }
 
 void VeskComponent::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
 {
-    if (! intoLibrary || ! dump.applied())
-        return;
-
-    if (dump.result == VeskDecoder::DumpResult::systemBlock)
-        refreshSystemPage();
-    else
-        refreshPatternsPage (0);
-
-    refreshLibraryPage();
+    if (intoLibrary && dump.applied())
+        refreshLibraryPage();
 }
 
-void VeskComponent::controllerReceived (int controllerNumber)
+void VeskComponent::controllerReceived (int)
 {
-    refreshPatternsPage (controllerNumber);
     refreshLibraryPage();
 }
 
-void VeskComponent::patternSelected (VeskBlock pattern)
+void VeskComponent::selectPattern (VeskBlock pattern)
 {
     if (patternsPage != nullptr)
         patternsPage->patternsCombo->setSelectedItemIndex (pattern.selectorIndex(), juce::sendNotificationAsync);
@@ -231,11 +236,11 @@ void VeskComponent::libraryRestored (std::optional<VeskBlock> block)
     }
 
     const bool system = block->isSystem();
-    const auto page = system ? "System" : "Patterns";
+    const auto page = system ? Tab::system : Tab::patterns;
 
     // Choosing the tab reads the page; a page already in front reads it here.
-    if (getCurrentTabName() != page)
-        setCurrentTabIndex (system ? 1 : 0);
+    if (! isCurrent (page))
+        showTab (page);
     else if (system)
         refreshSystemPage();
     else

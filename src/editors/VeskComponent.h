@@ -6,27 +6,49 @@
 #include "SystemComponent.h"
 #include "midi/MyMidiInputCallback.h"
 
-/** The tabbed editor of the main window: "Patterns", "System", "Library" and
-    "Collection". A pattern dragged from the Collection page over the Library
-    tab brings that page to the front, so it can be dropped on a slot. It listens
-    to the receivers and shows what the unit sent on the page it concerns, and
-    to the session, and shows what an undo or redo brought back. */
+/** The tabbed editor of the main window (the pages' home, and the editor the
+    receivers refresh): "Patterns", "System", "Library" and "Collection". A
+    pattern dragged from the Collection page over the Library tab brings that
+    page to the front, so it can be dropped on a slot. The receivers refresh
+    its pages as the unit's data arrives; it listens to the session for the
+    rest, and shows what an undo or redo brought back. */
 class VeskComponent : public juce::TabbedComponent,
                       public juce::DragAndDropContainer,
-                      public MyMidiInputCallback::Listener,
+                      public MyMidiInputCallback::Editor,
                       public VeskSession::Listener
 {
 public:
     explicit VeskComponent (VeskSession& sessionToUse);
     ~VeskComponent() override;
 
+    /** The tabs in their order. The pages are known by their tab's name: a
+        refresh tests it, as the name is what a person sees. */
+    enum class Tab
+    {
+        patterns,
+        system,
+        library,
+        collection
+    };
+
+    /** "Patterns", "System", "Library" or "Collection". */
+    static juce::String nameOf (Tab tab);
+
+    bool isCurrent (Tab tab) const { return getCurrentTabName() == nameOf (tab); }
+
+    /** Brings the tab to the front, which reads its page again. */
+    void showTab (Tab tab) { setCurrentTabIndex ((int) tab); }
+
     /** Re-reads the pattern page if its tab is current: everything for 0, else
         only the control bound to that controller. Sends nothing but the
         loop-control echo. */
-    void refreshPatternsPage (int controllerNumber);
+    void refreshPatternsPage (int controllerNumber) override;
 
     /** Re-reads the system page if its tab is current. Sends nothing. */
-    void refreshSystemPage();
+    void refreshSystemPage() override;
+
+    /** The page's own handler makes the pattern current and tells the unit. */
+    void selectPattern (VeskBlock pattern) override;
 
     /** The Collection page, built the first time it is shown or asked for
         (it opens the collection). */
@@ -42,18 +64,15 @@ public:
     /** Paints the library page's rows again if its tab is current. */
     void refreshLibraryPage();
 
-    bool isLibraryPageCurrent() const { return getCurrentTabName() == "Library"; }
-    bool isCollectionPageCurrent() const { return getCurrentTabName() == "Collection"; }
+    bool isLibraryPageCurrent() const { return isCurrent (Tab::library); }
 
     /** A page may have missed changes while hidden, so it is read again when
         its tab comes to the front. */
     void currentTabChanged (int newCurrentTabIndex, const juce::String& newCurrentTabName) override;
 
+    /** The library page shows what the unit sent into the library. */
     void dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary) override;
     void controllerReceived (int controllerNumber) override;
-
-    /** The page's own handler makes the pattern current and tells the unit. */
-    void patternSelected (VeskBlock pattern) override;
 
     /** The page the bytes belong to comes to the front and reads them again. */
     void libraryRestored (std::optional<VeskBlock> block) override;

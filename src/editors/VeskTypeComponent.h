@@ -12,8 +12,8 @@ class SequencerComponent;
 #include <vector>
 
 /**
-    Base of the part editors shown below the pattern page's band: one per part
-    type. An editor owns its whole tree of groups and controls through the
+    The part editor base (lead, bass, rhythm, line-in derive from it), shown
+    below the pattern page's band: one per part type. An editor owns its whole tree of groups and controls through the
     component tree and deletes it with itself.
 
     The shared construction helpers give every knob and combo box of the lead,
@@ -50,10 +50,11 @@ public:
         to a parent. */
     static juce::ComboBox* createCombo (const juce::String& id, juce::ComboBox::Listener* listener, const juce::StringArray& items);
 
-    /** A panel picture embedded in the program, by its file name without ".png"
-        ("commonGroup"); the same picture requested twice is shared through the
-        ImageCache. Invalid for an unknown name. Keep the returned handle for as
-        long as a group paints it. */
+    /** A panel picture embedded in the program, by its name ("commonGroup"):
+        the mask of its letters, coloured as it is painted (see PanelPictures);
+        the same picture requested twice is shared through the ImageCache.
+        Invalid for an unknown name. Keep the returned handle for as long as a
+        group paints it. */
     static juce::Image panelPicture (const juce::String& pictureName);
 
     /** Writes a field of currentPattern through the session: stored, sent, one undo step. */

@@ -7,10 +7,10 @@ MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse)
 {
 }
 
-MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse, Listener& firstListener)
-    : MyMidiInputCallback (modelToUse)
+MyMidiInputCallback::MyMidiInputCallback (VeskModel& modelToUse, Editor& editorToUse)
+    : model (modelToUse),
+      editor (&editorToUse)
 {
-    addListener (&firstListener);
 }
 
 MyMidiInputCallback::~MyMidiInputCallback() = default;
@@ -69,6 +69,10 @@ void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
 
         callListeners ([&] (Listener& l)
                        { l.dumpReceived (dump, place.toLibrary); });
+
+        if (editor != nullptr && place.toLibrary && dump.applied())
+            dump.result == VeskDecoder::DumpResult::systemBlock ? editor->refreshSystemPage() : editor->refreshPatternsPage (0);
+
         return;
     }
 
@@ -77,9 +81,19 @@ void MyMidiInputCallback::applyMessage (const juce::MidiMessage& message)
     using Kind = VeskDecoder::ChannelAction::Kind;
 
     if (action.kind == Kind::controllerStored)
+    {
         callListeners ([&action] (Listener& l)
                        { l.controllerReceived (action.controller); });
+
+        if (editor != nullptr)
+            editor->refreshPatternsPage (action.controller);
+    }
     else if (action.kind == Kind::selectPattern)
+    {
         callListeners ([&action] (Listener& l)
                        { l.patternSelected (action.pattern); });
+
+        if (editor != nullptr)
+            editor->selectPattern (action.pattern);
+    }
 }

@@ -7,19 +7,20 @@
 #include <vector>
 
 /**
-    Receives what the unit sends on one MIDI input (or from the virtual unit),
-    applies it to the model on the message thread, and tells its listeners
-    what it applied.
+    The unit's input receiver: one per enabled MIDI input (or the virtual
+    unit's), made by the session's link. It applies what the unit sends to the
+    model on the message thread, then refreshes the page that shows it through
+    its editor, as the editor's own refresh calls do it.
 
-    Listeners are the pages, which show what changed, and the whole-unit
-    transfer, which waits for dumps. Each is told, in the order added and after
-    the model has changed:
+    Besides the editor, its listeners hear what it applied: in the program the
+    session alone, which tells its parts (the changed mark, the transfer) and
+    then its own listeners (the pages, the unit's known records). Each is told,
+    in the order added and after the model has changed:
     - dumpReceived: for every exclusive message, whether it was applied or
       refused (the dump says which block and why);
     - controllerReceived: a controller the unit sent was stored into
       currentPattern;
-    - patternSelected: the unit changed pattern; the pattern selector should
-      show that pattern (the temporary one, or a user pattern).
+    - patternSelected: the unit changed pattern.
 
     Before a dump is written anywhere, every listener is asked where it goes
     (placeDump): into the library, as always, into an image the listener lends
@@ -27,8 +28,8 @@
     no longer wants, a dump nobody asked for while one runs). The receiver
     asks first and writes after, so nothing has to be undone.
 
-    Listeners are not owned; one must be removed (or the receiver deleted)
-    before it goes.
+    Listeners and the editor are not owned; one must be removed (or the
+    receiver deleted) before it goes.
 */
 class MyMidiInputCallback : public MessageThreadMidiInputCallback
 {
@@ -63,10 +64,26 @@ public:
         virtual juce::uint8* getImageForDumps() { return nullptr; }
     };
 
+    /** The pages' refreshes the unit's data calls for (the tabbed editor). */
+    struct Editor
+    {
+        virtual ~Editor() = default;
+
+        /** After a controller (its number) or a pattern dump (0) went into the library. */
+        virtual void refreshPatternsPage (int controllerNumber) = 0;
+
+        /** After a system dump went into the library. */
+        virtual void refreshSystemPage() = 0;
+
+        /** After a program change: the pattern selector shows pattern, with a
+            change notification, so the page makes it current and tells the unit. */
+        virtual void selectPattern (VeskBlock pattern) = 0;
+    };
+
     explicit MyMidiInputCallback (VeskModel& modelToUse);
 
-    /** A receiver with its first listener (usually the pages). */
-    MyMidiInputCallback (VeskModel& modelToUse, Listener& firstListener);
+    /** A receiver that refreshes editorToUse's pages. */
+    MyMidiInputCallback (VeskModel& modelToUse, Editor& editorToUse);
 
     ~MyMidiInputCallback() override;
 
@@ -77,6 +94,9 @@ public:
     void applyMessage (const juce::MidiMessage& message) override;
 
     VeskModel& model;
+
+    /** Told after the listeners; none is fine (tests, the command line). */
+    Editor* editor = nullptr;
 
     /** Last bank select received on this input on the unit's channel. */
     int bankSelect = 0;

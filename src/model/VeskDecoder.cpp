@@ -1,4 +1,5 @@
 #include "VeskDecoder.h"
+#include "VeskFieldTable.h"
 #include "VeskImage.h"
 #include "VeskProtocol.h"
 
@@ -74,20 +75,7 @@ juce::String VeskDecoder::describe (DumpResult result)
 
 int VeskDecoder::patternOffsetForController (int controllerNumber) noexcept
 {
-    using namespace VeskImage::Pattern;
-
-    switch (controllerNumber)
-    {
-        case 16: return tuneOrEffectParam1;
-        case 17: return envModOrEffectParam2;
-        case 18: return accentOrEffectParam3;
-        case 74: return filterCutoffOrBdLevel;
-        case 71: return filterResonanceOrSdLevel;
-        case 83: return filterDecayOrHhLevel;
-        case 7: return level;
-        case 10: return pan;
-        default: return -1;
-    }
+    return VeskFieldTable::offsetForController (controllerNumber);
 }
 
 VeskDecoder::ChannelAction VeskDecoder::applyChannelMessage (const juce::uint8* systemBlock,

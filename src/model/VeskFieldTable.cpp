@@ -1,6 +1,7 @@
 #include "VeskFieldTable.h"
 #include "DecimalNumber.h"
 #include "VeskNames.h"
+#include "VeskPattern.h"
 #include "VeskStepTypes.h"
 
 #include <array>
@@ -185,17 +186,27 @@ namespace
         return rows;
     }
 
+    Rows withControllers (Rows rows)
+    {
+        // The sound knobs the unit takes as controllers too, on every type: offsets 7 (tuneOrEffectParam1) to 14 (pan).
+        const int controllers[] = { 16, 17, 18, 74, 71, 83, 7, 10 };
+        for (size_t i = 0; i < std::size (controllers); ++i)
+            rows[(size_t) Pattern::tuneOrEffectParam1 + i].controller = controllers[i];
+
+        return rows;
+    }
+
     const Rows& rowsFor (int partType)
     {
         using namespace Pattern;
 
-        static const Rows common = commonRows();
+        static const Rows common = withControllers (commonRows());
 
         static const Rows lead = []
         {
             auto rows = synthRows (Kind::leadNote);
             rows[(size_t) vintageOrEffectType] = choice (VeskNames::effectTypes);
-            return rows;
+            return withControllers (rows);
         }();
 
         static const Rows bass = []
@@ -203,7 +214,7 @@ namespace
             auto rows = synthRows (Kind::bassNote);
             rows[(size_t) tuneOrEffectParam1] = entry (Kind::signedKnob, -64.0, 63.0);
             rows[(size_t) vintageOrEffectType] = entry (Kind::vintage, 0.0, 1.0);
-            return rows;
+            return withControllers (rows);
         }();
 
         static const Rows rythm = []
@@ -211,7 +222,7 @@ namespace
             auto rows = commonRows();
             rows[(size_t) toneOrKit] = choice (VeskNames::kits);
             rows[(size_t) rowOf (stepType)] = listEntry (Kind::rythmStepType, VeskNames::rythmStepTypes);
-            return rows;
+            return withControllers (rows);
         }();
 
         switch (partType)
@@ -247,6 +258,14 @@ const Entry& VeskFieldTable::system (int offset)
 const Entry& VeskFieldTable::pattern (int offset, int partType)
 {
     return rowsFor (partType)[(size_t) rowOf (offset)];
+}
+
+int VeskFieldTable::offsetForController (int controller) noexcept
+{
+    for (int offset = 0; offset < Pattern::stepNote; ++offset)
+        if (controller >= 0 && pattern (offset, PartType::lineIn).controller == controller)
+            return offset;
+    return -1;
 }
 
 //==============================================================================
@@ -298,12 +317,12 @@ double Entry::shown (int value) const noexcept
         case Kind::signedKnob: return value - 64;
         case Kind::onOff: return value != 0 ? 1 : 0;
         case Kind::vintage: return value == 1 ? 1 : 0;
-        case Kind::tempo: return value / 10.0;
+        case Kind::tempo: return VeskPattern::bpm (value);
         case Kind::masterTune: return 427.4 + 0.2 * value;
         case Kind::midiChannel: return value < System::channelOff ? value + 1 : 0;
         case Kind::transpose: return value - 12;
         case Kind::bars: return value == 0 ? 1 : 2;
-        case Kind::stepsPerBar: return value == 0 ? 12 : 16;
+        case Kind::stepsPerBar: return VeskPattern::stepsPerBarOf (value);
 
         case Kind::plain:
         case Kind::wrapping:
@@ -328,7 +347,7 @@ juce::String Entry::text (int value) const
         case Kind::onOff:
         case Kind::vintage: return onOffText (value);
         // Only what the unit plays reads as beats: past it (a damaged file, a raw set) is marked as any other field's.
-        case Kind::tempo: return holds (value) ? tenths (value) + " BPM" : outOfRange (value);
+        case Kind::tempo: return holds (value) ? VeskPattern::bpmText (value) + " BPM" : outOfRange (value);
         case Kind::masterTune: return value >= 0 && value <= 126 ? tenths (4274 + 2 * value) + " Hz" : outOfRange (value);
 
         case Kind::midiChannel:
@@ -455,5 +474,5 @@ std::pair<int, int> Entry::storedRange() const noexcept
 
 int Entry::read (const juce::uint8* block, int offset) const noexcept
 {
-    return kind == Kind::tempo ? Pattern::tempo (block) : block[offset];
+    return kind == Kind::tempo ? VeskPattern (block).tempo() : block[offset];
 }

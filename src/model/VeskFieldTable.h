@@ -11,7 +11,9 @@
     Every field's range and conversions in one place: a control's value to
     the stored value, the stored value to what the control shows, and the
     stored value to the text a listing prints ("440.0 Hz", "C# 4"). The
-    pages, the listings and the model's setters all convert through here.
+    controls, the field listings and the model's setters convert a field
+    through here; a pattern's facts as a whole (its summary, its length in
+    bars) are read from the record, not converted here.
 
     A record's fields depend on its type (offset 7 is a signed tune on a Bass
     pattern, a plain effect knob on a Lead one), so a pattern field is looked
@@ -57,6 +59,9 @@ struct VeskFieldTable
         /** The item texts of a choice or a step type, by stored value. */
         const juce::StringArray& (*items)() = nullptr;
 
+        /** The controller the unit also takes the field as, on every type; -1 for none. */
+        int controller = -1;
+
         /** The stored value a control's value gives; safe for any double. */
         int stored (double controlValue) const noexcept;
 
@@ -101,6 +106,9 @@ struct VeskFieldTable
         a type the unit does not have reads every field as a plain byte,
         except the few every type shares. */
     static const Entry& pattern (int offset, int partType);
+
+    /** The record offset a controller carries (see Entry::controller), or -1. */
+    static int offsetForController (int controller) noexcept;
 
     /** A record offset of that record, as its type has it. */
     static const Entry& pattern (int offset, const juce::uint8* record)

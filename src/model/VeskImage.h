@@ -102,14 +102,6 @@ namespace VeskImage
         constexpr int numSteps = 32;
         constexpr int maxGate = 105;
 
-        /** The steps a record plays: its bars times its steps per bar (12 or
-            16), never more than the 32 it holds, whatever its bytes say. */
-        constexpr int playedSteps (const std::uint8_t* record) noexcept
-        {
-            const int steps = (record[patternLength] + 1) * (record[stepsPerBar] != 0 ? 16 : 12);
-            return steps < numSteps ? steps : numSteps;
-        }
-
         /** Defaults of offsets 0-30; the step arrays follow from stepDefaults. */
         constexpr std::uint8_t headerDefaults[31] = { 10, 20, 0, 1, 0, 1, 0, 64, 127, 64, 64, 64, 64, 127, 64, 121,
                                                       0, 1, 0, 3, 8, 0, 8, 0, 127, 0, 64, 64, 8, 0, 2 };

@@ -3,7 +3,7 @@
 #include "VeskFields.h"
 #include "VeskImage.h"
 #include "VeskMidiSteps.h"
-#include "VeskNames.h"
+#include "VeskPattern.h"
 #include "VeskSmfReader.h"
 #include "VeskStepTypes.h"
 #include "WholeFileWriter.h"
@@ -34,9 +34,9 @@ namespace
 
     Layout layoutOf (const juce::uint8* record)
     {
-        const int perBar = record[Pattern::stepsPerBar] != 0 ? 16 : 12;
-        const int bars = record[Pattern::patternLength] != 0 ? 2 : 1;
-        return { perBar, perBar * bars, VeskMidiFile::ticksPerQuarter / stepsPerQuarter (perBar) };
+        const VeskPattern pattern (record);
+        const int perBar = pattern.stepsPerBar();
+        return { perBar, perBar * (pattern.hasSecondBar() ? 2 : 1), VeskMidiFile::ticksPerQuarter / stepsPerQuarter (perBar) };
     }
 
     /** One event of the exported track; order settles events of one tick:
@@ -150,15 +150,9 @@ namespace
 
     juce::String slotName (VeskBlock slot) { return slot.name(); }
 
-    juce::String typeName (const juce::uint8* record)
-    {
-        const auto name = VeskNames::item (VeskNames::partTypes(), record[Pattern::type]);
-        return name.isNotEmpty() ? name : "type " + juce::String (record[Pattern::type]);
-    }
-
     juce::String noNotes (const juce::uint8* record, VeskBlock slot)
     {
-        return slotName (slot) + " is a " + typeName (record) + " pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do";
+        return slotName (slot) + " is a " + VeskPattern (record).typeName() + " pattern, whose steps play no notes; only Lead, Bass and Rythm patterns do";
     }
 
     struct Placed
@@ -190,8 +184,8 @@ namespace
 
         int perBar = allTriplets && ! allSixteenths ? 12 : 16;
 
-        if (hint != nullptr && (hint[Pattern::stepsPerBar] != 0 ? allSixteenths : allTriplets))
-            perBar = hint[Pattern::stepsPerBar] != 0 ? 16 : 12;
+        if (hint != nullptr && (VeskPattern (hint).stepsPerBar() == 16 ? allSixteenths : allTriplets))
+            perBar = VeskPattern (hint).stepsPerBar();
 
         const auto spq = (juce::int64) stepsPerQuarter (perBar);
         auto stepOf = [&] (juce::int64 tick)
@@ -199,7 +193,7 @@ namespace
 
         const auto firstAfterBar = std::find_if (notes.begin(), notes.end(), [&] (auto& n)
                                                  { return stepOf (n.start) >= perBar; });
-        const int numSteps = firstAfterBar != notes.end() || (hint != nullptr && hint[Pattern::patternLength] != 0) ? 2 * perBar : perBar;
+        const int numSteps = firstAfterBar != notes.end() || (hint != nullptr && VeskPattern (hint).hasSecondBar()) ? 2 * perBar : perBar;
         placed.numSteps = numSteps;
 
         // One note per step: where notes start together the lowest wins for Bass
@@ -285,7 +279,7 @@ juce::String VeskMidiFile::whyNoNotes (const juce::uint8* image, VeskBlock slot)
 
 juce::String VeskMidiFile::trackName (const juce::uint8* image, VeskBlock slot)
 {
-    return slotName (slot) + " - " + typeName (recordOf (image, slot));
+    return slotName (slot) + " - " + VeskPattern (recordOf (image, slot)).typeName();
 }
 
 juce::String VeskMidiFile::suggestedFileName (const juce::uint8* image, VeskBlock slot)
@@ -308,7 +302,7 @@ juce::MemoryBlock VeskMidiFile::exportPattern (const juce::uint8* image, VeskBlo
     const auto name = trackName (image, slot);
     events.push_back ({ 0, -1, meta (0x03, { name.toRawUTF8(), name.toRawUTF8() + name.getNumBytesAsUTF8() }) });
 
-    const auto micros = (juce::uint32) std::lround (600000000.0 / juce::jlimit (1, 16383, Pattern::tempo (record)));
+    const auto micros = (juce::uint32) std::lround (600000000.0 / juce::jlimit (1, 16383, VeskPattern (record).tempo()));
     events.push_back ({ 0, -1, meta (0x51, { (juce::uint8) (micros >> 16), (juce::uint8) (micros >> 8), (juce::uint8) micros }) });
     events.push_back ({ 0, -1, meta (0x58, { 4, 2, 24, 8 }) }); // 4/4, a click per quarter
 
@@ -436,7 +430,7 @@ VeskMidiFile::ImportResult VeskMidiFile::importInto (const void* fileData, size_
     if (! VeskMidiImportChoices::take (contents, options, target[Pattern::type] == PartType::rythm, result.message))
         return result;
 
-    std::array<juce::uint8, patternSize> record;
+    VeskPattern::Record record;
     std::memcpy (record.data(), target, record.size());
 
     // Our own export comes back as it was written, unless its notes were changed since or only some are taken.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeskImage.h"
+#include "VeskPattern.h"
 
 #include <juce_core/juce_core.h>
 
@@ -37,7 +37,7 @@ struct VeskMidiSteps
 
     struct Carried
     {
-        std::array<juce::uint8, VeskImage::patternSize> record;
+        VeskPattern::Record record;
         int version;
     };
 

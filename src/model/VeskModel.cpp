@@ -1,10 +1,10 @@
 #include "VeskModel.h"
 #include "VeskFieldTable.h"
 #include "VeskLibraryFile.h"
+#include "VeskPattern.h"
 #include "VeskProtocol.h"
 
 #include <algorithm>
-#include <array>
 
 namespace
 {
@@ -237,23 +237,6 @@ juce::uint8 VeskModel::computeChecksum (const juce::uint8* body, int length) noe
 }
 
 //==============================================================================
-int VeskModel::controllerForOffset (int offset) noexcept
-{
-    // Asked for every field a reset sends, so the answers are looked up once.
-    static const auto controllers = []
-    {
-        std::array<int, VeskImage::patternSize> c;
-        c.fill (-1);
-
-        for (int controller : { 16, 17, 18, 74, 71, 83, 7, 10 })
-            c[(size_t) VeskDecoder::patternOffsetForController (controller)] = controller;
-
-        return c;
-    }();
-
-    return juce::isPositiveAndBelow (offset, VeskImage::patternSize) ? controllers[(size_t) offset] : -1;
-}
-
 int VeskModel::imageOffsetOf (VeskField field) const noexcept
 {
     return field.isSystem() ? VeskImage::systemBlockOffset + field.offset
@@ -263,7 +246,7 @@ int VeskModel::imageOffsetOf (VeskField field) const noexcept
 int VeskModel::readField (VeskField field) const noexcept
 {
     const auto* bytes = image + imageOffsetOf (field);
-    return field.width == 2 ? VeskImage::Pattern::tempo (bytes) : bytes[0];
+    return field.width == 2 ? VeskPattern (bytes).tempo() : bytes[0];
 }
 
 void VeskModel::storeField (VeskField field, int value) noexcept
@@ -298,7 +281,7 @@ void VeskModel::sendField (VeskField field)
         return;
     }
 
-    const int controller = field.width == 1 ? controllerForOffset (field.offset) : -1;
+    const int controller = field.width == 1 ? VeskFieldTable::pattern (field.offset, currentPattern).controller : -1;
 
     if (controller >= 0 && channelIsOn())
     {

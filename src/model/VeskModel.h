@@ -133,9 +133,6 @@ public:
     /** Image offset of a field's first byte, in the record being edited. */
     int imageOffsetOf (VeskField field) const noexcept;
 
-    /** The controller that carries a pattern offset, or -1. */
-    static int controllerForOffset (int offset) noexcept;
-
     /** Told after a library was read or written by the document operations, with its file. */
     std::function<void (const juce::File&)> onLoaded, onSaved;
 

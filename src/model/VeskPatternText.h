@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VeskBlock.h"
+#include "VeskPattern.h"
 
 #include <juce_core/juce_core.h>
 
@@ -27,7 +28,7 @@ struct VeskPatternText
     struct Record
     {
         VeskBlock slot = VeskBlock::temporary(); // the slot its address names
-        std::array<juce::uint8, VeskImage::patternSize> bytes {};
+        VeskPattern::Record bytes {};
     };
 
     /** The records of text made by fromSlots (spaces, case and blank lines

@@ -128,11 +128,11 @@ VeskToolResult VeskStepTools::doubleLength (const std::uint8_t* record)
     if (unheard (record))
         return refuse (record, VeskToolResult::Refusal::noSteps);
 
-    if (record[Pattern::patternLength] != 0)
+    if (VeskPattern (record).hasSecondBar())
         return refuse (record, VeskToolResult::Refusal::alreadyTwoBars);
 
     auto result = VeskToolResult::of (record);
-    const int bar = record[Pattern::stepsPerBar] != 0 ? 16 : 12;
+    const int bar = VeskPattern (record).stepsPerBar();
     result.record[Pattern::patternLength] = 1;
 
     for (int step = 0; step < bar; ++step)

@@ -1,5 +1,6 @@
 #include "VeskSyxFile.h"
 #include "BoundedFileReader.h"
+#include "Plural.h"
 #include "VeskProtocol.h"
 #include "WholeFileWriter.h"
 
@@ -11,11 +12,6 @@ namespace
 {
     constexpr juce::uint8 sysexStart = 0xF0;
     constexpr juce::uint8 sysexEnd = 0xF7;
-
-    juce::String plural (size_t count, const char* one, const char* many)
-    {
-        return WholeFileWriter::formatCount ((juce::int64) count) + " " + (count == 1 ? one : many);
-    }
 
     juce::String bound()
     {
@@ -246,10 +242,10 @@ VeskSyxFile::Report VeskSyxFile::describeImport (const Contents& contents, const
 
     const auto outside = contents.tally (Kind::junk).bytes;
 
-    report.summary = "applied " + plural ((size_t) import.applied, "dump", "dumps")
-                     + ", ignored " + plural (ignored, "message", "messages")
+    report.summary = "applied " + plural (import.applied, "dump", "dumps")
+                     + ", ignored " + plural ((juce::int64) ignored, "message", "messages")
                      + (why.isEmpty() ? juce::String() : " (" + why.joinIntoString (", ") + ")")
-                     + (outside == 0 ? juce::String() : ", skipped " + plural (outside, "byte", "bytes") + " outside messages");
+                     + (outside == 0 ? juce::String() : ", skipped " + plural ((juce::int64) outside, "byte", "bytes") + " outside messages");
     return report;
 }
 

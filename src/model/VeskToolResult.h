@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VeskImage.h"
+#include "VeskPattern.h"
 
 #include <array>
 #include <cstdint>
@@ -13,7 +13,7 @@
 */
 struct VeskToolResult
 {
-    using Record = std::array<std::uint8_t, VeskImage::patternSize>;
+    using Record = VeskPattern::Record;
 
     enum class Refusal
     {

@@ -26,6 +26,5 @@ VeskVariations::Round VeskVariations::round (const std::uint8_t* record, std::ui
 
 std::uint64_t VeskVariations::nextRoundSeed (std::uint64_t roundSeed) noexcept
 {
-    // The bias of the remainder is below one in ten billion: no seed is noticeably likelier.
-    return 1 + VeskRandom::derive (roundSeed, count) % maxSeed;
+    return VeskSeed::madeFrom (VeskRandom::derive (roundSeed, count));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "VeskSeed.h"
 #include "VeskStepTools.h"
 
 #include <array>
@@ -15,8 +16,8 @@ struct VeskVariations
 {
     static constexpr int count = 8;
 
-    /** Round seeds run from 1 to this, so every round's seed is as short to note down as the first. */
-    static constexpr std::uint64_t maxSeed = 999999999;
+    /** Round seeds are made as every seed is (VeskSeed), so each is as short to note down as the first. */
+    static constexpr std::uint64_t maxSeed = VeskSeed::highestMade;
 
     struct Options
     {

@@ -58,3 +58,21 @@ void SessionListeners::collectionFailed (const CollectionProblem& problem, const
     call ([&problem, &movedAside] (Listener& l)
           { l.collectionFailed (problem, movedAside); });
 }
+
+void SessionListeners::dumpReceived (const VeskDecoder::Dump& dump, bool intoLibrary)
+{
+    call ([&dump, intoLibrary] (Listener& l)
+          { l.dumpReceived (dump, intoLibrary); });
+}
+
+void SessionListeners::controllerReceived (int controllerNumber)
+{
+    call ([controllerNumber] (Listener& l)
+          { l.controllerReceived (controllerNumber); });
+}
+
+void SessionListeners::patternSelected (VeskBlock pattern)
+{
+    call ([pattern] (Listener& l)
+          { l.patternSelected (pattern); });
+}

@@ -45,9 +45,9 @@ VeskSession::VeskSession (Options options)
         intake->gotAll (arrived);
     };
 
-    // The history keeps the changed mark, a transfer waits for its dumps,
-    // the pages show what arrived.
-    link.connect (*model, { history.get(), &jobs->getTransfer() });
+    // The history keeps the changed mark, a transfer waits for its dumps
+    // (and says where they go), then the listeners hear what arrived.
+    link.connect (*model, { history.get(), &jobs->getTransfer(), listeners.fromReceivers() });
 }
 
 VeskSession::~VeskSession()

@@ -2,23 +2,27 @@
 
 #include "CollectionIntake.h"
 #include "FileExchange.h"
+#include "LibraryOperations.h"
 #include "PatternAudition.h"
 #include "collection/Collection.h"
 
 /**
     Everything the program does with the library and the unit, without a
-    window: the one object the pages and the app talk to, a front over parts
-    that each do one thing:
+    window: what the pages and the app change goes through it, a front over
+    parts that each do one thing:
     - VeskUnitLink: the devices and MidiSettings.xml, the way out to the unit
       (start gate, log, port or virtual unit) and the receivers;
     - EditHistory: edits, gestures, undo and redo, the changed mark;
     - UnitJobs: transfers, Find Unit, the paced sends of a few records;
     - FileExchange: .syx and MIDI files in and out;
-    - CollectionIntake: the collection, and what goes into it.
+    - CollectionIntake: the collection, and what goes into it;
+    - LibraryOperations: what the pages do to the library's pattern slots.
 
     Every change of a library byte the user makes goes through edit. Pages
-    read the model directly and are told through Listener what changed under
-    them. What is refused comes back as a SessionResult, which the app words.
+    read the model directly. What the unit sends refreshes the editor's pages
+    as the receivers do it (setEditor); everything else that changed under
+    them, what the unit sent included, reaches them through Listener alone.
+    What is refused comes back as a SessionResult, which the app words.
     Message thread only.
 */
 class VeskSession
@@ -72,6 +76,9 @@ public:
     CollectionIntake& getCollectionIntake() noexcept { return *intake; }
     Collection& getCollection() { return intake->getCollection(); }
 
+    /** What the Library and Collection pages do to the pattern slots. */
+    LibraryOperations& getLibraryOperations() noexcept { return libraryOperations; }
+
     /** Versions of the shown pattern heard before one is kept (Variations). */
     PatternAudition& getAudition() noexcept { return *audition; }
 
@@ -98,9 +105,9 @@ public:
     void addListener (Listener* listener) { listeners.add (listener); }
     void removeListener (Listener* listener) { listeners.remove (listener); }
 
-    /** Also told of everything the receivers apply (the pages). */
-    void addReceiverListener (MyMidiInputCallback::Listener* listener) { link.addReceiverListener (listener); }
-    void removeReceiverListener (MyMidiInputCallback::Listener* listener) { link.removeReceiverListener (listener); }
+    /** The tabbed editor the receivers refresh as the unit's data arrives;
+        everything else they applied reaches the listeners. */
+    void setEditor (MyMidiInputCallback::Editor* editor) { link.setEditor (editor); }
 
     //==============================================================================
     /** The one way a user's edit reaches the library: stores the value (see
@@ -226,6 +233,7 @@ private:
     std::unique_ptr<FileExchange> files;
     std::unique_ptr<CollectionIntake> intake;
     std::unique_ptr<PatternAudition> audition;
+    LibraryOperations libraryOperations { *this };
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (VeskSession)
 };

@@ -1,25 +1,27 @@
 #include "VeskSlotSteps.h"
 #include "model/VeskPatternSlots.h"
 
-namespace
+juce::String VeskSlotSteps::copyName (const juce::String& what, VeskBlock to)
 {
-    juce::String copyName (VeskBlock from, VeskBlock to)
-    {
-        return "Copy " + from.name() + " to " + to.name();
-    }
+    return "Copy " + what + " to " + to.name();
+}
+
+juce::String VeskSlotSteps::slotsName (const std::vector<VeskBlock>& slots)
+{
+    return slots.size() == 1 ? slots.front().name() : juce::String ((int) slots.size()) + " slots";
 }
 
 SessionResult VeskSlotSteps::copy (VeskSession& session, VeskBlock from, VeskBlock to)
 {
     auto* image = session.getModel().image;
-    return session.changeRecords (copyName (from, to), { from, to }, [=]
+    return session.changeRecords (copyName (from.name(), to), { from, to }, [=]
                                   { VeskPatternSlots::copy (image, from, to); });
 }
 
 SessionResult VeskSlotSteps::copyFrom (VeskSession& session, const juce::uint8* otherImage, VeskBlock from, VeskBlock to)
 {
     auto* image = session.getModel().image;
-    return session.changeRecords (copyName (from, to), { from, to }, [=]
+    return session.changeRecords (copyName (from.name(), to), { from, to }, [=]
                                   { VeskPatternSlots::copy (image, otherImage, from, to); });
 }
 
@@ -32,9 +34,16 @@ SessionResult VeskSlotSteps::swap (VeskSession& session, VeskBlock a, VeskBlock 
 
 SessionResult VeskSlotSteps::initialise (VeskSession& session, VeskBlock slot)
 {
+    return initialise (session, std::vector<VeskBlock> { slot });
+}
+
+SessionResult VeskSlotSteps::initialise (VeskSession& session, const std::vector<VeskBlock>& slots)
+{
     auto* image = session.getModel().image;
-    return session.changeRecords ("Initialise " + slot.name(), { slot }, [=]
-                                  { VeskPatternSlots::initialise (image, slot); });
+    return session.changeRecords ("Initialise " + slotsName (slots), slots, [image, slots]
+                                  {
+                                      for (const auto slot : slots)
+                                          VeskPatternSlots::initialise (image, slot); });
 }
 
 std::vector<VeskBlock> VeskSlotSteps::slotsFrom (VeskBlock first, size_t count)

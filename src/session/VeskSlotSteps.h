@@ -9,7 +9,7 @@
 */
 struct VeskSlotSteps
 {
-    using Record = std::array<juce::uint8, VeskImage::patternSize>;
+    using Record = VeskPattern::Record;
 
     static SessionResult copy (VeskSession& session, VeskBlock from, VeskBlock to);
 
@@ -34,4 +34,13 @@ struct VeskSlotSteps
 
     /** The slot back to the pattern defaults. */
     static SessionResult initialise (VeskSession& session, VeskBlock slot);
+
+    /** The slots back to the pattern defaults, as one step. */
+    static SessionResult initialise (VeskSession& session, const std::vector<VeskBlock>& slots);
+
+    /** A copy's step name: "Copy " what " to " the slot. */
+    static juce::String copyName (const juce::String& what, VeskBlock to);
+
+    /** Slots as a step names them: "User 03", or "3 slots". */
+    static juce::String slotsName (const std::vector<VeskBlock>& slots);
 };

@@ -55,13 +55,21 @@ std::unique_ptr<MidiOut> VeskUnitLink::makeTap (MidiOut* wireTap, MidiOut& desti
     return MidiOutLog::fromEnvironment (destination);
 }
 
-void VeskUnitLink::connect (VeskModel& modelToUse, std::vector<MyMidiInputCallback::Listener*> firstListeners)
+void VeskUnitLink::connect (VeskModel& modelToUse, std::vector<MyMidiInputCallback::Listener*> listeners)
 {
     model = &modelToUse;
-    firstReceiverListeners = std::move (firstListeners);
+    receiverListeners = std::move (listeners);
 
     if (started)
         attachReceivers();
+}
+
+void VeskUnitLink::setEditor (MyMidiInputCallback::Editor* editorToUse)
+{
+    editor = editorToUse;
+
+    for (auto* receiver : receivers)
+        receiver->editor = editor;
 }
 
 void VeskUnitLink::start()
@@ -78,22 +86,6 @@ void VeskUnitLink::start()
     startHold.release();
 }
 
-void VeskUnitLink::addReceiverListener (MyMidiInputCallback::Listener* listener)
-{
-    receiverListeners.push_back (listener);
-
-    for (auto* receiver : receivers)
-        receiver->addListener (listener);
-}
-
-void VeskUnitLink::removeReceiverListener (MyMidiInputCallback::Listener* listener)
-{
-    receiverListeners.erase (std::remove (receiverListeners.begin(), receiverListeners.end(), listener), receiverListeners.end());
-
-    for (auto* receiver : receivers)
-        receiver->removeListener (listener);
-}
-
 void VeskUnitLink::attachReceivers()
 {
     detachReceivers();
@@ -105,11 +97,10 @@ void VeskUnitLink::attachReceivers()
     {
         auto* receiver = receivers.add (std::make_unique<MyMidiInputCallback> (*model));
 
-        for (auto* listener : firstReceiverListeners)
-            receiver->addListener (listener);
-
         for (auto* listener : receiverListeners)
             receiver->addListener (listener);
+
+        receiver->editor = editor;
 
         receiverInputs.add (identifier);
         return receiver;

@@ -52,12 +52,12 @@ public:
     void start();
     bool isStarted() const noexcept { return started; }
 
-    /** From now on the receivers apply what arrives to model and tell these
-        first, in this order, then the receiver listeners; attaches them. */
-    void connect (VeskModel& model, std::vector<MyMidiInputCallback::Listener*> firstListeners);
+    /** From now on the receivers apply what arrives to model and tell these,
+        in this order (the session: its parts, then its listeners); attaches them. */
+    void connect (VeskModel& model, std::vector<MyMidiInputCallback::Listener*> listeners);
 
-    void addReceiverListener (MyMidiInputCallback::Listener* listener);
-    void removeReceiverListener (MyMidiInputCallback::Listener* listener);
+    /** The editor whose pages the receivers refresh (see MyMidiInputCallback::Editor), or none. */
+    void setEditor (MyMidiInputCallback::Editor* editorToUse);
 
     /** Replaces the receivers: one per enabled MIDI input, or the virtual unit's. */
     void attachReceivers();
@@ -104,7 +104,8 @@ private:
     MidiOutGate startGate;
 
     VeskModel* model = nullptr;
-    std::vector<MyMidiInputCallback::Listener*> firstReceiverListeners, receiverListeners;
+    std::vector<MyMidiInputCallback::Listener*> receiverListeners;
+    MyMidiInputCallback::Editor* editor = nullptr;
     juce::OwnedArray<MyMidiInputCallback> receivers;
     juce::StringArray receiverInputs; // the input each receiver was added for; empty for the virtual unit's
     bool virtualUnitInUse = false;

@@ -7,14 +7,12 @@ VeskUnitRecords::VeskUnitRecords (VeskSession& sessionToUse)
     : session (sessionToUse)
 {
     session.addListener (this);
-    session.addReceiverListener (this);
     session.getLink().addSentWatcher (this);
 }
 
 VeskUnitRecords::~VeskUnitRecords()
 {
     session.getLink().removeSentWatcher (this);
-    session.removeReceiverListener (this);
     session.removeListener (this);
 }
 

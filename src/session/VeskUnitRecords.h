@@ -18,7 +18,6 @@
     when asked, so a slot made equal again loses its mark.
 */
 class VeskUnitRecords : private VeskSession::Listener,
-                        private MyMidiInputCallback::Listener,
                         private MidiOut
 {
 public:

@@ -25,36 +25,6 @@ VeskTransfer::~VeskTransfer()
     stopTimer();
 }
 
-std::vector<VeskBlock> VeskTransfer::blockOrder (Kind kind)
-{
-    std::vector<VeskBlock> order { VeskBlock::system() };
-
-    if (kind != Kind::sendAll)
-        order.push_back (VeskBlock::temporary());
-
-    for (const auto block : VeskBlock::patterns())
-        if (block.isUser())
-            order.push_back (block);
-
-    // The temporary pattern goes last, so the unit is left editing the library's.
-    if (kind == Kind::sendAll)
-        order.push_back (VeskBlock::temporary());
-
-    return order;
-}
-
-juce::String VeskTransfer::title (Kind kind)
-{
-    switch (kind)
-    {
-        case Kind::getAll: return "Get All From Unit";
-        case Kind::sendAll: return "Send All To Unit";
-        case Kind::verify: return "Verify Unit Against Library";
-    }
-
-    return {};
-}
-
 //==============================================================================
 bool VeskTransfer::start (Kind kind)
 {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "VeskClock.h"
+#include "VeskTransferReport.h"
 #include "midi/MyMidiInputCallback.h"
-#include "model/VeskFields.h"
 
 #include <array>
 #include <vector>
@@ -36,12 +36,9 @@
 class VeskTransfer : public MyMidiInputCallback::Listener
 {
 public:
-    enum class Kind
-    {
-        getAll,
-        sendAll,
-        verify
-    };
+    using Kind = VeskTransferReport::Kind;
+    using BlockResult = VeskTransferReport::BlockResult;
+    using Report = VeskTransferReport;
 
     struct Settings
     {
@@ -69,43 +66,9 @@ public:
     bool isRunning() const noexcept { return running; }
 
     /** Blocks in transfer order. */
-    static std::vector<VeskBlock> blockOrder (Kind kind);
+    static std::vector<VeskBlock> blockOrder (Kind kind) { return Report::blockOrder (kind); }
 
-    static juce::String title (Kind kind);
-
-    struct BlockResult
-    {
-        enum class Status
-        {
-            waiting, // not reached
-            done, // arrived, or sent
-            skipped // no good answer after every try
-        };
-
-        VeskBlock block = VeskBlock::system();
-        Status status = Status::waiting;
-        juce::StringArray failedTries; // "no answer", "bad checksum" ... one per try that failed
-    };
-
-    struct Report
-    {
-        Kind kind = Kind::getAll;
-        bool finished = false;
-        bool cancelled = false;
-        int current = 0; // index into blocks of the block in hand (or reached when cancelled)
-        int attempt = 1; // of the block in hand
-        std::vector<BlockResult> blocks;
-        std::vector<VeskFields::Difference> differences; // Verify: library -> unit, blocks that arrived
-        std::vector<VeskBlock> ignored; // blocks of the dumps nobody asked for while it ran, in arrival order
-        bool libraryChangedBesides = false; // something else (knobs on the unit) changed the library meanwhile
-        int numDone() const;
-
-        /** What a person reads at the end. */
-        juce::String summary() const;
-
-        /** "User 05 (7 of 22)" for the block in hand. */
-        juce::String progressText() const;
-    };
+    static juce::String title (Kind kind) { return Report::title (kind); }
 
     const Report& getReport() const noexcept { return report; }
 

@@ -1,4 +1,5 @@
-#include "VeskTransfer.h"
+#include "VeskTransferReport.h"
+#include "model/Plural.h"
 
 #include <algorithm>
 
@@ -6,12 +7,7 @@
 
 namespace
 {
-    using Status = VeskTransfer::BlockResult::Status;
-
-    juce::String times (int count, const juce::String& what)
-    {
-        return juce::String (count) + " " + what + (count == 1 ? "" : "s");
-    }
+    using Status = VeskTransferReport::BlockResult::Status;
 
     /** "System, Temporary, User 01-04, User 06-20". */
     juce::String listOfBlocks (std::vector<VeskBlock> blocks)
@@ -36,7 +32,7 @@ namespace
     }
 
     /** "no answer (3 tries)", "bad checksum, no answer (3 tries)". */
-    juce::String whySkipped (const VeskTransfer::BlockResult& b)
+    juce::String whySkipped (const VeskTransferReport::BlockResult& b)
     {
         juce::StringArray reasons (b.failedTries);
         reasons.removeDuplicates (false);
@@ -69,13 +65,13 @@ namespace
         return parts.joinIntoString (", ") + " nobody asked for";
     }
 
-    juce::String gerund (VeskTransfer::Kind kind)
+    juce::String gerund (VeskTransferReport::Kind kind)
     {
         switch (kind)
         {
-            case VeskTransfer::Kind::getAll: return "getting";
-            case VeskTransfer::Kind::sendAll: return "sending";
-            case VeskTransfer::Kind::verify: return "verifying";
+            case VeskTransferReport::Kind::getAll: return "getting";
+            case VeskTransferReport::Kind::sendAll: return "sending";
+            case VeskTransferReport::Kind::verify: return "verifying";
         }
 
         return {};
@@ -83,13 +79,43 @@ namespace
 }
 
 //==============================================================================
-int VeskTransfer::Report::numDone() const
+std::vector<VeskBlock> VeskTransferReport::blockOrder (Kind kind)
+{
+    std::vector<VeskBlock> order { VeskBlock::system() };
+
+    if (kind != Kind::sendAll)
+        order.push_back (VeskBlock::temporary());
+
+    for (const auto block : VeskBlock::patterns())
+        if (block.isUser())
+            order.push_back (block);
+
+    // The temporary pattern goes last, so the unit is left editing the library's.
+    if (kind == Kind::sendAll)
+        order.push_back (VeskBlock::temporary());
+
+    return order;
+}
+
+juce::String VeskTransferReport::title (Kind kind)
+{
+    switch (kind)
+    {
+        case Kind::getAll: return "Get All From Unit";
+        case Kind::sendAll: return "Send All To Unit";
+        case Kind::verify: return "Verify Unit Against Library";
+    }
+
+    return {};
+}
+
+int VeskTransferReport::numDone() const
 {
     return (int) std::count_if (blocks.begin(), blocks.end(), [] (auto& b)
                                 { return b.status == Status::done; });
 }
 
-juce::String VeskTransfer::Report::progressText() const
+juce::String VeskTransferReport::progressText() const
 {
     const int index = juce::jmin (current, (int) blocks.size() - 1);
 
@@ -100,7 +126,7 @@ juce::String VeskTransfer::Report::progressText() const
            + juce::String ((int) blocks.size()) + ")" + (attempt > 1 ? ", try " + juce::String (attempt) : juce::String());
 }
 
-juce::String VeskTransfer::Report::summary() const
+juce::String VeskTransferReport::summary() const
 {
     const int total = (int) blocks.size();
     const int done = numDone();
@@ -136,7 +162,7 @@ juce::String VeskTransfer::Report::summary() const
             for (auto& b : blocks)
                 sent.push_back (b.block);
 
-            text.add ("Sent " + times (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
+            text.add ("Sent " + plural (total, "block") + " to the unit: " + listOfBlocks (sent) + ".");
         }
 
         if (! ignored.empty())
@@ -162,7 +188,7 @@ juce::String VeskTransfer::Report::summary() const
                                           + "the temporary pattern and user patterns 1 to 20."
                                     : "Got " + juce::String (done) + " of " + juce::String (total) + " blocks from the unit.");
         else
-            text.add ("Got " + times (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
+            text.add ("Got " + plural (done, "block") + " before that" + (done > 0 ? "; they stay in the library." : "."));
 
         if (! skipped.isEmpty())
             text.add ("\nNot received, so the library keeps its own:\n" + skipped.joinIntoString ("\n"));
@@ -188,8 +214,8 @@ juce::String VeskTransfer::Report::summary() const
         else if (differences.empty())
             text.add ("The unit matches the library in every block compared (" + juce::String (done) + " of " + juce::String (total) + ").");
         else
-            text.add ("The unit differs from the library in " + times ((int) differences.size(), "field") + " of "
-                      + times ((int) differing.size(), "block") + ".");
+            text.add ("The unit differs from the library in " + plural ((int) differences.size(), "field") + " of "
+                      + plural ((int) differing.size(), "block") + ".");
     }
 
     if (! differences.empty())

@@ -9,6 +9,8 @@
 #include "model/VeskSoundTools.h"
 #include "model/VeskStepTools.h"
 
+#include <set>
+
 namespace
 {
     using Record = std::vector<juce::uint8>;
@@ -56,11 +58,13 @@ namespace
         /** Keys as the window's peer hands them on from the keyboard. */
         void press (const Key& key, int times = 1)
         {
-            auto* focused = juce::Component::getCurrentlyFocusedComponent();
-            ASSERT_NE (focused, nullptr);
-
+            // The focused one is asked again for each key: a Tab out of a
+            // value being typed deletes the editor that had the focus.
             for (int i = 0; i < times; ++i)
             {
+                auto* focused = juce::Component::getCurrentlyFocusedComponent();
+                ASSERT_NE (focused, nullptr);
+                ASSERT_NE (focused->getPeer(), nullptr);
                 focused->getPeer()->handleKeyPress (key);
                 dispatchPendingMessages();
             }
@@ -240,4 +244,51 @@ TEST_F (ToolKeysTest, BlendNamesBothPatternsAndRunsOnReturn)
     press (Key (Key::returnKey));
     EXPECT_FALSE (isOpen());
     EXPECT_EQ (Record (a, a + VeskImage::patternSize), Record (mixed.record.begin(), mixed.record.end()));
+}
+
+TEST_F (ToolKeysTest, ASeedThatDoesNotFitIsRefusedInTheWindowAndNewSeedOffersOneThatDoes)
+{
+    const auto before = shown();
+    auto* dialog = open (StepsCommands::mutate);
+    ASSERT_NE (dialog, nullptr);
+    ASSERT_EQ (focusedChild (*dialog), &dialog->seedEditor);
+
+    // New Seed, pressed from the keyboard: each seed it offers lies in the one range.
+    press (Key (Key::tabKey));
+    ASSERT_EQ (focusedChild (*dialog), &dialog->newSeedButton);
+
+    std::set<juce::String> offered { dialog->seedEditor.getText() };
+
+    for (int i = 0; i < 20; ++i)
+    {
+        press (Key (Key::spaceKey));
+        const auto seed = VeskSeed::parse (dialog->seedEditor.getText());
+        ASSERT_TRUE (seed.has_value()) << dialog->seedEditor.getText();
+        EXPECT_GE (*seed, 1u);
+        EXPECT_LE (*seed, VeskSeed::highestMade);
+        offered.insert (dialog->seedEditor.getText());
+    }
+
+    EXPECT_GT (offered.size(), 1u) << "New Seed offered no new seed";
+
+    // Twenty digits: refused in the window, which stays open with the pattern as it was.
+    const juce::String tooLong ("99999999999999999999");
+    press (Key (Key::tabKey, juce::ModifierKeys::shiftModifier, 0));
+    type (tooLong);
+    press (Key (Key::returnKey));
+    EXPECT_TRUE (isOpen());
+    EXPECT_EQ (dialog->refusalLabel.getText(), VeskSeed::whyNot (tooLong) + ".");
+    EXPECT_EQ (shown(), before);
+    EXPECT_FALSE (session.canUndo());
+
+    // The largest seed that fits runs, as the runner runs it.
+    press (Key (Key::tabKey));
+    press (Key (Key::tabKey, juce::ModifierKeys::shiftModifier, 0));
+    type ("4294967295");
+    press (Key (Key::returnKey));
+    EXPECT_FALSE (isOpen());
+    VeskToolSettings settings;
+    settings.seed = 4294967295u;
+    const auto made = VeskToolRunner::run (VeskToolRunner::Tool::mutate, before.data(), settings);
+    EXPECT_EQ (shown(), Record (made.record.begin(), made.record.end()));
 }

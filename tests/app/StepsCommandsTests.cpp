@@ -245,3 +245,34 @@ TEST (StepsCommands, StepToolsAreGreyAndDoNothingOnALineInPatternWhileTheSoundTo
         }
     }
 }
+
+TEST (StepsCommands, ToolsRunThroughTheOneRunnerAndEveryWindowOffersASeedOfItsRange)
+{
+    StepsRig rig;
+    auto& commands = rig.content.getStepsCommands();
+    const auto before = rig.shown();
+
+    // The settings vesk's test gives transform randomize: the same pattern from the same seed.
+    StepToolDialog::Settings settings;
+    settings.seed = 3141592653u;
+    settings.scale = VeskStepTools::Scale::minor;
+    settings.root = 9;
+    settings.density = 60;
+    settings.lockedLanes = VeskStepTools::gateLane;
+    const auto made = VeskToolRunner::run (VeskToolRunner::Tool::randomize, before.data(), settings);
+    ASSERT_EQ (commands.apply (StepsCommands::randomize, settings), "");
+    EXPECT_EQ (rig.shown(), Record (made.record.begin(), made.record.end()));
+
+    // Every window opens on a seed of the one range.
+    for (auto id : { StepsCommands::humanize, StepsCommands::randomize, StepsCommands::mutate, StepsCommands::randomizeSound, StepsCommands::mutateSound })
+    {
+        SCOPED_TRACE (StepsCommands::nameOf (id).toStdString());
+
+        for (int i = 0; i < 100; ++i)
+        {
+            const auto seed = commands.settingsFor (id).seed;
+            ASSERT_GE (seed, 1u);
+            ASSERT_LE (seed, VeskSeed::highestMade);
+        }
+    }
+}

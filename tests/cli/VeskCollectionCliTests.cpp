@@ -587,7 +587,8 @@ TEST_F (CollectionCli, AnAddTheDiskCannotHoldKeepsNothingSaysSoAndLeavesNoLog)
         writeLibrary ("many/" + juce::String (i) + ".vsk", i);
 
     EXPECT_EQ (run ({ "add", path ("many") }), VeskCli::exitFailed);
-    EXPECT_NE (err.find ("the disk is full; nothing of this was kept, the collection is as it was"), std::string::npos) << err;
+    EXPECT_NE (err.find ("is on a disk that is full"), std::string::npos) << err;
+    EXPECT_NE (err.find ("nothing of this was kept, the collection is as it was"), std::string::npos) << err;
 
     const auto log = database.getSiblingFile ("collection.db-wal");
     EXPECT_TRUE (! log.exists() || log.getSize() == 0) << log.getSize();
@@ -694,4 +695,35 @@ TEST_F (CollectionCli, WhatAnotherUserCannotReadIsSaidToBeUnreadable)
         EXPECT_FALSE (said.contains ("damaged")) << said;
         EXPECT_FALSE (said.contains ("does not exist") || said.contains ("holds no library") || said.contains ("skipped")) << said;
     }
+}
+
+// "vesk collection --collection FILE COMMAND ...": read as if given after the command.
+TEST_F (CollectionCli, TheCollectionMayBeNamedBeforeItsCommand)
+{
+    const auto lib = writeLibrary ("lib.vsk", 1);
+
+    auto runBefore = [this] (const juce::StringArray& rest)
+    {
+        juce::StringArray args ("collection", "--collection", database.getFullPathName());
+        args.addArray (rest);
+        std::ostringstream o, e;
+        const int status = VeskCli (o, e).run (args);
+        out = o.str();
+        err = e.str();
+        return status;
+    };
+
+    ASSERT_EQ (runBefore ({ "add", lib }), 0) << err;
+    EXPECT_TRUE (database.existsAsFile());
+    EXPECT_EQ ((int) json ({ "search" })["total"], 21);
+    EXPECT_EQ (runBefore ({ "check" }), 0) << err;
+    EXPECT_NE (out.find (database.getFullPathName().toStdString() + ": sound"), std::string::npos) << out;
+
+    EXPECT_EQ (runBefore ({ "check", "--collection", path ("other.db") }), VeskCli::exitUsage);
+    EXPECT_NE (err.find ("--collection is given twice (see vesk collection check --help)"), std::string::npos) << err;
+
+    // Named, but no command: the overview, as for "vesk collection".
+    EXPECT_EQ (runBefore ({}), VeskCli::exitUsage);
+    EXPECT_EQ (err.rfind ("Usage: vesk collection COMMAND", 0), 0u) << err;
+    EXPECT_TRUE (out.empty());
 }

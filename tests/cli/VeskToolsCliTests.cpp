@@ -3,6 +3,7 @@
 #include "model/VeskFields.h"
 #include "model/VeskLibraryFile.h"
 #include "model/VeskModel.h"
+#include "model/VeskToolRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -345,4 +346,35 @@ TEST_F (ToolsCli, ALineInPatternHasNoStepsToTransformOrGenerate)
     // The same slot as a Lead pattern takes them again.
     ASSERT_EQ (run ("set LIB 4 type Lead"), 0);
     EXPECT_EQ (run ("transform LIB 4 randomize --seed 5"), 0) << err.str();
+}
+
+TEST_F (ToolsCli, TransformRunsTheOneRunnerAndTakesSeedsThatFit32Bits)
+{
+    // The settings the window's test gives Randomize...: the same pattern from the same seed.
+    const auto before = record (1);
+    ASSERT_EQ (run ("transform LIB 1 randomize --seed 3141592653 --scale minor --root A --density 60 --lock gate"), 0) << err.str();
+    VeskToolSettings settings;
+    settings.seed = 3141592653u;
+    settings.scale = VeskStepTools::Scale::minor;
+    settings.root = 9;
+    settings.density = 60;
+    settings.lockedLanes = VeskStepTools::gateLane;
+    const auto made = VeskToolRunner::run (VeskToolRunner::Tool::randomize, before.data(), settings).record;
+    EXPECT_EQ (record (1), Bytes (made.begin(), made.end()));
+
+    // Past 32 bits the seed is refused in the words of the window's.
+    const auto file = juce::File (lib).loadFileAsString();
+    EXPECT_EQ (run ("transform LIB 1 mutate 5 --seed 4294967296"), 2);
+    EXPECT_TRUE (juce::String (err.str()).contains (VeskSeed::whyNot ("4294967296"))) << err.str();
+    EXPECT_EQ (juce::File (lib).loadFileAsString(), file);
+
+    // A seed vesk chooses lies in the range the window's do.
+    for (int i = 0; i < 5; ++i)
+    {
+        ASSERT_EQ (run ("transform LIB 1 mutate 5"), 0) << err.str();
+        const auto seed = VeskSeed::parse (output().fromFirstOccurrenceOf ("(seed ", false, false).upToFirstOccurrenceOf (")", false, false));
+        ASSERT_TRUE (seed.has_value()) << output();
+        EXPECT_GE (*seed, 1u);
+        EXPECT_LE (*seed, VeskSeed::highestMade);
+    }
 }

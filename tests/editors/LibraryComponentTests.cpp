@@ -352,9 +352,9 @@ TEST_F (LibraryPage, OperationsAreRefusedWhileATransferRuns)
         { "Initialise", [&]
           { return page.initialiseSelected(); } },
         { "Copy", [&]
-          { return page.drop (page.ourList, slotBlocks ({ 3 }), slotBlock (9), false); } },
+          { return page.drop (PatternDrag::describeSlots (slotBlocks ({ 3 })), &page.ourList, slotBlock (9), false); } },
         { "Swap", [&]
-          { return page.drop (page.ourList, slotBlocks ({ 3 }), slotBlock (9), true); } },
+          { return page.drop (PatternDrag::describeSlots (slotBlocks ({ 3 })), &page.ourList, slotBlock (9), true); } },
     };
 
     for (const auto& [what, action] : cases)

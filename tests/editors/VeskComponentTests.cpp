@@ -47,6 +47,21 @@ TEST_F (TabbedEditor, HasItsFourTabsWithPatternsCurrent)
     EXPECT_EQ (editor.patternsViewport->getViewedComponent(), editor.patternsPage);
 }
 
+TEST_F (TabbedEditor, EachTabIsShownAndKnownByItsOwnName)
+{
+    using Tab = VeskComponent::Tab;
+
+    for (auto tab : { Tab::system, Tab::library, Tab::collection, Tab::patterns })
+    {
+        editor.showTab (tab);
+        SCOPED_TRACE (editor.getCurrentTabName());
+        EXPECT_EQ (editor.getCurrentTabName(), VeskComponent::nameOf (tab));
+
+        for (auto other : { Tab::patterns, Tab::system, Tab::library, Tab::collection })
+            EXPECT_EQ (editor.isCurrent (other), other == tab);
+    }
+}
+
 TEST_F (TabbedEditor, RefreshesReachOnlyTheCurrentPage)
 {
     editor.getSystemPage(); // built while hidden, as after a visit to its tab

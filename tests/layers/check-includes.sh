@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # check-includes.sh [SOURCE_DIR]: checks every file under SOURCE_DIR (by
 # default src/) against the layers, from the bottom: platform (what differs
-# from one operating system to the next), model, link (midi/),
-# unit, session, editors, app; the collection on the model, beside the link;
+# from one operating system to the next), model, midi,
+# unit, session, editors, app; the collection on the model, beside midi;
 # cli on the model and the collection. A file may include its own
 # folder and the folders below it, JUCE's modules below the GUI unless its
 # layer is a GUI one, and nothing by "..". Headers that no target compiles

@@ -3,8 +3,12 @@
 #include "model/BoundedFileReader.h"
 #include "model/PrivateFolder.h"
 #include "model/WholeFileWriter.h"
+#include "platform/SecureRandom.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
 
 // The writer's promises where each system has the risk in its own way: the
 // same test holds them on Linux and on Windows.
@@ -131,4 +135,19 @@ TEST (FilesOnEverySystem, APrivateFolderIsTheOneWrittenIntoWhileHeld)
     PrivateFolder again (now, false);
     EXPECT_TRUE (again.isOpen()) << again.getProblem();
     EXPECT_FALSE (dir.file ("escape.mid").exists());
+}
+
+TEST (SecureRandom, KeysAreWholeHexAndNeverRepeatAndLargeRequestsAreFilledToTheEnd)
+{
+    const auto key = SecureRandom::hex (32);
+    ASSERT_EQ (key.length(), 64);
+    EXPECT_TRUE (key.containsOnly ("0123456789abcdef")) << key;
+    EXPECT_NE (SecureRandom::hex (32), key);
+
+    // Larger than one request to the system's source: no tail left as it was.
+    std::vector<juce::uint8> bytes (3 << 20, 0);
+    ASSERT_TRUE (SecureRandom::fill (bytes.data(), bytes.size()));
+    const auto tail = std::vector<juce::uint8> (bytes.end() - 4096, bytes.end());
+    EXPECT_NE (tail, std::vector<juce::uint8> (4096, 0));
+    EXPECT_LT (std::count (bytes.begin(), bytes.end(), 0), (std::ptrdiff_t) bytes.size() / 100);
 }

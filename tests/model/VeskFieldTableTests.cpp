@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <set>
 
 using namespace VeskImage;
 
@@ -250,4 +251,30 @@ TEST (VeskFieldTable, TextsAsAPersonTypesThem)
         SCOPED_TRACE (text);
         EXPECT_EQ (field.parse (text), expected);
     }
+}
+
+TEST (VeskFieldTable, TheControllersAreTheirFieldsBothWaysOnEveryType)
+{
+    std::set<int> controllers, offsets;
+
+    for (int controller = -1; controller < 128; ++controller)
+    {
+        const int offset = VeskFieldTable::offsetForController (controller);
+
+        if (offset < 0)
+            continue;
+
+        controllers.insert (controller);
+        offsets.insert (offset);
+
+        for (int type = 0; type <= PartType::numTypes; ++type)
+            EXPECT_EQ (VeskFieldTable::pattern (offset, type).controller, controller) << type;
+    }
+
+    // The unit takes eight sound fields as controllers, one controller each, and nothing else.
+    EXPECT_EQ (controllers.size(), 8u);
+    EXPECT_EQ (offsets.size(), 8u);
+
+    for (int offset = 0; offset < patternSize; ++offset)
+        EXPECT_EQ (VeskFieldTable::pattern (offset, PartType::bass).controller >= 0, offsets.count (offset) == 1) << offset;
 }

@@ -73,6 +73,7 @@ check "VeskEdit's man page points to vesk's" sh -c "zcat '$page' | sed -n '/^\\.
 # The package's documents go in the folder named after the package.
 doc=$share/doc/veskedit
 check "copyright, changelog and README in the documentation folder" test -f "$doc/copyright" -a -f "$doc/changelog.gz" -a -f "$doc/README.md"
+check "the README's links lead to the pages beside it" sh -c "grep -o '](docs/[^)#]*' '$doc/README.md' | cut -c3- | sort -u | while read -r f; do test -f \"$doc/\$f\" || exit 1; done"
 check "copyright file in the machine-readable format" grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' "$doc/copyright"
 zcat "$doc/changelog.gz" > "$prefix/changelog" 2> /dev/null
 changelog_field() { dpkg-parsechangelog -l "$prefix/changelog" -S "$1"; }

@@ -55,7 +55,7 @@ started=$SECONDS
 on_x wine "$installer" /S || fail "the installer ended with exit status $?"
 echo "== (the silent install took $((SECONDS - started)) s)"
 
-for file in VeskEdit.exe vesk.exe VeskEdit.ico README.txt LICENSE.txt Uninstall.exe; do
+for file in VeskEdit.exe vesk.exe VeskEdit.ico README.txt LICENSE.txt Uninstall.exe docs/promises.md docs/main-window.png; do
     [ -f "$programs/$file" ] || fail "no $file in %LOCALAPPDATA%\\Programs\\VeskEdit"
 done
 [ -f "$programs/VeskEdit.exe" ] && ok "the programs in %LOCALAPPDATA%\\Programs\\VeskEdit"
@@ -158,10 +158,11 @@ done
 wineserver -w
 
 if [ -n "$zip" ]; then
-    listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-    expected="VeskEdit-*/LICENSE.txt VeskEdit-*/README.txt VeskEdit-*/VeskEdit.exe VeskEdit-*/vesk.exe "
+    listed=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
+    expected=$( (printf '%s\n' LICENSE.txt README.txt VeskEdit.exe vesk.exe; cd "$(dirname "$0")/../.." && ls docs/*.md docs/*.png) \
+        | sed 's|^|VeskEdit-*/|' | LC_ALL=C sort | tr '\n' ' ')
     # shellcheck disable=SC2053 # the expected list is a pattern
-    [[ $listed == $expected ]] && ok "the zip holds both programs, README and licence" || fail "the zip holds $listed"
+    [[ $listed == $expected ]] && ok "the zip holds both programs, README, licence and the README's pages" || fail "the zip holds $listed"
     mkdir "$work/portable"
     unzip -q "$zip" -d "$work/portable"
     version=$(wine "$work"/portable/VeskEdit-*/vesk.exe --version 2>&1 | tr -d '\r')

@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
-# Every test the README cites as holding a promise exists: each `Suite.Name`
+# Every test the documents cite as holding a promise exists: each `Suite.Name`
 # and `e2e.case` among the tests CTest knows, each fuzz target among those
-# built. Usage: check-cited-tests.sh README.md BUILD-DIR FUZZ-CMAKELISTS
+# built. A folder stands for the *.md files in it.
+# Usage: check-cited-tests.sh BUILD-DIR FUZZ-CMAKELISTS DOCUMENT-OR-FOLDER...
 set -euo pipefail
-readme=$1 build=$2 fuzz=$3
+build=$1 fuzz=$2
+shift 2
+
+source "$(dirname "$0")/documents.sh"
 
 known=$(cd "$build" && ctest -N | sed -n 's/^ *Test *#[0-9]*: //p')
-cited=$(grep -o '`[A-Za-z0-9_-]*\.[A-Za-z0-9_-]*`' "$readme" | tr -d '`' \
-    | grep -E '^([A-Z][A-Za-z0-9]*\.[A-Z][A-Za-z0-9]+|(e2e|cli|layers|package|readme)\.[a-z0-9-]+)$' | sort -u)
-targets=$(grep -o 'fuzz target `[a-z_]*`' "$readme" | sed 's/.*`\(.*\)`/\1/' | sort -u)
-
-missing=0
-for name in $cited; do
-    grep -qxF "$name" <<< "$known" || { echo "README cites $name, which is no test"; missing=1; }
+missing=0 count=0
+for document in "${documents[@]}"; do
+    cited=$(grep -o '`[A-Za-z0-9_-]*\.[A-Za-z0-9_-]*`' "$document" | tr -d '`' \
+        | grep -E '^([A-Z][A-Za-z0-9]*\.[A-Z][A-Za-z0-9]+|(e2e|cli|layers|package|readme)\.[a-z0-9-]+)$' \
+        | sort -u || true)
+    targets=$(grep -o 'fuzz target `[a-z_]*`' "$document" | sed 's/.*`\(.*\)`/\1/' | sort -u || true)
+    for name in $cited; do
+        count=$((count + 1))
+        grep -qxF "$name" <<< "$known" || { echo "$document cites $name, which is no test"; missing=1; }
+    done
+    for target in $targets; do
+        count=$((count + 1))
+        grep -q "\b$target\b" "$fuzz" || { echo "$document cites fuzz target $target, which is not built"; missing=1; }
+    done
 done
-for target in $targets; do
-    grep -q "\b$target\b" "$fuzz" || { echo "README cites fuzz target $target, which is not built"; missing=1; }
-done
 
-[ $missing -eq 0 ] && echo "all $(wc -w <<< "$cited $targets") tests the README cites exist"
+[ $missing -eq 0 ] && echo "all $count tests the ${#documents[@]} documents cite exist"
 exit $missing

@@ -14,7 +14,7 @@ struct SessionParts
             model.showBlock (pattern);
         };
 
-        link.connect (model, { &history, &jobs.getTransfer() });
+        link.connect (model, { &history, &jobs.getTransfer(), listeners.fromReceivers() });
     }
 
     VirtualClock clock;

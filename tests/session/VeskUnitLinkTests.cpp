@@ -59,23 +59,36 @@ TEST (VeskUnitLink, TheVirtualUnitTakesThePortsPlaceBothWays)
     EXPECT_EQ (unit.memory[offset], 33);
 }
 
-TEST (VeskUnitLink, ReceiversTellTheFirstListenersFirstAndKeepThemAcrossReattaching)
+TEST (VeskUnitLink, ReceiversTellTheListenersInOrderThenTheEditorAndKeepThemAcrossReattaching)
 {
+    struct Editor : MyMidiInputCallback::Editor
+    {
+        explicit Editor (std::vector<juce::String>& logToUse) : log (logToUse) {}
+        void refreshPatternsPage (int controllerNumber) override { log.push_back ("page " + juce::String (controllerNumber)); }
+        void refreshSystemPage() override { log.push_back ("system"); }
+        void selectPattern (VeskBlock pattern) override { log.push_back (pattern.name()); }
+
+        std::vector<juce::String>& log;
+    };
+
     SessionParts parts;
     std::vector<juce::String> log;
-    Told first (log, "first "), second (log, "second "), page (log, "page ");
+    Told first (log, "first "), second (log, "second ");
+    Editor page (log);
 
     parts.link.connect (parts.model, { &first, &second });
-    parts.link.addReceiverListener (&page);
+    parts.link.setEditor (&page);
     parts.link.setVirtualUnitInUse (true);
     parts.link.getVirtualUnit().turnKnob (71, 5);
     dispatchPendingMessages();
     EXPECT_EQ (log, (std::vector<juce::String> { "first 71", "second 71", "page 71" }));
 
     log.clear();
-    parts.link.removeReceiverListener (&page);
     parts.link.attachReceivers();
     parts.link.getVirtualUnit().turnKnob (74, 9);
     dispatchPendingMessages();
-    EXPECT_EQ (log, (std::vector<juce::String> { "first 74", "second 74" }));
+    parts.link.setEditor (nullptr);
+    parts.link.getVirtualUnit().turnKnob (71, 9);
+    dispatchPendingMessages();
+    EXPECT_EQ (log, (std::vector<juce::String> { "first 74", "second 74", "page 74", "first 71", "second 71" }));
 }

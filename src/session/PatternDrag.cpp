@@ -43,3 +43,25 @@ PatternDrag::Contents PatternDrag::read (const juce::var& description)
     contents.name = description.getProperty (nameId, {}).toString();
     return contents;
 }
+
+juce::var PatternDrag::describeSlots (const std::vector<VeskBlock>& slots)
+{
+    juce::Array<juce::var> records;
+
+    for (const auto slot : slots)
+        records.add (slot.record());
+
+    return records;
+}
+
+std::vector<VeskBlock> PatternDrag::readSlots (const juce::var& description)
+{
+    std::vector<VeskBlock> slots;
+
+    if (const auto* records = description.getArray())
+        for (const auto& record : *records)
+            if (const auto slot = VeskBlock::fromRecord ((int) record))
+                slots.push_back (*slot);
+
+    return slots;
+}

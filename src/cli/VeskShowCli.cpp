@@ -1,6 +1,6 @@
 // What vesk show and diff print: every field as the editor shows it, as
 // aligned text or as JSON, and the fields two libraries differ in.
-#include "VeskCli.h"
+#include "VeskShowCli.h"
 #include "model/VeskFields.h"
 
 using namespace VeskImage;
@@ -49,29 +49,29 @@ namespace
     constexpr int nameWidth = 26;
 }
 
-int VeskCli::show (const juce::String& path, bool json)
+int VeskShowCli::show (const juce::String& path, bool json)
 {
     Image image;
 
-    if (! readLibrary (path, image))
-        return exitFailed;
+    if (! output.readLibrary (path, image))
+        return VeskCliOutput::exitFailed;
 
     if (json)
         showJson (path, image);
     else
         showText (path, image);
 
-    return exitOk;
+    return VeskCliOutput::exitOk;
 }
 
-void VeskCli::showText (const juce::String& path, const Image& image)
+void VeskShowCli::showText (const juce::String& path, const Image& image)
 {
     auto row = [this] (const juce::String& name, const juce::String& value)
     {
-        out << "  " << padded (name, nameWidth) << value << "\n";
+        output.out << "  " << padded (name, nameWidth) << value << "\n";
     };
 
-    out << "Library " << path << "\n\nSystem\n";
+    output.out << "Library " << path << "\n\nSystem\n";
 
     for (int offset = 0; offset < systemBlockSize; ++offset)
     {
@@ -85,8 +85,8 @@ void VeskCli::showText (const juce::String& path, const Image& image)
     for (const auto block : VeskBlock::patterns())
     {
         auto* pattern = image.data() + block.imageOffset();
-        out << "\n"
-            << block.name() << "\n";
+        output.out << "\n"
+                   << block.name() << "\n";
 
         // The tempo's two bytes make one number: one row, not two of the same text.
         for (auto& field : VeskFields::patternFields())
@@ -98,7 +98,7 @@ void VeskCli::showText (const juce::String& path, const Image& image)
         for (auto& field : VeskFields::stepFields())
             header << "  " << padded (field.name, 9);
 
-        out << header.trimEnd() << "\n";
+        output.out << header.trimEnd() << "\n";
 
         for (int s = 0; s < Pattern::numSteps; ++s)
         {
@@ -107,7 +107,7 @@ void VeskCli::showText (const juce::String& path, const Image& image)
             for (auto& field : VeskFields::stepFields())
                 line << "  " << padded (VeskFields::patternValue (pattern, field.offset + s), 9);
 
-            out << line.trimEnd() << "\n";
+            output.out << line.trimEnd() << "\n";
         }
     }
 
@@ -116,12 +116,12 @@ void VeskCli::showText (const juce::String& path, const Image& image)
     for (int offset = reservedAreaOffset; offset < imageSize; ++offset)
         nonZero += image[(size_t) offset] != 0 ? 1 : 0;
 
-    out << "\nReserved\n";
+    output.out << "\nReserved\n";
     row ("reservedArea", juce::String (reservedAreaSize) + " bytes, "
                              + (nonZero == 0 ? juce::String ("all zero") : juce::String (nonZero) + " not zero"));
 }
 
-void VeskCli::showJson (const juce::String& path, const Image& image)
+void VeskShowCli::showJson (const juce::String& path, const Image& image)
 {
     auto* root = new juce::DynamicObject();
     juce::var document (root);
@@ -163,20 +163,20 @@ void VeskCli::showJson (const juce::String& path, const Image& image)
     area->setProperty ("raw", juce::String::toHexString (image.data() + reservedAreaOffset, reservedAreaSize, 0));
     root->setProperty ("reservedArea", area);
 
-    out << juce::JSON::toString (document) << "\n";
+    output.out << juce::JSON::toString (document) << "\n";
 }
 
-int VeskCli::diff (const juce::String& pathA, const juce::String& pathB)
+int VeskShowCli::diff (const juce::String& pathA, const juce::String& pathB)
 {
     Image a, b;
 
-    if (! readLibrary (pathA, a) || ! readLibrary (pathB, b))
-        return exitUsage;
+    if (! output.readLibrary (pathA, a) || ! output.readLibrary (pathB, b))
+        return VeskCliOutput::exitUsage;
 
     const auto differences = VeskFields::differences (a.data(), b.data());
 
     for (auto& d : differences)
-        out << padded (d.where, 10) << padded (d.field, nameWidth) << d.valueA << " -> " << d.valueB << "\n";
+        output.out << padded (d.where, 10) << padded (d.field, nameWidth) << d.valueA << " -> " << d.valueB << "\n";
 
-    return differences.empty() ? exitOk : exitFailed;
+    return differences.empty() ? VeskCliOutput::exitOk : VeskCliOutput::exitFailed;
 }
