@@ -86,7 +86,7 @@ struct CollectionPattern
     int type = 0; // VeskImage::PartType
     int toneOrKit = 0;
     int tempo = 0; // tenths of a beat per minute
-    int bars = 1; // 1-4
+    int bars = 1; // 1 or 2 on a record the unit made
     int stepsPerBar = 16; // 12 or 16
 
     int seen = 0; // number of sightings
@@ -112,7 +112,7 @@ struct CollectionQuery
     std::optional<int> toneOrKit;
     std::optional<int> tempoMin; // tenths, inclusive
     std::optional<int> tempoMax;
-    std::optional<int> bars; // 1-4
+    std::optional<int> bars; // 1 or 2
     std::optional<int> stepsPerBar; // 12 or 16
     bool favouriteOnly = false;
     juce::String tag; // a whole tag, any case

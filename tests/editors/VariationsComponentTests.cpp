@@ -189,8 +189,12 @@ TEST_F (VariationsTest, GivenLessRoomThanItAsksForItShowsEverySketchInsideIt)
     window.setSize (asked.getWidth(), asked.getHeight());
 
     for (auto* child : window.getChildren())
+    {
         if (child->getName().startsWith ("Variation "))
+        {
             EXPECT_EQ (child->getWidth(), VariationsComponent::sketchWidth);
+        }
+    }
 }
 
 TEST_F (VariationsTest, MoreLikeThisKeepsTheHeardChoiceAndEveryRoundsSeedIsAsShortAsTheFirst)
