@@ -1,27 +1,30 @@
 #include "MidiOutLog.h"
+#include "model/WholeFileWriter.h"
 
 MidiOutLog::MidiOutLog (MidiOut& destinationToUse, const juce::File& logFile)
     : destination (destinationToUse),
-      stream (logFile)
+      file (logFile)
 {
-    if (stream.openedOk())
-    {
-        stream.setPosition (0);
-        stream.truncate();
-    }
+    writeOut();
 }
 
 MidiOutLog::~MidiOutLog() = default;
 
 void MidiOutLog::send (const juce::MidiMessage& message)
 {
-    if (stream.openedOk())
-    {
-        stream << juce::String::toHexString (message.getRawData(), message.getRawDataSize()).toUpperCase() << "\n";
-        stream.flush(); // read while the program runs
-    }
+    text << juce::String::toHexString (message.getRawData(), message.getRawDataSize()).toUpperCase() << "\n";
+    writeOut();
 
     destination.send (message);
+}
+
+void MidiOutLog::writeOut()
+{
+    // Whole, as every file the program writes: a test reading it while the
+    // program runs sees each message's line complete or not at all. A log
+    // that cannot be written only costs the test its view.
+    if (writable)
+        writable = WholeFileWriter::write (file, text.getData(), text.getDataSize()).wasOk();
 }
 
 std::unique_ptr<MidiOutLog> MidiOutLog::fromEnvironment (MidiOut& destination)

@@ -7,8 +7,8 @@
 #include <memory>
 
 /**
-    Passes every message on and appends it to a file, one line of hex bytes
-    per message ("F0 41 10 ...").
+    Passes every message on and keeps it in a file, one line of hex bytes
+    per message ("F0 41 10 ..."), the file written whole after each one.
 
     For tests of the whole program: it is used only when the environment
     variable VESKEDIT_MIDI_LOG names a file, and then shows what the program
@@ -29,8 +29,12 @@ public:
     static std::unique_ptr<MidiOutLog> fromEnvironment (MidiOut& destination);
 
 private:
+    void writeOut();
+
     MidiOut& destination;
-    juce::FileOutputStream stream;
+    const juce::File file;
+    juce::MemoryOutputStream text;
+    bool writable = true;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (MidiOutLog)
 };
