@@ -46,8 +46,6 @@ public:
 
     int getNumConnections() const noexcept { return (int) connections.size(); }
 
-    static juce::int64 peerUidOf (int socket);
-
 private:
     struct Connection
     {

@@ -1,4 +1,5 @@
 #include "HandoverServer.h"
+#include "platform/LocalSocket.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +16,7 @@ HandoverServer::HandoverServer (int listeningSocketToUse, MessageHandler handler
       handler (std::move (handlerToUse)),
       limits (limitsToUse),
       clock (clockToUse != nullptr ? std::move (clockToUse) : Clock (nowMs)),
-      peerUid (peerUidToUse != nullptr ? std::move (peerUidToUse) : PeerUid (peerUidOf))
+      peerUid (peerUidToUse != nullptr ? std::move (peerUidToUse) : PeerUid (LocalSocket::peerUser))
 {
     int wake[2];
 
@@ -197,23 +198,4 @@ void HandoverServer::close (size_t index)
 {
     ::close (connections[index].socket);
     connections.erase (connections.begin() + (std::ptrdiff_t) index);
-}
-
-juce::int64 HandoverServer::peerUidOf (int socket)
-{
-#if defined(__linux__)
-    ucred credentials {};
-    socklen_t size = sizeof (credentials);
-
-    if (::getsockopt (socket, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0 && size == sizeof (credentials))
-        return (juce::int64) credentials.uid;
-#else
-    uid_t uid = 0;
-    gid_t gid = 0;
-
-    if (::getpeereid (socket, &uid, &gid) == 0)
-        return (juce::int64) uid;
-#endif
-
-    return -1;
 }

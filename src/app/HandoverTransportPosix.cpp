@@ -2,6 +2,7 @@
 #include "HandoverTransport.h"
 #include "InstanceHandover.h"
 #include "model/PrivateFolder.h"
+#include "platform/LocalSocket.h"
 
 #include <cerrno>
 #include <cstring>
@@ -298,7 +299,7 @@ namespace
             auto channel = std::make_unique<SocketChannel> (socket);
 
             // Files go to this user's copy only.
-            if (HandoverServer::peerUidOf (socket) != (juce::int64)::geteuid())
+            if (LocalSocket::peerUser (socket) != (juce::int64)::geteuid())
                 return nullptr;
 
             return channel;
