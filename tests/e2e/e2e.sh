@@ -1230,11 +1230,13 @@ case "$case_name" in
                 mousemove --window "$main" "$x" $((y - $1 / 2)) mousemove --window "$main" "$x" $((y - $1)) mouseup 1 2> /dev/null
             [ -z "${2:-}" ] || xdotool keyup "$2"
         }
-        # The log is appended to by the program: what a gesture sent comes after the mark.
+        # The log grows as the program sends: what a gesture sent comes after
+        # the mark, and its last value once the log has stopped growing.
         mark() { sent_before=$(lines_in "$VESKEDIT_MIDI_LOG"); }
         next_value() # the value of the last controller sent since the mark
         {
             wait_for 5 has_lines_at_least "$VESKEDIT_MIDI_LOG" $((sent_before + 1)) || fail "the knob sent nothing"
+            log_settled
             local last=$(tail -1 "$VESKEDIT_MIDI_LOG")
             echo $((16#${last##* }))
         }
