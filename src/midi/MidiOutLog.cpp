@@ -8,21 +8,35 @@ MidiOutLog::MidiOutLog (MidiOut& destinationToUse, const juce::File& logFile)
     writeOut();
 }
 
-MidiOutLog::~MidiOutLog() = default;
+MidiOutLog::~MidiOutLog()
+{
+    cancelPendingUpdate();
+    writeOut();
+}
 
 void MidiOutLog::send (const juce::MidiMessage& message)
 {
-    text << juce::String::toHexString (message.getRawData(), message.getRawDataSize()).toUpperCase() << "\n";
-    writeOut();
+    {
+        const juce::ScopedLock sl (lock);
+        text << juce::String::toHexString (message.getRawData(), message.getRawDataSize()).toUpperCase() << "\n";
+    }
+
+    // Written once the messages sent together have all been sent: a start's
+    // hundreds of messages are one write, not hundreds.
+    triggerAsyncUpdate();
 
     destination.send (message);
 }
+
+void MidiOutLog::handleAsyncUpdate() { writeOut(); }
 
 void MidiOutLog::writeOut()
 {
     // Whole, as every file the program writes: a test reading it while the
     // program runs sees each message's line complete or not at all. A log
     // that cannot be written only costs the test its view.
+    const juce::ScopedLock sl (lock);
+
     if (writable)
         writable = WholeFileWriter::write (file, text.getData(), text.getDataSize()).wasOk();
 }

@@ -3,18 +3,21 @@
 #include "model/MidiOut.h"
 
 #include <juce_core/juce_core.h>
+#include <juce_events/juce_events.h>
 
 #include <memory>
 
 /**
     Passes every message on and keeps it in a file, one line of hex bytes
-    per message ("F0 41 10 ..."), the file written whole after each one.
+    per message ("F0 41 10 ..."), the file written whole on the message
+    thread once the messages sent together have gone.
 
     For tests of the whole program: it is used only when the environment
     variable VESKEDIT_MIDI_LOG names a file, and then shows what the program
     sends whether or not a MIDI output is open.
 */
-class MidiOutLog : public MidiOut
+class MidiOutLog : public MidiOut,
+                   private juce::AsyncUpdater
 {
 public:
     /** Starts the file afresh. */
@@ -29,10 +32,12 @@ public:
     static std::unique_ptr<MidiOutLog> fromEnvironment (MidiOut& destination);
 
 private:
+    void handleAsyncUpdate() override;
     void writeOut();
 
     MidiOut& destination;
     const juce::File file;
+    juce::CriticalSection lock;
     juce::MemoryOutputStream text;
     bool writable = true;
 
